@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's icon, drawn here: two panes side by side.
+QIcon appIcon();

@@ -1,0 +1,23 @@
+#include "main/main_window.h"
+#include "main/startup_error.h"
+
+#include <QApplication>
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tarvo Manager");
+    QApplication::setQuitOnLastWindowClosed(true);
+
+    std::unique_ptr<TForm1> window;
+    try {
+        window = std::make_unique<TForm1>();
+    } catch (const std::exception& error) {
+        std::cerr << "Tarvo Manager cannot start: " << error.what() << '\n';
+        return 1;
+    }
+    window->FormCreate();
+    window->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "ftp/ftp_session.h"
+#include "ftp/site_store.h"
+#include "local/local_explorer.h"
+#include "main/panel_widgets.h"
+#include "platform/frontend.h"
+#include "platform/message_service.h"
+#include "platform/timed_mutex.h"
+#include "platform/ui_bridge.h"
+#include "settings/language_table.h"
+#include "workers/local_worker.h"
+#include "workers/mailbox.h"
+#include "workers/remote_worker.h"
+
+#include <QMainWindow>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QSystemTrayIcon;
+class QTimer;
+class QToolButton;
+
+// The main window: two panels, the toolbar, the FTP connection bar, the console and the
+// progress strip. It owns the engine objects and the two command workers, and carries what
+// the engine asks of the screen to the GUI thread.
+class TForm1 : public QMainWindow, public Frontend {
+    Q_OBJECT
+public:
+    // Makes the message service; tests pass one that answers from a script.
+    using MessageServiceFactory =
+        std::function<std::unique_ptr<MessageService>(UiBridge& bridge, QWidget* owner)>;
+
+    explicit TForm1(MessageServiceFactory makeMessages = {});
+    ~TForm1() override;
+
+    // Frontend
+    MessageService& messages() override { return *messages_; }
+    void setPanelsEnabled(bool enabled) override;
+
+    std::string Translate(const std::string& key) const { return language_.translate(key); }
+
+    // Runs after construction and again after the language changes: loads the language
+    // file and sets every caption from it.
+    void FormCreate();
+
+    // Shared state.
+    std::atomic<int> ActivePanel{2}; // 2 left, 1 right
+    std::atomic<int> CancelFlag{1};  // cancel word of a running local copy
+    std::atomic<int> ZipState{-1};
+    std::atomic<int> ServerWaitState{0};
+
+    SharedLocks locks;
+    UiBridge bridge;
+    Mailbox RemoteCommand;
+    Mailbox LocalCommand;
+
+    std::unique_ptr<LocalExplorer> LeftExplorer;
+    std::unique_ptr<LocalExplorer> RightExplorer;
+    std::unique_ptr<FTPCom> FtpSession;
+    std::unique_ptr<IOFile> SiteStore;
+    std::unique_ptr<TMonThreadH> RemoteWorker;
+    std::unique_ptr<TMonThreadL> LocalWorker;
+
+    // Controls, under the names the rest of the program knows them by.
+    PanelWidgets LeftPanel;
+    PanelWidgets RightPanel;
+    QWidget* Panel5 = nullptr; // left panel container
+    QWidget* Panel2 = nullptr; // right panel container
+    QTableView* StringGrid2 = nullptr;
+    QTableView* StringGrid1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label11 = nullptr;
+    QComboBox* ComboBox4 = nullptr;
+    QComboBox* ComboBox5 = nullptr;
+
+    QWidget* Panel1 = nullptr; // command toolbar
+    QToolButton* butConnect = nullptr;
+    QToolButton* SpeedButton12 = nullptr;
+    QToolButton* SpeedButton13 = nullptr;
+    QToolButton* SpeedButton11 = nullptr;
+    QToolButton* SpeedButton10 = nullptr;
+    QToolButton* butGetFile = nullptr;
+    QToolButton* butSetFile = nullptr;
+
+    QWidget* Panel3 = nullptr; // FTP connection bar
+    QComboBox* ComboBox1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* eSrvName = nullptr;
+    QLineEdit* eSrvPort = nullptr;
+    QLineEdit* eUserName = nullptr;
+    QLineEdit* eUserPasswd = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+
+    QWidget* Panel10 = nullptr; // console
+    QPlainTextEdit* Memo1 = nullptr;
+
+    QProgressBar* Image3 = nullptr;       // progress strip
+    QLabel* Label10 = nullptr;            // progress text
+    QLabel* Label15 = nullptr;            // speed
+    QLabel* Label18 = nullptr;            // file being handled
+    QToolButton* SpeedButton24 = nullptr; // cancel
+    QTimer* Timer2 = nullptr;
+    QSystemTrayIcon* TrayIcon1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWidgets();
+    QWidget* buildToolbar();
+    QWidget* buildConnectBar();
+    QWidget* buildConsole();
+    QWidget* buildProgressStrip();
+    void buildTrayIcon();
+    void applyTexts();
+    void createEngine();
+    void startWorkers();
+    void connectCommands();
+
+    void SpeedButton24Click();
+    void FormCloseQuery();
+
+    std::unique_ptr<MessageService> messages_;
+    LanguageTable language_{locks.language};
+    bool closed_ = false;
+};

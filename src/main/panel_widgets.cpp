@@ -1,0 +1,131 @@
+#include "main/panel_widgets.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <class Widget> Widget* named(const char* name, QWidget* parent) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QToolButton* toolButton(const char* name, QWidget* parent, const QString& text,
+                        const QIcon& icon = {}) {
+    auto* button = named<QToolButton>(name, parent);
+    button->setText(text);
+    button->setIcon(icon);
+    button->setAutoRaise(true);
+    return button;
+}
+
+QHBoxLayout* row(QWidget* owner) {
+    auto* layout = new QHBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    return layout;
+}
+
+QWidget* buildPathRow(const PanelNames& names, PanelWidgets& panel) {
+    auto* bar = new QWidget(panel.container);
+    auto* layout = row(bar);
+    const QStyle* style = panel.container->style();
+
+    panel.driveBox = named<QComboBox>(names.driveBox, bar);
+    panel.pathLabel = named<QLabel>(names.pathLabel, bar);
+    panel.pathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    panel.pathLabel->setMinimumWidth(40);
+    panel.maskBox = named<QComboBox>(names.maskBox, bar);
+    panel.maskBox->setEditable(true);
+    panel.maskBox->addItems({"*.*", "*.avi", "*.exe", "*.doc", "*.jpg", "*.mp3", "*.txt", "<>"});
+
+    panel.pathBar = named<QWidget>(names.pathBar, bar);
+    auto* buttons = row(panel.pathBar);
+    panel.refreshButton =
+        toolButton(names.refreshButton, panel.pathBar, {},
+                   QIcon::fromTheme("view-refresh", style->standardIcon(QStyle::SP_BrowserReload)));
+    panel.rootButton = toolButton(names.rootButton, panel.pathBar, QStringLiteral("\\"));
+    panel.upButton = toolButton(names.upButton, panel.pathBar, QStringLiteral(".."));
+    panel.historyButton = toolButton(
+        names.historyButton, panel.pathBar, {},
+        QIcon::fromTheme("document-open-recent", style->standardIcon(QStyle::SP_DirIcon)));
+    for (QWidget* button :
+         {static_cast<QWidget*>(panel.refreshButton), static_cast<QWidget*>(panel.rootButton),
+          static_cast<QWidget*>(panel.upButton), static_cast<QWidget*>(panel.historyButton)})
+        buttons->addWidget(button);
+    panel.favoritesButton =
+        toolButton(names.favoritesButton, bar, {},
+                   QIcon::fromTheme("bookmarks", style->standardIcon(QStyle::SP_DirLinkIcon)));
+
+    layout->addWidget(panel.driveBox);
+    layout->addWidget(panel.pathLabel, 1);
+    layout->addWidget(panel.maskBox);
+    layout->addWidget(panel.pathBar);
+    layout->addWidget(panel.favoritesButton);
+    return bar;
+}
+
+QWidget* buildHeader(const PanelNames& names, PanelWidgets& panel) {
+    panel.header = named<QFrame>(names.header, panel.container);
+    panel.header->setAutoFillBackground(true);
+    auto* layout = row(panel.header);
+    panel.nameButton = toolButton(names.nameButton, panel.header, {});
+    panel.typeButton = toolButton(names.typeButton, panel.header, {});
+    panel.sizeButton = toolButton(names.sizeButton, panel.header, {});
+    panel.attrButton = toolButton(names.attrButton, panel.header, {});
+    panel.dateButton = toolButton(names.dateButton, panel.header, {});
+    layout->addWidget(panel.nameButton, 1);
+    for (QToolButton* button :
+         {panel.typeButton, panel.sizeButton, panel.attrButton, panel.dateButton})
+        layout->addWidget(button);
+    return panel.header;
+}
+
+QTableView* buildGrid(const PanelNames& names, QWidget* parent) {
+    auto* grid = named<QTableView>(names.grid, parent);
+    grid->setAccessibleName(QString::fromLatin1(names.accessibleName));
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(18);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setShowGrid(false);
+    grid->setWordWrap(false);
+    return grid;
+}
+
+QWidget* buildStatus(const PanelNames& names, PanelWidgets& panel) {
+    auto* status = new QWidget(panel.container);
+    auto* layout = row(status);
+    panel.totalsLabel = named<QLabel>(names.totalsLabel, status);
+    panel.selectionLabel = named<QLabel>(names.selectionLabel, status);
+    panel.diskLabel = named<QLabel>(names.diskLabel, status);
+    layout->addWidget(panel.totalsLabel);
+    layout->addWidget(panel.selectionLabel, 1);
+    layout->addWidget(panel.diskLabel);
+    return status;
+}
+
+} // namespace
+
+PanelWidgets buildPanel(const PanelNames& names, QWidget* parent) {
+    PanelWidgets panel;
+    panel.container = named<QFrame>(names.container, parent);
+    auto* layout = new QVBoxLayout(panel.container);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addWidget(buildPathRow(names, panel));
+    layout->addWidget(buildHeader(names, panel));
+    panel.grid = buildGrid(names, panel.container);
+    layout->addWidget(panel.grid, 1);
+    layout->addWidget(buildStatus(names, panel));
+    return panel;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// The program folder holds the files the program ships and keeps (language files, settings,
+// saved sites, history). It is the folder of the executable unless TARVO_HOME names another one.
+std::string programFolder();
+
+// Joins a name to a folder with one "/" between them; the root "/" gives "/name", never "//name".
+std::string joinPath(const std::string& folder, const std::string& name);

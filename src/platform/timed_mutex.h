@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <mutex>
+#include <string>
+
+// A lock of this process known by name. Every wait on it has a time-out, after which the
+// waiter skips its work instead of blocking a thread (or the screen) indefinitely.
+// Recursive, because a holder may call into code that takes the same lock again.
+class NamedMutex {
+public:
+    explicit NamedMutex(std::string name) : name_(std::move(name)) {}
+    NamedMutex(const NamedMutex&) = delete;
+    NamedMutex& operator=(const NamedMutex&) = delete;
+
+    const std::string& name() const { return name_; }
+    bool tryLockFor(std::chrono::milliseconds timeout) { return mutex_.try_lock_for(timeout); }
+    void unlock() { mutex_.unlock(); }
+
+private:
+    std::string name_;
+    std::recursive_timed_mutex mutex_;
+};
+
+// Holds a NamedMutex for a scope when it could be taken within the time-out.
+class TimedLock {
+public:
+    TimedLock(NamedMutex& mutex, std::chrono::milliseconds timeout)
+        : mutex_(mutex), owned_(mutex.tryLockFor(timeout)) {}
+    ~TimedLock() {
+        if (owned_)
+            mutex_.unlock();
+    }
+    TimedLock(const TimedLock&) = delete;
+    TimedLock& operator=(const TimedLock&) = delete;
+
+    explicit operator bool() const { return owned_; }
+
+private:
+    NamedMutex& mutex_;
+    bool owned_;
+};
+
+// The four locks that guard what the worker threads share with the screen.
+struct SharedLocks {
+    NamedMutex progress{"ZipObjMutex1"}; // progress and status display, transfer counters
+    NamedMutex language{"XMLMutex2"};    // the language table
+    NamedMutex dialog{"DialogMutex3"};   // one local overwrite question at a time
+    NamedMutex control{"NOOPMutex4"};    // the FTP control connection: keep-alive and raw commands
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Carries work from any thread to the GUI thread, which alone touches widgets.
+//   post: runs a function on the GUI thread later and returns at once.
+//   ask:  runs it there and waits for its result (directly when already on the GUI thread).
+// After shutdown() every pending and every later ask returns its cancel answer at once, so a
+// worker blocked on a question can always be joined.
+class UiBridge : public QObject {
+    Q_OBJECT
+public:
+    explicit UiBridge(QObject* parent = nullptr); // construct on the GUI thread
+    ~UiBridge() override;
+
+    void post(std::function<void()> task);
+
+    template <class T> T ask(std::function<T()> question, T cancelAnswer) {
+        if (isGuiThread())
+            return isShutDown() ? cancelAnswer : question();
+        auto answer = std::make_shared<T>(cancelAnswer);
+        const bool answered = callAndWait([answer, question] { *answer = question(); });
+        return answered ? *answer : cancelAnswer;
+    }
+
+    void shutdown();
+    bool isShutDown() const;
+    bool isGuiThread() const;
+
+signals:
+    // Emitted on the GUI thread by shutdown(), so that open questions close themselves.
+    void shuttingDown();
+
+private:
+    struct PendingCall;
+    // Runs task on the GUI thread and waits; false when shutdown cancelled the wait.
+    bool callAndWait(std::function<void()> task);
+
+    mutable std::mutex mutex_;
+    bool shutDown_ = false;
+    std::vector<std::weak_ptr<PendingCall>> pending_;
+};

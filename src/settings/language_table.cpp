@@ -1,0 +1,62 @@
+#include "settings/language_table.h"
+
+#include "platform/message_service.h"
+#include "platform/program_folder.h"
+
+#include <stdexcept>
+
+std::shared_ptr<const LanguageTable::Table> LanguageTable::current() const {
+    TimedLock lock(lock_, lookupWait_);
+    if (!lock)
+        return nullptr;
+    return table_;
+}
+
+std::string LanguageTable::translate(const std::string& key) const {
+    const auto table = current();
+    if (!table)
+        return key;
+    const auto found = table->texts.find(key);
+    return found == table->texts.end() ? key : found->second;
+}
+
+std::optional<TXMLLanguageType> LanguageTable::document() const {
+    const auto table = current();
+    return table ? table->document : std::nullopt;
+}
+
+std::size_t LanguageTable::size() const {
+    const auto table = current();
+    return table ? table->texts.size() : 0;
+}
+
+std::optional<std::string> LanguageTable::load(const std::string& path) {
+    auto fresh = std::make_shared<Table>();
+    try {
+        fresh->document = LoadLanguage(path);
+        if (!fresh->document)
+            return path + " is not a language document (its root element is not <Language>)";
+        TXMLStringsType strings = fresh->document->Get_Strings();
+        const int count = strings.Count();
+        for (int i = 0; i < count; ++i) {
+            TXMLStringType item = strings.Get_String(i);
+            fresh->texts.emplace(item.Get_Name(), item.text());
+        }
+    } catch (const std::exception& error) {
+        return std::string(error.what());
+    }
+    TimedLock lock(lock_, lookupWait_);
+    if (!lock)
+        return std::string("the language table stayed locked");
+    table_ = std::move(fresh);
+    return std::nullopt;
+}
+
+void loadActiveLanguage(LanguageTable& table, MessageService& messages) {
+    if (!table.load(joinPath(programFolder(), "Language.xml")))
+        return;
+    messages.show({"Tarvo Manager",
+                   "Could not load language file.\nPlace language.xml in the TarvoManager main "
+                   "folder or reinsatall program.",
+                   MessageButton::Ok, MessageIcon::None});
+}

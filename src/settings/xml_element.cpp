@@ -1,0 +1,71 @@
+#include "settings/xml_element.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace {
+QString toQ(const std::string& text) {
+    return QString::fromStdString(text);
+}
+} // namespace
+
+XmlElement::XmlElement(std::shared_ptr<QDomDocument> document, QDomElement element)
+    : document_(std::move(document)), element_(std::move(element)) {}
+
+std::string XmlElement::tagName() const {
+    return element_.tagName().toStdString();
+}
+
+std::string XmlElement::text() const {
+    return element_.text().toStdString();
+}
+
+std::string XmlElement::attribute(const std::string& name) {
+    if (!element_.hasAttribute(toQ(name)))
+        element_.setAttribute(toQ(name), QString());
+    return element_.attribute(toQ(name)).toStdString();
+}
+
+void XmlElement::setAttribute(const std::string& name, const std::string& value) {
+    element_.setAttribute(toQ(name), toQ(value));
+}
+
+XmlElement XmlElement::child(const std::string& name) {
+    QDomElement found = element_.firstChildElement(toQ(name));
+    if (found.isNull())
+        found = element_.appendChild(document_->createElement(toQ(name))).toElement();
+    return XmlElement(document_, found);
+}
+
+int XmlElement::childCount(const std::string& name) const {
+    int count = 0;
+    for (QDomElement e = element_.firstChildElement(toQ(name)); !e.isNull();
+         e = e.nextSiblingElement(toQ(name)))
+        ++count;
+    return count;
+}
+
+XmlElement XmlElement::childAt(const std::string& name, int index) const {
+    QDomElement e = element_.firstChildElement(toQ(name));
+    for (int i = 0; i < index && !e.isNull(); ++i)
+        e = e.nextSiblingElement(toQ(name));
+    if (e.isNull())
+        throw std::out_of_range("no <" + name + "> element at index " + std::to_string(index));
+    return XmlElement(document_, e);
+}
+
+std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path) {
+    QFile file(toQ(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path + ": " + file.errorString().toStdString());
+    auto document = std::make_shared<QDomDocument>();
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!document->setContent(&file, &message, &line, &column))
+        throw std::runtime_error(path + " is not well-formed (line " + std::to_string(line) +
+                                 ", column " + std::to_string(column) +
+                                 "): " + message.toStdString());
+    return document;
+}

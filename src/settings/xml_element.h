@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QDomElement>
+
+#include <memory>
+#include <string>
+
+// A view of one element of a loaded XML document. A child element or attribute that the
+// document lacks is created empty on first access and reads as "": readers never have to
+// test for presence, and a document missing optional parts still loads.
+// The view shares ownership of its document, which lives as long as any view of it.
+class XmlElement {
+public:
+    XmlElement(std::shared_ptr<QDomDocument> document, QDomElement element);
+
+    std::string tagName() const;
+    std::string text() const;
+
+    std::string attribute(const std::string& name);
+    void setAttribute(const std::string& name, const std::string& value);
+
+    // The first child element of that name, created empty when missing.
+    XmlElement child(const std::string& name);
+
+    // Child elements of that name, in document order.
+    int childCount(const std::string& name) const;
+    XmlElement childAt(const std::string& name, int index) const;
+
+protected:
+    std::shared_ptr<QDomDocument> document_;
+    QDomElement element_;
+};
+
+// Parses a file into a document; throws std::runtime_error with a readable reason when the
+// file cannot be read or is not well-formed.
+std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path);

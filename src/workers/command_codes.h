@@ -1,0 +1,35 @@
+#pragma once
+
+// Codes of the remote worker's mailbox (network work, deletes, and local navigation that must
+// run off the GUI thread).
+enum RemoteCode : int {
+    cmdConnect = 1,
+    cmdChangeDir = 2,
+    cmdDownload = 3,
+    cmdUpload = 4,
+    cmdOpenEntry = 5,
+    cmdLeftPanelUp = 6,
+    cmdRemoteUp = 7,
+    cmdRemoteRoot = 8,
+    cmdDelete = 9,
+    cmdChmod = 10,
+    cmdRemoteTree = 12,
+    cmdRename = 27,
+    cmdRefreshRemote = 28,
+    cmdFilterRemote = 29,
+    cmdSaveAs = 34,
+    cmdEditRemote = 127,
+    cmdRawCommand = 160,
+    cmdRefreshPanels = 555,
+    cmdGoToSpecialFolder = 565,
+};
+
+// Codes of the local worker's mailbox (local copy and move).
+enum LocalCode : int {
+    cmdLocalOpenLeft = 5,
+    cmdLocalUp = 6,
+    cmdLocalCopy = 16,
+    cmdLocalTree = 18,
+    cmdLocalDrop = 166,
+    cmdLocalReset = 188,
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What a command works on, copied from the main window when the command is posted. The worker
+// reads only this copy, never the window's fields, which the GUI thread keeps changing.
+struct CommandParams {
+    int ActivePanel = 2; // 2 left, 1 right
+    int ActiveRow = 0;
+    std::string SelectedName;
+    int SelectedAttr = 0;
+    int SelectedMode = 0;
+    std::int64_t SelectedSize = 0;
+    std::vector<int> MarkedRows; // rows of the source panel, ascending
+};

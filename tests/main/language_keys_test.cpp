@@ -1,0 +1,75 @@
+// Every language key the program looks up has an English text in the shipped files.
+#include "main/main_window_texts.h"
+#include "main/menu_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+std::filesystem::path sourceDir() {
+    return std::getenv("TARVO_SOURCE_DIR");
+}
+
+std::set<std::string> shippedKeys(const std::string& file) {
+    std::set<std::string> keys;
+    const std::string xml = readFile(sourceDir() / "resources" / file);
+    const std::regex key("<String Name=\"([^\"]*)\"");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), key); it != std::sregex_iterator();
+         ++it)
+        keys.insert((*it)[1]);
+    return keys;
+}
+
+void collectMenuKeys(const std::vector<MenuNode>& nodes, std::set<std::string>& keys) {
+    for (const MenuNode& node : nodes) {
+        if (node.key != nullptr)
+            keys.insert(node.key);
+        collectMenuKeys(node.children, keys);
+    }
+}
+
+std::set<std::string> keysUsedByTheCode() {
+    std::set<std::string> keys;
+    collectMenuKeys(mainMenuTree(), keys);
+    for (const WidgetText& text : mainWindowTexts())
+        keys.insert(text.key);
+    const std::regex call(R"re([Tt]ranslate\("([^"]+)"\))re");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(sourceDir() / "src")) {
+        const auto extension = entry.path().extension();
+        if (extension != ".cpp" && extension != ".h")
+            continue;
+        const std::string code = readFile(entry.path());
+        for (auto it = std::sregex_iterator(code.begin(), code.end(), call);
+             it != std::sregex_iterator(); ++it)
+            keys.insert((*it)[1]);
+    }
+    return keys;
+}
+
+TEST(LanguageKeys, EveryKeyTheCodeUsesIsShipped) {
+    const std::set<std::string> shipped = shippedKeys("Language.xml");
+    ASSERT_GT(shipped.size(), 100u);
+    for (const std::string& key : keysUsedByTheCode())
+        EXPECT_TRUE(shipped.count(key)) << "no English text for \"" << key << "\"";
+}
+
+TEST(LanguageKeys, TheActiveLanguageIsTheShippedEnglish) {
+    EXPECT_EQ(readFile(sourceDir() / "resources" / "Language.xml"),
+              readFile(sourceDir() / "resources" / "lang" / "English.xml"));
+}
+
+} // namespace

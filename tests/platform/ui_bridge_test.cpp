@@ -1,0 +1,87 @@
+#include "platform/ui_bridge.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Processes GUI events until the condition holds or a few seconds pass.
+template <class Condition> bool pumpUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(1ms);
+    }
+    return condition();
+}
+
+TEST(UiBridge, PostRunsLaterOnTheGuiThread) {
+    UiBridge bridge;
+    std::atomic<QThread*> ranOn{nullptr};
+    std::thread worker([&] { bridge.post([&] { ranOn = QThread::currentThread(); }); });
+    worker.join();
+    EXPECT_EQ(ranOn.load(), nullptr) << "a post must not run before the GUI thread gets to it";
+    ASSERT_TRUE(pumpUntil([&] { return ranOn.load() != nullptr; }));
+    EXPECT_EQ(ranOn.load(), QThread::currentThread());
+}
+
+TEST(UiBridge, AskFromAWorkerWaitsForTheGuiThreadsAnswer) {
+    UiBridge bridge;
+    auto answer = std::async(std::launch::async, [&] {
+        return bridge.ask<int>([] { return QThread::currentThread() == qApp->thread() ? 42 : -1; },
+                               0);
+    });
+    EXPECT_EQ(answer.wait_for(50ms), std::future_status::timeout);
+    ASSERT_TRUE(pumpUntil([&] { return answer.wait_for(0s) == std::future_status::ready; }));
+    EXPECT_EQ(answer.get(), 42);
+}
+
+TEST(UiBridge, AskOnTheGuiThreadRunsAtOnce) {
+    UiBridge bridge;
+    EXPECT_EQ(bridge.ask<int>([] { return 7; }, 0), 7);
+}
+
+TEST(UiBridge, ShutdownAnswersPendingAndLaterQuestionsWithCancel) {
+    UiBridge bridge;
+    std::atomic<bool> questionRan{false};
+    auto pending = std::async(std::launch::async, [&] {
+        return bridge.ask<int>(
+            [&] {
+                questionRan = true;
+                return 1;
+            },
+            -1);
+    });
+    // The GUI thread is busy (not pumping): only shutdown can release the worker.
+    std::this_thread::sleep_for(50ms);
+    bridge.shutdown();
+    ASSERT_EQ(pending.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(pending.get(), -1);
+
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(questionRan) << "a cancelled question must not be shown afterwards";
+
+    auto later =
+        std::async(std::launch::async, [&] { return bridge.ask<int>([] { return 1; }, -1); });
+    ASSERT_EQ(later.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(later.get(), -1);
+    EXPECT_EQ(bridge.ask<int>([] { return 1; }, -1), -1);
+}
+
+TEST(UiBridge, ShutdownSignalsOpenQuestionsToClose) {
+    UiBridge bridge;
+    bool signalled = false;
+    QObject::connect(&bridge, &UiBridge::shuttingDown, [&] { signalled = true; });
+    bridge.shutdown();
+    EXPECT_TRUE(signalled);
+}
+
+} // namespace
