@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+#include <string>
+
+namespace listing {
+
+// The attribute cell: "r" read-only, "a" archive, "h" hidden, "s" system, each or "-".
+std::string attributeText(std::int32_t attr);
+
+// The size cell: the exact byte count in decimal, no grouping, no unit.
+std::string sizeText(std::int64_t size);
+
+// The date cell for a last-write time in seconds since the Unix epoch, in local time: the
+// locale's short date, a blank and its long time without the time-zone name; the date alone
+// when the time of day is exactly midnight.
+QString dateText(std::int64_t time, const QLocale& locale);
+
+} // namespace listing

@@ -1,0 +1,84 @@
+#include "local/listing/DirectoryReader.h"
+
+#include "local/listing/EntryStat.h"
+#include "local/listing/ParallelFor.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <memory>
+#include <optional>
+
+namespace listing {
+
+namespace {
+
+// Examining entries is one system call each; on large folders a few threads hide its latency.
+// Below this many entries per thread, starting threads costs more than it saves.
+constexpr std::size_t kEntriesPerThread = 2048;
+
+struct NamedEntry {
+    std::string Name;
+    unsigned char Type;
+};
+
+bool isSelfOrParent(const char* name) {
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+// Collects the names and reported kinds of dir. Returns 0 or the errno of the failure.
+int readNames(DIR* dir, std::vector<NamedEntry>& names) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr)
+            return errno;
+        if (!isSelfOrParent(entry->d_name))
+            names.push_back({entry->d_name, entry->d_type});
+    }
+}
+
+} // namespace
+
+bool isNotReadyError(int error) {
+    return error == ENOMEDIUM || error == EIO || error == ENOTCONN || error == ESTALE;
+}
+
+bool ReadResult::notReady() const {
+    return isNotReadyError(Error);
+}
+
+ReadResult readDirectory(const std::string& path) {
+    ReadResult result;
+    const DirHandle dir(::opendir(path.c_str()));
+    if (!dir) {
+        result.Error = errno;
+        return result;
+    }
+    std::vector<NamedEntry> names;
+    result.Error = readNames(dir.get(), names);
+    if (!result.ok())
+        return result;
+
+    const int dirFd = ::dirfd(dir.get());
+    std::vector<std::optional<SearchRecord>> records(names.size());
+    parallelFor(names.size(), kEntriesPerThread, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            records[i] = statEntry(dirFd, std::move(names[i].Name), names[i].Type);
+    });
+
+    for (std::optional<SearchRecord>& record : records) {
+        if (!record)
+            continue;
+        auto& list = (record->Attr & Directory) ? result.Listing.Dirs : result.Listing.Files;
+        list.push_back(std::move(*record));
+    }
+    return result;
+}
+
+} // namespace listing

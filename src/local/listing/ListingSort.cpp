@@ -1,0 +1,122 @@
+#include "local/listing/ListingSort.h"
+
+#include "local/listing/ParallelFor.h"
+
+#include <QCollatorSortKey>
+#include <QString>
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <optional>
+#include <utility>
+
+namespace listing {
+
+namespace {
+
+// Collation keys cost a few microseconds each; spread them when there are many.
+constexpr std::size_t kKeysPerThread = 4096;
+
+// QCollator instances must not be shared between threads, so each worker gets its own.
+QCollator collatorLike(const QCollator& model) {
+    QCollator copy(model.locale());
+    copy.setCaseSensitivity(model.caseSensitivity());
+    copy.setNumericMode(model.numericMode());
+    copy.setIgnorePunctuation(model.ignorePunctuation());
+    return copy;
+}
+
+void reorder(std::vector<SearchRecord>& records, const std::vector<std::size_t>& order) {
+    std::vector<SearchRecord> sorted;
+    sorted.reserve(records.size());
+    for (std::size_t index : order)
+        sorted.push_back(std::move(records[index]));
+    records.swap(sorted);
+}
+
+// Sorts record indices by a precomputed key per record, so each comparison is cheap and the
+// records themselves move only once. compare is a three-way comparison of two keys.
+template <typename Key, typename Compare>
+void sortByKeys(std::vector<SearchRecord>& records, const std::vector<Key>& keys, bool descending,
+                Compare compare) {
+    std::vector<std::size_t> order(records.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int result = compare(keys[a], keys[b]);
+        return descending ? result > 0 : result < 0;
+    });
+    reorder(records, order);
+}
+
+template <typename Field>
+void sortByNumber(std::vector<SearchRecord>& records, bool descending, Field field) {
+    std::vector<std::int64_t> keys;
+    keys.reserve(records.size());
+    for (const SearchRecord& record : records)
+        keys.push_back(field(record));
+    sortByKeys(records, keys, descending,
+               [](std::int64_t a, std::int64_t b) { return (a > b) - (a < b); });
+}
+
+template <typename Text>
+void sortByCollation(std::vector<SearchRecord>& records, bool descending, const QCollator& collator,
+                     Text text) {
+    std::vector<std::optional<QCollatorSortKey>> keys(records.size());
+    parallelFor(records.size(), kKeysPerThread, [&](std::size_t begin, std::size_t end) {
+        const QCollator local = collatorLike(collator);
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::string_view bytes = text(records[i]);
+            keys[i] = local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+        }
+    });
+    sortByKeys(records, keys, descending,
+               [](const std::optional<QCollatorSortKey>& a,
+                  const std::optional<QCollatorSortKey>& b) { return a->compare(*b); });
+}
+
+} // namespace
+
+QCollator nameCollator(const QLocale& locale) {
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    return collator;
+}
+
+std::string_view extensionOf(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
+}
+
+void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
+                 const QCollator& collator) {
+    switch (rule.Column) {
+    case SortColumn::Size:
+        sortByNumber(records, rule.Descending, [](const SearchRecord& r) { return r.Size; });
+        break;
+    case SortColumn::Date:
+        sortByNumber(records, rule.Descending, [](const SearchRecord& r) { return r.Time; });
+        break;
+    case SortColumn::Attr:
+        sortByNumber(records, rule.Descending,
+                     [](const SearchRecord& r) { return std::int64_t{r.Attr}; });
+        break;
+    case SortColumn::Name:
+        sortByCollation(records, rule.Descending, collator,
+                        [](const SearchRecord& r) { return std::string_view(r.Name); });
+        break;
+    case SortColumn::Type:
+        sortByCollation(records, rule.Descending, collator,
+                        [](const SearchRecord& r) { return extensionOf(r.Name); });
+        break;
+    }
+}
+
+void sortListing(DirectoryListing& listing, std::string_view key, const QCollator& collator) {
+    for (const SortRule& rule : sortRulesIn(key)) {
+        if (rule.sortsDirs())
+            sortRecords(listing.Dirs, rule, collator);
+        sortRecords(listing.Files, rule, collator);
+    }
+}
+
+} // namespace listing

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "local/listing/SearchRecord.h"
+#include "local/listing/SortKeys.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <string_view>
+#include <vector>
+
+namespace listing {
+
+// The collator that orders entry names: the given locale's order, case-sensitive.
+QCollator nameCollator(const QLocale& locale);
+
+// The extension a "type" key sorts by: from the name's last "." to its end, the dot included;
+// empty when the name has no dot.
+std::string_view extensionOf(std::string_view name);
+
+// Sorts records by one rule. Entries that compare equal end up in no defined order.
+// Names and extensions are compared by collator after decoding them as UTF-8.
+void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
+                 const QCollator& collator);
+
+// Sorts a listing by a panel's sort key: by each rule the key holds, folders then files, except
+// that size rules leave the folders alone. A key that holds no rule leaves both lists as read.
+void sortListing(DirectoryListing& listing, std::string_view key, const QCollator& collator);
+
+} // namespace listing

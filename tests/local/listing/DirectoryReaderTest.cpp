@@ -1,0 +1,203 @@
+#include "local/listing/DirectoryReader.h"
+#include "local/listing/CellText.h"
+#include "local/listing/TempTree.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <gmock/gmock.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using listing::DirectoryListing;
+using listing::ReadResult;
+using listing::SearchRecord;
+using testing::UnorderedElementsAre;
+
+namespace {
+
+std::vector<std::string> namesOf(const std::vector<SearchRecord>& records) {
+    std::vector<std::string> names;
+    for (const SearchRecord& record : records)
+        names.push_back(record.Name);
+    return names;
+}
+
+const SearchRecord& find(const std::vector<SearchRecord>& records, const std::string& name) {
+    const auto it = std::find_if(records.begin(), records.end(),
+                                 [&](const SearchRecord& r) { return r.Name == name; });
+    if (it == records.end())
+        throw std::runtime_error("not listed: " + name);
+    return *it;
+}
+
+// What readDirectory(path) gives when run by the unprivileged user "nobody", as a summary
+// "error dirs... | files...". Runs in a child process: the tests run as root, which no
+// permission bit stops.
+std::string readAsNobody(const std::string& path) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::string summary;
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            summary = "could not drop privileges";
+        } else {
+            const ReadResult result = listing::readDirectory(path);
+            std::ostringstream out;
+            out << result.Error;
+            for (const SearchRecord& r : result.Listing.Dirs)
+                out << " d:" << r.Name << ':' << r.Size;
+            for (const SearchRecord& r : result.Listing.Files)
+                out << " f:" << r.Name << ':' << r.Size;
+            summary = out.str();
+        }
+        const bool written = ::write(pipeFds[1], summary.data(), summary.size()) ==
+                             static_cast<ssize_t>(summary.size());
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(pipeFds[1]);
+    std::string summary;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        summary.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return summary;
+}
+
+} // namespace
+
+TEST(DirectoryReader, ListsEveryNameButSelfAndParentWithAttributes) {
+    TempTree tree;
+    tree.file(".hidden");
+    tree.file(".x");
+    tree.file("a.b");
+    tree.file("a.");
+    tree.file("...");
+    ::chmod(tree.file("locked.txt").c_str(), 0444);
+    tree.dir("empty");
+    tree.dir(".config");
+
+    const ReadResult result = listing::readDirectory(tree.path());
+
+    ASSERT_TRUE(result.ok());
+    EXPECT_THAT(namesOf(result.Listing.Files),
+                UnorderedElementsAre(".hidden", ".x", "a.b", "a.", "...", "locked.txt"));
+    EXPECT_THAT(namesOf(result.Listing.Dirs), UnorderedElementsAre("empty", ".config"));
+    const auto& files = result.Listing.Files;
+    EXPECT_EQ(find(files, "a.b").Attr, listing::Archive);
+    EXPECT_EQ(find(files, ".x").Attr, listing::Archive | listing::Hidden);
+    EXPECT_EQ(find(files, "locked.txt").Attr, listing::Archive | listing::ReadOnly);
+    EXPECT_EQ(find(result.Listing.Dirs, "empty").Attr, listing::Directory);
+    EXPECT_EQ(find(result.Listing.Dirs, ".config").Attr, listing::Directory | listing::Hidden);
+}
+
+TEST(DirectoryReader, KeepsFullSizesAndTimes) {
+    TempTree tree;
+    const std::int64_t fiveGiB = std::int64_t{5} << 30;
+    const std::int64_t after2038 = (std::int64_t{1} << 31) + 12345;
+    tree.file("sparse.img", fiveGiB, 1700000000);
+    tree.file("future", 1, after2038);
+
+    const ReadResult result = listing::readDirectory(tree.path());
+
+    ASSERT_TRUE(result.ok());
+    const SearchRecord& sparse = find(result.Listing.Files, "sparse.img");
+    EXPECT_EQ(sparse.Size, fiveGiB);
+    EXPECT_EQ(listing::sizeText(sparse.Size), "5368709120");
+    EXPECT_EQ(sparse.Time, 1700000000);
+    EXPECT_EQ(find(result.Listing.Files, "future").Time, after2038);
+}
+
+TEST(DirectoryReader, EmptyFolderIsReadWithNoEntries) {
+    TempTree tree;
+    const ReadResult result = listing::readDirectory(tree.dir("empty"));
+    EXPECT_TRUE(result.ok());
+    EXPECT_TRUE(result.Listing.Dirs.empty());
+    EXPECT_TRUE(result.Listing.Files.empty());
+}
+
+TEST(DirectoryReader, LinksShowTheirTargetsKindAndUnreachableOnesAreFiles) {
+    TempTree tree;
+    tree.dir("real-dir");
+    tree.file("real-file", 4242);
+    tree.symlink("to-dir", "real-dir");
+    tree.symlink("to-file", "real-file");
+    tree.symlink("dangling", "missing");
+    tree.symlink("loop", "loop");
+
+    const ReadResult result = listing::readDirectory(tree.path());
+
+    ASSERT_TRUE(result.ok());
+    EXPECT_THAT(namesOf(result.Listing.Dirs), UnorderedElementsAre("real-dir", "to-dir"));
+    EXPECT_THAT(namesOf(result.Listing.Files),
+                UnorderedElementsAre("real-file", "to-file", "dangling", "loop"));
+    EXPECT_TRUE(find(result.Listing.Dirs, "to-dir").IsSymlink);
+    EXPECT_FALSE(find(result.Listing.Dirs, "real-dir").IsSymlink);
+    const SearchRecord& toFile = find(result.Listing.Files, "to-file");
+    EXPECT_TRUE(toFile.IsSymlink);
+    EXPECT_EQ(toFile.Size, 4242);
+    EXPECT_EQ(toFile.Attr, listing::Archive);
+    const SearchRecord& dangling = find(result.Listing.Files, "dangling");
+    EXPECT_TRUE(dangling.IsSymlink);
+    EXPECT_EQ(dangling.Attr & (listing::Directory | listing::Archive), 0);
+}
+
+TEST(DirectoryReader, ManyEntriesAreAllListedOnce) {
+    // Enough entries to be examined on several threads.
+    TempTree tree;
+    constexpr int kCount = 10000;
+    for (int i = 0; i < kCount; ++i)
+        tree.file("f" + std::to_string(i), i);
+    tree.dir("sub");
+
+    const ReadResult result = listing::readDirectory(tree.path());
+
+    ASSERT_TRUE(result.ok());
+    ASSERT_EQ(result.Listing.Files.size(), std::size_t{kCount});
+    std::vector<bool> seen(kCount);
+    for (const SearchRecord& record : result.Listing.Files) {
+        const int index = std::stoi(record.Name.substr(1));
+        EXPECT_EQ(record.Size, index);
+        EXPECT_FALSE(seen[index]) << record.Name;
+        seen[index] = true;
+    }
+    EXPECT_THAT(namesOf(result.Listing.Dirs), UnorderedElementsAre("sub"));
+}
+
+TEST(DirectoryReader, FailureCarriesErrnoAndTellsNotReadyApart) {
+    TempTree tree;
+    const ReadResult missing = listing::readDirectory(tree.at("missing"));
+    EXPECT_EQ(missing.Error, ENOENT);
+    EXPECT_FALSE(missing.notReady());
+    const ReadResult notDir = listing::readDirectory(tree.file("plain"));
+    EXPECT_EQ(notDir.Error, ENOTDIR);
+    EXPECT_FALSE(notDir.notReady());
+    for (const int error : {ENOMEDIUM, EIO, ENOTCONN, ESTALE})
+        EXPECT_TRUE(listing::isNotReadyError(error)) << error;
+    EXPECT_FALSE(listing::isNotReadyError(EACCES));
+}
+
+TEST(DirectoryReader, UnprivilegedUserCannotListAClosedFolder) {
+    TempTree tree;
+    tree.dir("closed", 0700);
+    tree.file("closed/secret");
+    EXPECT_EQ(readAsNobody(tree.at("closed")), std::to_string(EACCES));
+}
+
+TEST(DirectoryReader, EntriesThatCannotBeExaminedAreKeptByTheirKind) {
+    // Readable but not searchable: the names are visible, their details are not.
+    TempTree tree;
+    tree.dir("names-only", 0744);
+    tree.dir("names-only/sub");
+    tree.file("names-only/data", 100);
+    EXPECT_EQ(readAsNobody(tree.at("names-only")), "0 d:sub:0 f:data:0");
+}

@@ -1,0 +1,142 @@
+#include "local/listing/ListingSort.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using listing::DirectoryListing;
+using listing::SearchRecord;
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+SearchRecord record(std::string name, std::int64_t size, std::int64_t time, std::int32_t attr) {
+    return {std::move(name), size, time, attr, false};
+}
+
+// Every column orders the entries differently, and no two entries tie in any column.
+DirectoryListing fixedListing() {
+    DirectoryListing listing;
+    listing.Dirs = {
+        record("B.old", 0, 1, 0x12),
+        record("c.new", 0, 2, 0x11),
+        record("a", 0, 3, 0x10),
+    };
+    listing.Files = {
+        record("b.txt", 300, 30, 0x20), record("readme", 200, 50, 0x22),
+        record("A.doc", 100, 10, 0x21), record("c.Zip", 4000, 20, 0x23),
+        record("a.", 0, 40, 0x00),
+    };
+    return listing;
+}
+
+Names namesOf(const std::vector<SearchRecord>& records) {
+    Names names;
+    for (const SearchRecord& record : records)
+        names.push_back(record.Name);
+    return names;
+}
+
+Names reversed(Names names) {
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+Names sortedNames(Names names, const char* locale) {
+    std::vector<SearchRecord> records;
+    for (std::string& name : names)
+        records.push_back(record(std::move(name), 0, 0, 0));
+    listing::sortRecords(records, listing::sortRulesIn("name 1-0").front(),
+                         listing::nameCollator(QLocale(locale)));
+    return namesOf(records);
+}
+
+struct KeyCase {
+    std::string key; // the "1-0" or "0-1" key whose order is listed
+    Names dirs;
+    Names files;
+};
+
+} // namespace
+
+TEST(ListingSort, EveryKeyInBothDirections) {
+    const Names readDirs = namesOf(fixedListing().Dirs);
+    const std::vector<KeyCase> cases = {
+        {"name 1-0", {"a", "B.old", "c.new"}, {"a.", "A.doc", "b.txt", "c.Zip", "readme"}},
+        {"type 1-0", {"a", "c.new", "B.old"}, {"readme", "a.", "A.doc", "b.txt", "c.Zip"}},
+        {"size 0-1", readDirs, {"a.", "A.doc", "readme", "b.txt", "c.Zip"}},
+        {"date 0-1", {"B.old", "c.new", "a"}, {"A.doc", "c.Zip", "b.txt", "a.", "readme"}},
+        {"attr 0-1", {"a", "c.new", "B.old"}, {"a.", "b.txt", "A.doc", "readme", "c.Zip"}},
+    };
+    const QCollator collator = listing::nameCollator(QLocale("en_US"));
+    for (const KeyCase& c : cases) {
+        for (const bool flipped : {false, true}) {
+            std::string key = c.key;
+            if (flipped)
+                key.replace(key.size() - 3, 3, key.ends_with("1-0") ? "0-1" : "1-0");
+            SCOPED_TRACE(key);
+            DirectoryListing listing = fixedListing();
+            listing::sortListing(listing, key, collator);
+            // Size keys leave the folders in the order they were read, in both directions.
+            const bool dirsFollow = !key.starts_with("size");
+            EXPECT_THAT(namesOf(listing.Dirs),
+                        ElementsAreArray(flipped && dirsFollow ? reversed(c.dirs) : c.dirs));
+            EXPECT_THAT(namesOf(listing.Files),
+                        ElementsAreArray(flipped ? reversed(c.files) : c.files));
+        }
+    }
+}
+
+TEST(ListingSort, KeyTextIsFoundInsideOtherTextAndUnknownKeysSortNothing) {
+    const QCollator collator = listing::nameCollator(QLocale("en_US"));
+    for (const std::string key : {"none", "", "Name 1-0", "name 2-0"}) {
+        DirectoryListing listing = fixedListing();
+        listing::sortListing(listing, key, collator);
+        EXPECT_EQ(namesOf(listing.Files), namesOf(fixedListing().Files)) << key;
+        EXPECT_EQ(namesOf(listing.Dirs), namesOf(fixedListing().Dirs)) << key;
+    }
+    DirectoryListing listing = fixedListing();
+    listing::sortListing(listing, "[name 0-1]", collator);
+    EXPECT_THAT(namesOf(listing.Dirs), ElementsAre("c.new", "B.old", "a"));
+
+    // A key holding several texts applies each, in the fixed test order: the last one wins.
+    const auto rules = listing::sortRulesIn("name 1-0 size 0-1");
+    ASSERT_EQ(rules.size(), 2u);
+    EXPECT_EQ(rules[0].Text, "size 0-1");
+    EXPECT_EQ(rules[1].Text, "name 1-0");
+}
+
+TEST(ListingSort, NamesFollowTheGivenLocaleAndCase) {
+    EXPECT_THAT(sortedNames({"B", "a", "b", "A"}, "en_US"), ElementsAre("a", "A", "b", "B"));
+    EXPECT_THAT(sortedNames({"B", "a", "b", "A"}, "C"), ElementsAre("A", "B", "a", "b"));
+    EXPECT_THAT(sortedNames({"z", "\xC3\xA4", "a"}, "de_DE"), ElementsAre("a", "\xC3\xA4", "z"));
+    EXPECT_THAT(sortedNames({"z", "\xC3\xA4", "a"}, "sv_SE"), ElementsAre("a", "z", "\xC3\xA4"));
+}
+
+TEST(ListingSort, SizesAndTimesCompareInFullSixtyFourBits) {
+    // Values whose low 32-bit halves differ by 2^31 or more, or not at all.
+    const std::int64_t big = (std::int64_t{1} << 31) + 1;
+    const std::int64_t fourGiB = std::int64_t{1} << 32;
+    const QCollator collator = listing::nameCollator(QLocale("en_US"));
+    DirectoryListing listing;
+    listing.Files = {record("big", big, big, 0), record("one", 1, 1, 0),
+                     record("4g", fourGiB, fourGiB, 0), record("zero", 0, 0, 0)};
+
+    listing::sortListing(listing, "size 0-1", collator);
+    EXPECT_THAT(namesOf(listing.Files), ElementsAre("zero", "one", "big", "4g"));
+    listing::sortListing(listing, "size 1-0", collator);
+    EXPECT_THAT(namesOf(listing.Files), ElementsAre("4g", "big", "one", "zero"));
+    listing::sortListing(listing, "date 0-1", collator);
+    EXPECT_THAT(namesOf(listing.Files), ElementsAre("zero", "one", "big", "4g"));
+    listing::sortListing(listing, "date 1-0", collator);
+    EXPECT_THAT(namesOf(listing.Files), ElementsAre("4g", "big", "one", "zero"));
+}
+
+TEST(ListingSort, ExtensionStartsAtTheLastDot) {
+    EXPECT_EQ(listing::extensionOf("archive.tar.gz"), ".gz");
+    EXPECT_EQ(listing::extensionOf(".bashrc"), ".bashrc");
+    EXPECT_EQ(listing::extensionOf("a."), ".");
+    EXPECT_EQ(listing::extensionOf("Makefile"), "");
+}
