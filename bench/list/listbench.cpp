@@ -1,8 +1,8 @@
 // listbench DIR [KEY]: lists DIR the way a panel's worker does (read the folder, build the
 // records, sort them by KEY) and reports how long that took. Cells are not formatted: a panel
 // formats only the rows it draws, on demand.
-#include "local/listing/DirectoryReader.h"
-#include "local/listing/ListingSort.h"
+#include "local/listing/directory_reader.h"
+#include "local/listing/listing_sort.h"
 
 #include <QLocale>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "local/listing/ParallelFor.h"
+#include "local/listing/parallel_for.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "local/listing/SortKeys.h"
+#include "local/listing/sort_keys.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "local/listing/ListingSort.h"
+#include "local/listing/listing_sort.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "local/listing/EntryStat.h"
+#include "local/listing/entry_stat.h"
 
 #include <cerrno>
 #include <dirent.h>

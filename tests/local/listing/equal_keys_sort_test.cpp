@@ -1,6 +1,6 @@
 // Built with the checked standard library (_GLIBCXX_DEBUG), which aborts when a sort is handed
 // a comparison that says an entry goes before itself.
-#include "local/listing/ListingSort.h"
+#include "local/listing/listing_sort.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "local/listing/ListingSort.h"
+#include "local/listing/listing_sort.h"
 
-#include "local/listing/ParallelFor.h"
+#include "local/listing/parallel_for.h"
 
 #include <QCollatorSortKey>
 #include <QString>

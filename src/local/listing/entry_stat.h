@@ -1,6 +1,6 @@
 #pragma once
 
-#include "local/listing/SearchRecord.h"
+#include "local/listing/search_record.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "local/listing/TempTree.h"
+#include "local/listing/temp_tree.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "local/listing/SearchRecord.h"
-#include "local/listing/SortKeys.h"
+#include "local/listing/search_record.h"
+#include "local/listing/sort_keys.h"
 
 #include <QCollator>
 #include <QLocale>

@@ -1,7 +1,7 @@
-#include "local/listing/DirectoryReader.h"
+#include "local/listing/directory_reader.h"
 
-#include "local/listing/EntryStat.h"
-#include "local/listing/ParallelFor.h"
+#include "local/listing/entry_stat.h"
+#include "local/listing/parallel_for.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "local/listing/CellText.h"
+#include "local/listing/cell_text.h"
 
-#include "local/listing/SearchRecord.h"
+#include "local/listing/search_record.h"
 
 #include <QDateTime>
 
