@@ -1,19 +1,75 @@
 #pragma once
 
+#include "local/listing/search_record.h"
+#include "platform/frontend.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
-enum class PanelSide { Left, Right };
+class LanguageTable;
 
-// The model of one local panel: its folder, and the state of the operations run on it.
+// The model of one local panel: its folder, the folder's entries in the order the panel shows
+// them, the sort key, and what the screen shows of them. Reading runs on a worker; the screen
+// receives immutable listings through the Frontend.
 class LocalExplorer {
 public:
-    explicit LocalExplorer(PanelSide side) : side_(side) {}
+    LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side);
 
     PanelSide side() const { return side_; }
 
-    std::string Path;                    // the panel's folder
+    // Reads the folder at path into the lists, sorted by the sort key; with store set the folder
+    // becomes the panel's path. Returns what the path label shows: the folder on success, ".."
+    // when it cannot be listed (a medium that is not ready also blanks the path to " ").
+    std::string ReadDir(const std::string& path, bool store);
+
+    // Shows the lists in the panel, with the totals and disk lines; when the panel now shows
+    // another folder, the cursor goes to the folder just left (or the first row).
+    void FillGrid();
+
+    // Sorts the lists by key (which also becomes the panel's sort key); with clearMarks the
+    // panel's marks go, since they belong to rows and would land on other entries.
+    void Sort(const std::string& key, bool clearMarks);
+
+    // Opens an entry as the panel shows it: "[name]" enters that folder, "[..]" the parent,
+    // anything else is a file handed to the desktop. Returns 16 for a folder, 32 for a file.
+    int Open(const std::string& entry, int attributes);
+
+    // Goes to the parent folder unless the panel shows the root; returns the path after it.
+    std::string GoUp();
+
+    // "DiskFree" or "DiskSize" (used space) of the panel's file system, in whole MiB + "MB ".
+    std::string GetDiskSpace(const std::string& key) const;
+
+    std::string GetPath() const;
+    void SetPath(const std::string& path);
+    std::string GetSortKey() const;
+    void SetSortKey(const std::string& key);
+    std::shared_ptr<const listing::DirectoryListing> GetListing() const;
+
     LocalExplorer* OtherPanel = nullptr; // set once both panels exist
 
+    // Direction of the next header sort of each column: set = its "1-0" key. GUI thread only.
+    bool SortSizeDir = true;
+    bool SortDateDir = true;
+    bool SortNameDir = false;
+    bool SortAttrDir = true;
+    bool SortTypeDir = false;
+
 private:
-    PanelSide side_;
+    std::string totalsLine(const listing::DirectoryListing& listing) const;
+    std::string diskLine() const;
+
+    Frontend& frontend_;
+    const LanguageTable& texts_;
+    const PanelSide side_;
+
+    mutable std::mutex mutex_; // guards the fields below; never held while reading a folder
+    std::string path_;
+    std::string lastShownPath_;
+    std::string sortKey_;
+    std::shared_ptr<const listing::DirectoryListing> listing_;
+    std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
 };

@@ -2,15 +2,19 @@
 
 #include "main/app_icon.h"
 #include "main/menu_tree.h"
+#include "main/panel_controller.h"
 #include "main/qt_message_service.h"
 #include "main/startup_error.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
+#include <QToolButton>
+#include <QUrl>
 
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
@@ -22,7 +26,7 @@ TForm1::TForm1(MessageServiceFactory makeMessages) {
     runStartupStep("creating the panels and the FTP session", [&] { createEngine(); });
     runStartupStep("starting the command workers", [&] { startWorkers(); });
     connectCommands();
-    StringGrid2->setFocus();
+    ActivateLeftPanel();
 }
 
 TForm1::~TForm1() {
@@ -35,10 +39,14 @@ TForm1::~TForm1() {
 }
 
 void TForm1::createEngine() {
-    LeftExplorer = std::make_unique<LocalExplorer>(PanelSide::Left);
-    RightExplorer = std::make_unique<LocalExplorer>(PanelSide::Right);
+    LeftExplorer = std::make_unique<LocalExplorer>(*this, language_, PanelSide::Left);
+    RightExplorer = std::make_unique<LocalExplorer>(*this, language_, PanelSide::Right);
     LeftExplorer->OtherPanel = RightExplorer.get();
     RightExplorer->OtherPanel = LeftExplorer.get();
+    leftPanel_ =
+        std::make_unique<PanelController>(*this, PanelSide::Left, LeftPanel, *LeftExplorer, icons_);
+    rightPanel_ = std::make_unique<PanelController>(*this, PanelSide::Right, RightPanel,
+                                                    *RightExplorer, icons_);
     FtpSession = std::make_unique<FTPCom>();
     SiteStore = std::make_unique<IOFile>();
     for (const std::string& name : SiteStore->LoadSiteList())
@@ -62,10 +70,33 @@ void TForm1::startWorkers() {
     LocalWorker->start();
 }
 
+void TForm1::connectAction(const char* name, std::function<void()> handler,
+                           const QKeySequence& shortcut) {
+    auto* action = findChild<QAction*>(QString::fromLatin1(name));
+    if (action == nullptr)
+        throw std::logic_error(std::string("no menu item ") + name);
+    action->setEnabled(true);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, std::move(handler));
+}
+
 void TForm1::connectCommands() {
-    if (auto* quit = findChild<QAction*>("wyjcie1")) {
-        quit->setEnabled(true);
-        connect(quit, &QAction::triggered, this, &QWidget::close);
+    connectAction("wyjcie1", [this] { close(); });
+    connectWorkerCommands();
+    connectMarkCommands();
+    connectSortCommands();
+    connect(LeftPanel.upButton, &QToolButton::clicked, this,
+            [this] { upButtonClick(PanelSide::Left); });
+    connect(RightPanel.upButton, &QToolButton::clicked, this,
+            [this] { upButtonClick(PanelSide::Right); });
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        startListing();
     }
 }
 
@@ -78,6 +109,26 @@ void TForm1::setPanelsEnabled(bool enabled) {
     bridge.post([this, enabled] {
         Panel5->setEnabled(enabled);
         Panel2->setEnabled(enabled);
+    });
+}
+
+void TForm1::showPanel(PanelSide side, PanelView view) {
+    bridge.post([this, side, view = std::move(view)] { panel(side).applyView(view); });
+}
+
+void TForm1::setPathLabel(PanelSide side, std::string text) {
+    bridge.post([this, side, text = std::move(text)] {
+        panel(side).setPathLabel(QString::fromStdString(text));
+    });
+}
+
+void TForm1::clearMarks(PanelSide side) {
+    bridge.post([this, side] { panel(side).clearMarks(); });
+}
+
+void TForm1::openDocument(std::string path) {
+    bridge.post([path = std::move(path)] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
     });
 }
 

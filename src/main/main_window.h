@@ -3,6 +3,8 @@
 #include "ftp/ftp_session.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
+#include "main/panel_grid.h"
+#include "main/panel_icons.h"
 #include "main/panel_widgets.h"
 #include "platform/frontend.h"
 #include "platform/message_service.h"
@@ -13,6 +15,7 @@
 #include "workers/mailbox.h"
 #include "workers/remote_worker.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 
 #include <atomic>
@@ -27,6 +30,7 @@ class QProgressBar;
 class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
+class PanelController;
 
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
 // progress strip. It owns the engine objects and the two command workers, and carries what
@@ -44,12 +48,42 @@ public:
     // Frontend
     MessageService& messages() override { return *messages_; }
     void setPanelsEnabled(bool enabled) override;
+    void showPanel(PanelSide side, PanelView view) override;
+    void setPathLabel(PanelSide side, std::string text) override;
+    void clearMarks(PanelSide side) override;
+    void openDocument(std::string path) override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
     // Runs after construction and again after the language changes: loads the language
     // file and sets every caption from it.
     void FormCreate();
+
+    // Panels.
+    PanelController& panel(PanelSide side);
+    PanelController& activePanel();
+    LocalExplorer& explorer(PanelSide side);
+    void ActivateLeftPanel();
+    void ActivateRightPanel();
+    void activatePanel(PanelSide side);
+    // The active panel's current row changed: the selected-entry fields follow it.
+    void entrySelected(PanelController& panel);
+    // Rewrites the selection line of the active panel: marked files, folders and their size.
+    void ShowSelectionInfo();
+    void Aktywneokno1Click(); // switch panels
+    void openCurrentEntry(PanelSide side);
+    void upButtonClick(PanelSide side);
+    bool panelsIdle() const;
+    // A copy of what a command works on, taken when it is posted.
+    CommandParams commandParams() const;
+
+    // The entry under the active panel's current row.
+    std::string SelectedName;
+    int SelectedAttr = 0;
+    int SelectedMode = 0;
+    std::int64_t SelectedSize = 0;
+    int ActiveRow = 0;
+    bool StandardIcons = false; // icon mode: image list by extension, or the desktop's icons
 
     // Shared state.
     std::atomic<int> ActivePanel{2}; // 2 left, 1 right
@@ -74,8 +108,8 @@ public:
     PanelWidgets RightPanel;
     QWidget* Panel5 = nullptr; // left panel container
     QWidget* Panel2 = nullptr; // right panel container
-    QTableView* StringGrid2 = nullptr;
-    QTableView* StringGrid1 = nullptr;
+    PanelGrid* StringGrid2 = nullptr;
+    PanelGrid* StringGrid1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label11 = nullptr;
     QComboBox* ComboBox4 = nullptr;
@@ -113,6 +147,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWidgets();
@@ -125,11 +160,22 @@ private:
     void createEngine();
     void startWorkers();
     void connectCommands();
+    void connectWorkerCommands();
+    void connectMarkCommands();
+    void connectSortCommands();
+    void connectAction(const char* name, std::function<void()> handler,
+                       const QKeySequence& shortcut = {});
+    void setIconMode(bool standard);
+    void startListing();
 
     void SpeedButton24Click();
     void FormCloseQuery();
 
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_{locks.language};
+    PanelIcons icons_;
+    std::unique_ptr<PanelController> leftPanel_;
+    std::unique_ptr<PanelController> rightPanel_;
     bool closed_ = false;
+    bool shown_ = false;
 };

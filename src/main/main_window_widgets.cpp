@@ -59,6 +59,8 @@ void TForm1::buildWidgets() {
     panels->addWidget(LeftPanel.container);
     panels->addWidget(RightPanel.container);
     panels->setChildrenCollapsible(false);
+    panels->setStretchFactor(0, 1);
+    panels->setStretchFactor(1, 1);
     Panel5 = LeftPanel.container;
     Panel2 = RightPanel.container;
     StringGrid2 = LeftPanel.grid;

@@ -1,12 +1,14 @@
 #include "main/panel_widgets.h"
 
+#include "main/panel_grid.h"
+
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStyle>
-#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -35,7 +37,9 @@ QHBoxLayout* row(QWidget* owner) {
 }
 
 QWidget* buildPathRow(const PanelNames& names, PanelWidgets& panel) {
-    auto* bar = new QWidget(panel.container);
+    auto* bar = named<QWidget>(names.pathRow, panel.container);
+    bar->setAutoFillBackground(true);
+    panel.pathRow = bar;
     auto* layout = row(bar);
     const QStyle* style = panel.container->style();
 
@@ -65,6 +69,13 @@ QWidget* buildPathRow(const PanelNames& names, PanelWidgets& panel) {
         toolButton(names.favoritesButton, bar, {},
                    QIcon::fromTheme("bookmarks", style->standardIcon(QStyle::SP_DirLinkIcon)));
 
+    // Enabled by the commands that own them.
+    for (QWidget* waiting :
+         {static_cast<QWidget*>(panel.driveBox), static_cast<QWidget*>(panel.maskBox),
+          static_cast<QWidget*>(panel.refreshButton), static_cast<QWidget*>(panel.rootButton),
+          static_cast<QWidget*>(panel.historyButton), static_cast<QWidget*>(panel.favoritesButton)})
+        waiting->setEnabled(false);
+
     layout->addWidget(panel.driveBox);
     layout->addWidget(panel.pathLabel, 1);
     layout->addWidget(panel.maskBox);
@@ -75,22 +86,17 @@ QWidget* buildPathRow(const PanelNames& names, PanelWidgets& panel) {
 
 QWidget* buildHeader(const PanelNames& names, PanelWidgets& panel) {
     panel.header = named<QFrame>(names.header, panel.container);
-    panel.header->setAutoFillBackground(true);
-    auto* layout = row(panel.header);
+    // The buttons stand over the grid's columns; the header strip places them.
     panel.nameButton = toolButton(names.nameButton, panel.header, {});
     panel.typeButton = toolButton(names.typeButton, panel.header, {});
     panel.sizeButton = toolButton(names.sizeButton, panel.header, {});
     panel.attrButton = toolButton(names.attrButton, panel.header, {});
     panel.dateButton = toolButton(names.dateButton, panel.header, {});
-    layout->addWidget(panel.nameButton, 1);
-    for (QToolButton* button :
-         {panel.typeButton, panel.sizeButton, panel.attrButton, panel.dateButton})
-        layout->addWidget(button);
     return panel.header;
 }
 
-QTableView* buildGrid(const PanelNames& names, QWidget* parent) {
-    auto* grid = named<QTableView>(names.grid, parent);
+PanelGrid* buildGrid(const PanelNames& names, QWidget* parent) {
+    auto* grid = named<PanelGrid>(names.grid, parent);
     grid->setAccessibleName(QString::fromLatin1(names.accessibleName));
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->hide();
@@ -99,18 +105,26 @@ QTableView* buildGrid(const PanelNames& names, QWidget* parent) {
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setShowGrid(false);
     grid->setWordWrap(false);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn); // the header strip leaves room for it
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return grid;
 }
 
 QWidget* buildStatus(const PanelNames& names, PanelWidgets& panel) {
     auto* status = new QWidget(panel.container);
-    auto* layout = row(status);
+    auto* layout = new QGridLayout(status);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setHorizontalSpacing(16);
+    layout->setVerticalSpacing(0);
     panel.totalsLabel = named<QLabel>(names.totalsLabel, status);
     panel.selectionLabel = named<QLabel>(names.selectionLabel, status);
     panel.diskLabel = named<QLabel>(names.diskLabel, status);
-    layout->addWidget(panel.totalsLabel);
-    layout->addWidget(panel.selectionLabel, 1);
-    layout->addWidget(panel.diskLabel);
+    // Long lines are cut rather than widening the panel.
+    for (QLabel* label : {panel.totalsLabel, panel.selectionLabel, panel.diskLabel})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    layout->addWidget(panel.totalsLabel, 0, 0);
+    layout->addWidget(panel.selectionLabel, 0, 1);
+    layout->addWidget(panel.diskLabel, 1, 0, 1, 2);
     return status;
 }
 

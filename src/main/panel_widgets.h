@@ -2,7 +2,7 @@
 
 class QComboBox;
 class QLabel;
-class QTableView;
+class PanelGrid;
 class QToolButton;
 class QWidget;
 
@@ -15,6 +15,7 @@ struct PanelWidgets {
     QToolButton* sizeButton = nullptr;
     QToolButton* attrButton = nullptr;
     QToolButton* dateButton = nullptr;
+    QWidget* pathRow = nullptr; // coloured while the panel is active
     QWidget* pathBar = nullptr;
     QLabel* pathLabel = nullptr;
     QComboBox* maskBox = nullptr;
@@ -23,7 +24,7 @@ struct PanelWidgets {
     QToolButton* upButton = nullptr;
     QToolButton* historyButton = nullptr;
     QToolButton* favoritesButton = nullptr;
-    QTableView* grid = nullptr;
+    PanelGrid* grid = nullptr;
     QLabel* totalsLabel = nullptr;
     QLabel* selectionLabel = nullptr;
     QLabel* diskLabel = nullptr;
@@ -39,6 +40,7 @@ struct PanelNames {
     const char* sizeButton;
     const char* attrButton;
     const char* dateButton;
+    const char* pathRow;
     const char* pathBar;
     const char* pathLabel;
     const char* maskBox;
@@ -57,16 +59,16 @@ struct PanelNames {
 
 inline constexpr PanelNames kLeftPanelNames{
     "Panel5",        "Panel11",       "SpeedButton14", "SpeedButton22", "SpeedButton15",
-    "SpeedButton16", "SpeedButton17", "Panel8",        "Label1",        "ComboBox2",
-    "SpeedButton8",  "SpeedButton4",  "SpeedButton5",  "SpeedButton26", "SpeedButton28",
-    "StringGrid2",   "Label13",       "Label16",       "Label8",        "ComboBox4",
-    "Left panel"};
+    "SpeedButton16", "SpeedButton17", "Shape1",        "Panel8",        "Label1",
+    "ComboBox2",     "SpeedButton8",  "SpeedButton4",  "SpeedButton5",  "SpeedButton26",
+    "SpeedButton28", "StringGrid2",   "Label13",       "Label16",       "Label8",
+    "ComboBox4",     "Left panel"};
 
 inline constexpr PanelNames kRightPanelNames{
     "Panel2",        "Panel12",       "SpeedButton18", "SpeedButton23", "SpeedButton19",
-    "SpeedButton20", "SpeedButton21", "Panel9",        "Label11",       "ComboBox3",
-    "SpeedButton6",  "SpeedButton7",  "SpeedButton9",  "SpeedButton27", "SpeedButton29",
-    "StringGrid1",   "Label14",       "Label17",       "Label12",       "ComboBox5",
-    "Right panel"};
+    "SpeedButton20", "SpeedButton21", "Shape2",        "Panel9",        "Label11",
+    "ComboBox3",     "SpeedButton6",  "SpeedButton7",  "SpeedButton9",  "SpeedButton27",
+    "SpeedButton29", "StringGrid1",   "Label14",       "Label17",       "Label12",
+    "ComboBox5",     "Right panel"};
 
 PanelWidgets buildPanel(const PanelNames& names, QWidget* parent);

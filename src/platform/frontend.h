@@ -1,10 +1,30 @@
 #pragma once
 
+#include "local/listing/search_record.h"
+
+#include <memory>
+#include <string>
+
 class MessageService;
+
+enum class PanelSide { Left, Right };
+
+// What a panel shows after its folder was read: the whole listing, immutable, with the lines
+// under it already composed, so the screen only swaps it in.
+struct PanelView {
+    std::string Path; // the folder listed
+    std::shared_ptr<const listing::DirectoryListing> Listing;
+    std::string Totals; // "Files 12 | Dirs 3 | Size 5120KB"
+    std::string Disk;   // "Free: 10240MB Used: 50000MB "
+    // The panel now shows another folder than before: its marks go, and the cursor goes to the
+    // folder row named CursorFolder (the folder just left when going up), else to row 0.
+    bool FolderChanged = false;
+    std::string CursorFolder;
+};
 
 // What the engine (panel explorers, FTP session, workers) may ask of the screen. The main window
 // implements it; tests replace it with a recording fake. Every call may come from any thread:
-// the implementation carries the work to the GUI thread itself.
+// the implementation carries the work to the GUI thread itself, in the order of the calls.
 class Frontend {
 public:
     virtual ~Frontend() = default;
@@ -13,4 +33,11 @@ public:
 
     // Enables or disables both panel containers; disabled panels mean "a command is running".
     virtual void setPanelsEnabled(bool enabled) = 0;
+
+    virtual void showPanel(PanelSide side, PanelView view) = 0;
+    virtual void setPathLabel(PanelSide side, std::string text) = 0;
+    virtual void clearMarks(PanelSide side) = 0;
+
+    // Opens a file with the desktop's handler for its type.
+    virtual void openDocument(std::string path) = 0;
 };

@@ -1,0 +1,173 @@
+#include "local/local_explorer.h"
+
+#include "local/disk_space.h"
+#include "local/listing/directory_reader.h"
+#include "local/listing/listing_sort.h"
+#include "platform/message_service.h"
+#include "platform/program_folder.h"
+#include "settings/language_table.h"
+
+#include <QLocale>
+
+namespace {
+
+constexpr int kDirectory = 0x10;
+
+// "/a/b" -> "/a", "/a" -> "/", and the root stays the root.
+std::string parentOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return path;
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string lastComponent(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A folder row shows its name in brackets.
+std::string withoutBrackets(const std::string& entry) {
+    if (entry.size() >= 2 && entry.front() == '[' && entry.back() == ']')
+        return entry.substr(1, entry.size() - 2);
+    return entry;
+}
+
+} // namespace
+
+LocalExplorer::LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side)
+    : frontend_(frontend), texts_(texts), side_(side),
+      listing_(std::make_shared<listing::DirectoryListing>()) {}
+
+std::string LocalExplorer::GetPath() const {
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+void LocalExplorer::SetPath(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    path_ = path;
+}
+
+std::string LocalExplorer::GetSortKey() const {
+    std::lock_guard lock(mutex_);
+    return sortKey_;
+}
+
+void LocalExplorer::SetSortKey(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    sortKey_ = key;
+}
+
+std::shared_ptr<const listing::DirectoryListing> LocalExplorer::GetListing() const {
+    std::lock_guard lock(mutex_);
+    return listing_;
+}
+
+std::string LocalExplorer::ReadDir(const std::string& path, bool store) {
+    auto fresh = std::make_shared<listing::DirectoryListing>();
+    std::string shown = path;
+    bool notReady = false;
+    try {
+        listing::ReadResult result = listing::readDirectory(path);
+        if (result.ok()) {
+            *fresh = std::move(result.Listing);
+            listing::sortListing(*fresh, GetSortKey(), listing::nameCollator(QLocale::system()));
+        } else {
+            shown = "..";
+            notReady = result.notReady();
+        }
+    } catch (const std::exception&) {
+        fresh = std::make_shared<listing::DirectoryListing>();
+        frontend_.messages().show({"Tarvo Manager", "Could not load full file list.",
+                                   MessageButton::Ok, MessageIcon::None});
+    }
+    std::lock_guard lock(mutex_);
+    listing_ = std::move(fresh);
+    ++generation_;
+    if (store)
+        path_ = notReady ? std::string(" ") : path;
+    return shown;
+}
+
+void LocalExplorer::FillGrid() {
+    PanelView view;
+    {
+        std::lock_guard lock(mutex_);
+        view.Path = path_;
+        view.Listing = listing_;
+        view.FolderChanged = lastShownPath_ != path_;
+        if (view.FolderChanged)
+            view.CursorFolder = lastComponent(lastShownPath_);
+        lastShownPath_ = path_;
+    }
+    view.Totals = totalsLine(*view.Listing);
+    view.Disk = diskLine();
+    frontend_.showPanel(side_, std::move(view));
+}
+
+void LocalExplorer::Sort(const std::string& key, bool clearMarks) {
+    std::shared_ptr<const listing::DirectoryListing> current;
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(mutex_);
+        sortKey_ = key;
+        current = listing_;
+        generation = generation_;
+    }
+    if (clearMarks)
+        frontend_.clearMarks(side_);
+    auto sorted = std::make_shared<listing::DirectoryListing>(*current);
+    listing::sortListing(*sorted, key, listing::nameCollator(QLocale::system()));
+    std::lock_guard lock(mutex_);
+    // A folder read meanwhile is newer than this sort and was sorted by the new key already.
+    if (generation_ == generation) {
+        listing_ = std::move(sorted);
+        ++generation_;
+    }
+}
+
+int LocalExplorer::Open(const std::string& entry, int attributes) {
+    if ((attributes & kDirectory) == 0) {
+        frontend_.openDocument(joinPath(GetPath(), entry));
+        return 32;
+    }
+    const std::string name = withoutBrackets(entry);
+    if (name != ".") {
+        const std::string target = name == ".." ? parentOf(GetPath()) : joinPath(GetPath(), name);
+        frontend_.setPathLabel(side_, ReadDir(target, true));
+        FillGrid();
+    }
+    return 16;
+}
+
+std::string LocalExplorer::GoUp() {
+    if (GetPath().size() > 1)
+        Open("[..]", kDirectory);
+    return GetPath();
+}
+
+std::string LocalExplorer::GetDiskSpace(const std::string& key) const {
+    const DiskSpace space = diskSpaceOf(GetPath());
+    const bool measured = space.Total >= 0 && space.Free >= 0;
+    constexpr std::int64_t kMiB = 1048576;
+    if (key == "DiskSize")
+        return std::to_string(measured ? (space.Total - space.Free) / kMiB : 0) + "MB ";
+    if (key == "DiskFree")
+        return std::to_string(measured ? space.Free / kMiB : 0) + "MB ";
+    return {};
+}
+
+std::string LocalExplorer::totalsLine(const listing::DirectoryListing& listing) const {
+    std::int64_t bytes = 0;
+    for (const listing::SearchRecord& file : listing.Files)
+        bytes += file.Size;
+    return texts_.translate("Files") + " " + std::to_string(listing.Files.size()) + " | " +
+           texts_.translate("Dirs") + " " + std::to_string(listing.Dirs.size()) + " | " +
+           texts_.translate("Size") + " " + std::to_string(bytes / 1024) + "KB";
+}
+
+std::string LocalExplorer::diskLine() const {
+    return texts_.translate("Free") + ": " + GetDiskSpace("DiskFree") + texts_.translate("Used") +
+           ": " + GetDiskSpace("DiskSize");
+}

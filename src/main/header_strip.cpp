@@ -1,0 +1,161 @@
+#include "main/header_strip.h"
+
+#include "local/listing/cell_text.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kIconColumn = 20;
+constexpr int kMinimumName = 40;
+constexpr int kDragZone = 15;   // a press this close to the right edge starts a resize
+constexpr int kCursorZone = 12; // the resize cursor shows this close to it
+
+constexpr std::array<listing::SortColumn, 5> kSlotColumns{
+    listing::SortColumn::Name, listing::SortColumn::Type, listing::SortColumn::Size,
+    listing::SortColumn::Attr, listing::SortColumn::Date};
+
+} // namespace
+
+HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
+    : QObject(parent), header_(panel.header),
+      grid_(panel.grid), buttons_{panel.nameButton, panel.typeButton, panel.sizeButton,
+                                  panel.attrButton, panel.dateButton} {
+    const QStyle* style = header_->style();
+    ImageList2 = {style->standardIcon(QStyle::SP_ArrowUp),
+                  style->standardIcon(QStyle::SP_ArrowDown)};
+    header_->installEventFilter(this);
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        QToolButton* button = buttons_[static_cast<std::size_t>(slot)];
+        button->setParent(header_);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        const listing::SortColumn column = kSlotColumns[static_cast<std::size_t>(slot)];
+        connect(button, &QToolButton::clicked, this, [this, column] { emit sortClicked(column); });
+    }
+    header_->setMinimumHeight(buttons_[NameSlot]->sizeHint().height());
+    // Start widths that fit the grid's bold text: the widest size, the attribute letters and a
+    // date in the user's format.
+    QFont bold = grid_->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const QString sampleDate =
+        listing::dateText(1767225599, QLocale::system()); // 31 Dec, late in the evening
+    widths_[TypeSlot] = metrics.horizontalAdvance(QStringLiteral(" WWWW")) + 4;
+    widths_[SizeSlot] = metrics.horizontalAdvance(QStringLiteral("00000000000")) + 6;
+    widths_[AttrSlot] = metrics.horizontalAdvance(QStringLiteral("rahs")) + 10;
+    widths_[DateSlot] = metrics.horizontalAdvance(sampleDate + u' ') + 6;
+    relayout();
+}
+
+void HeaderStrip::clearGlyphs() {
+    for (QToolButton* button : buttons_)
+        button->setIcon(QIcon());
+}
+
+void HeaderStrip::showGlyph(listing::SortColumn column, int image) {
+    clearGlyphs();
+    for (std::size_t slot = 0; slot < kSlotColumns.size(); ++slot)
+        if (kSlotColumns[slot] == column)
+            buttons_[slot]->setIcon(ImageList2[static_cast<std::size_t>(image)]);
+}
+
+int HeaderStrip::tagOffset() const {
+    return widths_[NameSlot];
+}
+
+int HeaderStrip::slotOf(QObject* button) const {
+    for (int slot = 0; slot < SlotCount; ++slot)
+        if (buttons_[static_cast<std::size_t>(slot)] == button)
+            return slot;
+    return -1;
+}
+
+void HeaderStrip::relayout() {
+    const int offset = grid_->frameWidth() + kIconColumn;
+    const int scrollBar = grid_->verticalScrollBar()->sizeHint().width();
+    int others = 0;
+    for (int slot = TypeSlot; slot < SlotCount; ++slot)
+        others += widths_[static_cast<std::size_t>(slot)];
+    widths_[NameSlot] = std::max(kMinimumName, header_->width() - offset - others - scrollBar -
+                                                   grid_->frameWidth()) +
+                        nameDelta_;
+    int x = offset;
+    const int height = header_->height();
+    for (std::size_t slot = 0; slot < buttons_.size(); ++slot) {
+        const int width = std::max(0, widths_[slot]);
+        buttons_[slot]->setGeometry(x, 0, width, height);
+        x += width;
+    }
+    grid_->setColumnWidth(0, kIconColumn);
+    grid_->setColumnWidth(1, std::max(0, widths_[NameSlot] + widths_[TypeSlot]));
+    grid_->setColumnWidth(2, std::max(0, widths_[SizeSlot]));
+    grid_->setColumnWidth(3, std::max(0, widths_[AttrSlot]));
+    grid_->setColumnWidth(4, std::max(0, widths_[DateSlot]));
+    grid_->horizontalScrollBar()->setValue(0);
+    grid_->viewport()->update();
+}
+
+bool HeaderStrip::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == header_) {
+        if (event->type() == QEvent::Resize) {
+            nameDelta_ = 0;
+            relayout();
+        }
+        return false;
+    }
+    const int slot = slotOf(watched);
+    if (slot < 0)
+        return false;
+    auto* button = buttons_[static_cast<std::size_t>(slot)];
+    const bool resizable = slot != TypeSlot;
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::Leave: {
+        QFont font = button->font();
+        font.setBold(event->type() == QEvent::Enter);
+        button->setFont(font);
+        return false;
+    }
+    case QEvent::MouseButtonPress: {
+        const int x = static_cast<int>(static_cast<QMouseEvent*>(event)->position().x());
+        if (resizable && button->width() - x < kDragZone) {
+            dragX_ = std::max(1, x);
+            return true; // a resize, not a click
+        }
+        return false;
+    }
+    case QEvent::MouseMove: {
+        const int x = static_cast<int>(static_cast<QMouseEvent*>(event)->position().x());
+        if (resizable && button->width() - x < kCursorZone)
+            button->setCursor(Qt::SplitHCursor);
+        else
+            button->unsetCursor();
+        if (dragX_ == 0 || !resizable)
+            return false;
+        const int delta = x - dragX_;
+        if (slot == NameSlot)
+            nameDelta_ += delta;
+        else
+            widths_[static_cast<std::size_t>(slot)] += delta;
+        relayout();
+        dragX_ = std::max(1, widths_[static_cast<std::size_t>(slot)]);
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        if (dragX_ != 0) {
+            dragX_ = 0;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "local/listing/sort_keys.h"
+#include "main/panel_grid.h"
+#include "main/panel_widgets.h"
+
+#include <QIcon>
+#include <QObject>
+
+#include <array>
+
+// The column header buttons above a panel's grid. A click asks for a sort by that column;
+// dragging a button's right edge resizes it, moves the buttons to its right along and resizes
+// the matching grid column. The name column spans the name and the type button.
+class HeaderStrip : public QObject {
+    Q_OBJECT
+public:
+    HeaderStrip(const PanelWidgets& panel, QObject* parent = nullptr);
+
+    // The arrow of the last sort: image 0 of the glyph list points up, image 1 down.
+    void showGlyph(listing::SortColumn column, int image);
+    void clearGlyphs();
+
+    // Where the type tag starts inside the name column.
+    int tagOffset() const;
+
+signals:
+    void sortClicked(listing::SortColumn column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum Slot { NameSlot, TypeSlot, SizeSlot, AttrSlot, DateSlot, SlotCount };
+
+    void relayout();
+    int slotOf(QObject* button) const;
+
+    QWidget* header_;
+    PanelGrid* grid_;
+    std::array<QToolButton*, SlotCount> buttons_;
+    std::array<int, SlotCount> widths_{};
+    int nameDelta_ = 0; // a dragged name column keeps its change until the strip is resized
+    int dragX_ = 0;     // press position of a running edge drag, then the width after each move
+    std::array<QIcon, 2> ImageList2;
+};

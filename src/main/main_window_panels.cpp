@@ -1,0 +1,216 @@
+// The main window's side of the two panels: which one is active, the selected entry, the
+// marking and sort commands, and the panel commands the workers run.
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "workers/command_codes.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDir>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+constexpr int kDirectory = 0x10;
+constexpr int kArchive = 0x20;
+
+int panelNumber(PanelSide side) {
+    return side == PanelSide::Left ? 2 : 1;
+}
+} // namespace
+
+PanelController& TForm1::panel(PanelSide side) {
+    return side == PanelSide::Left ? *leftPanel_ : *rightPanel_;
+}
+
+PanelController& TForm1::activePanel() {
+    return panel(ActivePanel == 2 ? PanelSide::Left : PanelSide::Right);
+}
+
+LocalExplorer& TForm1::explorer(PanelSide side) {
+    return side == PanelSide::Left ? *LeftExplorer : *RightExplorer;
+}
+
+void TForm1::ActivateLeftPanel() {
+    activatePanel(PanelSide::Left);
+}
+
+void TForm1::ActivateRightPanel() {
+    activatePanel(PanelSide::Right);
+}
+
+void TForm1::activatePanel(PanelSide side) {
+    ActivePanel = panelNumber(side);
+    PanelController& active = panel(side);
+    PanelController& other = panel(side == PanelSide::Left ? PanelSide::Right : PanelSide::Left);
+    other.setActiveLook(false);
+    active.setActiveLook(true);
+    if (active.widgets().container->isEnabled())
+        active.grid().setFocus();
+    ActiveRow = active.model().currentRow();
+    active.selectRow(ActiveRow);
+}
+
+void TForm1::entrySelected(PanelController& source) {
+    const PanelModel& model = source.model();
+    const int row = model.currentRow();
+    ActiveRow = row;
+    SelectedName = model.nameCell(row);
+    const listing::SearchRecord* record = model.recordAt(row);
+    switch (model.kindOf(row)) {
+    case PanelModel::RowKind::Up:
+        SelectedAttr = kDirectory;
+        break;
+    case PanelModel::RowKind::Folder:
+        SelectedAttr = record ? record->Attr : kArchive;
+        break;
+    case PanelModel::RowKind::File:
+        SelectedAttr = record ? record->Attr : kArchive;
+        if (record)
+            SelectedSize = record->Size;
+        break;
+    }
+}
+
+void TForm1::ShowSelectionInfo() {
+    PanelController& active = activePanel();
+    const PanelModel::Selection selection = active.model().selection();
+    const std::string text = Translate("Files") + " " + std::to_string(selection.files) + " | " +
+                             Translate("Dirs") + " " + std::to_string(selection.folders) + " | " +
+                             Translate("Size") + " " + std::to_string(selection.bytes / 1024) +
+                             "KB";
+    active.widgets().selectionLabel->setText(QString::fromStdString(text));
+}
+
+void TForm1::Aktywneokno1Click() {
+    if (ActivePanel == 1)
+        ActivateLeftPanel();
+    else
+        ActivateRightPanel();
+}
+
+bool TForm1::panelsIdle() const {
+    return Panel5->isEnabled() && Panel2->isEnabled();
+}
+
+CommandParams TForm1::commandParams() const {
+    CommandParams params;
+    params.ActivePanel = ActivePanel;
+    params.ActiveRow = ActiveRow;
+    params.SelectedName = SelectedName;
+    params.SelectedAttr = SelectedAttr;
+    params.SelectedMode = SelectedMode;
+    params.SelectedSize = SelectedSize;
+    return params;
+}
+
+void TForm1::openCurrentEntry(PanelSide side) {
+    activatePanel(side);
+    RemoteCommand.post(cmdOpenEntry, commandParams());
+}
+
+void TForm1::upButtonClick(PanelSide side) {
+    activatePanel(side);
+    LocalCommand.post(cmdLocalUp, commandParams());
+}
+
+void TForm1::connectWorkerCommands() {
+    RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
+        explorer(params.ActivePanel == 2 ? PanelSide::Left : PanelSide::Right)
+            .Open(params.SelectedName, params.SelectedAttr);
+    });
+    RemoteWorker->setHandler(cmdLeftPanelUp, [this](const CommandParams&) {
+        setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
+    });
+    RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
+        if (FtpSession->FtpPanel != 1) {
+            RightExplorer->ReadDir(RightExplorer->GetPath(), true);
+            RightExplorer->FillGrid();
+        }
+        if (FtpSession->FtpPanel != 2) {
+            LeftExplorer->ReadDir(LeftExplorer->GetPath(), true);
+            LeftExplorer->FillGrid();
+        }
+    });
+    LocalWorker->setHandler(cmdLocalOpenLeft, [this](const CommandParams& params) {
+        LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
+    });
+    LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
+        const PanelSide side = params.ActivePanel == 2 ? PanelSide::Left : PanelSide::Right;
+        setPathLabel(side, explorer(side).GoUp());
+    });
+}
+
+void TForm1::connectMarkCommands() {
+    // Marks are what a running command works on: they change only while the panels are idle.
+    auto onMarks = [this](std::function<void(PanelModel&)> change) {
+        return [this, change] {
+            if (!panelsIdle())
+                return;
+            change(activePanel().model());
+            activePanel().repaint();
+            ShowSelectionInfo();
+        };
+    };
+    connectAction("Zaznaczwszystko1", onMarks([](PanelModel& m) { m.markAllButUp(); }),
+                  QKeySequence(Qt::CTRL | Qt::Key_A));
+    connectAction("Odznaczwszystko1", onMarks([](PanelModel& m) { m.clearMarks(); }),
+                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    connectAction("Odwrzaznaczenie1", onMarks([](PanelModel& m) { m.invertAllButUp(); }),
+                  QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk));
+    const auto byExtension = [this, onMarks](bool mark) {
+        return onMarks([this, mark](PanelModel& m) {
+            m.markByExtension(markExtension(QString::fromStdString(SelectedName)), mark);
+        });
+    };
+    connectAction("Extension1", byExtension(true), QKeySequence(Qt::CTRL | Qt::Key_E));
+    connectAction("Unselectallwiththesameext1", byExtension(false),
+                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    // Tab itself is taken by the grids, since everywhere else it moves the focus.
+    connectAction("Aktywneokno1", [this] { Aktywneokno1Click(); });
+}
+
+void TForm1::connectSortCommands() {
+    const std::pair<const char*, listing::SortColumn> items[] = {
+        {"nazwa1", listing::SortColumn::Name},
+        {"typ1", listing::SortColumn::Type},
+        {"data1", listing::SortColumn::Date},
+        {"rozmiar1", listing::SortColumn::Size},
+        {"atrybuty1", listing::SortColumn::Attr}};
+    int functionKey = Qt::Key_F3;
+    for (const auto& [name, column] : items) {
+        connectAction(
+            name,
+            [this, column = column] {
+                if (panelsIdle())
+                    activePanel().headerClicked(column);
+            },
+            QKeySequence(Qt::CTRL | static_cast<Qt::Key>(functionKey++)));
+    }
+    auto* modes = new QActionGroup(this);
+    for (const char* name : {"Standard1", "All1"}) {
+        auto* action = findChild<QAction*>(name);
+        action->setCheckable(true);
+        modes->addAction(action);
+    }
+    connectAction("Standard1", [this] { setIconMode(true); });
+    connectAction("All1", [this] { setIconMode(false); });
+    setIconMode(StandardIcons);
+}
+
+void TForm1::setIconMode(bool standard) {
+    StandardIcons = standard;
+    findChild<QAction*>(standard ? "Standard1" : "All1")->setChecked(true);
+    rightPanel_->repaint();
+    leftPanel_->repaint();
+}
+
+void TForm1::startListing() {
+    // Both panels start in the user's home folder and are read off the GUI thread.
+    const std::string home = QDir::homePath().toStdString();
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+        explorer(side).SetPath(home);
+        panel(side).setPathLabel(QString::fromStdString(home));
+    }
+    RemoteCommand.post(cmdRefreshPanels, commandParams());
+}

@@ -1,0 +1,289 @@
+#include "main/panel_controller.h"
+
+#include "local/local_explorer.h"
+#include "main/main_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace {
+
+// The sort key a header click applies, and the arrow it shows, by the column's direction flag.
+struct HeaderSort {
+    std::string key;
+    int image;
+};
+
+HeaderSort headerSort(listing::SortColumn column, bool flag) {
+    switch (column) {
+    case listing::SortColumn::Name:
+        return flag ? HeaderSort{"name 1-0", 0} : HeaderSort{"name 0-1", 1};
+    case listing::SortColumn::Type:
+        return flag ? HeaderSort{"type 1-0", 1} : HeaderSort{"type 0-1", 0};
+    case listing::SortColumn::Size:
+        return flag ? HeaderSort{"size 1-0", 1} : HeaderSort{"size 0-1", 0};
+    case listing::SortColumn::Attr:
+        return flag ? HeaderSort{"attr 1-0", 1} : HeaderSort{"attr 0-1", 0};
+    case listing::SortColumn::Date:
+        break;
+    }
+    return flag ? HeaderSort{"date 1-0", 1} : HeaderSort{"date 0-1", 0};
+}
+
+bool& directionFlag(LocalExplorer& explorer, listing::SortColumn column) {
+    switch (column) {
+    case listing::SortColumn::Name:
+        return explorer.SortNameDir;
+    case listing::SortColumn::Type:
+        return explorer.SortTypeDir;
+    case listing::SortColumn::Size:
+        return explorer.SortSizeDir;
+    case listing::SortColumn::Attr:
+        return explorer.SortAttrDir;
+    case listing::SortColumn::Date:
+        break;
+    }
+    return explorer.SortDateDir;
+}
+
+const QColor kActiveStrip(0x72, 0x8D, 0xCF);
+const QColor kInactiveStrip(0xE8, 0xE8, 0xE8);
+const QColor kActivePath(Qt::white);
+const QColor kInactivePath(0x80, 0x80, 0x80);
+
+} // namespace
+
+PanelController::PanelController(TForm1& form, PanelSide side, const PanelWidgets& widgets,
+                                 LocalExplorer& explorer, PanelIcons& icons)
+    : form_(form), side_(side), widgets_(widgets), explorer_(explorer), grid_(widgets.grid),
+      header_(widgets),
+      delegate_(model_, icons,
+                {[&form] { return form.StandardIcons; }, [this] { return isActive(); },
+                 [this] { return header_.tagOffset(); }}) {
+    grid_->setModel(&model_);
+    grid_->setItemDelegate(&delegate_);
+    grid_->setInput(this);
+    connect(&header_, &HeaderStrip::sortClicked, this, &PanelController::headerClicked);
+}
+
+bool PanelController::isActive() const {
+    return form_.ActivePanel == (side_ == PanelSide::Left ? 2 : 1);
+}
+
+void PanelController::repaint() {
+    grid_->viewport()->update();
+}
+
+void PanelController::setActiveLook(bool active) {
+    QPalette palette = widgets_.pathRow->palette();
+    palette.setColor(QPalette::Window, active ? kActiveStrip : kInactiveStrip);
+    widgets_.pathRow->setPalette(palette);
+    QPalette label = widgets_.pathLabel->palette();
+    label.setColor(QPalette::WindowText, active ? kActivePath : kInactivePath);
+    widgets_.pathLabel->setPalette(label);
+    repaint();
+}
+
+void PanelController::applyView(const PanelView& view) {
+    const int scroll = grid_->verticalScrollBar()->value();
+    model_.setListing(view.Listing, !view.FolderChanged);
+    widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
+    widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
+    if (view.FolderChanged) {
+        const int row = model_.folderRow(view.CursorFolder).value_or(0);
+        model_.setCurrentRow(row);
+        grid_->verticalScrollBar()->setValue(0);
+        scrollToShowAtBottom(row);
+    } else {
+        grid_->verticalScrollBar()->setValue(scroll);
+    }
+    selectRow(model_.currentRow());
+}
+
+void PanelController::setPathLabel(const QString& text) {
+    widgets_.pathLabel->setText(text);
+}
+
+void PanelController::clearMarks() {
+    model_.clearMarks();
+    repaint();
+    form_.ShowSelectionInfo();
+}
+
+void PanelController::showRow(int row) {
+    const QModelIndex index = model_.index(row, PanelModel::NameColumn);
+    grid_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
+    grid_->scrollTo(index);
+}
+
+void PanelController::scrollToShowAtBottom(int row) {
+    // The found row becomes the last visible one, or the grid scrolls to its beginning.
+    int top = row - grid_->visibleRowCount() + 1;
+    if (top < 0 || top >= model_.rowCount())
+        top = 0;
+    grid_->verticalScrollBar()->setValue(top);
+}
+
+void PanelController::selectRow(int row, bool rangeMark) {
+    row = std::clamp(row, 0, model_.rowCount() - 1);
+    if (rangeMark && row != model_.currentRow()) {
+        model_.toggleRange(row, model_.currentRow());
+        repaint();
+    }
+    model_.setCurrentRow(row);
+    showRow(row);
+    if (isActive())
+        form_.entrySelected(*this);
+    form_.ShowSelectionInfo();
+    repaint();
+}
+
+void PanelController::headerClicked(listing::SortColumn column) {
+    bool& flag = directionFlag(explorer_, column);
+    const HeaderSort sort = headerSort(column, flag);
+    header_.showGlyph(column, sort.image);
+    explorer_.Sort(sort.key, true);
+    explorer_.FillGrid();
+    flag = !flag;
+}
+
+void PanelController::markKey(bool moveDown) {
+    const int row = model_.currentRow();
+    model_.toggleMark(row);
+    if (moveDown && row < model_.rowCount() - 1)
+        model_.setCurrentRow(row + 1);
+    repaint();
+    selectRow(model_.currentRow());
+}
+
+bool PanelController::gridKeyPress(QKeyEvent* event) {
+    const int current = model_.currentRow();
+    const int page = std::max(1, grid_->visibleRowCount() - 1);
+    switch (event->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        form_.Aktywneokno1Click();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        form_.openCurrentEntry(side_);
+        return true;
+    case Qt::Key_Backspace:
+        form_.upButtonClick(side_);
+        return true;
+    case Qt::Key_Insert:
+        markKey(true);
+        return true;
+    case Qt::Key_Space:
+        markKey(false);
+        return true;
+    case Qt::Key_Up:
+        selectRow(current - 1);
+        return true;
+    case Qt::Key_Down:
+        selectRow(current + 1);
+        return true;
+    case Qt::Key_PageUp:
+        selectRow(current - page);
+        return true;
+    case Qt::Key_PageDown:
+        selectRow(current + page);
+        return true;
+    case Qt::Key_Home:
+        selectRow(0);
+        return true;
+    case Qt::Key_End:
+        selectRow(model_.rowCount() - 1);
+        return true;
+    default:
+        break;
+    }
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    if (text == QStringLiteral("-")) {
+        markKey(true);
+        return true;
+    }
+    if (const auto row = quickSearch(search_, model_.listing(), text)) {
+        model_.setCurrentRow(*row);
+        scrollToShowAtBottom(*row);
+    }
+    selectRow(model_.currentRow());
+    return true;
+}
+
+void PanelController::gridKeyRelease(QKeyEvent*) {}
+
+int PanelController::rowAt(const QMouseEvent* event) const {
+    return grid_->rowAt(static_cast<int>(event->position().y()));
+}
+
+void PanelController::gridMousePress(QMouseEvent* event) {
+    form_.activatePanel(side_);
+    const int row = rowAt(event);
+    if (event->button() == Qt::LeftButton) {
+        if (row >= 0)
+            selectRow(row, event->modifiers() & Qt::ShiftModifier);
+        return;
+    }
+    if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) {
+        if (row >= 0)
+            markAnchor_ = row;
+        dragMarking_ = true;
+        if (row >= 0)
+            dragMarkTo(row);
+    }
+}
+
+void PanelController::gridMouseMove(QMouseEvent* event) {
+    if (!dragMarking_)
+        return;
+    const int row = rowAt(event);
+    if (row >= 0)
+        dragMarkTo(row);
+}
+
+void PanelController::dragMarkTo(int row) {
+    const int distance = row - markAnchor_;
+    const int steps = std::abs(distance);
+    const int direction = distance >= 0 ? 1 : -1;
+    if (steps > 1) {
+        // The mouse skipped rows since the last event: every row from the new one back towards
+        // the anchor toggles, the anchor itself excluded.
+        if (steps < model_.rowCount() && row != lastDragRow_)
+            for (int i = 0; i < steps; ++i)
+                model_.toggleMark(row - i * direction);
+        markAnchor_ = row;
+        repaint();
+    } else if (row != lastDragRow_) {
+        model_.toggleMark(row);
+        markAnchor_ = row;
+    }
+    if (row != lastDragRow_) {
+        selectRow(row);
+        lastDragRow_ = row;
+    }
+}
+
+void PanelController::gridMouseRelease(QMouseEvent*) {
+    dragMarking_ = false;
+    lastDragRow_ = 0;
+    repaint();
+    form_.ShowSelectionInfo();
+}
+
+void PanelController::gridMouseLeave() {
+    dragMarking_ = false;
+    lastDragRow_ = 0;
+}
+
+void PanelController::gridDoubleClick(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rowAt(event) >= 0)
+        form_.openCurrentEntry(side_);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "main/header_strip.h"
+#include "main/panel_delegate.h"
+#include "main/panel_grid.h"
+#include "main/panel_model.h"
+#include "main/panel_widgets.h"
+#include "main/quick_search.h"
+#include "platform/frontend.h"
+
+class LocalExplorer;
+class PanelIcons;
+class TForm1;
+
+// The behaviour of one panel on the screen: it shows the listings its explorer publishes,
+// keeps the current row and the marks, and turns the grid's keys and mouse into marking, quick
+// search, sorting and opening entries. Both panels are instances of it.
+class PanelController : public QObject, public PanelGridInput {
+    Q_OBJECT
+public:
+    PanelController(TForm1& form, PanelSide side, const PanelWidgets& widgets,
+                    LocalExplorer& explorer, PanelIcons& icons);
+
+    PanelSide side() const { return side_; }
+    PanelModel& model() { return model_; }
+    const PanelModel& model() const { return model_; }
+    PanelGrid& grid() { return *grid_; }
+    LocalExplorer& explorer() { return explorer_; }
+    const PanelWidgets& widgets() const { return widgets_; }
+
+    // Screen side of the explorer's publications.
+    void applyView(const PanelView& view);
+    void setPathLabel(const QString& text);
+    void clearMarks();
+
+    // Makes the row current. With rangeMark the rows from the previous current row to this one
+    // toggle their marks. The selected-entry fields follow only while this panel is active.
+    void selectRow(int row, bool rangeMark = false);
+
+    // The header colours of an active or inactive panel.
+    void setActiveLook(bool active);
+
+    void headerClicked(listing::SortColumn column);
+    void repaint();
+
+    // PanelGridInput
+    bool gridKeyPress(QKeyEvent* event) override;
+    void gridKeyRelease(QKeyEvent* event) override;
+    void gridMousePress(QMouseEvent* event) override;
+    void gridMouseMove(QMouseEvent* event) override;
+    void gridMouseRelease(QMouseEvent* event) override;
+    void gridMouseLeave() override;
+    void gridDoubleClick(QMouseEvent* event) override;
+
+private:
+    bool isActive() const;
+    void showRow(int row);
+    void scrollToShowAtBottom(int row);
+    void markKey(bool moveDown);
+    void dragMarkTo(int row);
+    int rowAt(const QMouseEvent* event) const;
+
+    TForm1& form_;
+    const PanelSide side_;
+    PanelWidgets widgets_;
+    LocalExplorer& explorer_;
+    PanelModel model_;
+    PanelGrid* grid_;
+    HeaderStrip header_;
+    PanelDelegate delegate_;
+    QuickSearchState search_;
+    bool dragMarking_ = false;
+    int markAnchor_ = 0;
+    int lastDragRow_ = 0;
+};

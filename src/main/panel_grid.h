@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QTableView>
+
+class QKeyEvent;
+class QMouseEvent;
+
+// What a panel does with the input of its grid.
+class PanelGridInput {
+public:
+    virtual ~PanelGridInput() = default;
+    virtual bool gridKeyPress(QKeyEvent* event) = 0; // true when the key was used
+    virtual void gridKeyRelease(QKeyEvent* event) = 0;
+    virtual void gridMousePress(QMouseEvent* event) = 0;
+    virtual void gridMouseMove(QMouseEvent* event) = 0;
+    virtual void gridMouseRelease(QMouseEvent* event) = 0;
+    virtual void gridMouseLeave() = 0;
+    virtual void gridDoubleClick(QMouseEvent* event) = 0;
+};
+
+// The grid of a panel. The panel decides what keys and mouse buttons do (marking, quick search,
+// opening entries), so the grid hands them over instead of applying the view's own selection.
+class PanelGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit PanelGrid(QWidget* parent = nullptr);
+
+    void setInput(PanelGridInput* input) { input_ = input; }
+
+    // Rows fully visible in the viewport.
+    int visibleRowCount() const;
+
+    // The columns always fit the panel: scrolling to a cell never moves them sideways.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    PanelGridInput* input_ = nullptr;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include <deque>
+#include <vector>
+
+// One icon looked up for a file type in "All" mode, kept for the rest of the run.
+struct IconCollection {
+    QString Key; // "." + the lower-cased extension with its dot ("..txt"), "." without one
+    QIcon Icon;
+};
+
+// The icons of the panel rows. "Standard" mode draws from the program's own image list by row
+// kind and extension; "All" mode asks the desktop's icon theme for each file type's icon and
+// falls back to the image list where the theme has none.
+class PanelIcons {
+public:
+    enum class Kind { Up, Folder, Link, File };
+
+    PanelIcons();
+
+    const QIcon& icon(Kind kind, const QString& name, bool standardMode);
+
+    // Index into the image list for a row (the "Standard" choice).
+    static int imageIndex(Kind kind, const QString& name);
+    // The type key of a file name in "All" mode.
+    static QString typeKey(const QString& name);
+
+    int cachedTypes() const { return static_cast<int>(IconCache.size()); }
+
+private:
+    const QIcon* themeIcon(const QString& key);
+
+    std::vector<QIcon> ImageList1;
+    std::deque<IconCollection> IconCache; // a deque: icons handed out stay where they are
+};

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "local/listing/search_record.h"
+
+#include <QAbstractTableModel>
+#include <QLocale>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The rows of one panel: "[..]" first, then the folders, then the files of an immutable
+// listing, with the marks and the current row. Lives on the GUI thread; the listing is
+// swapped in whole.
+class PanelModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { IconColumn, NameColumn, SizeColumn, AttrColumn, DateColumn, ColumnCount };
+    enum class RowKind { Up, Folder, File };
+    enum Role { MarkedRole = Qt::UserRole + 1, KindRole };
+
+    struct Selection {
+        int files = 0;
+        int folders = 0;
+        std::int64_t bytes = 0;
+    };
+
+    explicit PanelModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    // Shows another listing. Marks stay on the entries that are still there when the same folder
+    // is shown again, and all go when another folder is shown.
+    void setListing(std::shared_ptr<const listing::DirectoryListing> listing, bool sameFolder);
+    const listing::DirectoryListing& listing() const { return *listing_; }
+
+    RowKind kindOf(int row) const;
+    // The listing record behind a row; none for "[..]" or a row beyond the listing.
+    const listing::SearchRecord* recordAt(int row) const;
+    // The name cell: "[..]", "[folder]" or the file name.
+    std::string nameCell(int row) const;
+    std::string sizeCell(int row) const;
+    // Row of the folder with exactly that name, if any.
+    std::optional<int> folderRow(const std::string& name) const;
+
+    int currentRow() const { return currentRow_; }
+    void setCurrentRow(int row);
+
+    bool isMarked(int row) const;
+    void setMarked(int row, bool marked);
+    void toggleMark(int row);
+    void toggleRange(int first, int last); // both ends included
+    void clearMarks();
+    void markAllButUp();
+    void invertAllButUp();
+    // Marks (or unmarks) every row whose name cell has that lower-cased extension; "[..]" is
+    // unmarked by either.
+    void markByExtension(const QString& extension, bool marked);
+    // Marks the row when no row is marked, so that a command acts on the current entry.
+    void markCurrentIfNoneMarked(int row);
+    std::vector<int> markedRows() const;
+    Selection selection() const;
+
+    // Tells the view to repaint after marks changed.
+    void marksChanged();
+
+private:
+    std::shared_ptr<const listing::DirectoryListing> listing_;
+    std::vector<char> marks_;
+    int currentRow_ = 0;
+    QLocale locale_ = QLocale::system();
+};
+
+// The extension as the mark-by-extension command compares it: from the last "." of the name
+// cell to its end, lower-cased; empty without a dot.
+QString markExtension(const QString& nameCell);
