@@ -1,6 +1,6 @@
 #include "ftp/site_store.h"
 
-#include "support/temp_dir.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@ namespace {
 
 class SiteListTest : public testing::Test {
 protected:
-    void SetUp() override { setenv("TARVO_HOME", home.str().c_str(), 1); }
+    void SetUp() override { setenv("TARVO_HOME", home.path().c_str(), 1); }
     void TearDown() override { unsetenv("TARVO_HOME"); }
-    TempDir home;
+    TempTree home;
 };
 
 TEST_F(SiteListTest, EveryLineIsANameWhateverItsLineEnd) {

@@ -3,7 +3,7 @@
 #include "workers/command_codes.h"
 
 #include "support/scripted_messages.h"
-#include "support/temp_dir.h"
+#include "support/temp_tree.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,9 +28,10 @@ protected:
     void SetUp() override {
         const std::filesystem::path shipped =
             std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources";
-        std::filesystem::copy(shipped, home.path(), std::filesystem::copy_options::recursive);
+        std::filesystem::copy(shipped, std::filesystem::path(home.path()),
+                              std::filesystem::copy_options::recursive);
         home.write("config/lista.txt", "alpha\r\nbeta\r\n");
-        setenv("TARVO_HOME", home.str().c_str(), 1);
+        setenv("TARVO_HOME", home.path().c_str(), 1);
     }
     void TearDown() override { unsetenv("TARVO_HOME"); }
 
@@ -42,7 +43,7 @@ protected:
         };
     }
 
-    TempDir home;
+    TempTree home;
     ScriptedMessages* messages = nullptr;
 };
 
@@ -79,7 +80,7 @@ TEST_F(MainWindowTest, AFreshWindowHasBothPanelsTheLeftOneActiveAndIdleWorkers) 
 }
 
 TEST_F(MainWindowTest, WithoutALanguageFileTheUserIsToldAndTextsAreTheirKeys) {
-    std::filesystem::remove(home.path() / "Language.xml");
+    std::filesystem::remove(home.at("Language.xml"));
     TForm1 window(scripted());
     window.FormCreate();
     ASSERT_EQ(messages->shown().size(), 1u);

@@ -1,7 +1,7 @@
 #include "settings/language_table.h"
 
 #include "support/scripted_messages.h"
-#include "support/temp_dir.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ std::string languageDocument(const std::string& strings, const std::string& root
 
 class LanguageTableTest : public testing::Test {
 protected:
-    TempDir dir;
+    TempTree dir;
     NamedMutex lock{"XMLMutex2"};
     LanguageTable table{lock};
 
@@ -68,7 +68,7 @@ TEST_F(LanguageTableTest, AFailedReloadKeepsThePreviousTable) {
     EXPECT_TRUE(load(languageDocument("<String Name=\"Copy\">x</String>", "language")))
         << "a lower-case root is not a language document";
     EXPECT_TRUE(load("<Language><Strings><String Name=\"Copy\">broken"));
-    EXPECT_TRUE(table.load(dir.str() + "/absent.xml"));
+    EXPECT_TRUE(table.load(dir.at("absent.xml")));
     EXPECT_EQ(table.translate("Copy"), "Kopieren");
 }
 
@@ -118,7 +118,7 @@ TEST_F(LanguageTableTest, LookupsDuringReloadsSeeTheOldOrTheNewTextOnly) {
 }
 
 TEST_F(LanguageTableTest, AMissingActiveLanguageIsReportedOnceAndTextsAreTheirKeys) {
-    setenv("TARVO_HOME", dir.str().c_str(), 1);
+    setenv("TARVO_HOME", dir.path().c_str(), 1);
     ScriptedMessages messages;
     loadActiveLanguage(table, messages);
     unsetenv("TARVO_HOME");
@@ -133,7 +133,7 @@ TEST_F(LanguageTableTest, AMissingActiveLanguageIsReportedOnceAndTextsAreTheirKe
 
 TEST_F(LanguageTableTest, TheActiveLanguageComesFromTheProgramFolder) {
     dir.write("Language.xml", languageDocument("<String Name=\"Connect\">Verbinden</String>"));
-    setenv("TARVO_HOME", dir.str().c_str(), 1);
+    setenv("TARVO_HOME", dir.path().c_str(), 1);
     ScriptedMessages messages;
     loadActiveLanguage(table, messages);
     unsetenv("TARVO_HOME");

@@ -1,6 +1,6 @@
 #include "local/listing/directory_reader.h"
 #include "local/listing/cell_text.h"
-#include "local/listing/temp_tree.h"
+#include "support/temp_tree.h"
 
 #include <algorithm>
 #include <cerrno>

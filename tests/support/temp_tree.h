@@ -20,6 +20,8 @@ public:
                      std::int64_t mtime = -1) const;
     std::string dir(const std::string& relative, unsigned mode = 0755) const;
     std::string symlink(const std::string& relative, const std::string& target) const;
+    // Writes a file with that content, making the folders on the way.
+    std::string write(const std::string& relative, const std::string& content) const;
 
 private:
     std::string root_;

@@ -1,4 +1,7 @@
-#include "local/listing/temp_tree.h"
+#include "support/temp_tree.h"
+
+#include <filesystem>
+#include <fstream>
 
 #include <cerrno>
 #include <cstring>
@@ -22,7 +25,7 @@ int removeOne(const char* path, const struct stat*, int, FTW*) {
 } // namespace
 
 TempTree::TempTree() {
-    std::string pattern = "/tmp/tarvo-listing-XXXXXX";
+    std::string pattern = "/tmp/tarvo-test-XXXXXX";
     check(::mkdtemp(pattern.data()) != nullptr, "mkdtemp");
     root_ = pattern;
     check(::chmod(root_.c_str(), 0755) == 0, "chmod " + root_);
@@ -58,4 +61,13 @@ std::string TempTree::symlink(const std::string& relative, const std::string& ta
     const std::string path = at(relative);
     check(::symlink(target.c_str(), path.c_str()) == 0, "symlink " + path);
     return path;
+}
+
+std::string TempTree::write(const std::string& relative, const std::string& content) const {
+    const std::filesystem::path path = at(relative);
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+    check(static_cast<bool>(out), "write " + path.string());
+    return path.string();
 }

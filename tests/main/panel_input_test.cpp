@@ -1,0 +1,257 @@
+// The panels driven as a user drives them: mouse, keys, menus and header buttons.
+#include "local/local_explorer.h"
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+
+#include "support/scripted_messages.h"
+#include "support/temp_tree.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+template <class Condition> bool pumpUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!condition() && std::chrono::steady_clock::now() < deadline)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+// Rows: 0 [..], 1 [alpha], 2 [beta], 3 a.txt (1023 bytes), 4 b.Txt (2048 bytes), 5 c.txt.bak,
+// 6 to 12 d.dat to j.dat.
+class PanelInputTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
+                              std::filesystem::path(program.path()),
+                              std::filesystem::copy_options::recursive);
+        setenv("TARVO_HOME", program.path().c_str(), 1);
+        savedHome = std::getenv("HOME");
+        setenv("HOME", home.path().c_str(), 1);
+        home.dir("alpha");
+        home.dir("beta");
+        home.file("a.txt", 1023);
+        home.file("b.Txt", 2048);
+        home.file("c.txt.bak");
+        for (const char* name : {"d.dat", "e.dat", "f.dat", "g.dat", "h.dat", "i.dat", "j.dat"})
+            home.file(name);
+
+        window = std::make_unique<TForm1>(
+            [](UiBridge&, QWidget*) { return std::make_unique<ScriptedMessages>(); });
+        window->FormCreate();
+        window->LeftExplorer->SetSortKey("name 1-0");
+        window->RightExplorer->SetSortKey("name 1-0");
+        window->resize(1000, 800);
+        window->show();
+        ASSERT_TRUE(pumpUntil([this] {
+            return left().model().rowCount() == 13 && right().model().rowCount() == 13;
+        }));
+    }
+    void TearDown() override {
+        window.reset();
+        setenv("HOME", savedHome.c_str(), 1);
+        unsetenv("TARVO_HOME");
+    }
+
+    PanelController& left() { return window->panel(PanelSide::Left); }
+    PanelController& right() { return window->panel(PanelSide::Right); }
+    QWidget* viewport(PanelController& panel) { return panel.grid().viewport(); }
+    QPoint pointOf(PanelController& panel, int row) {
+        return panel.grid().visualRect(panel.model().index(row, 1)).center();
+    }
+    void click(PanelController& panel, int row, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(viewport(panel), Qt::LeftButton, modifiers, pointOf(panel, row));
+    }
+    void key(PanelController& panel, int key) {
+        QTest::keyClick(&panel.grid(), static_cast<Qt::Key>(key));
+    }
+    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
+    std::vector<int> marked(PanelController& panel) { return panel.model().markedRows(); }
+    std::string sortKey(PanelController& panel) { return panel.explorer().GetSortKey(); }
+
+    TempTree program;
+    TempTree home;
+    std::string savedHome;
+    std::unique_ptr<TForm1> window;
+};
+
+TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {
+    click(left(), 3);
+    click(left(), 7, Qt::ShiftModifier);
+    EXPECT_EQ(marked(left()), (std::vector<int>{3, 4, 5, 6, 7}));
+    click(left(), 9, Qt::ShiftModifier);
+    EXPECT_EQ(marked(left()), (std::vector<int>{3, 4, 5, 6, 8, 9}));
+    click(left(), 11);
+    EXPECT_EQ(marked(left()).size(), 6u) << "a plain click only moves the current row";
+    EXPECT_EQ(left().model().currentRow(), 11);
+}
+
+TEST_F(PanelInputTest, RightButtonDragsToggleEveryRowPassed) {
+    QWidget* grid = viewport(left());
+    QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 5));
+    EXPECT_EQ(marked(left()), std::vector<int>{5});
+    for (int row : {6, 7, 8, 9})
+        QTest::mouseMove(grid, pointOf(left(), row));
+    QTest::mouseMove(grid, pointOf(left(), 8));
+    QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 8));
+    EXPECT_EQ(marked(left()), (std::vector<int>{5, 6, 7, 9}));
+
+    window->findChild<QAction*>("Odznaczwszystko1")->trigger();
+    QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 2));
+    QTest::mouseMove(grid, pointOf(left(), 10)); // a fast jump skips rows 3 to 9
+    QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 10));
+    EXPECT_EQ(marked(left()), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST_F(PanelInputTest, SpaceMarksInPlaceAndInsertMovesOn) {
+    click(left(), 4);
+    key(left(), Qt::Key_Space);
+    EXPECT_EQ(marked(left()), std::vector<int>{4});
+    EXPECT_EQ(left().model().currentRow(), 4);
+    key(left(), Qt::Key_Insert);
+    EXPECT_TRUE(marked(left()).empty());
+    EXPECT_EQ(left().model().currentRow(), 5);
+    click(left(), 12);
+    key(left(), Qt::Key_Insert);
+    EXPECT_EQ(marked(left()), std::vector<int>{12});
+    EXPECT_EQ(left().model().currentRow(), 12) << "the last row stays current";
+}
+
+TEST_F(PanelInputTest, MenuCommandsMarkAllNoneInvertedAndByExtension) {
+    trigger("Zaznaczwszystko1");
+    EXPECT_EQ(marked(left()).size(), 12u);
+    EXPECT_FALSE(left().model().isMarked(0));
+    trigger("Odwrzaznaczenie1");
+    EXPECT_TRUE(marked(left()).empty());
+    click(left(), 3); // a.txt
+    trigger("Extension1");
+    EXPECT_EQ(marked(left()), (std::vector<int>{3, 4})) << "a.txt and b.Txt, not c.txt.bak";
+    trigger("Unselectallwiththesameext1");
+    EXPECT_TRUE(marked(left()).empty());
+    EXPECT_TRUE(marked(right()).empty()) << "only the active panel is marked";
+}
+
+TEST_F(PanelInputTest, TheSelectionLineCountsWholeKilobytes) {
+    const auto line = [this](const char* size) {
+        return QString::fromStdString(window->Translate("Files") + " 1 | " +
+                                      window->Translate("Dirs") + " 0 | " +
+                                      window->Translate("Size") + " " + size + "KB");
+    };
+    click(left(), 3);
+    key(left(), Qt::Key_Space);
+    EXPECT_EQ(left().widgets().selectionLabel->text(), line("0")) << "1023 bytes";
+    key(left(), Qt::Key_Space);
+    click(left(), 4);
+    key(left(), Qt::Key_Space);
+    EXPECT_EQ(left().widgets().selectionLabel->text(), line("2")) << "2048 bytes";
+}
+
+TEST_F(PanelInputTest, HeaderClicksSortAndShowTheirArrow) {
+    const PanelWidgets& widgets = left().widgets();
+    widgets.nameButton->click();
+    EXPECT_EQ(sortKey(left()), "name 0-1");
+    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(1) == "[beta]"; }));
+    EXPECT_EQ(left().model().nameCell(3), "j.dat");
+    EXPECT_FALSE(widgets.nameButton->icon().isNull());
+    widgets.nameButton->click();
+    EXPECT_EQ(sortKey(left()), "name 1-0");
+    widgets.sizeButton->click();
+    EXPECT_EQ(sortKey(left()), "size 1-0");
+    EXPECT_TRUE(widgets.nameButton->icon().isNull()) << "only the sorted column shows an arrow";
+    EXPECT_FALSE(widgets.sizeButton->icon().isNull());
+    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(3) == "b.Txt"; }));
+    widgets.typeButton->click();
+    EXPECT_EQ(sortKey(left()), "type 0-1");
+    EXPECT_TRUE(right().widgets().sizeButton->icon().isNull()) << "the other panel is untouched";
+    window->findChild<QAction*>("data1")->trigger();
+    EXPECT_EQ(sortKey(left()), "date 1-0") << "the sort menu presses the active panel's button";
+}
+
+TEST_F(PanelInputTest, DraggingAHeaderEdgeResizesItsColumn) {
+    QToolButton* size = left().widgets().sizeButton;
+    const int before = left().grid().columnWidth(2);
+    const int edge = size->width() - 5;
+    QTest::mousePress(size, Qt::LeftButton, {}, QPoint(edge, 5));
+    QTest::mouseMove(size, QPoint(edge + 30, 5));
+    QTest::mouseRelease(size, Qt::LeftButton, {}, QPoint(edge + 30, 5));
+    EXPECT_EQ(left().grid().columnWidth(2), before + 30);
+    EXPECT_EQ(sortKey(left()), "name 1-0") << "a resize is not a click";
+}
+
+TEST_F(PanelInputTest, AHeaderSortClearsTheMarksOfThePanelItSorts) {
+    trigger("Zaznaczwszystko1");
+    click(right(), 4);
+    key(right(), Qt::Key_Space);
+    window->ActivateLeftPanel();
+    right().widgets().nameButton->click();
+    ASSERT_TRUE(pumpUntil([this] { return marked(right()).empty(); }));
+    EXPECT_EQ(marked(left()).size(), 12u);
+}
+
+TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToIt) {
+    click(left(), 2); // [beta]
+    key(left(), Qt::Key_Return);
+    ASSERT_TRUE(pumpUntil([this] { return left().explorer().GetPath() == home.at("beta"); }));
+    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 1; }));
+    EXPECT_EQ(left().widgets().pathLabel->text(), QString::fromStdString(home.at("beta")));
+    key(left(), Qt::Key_Backspace);
+    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
+    EXPECT_EQ(left().model().currentRow(), 2) << "the cursor is on the folder just left";
+    EXPECT_EQ(window->SelectedName, "[beta]");
+}
+
+TEST_F(PanelInputTest, MarksGoWithTheFolderAndStayOnARefresh) {
+    click(left(), 3);
+    key(left(), Qt::Key_Space);
+    left().explorer().ReadDir(home.path(), true);
+    left().explorer().FillGrid();
+    QApplication::processEvents();
+    EXPECT_EQ(marked(left()), std::vector<int>{3});
+    click(left(), 1);
+    key(left(), Qt::Key_Return);
+    ASSERT_TRUE(pumpUntil([this] { return left().explorer().GetPath() == home.at("alpha"); }));
+    key(left(), Qt::Key_Backspace);
+    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
+    EXPECT_TRUE(marked(left()).empty());
+}
+
+TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntry) {
+    EXPECT_EQ(window->ActivePanel, 2);
+    click(left(), 3);
+    EXPECT_EQ(window->SelectedName, "a.txt");
+    EXPECT_EQ(window->SelectedSize, 1023);
+    right().explorer().ReadDir(home.path(), true);
+    right().explorer().FillGrid();
+    QApplication::processEvents();
+    EXPECT_EQ(window->SelectedName, "a.txt")
+        << "the inactive panel's refill changes its own row only";
+
+    key(left(), Qt::Key_Tab);
+    EXPECT_EQ(window->ActivePanel, 1);
+    EXPECT_EQ(window->SelectedName, "[..]");
+    key(right(), Qt::Key_Tab);
+    EXPECT_EQ(window->ActivePanel, 2);
+    EXPECT_EQ(window->SelectedName, "a.txt");
+}
+
+TEST_F(PanelInputTest, TypingALetterJumpsToTheNextEntryBeginningWithIt) {
+    QTest::keyClicks(&left().grid(), "b");
+    EXPECT_EQ(left().model().currentRow(), 2);
+    QTest::keyClicks(&left().grid(), "b");
+    EXPECT_EQ(left().model().currentRow(), 4);
+    QTest::keyClick(&left().grid(), Qt::Key_B, Qt::ShiftModifier);
+    EXPECT_EQ(left().model().currentRow(), 2);
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+#include "main/panel_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::shared_ptr<const listing::DirectoryListing>
+listingOf(std::vector<std::string> dirs, std::vector<listing::SearchRecord> files) {
+    auto result = std::make_shared<listing::DirectoryListing>();
+    for (auto& name : dirs)
+        result->Dirs.push_back({std::move(name), 0, 0, 0x10});
+    result->Files = std::move(files);
+    return result;
+}
+
+listing::SearchRecord file(std::string name, std::int64_t size = 0) {
+    return {std::move(name), size, 0, 0x20};
+}
+
+TEST(PanelModel, RowsAreUpThenFoldersThenFiles) {
+    PanelModel model;
+    model.setListing(listingOf({"docs"}, {file("huge.img", std::int64_t{5} << 30)}), false);
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.nameCell(0), "[..]");
+    EXPECT_EQ(model.sizeCell(0), "<DIR>");
+    EXPECT_EQ(model.nameCell(1), "[docs]");
+    EXPECT_EQ(model.sizeCell(1), "<DIR>");
+    EXPECT_EQ(model.nameCell(2), "huge.img");
+    EXPECT_EQ(model.data(model.index(2, PanelModel::SizeColumn), Qt::DisplayRole).toString(),
+              "5368709120");
+    EXPECT_EQ(model.data(model.index(0, PanelModel::AttrColumn), Qt::DisplayRole).toString(), "16");
+    EXPECT_EQ(model.folderRow("docs"), 1);
+    EXPECT_EQ(model.folderRow("Docs"), std::nullopt);
+}
+
+TEST(PanelModel, MarksFollowTheEntriesOfTheSameFolderAndGoWithAnotherFolder) {
+    PanelModel model;
+    model.setListing(listingOf({}, {file("a"), file("b"), file("c")}), false);
+    model.setMarked(2, true); // b
+    model.setListing(listingOf({}, {file("new"), file("a"), file("b"), file("c")}), true);
+    EXPECT_EQ(model.markedRows(), std::vector<int>{3}) << "a refresh keeps b marked where it went";
+    model.setListing(listingOf({}, {file("x"), file("y"), file("b"), file("z")}), false);
+    EXPECT_TRUE(model.markedRows().empty()) << "another folder with as many rows drops the marks";
+}
+
+TEST(PanelModel, MarkCommandsLeaveTheUpRowAloneExceptClearing) {
+    PanelModel model;
+    model.setListing(listingOf({"d"}, {file("a"), file("b")}), false);
+    model.markAllButUp();
+    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 3}));
+    model.invertAllButUp();
+    EXPECT_TRUE(model.markedRows().empty());
+    model.setMarked(0, true);
+    model.clearMarks();
+    EXPECT_TRUE(model.markedRows().empty());
+}
+
+TEST(PanelModel, MarksByExtensionIgnoringCase) {
+    PanelModel model;
+    model.setListing(
+        listingOf({"x.txt"}, {file("a.txt"), file("b.Txt"), file("c.txt.bak"), file("noext")}),
+        false);
+    model.setMarked(4, true); // c.txt.bak stays marked by an earlier choice
+    model.markByExtension(markExtension("Report.TXT"), true);
+    EXPECT_EQ(model.markedRows(), (std::vector<int>{2, 3, 4}))
+        << "a folder shows as [x.txt], whose extension is .txt]";
+    model.markByExtension(markExtension("Report.TXT"), false);
+    EXPECT_EQ(model.markedRows(), std::vector<int>{4});
+    model.markByExtension(markExtension("[folder]"), true);
+    EXPECT_EQ(model.markedRows(), (std::vector<int>{4, 5})) << "no dot matches names without one";
+}
+
+TEST(PanelModel, RangesToggleBothEndsAndStayInsideTheRows) {
+    PanelModel model;
+    model.setListing(listingOf({}, {file("1"), file("2"), file("3"), file("4")}), false);
+    model.toggleRange(3, 1);
+    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 3}));
+    model.toggleRange(3, 4);
+    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 4}));
+    model.toggleRange(2, 99);
+    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 4})) << "a range past the end is ignored";
+}
+
+TEST(PanelModel, TheSelectionCountsFoldersAndFileBytes) {
+    PanelModel model;
+    model.setListing(listingOf({"d"}, {file("a", 1000), file("b", 1100), file("c", 3000)}), false);
+    model.markAllButUp();
+    model.setMarked(0, true);
+    const PanelModel::Selection selection = model.selection();
+    EXPECT_EQ(selection.files, 3);
+    EXPECT_EQ(selection.folders, 2) << "a marked [..] counts as a folder";
+    EXPECT_EQ(selection.bytes, 5100);
+}
+
+TEST(PanelModel, TheCurrentRowIsMarkedOnlyWhenNothingElseIs) {
+    PanelModel model;
+    model.setListing(listingOf({}, {file("a"), file("b")}), false);
+    model.markCurrentIfNoneMarked(2);
+    EXPECT_EQ(model.markedRows(), std::vector<int>{2});
+    model.markCurrentIfNoneMarked(1);
+    EXPECT_EQ(model.markedRows(), std::vector<int>{2});
+}
+
+} // namespace

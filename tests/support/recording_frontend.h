@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/frontend.h"
+#include "support/scripted_messages.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+// A screen for engine tests: records what the engine shows and answers questions from a script.
+class RecordingFrontend : public Frontend {
+public:
+    MessageService& messages() override { return messages_; }
+    void setPanelsEnabled(bool enabled) override {
+        std::lock_guard lock(mutex_);
+        panelsEnabled_.push_back(enabled);
+    }
+    void showPanel(PanelSide, PanelView view) override {
+        std::lock_guard lock(mutex_);
+        views_.push_back(std::move(view));
+    }
+    void setPathLabel(PanelSide, std::string text) override {
+        std::lock_guard lock(mutex_);
+        pathLabels_.push_back(std::move(text));
+    }
+    void clearMarks(PanelSide) override {
+        std::lock_guard lock(mutex_);
+        ++marksCleared_;
+    }
+    void openDocument(std::string path) override {
+        std::lock_guard lock(mutex_);
+        opened_.push_back(std::move(path));
+    }
+
+    ScriptedMessages& script() { return messages_; }
+    std::vector<PanelView> views() const {
+        std::lock_guard lock(mutex_);
+        return views_;
+    }
+    PanelView lastView() const {
+        std::lock_guard lock(mutex_);
+        return views_.empty() ? PanelView{} : views_.back();
+    }
+    std::vector<std::string> pathLabels() const {
+        std::lock_guard lock(mutex_);
+        return pathLabels_;
+    }
+    std::vector<std::string> opened() const {
+        std::lock_guard lock(mutex_);
+        return opened_;
+    }
+    int marksCleared() const {
+        std::lock_guard lock(mutex_);
+        return marksCleared_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    ScriptedMessages messages_;
+    std::vector<bool> panelsEnabled_;
+    std::vector<PanelView> views_;
+    std::vector<std::string> pathLabels_;
+    std::vector<std::string> opened_;
+    int marksCleared_ = 0;
+};
