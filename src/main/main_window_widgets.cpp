@@ -2,6 +2,7 @@
 #include "main/app_icon.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
+#include "main/widget_helpers.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -21,12 +22,6 @@
 
 namespace {
 
-template <class Widget> Widget* named(const char* name, QWidget* parent) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QToolButton* commandButton(const char* name, QWidget* parent) {
     auto* button = named<QToolButton>(name, parent);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -34,11 +29,8 @@ QToolButton* commandButton(const char* name, QWidget* parent) {
     return button;
 }
 
-QHBoxLayout* rowLayout(QWidget* owner) {
-    auto* layout = new QHBoxLayout(owner);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(4);
-    return layout;
+QHBoxLayout* barLayout(QWidget* owner) {
+    return rowLayout(owner, 2, 4);
 }
 
 } // namespace
@@ -86,7 +78,7 @@ void TForm1::buildWidgets() {
 
 QWidget* TForm1::buildToolbar() {
     Panel1 = named<QFrame>("Panel1", this);
-    auto* layout = rowLayout(Panel1);
+    auto* layout = barLayout(Panel1);
     butConnect = commandButton("butConnect", Panel1);
     SpeedButton12 = commandButton("SpeedButton12", Panel1);
     SpeedButton13 = commandButton("SpeedButton13", Panel1);
@@ -103,7 +95,7 @@ QWidget* TForm1::buildToolbar() {
 
 QWidget* TForm1::buildConnectBar() {
     Panel3 = named<QFrame>("Panel3", this);
-    auto* layout = rowLayout(Panel3);
+    auto* layout = barLayout(Panel3);
     ComboBox1 = named<QComboBox>("ComboBox1", Panel3);
     ComboBox1->setEditable(true);
     ComboBox1->setMinimumContentsLength(12);
@@ -138,7 +130,7 @@ QWidget* TForm1::buildConnectBar() {
 
 QWidget* TForm1::buildConsole() {
     Panel10 = named<QFrame>("Panel10", this);
-    auto* layout = rowLayout(Panel10);
+    auto* layout = barLayout(Panel10);
     Memo1 = named<QPlainTextEdit>("Memo1", Panel10);
     Memo1->setReadOnly(true);
     Memo1->setAccessibleName("FTP console");
@@ -149,7 +141,7 @@ QWidget* TForm1::buildConsole() {
 
 QWidget* TForm1::buildProgressStrip() {
     auto* strip = new QWidget(this);
-    auto* layout = rowLayout(strip);
+    auto* layout = barLayout(strip);
     Label18 = named<QLabel>("Label18", strip);
     Image3 = named<QProgressBar>("Image3", strip);
     Image3->setRange(0, 100);

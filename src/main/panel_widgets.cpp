@@ -1,6 +1,7 @@
 #include "main/panel_widgets.h"
 
 #include "main/panel_grid.h"
+#include "main/widget_helpers.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -14,12 +15,6 @@
 
 namespace {
 
-template <class Widget> Widget* named(const char* name, QWidget* parent) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QToolButton* toolButton(const char* name, QWidget* parent, const QString& text,
                         const QIcon& icon = {}) {
     auto* button = named<QToolButton>(name, parent);
@@ -30,10 +25,7 @@ QToolButton* toolButton(const char* name, QWidget* parent, const QString& text,
 }
 
 QHBoxLayout* row(QWidget* owner) {
-    auto* layout = new QHBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    return layout;
+    return rowLayout(owner, 0, 2);
 }
 
 QWidget* buildPathRow(const PanelNames& names, PanelWidgets& panel) {

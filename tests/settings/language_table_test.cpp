@@ -1,5 +1,6 @@
 #include "settings/language_table.h"
 
+#include "support/held_lock.h"
 #include "support/scripted_messages.h"
 #include "support/temp_tree.h"
 
@@ -76,19 +77,9 @@ TEST_F(LanguageTableTest, ALookupThatCannotGetTheLockReturnsTheKey) {
     LanguageTable impatient(lock, 30ms);
     ASSERT_FALSE(impatient.load(
         dir.write("Language.xml", languageDocument("<String Name=\"Copy\">K</String>"))));
-    std::atomic<bool> held{false};
-    std::atomic<bool> release{false};
-    std::thread holder([&] {
-        TimedLock hold(lock, 1s);
-        held = true;
-        while (!release)
-            std::this_thread::sleep_for(1ms);
-    });
-    while (!held)
-        std::this_thread::sleep_for(1ms);
+    HeldLock holder(lock);
     EXPECT_EQ(impatient.translate("Copy"), "Copy");
-    release = true;
-    holder.join();
+    holder.release();
     EXPECT_EQ(impatient.translate("Copy"), "K") << "the lock must not stay taken by the lookup";
 }
 

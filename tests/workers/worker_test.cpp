@@ -2,6 +2,8 @@
 #include "workers/local_worker.h"
 #include "workers/remote_worker.h"
 
+#include "support/held_lock.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -159,21 +161,12 @@ TEST_F(RemoteFixture, WithoutASessionTheCounterRestartsWithoutANoop) {
 TEST_F(RemoteFixture, ABusyControlConnectionSkipsTheKeepAlive) {
     keepAlive = true;
     interval = 1;
-    std::atomic<bool> release{false};
-    std::atomic<bool> held{false};
-    std::thread rawCommand([&] {
-        TimedLock lock(control, 1s);
-        held = true;
-        while (!release)
-            std::this_thread::sleep_for(1ms);
-    });
-    ASSERT_TRUE(waitUntil([&] { return held.load(); }));
+    HeldLock rawCommand(control);
     auto worker = makeWorker();
     worker->start();
     std::this_thread::sleep_for(8 * CommandWorker::kCycle);
     EXPECT_EQ(noops, 0);
-    release = true;
-    rawCommand.join();
+    rawCommand.release();
     EXPECT_TRUE(waitUntil([&] { return noops >= 1; }, 2s));
     worker->stop();
 }
