@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,21 +75,23 @@ int pack(const std::string& archive, const std::vector<std::string>& paths) {
     return failed ? 1 : 0;
 }
 
-int unpack(const std::string& archive, const std::string& folder) {
-    const Clock::time_point start = Clock::now();
+// Opens the archive and runs `action` on each entry in order; reports every failure. Returns
+// the number of entries, or -1 when the archive cannot be opened.
+int forEachEntry(const std::string& archive,
+                 const std::function<ZipResult(ZipHandle, int, const ZipEntryInfo&)>& action,
+                 bool& failed) {
     ZipHandle handle = ZipOpen(archive);
     if (handle == nullptr) {
         reportFailure("cannot open " + archive, ZipLastReaderResult());
-        return 1;
+        return -1;
     }
     ZipEntryInfo info;
     ZipGetEntry(handle, -1, info);
     const int count = info.index;
-    bool failed = false;
     for (int index = 0; index < count; ++index) {
         ZipResult result = ZipGetEntry(handle, index, info);
         if (result == ZipOk) {
-            result = ZipExtractToFile(handle, index, folder + "/" + info.name);
+            result = action(handle, index, info);
         }
         if (result != ZipOk) {
             reportFailure("entry " + std::to_string(index) + " " + info.name, result);
@@ -96,33 +99,38 @@ int unpack(const std::string& archive, const std::string& folder) {
         }
     }
     ZipCloseReader(handle);
+    return count;
+}
+
+int unpack(const std::string& archive, const std::string& folder) {
+    const Clock::time_point start = Clock::now();
+    bool failed = false;
+    const int count = forEachEntry(
+        archive,
+        [&](ZipHandle handle, int index, const ZipEntryInfo& info) {
+            return ZipExtractToFile(handle, index, folder + "/" + info.name);
+        },
+        failed);
+    if (count < 0) {
+        return 1;
+    }
     std::printf("%d entries\n", count);
     printSeconds(start);
     return failed ? 1 : 0;
 }
 
 int list(const std::string& archive) {
-    ZipHandle handle = ZipOpen(archive);
-    if (handle == nullptr) {
-        reportFailure("cannot open " + archive, ZipLastReaderResult());
-        return 1;
-    }
-    ZipEntryInfo info;
-    ZipGetEntry(handle, -1, info);
-    const int count = info.index;
     bool failed = false;
-    for (int index = 0; index < count; ++index) {
-        if (const ZipResult result = ZipGetEntry(handle, index, info); result != ZipOk) {
-            reportFailure("entry " + std::to_string(index), result);
-            failed = true;
-            continue;
-        }
-        std::printf("%s\t%lld\t%lld\t%08x\n", info.name.c_str(),
-                    static_cast<long long>(info.uncompressedSize),
-                    static_cast<long long>(info.compressedSize), info.crc32);
-    }
-    ZipCloseReader(handle);
-    return failed ? 1 : 0;
+    const int count = forEachEntry(
+        archive,
+        [](ZipHandle, int, const ZipEntryInfo& info) {
+            std::printf("%s\t%lld\t%lld\t%08x\n", info.name.c_str(),
+                        static_cast<long long>(info.uncompressedSize),
+                        static_cast<long long>(info.compressedSize), info.crc32);
+            return ZipOk;
+        },
+        failed);
+    return count < 0 || failed ? 1 : 0;
 }
 
 int usage() {

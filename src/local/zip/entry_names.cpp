@@ -72,27 +72,28 @@ std::string cleanEntryName(const std::string& raw, bool utf8Flag) {
     }
 }
 
-std::optional<std::vector<std::string>> safeComponents(const std::string& cleanedName) {
-    if (cleanedName.find('\0') != std::string::npos) {
-        return std::nullopt;
-    }
+std::vector<std::string> pathComponents(const std::string& path) {
     std::vector<std::string> components;
     std::size_t start = 0;
-    while (start <= cleanedName.size()) {
-        std::size_t end = cleanedName.find('/', start);
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
         if (end == std::string::npos) {
-            end = cleanedName.size();
+            end = path.size();
         }
-        std::string component = cleanedName.substr(start, end - start);
-        if (component == "..") {
-            return std::nullopt;
-        }
+        std::string component = path.substr(start, end - start);
         if (!component.empty() && component != ".") {
             components.push_back(std::move(component));
         }
         start = end + 1;
     }
-    if (components.empty()) {
+    return components;
+}
+
+std::optional<std::vector<std::string>> safeComponents(const std::string& cleanedName) {
+    std::vector<std::string> components = pathComponents(cleanedName);
+    const bool parentStep =
+        std::find(components.begin(), components.end(), "..") != components.end();
+    if (components.empty() || parentStep || cleanedName.find('\0') != std::string::npos) {
         return std::nullopt;
     }
     return components;

@@ -1,5 +1,7 @@
 #include "local/zip/extraction_folder.h"
 
+#include "local/zip/entry_names.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -10,23 +12,6 @@ namespace tarvo::zip {
 namespace {
 
 constexpr mode_t NewFolderMode = 0777; // less the umask
-
-std::vector<std::string> splitPath(const std::string& path) {
-    std::vector<std::string> components;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        std::string component = path.substr(start, end - start);
-        if (!component.empty() && component != ".") {
-            components.push_back(std::move(component));
-        }
-        start = end + 1;
-    }
-    return components;
-}
 
 // The caller's folder is made the way it was given, links and all.
 void makeCallerFolder(const std::string& folder) {
@@ -54,7 +39,7 @@ ZipResult planExtraction(const std::string& rootFolder, const std::string& targe
         return ZipBadArguments;
     }
     std::vector<std::string> target =
-        splitPath(targetPath.front() == '/' ? targetPath : rootFolder + targetPath);
+        pathComponents(targetPath.front() == '/' ? targetPath : rootFolder + targetPath);
     std::size_t entryFolders = entryComponents.size();
     plan.fileName.clear();
     if (!folderEntry) {

@@ -65,11 +65,7 @@ TEST_F(Interop, OurArchivesPassThePeersChecksAndUnpackToTheSource) {
     EXPECT_EQ(tested.status, 0) << tested.output;
     const test::CommandResult info = run(Utf8 + "zipinfo -v " + quoted(archive));
     EXPECT_EQ(info.status, 0) << info.output;
-    const test::CommandResult python =
-        run(test::Python +
-            " -c 'import sys, zipfile; "
-            "sys.exit(zipfile.ZipFile(sys.argv[1]).testzip() is not None)' " +
-            quoted(archive));
+    const test::CommandResult python = test::pythonTestZip(archive);
     EXPECT_EQ(python.status, 0) << python.output;
 
     const test::CommandResult bsdtar =

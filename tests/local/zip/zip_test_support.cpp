@@ -116,6 +116,13 @@ std::string quoted(const std::string& text) {
     return quoted + "'";
 }
 
+CommandResult pythonTestZip(const std::string& archive) {
+    return run(Python +
+               " -c 'import sys, zipfile; "
+               "sys.exit(zipfile.ZipFile(sys.argv[1]).testzip() is not None)' " +
+               quoted(archive));
+}
+
 std::string testSourceFile(const std::string& name) {
     const char* source = std::getenv("TARVO_SOURCE_DIR");
     return std::string(source != nullptr ? source : ".") + "/tests/local/zip/" + name;

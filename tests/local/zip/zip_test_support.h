@@ -51,6 +51,8 @@ struct CommandResult {
 CommandResult run(const std::string& command);
 std::string quoted(const std::string& text);
 inline const std::string Python = "/usr/bin/python3";
+// Python's zipfile testzip() on an archive: status 0 when every entry reads back intact.
+CommandResult pythonTestZip(const std::string& archive);
 // A file of the test sources (tests/local/zip).
 std::string testSourceFile(const std::string& name);
 
