@@ -32,7 +32,7 @@ public:
     // Checks the local header (ZipCorrupt) and reads its extra field (ZipReadError).
     ZipResult open(ZipInput& input, const DirectLocation& location,
                    std::vector<std::uint8_t>& localExtra);
-    // The next piece of the data as in EntryDataReader: length, 0 at the end, -1 on failure.
+    // The next chunk of the data as in EntryDataReader: length, 0 at the end, -1 on failure.
     long read(std::uint8_t* buffer, std::size_t size);
 
 private:

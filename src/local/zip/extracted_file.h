@@ -21,7 +21,7 @@ struct ExtractedFileFacts {
     bool readOnly = false;
 };
 
-// Reads the next piece of the entry's data into the buffer: its length, 0 at the end, or a
+// Reads the next chunk of the entry's data into the buffer: its length, 0 at the end, or a
 // negative value on failure.
 using EntryDataReader = std::function<long(std::uint8_t* buffer, std::size_t size)>;
 

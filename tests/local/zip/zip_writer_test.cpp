@@ -257,6 +257,9 @@ TEST_F(ZipWriter, HandlesAreCheckedAndEachSideKeepsItsLastResult) {
     ZipHandle reader = ZipOpen(dir / "a.zip");
     ASSERT_NE(reader, nullptr);
     EXPECT_TRUE(ZipIsReaderHandle(reader));
+    ZipEntryInfo info;
+    EXPECT_EQ(ZipGetEntry(reader, -1, info), ZipOk);
+    EXPECT_EQ(info.index, 0) << "an archive without entries opens";
     EXPECT_EQ(ZipAddDirectory(reader, "x"), ZipWrongHandle);
     EXPECT_EQ(ZipCloseWriter(reader), ZipWrongHandle);
     EXPECT_EQ(ZipLastReaderResult(), ZipOk);
