@@ -167,6 +167,19 @@ TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8Flag) {
     EXPECT_EQ(zip.u16(second + 6), 0x0800);
 }
 
+TEST_F(ZipWriter, DosDateIsClampedWhileTheUtFieldKeepsTheRealTime) {
+    const std::int64_t in1975 = test::localTime(1975, 6, 1, 12, 0, 0);
+    test::writeFile(dir / "old.txt", "old");
+    test::setTimes(dir / "old.txt", in1975, in1975);
+    ZipHandle writer = ZipCreate(dir / "old.zip");
+    ASSERT_EQ(ZipAddFile(writer, "old.txt", dir / "old.txt"), ZipOk);
+    ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
+    const FileBytes zip(dir / "old.zip");
+    EXPECT_EQ(zip.u16(10), 0);                       // 00:00:00
+    EXPECT_EQ(zip.u16(12), (0 << 9) | (1 << 5) | 1); // 1980-01-01
+    EXPECT_EQ(static_cast<std::int32_t>(zip.u32(30 + 7 + 5)), in1975);
+}
+
 TEST_F(ZipWriter, TargetThatCannotSeekGetsDataDescriptors) {
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     std::string streamed;
