@@ -1,0 +1,163 @@
+#include "local/zip/zip_target.h"
+
+#include "local/zip/file_attributes.h"
+#include "local/zip/temp_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace tarvo::zip {
+
+namespace {
+
+constexpr std::size_t BufferCapacity = 256 * 1024;
+
+// A symbolic link named as the archive is followed, so the archive replaces the file it
+// points to rather than the link.
+std::string resolveLink(const std::string& path) {
+    struct stat linkInfo {};
+    if (::lstat(path.c_str(), &linkInfo) != 0 || !S_ISLNK(linkInfo.st_mode)) {
+        return path;
+    }
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+void splitPath(const std::string& path, std::string& folder, std::string& name) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        folder = ".";
+        name = path;
+    } else {
+        folder = slash == 0 ? "/" : path.substr(0, slash);
+        name = path.substr(slash + 1);
+    }
+}
+
+} // namespace
+
+ZipResult ZipTarget::open(const std::string& path, std::unique_ptr<ZipTarget>& target) {
+    std::unique_ptr<ZipTarget> opened(new ZipTarget());
+    const std::string finalPath = resolveLink(path);
+    struct stat existing {};
+    const bool exists = ::stat(finalPath.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        if (S_ISDIR(existing.st_mode)) {
+            return ZipCannotOpen;
+        }
+        opened->fd_.reset(::open(finalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+        if (!opened->fd_.valid()) {
+            return ZipCannotOpen;
+        }
+        opened->canSeek_ = ::lseek(opened->fd_.get(), 0, SEEK_CUR) >= 0;
+    } else {
+        if (exists && isReadOnlyMode(existing.st_mode)) {
+            return ZipCannotOpen;
+        }
+        std::string folder;
+        splitPath(finalPath, folder, opened->finalName_);
+        if (opened->finalName_.empty()) {
+            return ZipCannotOpen;
+        }
+        opened->folderFd_.reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!opened->folderFd_.valid()) {
+            return ZipCannotOpen;
+        }
+        opened->fd_ = createTempFile(opened->folderFd_.get(), opened->tempName_);
+        if (!opened->fd_.valid()) {
+            return ZipCannotOpen;
+        }
+        opened->canSeek_ = true;
+    }
+    opened->buffer_.reserve(BufferCapacity);
+    target = std::move(opened);
+    return ZipOk;
+}
+
+ZipTarget::~ZipTarget() {
+    if (!tempName_.empty()) {
+        ::unlinkat(folderFd_.get(), tempName_.c_str(), 0);
+    }
+}
+
+bool ZipTarget::fail() {
+    if (stickyError_ == ZipOk) {
+        stickyError_ = ZipWriteError;
+    }
+    return false;
+}
+
+bool ZipTarget::flush() {
+    if (stickyError_ != ZipOk) {
+        return false;
+    }
+    if (!writeAll(fd_.get(), buffer_.data(), buffer_.size())) {
+        return fail();
+    }
+    flushed_ += buffer_.size();
+    buffer_.clear();
+    return true;
+}
+
+bool ZipTarget::put(const std::uint8_t* data, std::size_t size) {
+    if (stickyError_ != ZipOk) {
+        return false;
+    }
+    if (buffer_.size() + size > BufferCapacity) {
+        if (!flush()) {
+            return false;
+        }
+        if (size >= BufferCapacity) {
+            if (!writeAll(fd_.get(), data, size)) {
+                return fail();
+            }
+            flushed_ += size;
+            return true;
+        }
+    }
+    buffer_.insert(buffer_.end(), data, data + size);
+    return true;
+}
+
+bool ZipTarget::overwrite(std::uint64_t offset, const Bytes& bytes) {
+    if (stickyError_ != ZipOk) {
+        return false;
+    }
+    if (offset >= flushed_) {
+        std::memcpy(buffer_.data() + (offset - flushed_), bytes.data(), bytes.size());
+        return true;
+    }
+    if (!flush()) {
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::pwrite(fd_.get(), bytes.data() + done, bytes.size() - done,
+                                         static_cast<off_t>(offset + done));
+        if (written <= 0) {
+            return fail();
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+ZipResult ZipTarget::finish() {
+    if (!flush() || !fd_.close()) {
+        fail();
+    }
+    if (stickyError_ != ZipOk || tempName_.empty()) {
+        return stickyError_;
+    }
+    if (::renameat(folderFd_.get(), tempName_.c_str(), folderFd_.get(), finalName_.c_str()) != 0) {
+        return ZipWriteError;
+    }
+    tempName_.clear();
+    return ZipOk;
+}
+
+} // namespace tarvo::zip

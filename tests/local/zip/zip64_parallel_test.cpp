@@ -1,0 +1,161 @@
+// Zip64 archives as real readers take them, and packing on several threads.
+
+#include "zip_test_support.h"
+
+#include "local/zip/zip_records.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+namespace tarvo::zip {
+namespace {
+
+using test::quoted;
+using test::run;
+
+constexpr int ManyFolders = 65536;
+
+TEST(Zip64, MoreThan65535EntriesGetZip64EndRecordsThatPeersRead) {
+    test::TempFolder dir;
+    test::writeFile(dir / "last.txt", "the last one");
+    const std::string archive = dir / "many.zip";
+    ZipHandle writer = ZipCreate(archive);
+    char name[16];
+    for (int i = 0; i < ManyFolders; ++i) {
+        std::snprintf(name, sizeof name, "d%05d", i);
+        ASSERT_EQ(ZipAddDirectory(writer, name), ZipOk);
+    }
+    ASSERT_EQ(ZipAddFile(writer, "last.txt", dir / "last.txt"), ZipOk);
+    ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
+
+    const test::FileBytes zip(archive);
+    const std::size_t end = zip.bytes.size() - 22;
+    EXPECT_EQ(zip.u16(end + 8), 0xFFFF);
+    EXPECT_EQ(zip.u32(end - 20), Zip64LocatorSignature);
+    EXPECT_EQ(zip.u64(end - 20 - 56 + 24), ManyFolders + 1u);
+
+    const test::CommandResult unzip = run("unzip -tq " + quoted(archive));
+    EXPECT_EQ(unzip.status, 0) << unzip.output;
+    const test::CommandResult python =
+        run(test::Python +
+            " -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+            "print(len(z.namelist()), z.read(\"last.txt\").decode())' " +
+            quoted(archive));
+    EXPECT_EQ(python.output, "65537 the last one\n");
+
+    ZipHandle reader = ZipOpen(archive);
+    ASSERT_NE(reader, nullptr);
+    ZipEntryInfo info;
+    ZipGetEntry(reader, -1, info);
+    EXPECT_EQ(info.index, ManyFolders + 1);
+    EXPECT_EQ(ZipExtractToFile(reader, ManyFolders, dir / "out/last.txt"), ZipOk);
+    EXPECT_EQ(test::readFile(dir / "out/last.txt"), "the last one");
+    ZipCloseReader(reader);
+}
+
+// Zip64 sizes and offsets appear only past 4 GiB. Their layout is checked on a small archive
+// whose second entry carries them anyway, built from the same records the writer uses; its
+// central record also keeps the local header offset in the Zip64 field.
+TEST(Zip64, EntriesWithZip64SizesAndOffsetAreAcceptedByPeersAndByUs) {
+    test::TempFolder dir;
+    const std::string data = "small data in a Zip64 entry";
+    const std::uint32_t crc = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    Bytes archive;
+    std::vector<EntryRecord> entries(2);
+    for (int i = 0; i < 2; ++i) {
+        EntryRecord& entry = entries[i];
+        entry.name = i == 0 ? "first.gz" : "big.gz";
+        entry.crc = crc;
+        entry.compressedSize = entry.uncompressedSize = data.size();
+        entry.externalAttributes = 0x81800020;
+        entry.zip64Sizes = i == 1;
+        entry.localHeaderOffset = archive.size();
+        appendLocalHeader(archive, entry);
+        archive.insert(archive.end(), data.begin(), data.end());
+    }
+    const std::uint64_t directoryOffset = archive.size();
+    appendCentralHeader(archive, entries[0]);
+    const std::size_t second = archive.size();
+    appendCentralHeader(archive, entries[1]);
+    // Escape the offset too: a third value in the Zip64 field, which comes last.
+    putU64(archive, entries[1].localHeaderOffset);
+    archive[second + 30] += 8;                 // extra field length
+    archive[archive.size() - 8 - 16 - 2] += 8; // Zip64 block size
+    std::fill_n(archive.begin() + second + 42, 4, 0xFF);
+    appendEndOfCentralDirectory(archive, 2, archive.size() - directoryOffset, directoryOffset);
+    std::ofstream(dir / "z64.zip", std::ios::binary)
+        .write(reinterpret_cast<const char*>(archive.data()),
+               static_cast<std::streamsize>(archive.size()));
+
+    const test::CommandResult unzip = run("unzip -tq " + quoted(dir / "z64.zip"));
+    EXPECT_EQ(unzip.status, 0) << unzip.output;
+    EXPECT_EQ(test::pythonTestZip(dir / "z64.zip").status, 0);
+    ZipHandle reader = ZipOpen(dir / "z64.zip");
+    ZipEntryInfo info;
+    ASSERT_EQ(ZipGetEntry(reader, 1, info), ZipOk);
+    EXPECT_EQ(info.uncompressedSize, static_cast<std::int64_t>(data.size()));
+    EXPECT_EQ(info.compressedSize, static_cast<std::int64_t>(data.size()));
+    ZipCloseReader(reader);
+    test::unpackAll(dir / "z64.zip", dir / "out");
+    EXPECT_EQ(test::readFile(dir / "out/big.gz"), data);
+}
+
+class ParallelPacking : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::mkdir((dir / "src").c_str(), 0755);
+        std::uint32_t seed = 12345;
+        for (int i = 0; i < 120; ++i) {
+            // Sizes from empty to several compression chunks, text-like and noisy content.
+            const std::size_t size = (i * i * 37) % 90000;
+            std::string content(size, '\0');
+            for (char& byte : content) {
+                seed = seed * 1103515245 + 12345;
+                byte =
+                    i % 3 == 0 ? static_cast<char>(seed >> 24) : "abcde fgh\n"[(seed >> 16) % 10];
+            }
+            const std::string name = "f" + std::to_string(i) + (i % 10 == 0 ? ".zip" : ".txt");
+            test::writeFile(dir / ("src/" + name), content);
+            requests.push_back({"src/" + name, dir / ("src/" + name), false});
+        }
+        requests.push_back({"src/missing.txt", dir / "src/missing.txt", false});
+        requests.push_back({"", dir / "src/f1.txt", false});
+    }
+
+    // Times pinned again before each run: reading a file may move its access time.
+    std::string pack(const std::string& archive, unsigned threads,
+                     std::vector<ZipResult>& results) {
+        for (const ZipAddRequest& request : requests) {
+            test::setTimes(request.sourcePath, 1600000000, 1500000000);
+        }
+        ZipHandle writer = ZipCreate(archive);
+        results = ZipAddEntries(writer, requests, threads);
+        EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
+        return test::readFile(archive);
+    }
+
+    test::TempFolder dir;
+    std::vector<ZipAddRequest> requests;
+};
+
+TEST_F(ParallelPacking, ArchiveIsByteIdenticalToTheSingleThreadedOne) {
+    std::vector<ZipResult> single;
+    std::vector<ZipResult> parallel;
+    const std::string expected = pack(dir / "one.zip", 1, single);
+    const std::string actual = pack(dir / "many.zip", 4, parallel);
+    EXPECT_TRUE(expected == actual);
+    EXPECT_EQ(single, parallel);
+    EXPECT_EQ(parallel.end()[-2], ZipCannotOpen);
+    EXPECT_EQ(parallel.back(), ZipBadArguments);
+    EXPECT_EQ(run("unzip -tq " + quoted(dir / "many.zip")).status, 0);
+}
+
+} // namespace
+} // namespace tarvo::zip

@@ -1,0 +1,225 @@
+// The reader: entry information and extraction, of our own archives and of hostile ones.
+
+#include "zip_test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tarvo::zip {
+namespace {
+
+using test::TempFolder;
+
+std::size_t countEntries(const std::string& folder) {
+    std::size_t count = 0;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder);
+         it != std::filesystem::recursive_directory_iterator(); ++it) {
+        ++count;
+    }
+    return count;
+}
+
+class ZipReader : public ::testing::Test {
+protected:
+    // tree/ with a file, a read-only file and a folder holding a file, times pinned.
+    void SetUp() override {
+        ::mkdir((dir / "tree").c_str(), 0755);
+        ::mkdir((dir / "tree/inner").c_str(), 0755);
+        test::writeFile(dir / "tree/a.txt", "alpha alpha alpha");
+        test::writeFile(dir / "tree/locked.txt", "read only");
+        test::writeFile(dir / "tree/inner/b.bin", std::string(100000, 'b'));
+        ::chmod((dir / "tree/locked.txt").c_str(), 0444);
+        test::setTimes(dir / "tree/a.txt", 1600000000, 1500000000);
+        test::setTimes(dir / "tree/locked.txt", 1600000000, 1400000002);
+        test::setTimes(dir / "tree/inner/b.bin", 1600000000, 1300000004);
+        ZipHandle writer = ZipCreate(archive);
+        test::packTree(writer, dir / "tree", "tree");
+        ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
+    }
+
+    TempFolder dir;
+    const std::string archive = dir / "tree.zip";
+};
+
+TEST_F(ZipReader, EntriesReportNamesAttributesSizesAndTimes) {
+    ZipHandle reader = ZipOpen(archive);
+    ASSERT_NE(reader, nullptr);
+    ZipEntryInfo info;
+    ASSERT_EQ(ZipGetEntry(reader, -1, info), ZipOk);
+    EXPECT_EQ(info.index, 5);
+    EXPECT_TRUE(info.name.empty());
+    EXPECT_EQ(ZipGetEntry(reader, 5, info), ZipBadArguments);
+    EXPECT_EQ(ZipGetEntry(reader, -2, info), ZipBadArguments);
+
+    // Backwards and repeated requests read the right entry again.
+    ASSERT_EQ(ZipGetEntry(reader, 4, info), ZipOk);
+    EXPECT_EQ(info.name, "tree/locked.txt");
+    EXPECT_EQ(info.attributes, ZipAttrReadOnly | ZipAttrArchive);
+    EXPECT_EQ(info.modificationTime, 1400000002);
+    EXPECT_EQ(info.accessTime, 1600000000);
+    ASSERT_EQ(ZipGetEntry(reader, 3, info), ZipOk);
+    EXPECT_EQ(info.name, "tree/inner/b.bin");
+    EXPECT_EQ(info.uncompressedSize, 100000);
+    EXPECT_LT(info.compressedSize, 1000);
+    EXPECT_EQ(info.attributes, ZipAttrArchive);
+    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
+    EXPECT_EQ(info.name, "tree/");
+    EXPECT_EQ(info.attributes, ZipAttrDirectory);
+    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
+    EXPECT_EQ(info.index, 0);
+    EXPECT_EQ(ZipCloseReader(reader), ZipOk);
+}
+
+TEST_F(ZipReader, UnpackedTreeEqualsTheSourceWithTimesAndReadOnlyFiles) {
+    test::unpackAll(archive, dir / "out");
+    EXPECT_TRUE(test::sameTree(dir / "tree", dir / "out/tree", true));
+    struct stat locked {};
+    ::stat((dir / "out/tree/locked.txt").c_str(), &locked);
+    EXPECT_EQ(locked.st_mode & 0222, 0u);
+}
+
+TEST_F(ZipReader, ExtractionMakesFoldersReplacesWritableButNotReadOnlyFiles) {
+    ZipHandle reader = ZipOpen(archive);
+    const std::string deep = dir / "x/y/a.txt";
+    EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
+    EXPECT_EQ(test::readFile(deep), "alpha alpha alpha");
+
+    test::writeFile(deep, "old and writable");
+    EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
+    EXPECT_EQ(test::readFile(deep), "alpha alpha alpha");
+
+    // Even as root, whose writes the permission would not stop.
+    test::writeFile(deep, "old and read-only");
+    ::chmod(deep.c_str(), 0444);
+    EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipCannotOpen);
+    EXPECT_EQ(test::readFile(deep), "old and read-only");
+
+    EXPECT_EQ(ZipExtractToFile(reader, 5, deep), ZipBadArguments);
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "f1/f2/tree/"), ZipOk);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "f1/f2/tree"));
+    ZipCloseReader(reader);
+}
+
+TEST_F(ZipReader, RelativeTargetsLieBelowTheFolderCurrentAtOpening) {
+    const std::string previous = std::filesystem::current_path();
+    ::mkdir((dir / "here").c_str(), 0755);
+    ASSERT_EQ(::chdir((dir / "here").c_str()), 0);
+    ZipHandle reader = ZipOpen(archive);
+    ASSERT_EQ(::chdir(previous.c_str()), 0);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(ZipExtractToFile(reader, 1, "rel/a.txt"), ZipOk);
+    ZipCloseReader(reader);
+    EXPECT_EQ(test::readFile(dir / "here/rel/a.txt"), "alpha alpha alpha");
+}
+
+class HostileArchives : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const test::CommandResult made = test::run(
+            test::Python + " " + test::quoted(test::testSourceFile("make_hostile_archives.py")) +
+            " " + test::quoted(fixtures->path()));
+        ASSERT_EQ(made.status, 0) << made.output;
+    }
+    static void TearDownTestSuite() { delete fixtures; }
+
+    static std::string fixture(const std::string& name) { return *fixtures / name; }
+
+    static inline TempFolder* fixtures = new TempFolder();
+    TempFolder dir;
+};
+
+TEST_F(HostileArchives, TraversalNamesNeverReachOutsideTheTarget) {
+    const std::string target = dir / "target";
+    ::mkdir(target.c_str(), 0755);
+    ::mkdir((dir / "outside").c_str(), 0755);
+    ASSERT_EQ(::symlink((dir / "outside").c_str(), (target + "/link").c_str()), 0);
+
+    ZipHandle reader = ZipOpen(fixture("traversal.zip"));
+    ASSERT_NE(reader, nullptr);
+    const std::vector<std::pair<std::string, ZipResult>> expected = {
+        {"../evil1.txt", ZipCorrupt}, {"a/../../evil2.txt", ZipCorrupt}, {"abs/inside.txt", ZipOk},
+        {"../evil3.txt", ZipCorrupt}, {"link/evil4.txt", ZipCannotOpen}, {"good.txt", ZipOk},
+    };
+    for (int i = 0; i < 6; ++i) {
+        ZipEntryInfo info;
+        ASSERT_EQ(ZipGetEntry(reader, i, info), ZipOk);
+        EXPECT_EQ(info.name, expected[i].first);
+        EXPECT_EQ(ZipExtractToFile(reader, i, target + "/" + info.name), expected[i].second)
+            << info.name;
+    }
+    ZipCloseReader(reader);
+
+    EXPECT_EQ(test::readFile(target + "/abs/inside.txt"), "inside");
+    EXPECT_EQ(test::readFile(target + "/good.txt"), "good");
+    EXPECT_EQ(countEntries(dir / "outside"), 0u);
+    EXPECT_EQ(countEntries(dir.path()), 6u) << "target, link, abs, inside, good, outside";
+}
+
+TEST_F(HostileArchives, CorruptDataLeavesNoFileAndKeepsTheOldOne) {
+    ZipHandle reader = ZipOpen(fixture("flipped.zip"));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "new/data.txt"), ZipFlateFailed);
+    EXPECT_EQ(countEntries(dir / "new"), 0u);
+    test::writeFile(dir / "data.txt", "previous");
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "data.txt"), ZipFlateFailed);
+    EXPECT_EQ(test::readFile(dir / "data.txt"), "previous");
+    EXPECT_EQ(countEntries(dir.path()), 2u);
+    ZipCloseReader(reader);
+}
+
+TEST_F(HostileArchives, TruncatedTimestampFieldIsReadOnlyAsFarAsItGoes) {
+    ZipHandle reader = ZipOpen(fixture("truncated_ut.zip"));
+    ASSERT_NE(reader, nullptr);
+    ZipEntryInfo info;
+    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
+    EXPECT_EQ(info.modificationTime, 1000000000);
+    EXPECT_EQ(info.accessTime, test::localTime(2020, 5, 6, 7, 8, 10));
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "cut.txt"), ZipOk);
+    EXPECT_EQ(test::modificationTime(dir / "cut.txt"), 1000000000);
+    ZipCloseReader(reader);
+}
+
+TEST_F(HostileArchives, LongNamesAreNeverCut) {
+    ZipHandle reader = ZipOpen(fixture("long_names.zip"));
+    ASSERT_NE(reader, nullptr);
+    ZipEntryInfo info;
+    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
+    EXPECT_EQ(info.name, std::string(300, 'n'));
+    // Longer than a file name may be here: refused whole, nothing written.
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / info.name), ZipCannotOpen);
+    EXPECT_EQ(countEntries(dir.path()), 0u);
+    ASSERT_EQ(ZipGetEntry(reader, 1, info), ZipOk);
+    EXPECT_EQ(info.name.size(), 3 * 99 + 3 + 8);
+    EXPECT_EQ(ZipExtractToFile(reader, 1, dir / info.name), ZipOk);
+    EXPECT_EQ(test::readFile(dir / info.name), "nested");
+    ZipCloseReader(reader);
+}
+
+TEST_F(HostileArchives, DamagedArchivesAreRefusedCleanly) {
+    for (const char* name : {"truncated.zip", "lying_end.zip"}) {
+        EXPECT_EQ(ZipOpen(fixture(name)), nullptr) << name;
+        EXPECT_EQ(ZipLastReaderResult(), ZipCannotOpen);
+    }
+    EXPECT_EQ(ZipOpen(dir / "missing.zip"), nullptr);
+
+    ZipHandle reader = ZipOpen(fixture("bad_offset.zip"));
+    ASSERT_NE(reader, nullptr);
+    ZipEntryInfo info;
+    EXPECT_EQ(ZipGetEntry(reader, 5, info), ZipCorrupt);
+    EXPECT_EQ(ZipExtractToFile(reader, 5, dir / "good.txt"), ZipCorrupt);
+    EXPECT_EQ(ZipGetEntry(reader, 2, info), ZipOk);
+    ZipCloseReader(reader);
+
+    reader = ZipOpen(fixture("encrypted.zip"));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "secret.txt"), ZipPasswordRequired);
+    ZipCloseReader(reader);
+    EXPECT_EQ(countEntries(dir.path()), 0u);
+}
+
+} // namespace
+} // namespace tarvo::zip
