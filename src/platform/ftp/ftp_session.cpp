@@ -1,0 +1,320 @@
+#include "platform/ftp/ftp_session.h"
+
+#include "platform/ftp/session_core.h"
+
+#include <charconv>
+#include <initializer_list>
+
+namespace tarvo::ftp {
+
+using detail::CallContext;
+using detail::ControlConnection;
+using detail::Reply;
+using detail::SessionCore;
+
+namespace {
+
+// A QUIT must not hold up a disconnect for long: the connection is closed either way.
+constexpr std::chrono::milliseconds kQuitReplyTimeout{2'000};
+// A listing is kept in memory while it is read; this bounds what a hostile server can send.
+constexpr std::size_t kMaxListingSize = std::size_t{256} * 1024 * 1024;
+
+bool safeArguments(std::initializer_list<std::string_view> arguments) {
+    for (const std::string_view argument : arguments) {
+        if (!detail::safeArgument(argument))
+            return false;
+    }
+    return true;
+}
+
+FtpError finish(FtpError error) {
+    detail::setLastError(error);
+    return error;
+}
+
+// Runs one call on the control connection: clears the thread's replies, refuses unsafe
+// arguments before anything is sent, and holds the session lock around the exchange.
+template <typename Body>
+FtpError runExchange(SessionCore& core, std::initializer_list<std::string_view> arguments,
+                     Body&& body) {
+    detail::beginExchangeCall();
+    if (!safeArguments(arguments))
+        return finish(FtpError::InvalidArgument);
+    const CallContext call(core);
+    std::lock_guard lock(core.exchangeMutex);
+    FtpError error = core.readyForCommand();
+    if (error == FtpError::None)
+        error = core.settle(body(*core.control, call));
+    return finish(error);
+}
+
+FtpError expectKind(ControlConnection& control, const std::string& command, int kind,
+                    const CallContext& call, Reply& reply) {
+    if (const FtpError error = control.exchange(command, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    return reply.kind() == kind ? FtpError::None : detail::refusal(reply);
+}
+
+bool simpleCommand(SessionCore& core, std::string_view verb, std::string_view path) {
+    return runExchange(core, {path}, [&](ControlConnection& control, const CallContext& call) {
+               Reply reply;
+               return expectKind(control, std::string(verb) + ' ' + std::string(path), 2, call,
+                                 reply);
+           }) == FtpError::None;
+}
+
+// The quoted path of a 257 reply; a doubled quote inside stands for one.
+std::optional<std::string> quotedPath(const std::string& text) {
+    auto pos = text.find('"');
+    if (pos == std::string::npos)
+        return std::nullopt;
+    std::string path;
+    for (++pos; pos < text.size(); ++pos) {
+        if (text[pos] != '"') {
+            path += text[pos];
+        } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
+            path += '"';
+            ++pos;
+        } else {
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+bool startsWithRest(std::string_view line) {
+    return line.size() >= 4 && (line[0] | 0x20) == 'r' && (line[1] | 0x20) == 'e' &&
+           (line[2] | 0x20) == 's' && (line[3] | 0x20) == 't' &&
+           (line.size() == 4 || line[4] == ' ');
+}
+
+// Remembers the offset of an accepted "REST n" for the next RETR.
+void noteRestart(SessionCore& core, std::string_view line) {
+    std::string_view argument = line.substr(std::min<std::size_t>(line.size(), 5));
+    std::uint64_t offset = 0;
+    const auto [end, error] =
+        std::from_chars(argument.data(), argument.data() + argument.size(), offset);
+    const bool parsed = error == std::errc() && end == argument.data() + argument.size();
+    core.restartOffset = parsed && offset > 0 ? std::optional(offset) : std::nullopt;
+    core.serverHoldsRestart = !parsed || offset > 0;
+}
+
+} // namespace
+
+Session::Session() : core_(std::make_shared<SessionCore>()) {}
+
+Session::~Session() {
+    disconnect();
+}
+
+bool Session::connect(const ConnectOptions& options) {
+    detail::beginExchangeCall();
+    if (!safeArguments({options.host, options.user, options.password}))
+        return finish(FtpError::InvalidArgument) == FtpError::None;
+    SessionCore& core = *core_;
+    const CallContext call(core);
+    std::lock_guard lock(core.exchangeMutex);
+    core.dropControl(FtpError::InvalidHandle);
+    core.timeouts = options.timeouts;
+    core.mode = options.mode == TransferMode::Passive ? detail::DataMode::Passive
+                                                      : detail::DataMode::Active;
+    detail::Socket socket;
+    if (const FtpError error = detail::resolveAndConnect(
+            options.host, options.port, call.waitFor(options.timeouts.connect), socket);
+        error != FtpError::None)
+        return finish(error) == FtpError::None;
+    core.control = std::make_unique<ControlConnection>(std::move(socket));
+    ++core.connectionSerial;
+
+    const auto login = [&]() -> FtpError {
+        ControlConnection& control = *core.control;
+        Reply reply;
+        do {
+            if (const FtpError error = control.readReply(call.receiveWait(), reply);
+                error != FtpError::None)
+                return error;
+        } while (reply.preliminary());
+        if (reply.code != 220)
+            return reply.code == 421 ? FtpError::ControlClosed : FtpError::CannotConnect;
+        if (const FtpError error =
+                control.exchange("USER " + options.user, call.receiveWait(), reply);
+            error != FtpError::None)
+            return error;
+        if (reply.kind() == 2)
+            return FtpError::None;
+        if (reply.code != 331)
+            return reply.code == 421 ? FtpError::ControlClosed : FtpError::LoginFailed;
+        if (const FtpError error =
+                control.exchange("PASS " + options.password, call.receiveWait(), reply);
+            error != FtpError::None)
+            return error;
+        if (reply.kind() == 2)
+            return FtpError::None;
+        if (reply.code == 421)
+            return FtpError::ControlClosed;
+        return reply.kind() == 5 && reply.code != 532 ? FtpError::PasswordRefused
+                                                      : FtpError::LoginFailed;
+    };
+    const FtpError error = login();
+    if (error == FtpError::None)
+        core.open = true;
+    else
+        core.dropControl(FtpError::InvalidHandle);
+    return finish(error) == FtpError::None;
+}
+
+void Session::disconnect() {
+    detail::beginExchangeCall();
+    cancel();
+    SessionCore& core = *core_;
+    const CallContext call(core);
+    std::lock_guard lock(core.exchangeMutex);
+    if (core.control && core.control->usable() && !core.control->owesReplies()) {
+        Reply reply;
+        core.control->exchange("QUIT", call.waitFor(kQuitReplyTimeout), reply);
+    }
+    core.dropControl(FtpError::InvalidHandle);
+    finish(FtpError::None);
+}
+
+bool Session::connected() const {
+    return core_->open;
+}
+
+void Session::cancel() {
+    ++core_->cancelGeneration;
+    std::lock_guard lock(core_->streamMutex);
+    if (const auto stream = core_->activeStream.lock())
+        stream->abort();
+}
+
+bool Session::command(std::string_view line) {
+    return runExchange(*core_, {line}, [&](ControlConnection& control, const CallContext& call) {
+               Reply reply;
+               if (const FtpError error =
+                       control.exchange(std::string(line), call.receiveWait(), reply);
+                   error != FtpError::None)
+                   return error;
+               if (reply.kind() < 1 || reply.kind() > 3)
+                   return detail::refusal(reply);
+               if (startsWithRest(line) && reply.code == 350)
+                   noteRestart(*core_, line);
+               return FtpError::None;
+           }) == FtpError::None;
+}
+
+namespace {
+
+std::shared_ptr<detail::StreamState> openStreamState(SessionCore& core, std::string_view path,
+                                                     const std::string& command, TransferType type,
+                                                     bool retrieve, bool writing) {
+    std::shared_ptr<detail::StreamState> state;
+    const FtpError error =
+        runExchange(core, {path}, [&](ControlConnection&, const CallContext& call) {
+            return detail::openTransfer(core, call, command, type, retrieve, state);
+        });
+    if (error != FtpError::None)
+        return nullptr;
+    state->writing = writing;
+    core.setActiveStream(state);
+    return state;
+}
+
+std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
+                                   const std::string& command, TransferType type, bool retrieve,
+                                   bool writing) {
+    auto state = openStreamState(core, path, command, type, retrieve, writing);
+    return state ? std::make_unique<Stream>(std::move(state)) : nullptr;
+}
+
+// Reads a whole listing; the replies of the LIST stay together in lastResponse().
+FtpError readListing(detail::StreamState& stream, std::string& listing) {
+    char buffer[64 * 1024];
+    for (;;) {
+        std::size_t received = 0;
+        FtpError error = stream.read(buffer, sizeof buffer, received);
+        if (error == FtpError::None && listing.size() + received > kMaxListingSize)
+            error = FtpError::ConnectionAborted;
+        if (error != FtpError::None) {
+            stream.abort();
+            stream.close();
+            return error;
+        }
+        if (received == 0)
+            return stream.close();
+        listing.append(buffer, received);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<Stream> Session::commandWithData(std::string_view line, TransferType type) {
+    return openStream(*core_, line, std::string(line), type, false, false);
+}
+
+bool Session::changeDir(std::string_view path) {
+    return simpleCommand(*core_, "CWD", path);
+}
+
+std::optional<std::string> Session::currentDir() {
+    std::optional<std::string> path;
+    runExchange(*core_, {}, [&](ControlConnection& control, const CallContext& call) {
+        Reply reply;
+        if (const FtpError error = expectKind(control, "PWD", 2, call, reply);
+            error != FtpError::None)
+            return error;
+        path = reply.code == 257 ? quotedPath(reply.text) : std::nullopt;
+        return path ? FtpError::None : FtpError::ServerRefused;
+    });
+    return path;
+}
+
+bool Session::makeDir(std::string_view path) {
+    return simpleCommand(*core_, "MKD", path);
+}
+
+bool Session::removeDir(std::string_view path) {
+    return simpleCommand(*core_, "RMD", path);
+}
+
+bool Session::deleteFile(std::string_view path) {
+    return simpleCommand(*core_, "DELE", path);
+}
+
+bool Session::rename(std::string_view from, std::string_view to) {
+    return runExchange(*core_, {from, to},
+                       [&](ControlConnection& control, const CallContext& call) {
+                           Reply reply;
+                           if (const FtpError error =
+                                   expectKind(control, "RNFR " + std::string(from), 3, call, reply);
+                               error != FtpError::None)
+                               return error;
+                           return expectKind(control, "RNTO " + std::string(to), 2, call, reply);
+                       }) == FtpError::None;
+}
+
+std::unique_ptr<Stream> Session::openRead(std::string_view path) {
+    return openStream(*core_, path, "RETR " + std::string(path), TransferType::Binary, true, false);
+}
+
+std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
+    return openStream(*core_, path, "STOR " + std::string(path), TransferType::Binary, false, true);
+}
+
+std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path) {
+    const std::string command = path.empty() ? "LIST" : "LIST " + std::string(path);
+    const auto stream = openStreamState(*core_, path, command, TransferType::Ascii, false, false);
+    if (!stream)
+        return std::nullopt;
+    std::string listing;
+    if (const FtpError error = readListing(*stream, listing); error != FtpError::None) {
+        finish(error);
+        return std::nullopt;
+    }
+    auto entries = parseListing(listing, currentLocalTime());
+    finish(entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
+    return entries;
+}
+
+} // namespace tarvo::ftp
