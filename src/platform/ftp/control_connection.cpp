@@ -104,8 +104,8 @@ FtpError ControlConnection::readOneReply(const Wait& wait, Reply& reply) {
     return FtpError::None;
 }
 
-FtpError ControlConnection::readReply(const Wait& wait, Reply& reply) {
-    if (const FtpError error = readOneReply(wait, reply); error != FtpError::None)
+FtpError ControlConnection::readReply(const Wait& wait, Reply& reply, bool record) {
+    if (const FtpError error = readOneReply(wait, reply); error != FtpError::None || !record)
         return error;
     std::size_t start = 0;
     while (start <= reply.text.size()) {
@@ -137,10 +137,11 @@ FtpError ControlConnection::sendCommand(std::string_view command, const Wait& wa
     return FtpError::None;
 }
 
-FtpError ControlConnection::exchange(std::string_view command, const Wait& wait, Reply& reply) {
+FtpError ControlConnection::exchange(std::string_view command, const Wait& wait, Reply& reply,
+                                     bool record) {
     if (const FtpError error = sendCommand(command, wait); error != FtpError::None)
         return error;
-    return readReply(wait, reply);
+    return readReply(wait, reply, record);
 }
 
 } // namespace tarvo::ftp::detail

@@ -30,13 +30,14 @@ class ControlConnection {
 public:
     explicit ControlConnection(Socket socket);
 
-    // Reads the next reply and records it in lastResponse(); 1xx replies leave the final
-    // reply still owed.
-    FtpError readReply(const Wait& wait, Reply& reply);
+    // Reads the next reply and, unless told not to, records it in lastResponse(); 1xx
+    // replies leave the final reply still owed.
+    FtpError readReply(const Wait& wait, Reply& reply, bool record = true);
     // Sends one command after reading any reply still owed from an earlier call.
     FtpError sendCommand(std::string_view command, const Wait& wait);
     // sendCommand followed by readReply.
-    FtpError exchange(std::string_view command, const Wait& wait, Reply& reply);
+    FtpError exchange(std::string_view command, const Wait& wait, Reply& reply,
+                      bool record = true);
 
     bool owesReplies() const { return owedReplies_ > 0; }
     // False once the server broke the protocol, announced its close (421, 221) or the

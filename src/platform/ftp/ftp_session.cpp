@@ -83,10 +83,26 @@ std::optional<std::string> quotedPath(const std::string& text) {
     return std::nullopt;
 }
 
-bool startsWithRest(std::string_view line) {
-    return line.size() >= 4 && (line[0] | 0x20) == 'r' && (line[1] | 0x20) == 'e' &&
-           (line[2] | 0x20) == 's' && (line[3] | 0x20) == 't' &&
-           (line.size() == 4 || line[4] == ' ');
+// Whether the command line starts with the four-letter verb, in any case.
+bool startsWithVerb(std::string_view line, std::string_view verb) {
+    if (line.size() < verb.size() || (line.size() > verb.size() && line[verb.size()] != ' '))
+        return false;
+    for (std::size_t i = 0; i < verb.size(); ++i) {
+        if ((line[i] | 0x20) != (verb[i] | 0x20))
+            return false;
+    }
+    return true;
+}
+
+// Some servers refuse REST in ASCII mode, and the offset is meant for a binary RETR anyway.
+// The TYPE reply is kept out of lastResponse(), where the caller looks for the 350.
+void switchToBinaryQuietly(SessionCore& core, const CallContext& call) {
+    if (core.currentType == TransferType::Binary)
+        return;
+    Reply reply;
+    if (core.control->exchange("TYPE I", call.receiveWait(), reply, false) == FtpError::None &&
+        reply.kind() == 2)
+        core.currentType = TransferType::Binary;
 }
 
 // Remembers the offset of an accepted "REST n" for the next RETR.
@@ -192,14 +208,18 @@ void Session::cancel() {
 bool Session::command(std::string_view line) {
     return runExchange(*core_, {line}, [&](ControlConnection& control, const CallContext& call) {
                Reply reply;
+               if (startsWithVerb(line, "REST"))
+                   switchToBinaryQuietly(*core_, call);
                if (const FtpError error =
                        control.exchange(std::string(line), call.receiveWait(), reply);
                    error != FtpError::None)
                    return error;
                if (reply.kind() < 1 || reply.kind() > 3)
                    return detail::refusal(reply);
-               if (startsWithRest(line) && reply.code == 350)
+               if (startsWithVerb(line, "REST") && reply.code == 350)
                    noteRestart(*core_, line);
+               if (startsWithVerb(line, "TYPE"))
+                   core_->currentType.reset();
                return FtpError::None;
            }) == FtpError::None;
 }

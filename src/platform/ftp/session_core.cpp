@@ -29,6 +29,7 @@ void SessionCore::dropControl(FtpError reason) {
     closedReason = reason;
     restartOffset.reset();
     serverHoldsRestart = false;
+    currentType.reset();
     open = false;
 }
 
@@ -111,6 +112,12 @@ FtpError StreamState::close() {
     const bool wasCancelled = cancelled();
     {
         std::lock_guard lock(dataMutex);
+        if (wasCancelled && data.valid()) {
+            // Reset instead of a graceful end: data still queued must not reach the server
+            // as if the upload had ended normally, nor keep a slow server busy.
+            const linger reset{1, 0};
+            ::setsockopt(data.fd(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        }
         data.close(); // the end of an upload, or an early end of a download
     }
     if (!finalReplyOwed)
@@ -139,17 +146,25 @@ FtpError expectKind(ControlConnection& control, std::string_view command, int ki
     return reply.kind() == kind ? FtpError::None : refusal(reply);
 }
 
-// REST before RETR when one was asked for; "REST 0" before any other transfer when the
-// server may still hold a marker, so that it cannot shift that transfer.
-FtpError settleRestart(SessionCore& core, const CallContext& call, bool retrieve) {
-    std::optional<std::string> command;
-    if (retrieve && core.restartOffset)
-        command = "REST " + std::to_string(*core.restartOffset);
-    else if (core.serverHoldsRestart)
-        command = "REST 0";
+// A marker left by a "REST n" that this transfer must not use is cleared first, while the
+// type is still the binary one the REST was accepted in (some servers refuse REST in ASCII).
+FtpError clearStaleRestart(SessionCore& core, const CallContext& call, bool retrieve) {
+    const bool stale = core.serverHoldsRestart && !(retrieve && core.restartOffset);
+    if (!stale)
+        return FtpError::None;
     core.restartOffset.reset();
     core.serverHoldsRestart = false;
-    return command ? expectKind(*core.control, *command, 3, call) : FtpError::None;
+    return expectKind(*core.control, "REST 0", 3, call);
+}
+
+// The offset of a "REST n" applies to the RETR that follows it, and is sent again right
+// before it, after TYPE and the passive or port command.
+FtpError applyRestart(SessionCore& core, const CallContext& call, bool retrieve) {
+    const auto offset = retrieve ? core.restartOffset : std::nullopt;
+    core.restartOffset.reset();
+    core.serverHoldsRestart = false;
+    return offset ? expectKind(*core.control, "REST " + std::to_string(*offset), 3, call)
+                  : FtpError::None;
 }
 
 } // namespace
@@ -157,15 +172,18 @@ FtpError settleRestart(SessionCore& core, const CallContext& call, bool retrieve
 FtpError openTransfer(SessionCore& core, const CallContext& call, std::string_view command,
                       TransferType type, bool retrieve, std::shared_ptr<StreamState>& stream) {
     ControlConnection& control = *core.control;
+    if (const FtpError error = clearStaleRestart(core, call, retrieve); error != FtpError::None)
+        return error;
     if (const FtpError error =
             expectKind(control, type == TransferType::Ascii ? "TYPE A" : "TYPE I", 2, call);
         error != FtpError::None)
         return error;
+    core.currentType = type;
     DataChannel channel;
     if (const FtpError error = channel.prepare(control, core.mode, call.receiveWait());
         error != FtpError::None)
         return error;
-    if (const FtpError error = settleRestart(core, call, retrieve); error != FtpError::None)
+    if (const FtpError error = applyRestart(core, call, retrieve); error != FtpError::None)
         return error;
     Reply reply;
     if (const FtpError error = control.exchange(command, call.receiveWait(), reply);

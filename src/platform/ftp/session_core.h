@@ -29,6 +29,7 @@ struct SessionCore : std::enable_shared_from_this<SessionCore> {
     // marker that must not reach any other transfer.
     std::optional<std::uint64_t> restartOffset;
     bool serverHoldsRestart = false;
+    std::optional<TransferType> currentType; // as last set by TYPE; unknown after a raw TYPE
 
     std::atomic<bool> open{false};
     std::atomic<std::uint64_t> cancelGeneration{0};
