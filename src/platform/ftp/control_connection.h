@@ -36,8 +36,7 @@ public:
     // Sends one command after reading any reply still owed from an earlier call.
     FtpError sendCommand(std::string_view command, const Wait& wait);
     // sendCommand followed by readReply.
-    FtpError exchange(std::string_view command, const Wait& wait, Reply& reply,
-                      bool record = true);
+    FtpError exchange(std::string_view command, const Wait& wait, Reply& reply, bool record = true);
 
     bool owesReplies() const { return owedReplies_ > 0; }
     // False once the server broke the protocol, announced its close (421, 221) or the

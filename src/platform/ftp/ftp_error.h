@@ -11,8 +11,8 @@ enum class FtpError : unsigned {
     NoMoreEntries = 18,
     InvalidHandle = 6,    // no session, or it was disconnected
     InvalidArgument = 87, // CR, LF or NUL in an argument; nothing was sent
-    DiskFull = 112,
-    AlreadyExists = 183,
+    DiskFull = 112,       // not raised here: for callers that report local file errors
+    AlreadyExists = 183,  // likewise
     Timeout = 12002,
     ServerRefused = 12003, // a 4xx or 5xx reply; the reply is in lastResponse()
     NameNotResolved = 12007,

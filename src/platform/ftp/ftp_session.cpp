@@ -3,6 +3,7 @@
 #include "platform/ftp/session_core.h"
 
 #include <charconv>
+#include <cstring>
 #include <initializer_list>
 
 namespace tarvo::ftp {
@@ -16,8 +17,10 @@ namespace {
 
 // A QUIT must not hold up a disconnect for long: the connection is closed either way.
 constexpr std::chrono::milliseconds kQuitReplyTimeout{2'000};
-// A listing is kept in memory while it is read; this bounds what a hostile server can send.
+// Bounds what a hostile server can make a listing hold in memory.
 constexpr std::size_t kMaxListingSize = std::size_t{256} * 1024 * 1024;
+// Large reads keep a long listing from costing many wake-ups.
+constexpr std::size_t kListingChunk = 256 * 1024;
 
 bool safeArguments(std::initializer_list<std::string_view> arguments) {
     for (const std::string_view argument : arguments) {
@@ -248,22 +251,39 @@ std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
     return state ? std::make_unique<Stream>(std::move(state)) : nullptr;
 }
 
-// Reads a whole listing; the replies of the LIST stay together in lastResponse().
-FtpError readListing(detail::StreamState& stream, std::string& listing) {
-    char buffer[64 * 1024];
+// Reads and parses a listing as it arrives, so that parsing overlaps the server's work; the
+// replies of the LIST stay together in lastResponse().
+FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entries) {
+    const RemoteTime now = currentLocalTime();
+    std::vector<char> buffer(kListingChunk);
+    std::size_t kept = 0; // an unfinished last line, at the start of the buffer
+    std::size_t total = 0;
     for (;;) {
+        if (kept == buffer.size())
+            buffer.resize(buffer.size() * 2); // a line longer than the buffer
         std::size_t received = 0;
-        FtpError error = stream.read(buffer, sizeof buffer, received);
-        if (error == FtpError::None && listing.size() + received > kMaxListingSize)
+        FtpError error = stream.read(buffer.data() + kept, buffer.size() - kept, received);
+        total += received;
+        if (error == FtpError::None && total > kMaxListingSize)
             error = FtpError::ConnectionAborted;
         if (error != FtpError::None) {
             stream.abort();
             stream.close();
             return error;
         }
-        if (received == 0)
+        const std::string_view data(buffer.data(), kept + received);
+        if (received == 0) {
+            appendListing(data, now, entries);
             return stream.close();
-        listing.append(buffer, received);
+        }
+        const auto lastBreak = data.rfind('\n');
+        if (lastBreak == std::string_view::npos) {
+            kept = data.size();
+            continue;
+        }
+        appendListing(data.substr(0, lastBreak + 1), now, entries);
+        kept = data.size() - lastBreak - 1;
+        std::memmove(buffer.data(), buffer.data() + lastBreak + 1, kept);
     }
 }
 
@@ -327,12 +347,11 @@ std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path) {
     const auto stream = openStreamState(*core_, path, command, TransferType::Ascii, false, false);
     if (!stream)
         return std::nullopt;
-    std::string listing;
-    if (const FtpError error = readListing(*stream, listing); error != FtpError::None) {
+    std::vector<RemoteEntry> entries;
+    if (const FtpError error = readListing(*stream, entries); error != FtpError::None) {
         finish(error);
         return std::nullopt;
     }
-    auto entries = parseListing(listing, currentLocalTime());
     finish(entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
     return entries;
 }

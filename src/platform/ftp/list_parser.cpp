@@ -1,8 +1,8 @@
 #include "platform/ftp/list_parser.h"
 
 #include <array>
-#include <charconv>
 #include <ctime>
+#include <limits>
 
 namespace tarvo::ftp {
 
@@ -20,27 +20,47 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::vector<Token> tokenize(std::string_view line, std::size_t maxTokens) {
-    std::vector<Token> tokens;
-    std::size_t pos = 0;
-    while (tokens.size() < maxTokens) {
-        while (pos < line.size() && isBlank(line[pos]))
+// The first blank-separated fields of a line; a fixed array, as listings run to many
+// thousands of lines.
+struct Tokens {
+    std::array<Token, 8> items;
+    std::size_t count = 0;
+
+    std::size_t size() const { return count; }
+    const Token& operator[](std::size_t i) const { return items[i]; }
+};
+
+Tokens tokenize(std::string_view line, std::size_t maxTokens) {
+    Tokens tokens;
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* pos = begin;
+    while (tokens.count < maxTokens) {
+        while (pos != end && isBlank(*pos))
             ++pos;
-        if (pos == line.size())
+        if (pos == end)
             break;
-        const std::size_t start = pos;
-        while (pos < line.size() && !isBlank(line[pos]))
+        const char* const start = pos;
+        while (pos != end && !isBlank(*pos))
             ++pos;
-        tokens.push_back({line.substr(start, pos - start), pos});
+        tokens.items[tokens.count++] = {
+            std::string_view(start, static_cast<std::size_t>(pos - start)),
+            static_cast<std::size_t>(pos - begin)};
     }
     return tokens;
 }
 
+// Plain decimal digits only; short enough that the value cannot overflow.
 template <typename Number> std::optional<Number> parseNumber(std::string_view text) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+    if (text.empty() ||
+        text.size() > static_cast<std::size_t>(std::numeric_limits<Number>::digits10))
         return std::nullopt;
+    Number value = 0;
+    for (const char c : text) {
+        if (!isDigit(c))
+            return std::nullopt;
+        value = static_cast<Number>(value * 10 + (c - '0'));
+    }
     return value;
 }
 
@@ -49,18 +69,17 @@ int monthNumber(std::string_view text) {
         "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
     if (text.size() != 3)
         return 0;
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(c | 0x20);
+    const char lower[3] = {static_cast<char>(text[0] | 0x20), static_cast<char>(text[1] | 0x20),
+                           static_cast<char>(text[2] | 0x20)};
     for (std::size_t i = 0; i < kMonths.size(); ++i) {
-        if (lower == kMonths[i])
+        if (std::string_view(lower, 3) == kMonths[i])
             return static_cast<int>(i) + 1;
     }
     return 0;
 }
 
-// "HH:MM" into hour and minute.
-bool parseClock(std::string_view text, int& hour, int& minute) {
+// "HH:MM" into the hour and minute of the time.
+bool parseClock(std::string_view text, RemoteTime& time) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos)
         return false;
@@ -68,8 +87,8 @@ bool parseClock(std::string_view text, int& hour, int& minute) {
     const auto m = parseNumber<int>(text.substr(colon + 1));
     if (!h || !m || *h > 23 || *m > 59 || *h < 0 || *m < 0)
         return false;
-    hour = *h;
-    minute = *m;
+    time.hour = static_cast<std::int8_t>(*h);
+    time.minute = static_cast<std::int8_t>(*m);
     return true;
 }
 
@@ -84,7 +103,7 @@ std::optional<RemoteTime> unixTime(std::string_view month, std::string_view day,
         return std::nullopt;
     time.day = *dayNumber;
     if (timeOrYear.find(':') != std::string_view::npos) {
-        if (!parseClock(timeOrYear, time.hour, time.minute))
+        if (!parseClock(timeOrYear, time))
             return std::nullopt;
         time.year = now.year;
         if (time > now)
@@ -167,7 +186,7 @@ bool parseDosClock(std::string_view text, RemoteTime& time) {
         if (adjust >= 0)
             text.remove_suffix(2);
     }
-    if (!parseClock(text, time.hour, time.minute))
+    if (!parseClock(text, time))
         return false;
     if (adjust >= 0) {
         if (time.hour < 1 || time.hour > 12)
@@ -208,7 +227,9 @@ RemoteTime currentLocalTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     ::localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
+    return {static_cast<std::int16_t>(local.tm_year + 1900),
+            static_cast<std::int8_t>(local.tm_mon + 1), static_cast<std::int8_t>(local.tm_mday),
+            static_cast<std::int8_t>(local.tm_hour), static_cast<std::int8_t>(local.tm_min)};
 }
 
 std::optional<RemoteEntry> parseListLine(std::string_view line, const RemoteTime& now) {
@@ -217,8 +238,8 @@ std::optional<RemoteEntry> parseListLine(std::string_view line, const RemoteTime
     return isDigit(line[0]) ? parseDosLine(line) : parseUnixLine(line, now);
 }
 
-std::vector<RemoteEntry> parseListing(std::string_view listing, const RemoteTime& now) {
-    std::vector<RemoteEntry> entries;
+void appendListing(std::string_view listing, const RemoteTime& now,
+                   std::vector<RemoteEntry>& entries) {
     std::size_t start = 0;
     while (start < listing.size()) {
         auto end = listing.find('\n', start);
@@ -231,7 +252,6 @@ std::vector<RemoteEntry> parseListing(std::string_view listing, const RemoteTime
             entries.push_back(std::move(*entry));
         start = end + 1;
     }
-    return entries;
 }
 
 } // namespace tarvo::ftp

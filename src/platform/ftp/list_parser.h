@@ -9,12 +9,13 @@
 namespace tarvo::ftp {
 
 // A listing time as the server shows it (its own clock, no time zone); minute precision.
+// Small fields keep listings of many thousands of entries compact.
 struct RemoteTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
+    std::int16_t year = 0;
+    std::int8_t month = 0;
+    std::int8_t day = 0;
+    std::int8_t hour = 0;
+    std::int8_t minute = 0;
 
     friend auto operator<=>(const RemoteTime&, const RemoteTime&) = default;
 };
@@ -34,7 +35,9 @@ RemoteTime currentLocalTime();
 // nothing. `now` places dates that carry a time instead of a year.
 std::optional<RemoteEntry> parseListLine(std::string_view line, const RemoteTime& now);
 
-// Every entry of a whole LIST reply (lines end with CR LF or LF).
-std::vector<RemoteEntry> parseListing(std::string_view listing, const RemoteTime& now);
+// Appends the entries of complete LIST reply lines (ending with CR LF or LF; a last line
+// without its end counts too), so that a listing can be parsed while it arrives.
+void appendListing(std::string_view lines, const RemoteTime& now,
+                   std::vector<RemoteEntry>& entries);
 
 } // namespace tarvo::ftp

@@ -25,6 +25,13 @@ FtpError SessionCore::settle(FtpError error) {
 }
 
 void SessionCore::dropControl(FtpError reason) {
+    {
+        // A stream of the dropped connection can no longer finish; it fails from now on.
+        std::lock_guard lock(streamMutex);
+        if (const auto stream = activeStream.lock())
+            stream->abort();
+        activeStream.reset();
+    }
     control.reset();
     closedReason = reason;
     restartOffset.reset();

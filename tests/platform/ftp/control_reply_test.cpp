@@ -29,7 +29,8 @@ TEST(ControlReplies, PreliminaryAndMultiLineGreetingAreReadWhole) {
     Session session;
     ASSERT_TRUE(session.connect(scriptedOptions(server)));
     EXPECT_EQ(lastError(), FtpError::None);
-    EXPECT_EQ(lastResponse(), "120 soon\n220-Hello\n 123 inner\n220-more\n220 Ready\n230 Logged in\n");
+    EXPECT_EQ(lastResponse(),
+              "120 soon\n220-Hello\n 123 inner\n220-more\n220 Ready\n230 Logged in\n");
     EXPECT_EQ(server.received(), std::vector<std::string>{"USER u"}); // no PASS after 230
 }
 
@@ -48,7 +49,7 @@ TEST(ControlReplies, LoginFailures) {
 
 TEST(ControlReplies, CurrentDirUnquotesThePath) {
     ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}},
-                                          {"PWD", {"257 \"/a \"\"q\"\" b\" is current\r\n"}}});
+                                         {"PWD", {"257 \"/a \"\"q\"\" b\" is current\r\n"}}});
     Session session;
     ASSERT_TRUE(session.connect(scriptedOptions(server)));
     EXPECT_EQ(session.currentDir(), "/a \"q\" b");
@@ -93,8 +94,8 @@ TEST(ControlReplies, LineBreaksAndNulInArgumentsAreNeverSent) {
 // A cancelled command leaves its reply owed; the next command must not take it for its own.
 TEST(ControlReplies, CancelledCommandDoesNotShiftLaterReplies) {
     ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}},
-                                          {"NOOP", {"200 late NOOP\r\n", 800ms}},
-                                          {"SYST", {"215 UNIX Type: L8\r\n"}}});
+                                         {"NOOP", {"200 late NOOP\r\n", 800ms}},
+                                         {"SYST", {"215 UNIX Type: L8\r\n"}}});
     Session session;
     ASSERT_TRUE(session.connect(scriptedOptions(server)));
     auto noop = std::async(std::launch::async, [&] {

@@ -96,6 +96,7 @@ def main():
     handler = make_handler(mode, argument)
     handler.authorizer = authorizer
     handler.banner = "fault server ready"
+    handler.auth_failed_timeout = 0
     base = DTPHandler
     if throttle:
         base = ThrottledDTPHandler

@@ -27,8 +27,7 @@ std::unique_ptr<Connected> connectTo(const std::string& mode, const std::string&
                                      TransferMode transfer = TransferMode::Passive) {
     auto connected = std::make_unique<Connected>();
     connected->server = test::startFaultServer("127.0.0.1", mode, argument, throttle);
-    EXPECT_TRUE(connected->session.connect(connected->server->options(transfer)))
-        << lastResponse();
+    EXPECT_TRUE(connected->session.connect(connected->server->options(transfer))) << lastResponse();
     return connected;
 }
 
@@ -213,6 +212,21 @@ TEST_P(CancelDuringTransfer, DisconnectDuringADownloadIsSafe) {
     EXPECT_FALSE(connected->session.connected());
     EXPECT_FALSE(connected->session.command("NOOP"));
     EXPECT_EQ(lastError(), FtpError::InvalidHandle);
+}
+
+// A new login on a session drops its old connection; a stream left from it fails cleanly.
+TEST(Reconnect, StreamOfTheOldConnectionFailsAndTheNewOneWorks) {
+    auto connected = connectTo("normal");
+    connected->server->putFile("a.txt", "abc");
+    auto stream = connected->session.openRead("a.txt");
+    ASSERT_NE(stream, nullptr);
+    ASSERT_TRUE(connected->session.connect(connected->server->options()));
+    char buffer[4];
+    EXPECT_FALSE(stream->read(buffer, sizeof buffer));
+    EXPECT_EQ(lastError(), FtpError::Cancelled);
+    EXPECT_FALSE(stream->close());
+    EXPECT_TRUE(connected->session.command("NOOP"));
+    EXPECT_TRUE(connected->session.find("").has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, CancelDuringTransfer,

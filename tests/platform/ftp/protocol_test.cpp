@@ -49,7 +49,8 @@ TEST(ActiveDataConnection, OnlyTheControlPeerIsAccepted) {
     const auto connectFrom = [&](const char* source) {
         Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
         const Endpoint from = loopback(source, 0);
-        EXPECT_EQ(::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&from.storage), from.length), 0);
+        EXPECT_EQ(
+            ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&from.storage), from.length), 0);
         EXPECT_EQ(::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&target.storage),
                             target.length),
                   0);
@@ -61,8 +62,7 @@ TEST(ActiveDataConnection, OnlyTheControlPeerIsAccepted) {
 
     Socket accepted;
     const Wait wait{Clock::now() + std::chrono::seconds(2), never};
-    ASSERT_EQ(acceptFrom(listener.fd(), loopback("127.0.0.1", 21), wait, accepted),
-              FtpError::None);
+    ASSERT_EQ(acceptFrom(listener.fd(), loopback("127.0.0.1", 21), wait, accepted), FtpError::None);
     char buffer[2] = {};
     std::size_t received = 0;
     ASSERT_EQ(receiveSome(accepted.fd(), buffer, 2, wait, received), FtpError::None);

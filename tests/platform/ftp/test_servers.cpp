@@ -51,9 +51,8 @@ std::uint16_t freePort(const std::string& host, bool listen) {
     if (listen)
         ::listen(fd, 1);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length);
-    const std::uint16_t port =
-        ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
-                 : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
+    const std::uint16_t port = ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
+                                        : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
     ::close(fd);
     return port;
 }
@@ -72,12 +71,11 @@ bool answers(const std::string& host, std::uint16_t port) {
 
 bool ensureVsftpdUser() {
     if (::getpwnam(kVsftpdUser) == nullptr &&
-        std::system((std::string("useradd -M -s /bin/sh -d / ") + kVsftpdUser +
-                     " >/dev/null 2>&1")
+        std::system((std::string("useradd -M -s /bin/sh -d / ") + kVsftpdUser + " >/dev/null 2>&1")
                         .c_str()) != 0)
         return false;
-    const std::string setPassword = std::string("echo '") + kVsftpdUser + ':' +
-                                    kVsftpdPassword + "' | chpasswd >/dev/null 2>&1";
+    const std::string setPassword = std::string("echo '") + kVsftpdUser + ':' + kVsftpdPassword +
+                                    "' | chpasswd >/dev/null 2>&1";
     return std::system(setPassword.c_str()) == 0;
 }
 
@@ -158,13 +156,11 @@ std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std:
     server->host = host;
     server->user = "tester";
     server->password = "secret";
-    std::vector<std::string> argv = {kPython,
-                                     sourceDir() + "/tests/platform/ftp/fault_ftp_server.py",
-                                     host,
-                                     server->root.string(),
-                                     server->user,
-                                     server->password,
-                                     mode};
+    std::vector<std::string> argv = {
+        kPython,      sourceDir() + "/tests/platform/ftp/fault_ftp_server.py",
+        host,         server->root.string(),
+        server->user, server->password,
+        mode};
     if (!argument.empty())
         argv.push_back(argument);
     if (throttle > 0) {
@@ -189,8 +185,8 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
     const auto empty = server->dir->path() / "empty";
     // The server's user must reach its root inside the temporary directory.
     std::filesystem::permissions(server->dir->path(), std::filesystem::perms::owner_all |
-                                                         std::filesystem::perms::group_exec |
-                                                         std::filesystem::perms::others_exec);
+                                                          std::filesystem::perms::group_exec |
+                                                          std::filesystem::perms::others_exec);
     std::filesystem::create_directories(server->root);
     std::filesystem::create_directories(empty);
     const passwd* entry = ::getpwnam(kVsftpdUser);
@@ -203,7 +199,8 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
                                  : "listen=YES\nlisten_ipv6=NO\nlisten_address=" + host)
                           << "\nlisten_port=" << port << "\nbackground=NO\n"
                           << "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\n"
-                          << "local_umask=022\nchmod_enable=YES\nlocal_root=" << server->root.string()
+                          << "local_umask=022\nchmod_enable=YES\nlocal_root="
+                          << server->root.string()
                           << "\nchroot_local_user=YES\nallow_writeable_chroot=YES\n"
                           << "secure_chroot_dir=" << empty.string()
                           << "\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
@@ -211,8 +208,8 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
                           << "delay_failed_login=0\ndelay_successful_login=0\n"
                           << "pam_service_name=vsftpd\ncheck_shell=NO\nxferlog_enable=NO\n"
                           << "userlist_enable=NO\n";
-    server->process = std::make_unique<ServerProcess>(
-        std::vector<std::string>{kVsftpd, config.string()}, false);
+    server->process =
+        std::make_unique<ServerProcess>(std::vector<std::string>{kVsftpd, config.string()}, false);
     server->process->setPort(port);
     for (int attempt = 0; attempt < 100; ++attempt) {
         if (answers(host, port))
@@ -237,6 +234,8 @@ std::string randomBytes(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-std::uint16_t closedPort(const std::string& host) { return freePort(host, false); }
+std::uint16_t closedPort(const std::string& host) {
+    return freePort(host, false);
+}
 
 } // namespace tarvo::ftp::test

@@ -57,8 +57,7 @@ struct TestServer {
 // pyftpdlib with the given fault mode of fault_ftp_server.py (see there), or a hostile raw
 // server; throttle in bytes per second, 0 for none.
 std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std::string& mode,
-                                             const std::string& argument = "",
-                                             int throttle = 0);
+                                             const std::string& argument = "", int throttle = 0);
 // vsftpd on the address, with a local user who may write; nothing when it cannot run here
 // (not root, or not installed).
 std::unique_ptr<TestServer> startVsftpd(const std::string& host);
