@@ -12,7 +12,7 @@ ROUNDS=${1:-5}
 FTPBENCH=${FTPBENCH:-$(dirname "$0")/../../build/bench/ftpbench}
 WORK=${WORK:-/var/tmp/tarvo-ftpbench}
 PORT=${PORT:-22200}
-BENCH_USER=tarvoftp
+BENCH_USER=tarvobench
 BENCH_PASS=Tarvo-Bench-1
 
 id "$BENCH_USER" >/dev/null 2>&1 || useradd -M -s /bin/sh -d / "$BENCH_USER"
