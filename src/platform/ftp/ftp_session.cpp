@@ -2,6 +2,7 @@
 
 #include "platform/ftp/session_core.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <initializer_list>
@@ -51,19 +52,11 @@ FtpError runExchange(SessionCore& core, std::initializer_list<std::string_view> 
     return finish(error);
 }
 
-FtpError expectKind(ControlConnection& control, const std::string& command, int kind,
-                    const CallContext& call, Reply& reply) {
-    if (const FtpError error = control.exchange(command, call.receiveWait(), reply);
-        error != FtpError::None)
-        return error;
-    return reply.kind() == kind ? FtpError::None : detail::refusal(reply);
-}
-
 bool simpleCommand(SessionCore& core, std::string_view verb, std::string_view path) {
     return runExchange(core, {path}, [&](ControlConnection& control, const CallContext& call) {
                Reply reply;
-               return expectKind(control, std::string(verb) + ' ' + std::string(path), 2, call,
-                                 reply);
+               return detail::exchangeExpecting(
+                   control, std::string(verb) + ' ' + std::string(path), 2, call, reply);
            }) == FtpError::None;
 }
 
@@ -119,6 +112,36 @@ void noteRestart(SessionCore& core, std::string_view line) {
     core.serverHoldsRestart = !parsed || offset > 0;
 }
 
+// Reads the greeting and logs in: USER, then PASS when the server asks for it (331).
+FtpError logIn(ControlConnection& control, const ConnectOptions& options, const CallContext& call) {
+    Reply reply;
+    do {
+        if (const FtpError error = control.readReply(call.receiveWait(), reply);
+            error != FtpError::None)
+            return error;
+    } while (reply.preliminary());
+    if (reply.code != 220)
+        return reply.code == 421 ? FtpError::ControlClosed : FtpError::CannotConnect;
+    if (const FtpError error = control.exchange("USER " + options.user, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    if (reply.kind() == 2)
+        return FtpError::None;
+    if (reply.code != 331)
+        return reply.code == 421 ? FtpError::ControlClosed : FtpError::LoginFailed;
+    if (const FtpError error =
+            control.exchange("PASS " + options.password, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    if (reply.kind() == 2)
+        return FtpError::None;
+    if (reply.code == 421)
+        return FtpError::ControlClosed;
+    // 530 and the like refuse the password; 532 asks for an account, which we do not send.
+    return reply.kind() == 5 && reply.code != 532 ? FtpError::PasswordRefused
+                                                  : FtpError::LoginFailed;
+}
+
 } // namespace
 
 Session::Session() : core_(std::make_shared<SessionCore>()) {}
@@ -146,36 +169,7 @@ bool Session::connect(const ConnectOptions& options) {
     core.control = std::make_unique<ControlConnection>(std::move(socket));
     ++core.connectionSerial;
 
-    const auto login = [&]() -> FtpError {
-        ControlConnection& control = *core.control;
-        Reply reply;
-        do {
-            if (const FtpError error = control.readReply(call.receiveWait(), reply);
-                error != FtpError::None)
-                return error;
-        } while (reply.preliminary());
-        if (reply.code != 220)
-            return reply.code == 421 ? FtpError::ControlClosed : FtpError::CannotConnect;
-        if (const FtpError error =
-                control.exchange("USER " + options.user, call.receiveWait(), reply);
-            error != FtpError::None)
-            return error;
-        if (reply.kind() == 2)
-            return FtpError::None;
-        if (reply.code != 331)
-            return reply.code == 421 ? FtpError::ControlClosed : FtpError::LoginFailed;
-        if (const FtpError error =
-                control.exchange("PASS " + options.password, call.receiveWait(), reply);
-            error != FtpError::None)
-            return error;
-        if (reply.kind() == 2)
-            return FtpError::None;
-        if (reply.code == 421)
-            return FtpError::ControlClosed;
-        return reply.kind() == 5 && reply.code != 532 ? FtpError::PasswordRefused
-                                                      : FtpError::LoginFailed;
-    };
-    const FtpError error = login();
+    const FtpError error = logIn(*core.control, options, call);
     if (error == FtpError::None)
         core.open = true;
     else
@@ -235,13 +229,17 @@ std::shared_ptr<detail::StreamState> openStreamState(SessionCore& core, std::str
     std::shared_ptr<detail::StreamState> state;
     const FtpError error =
         runExchange(core, {path}, [&](ControlConnection&, const CallContext& call) {
-            return detail::openTransfer(core, call, command, type, retrieve, state);
+            const FtpError opened =
+                detail::openTransfer(core, call, command, type, retrieve, state);
+            if (opened == FtpError::None) {
+                // Registered before the lock is released, so that no command slips in
+                // between the transfer command and its final reply.
+                state->writing = writing;
+                core.setActiveStream(state);
+            }
+            return opened;
         });
-    if (error != FtpError::None)
-        return nullptr;
-    state->writing = writing;
-    core.setActiveStream(state);
-    return state;
+    return error == FtpError::None ? state : nullptr;
 }
 
 std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
@@ -301,7 +299,7 @@ std::optional<std::string> Session::currentDir() {
     std::optional<std::string> path;
     runExchange(*core_, {}, [&](ControlConnection& control, const CallContext& call) {
         Reply reply;
-        if (const FtpError error = expectKind(control, "PWD", 2, call, reply);
+        if (const FtpError error = detail::exchangeExpecting(control, "PWD", 2, call, reply);
             error != FtpError::None)
             return error;
         path = reply.code == 257 ? quotedPath(reply.text) : std::nullopt;
@@ -326,11 +324,12 @@ bool Session::rename(std::string_view from, std::string_view to) {
     return runExchange(*core_, {from, to},
                        [&](ControlConnection& control, const CallContext& call) {
                            Reply reply;
-                           if (const FtpError error =
-                                   expectKind(control, "RNFR " + std::string(from), 3, call, reply);
+                           if (const FtpError error = detail::exchangeExpecting(
+                                   control, "RNFR " + std::string(from), 3, call, reply);
                                error != FtpError::None)
                                return error;
-                           return expectKind(control, "RNTO " + std::string(to), 2, call, reply);
+                           return detail::exchangeExpecting(control, "RNTO " + std::string(to), 2,
+                                                            call, reply);
                        }) == FtpError::None;
 }
 

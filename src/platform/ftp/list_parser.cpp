@@ -121,10 +121,10 @@ bool isNavigationName(std::string_view name) {
     return name == "." || name == "..";
 }
 
-std::optional<RemoteEntry> parseUnixLine(std::string_view line, const RemoteTime& now) {
+bool parseUnixLine(std::string_view line, const RemoteTime& now, RemoteEntry& entry) {
     const auto tokens = tokenize(line, 8);
     if (tokens.size() < 7 || tokens[0].text.size() < 10)
-        return std::nullopt;
+        return false;
     // The date columns sit after the size: month at 5 with a group column, at 4 without.
     for (const std::size_t month : {std::size_t{5}, std::size_t{4}}) {
         if (tokens.size() < month + 3)
@@ -138,8 +138,7 @@ std::optional<RemoteEntry> parseUnixLine(std::string_view line, const RemoteTime
         // with leading or inner blanks are kept whole.
         const std::size_t nameStart = tokens[month + 2].end + 1;
         if (nameStart >= line.size())
-            return std::nullopt;
-        RemoteEntry entry;
+            return false;
         entry.name = line.substr(nameStart);
         const char type = tokens[0].text[0];
         entry.directory = type == 'd';
@@ -151,10 +150,10 @@ std::optional<RemoteEntry> parseUnixLine(std::string_view line, const RemoteTime
         entry.size = entry.directory ? 0 : *size;
         entry.time = *time;
         if (entry.name.empty() || isNavigationName(entry.name))
-            return std::nullopt;
-        return entry;
+            return false;
+        return true;
     }
-    return std::nullopt;
+    return false;
 }
 
 // "MM-DD-YY" or "MM-DD-YYYY" (also with "/").
@@ -196,19 +195,18 @@ bool parseDosClock(std::string_view text, RemoteTime& time) {
     return true;
 }
 
-std::optional<RemoteEntry> parseDosLine(std::string_view line) {
+bool parseDosLine(std::string_view line, RemoteEntry& entry) {
     const auto tokens = tokenize(line, 3);
     if (tokens.size() < 3)
-        return std::nullopt;
-    RemoteEntry entry;
+        return false;
     if (!parseDosDate(tokens[0].text, entry.time) || !parseDosClock(tokens[1].text, entry.time))
-        return std::nullopt;
+        return false;
     if (tokens[2].text == "<DIR>") {
         entry.directory = true;
     } else {
         const auto size = parseNumber<std::uint64_t>(tokens[2].text);
         if (!size)
-            return std::nullopt;
+            return false;
         entry.size = *size;
     }
     // The name is the rest of the line after the blanks that follow the size column.
@@ -217,8 +215,15 @@ std::optional<RemoteEntry> parseDosLine(std::string_view line) {
         ++nameStart;
     entry.name = line.substr(nameStart);
     if (entry.name.empty() || isNavigationName(entry.name))
-        return std::nullopt;
-    return entry;
+        return false;
+    return true;
+}
+
+// Fills the entry from one line; false for a line that is no entry.
+bool parseInto(std::string_view line, const RemoteTime& now, RemoteEntry& entry) {
+    if (line.empty())
+        return false;
+    return isDigit(line[0]) ? parseDosLine(line, entry) : parseUnixLine(line, now, entry);
 }
 
 } // namespace
@@ -233,9 +238,8 @@ RemoteTime currentLocalTime() {
 }
 
 std::optional<RemoteEntry> parseListLine(std::string_view line, const RemoteTime& now) {
-    if (line.empty())
-        return std::nullopt;
-    return isDigit(line[0]) ? parseDosLine(line) : parseUnixLine(line, now);
+    RemoteEntry entry;
+    return parseInto(line, now, entry) ? std::optional(std::move(entry)) : std::nullopt;
 }
 
 void appendListing(std::string_view listing, const RemoteTime& now,
@@ -248,8 +252,9 @@ void appendListing(std::string_view listing, const RemoteTime& now,
         std::string_view line = listing.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (auto entry = parseListLine(line, now))
-            entries.push_back(std::move(*entry));
+        // Parsed in place: listings run to many thousands of lines.
+        if (!parseInto(line, now, entries.emplace_back()))
+            entries.pop_back();
         start = end + 1;
     }
 }

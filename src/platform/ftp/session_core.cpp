@@ -115,7 +115,6 @@ FtpError StreamState::close() {
     if (closed)
         return FtpError::InvalidHandle;
     closed = true;
-    core->clearActiveStream(this);
     const bool wasCancelled = cancelled();
     {
         std::lock_guard lock(dataMutex);
@@ -127,9 +126,14 @@ FtpError StreamState::close() {
         }
         data.close(); // the end of an upload, or an early end of a download
     }
-    if (!finalReplyOwed)
+    if (!finalReplyOwed) {
+        core->clearActiveStream(this);
         return wasCancelled ? FtpError::Cancelled : FtpError::None;
+    }
     std::lock_guard lock(core->exchangeMutex);
+    // Commands of other threads wait until the final reply is read: one sent earlier would
+    // take that reply for its own.
+    core->clearActiveStream(this);
     if (!core->control || core->connectionSerial != connectionSerial)
         return wasCancelled ? FtpError::Cancelled : core->closedReason;
     if (wasCancelled)
@@ -142,15 +146,20 @@ FtpError StreamState::close() {
     return core->settle(error);
 }
 
+FtpError exchangeExpecting(ControlConnection& control, std::string_view command, int kind,
+                           const CallContext& call, Reply& reply) {
+    if (const FtpError error = control.exchange(command, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    return reply.kind() == kind ? FtpError::None : refusal(reply);
+}
+
 namespace {
 
 FtpError expectKind(ControlConnection& control, std::string_view command, int kind,
                     const CallContext& call) {
     Reply reply;
-    if (const FtpError error = control.exchange(command, call.receiveWait(), reply);
-        error != FtpError::None)
-        return error;
-    return reply.kind() == kind ? FtpError::None : refusal(reply);
+    return exchangeExpecting(control, command, kind, call, reply);
 }
 
 // A marker left by a "REST n" that this transfer must not use is cleared first, while the

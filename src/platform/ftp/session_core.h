@@ -89,6 +89,10 @@ struct StreamState {
     FtpError close();
 };
 
+// One command whose reply must be of the kind given (2 for 2xx, 3 for 3xx).
+FtpError exchangeExpecting(ControlConnection& control, std::string_view command, int kind,
+                           const CallContext& call, Reply& reply);
+
 // Sets up a transfer on the locked control connection: TYPE, the data connection, REST when
 // due, the command and its 1xx reply.
 FtpError openTransfer(SessionCore& core, const CallContext& call, std::string_view command,
