@@ -30,8 +30,10 @@ std::string sourceDir() {
     return dir ? dir : TARVO_DEFAULT_SOURCE_DIR;
 }
 
-// Binds port 0 on the address to learn a free port (for servers that need one given).
-std::uint16_t freePort(const std::string& host, bool listen) {
+} // namespace
+
+// Binds port 0 on the address to learn a port nothing listens on.
+std::uint16_t closedPort(const std::string& host) {
     const bool v6 = host.find(':') != std::string::npos;
     const int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_storage storage{};
@@ -48,14 +50,14 @@ std::uint16_t freePort(const std::string& host, bool listen) {
         length = sizeof *address;
     }
     ::bind(fd, reinterpret_cast<sockaddr*>(&storage), length);
-    if (listen)
-        ::listen(fd, 1);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length);
     const std::uint16_t port = ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
                                         : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
     ::close(fd);
     return port;
 }
+
+namespace {
 
 bool answers(const std::string& host, std::uint16_t port) {
     Session probe;
@@ -193,7 +195,7 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
     if (::chown(server->root.c_str(), entry->pw_uid, entry->pw_gid) != 0)
         return nullptr;
     const bool v6 = host.find(':') != std::string::npos;
-    const std::uint16_t port = freePort(host, false);
+    const std::uint16_t port = closedPort(host); // free now; vsftpd takes it
     const auto config = server->dir->path() / "vsftpd.conf";
     std::ofstream(config) << (v6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=" + host
                                  : "listen=YES\nlisten_ipv6=NO\nlisten_address=" + host)
@@ -232,10 +234,6 @@ std::string randomBytes(std::size_t size, unsigned seed) {
     for (char& byte : bytes)
         byte = static_cast<char>(generator() & 0xff);
     return bytes;
-}
-
-std::uint16_t closedPort(const std::string& host) {
-    return freePort(host, false);
 }
 
 } // namespace tarvo::ftp::test
