@@ -23,11 +23,11 @@ bool endsMultiLine(const std::string& line, int code) {
 
 } // namespace
 
-// The greeting is the first reply the server owes.
 FtpError refusal(const Reply& reply) {
     return reply.code == 421 ? FtpError::ControlClosed : FtpError::ServerRefused;
 }
 
+// The greeting is the first reply the server owes.
 ControlConnection::ControlConnection(Socket socket) : socket_(std::move(socket)), owedReplies_(1) {}
 
 FtpError ControlConnection::failWith(FtpError error) {
@@ -39,19 +39,23 @@ FtpError ControlConnection::failWith(FtpError error) {
 }
 
 FtpError ControlConnection::readLine(const Wait& wait, std::string& line) {
-    std::size_t scanFrom = 0;
+    std::size_t scanFrom = lineStart_;
     for (;;) {
         const auto end = received_.find('\n', scanFrom);
         if (end != std::string::npos) {
-            line.assign(received_, 0, end);
-            received_.erase(0, end + 1);
+            line.assign(received_, lineStart_, end - lineStart_);
+            replyBytes_ += end + 1 - lineStart_;
+            lineStart_ = end + 1;
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            replyBytes_ += end + 1;
             if (replyBytes_ > kMaxReplySize)
                 return failWith(FtpError::ConnectionAborted);
             return FtpError::None;
         }
+        // Lines read so far are dropped only now, not one by one, so that a flood of short
+        // lines costs no more than one long line.
+        received_.erase(0, lineStart_);
+        lineStart_ = 0;
         scanFrom = received_.size();
         if (replyBytes_ + received_.size() > kMaxReplySize)
             return failWith(FtpError::ConnectionAborted);

@@ -51,7 +51,8 @@ private:
     FtpError failWith(FtpError error);
 
     Socket socket_;
-    std::string received_; // bytes read past the last complete line
+    std::string received_;      // bytes read from the server
+    std::size_t lineStart_ = 0; // where the next line starts in received_
     std::size_t replyBytes_ = 0;
     int continuingCode_ = 0; // code of a multi-line reply whose end is not read yet
     int owedReplies_ = 0;

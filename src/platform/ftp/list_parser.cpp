@@ -8,9 +8,14 @@ namespace tarvo::ftp {
 
 namespace {
 
+// A field of a line: where it starts and ends. Trivial on purpose, so that the token array
+// of each line is not cleared first.
 struct Token {
-    std::string_view text;
-    std::size_t end = 0; // offset just past the token in the line
+    const char* start;
+    std::size_t length;
+    std::size_t end; // offset just past the field in the line
+
+    std::string_view text() const { return {start, length}; }
 };
 
 bool isBlank(char c) {
@@ -43,36 +48,45 @@ Tokens tokenize(std::string_view line, std::size_t maxTokens) {
         const char* const start = pos;
         while (pos != end && !isBlank(*pos))
             ++pos;
-        tokens.items[tokens.count++] = {
-            std::string_view(start, static_cast<std::size_t>(pos - start)),
-            static_cast<std::size_t>(pos - begin)};
+        tokens.items[tokens.count++] = {start, static_cast<std::size_t>(pos - start),
+                                        static_cast<std::size_t>(pos - begin)};
     }
     return tokens;
 }
 
-// Plain decimal digits only; short enough that the value cannot overflow.
-template <typename Number> std::optional<Number> parseNumber(std::string_view text) {
+// Plain decimal digits only; short enough that the value cannot overflow. The helpers here
+// fill out-parameters rather than return optionals, which costs less per line.
+template <typename Number> bool parseNumber(std::string_view text, Number& value) {
     if (text.empty() ||
         text.size() > static_cast<std::size_t>(std::numeric_limits<Number>::digits10))
-        return std::nullopt;
-    Number value = 0;
+        return false;
+    value = 0;
     for (const char c : text) {
         if (!isDigit(c))
-            return std::nullopt;
+            return false;
         value = static_cast<Number>(value * 10 + (c - '0'));
     }
-    return value;
+    return true;
+}
+
+// Three letters packed into one number, lower-cased, for quick comparison.
+constexpr std::uint32_t packedLower(char a, char b, char c) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(a | 0x20)) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b | 0x20)) << 8 |
+           static_cast<unsigned char>(c | 0x20);
 }
 
 int monthNumber(std::string_view text) {
-    static constexpr std::array<std::string_view, 12> kMonths = {
-        "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
+    static constexpr std::array<std::uint32_t, 12> kMonths = {
+        packedLower('j', 'a', 'n'), packedLower('f', 'e', 'b'), packedLower('m', 'a', 'r'),
+        packedLower('a', 'p', 'r'), packedLower('m', 'a', 'y'), packedLower('j', 'u', 'n'),
+        packedLower('j', 'u', 'l'), packedLower('a', 'u', 'g'), packedLower('s', 'e', 'p'),
+        packedLower('o', 'c', 't'), packedLower('n', 'o', 'v'), packedLower('d', 'e', 'c')};
     if (text.size() != 3)
         return 0;
-    const char lower[3] = {static_cast<char>(text[0] | 0x20), static_cast<char>(text[1] | 0x20),
-                           static_cast<char>(text[2] | 0x20)};
+    const std::uint32_t packed = packedLower(text[0], text[1], text[2]);
     for (std::size_t i = 0; i < kMonths.size(); ++i) {
-        if (std::string_view(lower, 3) == kMonths[i])
+        if (packed == kMonths[i])
             return static_cast<int>(i) + 1;
     }
     return 0;
@@ -83,38 +97,39 @@ bool parseClock(std::string_view text, RemoteTime& time) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos)
         return false;
-    const auto h = parseNumber<int>(text.substr(0, colon));
-    const auto m = parseNumber<int>(text.substr(colon + 1));
-    if (!h || !m || *h > 23 || *m > 59 || *h < 0 || *m < 0)
+    int hour = 0;
+    int minute = 0;
+    if (!parseNumber(text.substr(0, colon), hour) || !parseNumber(text.substr(colon + 1), minute) ||
+        hour > 23 || minute > 59)
         return false;
-    time.hour = static_cast<std::int8_t>(*h);
-    time.minute = static_cast<std::int8_t>(*m);
+    time.hour = static_cast<std::int8_t>(hour);
+    time.minute = static_cast<std::int8_t>(minute);
     return true;
 }
 
 // Month, day and "HH:MM" or year of a Unix line; a time means the latest such date that is
 // not in the future.
-std::optional<RemoteTime> unixTime(std::string_view month, std::string_view day,
-                                   std::string_view timeOrYear, const RemoteTime& now) {
-    RemoteTime time;
-    time.month = monthNumber(month);
-    const auto dayNumber = parseNumber<int>(day);
-    if (time.month == 0 || !dayNumber || *dayNumber < 1 || *dayNumber > 31)
-        return std::nullopt;
-    time.day = *dayNumber;
+bool unixTime(std::string_view month, std::string_view day, std::string_view timeOrYear,
+              const RemoteTime& now, RemoteTime& time) {
+    time = RemoteTime{};
+    time.month = static_cast<std::int8_t>(monthNumber(month));
+    int dayNumber = 0;
+    if (time.month == 0 || !parseNumber(day, dayNumber) || dayNumber < 1 || dayNumber > 31)
+        return false;
+    time.day = static_cast<std::int8_t>(dayNumber);
     if (timeOrYear.find(':') != std::string_view::npos) {
         if (!parseClock(timeOrYear, time))
-            return std::nullopt;
+            return false;
         time.year = now.year;
         if (time > now)
             --time.year;
-        return time;
+        return true;
     }
-    const auto year = parseNumber<int>(timeOrYear);
-    if (!year || *year < 1 || *year > 9999)
-        return std::nullopt;
-    time.year = *year;
-    return time;
+    int year = 0;
+    if (!parseNumber(timeOrYear, year) || year < 1 || year > 9999)
+        return false;
+    time.year = static_cast<std::int16_t>(year);
+    return true;
 }
 
 bool isNavigationName(std::string_view name) {
@@ -123,16 +138,15 @@ bool isNavigationName(std::string_view name) {
 
 bool parseUnixLine(std::string_view line, const RemoteTime& now, RemoteEntry& entry) {
     const auto tokens = tokenize(line, 8);
-    if (tokens.size() < 7 || tokens[0].text.size() < 10)
+    if (tokens.size() < 7 || tokens[0].text().size() < 10)
         return false;
     // The date columns sit after the size: month at 5 with a group column, at 4 without.
     for (const std::size_t month : {std::size_t{5}, std::size_t{4}}) {
         if (tokens.size() < month + 3)
             continue;
-        const auto time =
-            unixTime(tokens[month].text, tokens[month + 1].text, tokens[month + 2].text, now);
-        const auto size = parseNumber<std::uint64_t>(tokens[month - 1].text);
-        if (!time || !size)
+        if (!unixTime(tokens[month].text(), tokens[month + 1].text(), tokens[month + 2].text(), now,
+                      entry.time) ||
+            !parseNumber(tokens[month - 1].text(), entry.size))
             continue;
         // The name starts after the single blank that follows the time or year, so names
         // with leading or inner blanks are kept whole.
@@ -140,18 +154,16 @@ bool parseUnixLine(std::string_view line, const RemoteTime& now, RemoteEntry& en
         if (nameStart >= line.size())
             return false;
         entry.name = line.substr(nameStart);
-        const char type = tokens[0].text[0];
+        const char type = tokens[0].text()[0];
         entry.directory = type == 'd';
         entry.link = type == 'l';
         if (entry.link) {
             if (const auto arrow = entry.name.find(" -> "); arrow != std::string::npos)
                 entry.name.resize(arrow);
         }
-        entry.size = entry.directory ? 0 : *size;
-        entry.time = *time;
-        if (entry.name.empty() || isNavigationName(entry.name))
-            return false;
-        return true;
+        if (entry.directory)
+            entry.size = 0;
+        return !entry.name.empty() && !isNavigationName(entry.name);
     }
     return false;
 }
@@ -162,14 +174,16 @@ bool parseDosDate(std::string_view text, RemoteTime& time) {
         return false;
     if ((text[2] != '-' && text[2] != '/') || text[5] != text[2])
         return false;
-    const auto month = parseNumber<int>(text.substr(0, 2));
-    const auto day = parseNumber<int>(text.substr(3, 2));
-    const auto year = parseNumber<int>(text.substr(6));
-    if (!month || !day || !year || *month < 1 || *month > 12 || *day < 1 || *day > 31)
+    int month = 0;
+    int day = 0;
+    int year = 0;
+    if (!parseNumber(text.substr(0, 2), month) || !parseNumber(text.substr(3, 2), day) ||
+        !parseNumber(text.substr(6), year) || month < 1 || month > 12 || day < 1 || day > 31)
         return false;
-    time.month = *month;
-    time.day = *day;
-    time.year = text.size() == 10 ? *year : (*year < 70 ? 2000 + *year : 1900 + *year);
+    time.month = static_cast<std::int8_t>(month);
+    time.day = static_cast<std::int8_t>(day);
+    time.year = static_cast<std::int16_t>(
+        text.size() == 10 ? year : (year < 70 ? 2000 + year : 1900 + year));
     return true;
 }
 
@@ -199,15 +213,13 @@ bool parseDosLine(std::string_view line, RemoteEntry& entry) {
     const auto tokens = tokenize(line, 3);
     if (tokens.size() < 3)
         return false;
-    if (!parseDosDate(tokens[0].text, entry.time) || !parseDosClock(tokens[1].text, entry.time))
+    if (!parseDosDate(tokens[0].text(), entry.time) || !parseDosClock(tokens[1].text(), entry.time))
         return false;
-    if (tokens[2].text == "<DIR>") {
+    if (tokens[2].text() == "<DIR>") {
         entry.directory = true;
     } else {
-        const auto size = parseNumber<std::uint64_t>(tokens[2].text);
-        if (!size)
+        if (!parseNumber(tokens[2].text(), entry.size))
             return false;
-        entry.size = *size;
     }
     // The name is the rest of the line after the blanks that follow the size column.
     std::size_t nameStart = tokens[2].end;
