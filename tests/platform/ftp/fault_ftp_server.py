@@ -93,6 +93,7 @@ def main():
     argument = args[5] if len(args) > 5 else None
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmwMT")
+    authorizer.add_anonymous(root)
     handler = make_handler(mode, argument)
     handler.authorizer = authorizer
     handler.banner = "fault server ready"

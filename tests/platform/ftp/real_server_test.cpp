@@ -217,6 +217,18 @@ TEST_P(ServerLogin, WrongPasswordIsRefused) {
     EXPECT_FALSE(other.connected());
 }
 
+TEST_P(ServerLogin, AnonymousMayRead) {
+    server_->putFile("public.txt", "for everyone");
+    Session anonymous;
+    ConnectOptions options = server_->options(GetParam().mode);
+    options.user = "anonymous";
+    options.password = "guest@example.invalid";
+    ASSERT_TRUE(anonymous.connect(options)) << lastResponse();
+    EXPECT_EQ(download(anonymous, "public.txt"), "for everyone");
+    EXPECT_EQ(anonymous.openWrite("intruder.txt"), nullptr);
+    EXPECT_EQ(lastError(), FtpError::ServerRefused);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Servers, ServerLogin,
     ::testing::Values(ServerSetup{ServerKind::Vsftpd, "127.0.0.1", TransferMode::Passive},

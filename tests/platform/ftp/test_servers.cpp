@@ -200,7 +200,8 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
     std::ofstream(config) << (v6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=" + host
                                  : "listen=YES\nlisten_ipv6=NO\nlisten_address=" + host)
                           << "\nlisten_port=" << port << "\nbackground=NO\n"
-                          << "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\n"
+                          << "anonymous_enable=YES\nanon_root=" << server->root.string()
+                          << "\nno_anon_password=YES\nlocal_enable=YES\nwrite_enable=YES\n"
                           << "local_umask=022\nchmod_enable=YES\nlocal_root="
                           << server->root.string()
                           << "\nchroot_local_user=YES\nallow_writeable_chroot=YES\n"
