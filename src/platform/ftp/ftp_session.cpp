@@ -163,7 +163,7 @@ bool Session::connect(const ConnectOptions& options) {
                                                       : detail::DataMode::Active;
     detail::Socket socket;
     if (const FtpError error = detail::resolveAndConnect(
-            options.host, options.port, call.waitFor(options.timeouts.connect), socket);
+            options.host, options.port, call.waitUpTo(options.timeouts.connect), socket);
         error != FtpError::None)
         return finish(error) == FtpError::None;
     core.control = std::make_unique<ControlConnection>(std::move(socket));
@@ -185,7 +185,7 @@ void Session::disconnect() {
     std::lock_guard lock(core.exchangeMutex);
     if (core.control && core.control->usable() && !core.control->owesReplies()) {
         Reply reply;
-        core.control->exchange("QUIT", call.waitFor(kQuitReplyTimeout), reply);
+        core.control->exchange("QUIT", call.waitUpTo(kQuitReplyTimeout), reply);
     }
     core.dropControl(FtpError::InvalidHandle);
     finish(FtpError::None);

@@ -56,7 +56,7 @@ public:
     CallContext& operator=(const CallContext&) = delete;
 
     Wait receiveWait() const { return {Clock::now() + core_.timeouts.receive, cancelled_}; }
-    Wait waitFor(std::chrono::milliseconds limit) const {
+    Wait waitUpTo(std::chrono::milliseconds limit) const {
         return {Clock::now() + limit, cancelled_};
     }
     std::uint64_t generation() const { return generation_; }

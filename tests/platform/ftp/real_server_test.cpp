@@ -70,7 +70,7 @@ protected:
 
     bool upload(const std::string& path, const std::string& content) {
         auto stream = session_.openWrite(path);
-        // Written in pieces, as a transfer loop would.
+        // Written in chunks, as a transfer loop would.
         for (std::size_t done = 0; stream && done < content.size(); done += 100'000) {
             if (!stream->write(content.data() + done,
                                std::min<std::size_t>(100'000, content.size() - done)))
