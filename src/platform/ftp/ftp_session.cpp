@@ -1,0 +1,358 @@
+#include "platform/ftp/ftp_session.h"
+
+#include "platform/ftp/session_core.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <initializer_list>
+
+namespace tarvo::ftp {
+
+using detail::CallContext;
+using detail::ControlConnection;
+using detail::Reply;
+using detail::SessionCore;
+
+namespace {
+
+// A QUIT must not hold up a disconnect for long: the connection is closed either way.
+constexpr std::chrono::milliseconds kQuitReplyTimeout{2'000};
+// Bounds what a hostile server can make a listing hold in memory.
+constexpr std::size_t kMaxListingSize = std::size_t{256} * 1024 * 1024;
+// Large reads keep a long listing from costing many wake-ups.
+constexpr std::size_t kListingChunk = 256 * 1024;
+
+bool safeArguments(std::initializer_list<std::string_view> arguments) {
+    for (const std::string_view argument : arguments) {
+        if (!detail::safeArgument(argument))
+            return false;
+    }
+    return true;
+}
+
+FtpError finish(FtpError error) {
+    detail::setLastError(error);
+    return error;
+}
+
+// Runs one call on the control connection: clears the thread's replies, refuses unsafe
+// arguments before anything is sent, and holds the session lock around the exchange.
+template <typename Body>
+FtpError runExchange(SessionCore& core, std::initializer_list<std::string_view> arguments,
+                     Body&& body) {
+    detail::beginExchangeCall();
+    if (!safeArguments(arguments))
+        return finish(FtpError::InvalidArgument);
+    const CallContext call(core);
+    std::lock_guard lock(core.exchangeMutex);
+    FtpError error = core.readyForCommand();
+    if (error == FtpError::None)
+        error = core.settle(body(*core.control, call));
+    return finish(error);
+}
+
+bool simpleCommand(SessionCore& core, std::string_view verb, std::string_view path) {
+    return runExchange(core, {path}, [&](ControlConnection& control, const CallContext& call) {
+               Reply reply;
+               return detail::exchangeExpecting(
+                   control, std::string(verb) + ' ' + std::string(path), 2, call, reply);
+           }) == FtpError::None;
+}
+
+// The quoted path of a 257 reply; a doubled quote inside stands for one.
+std::optional<std::string> quotedPath(const std::string& text) {
+    auto pos = text.find('"');
+    if (pos == std::string::npos)
+        return std::nullopt;
+    std::string path;
+    for (++pos; pos < text.size(); ++pos) {
+        if (text[pos] != '"') {
+            path += text[pos];
+        } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
+            path += '"';
+            ++pos;
+        } else {
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether the command line starts with the four-letter verb, in any case.
+bool startsWithVerb(std::string_view line, std::string_view verb) {
+    if (line.size() < verb.size() || (line.size() > verb.size() && line[verb.size()] != ' '))
+        return false;
+    for (std::size_t i = 0; i < verb.size(); ++i) {
+        if ((line[i] | 0x20) != (verb[i] | 0x20))
+            return false;
+    }
+    return true;
+}
+
+// Some servers refuse REST in ASCII mode, and the offset is meant for a binary RETR anyway.
+// The TYPE reply is kept out of lastResponse(), where the caller looks for the 350.
+void switchToBinaryQuietly(SessionCore& core, const CallContext& call) {
+    if (core.currentType == TransferType::Binary)
+        return;
+    Reply reply;
+    if (core.control->exchange("TYPE I", call.receiveWait(), reply, false) == FtpError::None &&
+        reply.kind() == 2)
+        core.currentType = TransferType::Binary;
+}
+
+// Remembers the offset of an accepted "REST n" for the next RETR.
+void noteRestart(SessionCore& core, std::string_view line) {
+    std::string_view argument = line.substr(std::min<std::size_t>(line.size(), 5));
+    std::uint64_t offset = 0;
+    const auto [end, error] =
+        std::from_chars(argument.data(), argument.data() + argument.size(), offset);
+    const bool parsed = error == std::errc() && end == argument.data() + argument.size();
+    core.restartOffset = parsed && offset > 0 ? std::optional(offset) : std::nullopt;
+    core.serverHoldsRestart = !parsed || offset > 0;
+}
+
+// Reads the greeting and logs in: USER, then PASS when the server asks for it (331).
+FtpError logIn(ControlConnection& control, const ConnectOptions& options, const CallContext& call) {
+    Reply reply;
+    do {
+        if (const FtpError error = control.readReply(call.receiveWait(), reply);
+            error != FtpError::None)
+            return error;
+    } while (reply.preliminary());
+    if (reply.code != 220)
+        return reply.code == 421 ? FtpError::ControlClosed : FtpError::CannotConnect;
+    if (const FtpError error = control.exchange("USER " + options.user, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    if (reply.kind() == 2)
+        return FtpError::None;
+    if (reply.code != 331)
+        return reply.code == 421 ? FtpError::ControlClosed : FtpError::LoginFailed;
+    if (const FtpError error =
+            control.exchange("PASS " + options.password, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    if (reply.kind() == 2)
+        return FtpError::None;
+    if (reply.code == 421)
+        return FtpError::ControlClosed;
+    // 530 and the like refuse the password; 532 asks for an account, which we do not send.
+    return reply.kind() == 5 && reply.code != 532 ? FtpError::PasswordRefused
+                                                  : FtpError::LoginFailed;
+}
+
+} // namespace
+
+Session::Session() : core_(std::make_shared<SessionCore>()) {}
+
+Session::~Session() {
+    disconnect();
+}
+
+bool Session::connect(const ConnectOptions& options) {
+    detail::beginExchangeCall();
+    if (!safeArguments({options.host, options.user, options.password}))
+        return finish(FtpError::InvalidArgument) == FtpError::None;
+    SessionCore& core = *core_;
+    const CallContext call(core);
+    std::lock_guard lock(core.exchangeMutex);
+    core.dropControl(FtpError::InvalidHandle);
+    core.timeouts = options.timeouts;
+    core.mode = options.mode == TransferMode::Passive ? detail::DataMode::Passive
+                                                      : detail::DataMode::Active;
+    detail::Socket socket;
+    if (const FtpError error = detail::resolveAndConnect(
+            options.host, options.port, call.waitUpTo(options.timeouts.connect), socket);
+        error != FtpError::None)
+        return finish(error) == FtpError::None;
+    core.control = std::make_unique<ControlConnection>(std::move(socket));
+    ++core.connectionSerial;
+
+    const FtpError error = logIn(*core.control, options, call);
+    if (error == FtpError::None)
+        core.open = true;
+    else
+        core.dropControl(FtpError::InvalidHandle);
+    return finish(error) == FtpError::None;
+}
+
+void Session::disconnect() {
+    detail::beginExchangeCall();
+    cancel();
+    SessionCore& core = *core_;
+    const CallContext call(core);
+    std::lock_guard lock(core.exchangeMutex);
+    if (core.control && core.control->usable() && !core.control->owesReplies()) {
+        Reply reply;
+        core.control->exchange("QUIT", call.waitUpTo(kQuitReplyTimeout), reply);
+    }
+    core.dropControl(FtpError::InvalidHandle);
+    finish(FtpError::None);
+}
+
+bool Session::connected() const {
+    return core_->open;
+}
+
+void Session::cancel() {
+    ++core_->cancelGeneration;
+    std::lock_guard lock(core_->streamMutex);
+    if (const auto stream = core_->activeStream.lock())
+        stream->abort();
+}
+
+bool Session::command(std::string_view line) {
+    return runExchange(*core_, {line}, [&](ControlConnection& control, const CallContext& call) {
+               Reply reply;
+               if (startsWithVerb(line, "REST"))
+                   switchToBinaryQuietly(*core_, call);
+               if (const FtpError error =
+                       control.exchange(std::string(line), call.receiveWait(), reply);
+                   error != FtpError::None)
+                   return error;
+               if (reply.kind() < 1 || reply.kind() > 3)
+                   return detail::refusal(reply);
+               if (startsWithVerb(line, "REST") && reply.code == 350)
+                   noteRestart(*core_, line);
+               if (startsWithVerb(line, "TYPE"))
+                   core_->currentType.reset();
+               return FtpError::None;
+           }) == FtpError::None;
+}
+
+namespace {
+
+std::shared_ptr<detail::StreamState> openStreamState(SessionCore& core, std::string_view path,
+                                                     const std::string& command, TransferType type,
+                                                     bool retrieve, bool writing) {
+    std::shared_ptr<detail::StreamState> state;
+    const FtpError error =
+        runExchange(core, {path}, [&](ControlConnection&, const CallContext& call) {
+            const FtpError opened =
+                detail::openTransfer(core, call, command, type, retrieve, state);
+            if (opened == FtpError::None) {
+                // Registered before the lock is released, so that no command slips in
+                // between the transfer command and its final reply.
+                state->writing = writing;
+                core.setActiveStream(state);
+            }
+            return opened;
+        });
+    return error == FtpError::None ? state : nullptr;
+}
+
+std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
+                                   const std::string& command, TransferType type, bool retrieve,
+                                   bool writing) {
+    auto state = openStreamState(core, path, command, type, retrieve, writing);
+    return state ? std::make_unique<Stream>(std::move(state)) : nullptr;
+}
+
+// Reads and parses a listing as it arrives, so that parsing overlaps the server's work; the
+// replies of the LIST stay together in lastResponse().
+FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entries) {
+    const RemoteTime now = currentLocalTime();
+    std::vector<char> buffer(kListingChunk);
+    std::size_t kept = 0; // an unfinished last line, at the start of the buffer
+    std::size_t total = 0;
+    for (;;) {
+        if (kept == buffer.size())
+            buffer.resize(buffer.size() * 2); // a line longer than the buffer
+        std::size_t received = 0;
+        FtpError error = stream.read(buffer.data() + kept, buffer.size() - kept, received);
+        total += received;
+        if (error == FtpError::None && total > kMaxListingSize)
+            error = FtpError::ConnectionAborted;
+        if (error != FtpError::None) {
+            stream.abort();
+            stream.close();
+            return error;
+        }
+        const std::string_view data(buffer.data(), kept + received);
+        if (received == 0) {
+            appendListing(data, now, entries);
+            return stream.close();
+        }
+        const auto lastBreak = data.rfind('\n');
+        if (lastBreak == std::string_view::npos) {
+            kept = data.size();
+            continue;
+        }
+        appendListing(data.substr(0, lastBreak + 1), now, entries);
+        kept = data.size() - lastBreak - 1;
+        std::memmove(buffer.data(), buffer.data() + lastBreak + 1, kept);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<Stream> Session::commandWithData(std::string_view line, TransferType type) {
+    return openStream(*core_, line, std::string(line), type, false, false);
+}
+
+bool Session::changeDir(std::string_view path) {
+    return simpleCommand(*core_, "CWD", path);
+}
+
+std::optional<std::string> Session::currentDir() {
+    std::optional<std::string> path;
+    runExchange(*core_, {}, [&](ControlConnection& control, const CallContext& call) {
+        Reply reply;
+        if (const FtpError error = detail::exchangeExpecting(control, "PWD", 2, call, reply);
+            error != FtpError::None)
+            return error;
+        path = reply.code == 257 ? quotedPath(reply.text) : std::nullopt;
+        return path ? FtpError::None : FtpError::ServerRefused;
+    });
+    return path;
+}
+
+bool Session::makeDir(std::string_view path) {
+    return simpleCommand(*core_, "MKD", path);
+}
+
+bool Session::removeDir(std::string_view path) {
+    return simpleCommand(*core_, "RMD", path);
+}
+
+bool Session::deleteFile(std::string_view path) {
+    return simpleCommand(*core_, "DELE", path);
+}
+
+bool Session::rename(std::string_view from, std::string_view to) {
+    return runExchange(*core_, {from, to},
+                       [&](ControlConnection& control, const CallContext& call) {
+                           Reply reply;
+                           if (const FtpError error = detail::exchangeExpecting(
+                                   control, "RNFR " + std::string(from), 3, call, reply);
+                               error != FtpError::None)
+                               return error;
+                           return detail::exchangeExpecting(control, "RNTO " + std::string(to), 2,
+                                                            call, reply);
+                       }) == FtpError::None;
+}
+
+std::unique_ptr<Stream> Session::openRead(std::string_view path) {
+    return openStream(*core_, path, "RETR " + std::string(path), TransferType::Binary, true, false);
+}
+
+std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
+    return openStream(*core_, path, "STOR " + std::string(path), TransferType::Binary, false, true);
+}
+
+std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path) {
+    const std::string command = path.empty() ? "LIST" : "LIST " + std::string(path);
+    const auto stream = openStreamState(*core_, path, command, TransferType::Ascii, false, false);
+    if (!stream)
+        return std::nullopt;
+    std::vector<RemoteEntry> entries;
+    if (const FtpError error = readListing(*stream, entries); error != FtpError::None) {
+        finish(error);
+        return std::nullopt;
+    }
+    finish(entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
+    return entries;
+}
+
+} // namespace tarvo::ftp

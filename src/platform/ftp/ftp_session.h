@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/ftp/ftp_error.h"
+#include "platform/ftp/ftp_stream.h"
+#include "platform/ftp/list_parser.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvo::ftp {
+
+namespace detail {
+struct SessionCore;
+}
+
+enum class TransferMode { Passive, Active };
+enum class TransferType { Ascii, Binary };
+
+constexpr std::chrono::milliseconds kDefaultConnectTimeout{60'000};
+constexpr std::chrono::milliseconds kDefaultReceiveTimeout{60'000};
+
+struct Timeouts {
+    std::chrono::milliseconds connect = kDefaultConnectTimeout;
+    // How long one reply, or one read or write of a data connection, may take.
+    std::chrono::milliseconds receive = kDefaultReceiveTimeout;
+};
+
+struct ConnectOptions {
+    std::string host; // name, IPv4 or IPv6 literal
+    std::uint16_t port = 21;
+    std::string user;
+    std::string password;
+    TransferMode mode = TransferMode::Passive; // PASV/EPSV or PORT/EPRT
+    Timeouts timeouts;
+};
+
+// One FTP control connection. The calls block and are meant for worker threads; every call
+// sets lastError() of the calling thread (0 on success) and, when it talks to the server,
+// lastResponse(). One command exchange runs at a time: threads that share a session wait
+// for each other, and commands fail with TransferInProgress while a stream is open.
+// cancel() and disconnect() may be called from any thread.
+class Session {
+public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Resolves, connects, reads the greeting and logs in (USER, then PASS on 331). An open
+    // connection is dropped first.
+    bool connect(const ConnectOptions& options);
+    // Sends QUIT when the connection is idle and closes it; wakes and fails any call that is
+    // blocked on this session, a running transfer included.
+    void disconnect();
+    bool connected() const;
+
+    // Wakes every call blocked on this session, and fails the running stream, with Cancelled.
+    // The control connection stays usable: a reply it still owes is read before the next
+    // command.
+    void cancel();
+
+    // Sends a command as it is; success on a 1xx, 2xx or 3xx reply. "REST n" answered with
+    // 350 sets the offset of the next RETR only.
+    bool command(std::string_view line);
+    // A command that answers on a data connection (LIST, NLST): sends TYPE, opens the data
+    // connection and expects 1xx; an immediate 2xx gives a stream that is at its end.
+    std::unique_ptr<Stream> commandWithData(std::string_view line, TransferType type);
+
+    bool changeDir(std::string_view path);
+    // The path of the 257 reply to PWD.
+    std::optional<std::string> currentDir();
+    bool makeDir(std::string_view path);
+    bool removeDir(std::string_view path);
+    bool deleteFile(std::string_view path);
+    bool rename(std::string_view from, std::string_view to);
+
+    // Binary transfers (TYPE I, RETR or STOR).
+    std::unique_ptr<Stream> openRead(std::string_view path);
+    std::unique_ptr<Stream> openWrite(std::string_view path);
+
+    // LIST of a directory (empty: the current one), parsed. An empty listing gives an empty
+    // vector and the error NoMoreEntries; a failure gives nothing.
+    std::optional<std::vector<RemoteEntry>> find(std::string_view path);
+
+private:
+    std::shared_ptr<detail::SessionCore> core_;
+};
+
+} // namespace tarvo::ftp

@@ -1,0 +1,225 @@
+#include "platform/ftp/session_core.h"
+
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <poll.h>
+
+namespace tarvo::ftp::detail {
+
+bool safeArgument(std::string_view argument) {
+    return argument.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+FtpError SessionCore::readyForCommand() {
+    if (!control)
+        return closedReason;
+    std::lock_guard lock(streamMutex);
+    return activeStream.expired() ? FtpError::None : FtpError::TransferInProgress;
+}
+
+FtpError SessionCore::settle(FtpError error) {
+    if (control && !control->usable())
+        dropControl(FtpError::ControlClosed);
+    return error;
+}
+
+void SessionCore::dropControl(FtpError reason) {
+    {
+        // A stream of the dropped connection can no longer finish; it fails from now on.
+        std::lock_guard lock(streamMutex);
+        if (const auto stream = activeStream.lock())
+            stream->abort();
+        activeStream.reset();
+    }
+    control.reset();
+    closedReason = reason;
+    restartOffset.reset();
+    serverHoldsRestart = false;
+    currentType.reset();
+    open = false;
+}
+
+void SessionCore::setActiveStream(const std::shared_ptr<StreamState>& stream) {
+    std::lock_guard lock(streamMutex);
+    activeStream = stream;
+}
+
+void SessionCore::clearActiveStream(const StreamState* stream) {
+    std::lock_guard lock(streamMutex);
+    if (activeStream.lock().get() == stream)
+        activeStream.reset();
+}
+
+StreamState::StreamState(std::shared_ptr<SessionCore> session, std::uint64_t callGeneration)
+    : core(std::move(session)), generation(callGeneration),
+      cancelled([this] { return aborted.load() || core->cancelGeneration.load() != generation; }) {}
+
+void StreamState::abort() {
+    aborted = true;
+    std::lock_guard lock(dataMutex);
+    if (data.valid())
+        ::shutdown(data.fd(), SHUT_RDWR); // wakes a blocked read or write at once
+}
+
+FtpError StreamState::read(char* buffer, std::size_t size, std::size_t& received) {
+    received = 0;
+    if (closed || writing)
+        return FtpError::InvalidHandle;
+    if (cancelled())
+        return FtpError::Cancelled;
+    if (atEnd || size == 0)
+        return FtpError::None;
+    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
+    const FtpError error = receiveSome(data.fd(), buffer, size, wait, received);
+    // A shutdown by abort() looks like the end of the data: only the flag tells them apart.
+    if (cancelled())
+        return FtpError::Cancelled;
+    if (error == FtpError::None && received == 0)
+        atEnd = true;
+    return error;
+}
+
+FtpError StreamState::write(const char* bytes, std::size_t size) {
+    if (closed || !writing)
+        return FtpError::InvalidHandle;
+    if (cancelled())
+        return FtpError::Cancelled;
+    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
+    const FtpError error = sendAll(data.fd(), bytes, size, wait);
+    return cancelled() ? FtpError::Cancelled : error;
+}
+
+FtpError StreamState::available(std::size_t& count) {
+    count = 0;
+    if (closed || writing)
+        return FtpError::InvalidHandle;
+    if (cancelled())
+        return FtpError::Cancelled;
+    if (atEnd)
+        return FtpError::None;
+    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
+    if (const FtpError error = waitFor(data.fd(), POLLIN, wait); error != FtpError::None)
+        return error;
+    int pending = 0;
+    if (::ioctl(data.fd(), FIONREAD, &pending) != 0)
+        return FtpError::ConnectionAborted;
+    if (cancelled())
+        return FtpError::Cancelled;
+    // Readable with nothing pending is the end of the data (or an error the read will show).
+    count = static_cast<std::size_t>(pending);
+    return FtpError::None;
+}
+
+FtpError StreamState::close() {
+    if (closed)
+        return FtpError::InvalidHandle;
+    closed = true;
+    const bool wasCancelled = cancelled();
+    {
+        std::lock_guard lock(dataMutex);
+        if (wasCancelled && data.valid()) {
+            // Reset instead of a graceful end: data still queued must not reach the server
+            // as if the upload had ended normally, nor keep a slow server busy.
+            const linger reset{1, 0};
+            ::setsockopt(data.fd(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        }
+        data.close(); // the end of an upload, or an early end of a download
+    }
+    if (!finalReplyOwed) {
+        core->clearActiveStream(this);
+        return wasCancelled ? FtpError::Cancelled : FtpError::None;
+    }
+    std::lock_guard lock(core->exchangeMutex);
+    // Commands of other threads wait until the final reply is read: one sent earlier would
+    // take that reply for its own.
+    core->clearActiveStream(this);
+    if (!core->control || core->connectionSerial != connectionSerial)
+        return wasCancelled ? FtpError::Cancelled : core->closedReason;
+    if (wasCancelled)
+        return FtpError::Cancelled; // the final reply stays owed; the next command reads it
+    Reply reply;
+    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
+    FtpError error = core->control->readReply(wait, reply);
+    if (error == FtpError::None && reply.kind() != 2)
+        error = refusal(reply);
+    return core->settle(error);
+}
+
+FtpError exchangeExpecting(ControlConnection& control, std::string_view command, int kind,
+                           const CallContext& call, Reply& reply) {
+    if (const FtpError error = control.exchange(command, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    return reply.kind() == kind ? FtpError::None : refusal(reply);
+}
+
+namespace {
+
+FtpError expectKind(ControlConnection& control, std::string_view command, int kind,
+                    const CallContext& call) {
+    Reply reply;
+    return exchangeExpecting(control, command, kind, call, reply);
+}
+
+// A marker left by a "REST n" that this transfer must not use is cleared first, while the
+// type is still the binary one the REST was accepted in (some servers refuse REST in ASCII).
+FtpError clearStaleRestart(SessionCore& core, const CallContext& call, bool retrieve) {
+    const bool stale = core.serverHoldsRestart && !(retrieve && core.restartOffset);
+    if (!stale)
+        return FtpError::None;
+    core.restartOffset.reset();
+    core.serverHoldsRestart = false;
+    return expectKind(*core.control, "REST 0", 3, call);
+}
+
+// The offset of a "REST n" applies to the RETR that follows it, and is sent again right
+// before it, after TYPE and the passive or port command.
+FtpError applyRestart(SessionCore& core, const CallContext& call, bool retrieve) {
+    const auto offset = retrieve ? core.restartOffset : std::nullopt;
+    core.restartOffset.reset();
+    core.serverHoldsRestart = false;
+    return offset ? expectKind(*core.control, "REST " + std::to_string(*offset), 3, call)
+                  : FtpError::None;
+}
+
+} // namespace
+
+FtpError openTransfer(SessionCore& core, const CallContext& call, std::string_view command,
+                      TransferType type, bool retrieve, std::shared_ptr<StreamState>& stream) {
+    ControlConnection& control = *core.control;
+    if (const FtpError error = clearStaleRestart(core, call, retrieve); error != FtpError::None)
+        return error;
+    if (const FtpError error =
+            expectKind(control, type == TransferType::Ascii ? "TYPE A" : "TYPE I", 2, call);
+        error != FtpError::None)
+        return error;
+    core.currentType = type;
+    DataChannel channel;
+    if (const FtpError error = channel.prepare(control, core.mode, call.receiveWait());
+        error != FtpError::None)
+        return error;
+    if (const FtpError error = applyRestart(core, call, retrieve); error != FtpError::None)
+        return error;
+    Reply reply;
+    if (const FtpError error = control.exchange(command, call.receiveWait(), reply);
+        error != FtpError::None)
+        return error;
+    auto state = std::make_shared<StreamState>(core.shared_from_this(), call.generation());
+    state->connectionSerial = core.connectionSerial;
+    if (reply.preliminary()) {
+        // From here on the final reply is owed, also when the data connection fails.
+        if (const FtpError error = channel.complete(control, call.receiveWait(), state->data);
+            error != FtpError::None)
+            return error;
+        state->finalReplyOwed = true;
+    } else if (reply.kind() == 2) {
+        state->atEnd = true; // nothing to transfer
+    } else {
+        return refusal(reply);
+    }
+    stream = std::move(state);
+    return FtpError::None;
+}
+
+} // namespace tarvo::ftp::detail

@@ -1,0 +1,249 @@
+#include "platform/ftp/socket_io.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace tarvo::ftp::detail {
+
+namespace {
+
+// Cancellation is noticed between poll slices, so a cancel lands well within a second even
+// when nothing wakes the poll itself.
+constexpr auto kPollSlice = std::chrono::milliseconds(100);
+
+FtpError errorFromErrno(int error) {
+    switch (error) {
+    case ECONNRESET:
+        return FtpError::ConnectionReset;
+    case ETIMEDOUT:
+        return FtpError::Timeout;
+    default:
+        return FtpError::ConnectionAborted;
+    }
+}
+
+Socket newStreamSocket(int family) {
+    Socket socket(::socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (socket.valid()) {
+        const int one = 1;
+        ::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    }
+    return socket;
+}
+
+} // namespace
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+int Socket::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void Socket::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::uint16_t Endpoint::port() const {
+    if (family() == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port);
+    return ntohs(reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
+}
+
+void Endpoint::setPort(std::uint16_t port) {
+    if (family() == AF_INET6)
+        reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port = htons(port);
+    else
+        reinterpret_cast<sockaddr_in*>(&storage)->sin_port = htons(port);
+}
+
+bool Endpoint::sameHost(const Endpoint& other) const {
+    if (family() != other.family())
+        return false;
+    if (family() == AF_INET6) {
+        const auto& a = reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr;
+        const auto& b = reinterpret_cast<const sockaddr_in6*>(&other.storage)->sin6_addr;
+        return std::memcmp(&a, &b, sizeof a) == 0;
+    }
+    return reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr.s_addr ==
+           reinterpret_cast<const sockaddr_in*>(&other.storage)->sin_addr.s_addr;
+}
+
+std::string Endpoint::hostText() const {
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* address =
+        family() == AF_INET6
+            ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr)
+            : static_cast<const void*>(&reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr);
+    ::inet_ntop(family(), address, text, sizeof text);
+    return text;
+}
+
+Endpoint localEndpoint(int fd) {
+    Endpoint endpoint;
+    endpoint.length = sizeof endpoint.storage;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&endpoint.storage), &endpoint.length);
+    return endpoint;
+}
+
+Endpoint peerEndpoint(int fd) {
+    Endpoint endpoint;
+    endpoint.length = sizeof endpoint.storage;
+    ::getpeername(fd, reinterpret_cast<sockaddr*>(&endpoint.storage), &endpoint.length);
+    return endpoint;
+}
+
+FtpError waitFor(int fd, short events, const Wait& wait) {
+    for (;;) {
+        if (wait.cancelled())
+            return FtpError::Cancelled;
+        const auto now = Clock::now();
+        if (now >= wait.deadline)
+            return FtpError::Timeout;
+        const auto slice = std::min<Clock::duration>(wait.deadline - now, kPollSlice);
+        pollfd entry{fd, events, 0};
+        const int timeoutMs =
+            static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(slice).count());
+        const int ready = ::poll(&entry, 1, timeoutMs);
+        if (ready > 0)
+            return FtpError::None; // errors and hang-ups show in the following call
+        if (ready < 0 && errno != EINTR)
+            return errorFromErrno(errno);
+    }
+}
+
+FtpError connectTo(const Endpoint& target, const Wait& wait, Socket& out) {
+    Socket socket = newStreamSocket(target.family());
+    if (!socket.valid())
+        return FtpError::CannotConnect;
+    if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&target.storage), target.length) !=
+        0) {
+        if (errno != EINPROGRESS)
+            return FtpError::CannotConnect;
+        const FtpError waited = waitFor(socket.fd(), POLLOUT, wait);
+        if (waited == FtpError::Cancelled)
+            return waited;
+        if (waited != FtpError::None)
+            return FtpError::CannotConnect;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+            return FtpError::CannotConnect;
+    }
+    out = std::move(socket);
+    return FtpError::None;
+}
+
+FtpError resolveAndConnect(const std::string& host, std::uint16_t port, const Wait& wait,
+                           Socket& out) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(port);
+    if (host.empty() || ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0)
+        return FtpError::NameNotResolved;
+    FtpError result = FtpError::CannotConnect;
+    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+        Endpoint target;
+        std::memcpy(&target.storage, entry->ai_addr, entry->ai_addrlen);
+        target.length = entry->ai_addrlen;
+        result = connectTo(target, wait, out);
+        if (result == FtpError::None || result == FtpError::Cancelled)
+            break;
+    }
+    ::freeaddrinfo(found);
+    return result;
+}
+
+FtpError sendAll(int fd, const char* data, std::size_t size, const Wait& wait) {
+    while (size > 0) {
+        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (sent > 0) {
+            data += sent;
+            size -= static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return errorFromErrno(errno);
+        if (const FtpError waited = waitFor(fd, POLLOUT, wait); waited != FtpError::None)
+            return waited;
+    }
+    return FtpError::None;
+}
+
+FtpError receiveSome(int fd, char* buffer, std::size_t size, const Wait& wait,
+                     std::size_t& received) {
+    for (;;) {
+        const ssize_t got = ::recv(fd, buffer, size, 0);
+        if (got >= 0) {
+            received = static_cast<std::size_t>(got);
+            return FtpError::None;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return errorFromErrno(errno);
+        if (const FtpError waited = waitFor(fd, POLLIN, wait); waited != FtpError::None)
+            return waited;
+    }
+}
+
+FtpError listenOn(const Endpoint& local, Socket& out) {
+    Endpoint address = local;
+    address.setPort(0);
+    Socket socket(::socket(address.family(), SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket.valid() ||
+        ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&address.storage), address.length) !=
+            0 ||
+        ::listen(socket.fd(), 4) != 0)
+        return FtpError::CannotConnect;
+    out = std::move(socket);
+    return FtpError::None;
+}
+
+FtpError acceptFrom(int listenFd, const Endpoint& allowedPeer, const Wait& wait, Socket& out) {
+    for (;;) {
+        Endpoint peer;
+        peer.length = sizeof peer.storage;
+        Socket accepted(::accept4(listenFd, reinterpret_cast<sockaddr*>(&peer.storage),
+                                  &peer.length, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (accepted.valid()) {
+            if (!peer.sameHost(allowedPeer))
+                continue; // dropped by the Socket's destructor
+            const int one = 1;
+            ::setsockopt(accepted.fd(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            out = std::move(accepted);
+            return FtpError::None;
+        }
+        if (errno == EINTR || errno == ECONNABORTED)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return FtpError::ConnectionAborted;
+        if (const FtpError waited = waitFor(listenFd, POLLIN, wait); waited != FtpError::None)
+            return waited;
+    }
+}
+
+} // namespace tarvo::ftp::detail

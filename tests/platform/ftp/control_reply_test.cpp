@@ -1,0 +1,142 @@
+// The control connection against scripted peers: reply forms, command injection, a cancel
+// that leaves a reply owed.
+#include "platform/ftp/ftp_session.h"
+#include "scripted_server.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace tarvo::ftp {
+namespace {
+
+using test::ScriptedServer;
+using namespace std::chrono_literals;
+
+ConnectOptions scriptedOptions(const ScriptedServer& server) {
+    ConnectOptions options;
+    options.host = "127.0.0.1";
+    options.port = server.port();
+    options.user = "u";
+    options.password = "p";
+    options.timeouts.receive = 2s;
+    return options;
+}
+
+TEST(ControlReplies, PreliminaryAndMultiLineGreetingAreReadWhole) {
+    ScriptedServer server("120 soon\r\n220-Hello\r\n 123 inner\r\n220-more\r\n220 Ready\r\n",
+                          {{"USER", {"230 Logged in\r\n"}}});
+    Session session;
+    ASSERT_TRUE(session.connect(scriptedOptions(server)));
+    EXPECT_EQ(lastError(), FtpError::None);
+    EXPECT_EQ(lastResponse(),
+              "120 soon\n220-Hello\n 123 inner\n220-more\n220 Ready\n230 Logged in\n");
+    EXPECT_EQ(server.received(), std::vector<std::string>{"USER u"}); // no PASS after 230
+}
+
+TEST(ControlReplies, LoginFailures) {
+    ScriptedServer refusedUser("220 hi\r\n", {{"USER", {"530 Not you\r\n"}}});
+    Session session;
+    EXPECT_FALSE(session.connect(scriptedOptions(refusedUser)));
+    EXPECT_EQ(lastError(), FtpError::LoginFailed);
+    EXPECT_FALSE(session.connected());
+
+    ScriptedServer busy("421 Too many users\r\n", {});
+    EXPECT_FALSE(session.connect(scriptedOptions(busy)));
+    EXPECT_EQ(lastError(), FtpError::ControlClosed);
+    EXPECT_EQ(lastResponse(), "421 Too many users\n");
+}
+
+TEST(ControlReplies, CurrentDirUnquotesThePath) {
+    ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}},
+                                         {"PWD", {"257 \"/a \"\"q\"\" b\" is current\r\n"}}});
+    Session session;
+    ASSERT_TRUE(session.connect(scriptedOptions(server)));
+    EXPECT_EQ(session.currentDir(), "/a \"q\" b");
+}
+
+TEST(ControlReplies, MalformedReplyEndsTheSession) {
+    ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}}, {"NOOP", {"hello\r\n"}}});
+    Session session;
+    ASSERT_TRUE(session.connect(scriptedOptions(server)));
+    EXPECT_FALSE(session.command("NOOP"));
+    EXPECT_EQ(lastError(), FtpError::ConnectionAborted);
+    EXPECT_FALSE(session.connected());
+    EXPECT_FALSE(session.command("NOOP"));
+    EXPECT_EQ(lastError(), FtpError::ControlClosed);
+}
+
+TEST(ControlReplies, LineBreaksAndNulInArgumentsAreNeverSent) {
+    ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}}});
+    Session session;
+    ConnectOptions injected = scriptedOptions(server);
+    injected.user = "u\r\nDELE victim";
+    EXPECT_FALSE(session.connect(injected));
+    EXPECT_EQ(lastError(), FtpError::InvalidArgument);
+    EXPECT_TRUE(server.received().empty());
+
+    ASSERT_TRUE(session.connect(scriptedOptions(server)));
+    const std::string withNul("a\0DELE victim", 13);
+    EXPECT_FALSE(session.command("NOOP\r\nDELE victim"));
+    EXPECT_EQ(lastError(), FtpError::InvalidArgument);
+    EXPECT_TRUE(lastResponse().empty());
+    EXPECT_FALSE(session.changeDir("x\nDELE victim"));
+    EXPECT_FALSE(session.deleteFile(withNul));
+    EXPECT_FALSE(session.rename("a", "b\rDELE victim"));
+    EXPECT_EQ(session.openRead("f\r\nDELE victim"), nullptr);
+    EXPECT_EQ(session.openWrite("f\nDELE victim"), nullptr);
+    EXPECT_FALSE(session.find("d\r\nDELE victim"));
+    EXPECT_EQ(lastError(), FtpError::InvalidArgument);
+    EXPECT_TRUE(session.command("NOOP"));
+    EXPECT_EQ(server.received(), (std::vector<std::string>{"USER u", "NOOP"}));
+}
+
+// A cancelled command leaves its reply owed; the next command must not take it for its own.
+TEST(ControlReplies, CancelledCommandDoesNotShiftLaterReplies) {
+    ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}},
+                                         {"NOOP", {"200 late NOOP\r\n", 800ms}},
+                                         {"SYST", {"215 UNIX Type: L8\r\n"}}});
+    Session session;
+    ASSERT_TRUE(session.connect(scriptedOptions(server)));
+    auto noop = std::async(std::launch::async, [&] {
+        const bool done = session.command("NOOP");
+        return std::make_pair(done, lastError());
+    });
+    std::this_thread::sleep_for(150ms);
+    const auto cancelledAt = std::chrono::steady_clock::now();
+    session.cancel();
+    const auto [done, error] = noop.get();
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, 500ms);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(error, FtpError::Cancelled);
+
+    EXPECT_TRUE(session.command("SYST"));
+    EXPECT_EQ(lastResponse(), "215 UNIX Type: L8\n");
+}
+
+// A greeting never sent, or stopped in the middle, ends in a time-out, never a hang.
+TEST(ControlReplies, MissingOrUnfinishedGreetingTimesOut) {
+    for (const char* greeting : {"", "220-Welcome\r\n220-still talking\r\n", "220 no line end"}) {
+        ScriptedServer server(greeting, {});
+        ConnectOptions options = scriptedOptions(server);
+        options.timeouts.receive = 300ms;
+        Session session;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(session.connect(options));
+        EXPECT_EQ(lastError(), FtpError::Timeout) << greeting;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    }
+}
+
+TEST(ControlReplies, EndlessReplyIsBounded) {
+    ScriptedServer line("220 " + std::string(3 * 1024 * 1024, 'x'), {});
+    ScriptedServer lines("220-x\r\n" + std::string(2 * 1024 * 1024, '\n'), {});
+    for (const ScriptedServer* server : {&line, &lines}) {
+        Session session;
+        EXPECT_FALSE(session.connect(scriptedOptions(*server)));
+        EXPECT_EQ(lastError(), FtpError::ConnectionAborted);
+    }
+}
+
+} // namespace
+} // namespace tarvo::ftp

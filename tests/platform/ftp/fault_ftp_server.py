@@ -1,0 +1,116 @@
+#!/usr/bin/python3
+"""FTP test server for the transport tests: pyftpdlib with fault-injecting handlers.
+Prints the port it listens on as its first output line.
+
+usage: fault_ftp_server.py ADDRESS ROOT USER PASSWORD MODE [ARGUMENT] [--throttle BYTES_PER_S]
+modes: normal; drop-data N (RETR sends N bytes, closes the data connection, replies 426);
+       rest-ignored (350 to REST, offset ignored); rest-refused (502 to REST);
+       stor-552 (552 after the data of a STOR); close-421 (421 and close after login);
+       pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME);
+       never-greet (accepts and stays silent)
+"""
+
+import os
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def make_dtp(base, mode, argument):
+    class FaultyDTP(base):
+        def close(self):
+            if not self._closed and self._resp and self._resp[0].startswith("226"):
+                if mode == "stor-552" and self.receive:
+                    self._resp = ("552 Exceeded storage allocation.", self._resp[1])
+                elif mode == "drop-data" and not self.receive:
+                    self._resp = ("426 Connection closed; transfer aborted.", self._resp[1])
+            super().close()
+
+    return FaultyDTP
+
+
+def make_handler(mode, argument):
+    class FaultyHandler(FTPHandler):
+        def handle(self):
+            if mode != "never-greet":
+                super().handle()
+
+        def ftp_REST(self, line):
+            if mode == "rest-refused":
+                self.respond("502 Command not implemented.")
+            elif mode == "rest-ignored":
+                self.respond("350 Restarting at position %s." % line)
+            else:
+                super().ftp_REST(line)
+
+        def ftp_RETR(self, file):
+            if mode != "drop-data":
+                return super().ftp_RETR(file)
+            with open(file, "rb") as source:
+                data = source.read(int(argument))
+            self.push_dtp_data(data, cmd="RETR")
+            return file
+
+        def ftp_LIST(self, path):
+            if mode != "canned":
+                return super().ftp_LIST(path)
+            name = os.path.basename(path.rstrip("/")) or "default"
+            with open(os.path.join(argument, name), "rb") as canned:
+                self.push_dtp_data(canned.read(), cmd="LIST")
+            return path
+
+        def pre_process_command(self, line, cmd, arg):
+            if mode == "close-421" and self.authenticated and cmd not in ("USER", "PASS"):
+                self.respond("421 Service not available, closing control connection.")
+                self.close_when_done()
+                return
+            super().pre_process_command(line, cmd, arg)
+
+        def respond(self, resp, logfun=None):
+            if mode == "pasv-elsewhere" and resp.startswith("227"):
+                # Names a loopback address nothing listens on: a client that follows the
+                # address instead of using the control connection's peer cannot connect.
+                numbers = resp[resp.index("(") + 1 : resp.index(")")].split(",")
+                resp = "227 Entering passive mode (127,0,0,2,%s,%s)." % (numbers[4], numbers[5])
+            if logfun is None:
+                super().respond(resp)
+            else:
+                super().respond(resp, logfun)
+
+    return FaultyHandler
+
+
+def main():
+    args = sys.argv[1:]
+    throttle = 0
+    if "--throttle" in args:
+        index = args.index("--throttle")
+        throttle = int(args[index + 1])
+        del args[index : index + 2]
+    address, root, user, password, mode = args[:5]
+    argument = args[5] if len(args) > 5 else None
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(user, password, root, perm="elradfmwMT")
+    authorizer.add_anonymous(root)
+    handler = make_handler(mode, argument)
+    handler.authorizer = authorizer
+    handler.banner = "fault server ready"
+    handler.auth_failed_timeout = 0
+    base = DTPHandler
+    if throttle:
+        base = ThrottledDTPHandler
+        base.read_limit = throttle
+        base.write_limit = throttle
+    handler.dtp_handler = make_dtp(base, mode, argument)
+    server = FTPServer((address, 0), handler)
+    print(server.socket.getsockname()[1], flush=True)
+    server.serve_forever(handle_exit=False)
+
+
+if __name__ == "__main__":
+    import logging
+
+    logging.basicConfig(level=logging.CRITICAL)
+    main()

@@ -1,0 +1,251 @@
+// The transport against real servers: vsftpd and pyftpdlib, IPv4 and IPv6, passive and active.
+#include "platform/ftp/ftp_session.h"
+#include "test_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+
+namespace tarvo::ftp {
+namespace {
+
+using test::TestServer;
+
+enum class ServerKind { Vsftpd, Pyftpdlib };
+
+struct ServerSetup {
+    ServerKind kind;
+    const char* host;
+    TransferMode mode;
+};
+
+std::string setupName(const ::testing::TestParamInfo<ServerSetup>& info) {
+    return std::string(info.param.kind == ServerKind::Vsftpd ? "vsftpd" : "pyftpdlib") +
+           (std::string(info.param.host) == "::1" ? "_IPv6" : "_IPv4") +
+           (info.param.mode == TransferMode::Passive ? "_passive" : "_active");
+}
+
+const std::string& twentyMegabytes() {
+    static const std::string bytes = test::randomBytes(20 * 1024 * 1024, 20);
+    return bytes;
+}
+
+// One server per kind and address for the whole run; they stop when the program ends.
+TestServer* serverFor(const ServerSetup& setup) {
+    static std::map<std::pair<ServerKind, std::string>, std::unique_ptr<TestServer>> running;
+    auto& slot = running[{setup.kind, setup.host}];
+    if (!slot) {
+        slot = setup.kind == ServerKind::Vsftpd ? test::startVsftpd(setup.host)
+                                                : test::startFaultServer(setup.host, "normal");
+    }
+    return slot.get();
+}
+
+class RealServer : public ::testing::TestWithParam<ServerSetup> {
+protected:
+    void SetUp() override {
+        server_ = serverFor(GetParam());
+        if (server_ == nullptr)
+            GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+        for (const auto& entry : std::filesystem::directory_iterator(server_->root))
+            std::filesystem::remove_all(entry.path());
+        ASSERT_TRUE(session_.connect(server_->options(GetParam().mode))) << lastResponse();
+    }
+
+    std::optional<std::string> download(Session& session, const std::string& path) {
+        auto stream = session.openRead(path);
+        if (!stream)
+            return std::nullopt;
+        std::string content;
+        char buffer[64 * 1024];
+        while (const auto got = stream->read(buffer, sizeof buffer)) {
+            if (*got == 0)
+                return stream->close() ? std::optional(content) : std::nullopt;
+            content.append(buffer, *got);
+        }
+        return std::nullopt;
+    }
+
+    bool upload(const std::string& path, const std::string& content) {
+        auto stream = session_.openWrite(path);
+        // Written in chunks, as a transfer loop would.
+        for (std::size_t done = 0; stream && done < content.size(); done += 100'000) {
+            if (!stream->write(content.data() + done,
+                               std::min<std::size_t>(100'000, content.size() - done)))
+                return false;
+        }
+        return stream && stream->close();
+    }
+
+    std::string remote(const std::string& name) const {
+        return test::readFile(server_->root / name);
+    }
+
+    TestServer* server_ = nullptr;
+    Session session_;
+};
+
+TEST_P(RealServer, LoginRepliesAreRecorded) {
+    EXPECT_EQ(lastError(), FtpError::None);
+    EXPECT_EQ(lastResponse().substr(0, 4), "220 ");
+    EXPECT_NE(lastResponse().find("\n230"), std::string::npos);
+    EXPECT_EQ(session_.currentDir(), "/");
+    EXPECT_EQ(lastResponse().substr(0, 4), "257 ");
+}
+
+TEST_P(RealServer, TransfersAreByteIdentical) {
+    const std::map<std::string, std::string> files = {
+        {"empty.bin", ""}, {"small.txt", "small\r\nfile\n"}, {"big.bin", twentyMegabytes()}};
+    for (const auto& [name, content] : files) {
+        ASSERT_TRUE(upload(name, content)) << name << ": " << lastResponse();
+        EXPECT_EQ(lastResponse().substr(0, 3), "226") << name;
+        EXPECT_TRUE(remote(name) == content) << name;
+        const auto fetched = download(session_, name);
+        ASSERT_TRUE(fetched.has_value()) << name << ": " << lastResponse();
+        EXPECT_TRUE(*fetched == content) << name;
+    }
+}
+
+TEST_P(RealServer, RestartOffsetAppliesToTheNextDownloadOnly) {
+    const std::string content = test::randomBytes(300'000, 1);
+    server_->putFile("resume.bin", content);
+    ASSERT_TRUE(session_.command("REST 100000"));
+    EXPECT_EQ(lastResponse().substr(0, 4), "350 ");
+    EXPECT_TRUE(download(session_, "resume.bin") == content.substr(100'000));
+    EXPECT_TRUE(download(session_, "resume.bin") == content);
+}
+
+// A REST typed by hand must not shift a later upload or a download after another transfer.
+TEST_P(RealServer, RawRestNeverLeaksIntoOtherTransfers) {
+    const std::string content = test::randomBytes(50'000, 2);
+    server_->putFile("whole.bin", content);
+    ASSERT_TRUE(session_.command("REST 100"));
+    ASSERT_TRUE(upload("uploaded.bin", content));
+    EXPECT_TRUE(remote("uploaded.bin") == content);
+
+    ASSERT_TRUE(session_.command("REST 100"));
+    ASSERT_TRUE(session_.find(""));
+    EXPECT_TRUE(download(session_, "whole.bin") == content);
+}
+
+TEST_P(RealServer, DirectoryOperations) {
+    ASSERT_TRUE(session_.makeDir("ops"));
+    ASSERT_TRUE(session_.changeDir("ops"));
+    EXPECT_EQ(session_.currentDir(), "/ops");
+    ASSERT_TRUE(upload("f.txt", "12345"));
+    ASSERT_TRUE(session_.rename("f.txt", "g h.txt"));
+    const auto entries = session_.find("");
+    ASSERT_TRUE(entries.has_value());
+    ASSERT_EQ(entries->size(), 1u);
+    EXPECT_EQ(entries->front().name, "g h.txt");
+    EXPECT_EQ(entries->front().size, 5u);
+    EXPECT_TRUE(session_.command("SITE CHMOD 600 g h.txt"));
+    EXPECT_EQ(std::filesystem::status(server_->root / "ops" / "g h.txt").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    EXPECT_FALSE(session_.deleteFile("missing.txt"));
+    EXPECT_EQ(lastError(), FtpError::ServerRefused);
+    EXPECT_EQ(lastResponse().substr(0, 1), "5");
+    EXPECT_FALSE(session_.rename("missing.txt", "x"));
+    EXPECT_EQ(lastError(), FtpError::ServerRefused);
+    EXPECT_EQ(session_.openRead("missing.txt"), nullptr);
+    EXPECT_EQ(lastError(), FtpError::ServerRefused);
+
+    ASSERT_TRUE(session_.deleteFile("g h.txt"));
+    ASSERT_TRUE(session_.changeDir(".."));
+    ASSERT_TRUE(session_.removeDir("ops"));
+    EXPECT_FALSE(std::filesystem::exists(server_->root / "ops"));
+}
+
+TEST_P(RealServer, FindListsEntriesOfADirectory) {
+    std::filesystem::create_directories(server_->root / "tree" / "sub");
+    server_->putFile("tree/a file.txt", "abc");
+    std::filesystem::create_symlink("a file.txt", server_->root / "tree" / "link");
+    auto entries = session_.find("tree");
+    ASSERT_TRUE(entries.has_value()) << lastResponse();
+    std::map<std::string, RemoteEntry> byName;
+    for (auto& entry : *entries)
+        byName[entry.name] = entry;
+    ASSERT_EQ(byName.size(), 3u) << lastResponse();
+    EXPECT_TRUE(byName["sub"].directory);
+    EXPECT_EQ(byName["a file.txt"].size, 3u);
+    EXPECT_FALSE(byName["a file.txt"].directory);
+    EXPECT_TRUE(byName["link"].link);
+    EXPECT_EQ(byName["a file.txt"].time.year, currentLocalTime().year);
+
+    std::filesystem::create_directories(server_->root / "nothing");
+    entries = session_.find("nothing");
+    ASSERT_TRUE(entries.has_value());
+    EXPECT_TRUE(entries->empty());
+    EXPECT_EQ(lastError(), FtpError::NoMoreEntries);
+}
+
+TEST_P(RealServer, RawListingOnADataConnection) {
+    server_->putFile("listed.txt", "x");
+    auto stream = session_.commandWithData("LIST", TransferType::Ascii);
+    ASSERT_NE(stream, nullptr) << lastResponse();
+    EXPECT_EQ(lastResponse().back(), '\n');
+    // Commands wait for the transfer to end.
+    EXPECT_FALSE(session_.command("NOOP"));
+    EXPECT_EQ(lastError(), FtpError::TransferInProgress);
+    std::string listing;
+    char buffer[4];
+    while (const auto count = stream->available()) {
+        const auto got =
+            stream->read(buffer, std::min(sizeof buffer, std::max<std::size_t>(*count, 1)));
+        ASSERT_TRUE(got.has_value());
+        if (*got == 0)
+            break;
+        listing.append(buffer, *got);
+    }
+    EXPECT_TRUE(stream->close());
+    EXPECT_EQ(lastResponse().substr(0, 3), "226");
+    EXPECT_NE(listing.find("listed.txt\r\n"), std::string::npos);
+    EXPECT_TRUE(session_.command("NOOP"));
+}
+
+using ServerLogin = RealServer;
+
+TEST_P(ServerLogin, WrongPasswordIsRefused) {
+    Session other;
+    ConnectOptions wrong = server_->options(GetParam().mode);
+    wrong.password = "not-the-password";
+    EXPECT_FALSE(other.connect(wrong));
+    EXPECT_EQ(lastError(), FtpError::PasswordRefused);
+    EXPECT_FALSE(other.connected());
+}
+
+TEST_P(ServerLogin, AnonymousMayRead) {
+    server_->putFile("public.txt", "for everyone");
+    Session anonymous;
+    ConnectOptions options = server_->options(GetParam().mode);
+    options.user = "anonymous";
+    options.password = "guest@example.invalid";
+    ASSERT_TRUE(anonymous.connect(options)) << lastResponse();
+    EXPECT_EQ(download(anonymous, "public.txt"), "for everyone");
+    EXPECT_EQ(anonymous.openWrite("intruder.txt"), nullptr);
+    EXPECT_EQ(lastError(), FtpError::ServerRefused);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, ServerLogin,
+    ::testing::Values(ServerSetup{ServerKind::Vsftpd, "127.0.0.1", TransferMode::Passive},
+                      ServerSetup{ServerKind::Pyftpdlib, "127.0.0.1", TransferMode::Passive}),
+    setupName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, RealServer,
+    ::testing::Values(ServerSetup{ServerKind::Vsftpd, "127.0.0.1", TransferMode::Passive},
+                      ServerSetup{ServerKind::Vsftpd, "127.0.0.1", TransferMode::Active},
+                      ServerSetup{ServerKind::Vsftpd, "::1", TransferMode::Passive},
+                      ServerSetup{ServerKind::Vsftpd, "::1", TransferMode::Active},
+                      ServerSetup{ServerKind::Pyftpdlib, "127.0.0.1", TransferMode::Passive},
+                      ServerSetup{ServerKind::Pyftpdlib, "127.0.0.1", TransferMode::Active},
+                      ServerSetup{ServerKind::Pyftpdlib, "::1", TransferMode::Passive},
+                      ServerSetup{ServerKind::Pyftpdlib, "::1", TransferMode::Active}),
+    setupName);
+
+} // namespace
+} // namespace tarvo::ftp

@@ -1,0 +1,240 @@
+#include "test_servers.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pwd.h>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tarvo::ftp::test {
+
+namespace {
+
+constexpr const char* kPython = "/usr/bin/python3";
+constexpr const char* kVsftpd = "/usr/sbin/vsftpd";
+constexpr const char* kVsftpdUser = "tarvoftp";
+constexpr const char* kVsftpdPassword = "Tarvo-Test-1";
+
+std::string sourceDir() {
+    const char* dir = std::getenv("TARVO_SOURCE_DIR");
+    return dir ? dir : TARVO_DEFAULT_SOURCE_DIR;
+}
+
+} // namespace
+
+// Binds port 0 on the address to learn a port nothing listens on.
+std::uint16_t closedPort(const std::string& host) {
+    const bool v6 = host.find(':') != std::string::npos;
+    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    if (v6) {
+        auto* address = reinterpret_cast<sockaddr_in6*>(&storage);
+        address->sin6_family = AF_INET6;
+        ::inet_pton(AF_INET6, host.c_str(), &address->sin6_addr);
+        length = sizeof *address;
+    } else {
+        auto* address = reinterpret_cast<sockaddr_in*>(&storage);
+        address->sin_family = AF_INET;
+        ::inet_pton(AF_INET, host.c_str(), &address->sin_addr);
+        length = sizeof *address;
+    }
+    ::bind(fd, reinterpret_cast<sockaddr*>(&storage), length);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length);
+    const std::uint16_t port = ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
+                                        : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
+    ::close(fd);
+    return port;
+}
+
+namespace {
+
+bool answers(const std::string& host, std::uint16_t port) {
+    Session probe;
+    ConnectOptions options;
+    options.host = host;
+    options.port = port;
+    options.user = "nobody";
+    options.timeouts.connect = std::chrono::milliseconds(500);
+    options.timeouts.receive = std::chrono::milliseconds(500);
+    probe.connect(options);
+    return lastError() != FtpError::CannotConnect;
+}
+
+bool ensureVsftpdUser() {
+    if (::getpwnam(kVsftpdUser) == nullptr &&
+        std::system((std::string("useradd -M -s /bin/sh -d / ") + kVsftpdUser + " >/dev/null 2>&1")
+                        .c_str()) != 0)
+        return false;
+    const std::string setPassword = std::string("echo '") + kVsftpdUser + ':' + kVsftpdPassword +
+                                    "' | chpasswd >/dev/null 2>&1";
+    return std::system(setPassword.c_str()) == 0;
+}
+
+} // namespace
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-ftp-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+ServerProcess::ServerProcess(const std::vector<std::string>& argv, bool readPort) {
+    int output[2] = {-1, -1};
+    if (::pipe2(output, O_CLOEXEC) != 0)
+        return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::dup2(output[1], STDOUT_FILENO);
+        std::vector<char*> args;
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(output[1]);
+    if (readPort) {
+        std::string line;
+        pollfd entry{output[0], POLLIN, 0};
+        char c = 0;
+        while (::poll(&entry, 1, 10'000) > 0 && ::read(output[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        port_ = static_cast<std::uint16_t>(std::atoi(line.c_str()));
+    }
+    ::close(output[0]);
+}
+
+ServerProcess::~ServerProcess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+ConnectOptions TestServer::options(TransferMode mode) const {
+    ConnectOptions options;
+    options.host = host;
+    options.port = process->port();
+    options.user = user;
+    options.password = password;
+    options.mode = mode;
+    options.timeouts.connect = std::chrono::milliseconds(5'000);
+    options.timeouts.receive = std::chrono::milliseconds(10'000);
+    return options;
+}
+
+void TestServer::putFile(const std::string& name, const std::string& content) const {
+    const auto path = root / name;
+    std::ofstream(path, std::ios::binary) << content;
+    if (::getuid() == 0 && user == kVsftpdUser) {
+        const passwd* entry = ::getpwnam(kVsftpdUser);
+        if (entry != nullptr && ::chown(path.c_str(), entry->pw_uid, entry->pw_gid) != 0)
+            throw std::runtime_error("chown failed");
+    }
+}
+
+std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std::string& mode,
+                                             const std::string& argument, int throttle) {
+    auto server = std::make_unique<TestServer>();
+    server->dir = std::make_unique<TempDir>();
+    server->root = server->dir->path();
+    server->host = host;
+    server->user = "tester";
+    server->password = "secret";
+    std::vector<std::string> argv = {
+        kPython,      sourceDir() + "/tests/platform/ftp/fault_ftp_server.py",
+        host,         server->root.string(),
+        server->user, server->password,
+        mode};
+    if (!argument.empty())
+        argv.push_back(argument);
+    if (throttle > 0) {
+        argv.push_back("--throttle");
+        argv.push_back(std::to_string(throttle));
+    }
+    server->process = std::make_unique<ServerProcess>(argv, true);
+    if (server->process->port() == 0)
+        throw std::runtime_error("the test FTP server did not start");
+    return server;
+}
+
+std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
+    if (::getuid() != 0 || ::access(kVsftpd, X_OK) != 0 || !ensureVsftpdUser())
+        return nullptr;
+    auto server = std::make_unique<TestServer>();
+    server->dir = std::make_unique<TempDir>();
+    server->root = server->dir->path() / "home";
+    server->host = host;
+    server->user = kVsftpdUser;
+    server->password = kVsftpdPassword;
+    const auto empty = server->dir->path() / "empty";
+    // The server's user must reach its root inside the temporary directory.
+    std::filesystem::permissions(server->dir->path(), std::filesystem::perms::owner_all |
+                                                          std::filesystem::perms::group_exec |
+                                                          std::filesystem::perms::others_exec);
+    std::filesystem::create_directories(server->root);
+    std::filesystem::create_directories(empty);
+    const passwd* entry = ::getpwnam(kVsftpdUser);
+    if (::chown(server->root.c_str(), entry->pw_uid, entry->pw_gid) != 0)
+        return nullptr;
+    const bool v6 = host.find(':') != std::string::npos;
+    const std::uint16_t port = closedPort(host); // free now; vsftpd takes it
+    const auto config = server->dir->path() / "vsftpd.conf";
+    std::ofstream(config) << (v6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=" + host
+                                 : "listen=YES\nlisten_ipv6=NO\nlisten_address=" + host)
+                          << "\nlisten_port=" << port << "\nbackground=NO\n"
+                          << "anonymous_enable=YES\nanon_root=" << server->root.string()
+                          << "\nno_anon_password=YES\nlocal_enable=YES\nwrite_enable=YES\n"
+                          << "local_umask=022\nchmod_enable=YES\nlocal_root="
+                          << server->root.string()
+                          << "\nchroot_local_user=YES\nallow_writeable_chroot=YES\n"
+                          << "secure_chroot_dir=" << empty.string()
+                          << "\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
+                          << "pasv_enable=YES\nport_enable=YES\nconnect_from_port_20=NO\n"
+                          << "delay_failed_login=0\ndelay_successful_login=0\n"
+                          << "pam_service_name=vsftpd\ncheck_shell=NO\nxferlog_enable=NO\n"
+                          << "userlist_enable=NO\n";
+    server->process =
+        std::make_unique<ServerProcess>(std::vector<std::string>{kVsftpd, config.string()}, false);
+    server->process->setPort(port);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (answers(host, port))
+            return server;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return nullptr;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string randomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator() & 0xff);
+    return bytes;
+}
+
+} // namespace tarvo::ftp::test
