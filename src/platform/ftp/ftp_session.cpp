@@ -101,14 +101,13 @@ void switchToBinaryQuietly(SessionCore& core, const CallContext& call) {
         core.currentType = TransferType::Binary;
 }
 
-// Remembers the offset of an accepted "REST n" for the next RETR.
+// Notes that an accepted raw "REST n" left a marker the next transfer must clear first.
 void noteRestart(SessionCore& core, std::string_view line) {
     std::string_view argument = line.substr(std::min<std::size_t>(line.size(), 5));
     std::uint64_t offset = 0;
     const auto [end, error] =
         std::from_chars(argument.data(), argument.data() + argument.size(), offset);
     const bool parsed = error == std::errc() && end == argument.data() + argument.size();
-    core.restartOffset = parsed && offset > 0 ? std::optional(offset) : std::nullopt;
     core.serverHoldsRestart = !parsed || offset > 0;
 }
 
@@ -225,10 +224,12 @@ namespace {
 
 std::shared_ptr<detail::StreamState> openStreamState(SessionCore& core, std::string_view path,
                                                      const std::string& command, TransferType type,
-                                                     bool retrieve, bool writing) {
+                                                     bool retrieve, bool writing,
+                                                     std::uint64_t offset) {
     std::shared_ptr<detail::StreamState> state;
     const FtpError error =
         runExchange(core, {path}, [&](ControlConnection&, const CallContext& call) {
+            core.restartOffset = retrieve && offset > 0 ? std::optional(offset) : std::nullopt;
             const FtpError opened =
                 detail::openTransfer(core, call, command, type, retrieve, state);
             if (opened == FtpError::None) {
@@ -244,8 +245,8 @@ std::shared_ptr<detail::StreamState> openStreamState(SessionCore& core, std::str
 
 std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
                                    const std::string& command, TransferType type, bool retrieve,
-                                   bool writing) {
-    auto state = openStreamState(core, path, command, type, retrieve, writing);
+                                   bool writing, std::uint64_t offset = 0) {
+    auto state = openStreamState(core, path, command, type, retrieve, writing, offset);
     return state ? std::make_unique<Stream>(std::move(state)) : nullptr;
 }
 
@@ -333,8 +334,9 @@ bool Session::rename(std::string_view from, std::string_view to) {
                        }) == FtpError::None;
 }
 
-std::unique_ptr<Stream> Session::openRead(std::string_view path) {
-    return openStream(*core_, path, "RETR " + std::string(path), TransferType::Binary, true, false);
+std::unique_ptr<Stream> Session::openRead(std::string_view path, std::uint64_t offset) {
+    return openStream(*core_, path, "RETR " + std::string(path), TransferType::Binary, true, false,
+                      offset);
 }
 
 std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
@@ -343,7 +345,8 @@ std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
 
 std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path) {
     const std::string command = path.empty() ? "LIST" : "LIST " + std::string(path);
-    const auto stream = openStreamState(*core_, path, command, TransferType::Ascii, false, false);
+    const auto stream =
+        openStreamState(*core_, path, command, TransferType::Ascii, false, false, 0);
     if (!stream)
         return std::nullopt;
     std::vector<RemoteEntry> entries;

@@ -64,8 +64,9 @@ public:
     // command.
     void cancel();
 
-    // Sends a command as it is; success on a 1xx, 2xx or 3xx reply. "REST n" answered with
-    // 350 sets the offset of the next RETR only.
+    // Sends a command as it is; success on a 1xx, 2xx or 3xx reply. A "REST n" sent this way
+    // shifts no transfer: the marker it leaves on the server is cleared before the next one,
+    // so a download always starts where openRead says.
     bool command(std::string_view line);
     // A command that answers on a data connection (LIST, NLST): sends TYPE, opens the data
     // connection and expects 1xx; an immediate 2xx gives a stream that is at its end.
@@ -79,8 +80,10 @@ public:
     bool deleteFile(std::string_view path);
     bool rename(std::string_view from, std::string_view to);
 
-    // Binary transfers (TYPE I, RETR or STOR).
-    std::unique_ptr<Stream> openRead(std::string_view path);
+    // Binary transfers (TYPE I, RETR or STOR). A download from a non-zero offset sends
+    // "REST offset" right before its RETR; a refused REST fails the call (ServerRefused, the
+    // refusal in lastResponse()). A server may accept REST and still send the whole file.
+    std::unique_ptr<Stream> openRead(std::string_view path, std::uint64_t offset = 0);
     std::unique_ptr<Stream> openWrite(std::string_view path);
 
     // LIST of a directory (empty: the current one), parsed. An empty listing gives an empty

@@ -162,8 +162,9 @@ FtpError expectKind(ControlConnection& control, std::string_view command, int ki
     return exchangeExpecting(control, command, kind, call, reply);
 }
 
-// A marker left by a "REST n" that this transfer must not use is cleared first, while the
-// type is still the binary one the REST was accepted in (some servers refuse REST in ASCII).
+// A marker left by a raw "REST n" is cleared first, while the type is still the binary one the
+// REST was accepted in (some servers refuse REST in ASCII); a download with its own offset
+// replaces it anyway.
 FtpError clearStaleRestart(SessionCore& core, const CallContext& call, bool retrieve) {
     const bool stale = core.serverHoldsRestart && !(retrieve && core.restartOffset);
     if (!stale)
@@ -173,8 +174,8 @@ FtpError clearStaleRestart(SessionCore& core, const CallContext& call, bool retr
     return expectKind(*core.control, "REST 0", 3, call);
 }
 
-// The offset of a "REST n" applies to the RETR that follows it, and is sent again right
-// before it, after TYPE and the passive or port command.
+// A download's own offset is sent right before its RETR, after TYPE and the passive or port
+// command.
 FtpError applyRestart(SessionCore& core, const CallContext& call, bool retrieve) {
     const auto offset = retrieve ? core.restartOffset : std::nullopt;
     core.restartOffset.reset();

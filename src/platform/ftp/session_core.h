@@ -25,8 +25,8 @@ struct SessionCore : std::enable_shared_from_this<SessionCore> {
     FtpError closedReason = FtpError::InvalidHandle;
     Timeouts timeouts;
     DataMode mode = DataMode::Passive;
-    // Offset of the next RETR, set by a "REST n" command; the server may hold a restart
-    // marker that must not reach any other transfer.
+    // Offset of the RETR being opened (exchangeMutex held); a "REST n" sent as a raw command
+    // leaves a marker on the server that must not reach any transfer.
     std::optional<std::uint64_t> restartOffset;
     bool serverHoldsRestart = false;
     std::optional<TransferType> currentType; // as last set by TYPE; unknown after a raw TYPE
