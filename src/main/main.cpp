@@ -3,9 +3,13 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // A peer that goes away (a server, the reader of a pipe) must fail the write, not end the
+    // program.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarvo Manager");
     QApplication::setQuitOnLastWindowClosed(true);
