@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -176,6 +177,28 @@ TEST_F(PanelInputTest, HeaderClicksSortAndShowTheirArrow) {
     EXPECT_TRUE(right().widgets().sizeButton->icon().isNull()) << "the other panel is untouched";
     window->findChild<QAction*>("data1")->trigger();
     EXPECT_EQ(sortKey(left()), "date 1-0") << "the sort menu presses the active panel's button";
+}
+
+TEST_F(PanelInputTest, TheFirstClickOfEachHeaderSortsByItsStartDirection) {
+    const auto arrow = [](QStyle::StandardPixmap which) {
+        return QApplication::style()->standardIcon(which).pixmap(16).toImage();
+    };
+    ASSERT_NE(arrow(QStyle::SP_ArrowUp), arrow(QStyle::SP_ArrowDown));
+    const PanelWidgets& widgets = right().widgets();
+    const struct {
+        QToolButton* button;
+        const char* key;
+        QStyle::StandardPixmap glyph;
+    } columns[] = {{widgets.nameButton, "name 0-1", QStyle::SP_ArrowDown},
+                   {widgets.typeButton, "type 0-1", QStyle::SP_ArrowUp},
+                   {widgets.sizeButton, "size 1-0", QStyle::SP_ArrowDown},
+                   {widgets.attrButton, "attr 1-0", QStyle::SP_ArrowDown},
+                   {widgets.dateButton, "date 1-0", QStyle::SP_ArrowDown}};
+    for (const auto& column : columns) {
+        column.button->click();
+        EXPECT_EQ(sortKey(right()), column.key);
+        EXPECT_EQ(column.button->icon().pixmap(16).toImage(), arrow(column.glyph)) << column.key;
+    }
 }
 
 TEST_F(PanelInputTest, DraggingAHeaderEdgeResizesItsColumn) {
