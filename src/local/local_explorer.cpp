@@ -82,11 +82,19 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store) {
         frontend_.messages().show({"Tarvo Manager", "Could not load full file list.",
                                    MessageButton::Ok, MessageIcon::None});
     }
+    std::string totals = totalsLine(*fresh);
+    {
+        std::lock_guard lock(mutex_);
+        listing_ = std::move(fresh);
+        totals_ = std::move(totals);
+        ++generation_;
+        if (store)
+            path_ = notReady ? std::string(" ") : path;
+    }
+    // Measured here, on the reading thread: a stalled file system must not stall the screen.
+    std::string disk = diskLine();
     std::lock_guard lock(mutex_);
-    listing_ = std::move(fresh);
-    ++generation_;
-    if (store)
-        path_ = notReady ? std::string(" ") : path;
+    disk_ = std::move(disk);
     return shown;
 }
 
@@ -96,13 +104,13 @@ void LocalExplorer::FillGrid() {
         std::lock_guard lock(mutex_);
         view.Path = path_;
         view.Listing = listing_;
+        view.Totals = totals_;
+        view.Disk = disk_;
         view.FolderChanged = lastShownPath_ != path_;
         if (view.FolderChanged)
             view.CursorFolder = lastComponent(lastShownPath_);
         lastShownPath_ = path_;
     }
-    view.Totals = totalsLine(*view.Listing);
-    view.Disk = diskLine();
     frontend_.showPanel(side_, std::move(view));
 }
 

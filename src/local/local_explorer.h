@@ -25,8 +25,9 @@ public:
     // when it cannot be listed (a medium that is not ready also blanks the path to " ").
     std::string ReadDir(const std::string& path, bool store);
 
-    // Shows the lists in the panel, with the totals and disk lines; when the panel now shows
-    // another folder, the cursor goes to the folder just left (or the first row).
+    // Shows the lists in the panel, with the totals and disk lines composed by the last read;
+    // when the panel now shows another folder, the cursor goes to the folder just left (or the
+    // first row). No file system access: a refill after a sort may run on the GUI thread.
     void FillGrid();
 
     // Sorts the lists by key (which also becomes the panel's sort key); with clearMarks the
@@ -71,5 +72,7 @@ private:
     std::string lastShownPath_;
     std::string sortKey_;
     std::shared_ptr<const listing::DirectoryListing> listing_;
+    std::string totals_; // the lines under the panel, as of the last read
+    std::string disk_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
 };

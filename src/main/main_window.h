@@ -89,7 +89,6 @@ public:
     std::atomic<int> ActivePanel{2}; // 2 left, 1 right
     std::atomic<int> CancelFlag{1};  // cancel word of a running local copy
     std::atomic<int> ZipState{-1};
-    std::atomic<int> ServerWaitState{0};
 
     SharedLocks locks;
     UiBridge bridge;

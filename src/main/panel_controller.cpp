@@ -218,8 +218,6 @@ bool PanelController::gridKeyPress(QKeyEvent* event) {
     return true;
 }
 
-void PanelController::gridKeyRelease(QKeyEvent*) {}
-
 int PanelController::rowAt(const QMouseEvent* event) const {
     return grid_->rowAt(static_cast<int>(event->position().y()));
 }

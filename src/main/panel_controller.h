@@ -45,7 +45,6 @@ public:
 
     // PanelGridInput
     bool gridKeyPress(QKeyEvent* event) override;
-    void gridKeyRelease(QKeyEvent* event) override;
     void gridMousePress(QMouseEvent* event) override;
     void gridMouseMove(QMouseEvent* event) override;
     void gridMouseRelease(QMouseEvent* event) override;

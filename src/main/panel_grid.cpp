@@ -39,12 +39,6 @@ void PanelGrid::keyPressEvent(QKeyEvent* event) {
         QTableView::keyPressEvent(event);
 }
 
-void PanelGrid::keyReleaseEvent(QKeyEvent* event) {
-    if (input_)
-        input_->gridKeyRelease(event);
-    QTableView::keyReleaseEvent(event);
-}
-
 void PanelGrid::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     if (input_)

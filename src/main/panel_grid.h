@@ -10,7 +10,6 @@ class PanelGridInput {
 public:
     virtual ~PanelGridInput() = default;
     virtual bool gridKeyPress(QKeyEvent* event) = 0; // true when the key was used
-    virtual void gridKeyRelease(QKeyEvent* event) = 0;
     virtual void gridMousePress(QMouseEvent* event) = 0;
     virtual void gridMouseMove(QMouseEvent* event) = 0;
     virtual void gridMouseRelease(QMouseEvent* event) = 0;
@@ -36,7 +35,6 @@ public:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -144,19 +145,19 @@ QString PanelIcons::typeKey(const QString& name) {
 }
 
 const QIcon* PanelIcons::themeIcon(const QString& key) {
-    for (const IconCollection& entry : IconCache)
-        if (entry.Key == key)
-            return &entry.Icon;
+    const auto cached = std::find_if(IconCache.begin(), IconCache.end(),
+                                     [&](const IconCollection& entry) { return entry.Key == key; });
+    if (cached != IconCache.end())
+        return cached->Icon.isNull() ? nullptr : &cached->Icon;
     // Extension "..txt" -> a file name "x.txt" for the type lookup; the file is never touched.
     const QMimeType type =
         QMimeDatabase().mimeTypeForFile(u'x' + key.mid(1), QMimeDatabase::MatchExtension);
     QIcon found = QIcon::fromTheme(type.iconName());
     if (found.isNull())
         found = QIcon::fromTheme(type.genericIconName());
-    if (found.isNull())
-        return nullptr; // asked again next time: the theme may still be loading
+    // A type the theme has no icon for is remembered too, so painting never asks again.
     IconCache.push_back({key, found});
-    return &IconCache.back().Icon;
+    return found.isNull() ? nullptr : &IconCache.back().Icon;
 }
 
 const QIcon& PanelIcons::icon(Kind kind, const QString& name, bool standardMode) {

@@ -9,7 +9,7 @@
 // One icon looked up for a file type in "All" mode, kept for the rest of the run.
 struct IconCollection {
     QString Key; // "." + the lower-cased extension with its dot ("..txt"), "." without one
-    QIcon Icon;
+    QIcon Icon;  // null when the theme has none: the image list stands in
 };
 
 // The icons of the panel rows. "Standard" mode draws from the program's own image list by row
@@ -27,8 +27,6 @@ public:
     static int imageIndex(Kind kind, const QString& name);
     // The type key of a file name in "All" mode.
     static QString typeKey(const QString& name);
-
-    int cachedTypes() const { return static_cast<int>(IconCache.size()); }
 
 private:
     const QIcon* themeIcon(const QString& key);

@@ -179,11 +179,6 @@ PanelModel::Selection PanelModel::selection() const {
     return totals;
 }
 
-void PanelModel::marksChanged() {
-    if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {MarkedRole});
-}
-
 QString markExtension(const QString& nameCell) {
     const int dot = nameCell.lastIndexOf(u'.');
     if (dot < 0)

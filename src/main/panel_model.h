@@ -65,9 +65,6 @@ public:
     std::vector<int> markedRows() const;
     Selection selection() const;
 
-    // Tells the view to repaint after marks changed.
-    void marksChanged();
-
 private:
     std::shared_ptr<const listing::DirectoryListing> listing_;
     std::vector<char> marks_;

@@ -27,10 +27,6 @@ std::string XmlElement::attribute(const std::string& name) {
     return element_.attribute(toQ(name)).toStdString();
 }
 
-void XmlElement::setAttribute(const std::string& name, const std::string& value) {
-    element_.setAttribute(toQ(name), toQ(value));
-}
-
 XmlElement XmlElement::child(const std::string& name) {
     QDomElement found = element_.firstChildElement(toQ(name));
     if (found.isNull())

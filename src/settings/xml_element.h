@@ -18,7 +18,6 @@ public:
     std::string text() const;
 
     std::string attribute(const std::string& name);
-    void setAttribute(const std::string& name, const std::string& value);
 
     // The first child element of that name, created empty when missing.
     XmlElement child(const std::string& name);

@@ -37,7 +37,6 @@ public:
     void stop();
 
     bool stopRequested() const { return stopRequested_.load(); }
-    Mailbox& mailbox() { return mailbox_; }
 
 protected:
     // One cycle of the loop; the default runs the command, if any.

@@ -11,10 +11,7 @@
 class RecordingFrontend : public Frontend {
 public:
     MessageService& messages() override { return messages_; }
-    void setPanelsEnabled(bool enabled) override {
-        std::lock_guard lock(mutex_);
-        panelsEnabled_.push_back(enabled);
-    }
+    void setPanelsEnabled(bool) override {}
     void showPanel(PanelSide, PanelView view) override {
         std::lock_guard lock(mutex_);
         views_.push_back(std::move(view));
@@ -57,7 +54,6 @@ public:
 private:
     mutable std::mutex mutex_;
     ScriptedMessages messages_;
-    std::vector<bool> panelsEnabled_;
     std::vector<PanelView> views_;
     std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;

@@ -9,7 +9,7 @@
 #include <vector>
 
 // A message service for tests: records every box and question and answers from a script.
-// With an empty script a box is answered with its first button and a question with no text.
+// With an empty script a box is answered with its first button.
 class ScriptedMessages : public MessageService {
 public:
     MessageButton show(const MessageRequest& request) override {
@@ -26,25 +26,18 @@ public:
         return MessageButton::Ok;
     }
 
+    // Records the question and answers it as a cancelled one.
     std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
                                        const std::string&) override {
         std::lock_guard lock(mutex_);
         shown_.push_back(
             {caption, prompt, MessageButton::Ok | MessageButton::Cancel, MessageIcon::Question});
-        if (texts_.empty())
-            return std::nullopt;
-        auto text = texts_.front();
-        texts_.pop_front();
-        return text;
+        return std::nullopt;
     }
 
     void answerNext(MessageButton answer) {
         std::lock_guard lock(mutex_);
         answers_.push_back(answer);
-    }
-    void typeNext(std::string text) {
-        std::lock_guard lock(mutex_);
-        texts_.push_back(std::move(text));
     }
     std::vector<MessageRequest> shown() const {
         std::lock_guard lock(mutex_);
@@ -54,6 +47,5 @@ public:
 private:
     mutable std::mutex mutex_;
     std::deque<MessageButton> answers_;
-    std::deque<std::optional<std::string>> texts_;
     std::vector<MessageRequest> shown_;
 };

@@ -144,13 +144,22 @@ TEST(ServerFaults, PassiveAddressOfTheReplyIsNotFollowed) {
 }
 
 // A cancel on another thread ends a slow transfer within a second, and the session goes on.
-class CancelDuringTransfer : public ::testing::TestWithParam<TransferMode> {};
+class CancelDuringTransfer : public ::testing::TestWithParam<TransferMode> {
+protected:
+    // A server throttled to 256 KiB/s, and the download of an 8 MiB file from it begun.
+    void startSlowDownload() {
+        connected = connectTo("normal", "", 256 * 1024, GetParam());
+        connected->server->putFile("slow.bin", std::string(8 * 1024 * 1024, 's'));
+        stream = connected->session.openRead("slow.bin");
+        ASSERT_NE(stream, nullptr);
+    }
+
+    std::unique_ptr<Connected> connected;
+    std::unique_ptr<Stream> stream;
+};
 
 TEST_P(CancelDuringTransfer, SessionCancelEndsADownload) {
-    auto connected = connectTo("normal", "", 256 * 1024, GetParam());
-    connected->server->putFile("slow.bin", std::string(8 * 1024 * 1024, 's'));
-    auto stream = connected->session.openRead("slow.bin");
-    ASSERT_NE(stream, nullptr);
+    ASSERT_NO_FATAL_FAILURE(startSlowDownload());
     auto reader = std::async(std::launch::async, [&] {
         const bool ended = readAll(*stream).second;
         return std::make_pair(ended, lastError());
@@ -172,8 +181,8 @@ TEST_P(CancelDuringTransfer, SessionCancelEndsADownload) {
 }
 
 TEST_P(CancelDuringTransfer, StreamAbortEndsAnUpload) {
-    auto connected = connectTo("normal", "", 256 * 1024, GetParam());
-    auto stream = connected->session.openWrite("slow-up.bin");
+    connected = connectTo("normal", "", 256 * 1024, GetParam());
+    stream = connected->session.openWrite("slow-up.bin");
     ASSERT_NE(stream, nullptr);
     auto writer = std::async(std::launch::async, [&] {
         const std::string chunk(256 * 1024, 'u');
@@ -194,10 +203,7 @@ TEST_P(CancelDuringTransfer, StreamAbortEndsAnUpload) {
 }
 
 TEST_P(CancelDuringTransfer, DisconnectDuringADownloadIsSafe) {
-    auto connected = connectTo("normal", "", 256 * 1024, GetParam());
-    connected->server->putFile("slow.bin", std::string(8 * 1024 * 1024, 's'));
-    auto stream = connected->session.openRead("slow.bin");
-    ASSERT_NE(stream, nullptr);
+    ASSERT_NO_FATAL_FAILURE(startSlowDownload());
     auto reader = std::async(std::launch::async, [&] {
         const bool ended = readAll(*stream).second;
         const FtpError readError = lastError();
