@@ -86,6 +86,7 @@ void TForm1::connectCommands() {
     connectWorkerCommands();
     connectMarkCommands();
     connectSortCommands();
+    connectIconCommands();
     connect(LeftPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Left); });
     connect(RightPanel.upButton, &QToolButton::clicked, this,

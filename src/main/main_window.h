@@ -162,6 +162,7 @@ private:
     void connectWorkerCommands();
     void connectMarkCommands();
     void connectSortCommands();
+    void connectIconCommands();
     void connectAction(const char* name, std::function<void()> handler,
                        const QKeySequence& shortcut = {});
     void setIconMode(bool standard);

@@ -17,6 +17,10 @@ constexpr int kArchive = 0x20;
 int panelNumber(PanelSide side) {
     return side == PanelSide::Left ? 2 : 1;
 }
+
+PanelSide sideOf(int panelNumber) {
+    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
+}
 } // namespace
 
 PanelController& TForm1::panel(PanelSide side) {
@@ -24,7 +28,7 @@ PanelController& TForm1::panel(PanelSide side) {
 }
 
 PanelController& TForm1::activePanel() {
-    return panel(ActivePanel == 2 ? PanelSide::Left : PanelSide::Right);
+    return panel(sideOf(ActivePanel));
 }
 
 LocalExplorer& TForm1::explorer(PanelSide side) {
@@ -116,8 +120,7 @@ void TForm1::upButtonClick(PanelSide side) {
 
 void TForm1::connectWorkerCommands() {
     RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
-        explorer(params.ActivePanel == 2 ? PanelSide::Left : PanelSide::Right)
-            .Open(params.SelectedName, params.SelectedAttr);
+        explorer(sideOf(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
     });
     RemoteWorker->setHandler(cmdLeftPanelUp, [this](const CommandParams&) {
         setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
@@ -136,7 +139,7 @@ void TForm1::connectWorkerCommands() {
         LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
     });
     LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
-        const PanelSide side = params.ActivePanel == 2 ? PanelSide::Left : PanelSide::Right;
+        const PanelSide side = sideOf(params.ActivePanel);
         setPathLabel(side, explorer(side).GoUp());
     });
 }
@@ -187,6 +190,9 @@ void TForm1::connectSortCommands() {
             },
             QKeySequence(Qt::CTRL | static_cast<Qt::Key>(functionKey++)));
     }
+}
+
+void TForm1::connectIconCommands() {
     auto* modes = new QActionGroup(this);
     for (const char* name : {"Standard1", "All1"}) {
         auto* action = findChild<QAction*>(name);

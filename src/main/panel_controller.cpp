@@ -155,7 +155,6 @@ void PanelController::markKey(bool moveDown) {
     model_.toggleMark(row);
     if (moveDown && row < model_.rowCount() - 1)
         model_.setCurrentRow(row + 1);
-    repaint();
     selectRow(model_.currentRow());
 }
 
