@@ -55,9 +55,7 @@ protected:
         window->RightExplorer->SetSortKey("name 1-0");
         window->resize(1000, 800);
         window->show();
-        ASSERT_TRUE(pumpUntil([this] {
-            return left().model().rowCount() == 13 && right().model().rowCount() == 13;
-        }));
+        ASSERT_TRUE(pumpUntil([this] { return showing(left(), 13) && showing(right(), 13); }));
     }
     void TearDown() override {
         window.reset();
@@ -65,6 +63,12 @@ protected:
         unsetenv("TARVO_HOME");
     }
 
+    // The panel shows that many rows and both workers are idle: a worker takes no new command
+    // (a key press) until it has finished the one that filled the panel.
+    bool showing(PanelController& panel, int rows) {
+        return panel.model().rowCount() == rows && window->LocalCommand.idle() &&
+               window->RemoteCommand.idle();
+    }
     PanelController& left() { return window->panel(PanelSide::Left); }
     PanelController& right() { return window->panel(PanelSide::Right); }
     QWidget* viewport(PanelController& panel) { return panel.grid().viewport(); }
@@ -226,7 +230,7 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToIt) {
     click(left(), 2); // [beta]
     key(left(), Qt::Key_Return);
     ASSERT_TRUE(pumpUntil([this] { return left().explorer().GetPath() == home.at("beta"); }));
-    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 1; }));
+    ASSERT_TRUE(pumpUntil([this] { return showing(left(), 1); }));
     EXPECT_EQ(left().widgets().pathLabel->text(), QString::fromStdString(home.at("beta")));
     key(left(), Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
@@ -244,6 +248,7 @@ TEST_F(PanelInputTest, MarksGoWithTheFolderAndStayOnARefresh) {
     click(left(), 1);
     key(left(), Qt::Key_Return);
     ASSERT_TRUE(pumpUntil([this] { return left().explorer().GetPath() == home.at("alpha"); }));
+    ASSERT_TRUE(pumpUntil([this] { return showing(left(), 1); }));
     key(left(), Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
     EXPECT_TRUE(marked(left()).empty());
