@@ -1,24 +1,16 @@
 // Every language key the program looks up has an English text in the shipped files.
 #include "main/main_window_texts.h"
 #include "main/menu_tree.h"
+#include "support/file_content.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
 
 std::filesystem::path sourceDir() {
     return std::getenv("TARVO_SOURCE_DIR");

@@ -18,6 +18,13 @@ void check(bool ok, const std::string& what) {
         throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
+// A test may leave read-only folders behind; their owner may always open them up again.
+int openUpFolder(const char* path, const struct stat* status, int kind, FTW*) {
+    if (kind == FTW_D || kind == FTW_DNR)
+        ::chmod(path, status->st_mode | S_IRWXU);
+    return 0;
+}
+
 int removeOne(const char* path, const struct stat*, int, FTW*) {
     return ::remove(path);
 }
@@ -32,7 +39,8 @@ TempTree::TempTree() {
 }
 
 TempTree::~TempTree() {
-    // Depth first and without following links, so nothing outside the tree is touched.
+    // Without following links, so nothing outside the tree is touched.
+    ::nftw(root_.c_str(), openUpFolder, 16, FTW_PHYS);
     ::nftw(root_.c_str(), removeOne, 16, FTW_DEPTH | FTW_PHYS);
 }
 

@@ -22,16 +22,16 @@ using test::run;
 constexpr int ManyFolders = 65536;
 
 TEST(Zip64, MoreThan65535EntriesGetZip64EndRecordsThatPeersRead) {
-    test::TempFolder dir;
-    test::writeFile(dir / "last.txt", "the last one");
-    const std::string archive = dir / "many.zip";
+    TempTree dir;
+    writeFile(dir.at("last.txt"), "the last one");
+    const std::string archive = dir.at("many.zip");
     ZipHandle writer = ZipCreate(archive);
     char name[16];
     for (int i = 0; i < ManyFolders; ++i) {
         std::snprintf(name, sizeof name, "d%05d", i);
         ASSERT_EQ(ZipAddDirectory(writer, name), ZipOk);
     }
-    ASSERT_EQ(ZipAddFile(writer, "last.txt", dir / "last.txt"), ZipOk);
+    ASSERT_EQ(ZipAddFile(writer, "last.txt", dir.at("last.txt")), ZipOk);
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
 
     const test::FileBytes zip(archive);
@@ -54,8 +54,8 @@ TEST(Zip64, MoreThan65535EntriesGetZip64EndRecordsThatPeersRead) {
     ZipEntryInfo info;
     ZipGetEntry(reader, -1, info);
     EXPECT_EQ(info.index, ManyFolders + 1);
-    EXPECT_EQ(ZipExtractToFile(reader, ManyFolders, dir / "out/last.txt"), ZipOk);
-    EXPECT_EQ(test::readFile(dir / "out/last.txt"), "the last one");
+    EXPECT_EQ(ZipExtractToFile(reader, ManyFolders, dir.at("out/last.txt")), ZipOk);
+    EXPECT_EQ(readFile(dir.at("out/last.txt")), "the last one");
     ZipCloseReader(reader);
 }
 
@@ -63,7 +63,7 @@ TEST(Zip64, MoreThan65535EntriesGetZip64EndRecordsThatPeersRead) {
 // whose second entry carries them anyway, built from the same records the writer uses; its
 // central record also keeps the local header offset in the Zip64 field.
 TEST(Zip64, EntriesWithZip64SizesAndOffsetAreAcceptedByPeersAndByUs) {
-    test::TempFolder dir;
+    TempTree dir;
     const std::string data = "small data in a Zip64 entry";
     const std::uint32_t crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
@@ -90,27 +90,27 @@ TEST(Zip64, EntriesWithZip64SizesAndOffsetAreAcceptedByPeersAndByUs) {
     archive[archive.size() - 8 - 16 - 2] += 8; // Zip64 block size
     std::fill_n(archive.begin() + second + 42, 4, 0xFF);
     appendEndOfCentralDirectory(archive, 2, archive.size() - directoryOffset, directoryOffset);
-    std::ofstream(dir / "z64.zip", std::ios::binary)
+    std::ofstream(dir.at("z64.zip"), std::ios::binary)
         .write(reinterpret_cast<const char*>(archive.data()),
                static_cast<std::streamsize>(archive.size()));
 
-    const test::CommandResult unzip = run("unzip -tq " + quoted(dir / "z64.zip"));
+    const test::CommandResult unzip = run("unzip -tq " + quoted(dir.at("z64.zip")));
     EXPECT_EQ(unzip.status, 0) << unzip.output;
-    EXPECT_EQ(test::pythonTestZip(dir / "z64.zip").status, 0);
-    ZipHandle reader = ZipOpen(dir / "z64.zip");
+    EXPECT_EQ(test::pythonTestZip(dir.at("z64.zip")).status, 0);
+    ZipHandle reader = ZipOpen(dir.at("z64.zip"));
     ZipEntryInfo info;
     ASSERT_EQ(ZipGetEntry(reader, 1, info), ZipOk);
     EXPECT_EQ(info.uncompressedSize, static_cast<std::int64_t>(data.size()));
     EXPECT_EQ(info.compressedSize, static_cast<std::int64_t>(data.size()));
     ZipCloseReader(reader);
-    test::unpackAll(dir / "z64.zip", dir / "out");
-    EXPECT_EQ(test::readFile(dir / "out/big.gz"), data);
+    test::unpackAll(dir.at("z64.zip"), dir.at("out"));
+    EXPECT_EQ(readFile(dir.at("out/big.gz")), data);
 }
 
 class ParallelPacking : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::mkdir((dir / "src").c_str(), 0755);
+        ::mkdir(dir.at("src").c_str(), 0755);
         std::uint32_t seed = 12345;
         for (int i = 0; i < 120; ++i) {
             // Sizes from empty to several compression chunks, text-like and noisy content.
@@ -122,11 +122,11 @@ protected:
                     i % 3 == 0 ? static_cast<char>(seed >> 24) : "abcde fgh\n"[(seed >> 16) % 10];
             }
             const std::string name = "f" + std::to_string(i) + (i % 10 == 0 ? ".zip" : ".txt");
-            test::writeFile(dir / ("src/" + name), content);
-            requests.push_back({"src/" + name, dir / ("src/" + name), false});
+            writeFile(dir.at("src/" + name), content);
+            requests.push_back({"src/" + name, dir.at("src/" + name), false});
         }
-        requests.push_back({"src/missing.txt", dir / "src/missing.txt", false});
-        requests.push_back({"", dir / "src/f1.txt", false});
+        requests.push_back({"src/missing.txt", dir.at("src/missing.txt"), false});
+        requests.push_back({"", dir.at("src/f1.txt"), false});
     }
 
     // Times pinned again before each run: reading a file may move its access time.
@@ -138,23 +138,23 @@ protected:
         ZipHandle writer = ZipCreate(archive);
         results = ZipAddEntries(writer, requests, threads);
         EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
-        return test::readFile(archive);
+        return readFile(archive);
     }
 
-    test::TempFolder dir;
+    TempTree dir;
     std::vector<ZipAddRequest> requests;
 };
 
 TEST_F(ParallelPacking, ArchiveIsByteIdenticalToTheSingleThreadedOne) {
     std::vector<ZipResult> single;
     std::vector<ZipResult> parallel;
-    const std::string expected = pack(dir / "one.zip", 1, single);
-    const std::string actual = pack(dir / "many.zip", 4, parallel);
+    const std::string expected = pack(dir.at("one.zip"), 1, single);
+    const std::string actual = pack(dir.at("many.zip"), 4, parallel);
     EXPECT_TRUE(expected == actual);
     EXPECT_EQ(single, parallel);
     EXPECT_EQ(parallel.end()[-2], ZipCannotOpen);
     EXPECT_EQ(parallel.back(), ZipBadArguments);
-    EXPECT_EQ(run("unzip -tq " + quoted(dir / "many.zip")).status, 0);
+    EXPECT_EQ(run("unzip -tq " + quoted(dir.at("many.zip"))).status, 0);
 }
 
 } // namespace

@@ -12,8 +12,6 @@
 namespace tarvo::zip {
 namespace {
 
-using test::TempFolder;
-
 std::size_t countEntries(const std::string& folder) {
     std::size_t count = 0;
     for (auto it = std::filesystem::recursive_directory_iterator(folder);
@@ -27,22 +25,22 @@ class ZipReader : public ::testing::Test {
 protected:
     // tree/ with a file, a read-only file and a folder holding a file, times pinned.
     void SetUp() override {
-        ::mkdir((dir / "tree").c_str(), 0755);
-        ::mkdir((dir / "tree/inner").c_str(), 0755);
-        test::writeFile(dir / "tree/a.txt", "alpha alpha alpha");
-        test::writeFile(dir / "tree/locked.txt", "read only");
-        test::writeFile(dir / "tree/inner/b.bin", std::string(100000, 'b'));
-        ::chmod((dir / "tree/locked.txt").c_str(), 0444);
-        test::setTimes(dir / "tree/a.txt", 1600000000, 1500000000);
-        test::setTimes(dir / "tree/locked.txt", 1600000000, 1400000002);
-        test::setTimes(dir / "tree/inner/b.bin", 1600000000, 1300000004);
+        ::mkdir(dir.at("tree").c_str(), 0755);
+        ::mkdir(dir.at("tree/inner").c_str(), 0755);
+        writeFile(dir.at("tree/a.txt"), "alpha alpha alpha");
+        writeFile(dir.at("tree/locked.txt"), "read only");
+        writeFile(dir.at("tree/inner/b.bin"), std::string(100000, 'b'));
+        ::chmod(dir.at("tree/locked.txt").c_str(), 0444);
+        test::setTimes(dir.at("tree/a.txt"), 1600000000, 1500000000);
+        test::setTimes(dir.at("tree/locked.txt"), 1600000000, 1400000002);
+        test::setTimes(dir.at("tree/inner/b.bin"), 1600000000, 1300000004);
         ZipHandle writer = ZipCreate(archive);
-        test::packTree(writer, dir / "tree", "tree");
+        test::packTree(writer, dir.at("tree"), "tree");
         ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
     }
 
-    TempFolder dir;
-    const std::string archive = dir / "tree.zip";
+    TempTree dir;
+    const std::string archive = dir.at("tree.zip");
 };
 
 TEST_F(ZipReader, EntriesReportNamesAttributesSizesAndTimes) {
@@ -75,45 +73,45 @@ TEST_F(ZipReader, EntriesReportNamesAttributesSizesAndTimes) {
 }
 
 TEST_F(ZipReader, UnpackedTreeEqualsTheSourceWithTimesAndReadOnlyFiles) {
-    test::unpackAll(archive, dir / "out");
-    EXPECT_TRUE(test::sameTree(dir / "tree", dir / "out/tree", true));
+    test::unpackAll(archive, dir.at("out"));
+    EXPECT_TRUE(test::sameTree(dir.at("tree"), dir.at("out/tree"), true));
     struct stat locked {};
-    ::stat((dir / "out/tree/locked.txt").c_str(), &locked);
+    ::stat(dir.at("out/tree/locked.txt").c_str(), &locked);
     EXPECT_EQ(locked.st_mode & 0222, 0u);
 }
 
 TEST_F(ZipReader, ExtractionMakesFoldersReplacesWritableButNotReadOnlyFiles) {
     ZipHandle reader = ZipOpen(archive);
-    const std::string deep = dir / "x/y/a.txt";
+    const std::string deep = dir.at("x/y/a.txt");
     EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
-    EXPECT_EQ(test::readFile(deep), "alpha alpha alpha");
+    EXPECT_EQ(readFile(deep), "alpha alpha alpha");
 
-    test::writeFile(deep, "old and writable");
+    writeFile(deep, "old and writable");
     EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
-    EXPECT_EQ(test::readFile(deep), "alpha alpha alpha");
+    EXPECT_EQ(readFile(deep), "alpha alpha alpha");
 
     // Even as root, whose writes the permission would not stop.
-    test::writeFile(deep, "old and read-only");
+    writeFile(deep, "old and read-only");
     ::chmod(deep.c_str(), 0444);
     EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipCannotOpen);
-    EXPECT_EQ(test::readFile(deep), "old and read-only");
+    EXPECT_EQ(readFile(deep), "old and read-only");
 
     EXPECT_EQ(ZipExtractToFile(reader, 5, deep), ZipBadArguments);
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "f1/f2/tree/"), ZipOk);
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "f1/f2/tree"));
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("f1/f2/tree/")), ZipOk);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.at("f1/f2/tree")));
     ZipCloseReader(reader);
 }
 
 TEST_F(ZipReader, RelativeTargetsLieBelowTheFolderCurrentAtOpening) {
     const std::string previous = std::filesystem::current_path();
-    ::mkdir((dir / "here").c_str(), 0755);
-    ASSERT_EQ(::chdir((dir / "here").c_str()), 0);
+    ::mkdir(dir.at("here").c_str(), 0755);
+    ASSERT_EQ(::chdir(dir.at("here").c_str()), 0);
     ZipHandle reader = ZipOpen(archive);
     ASSERT_EQ(::chdir(previous.c_str()), 0);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(ZipExtractToFile(reader, 1, "rel/a.txt"), ZipOk);
     ZipCloseReader(reader);
-    EXPECT_EQ(test::readFile(dir / "here/rel/a.txt"), "alpha alpha alpha");
+    EXPECT_EQ(readFile(dir.at("here/rel/a.txt")), "alpha alpha alpha");
 }
 
 class HostileArchives : public ::testing::Test {
@@ -126,17 +124,17 @@ protected:
     }
     static void TearDownTestSuite() { delete fixtures; }
 
-    static std::string fixture(const std::string& name) { return *fixtures / name; }
+    static std::string fixture(const std::string& name) { return fixtures->at(name); }
 
-    static inline TempFolder* fixtures = new TempFolder();
-    TempFolder dir;
+    static inline TempTree* fixtures = new TempTree();
+    TempTree dir;
 };
 
 TEST_F(HostileArchives, TraversalNamesNeverReachOutsideTheTarget) {
-    const std::string target = dir / "target";
+    const std::string target = dir.at("target");
     ::mkdir(target.c_str(), 0755);
-    ::mkdir((dir / "outside").c_str(), 0755);
-    ASSERT_EQ(::symlink((dir / "outside").c_str(), (target + "/link").c_str()), 0);
+    ::mkdir(dir.at("outside").c_str(), 0755);
+    ASSERT_EQ(::symlink(dir.at("outside").c_str(), (target + "/link").c_str()), 0);
 
     ZipHandle reader = ZipOpen(fixture("traversal.zip"));
     ASSERT_NE(reader, nullptr);
@@ -153,20 +151,20 @@ TEST_F(HostileArchives, TraversalNamesNeverReachOutsideTheTarget) {
     }
     ZipCloseReader(reader);
 
-    EXPECT_EQ(test::readFile(target + "/abs/inside.txt"), "inside");
-    EXPECT_EQ(test::readFile(target + "/good.txt"), "good");
-    EXPECT_EQ(countEntries(dir / "outside"), 0u);
+    EXPECT_EQ(readFile(target + "/abs/inside.txt"), "inside");
+    EXPECT_EQ(readFile(target + "/good.txt"), "good");
+    EXPECT_EQ(countEntries(dir.at("outside")), 0u);
     EXPECT_EQ(countEntries(dir.path()), 6u) << "target, link, abs, inside, good, outside";
 }
 
 TEST_F(HostileArchives, CorruptDataLeavesNoFileAndKeepsTheOldOne) {
     ZipHandle reader = ZipOpen(fixture("flipped.zip"));
     ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "new/data.txt"), ZipFlateFailed);
-    EXPECT_EQ(countEntries(dir / "new"), 0u);
-    test::writeFile(dir / "data.txt", "previous");
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "data.txt"), ZipFlateFailed);
-    EXPECT_EQ(test::readFile(dir / "data.txt"), "previous");
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("new/data.txt")), ZipFlateFailed);
+    EXPECT_EQ(countEntries(dir.at("new")), 0u);
+    writeFile(dir.at("data.txt"), "previous");
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("data.txt")), ZipFlateFailed);
+    EXPECT_EQ(readFile(dir.at("data.txt")), "previous");
     EXPECT_EQ(countEntries(dir.path()), 2u);
     ZipCloseReader(reader);
 }
@@ -178,8 +176,8 @@ TEST_F(HostileArchives, TruncatedTimestampFieldIsReadOnlyAsFarAsItGoes) {
     ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
     EXPECT_EQ(info.modificationTime, 1000000000);
     EXPECT_EQ(info.accessTime, test::localTime(2020, 5, 6, 7, 8, 10));
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "cut.txt"), ZipOk);
-    EXPECT_EQ(test::modificationTime(dir / "cut.txt"), 1000000000);
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("cut.txt")), ZipOk);
+    EXPECT_EQ(test::modificationTime(dir.at("cut.txt")), 1000000000);
     ZipCloseReader(reader);
 }
 
@@ -190,12 +188,12 @@ TEST_F(HostileArchives, LongNamesAreNeverCut) {
     ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
     EXPECT_EQ(info.name, std::string(300, 'n'));
     // Longer than a file name may be here: refused whole, nothing written.
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / info.name), ZipCannotOpen);
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at(info.name)), ZipCannotOpen);
     EXPECT_EQ(countEntries(dir.path()), 0u);
     ASSERT_EQ(ZipGetEntry(reader, 1, info), ZipOk);
     EXPECT_EQ(info.name.size(), 3 * 99 + 3 + 8);
-    EXPECT_EQ(ZipExtractToFile(reader, 1, dir / info.name), ZipOk);
-    EXPECT_EQ(test::readFile(dir / info.name), "nested");
+    EXPECT_EQ(ZipExtractToFile(reader, 1, dir.at(info.name)), ZipOk);
+    EXPECT_EQ(readFile(dir.at(info.name)), "nested");
     ZipCloseReader(reader);
 }
 
@@ -204,19 +202,19 @@ TEST_F(HostileArchives, DamagedArchivesAreRefusedCleanly) {
         EXPECT_EQ(ZipOpen(fixture(name)), nullptr) << name;
         EXPECT_EQ(ZipLastReaderResult(), ZipCannotOpen);
     }
-    EXPECT_EQ(ZipOpen(dir / "missing.zip"), nullptr);
+    EXPECT_EQ(ZipOpen(dir.at("missing.zip")), nullptr);
 
     ZipHandle reader = ZipOpen(fixture("bad_offset.zip"));
     ASSERT_NE(reader, nullptr);
     ZipEntryInfo info;
     EXPECT_EQ(ZipGetEntry(reader, 5, info), ZipCorrupt);
-    EXPECT_EQ(ZipExtractToFile(reader, 5, dir / "good.txt"), ZipCorrupt);
+    EXPECT_EQ(ZipExtractToFile(reader, 5, dir.at("good.txt")), ZipCorrupt);
     EXPECT_EQ(ZipGetEntry(reader, 2, info), ZipOk);
     ZipCloseReader(reader);
 
     reader = ZipOpen(fixture("encrypted.zip"));
     ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir / "secret.txt"), ZipPasswordRequired);
+    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("secret.txt")), ZipPasswordRequired);
     ZipCloseReader(reader);
     EXPECT_EQ(countEntries(dir.path()), 0u);
 }

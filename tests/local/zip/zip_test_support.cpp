@@ -11,28 +11,10 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace tarvo::zip::test {
-
-TempFolder::TempFolder() {
-    char pattern[] = "/tmp/tarvo-zip-test-XXXXXX";
-    path_ = ::mkdtemp(pattern);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    // Read-only folders made by a test must not stop the clean-up.
-    for (auto it = fs::recursive_directory_iterator(path_, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        }
-    }
-    fs::remove_all(path_, ignored);
-}
 
 ScopedTimeZone::ScopedTimeZone(const char* zone) {
     if (const char* current = std::getenv("TZ")) {
@@ -50,17 +32,6 @@ ScopedTimeZone::~ScopedTimeZone() {
         ::unsetenv("TZ");
     }
     ::tzset();
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
 }
 
 void setTimes(const std::string& path, std::int64_t accessTime, std::int64_t modificationTime) {

@@ -1,9 +1,11 @@
 #pragma once
 
-// Helpers of the zip layer's tests: scratch folders, files with pinned times, running the
+// Helpers of the zip layer's tests: files with pinned times, running the
 // peer tools, and packing a folder tree the way the packing job does.
 
 #include "local/zip/zip_api.h"
+#include "support/file_content.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +13,6 @@
 #include <string>
 
 namespace tarvo::zip::test {
-
-// A fresh folder under /tmp, removed with everything in it at the end of the test.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 // Sets TZ for the lifetime of the object, so local times are predictable.
 class ScopedTimeZone {
@@ -35,8 +25,6 @@ private:
     bool hadPrevious_ = false;
 };
 
-void writeFile(const std::string& path, const std::string& content);
-std::string readFile(const std::string& path);
 void setTimes(const std::string& path, std::int64_t accessTime, std::int64_t modificationTime);
 std::int64_t modificationTime(const std::string& path);
 bool exists(const std::string& path);

@@ -15,7 +15,6 @@ namespace tarvo::zip {
 namespace {
 
 using test::FileBytes;
-using test::TempFolder;
 
 const std::string HelloText = "hello hello hello hello hello\n";
 const std::string StoredText = "already compressed, honestly";
@@ -42,20 +41,20 @@ class ZipWriter : public ::testing::Test {
 protected:
     // A deflated file, a folder and a stored read-only file, written in this order.
     void writeSampleArchive(const std::string& archive) {
-        test::writeFile(dir / "hello.txt", HelloText);
-        test::writeFile(dir / "data.gz", StoredText);
-        ::chmod((dir / "data.gz").c_str(), 0444);
-        test::setTimes(dir / "hello.txt", accessTime, modificationTime);
-        test::setTimes(dir / "data.gz", accessTime, modificationTime);
+        writeFile(dir.at("hello.txt"), HelloText);
+        writeFile(dir.at("data.gz"), StoredText);
+        ::chmod(dir.at("data.gz").c_str(), 0444);
+        test::setTimes(dir.at("hello.txt"), accessTime, modificationTime);
+        test::setTimes(dir.at("data.gz"), accessTime, modificationTime);
         ZipHandle writer = ZipCreate(archive);
         ASSERT_NE(writer, nullptr);
-        EXPECT_EQ(ZipAddFile(writer, "hello.txt", dir / "hello.txt"), ZipOk);
+        EXPECT_EQ(ZipAddFile(writer, "hello.txt", dir.at("hello.txt")), ZipOk);
         EXPECT_EQ(ZipAddDirectory(writer, "sub"), ZipOk);
-        EXPECT_EQ(ZipAddFile(writer, "sub\\data.gz", dir / "data.gz"), ZipOk);
+        EXPECT_EQ(ZipAddFile(writer, "sub\\data.gz", dir.at("data.gz")), ZipOk);
         EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
     }
 
-    TempFolder dir;
+    TempTree dir;
     test::ScopedTimeZone zone{"EST5"};
     const std::int64_t modificationTime = test::localTime(2021, 3, 4, 10, 15, 37);
     const std::int64_t accessTime = test::localTime(2022, 1, 2, 3, 4, 5);
@@ -64,8 +63,8 @@ protected:
 };
 
 TEST_F(ZipWriter, SmallArchiveMatchesTheRecordLayoutByteForByte) {
-    writeSampleArchive(dir / "sample.zip");
-    const FileBytes zip(dir / "sample.zip");
+    writeSampleArchive(dir.at("sample.zip"));
+    const FileBytes zip(dir.at("sample.zip"));
 
     // hello.txt: deflated, final header flags 0x0002, local "UT" with three times.
     EXPECT_EQ(zip.u32(0), 0x04034B50u);
@@ -148,20 +147,20 @@ TEST_F(ZipWriter, SmallArchiveMatchesTheRecordLayoutByteForByte) {
 }
 
 TEST_F(ZipWriter, ArchiveWithoutEntriesIsTheBareEndRecord) {
-    ZipHandle writer = ZipCreate(dir / "empty.zip");
+    ZipHandle writer = ZipCreate(dir.at("empty.zip"));
     ASSERT_NE(writer, nullptr);
     EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
     const std::string expected = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-    EXPECT_EQ(test::readFile(dir / "empty.zip"), expected);
+    EXPECT_EQ(readFile(dir.at("empty.zip")), expected);
 }
 
 TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8Flag) {
-    test::writeFile(dir / "f", "x");
-    ZipHandle writer = ZipCreate(dir / "names.zip");
-    ASSERT_EQ(ZipAddFile(writer, "Grüße.txt", dir / "f"), ZipOk);
+    writeFile(dir.at("f"), "x");
+    ZipHandle writer = ZipCreate(dir.at("names.zip"));
+    ASSERT_EQ(ZipAddFile(writer, "Grüße.txt", dir.at("f")), ZipOk);
     ASSERT_EQ(ZipAddDirectory(writer, "Ordner-ä"), ZipOk);
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
-    const FileBytes zip(dir / "names.zip");
+    const FileBytes zip(dir.at("names.zip"));
     const std::size_t second = 30 + std::string("Grüße.txt").size() + 17 + zip.u32(18);
     EXPECT_EQ(zip.u16(6), 0x0802);
     EXPECT_EQ(zip.u16(second + 6), 0x0800);
@@ -169,26 +168,26 @@ TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8Flag) {
 
 TEST_F(ZipWriter, DosDateIsClampedWhileTheUtFieldKeepsTheRealTime) {
     const std::int64_t in1975 = test::localTime(1975, 6, 1, 12, 0, 0);
-    test::writeFile(dir / "old.txt", "old");
-    test::setTimes(dir / "old.txt", in1975, in1975);
-    ZipHandle writer = ZipCreate(dir / "old.zip");
-    ASSERT_EQ(ZipAddFile(writer, "old.txt", dir / "old.txt"), ZipOk);
+    writeFile(dir.at("old.txt"), "old");
+    test::setTimes(dir.at("old.txt"), in1975, in1975);
+    ZipHandle writer = ZipCreate(dir.at("old.zip"));
+    ASSERT_EQ(ZipAddFile(writer, "old.txt", dir.at("old.txt")), ZipOk);
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
-    const FileBytes zip(dir / "old.zip");
+    const FileBytes zip(dir.at("old.zip"));
     EXPECT_EQ(zip.u16(10), 0);                       // 00:00:00
     EXPECT_EQ(zip.u16(12), (0 << 9) | (1 << 5) | 1); // 1980-01-01
     EXPECT_EQ(static_cast<std::int32_t>(zip.u32(30 + 7 + 5)), in1975);
 }
 
 TEST_F(ZipWriter, TargetThatCannotSeekGetsDataDescriptors) {
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.at("pipe").c_str(), 0600), 0);
     std::string streamed;
-    std::thread drain([&] { streamed = test::readFile(dir / "pipe"); });
-    writeSampleArchive(dir / "pipe");
+    std::thread drain([&] { streamed = readFile(dir.at("pipe")); });
+    writeSampleArchive(dir.at("pipe"));
     drain.join();
-    test::writeFile(dir / "streamed.zip", streamed);
+    writeFile(dir.at("streamed.zip"), streamed);
 
-    const FileBytes zip(dir / "streamed.zip");
+    const FileBytes zip(dir.at("streamed.zip"));
     EXPECT_EQ(zip.u16(6), 0x0008);
     EXPECT_EQ(zip.u32(14), 0u); // CRC and packed size follow the data
     EXPECT_EQ(zip.u32(18), 0u);
@@ -200,46 +199,46 @@ TEST_F(ZipWriter, TargetThatCannotSeekGetsDataDescriptors) {
     const std::size_t central = zip.bytes.find(std::string("PK\x01\x02", 4));
     EXPECT_EQ(zip.u16(central + 8), 0x0008);
 
-    EXPECT_EQ(test::run("unzip -tq " + test::quoted(dir / "streamed.zip")).status, 0);
-    test::unpackAll(dir / "streamed.zip", dir / "out");
-    EXPECT_EQ(test::readFile(dir / "out/sub/data.gz"), StoredText);
-    EXPECT_EQ(test::readFile(dir / "out/hello.txt"), HelloText);
+    EXPECT_EQ(test::run("unzip -tq " + test::quoted(dir.at("streamed.zip"))).status, 0);
+    test::unpackAll(dir.at("streamed.zip"), dir.at("out"));
+    EXPECT_EQ(readFile(dir.at("out/sub/data.gz")), StoredText);
+    EXPECT_EQ(readFile(dir.at("out/hello.txt")), HelloText);
 }
 
 TEST_F(ZipWriter, ExistingArchiveStaysUntilTheNewOneIsCompleteAndReadOnlyOneIsKept) {
-    const std::string archive = dir / "a.zip";
-    test::writeFile(archive, "old archive");
-    test::writeFile(dir / "f.txt", "new content");
+    const std::string archive = dir.at("a.zip");
+    writeFile(archive, "old archive");
+    writeFile(dir.at("f.txt"), "new content");
     ZipHandle writer = ZipCreate(archive);
     ASSERT_NE(writer, nullptr);
-    ASSERT_EQ(ZipAddFile(writer, "f.txt", dir / "f.txt"), ZipOk);
-    EXPECT_EQ(test::readFile(archive), "old archive");
+    ASSERT_EQ(ZipAddFile(writer, "f.txt", dir.at("f.txt")), ZipOk);
+    EXPECT_EQ(readFile(archive), "old archive");
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
     EXPECT_EQ(test::run("unzip -tq " + test::quoted(archive)).status, 0);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
         << "no temporary file is left behind";
 
     ::chmod(archive.c_str(), 0444);
-    const std::string kept = test::readFile(archive);
+    const std::string kept = readFile(archive);
     EXPECT_EQ(ZipCreate(archive), nullptr);
     EXPECT_EQ(ZipLastWriterResult(), ZipCannotOpen);
-    EXPECT_EQ(test::readFile(archive), kept);
+    EXPECT_EQ(readFile(archive), kept);
     EXPECT_EQ(ZipCreate(dir.path()), nullptr) << "a folder is no archive";
 }
 
 TEST_F(ZipWriter, OnlyRegularFilesArePackedAndFailuresLeaveNoEntry) {
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    ::mkdir((dir / "folder").c_str(), 0755);
-    test::writeFile(dir / "ok.txt", "fine");
-    ZipHandle writer = ZipCreate(dir / "a.zip");
+    ASSERT_EQ(::mkfifo(dir.at("fifo").c_str(), 0600), 0);
+    ::mkdir(dir.at("folder").c_str(), 0755);
+    writeFile(dir.at("ok.txt"), "fine");
+    ZipHandle writer = ZipCreate(dir.at("a.zip"));
     // Would wait forever for a writer if the FIFO were opened for reading.
-    EXPECT_EQ(ZipAddFile(writer, "fifo", dir / "fifo"), ZipCannotOpen);
-    EXPECT_EQ(ZipAddFile(writer, "folder", dir / "folder"), ZipCannotOpen);
-    EXPECT_EQ(ZipAddFile(writer, "missing", dir / "missing"), ZipCannotOpen);
-    EXPECT_EQ(ZipAddFile(writer, "", dir / "ok.txt"), ZipBadArguments);
-    EXPECT_EQ(ZipAddFile(writer, "ok.txt", dir / "ok.txt"), ZipOk);
+    EXPECT_EQ(ZipAddFile(writer, "fifo", dir.at("fifo")), ZipCannotOpen);
+    EXPECT_EQ(ZipAddFile(writer, "folder", dir.at("folder")), ZipCannotOpen);
+    EXPECT_EQ(ZipAddFile(writer, "missing", dir.at("missing")), ZipCannotOpen);
+    EXPECT_EQ(ZipAddFile(writer, "", dir.at("ok.txt")), ZipBadArguments);
+    EXPECT_EQ(ZipAddFile(writer, "ok.txt", dir.at("ok.txt")), ZipOk);
     EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
-    const test::CommandResult listing = test::run("unzip -Z1 " + test::quoted(dir / "a.zip"));
+    const test::CommandResult listing = test::run("unzip -Z1 " + test::quoted(dir.at("a.zip")));
     EXPECT_EQ(listing.output, "ok.txt\n");
 }
 
@@ -248,10 +247,10 @@ TEST_F(ZipWriter, WriteFailureIsStickyAndTheArchiveIsNotCompleted) {
     for (std::size_t i = 0; i < big.size(); ++i) {
         big[i] = static_cast<char>((i * 7919) >> 3);
     }
-    test::writeFile(dir / "big.gz", big);
+    writeFile(dir.at("big.gz"), big);
     ZipHandle writer = ZipCreate("/dev/full");
     ASSERT_NE(writer, nullptr);
-    EXPECT_EQ(ZipAddFile(writer, "big.gz", dir / "big.gz"), ZipWriteError);
+    EXPECT_EQ(ZipAddFile(writer, "big.gz", dir.at("big.gz")), ZipWriteError);
     EXPECT_EQ(ZipAddDirectory(writer, "later"), ZipEarlierError);
     EXPECT_EQ(ZipCloseWriter(writer), ZipWriteError);
 }
@@ -259,7 +258,7 @@ TEST_F(ZipWriter, WriteFailureIsStickyAndTheArchiveIsNotCompleted) {
 TEST_F(ZipWriter, HandlesAreCheckedAndEachSideKeepsItsLastResult) {
     EXPECT_EQ(ZipAddFile(nullptr, "a", "b"), ZipBadArguments);
     EXPECT_EQ(ZipLastWriterResult(), ZipBadArguments);
-    ZipHandle writer = ZipCreate(dir / "a.zip");
+    ZipHandle writer = ZipCreate(dir.at("a.zip"));
     EXPECT_FALSE(ZipIsReaderHandle(writer));
     EXPECT_FALSE(ZipIsReaderHandle(nullptr));
     EXPECT_EQ(ZipCloseReader(writer), ZipWrongHandle);
@@ -267,7 +266,7 @@ TEST_F(ZipWriter, HandlesAreCheckedAndEachSideKeepsItsLastResult) {
     EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
     EXPECT_EQ(ZipLastWriterResult(), ZipOk);
 
-    ZipHandle reader = ZipOpen(dir / "a.zip");
+    ZipHandle reader = ZipOpen(dir.at("a.zip"));
     ASSERT_NE(reader, nullptr);
     EXPECT_TRUE(ZipIsReaderHandle(reader));
     ZipEntryInfo info;

@@ -111,7 +111,7 @@ TEST(ServerFaults, DroppedDataConnectionIsDetected) {
 }
 
 TEST(ServerFaults, RestartIgnoredOrRefusedNeverLosesBytes) {
-    const std::string content = test::randomBytes(20'000, 3);
+    const std::string content = randomBytes(20'000, 3);
     auto ignoring = connectTo("rest-ignored");
     ignoring->server->putFile("f.bin", content);
     auto stream = ignoring->session.openRead("f.bin", 5000);
@@ -246,9 +246,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, CancelDuringTransfer,
 class CannedListings : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        canned_ = new test::TempDir;
+        canned_ = new TempTree;
         const auto write = [](const std::string& name, const std::string& text) {
-            std::ofstream(canned_->path() / name, std::ios::binary) << text;
+            writeFile(canned_->at(name), text);
         };
         write("unix9", "total 8\r\n"
                        "drwxr-xr-x   2 owner group     4096 Jan 15  2007 docs\r\n"
@@ -277,15 +277,15 @@ protected:
         return entries.value_or(std::vector<RemoteEntry>{});
     }
 
-    static test::TempDir* canned_;
+    static TempTree* canned_;
     static std::size_t bigCount_;
 };
 
-test::TempDir* CannedListings::canned_ = nullptr;
+TempTree* CannedListings::canned_ = nullptr;
 std::size_t CannedListings::bigCount_ = 0;
 
 TEST_F(CannedListings, UnixAndDosForms) {
-    auto connected = connectTo("canned", canned_->path().string());
+    auto connected = connectTo("canned", canned_->path());
     auto entries = listed(connected->session, "unix9");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_TRUE(entries[0].directory);
@@ -315,9 +315,9 @@ TEST_F(CannedListings, UnixAndDosForms) {
 }
 
 TEST_F(CannedListings, LargeAndSlowListingsArriveWhole) {
-    auto fast = connectTo("canned", canned_->path().string());
+    auto fast = connectTo("canned", canned_->path());
     EXPECT_EQ(listed(fast->session, "big").size(), bigCount_);
-    auto slow = connectTo("canned", canned_->path().string(), 512 * 1024);
+    auto slow = connectTo("canned", canned_->path(), 512 * 1024);
     const auto entries = listed(slow->session, "big");
     ASSERT_EQ(entries.size(), bigCount_);
     EXPECT_EQ(entries.back().name, "file" + std::to_string(bigCount_ - 1));

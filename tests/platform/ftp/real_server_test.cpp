@@ -28,7 +28,7 @@ std::string setupName(const ::testing::TestParamInfo<ServerSetup>& info) {
 }
 
 const std::string& twentyMegabytes() {
-    static const std::string bytes = test::randomBytes(20 * 1024 * 1024, 20);
+    static const std::string bytes = randomBytes(20 * 1024 * 1024, 20);
     return bytes;
 }
 
@@ -80,9 +80,7 @@ protected:
         return stream && stream->close();
     }
 
-    std::string remote(const std::string& name) const {
-        return test::readFile(server_->root / name);
-    }
+    std::string remote(const std::string& name) const { return readFile(server_->root / name); }
 
     TestServer* server_ = nullptr;
     Session session_;
@@ -110,7 +108,7 @@ TEST_P(RealServer, TransfersAreByteIdentical) {
 }
 
 TEST_P(RealServer, AResumedDownloadStartsAtItsOffsetAndTheNextOneAtZero) {
-    const std::string content = test::randomBytes(300'000, 1);
+    const std::string content = randomBytes(300'000, 1);
     server_->putFile("resume.bin", content);
     EXPECT_TRUE(download(session_, "resume.bin", 100'000) == content.substr(100'000));
     EXPECT_TRUE(download(session_, "resume.bin") == content);
@@ -119,7 +117,7 @@ TEST_P(RealServer, AResumedDownloadStartsAtItsOffsetAndTheNextOneAtZero) {
 // A REST typed by hand must not shift any later transfer: a download written from byte 0 of
 // a local file would otherwise be silently corrupt.
 TEST_P(RealServer, RawRestNeverLeaksIntoALaterTransfer) {
-    const std::string content = test::randomBytes(50'000, 2);
+    const std::string content = randomBytes(50'000, 2);
     server_->putFile("whole.bin", content);
     ASSERT_TRUE(session_.command("REST 100"));
     EXPECT_EQ(lastResponse().substr(0, 4), "350 ");

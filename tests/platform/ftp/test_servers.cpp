@@ -8,8 +8,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <pwd.h>
-#include <random>
-#include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -83,18 +81,6 @@ bool ensureVsftpdUser() {
 
 } // namespace
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-ftp-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 ServerProcess::ServerProcess(const std::vector<std::string>& argv, bool readPort) {
     int output[2] = {-1, -1};
     if (::pipe2(output, O_CLOEXEC) != 0)
@@ -142,7 +128,7 @@ ConnectOptions TestServer::options(TransferMode mode) const {
 
 void TestServer::putFile(const std::string& name, const std::string& content) const {
     const auto path = root / name;
-    std::ofstream(path, std::ios::binary) << content;
+    writeFile(path, content);
     if (::getuid() == 0 && user == kVsftpdUser) {
         const passwd* entry = ::getpwnam(kVsftpdUser);
         if (entry != nullptr && ::chown(path.c_str(), entry->pw_uid, entry->pw_gid) != 0)
@@ -153,7 +139,7 @@ void TestServer::putFile(const std::string& name, const std::string& content) co
 std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std::string& mode,
                                              const std::string& argument, int throttle) {
     auto server = std::make_unique<TestServer>();
-    server->dir = std::make_unique<TempDir>();
+    server->dir = std::make_unique<TempTree>();
     server->root = server->dir->path();
     server->host = host;
     server->user = "tester";
@@ -179,16 +165,12 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
     if (::getuid() != 0 || ::access(kVsftpd, X_OK) != 0 || !ensureVsftpdUser())
         return nullptr;
     auto server = std::make_unique<TestServer>();
-    server->dir = std::make_unique<TempDir>();
-    server->root = server->dir->path() / "home";
+    server->dir = std::make_unique<TempTree>();
+    server->root = server->dir->at("home");
     server->host = host;
     server->user = kVsftpdUser;
     server->password = kVsftpdPassword;
-    const auto empty = server->dir->path() / "empty";
-    // The server's user must reach its root inside the temporary directory.
-    std::filesystem::permissions(server->dir->path(), std::filesystem::perms::owner_all |
-                                                          std::filesystem::perms::group_exec |
-                                                          std::filesystem::perms::others_exec);
+    const std::filesystem::path empty = server->dir->at("empty");
     std::filesystem::create_directories(server->root);
     std::filesystem::create_directories(empty);
     const passwd* entry = ::getpwnam(kVsftpdUser);
@@ -196,7 +178,7 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
         return nullptr;
     const bool v6 = host.find(':') != std::string::npos;
     const std::uint16_t port = closedPort(host); // free now; vsftpd takes it
-    const auto config = server->dir->path() / "vsftpd.conf";
+    const std::filesystem::path config = server->dir->at("vsftpd.conf");
     std::ofstream(config) << (v6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=" + host
                                  : "listen=YES\nlisten_ipv6=NO\nlisten_address=" + host)
                           << "\nlisten_port=" << port << "\nbackground=NO\n"
@@ -220,21 +202,6 @@ std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return nullptr;
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-std::string randomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator() & 0xff);
-    return bytes;
 }
 
 } // namespace tarvo::ftp::test

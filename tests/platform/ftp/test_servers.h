@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/ftp/ftp_session.h"
+#include "support/file_content.h"
+#include "support/temp_tree.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -9,19 +11,6 @@
 #include <vector>
 
 namespace tarvo::ftp::test {
-
-// A directory under /tmp removed with everything in it at the end of its scope.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A server child process, stopped when this goes away.
 class ServerProcess {
@@ -42,7 +31,7 @@ private:
 
 // A running FTP server with a root directory the test user may read and write.
 struct TestServer {
-    std::unique_ptr<TempDir> dir;
+    std::unique_ptr<TempTree> dir;
     std::filesystem::path root;
     std::string host;
     std::string user;
@@ -62,8 +51,6 @@ std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std:
 // (not root, or not installed).
 std::unique_ptr<TestServer> startVsftpd(const std::string& host);
 
-std::string readFile(const std::filesystem::path& path);
-std::string randomBytes(std::size_t size, unsigned seed);
 // A loopback port on which nothing listens.
 std::uint16_t closedPort(const std::string& host);
 
