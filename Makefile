@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-qpa-plugins libgl-dev \
-	zlib1g-dev libminizip-dev libgtest-dev \
+	zlib1g-dev libminizip-dev libgtest-dev libgmock-dev \
 	zip unzip libarchive-tools python3 \
 	vsftpd python3-pyftpdlib
 
