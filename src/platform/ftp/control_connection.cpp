@@ -8,9 +8,10 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The code of a first reply line ("220 text", "220-text" or a bare "220"), or 0.
+// The code of a first reply line ("220 text", "220-text" or a bare "220"), or 0. Codes begin
+// with 1 to 5: every caller judges a reply by that first digit.
 int leadingCode(const std::string& line) {
-    if (line.size() < 3 || !isDigit(line[0]) || !isDigit(line[1]) || !isDigit(line[2]))
+    if (line.size() < 3 || line[0] < '1' || line[0] > '5' || !isDigit(line[1]) || !isDigit(line[2]))
         return 0;
     if (line.size() > 3 && line[3] != ' ' && line[3] != '-')
         return 0;
@@ -80,7 +81,7 @@ FtpError ControlConnection::readOneReply(const Wait& wait, Reply& reply) {
         if (const FtpError error = readLine(wait, line); error != FtpError::None)
             return error;
         const int code = leadingCode(line);
-        if (code < 100)
+        if (code == 0)
             return failWith(FtpError::ConnectionAborted);
         reply.text = line;
         if (line.size() > 3 && line[3] == '-')

@@ -56,14 +56,18 @@ TEST(ControlReplies, CurrentDirUnquotesThePath) {
 }
 
 TEST(ControlReplies, MalformedReplyEndsTheSession) {
-    ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}}, {"NOOP", {"hello\r\n"}}});
-    Session session;
-    ASSERT_TRUE(session.connect(scriptedOptions(server)));
-    EXPECT_FALSE(session.command("NOOP"));
-    EXPECT_EQ(lastError(), FtpError::ConnectionAborted);
-    EXPECT_FALSE(session.connected());
-    EXPECT_FALSE(session.command("NOOP"));
-    EXPECT_EQ(lastError(), FtpError::ControlClosed);
+    // Reply codes begin with 1 to 5; anything else is no reply at all.
+    for (const char* malformed : {"hello\r\n", "826 hello\r\n", "099 hello\r\n"}) {
+        SCOPED_TRACE(malformed);
+        ScriptedServer server("220 hi\r\n", {{"USER", {"230 ok\r\n"}}, {"NOOP", {malformed}}});
+        Session session;
+        ASSERT_TRUE(session.connect(scriptedOptions(server)));
+        EXPECT_FALSE(session.command("NOOP"));
+        EXPECT_EQ(lastError(), FtpError::ConnectionAborted);
+        EXPECT_FALSE(session.connected());
+        EXPECT_FALSE(session.command("NOOP"));
+        EXPECT_EQ(lastError(), FtpError::ControlClosed);
+    }
 }
 
 TEST(ControlReplies, LineBreaksAndNulInArgumentsAreNeverSent) {
