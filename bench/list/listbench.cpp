@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+namespace listing = tarvo::listing;
+
 namespace {
 
 double secondsSince(std::chrono::steady_clock::time_point start) {

@@ -9,6 +9,8 @@
 
 #include <QLocale>
 
+namespace listing = tarvo::listing;
+
 namespace {
 
 constexpr int kDirectory = 0x10;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "frontend/frontend.h"
 #include "local/listing/search_record.h"
-#include "platform/frontend.h"
 
 #include <atomic>
 #include <cstdint>
@@ -48,7 +48,7 @@ public:
     void SetPath(const std::string& path);
     std::string GetSortKey() const;
     void SetSortKey(const std::string& key);
-    std::shared_ptr<const listing::DirectoryListing> GetListing() const;
+    std::shared_ptr<const tarvo::listing::DirectoryListing> GetListing() const;
 
     LocalExplorer* OtherPanel = nullptr; // set once both panels exist
 
@@ -60,7 +60,7 @@ public:
     bool SortTypeDir = false;
 
 private:
-    std::string totalsLine(const listing::DirectoryListing& listing) const;
+    std::string totalsLine(const tarvo::listing::DirectoryListing& listing) const;
     std::string diskLine() const;
 
     Frontend& frontend_;
@@ -71,7 +71,7 @@ private:
     std::string path_;
     std::string lastShownPath_;
     std::string sortKey_;
-    std::shared_ptr<const listing::DirectoryListing> listing_;
+    std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;
     std::string totals_; // the lines under the panel, as of the last read
     std::string disk_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped

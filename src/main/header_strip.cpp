@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QToolButton>
 
+namespace listing = tarvo::listing;
+
 namespace {
 
 constexpr int kIconColumn = 20;

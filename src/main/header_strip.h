@@ -18,14 +18,14 @@ public:
     HeaderStrip(const PanelWidgets& panel, QObject* parent = nullptr);
 
     // The arrow of the last sort: image 0 of the glyph list points up, image 1 down.
-    void showGlyph(listing::SortColumn column, int image);
+    void showGlyph(tarvo::listing::SortColumn column, int image);
     void clearGlyphs();
 
     // Where the type tag starts inside the name column.
     int tagOffset() const;
 
 signals:
-    void sortClicked(listing::SortColumn column);
+    void sortClicked(tarvo::listing::SortColumn column);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

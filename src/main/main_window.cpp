@@ -43,14 +43,30 @@ void TForm1::createEngine() {
     RightExplorer = std::make_unique<LocalExplorer>(*this, language_, PanelSide::Right);
     LeftExplorer->OtherPanel = RightExplorer.get();
     RightExplorer->OtherPanel = LeftExplorer.get();
-    leftPanel_ =
-        std::make_unique<PanelController>(*this, PanelSide::Left, LeftPanel, *LeftExplorer, icons_);
-    rightPanel_ = std::make_unique<PanelController>(*this, PanelSide::Right, RightPanel,
-                                                    *RightExplorer, icons_);
+    const auto standardIcons = [this] { return StandardIcons; };
+    leftPanel_ = std::make_unique<PanelController>(PanelSide::Left, LeftPanel, *LeftExplorer,
+                                                   icons_, standardIcons);
+    rightPanel_ = std::make_unique<PanelController>(PanelSide::Right, RightPanel, *RightExplorer,
+                                                    icons_, standardIcons);
+    connectPanel(*leftPanel_);
+    connectPanel(*rightPanel_);
     FtpSession = std::make_unique<FTPCom>();
     SiteStore = std::make_unique<IOFile>();
     for (const std::string& name : SiteStore->LoadSiteList())
         ComboBox1->addItem(QString::fromStdString(name));
+}
+
+void TForm1::connectPanel(PanelController& source) {
+    const PanelSide side = source.side();
+    connect(&source, &PanelController::activationRequested, this,
+            [this, side] { activatePanel(side); });
+    connect(&source, &PanelController::switchPanelRequested, this, &TForm1::Aktywneokno1Click);
+    connect(&source, &PanelController::openRequested, this,
+            [this, side] { openCurrentEntry(side); });
+    connect(&source, &PanelController::upRequested, this, [this, side] { upButtonClick(side); });
+    connect(&source, &PanelController::currentEntryChanged, this,
+            [this, &source] { entrySelected(source); });
+    connect(&source, &PanelController::selectionChanged, this, &TForm1::ShowSelectionInfo);
 }
 
 void TForm1::startWorkers() {

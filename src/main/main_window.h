@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ftp/ftp_session.h"
+#include "frontend/frontend.h"
+#include "ftp/ftp_com.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
-#include "platform/frontend.h"
 #include "platform/message_service.h"
 #include "platform/timed_mutex.h"
 #include "platform/ui_bridge.h"
@@ -59,13 +59,44 @@ public:
     // file and sets every caption from it.
     void FormCreate();
 
-    // Panels.
     PanelController& panel(PanelSide side);
+    void ActivateLeftPanel();
+
+    // The entry under the active panel's current row.
+    std::string SelectedName;
+    std::int64_t SelectedSize = 0;
+
+    // Shared state.
+    std::atomic<int> ActivePanel{2}; // 2 left, 1 right
+    std::atomic<int> CancelFlag{1};  // cancel word of a running local copy
+    std::atomic<int> ZipState{-1};
+
+    Mailbox RemoteCommand;
+    Mailbox LocalCommand;
+
+    std::unique_ptr<LocalExplorer> LeftExplorer;
+    std::unique_ptr<LocalExplorer> RightExplorer;
+    std::unique_ptr<FTPCom> FtpSession;
+    std::unique_ptr<TMonThreadH> RemoteWorker;
+    std::unique_ptr<TMonThreadL> LocalWorker;
+
+    QWidget* Panel5 = nullptr; // left panel container
+    QWidget* Panel2 = nullptr; // right panel container
+    QToolButton* butConnect = nullptr;
+    QComboBox* ComboBox1 = nullptr;       // saved sites
+    QToolButton* SpeedButton24 = nullptr; // cancel
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Panels.
     PanelController& activePanel();
     LocalExplorer& explorer(PanelSide side);
-    void ActivateLeftPanel();
     void ActivateRightPanel();
     void activatePanel(PanelSide side);
+    void connectPanel(PanelController& source);
     // The active panel's current row changed: the selected-entry fields follow it.
     void entrySelected(PanelController& panel);
     // Rewrites the selection line of the active panel: marked files, folders and their size.
@@ -77,78 +108,6 @@ public:
     // A copy of what a command works on, taken when it is posted.
     CommandParams commandParams() const;
 
-    // The entry under the active panel's current row.
-    std::string SelectedName;
-    int SelectedAttr = 0;
-    int SelectedMode = 0;
-    std::int64_t SelectedSize = 0;
-    int ActiveRow = 0;
-    bool StandardIcons = false; // icon mode: image list by extension, or the desktop's icons
-
-    // Shared state.
-    std::atomic<int> ActivePanel{2}; // 2 left, 1 right
-    std::atomic<int> CancelFlag{1};  // cancel word of a running local copy
-    std::atomic<int> ZipState{-1};
-
-    SharedLocks locks;
-    UiBridge bridge;
-    Mailbox RemoteCommand;
-    Mailbox LocalCommand;
-
-    std::unique_ptr<LocalExplorer> LeftExplorer;
-    std::unique_ptr<LocalExplorer> RightExplorer;
-    std::unique_ptr<FTPCom> FtpSession;
-    std::unique_ptr<IOFile> SiteStore;
-    std::unique_ptr<TMonThreadH> RemoteWorker;
-    std::unique_ptr<TMonThreadL> LocalWorker;
-
-    // Controls, under the names the rest of the program knows them by.
-    PanelWidgets LeftPanel;
-    PanelWidgets RightPanel;
-    QWidget* Panel5 = nullptr; // left panel container
-    QWidget* Panel2 = nullptr; // right panel container
-    PanelGrid* StringGrid2 = nullptr;
-    PanelGrid* StringGrid1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label11 = nullptr;
-    QComboBox* ComboBox4 = nullptr;
-    QComboBox* ComboBox5 = nullptr;
-
-    QWidget* Panel1 = nullptr; // command toolbar
-    QToolButton* butConnect = nullptr;
-    QToolButton* SpeedButton12 = nullptr;
-    QToolButton* SpeedButton13 = nullptr;
-    QToolButton* SpeedButton11 = nullptr;
-    QToolButton* SpeedButton10 = nullptr;
-    QToolButton* butGetFile = nullptr;
-    QToolButton* butSetFile = nullptr;
-
-    QWidget* Panel3 = nullptr; // FTP connection bar
-    QComboBox* ComboBox1 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* eSrvName = nullptr;
-    QLineEdit* eSrvPort = nullptr;
-    QLineEdit* eUserName = nullptr;
-    QLineEdit* eUserPasswd = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-
-    QWidget* Panel10 = nullptr; // console
-    QPlainTextEdit* Memo1 = nullptr;
-
-    QProgressBar* Image3 = nullptr;       // progress strip
-    QLabel* Label10 = nullptr;            // progress text
-    QLabel* Label15 = nullptr;            // speed
-    QLabel* Label18 = nullptr;            // file being handled
-    QToolButton* SpeedButton24 = nullptr; // cancel
-    QTimer* Timer2 = nullptr;
-    QSystemTrayIcon* TrayIcon1 = nullptr;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
     void buildWidgets();
     QWidget* buildToolbar();
     QWidget* buildConnectBar();
@@ -170,6 +129,52 @@ private:
 
     void SpeedButton24Click();
     void FormCloseQuery();
+
+    int SelectedAttr = 0;
+    int SelectedMode = 0;
+    int ActiveRow = 0;
+    bool StandardIcons = false; // icon mode: image list by extension, or the desktop's icons
+
+    SharedLocks locks;
+    UiBridge bridge;
+    std::unique_ptr<IOFile> SiteStore;
+
+    // Controls, under the names the rest of the program knows them by.
+    PanelWidgets LeftPanel;
+    PanelWidgets RightPanel;
+    PanelGrid* StringGrid2 = nullptr;
+    PanelGrid* StringGrid1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label11 = nullptr;
+    QComboBox* ComboBox4 = nullptr;
+    QComboBox* ComboBox5 = nullptr;
+
+    QWidget* Panel1 = nullptr; // command toolbar
+    QToolButton* SpeedButton12 = nullptr;
+    QToolButton* SpeedButton13 = nullptr;
+    QToolButton* SpeedButton11 = nullptr;
+    QToolButton* SpeedButton10 = nullptr;
+    QToolButton* butGetFile = nullptr;
+    QToolButton* butSetFile = nullptr;
+
+    QWidget* Panel3 = nullptr; // FTP connection bar
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* eSrvName = nullptr;
+    QLineEdit* eSrvPort = nullptr;
+    QLineEdit* eUserName = nullptr;
+    QLineEdit* eUserPasswd = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+
+    QWidget* Panel10 = nullptr; // console
+    QPlainTextEdit* Memo1 = nullptr;
+
+    QProgressBar* Image3 = nullptr; // progress strip
+    QLabel* Label10 = nullptr;      // progress text
+    QLabel* Label15 = nullptr;      // speed
+    QLabel* Label18 = nullptr;      // file being handled
+    QTimer* Timer2 = nullptr;
+    QSystemTrayIcon* TrayIcon1 = nullptr;
 
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_{locks.language};

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+namespace listing = tarvo::listing;
+
 namespace {
 constexpr int kDirectory = 0x10;
 constexpr int kArchive = 0x20;
@@ -47,8 +49,8 @@ void TForm1::activatePanel(PanelSide side) {
     ActivePanel = panelNumber(side);
     PanelController& active = panel(side);
     PanelController& other = panel(side == PanelSide::Left ? PanelSide::Right : PanelSide::Left);
-    other.setActiveLook(false);
-    active.setActiveLook(true);
+    other.setActive(false);
+    active.setActive(true);
     if (active.widgets().container->isEnabled())
         active.grid().setFocus();
     ActiveRow = active.model().currentRow();

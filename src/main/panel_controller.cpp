@@ -1,12 +1,13 @@
 #include "main/panel_controller.h"
 
 #include "local/local_explorer.h"
-#include "main/main_window.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
+
+namespace listing = tarvo::listing;
 
 namespace {
 
@@ -55,12 +56,12 @@ const QColor kInactivePath(0x80, 0x80, 0x80);
 
 } // namespace
 
-PanelController::PanelController(TForm1& form, PanelSide side, const PanelWidgets& widgets,
-                                 LocalExplorer& explorer, PanelIcons& icons)
-    : form_(form), side_(side), widgets_(widgets), explorer_(explorer), grid_(widgets.grid),
-      header_(widgets),
+PanelController::PanelController(PanelSide side, const PanelWidgets& widgets,
+                                 LocalExplorer& explorer, PanelIcons& icons,
+                                 std::function<bool()> standardIcons)
+    : side_(side), widgets_(widgets), explorer_(explorer), grid_(widgets.grid), header_(widgets),
       delegate_(model_, icons,
-                {[&form] { return form.StandardIcons; }, [this] { return isActive(); },
+                {std::move(standardIcons), [this] { return isActive(); },
                  [this] { return header_.tagOffset(); }}) {
     grid_->setModel(&model_);
     grid_->setItemDelegate(&delegate_);
@@ -68,15 +69,12 @@ PanelController::PanelController(TForm1& form, PanelSide side, const PanelWidget
     connect(&header_, &HeaderStrip::sortClicked, this, &PanelController::headerClicked);
 }
 
-bool PanelController::isActive() const {
-    return form_.ActivePanel == (side_ == PanelSide::Left ? 2 : 1);
-}
-
 void PanelController::repaint() {
     grid_->viewport()->update();
 }
 
-void PanelController::setActiveLook(bool active) {
+void PanelController::setActive(bool active) {
+    active_ = active;
     QPalette palette = widgets_.pathRow->palette();
     palette.setColor(QPalette::Window, active ? kActiveStrip : kInactiveStrip);
     widgets_.pathRow->setPalette(palette);
@@ -109,7 +107,7 @@ void PanelController::setPathLabel(const QString& text) {
 void PanelController::clearMarks() {
     model_.clearMarks();
     repaint();
-    form_.ShowSelectionInfo();
+    emit selectionChanged();
 }
 
 void PanelController::showRow(int row) {
@@ -136,8 +134,8 @@ void PanelController::selectRow(int row, bool rangeMark) {
     model_.setCurrentRow(row);
     showRow(row);
     if (isActive())
-        form_.entrySelected(*this);
-    form_.ShowSelectionInfo();
+        emit currentEntryChanged();
+    emit selectionChanged();
     repaint();
 }
 
@@ -164,14 +162,14 @@ bool PanelController::gridKeyPress(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        form_.Aktywneokno1Click();
+        emit switchPanelRequested();
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        form_.openCurrentEntry(side_);
+        emit openRequested();
         return true;
     case Qt::Key_Backspace:
-        form_.upButtonClick(side_);
+        emit upRequested();
         return true;
     case Qt::Key_Insert:
         markKey(true);
@@ -222,7 +220,7 @@ int PanelController::rowAt(const QMouseEvent* event) const {
 }
 
 void PanelController::gridMousePress(QMouseEvent* event) {
-    form_.activatePanel(side_);
+    emit activationRequested();
     const int row = rowAt(event);
     if (event->button() == Qt::LeftButton) {
         if (row >= 0)
@@ -272,7 +270,7 @@ void PanelController::gridMouseRelease(QMouseEvent*) {
     dragMarking_ = false;
     lastDragRow_ = 0;
     repaint();
-    form_.ShowSelectionInfo();
+    emit selectionChanged();
 }
 
 void PanelController::gridMouseLeave() {
@@ -282,5 +280,5 @@ void PanelController::gridMouseLeave() {
 
 void PanelController::gridDoubleClick(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rowAt(event) >= 0)
-        form_.openCurrentEntry(side_);
+        emit openRequested();
 }

@@ -1,25 +1,27 @@
 #pragma once
 
+#include "frontend/frontend.h"
 #include "main/header_strip.h"
 #include "main/panel_delegate.h"
 #include "main/panel_grid.h"
 #include "main/panel_model.h"
 #include "main/panel_widgets.h"
 #include "main/quick_search.h"
-#include "platform/frontend.h"
+
+#include <functional>
 
 class LocalExplorer;
 class PanelIcons;
-class TForm1;
 
 // The behaviour of one panel on the screen: it shows the listings its explorer publishes,
 // keeps the current row and the marks, and turns the grid's keys and mouse into marking, quick
-// search, sorting and opening entries. Both panels are instances of it.
+// search, sorting and opening entries. Both panels are instances of it. What concerns more than
+// this panel (activation, the selected entry, commands) it asks of the window through signals.
 class PanelController : public QObject, public PanelGridInput {
     Q_OBJECT
 public:
-    PanelController(TForm1& form, PanelSide side, const PanelWidgets& widgets,
-                    LocalExplorer& explorer, PanelIcons& icons);
+    PanelController(PanelSide side, const PanelWidgets& widgets, LocalExplorer& explorer,
+                    PanelIcons& icons, std::function<bool()> standardIcons);
 
     PanelSide side() const { return side_; }
     PanelModel& model() { return model_; }
@@ -37,10 +39,11 @@ public:
     // toggle their marks. The selected-entry fields follow only while this panel is active.
     void selectRow(int row, bool rangeMark = false);
 
-    // The header colours of an active or inactive panel.
-    void setActiveLook(bool active);
+    // Marks the panel active or not, with the header colours that show it.
+    void setActive(bool active);
+    bool isActive() const { return active_; }
 
-    void headerClicked(listing::SortColumn column);
+    void headerClicked(tarvo::listing::SortColumn column);
     void repaint();
 
     // PanelGridInput
@@ -51,15 +54,21 @@ public:
     void gridMouseLeave() override;
     void gridDoubleClick(QMouseEvent* event) override;
 
+signals:
+    void activationRequested();  // a click in the grid
+    void switchPanelRequested(); // Tab
+    void openRequested();        // Enter or a double click on the current row
+    void upRequested();          // Backspace
+    void currentEntryChanged();  // the current row of the active panel moved
+    void selectionChanged();     // marks or the current row changed
+
 private:
-    bool isActive() const;
     void showRow(int row);
     void scrollToShowAtBottom(int row);
     void markKey(bool moveDown);
     void dragMarkTo(int row);
     int rowAt(const QMouseEvent* event) const;
 
-    TForm1& form_;
     const PanelSide side_;
     PanelWidgets widgets_;
     LocalExplorer& explorer_;
@@ -71,4 +80,5 @@ private:
     bool dragMarking_ = false;
     int markAnchor_ = 0;
     int lastDragRow_ = 0;
+    bool active_ = false;
 };

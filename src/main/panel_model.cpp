@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+namespace listing = tarvo::listing;
+
 PanelModel::PanelModel(QObject* parent)
     : QAbstractTableModel(parent), listing_(std::make_shared<listing::DirectoryListing>()),
       marks_(1, 0) {}

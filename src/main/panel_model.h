@@ -35,12 +35,13 @@ public:
 
     // Shows another listing. Marks stay on the entries that are still there when the same folder
     // is shown again, and all go when another folder is shown.
-    void setListing(std::shared_ptr<const listing::DirectoryListing> listing, bool sameFolder);
-    const listing::DirectoryListing& listing() const { return *listing_; }
+    void setListing(std::shared_ptr<const tarvo::listing::DirectoryListing> listing,
+                    bool sameFolder);
+    const tarvo::listing::DirectoryListing& listing() const { return *listing_; }
 
     RowKind kindOf(int row) const;
     // The listing record behind a row; none for "[..]" or a row beyond the listing.
-    const listing::SearchRecord* recordAt(int row) const;
+    const tarvo::listing::SearchRecord* recordAt(int row) const;
     // The name cell: "[..]", "[folder]" or the file name.
     std::string nameCell(int row) const;
     std::string sizeCell(int row) const;
@@ -66,7 +67,7 @@ public:
     Selection selection() const;
 
 private:
-    std::shared_ptr<const listing::DirectoryListing> listing_;
+    std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;
     std::vector<char> marks_;
     int currentRow_ = 0;
     QLocale locale_ = QLocale::system();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace listing = tarvo::listing;
+
 namespace {
 
 // The first character of a text, lower-cased; a character outside the basic plane stays whole.

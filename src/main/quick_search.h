@@ -16,5 +16,6 @@ struct QuickSearchState {
 
 // The row of the next entry whose name begins with the typed character (ignoring case), or
 // none. Row 0 is "[..]", folder i is row i + 1 and file i row D + i + 1.
-std::optional<int> quickSearch(QuickSearchState& state, const listing::DirectoryListing& listing,
+std::optional<int> quickSearch(QuickSearchState& state,
+                               const tarvo::listing::DirectoryListing& listing,
                                const QString& typed);

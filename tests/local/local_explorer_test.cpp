@@ -11,7 +11,7 @@ namespace {
 // Reads with an empty language table, so the lines under a panel use the keys as words.
 class LocalExplorerTest : public testing::Test {
 protected:
-    std::vector<std::string> names(const std::vector<listing::SearchRecord>& records) {
+    std::vector<std::string> names(const std::vector<tarvo::listing::SearchRecord>& records) {
         std::vector<std::string> result;
         for (const auto& record : records)
             result.push_back(record.Name);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace listing = tarvo::listing;
+
 namespace {
 
 std::shared_ptr<const listing::DirectoryListing>

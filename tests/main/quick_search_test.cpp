@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace listing = tarvo::listing;
+
 namespace {
 
 listing::DirectoryListing listingOf(std::vector<std::string> dirs, std::vector<std::string> files) {

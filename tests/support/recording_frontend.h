@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/frontend.h"
+#include "frontend/frontend.h"
 #include "support/scripted_messages.h"
 
 #include <mutex>

@@ -4,7 +4,7 @@
 
 #include <QDateTime>
 
-namespace listing {
+namespace tarvo::listing {
 
 namespace {
 
@@ -48,4 +48,4 @@ QString dateText(std::int64_t time, const QLocale& locale) {
     return date + u' ' + locale.toString(local.time(), timeFormatWithoutZone(locale));
 }
 
-} // namespace listing
+} // namespace tarvo::listing

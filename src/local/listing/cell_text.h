@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace listing {
+namespace tarvo::listing {
 
 // The attribute cell: "r" read-only, "a" archive, "h" hidden, "s" system, each or "-".
 std::string attributeText(std::int32_t attr);
@@ -18,4 +18,4 @@ std::string sizeText(std::int64_t size);
 // when the time of day is exactly midnight.
 QString dateText(std::int64_t time, const QLocale& locale);
 
-} // namespace listing
+} // namespace tarvo::listing

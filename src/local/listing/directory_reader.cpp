@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-namespace listing {
+namespace tarvo::listing {
 
 namespace {
 
@@ -81,4 +81,4 @@ ReadResult readDirectory(const std::string& path) {
     return result;
 }
 
-} // namespace listing
+} // namespace tarvo::listing

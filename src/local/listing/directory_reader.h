@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace listing {
+namespace tarvo::listing {
 
 struct ReadResult {
     DirectoryListing Listing; // unsorted, in the order the file system returned the entries
@@ -28,4 +28,4 @@ bool isNotReadyError(int error);
 // the folder gives empty lists and its errno.
 ReadResult readDirectory(const std::string& path);
 
-} // namespace listing
+} // namespace tarvo::listing

@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace listing {
+namespace tarvo::listing {
 
 namespace {
 
@@ -65,4 +65,4 @@ std::optional<SearchRecord> statEntry(int dirFd, std::string name, unsigned char
     return record;
 }
 
-} // namespace listing
+} // namespace tarvo::listing

@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-namespace listing {
+namespace tarvo::listing {
 
 namespace {
 
@@ -119,4 +119,4 @@ void sortListing(DirectoryListing& listing, std::string_view key, const QCollato
     }
 }
 
-} // namespace listing
+} // namespace tarvo::listing

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace listing {
+namespace tarvo::listing {
 
 // The collator that orders entry names: the given locale's order, case-sensitive.
 QCollator nameCollator(const QLocale& locale);
@@ -26,4 +26,4 @@ void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
 // that size rules leave the folders alone. A key that holds no rule leaves both lists as read.
 void sortListing(DirectoryListing& listing, std::string_view key, const QCollator& collator);
 
-} // namespace listing
+} // namespace tarvo::listing

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-namespace listing {
+namespace tarvo::listing {
 
 namespace {
 
@@ -58,4 +58,4 @@ void parallelFor(std::size_t count, std::size_t minPerThread,
         std::rethrow_exception(firstFailure);
 }
 
-} // namespace listing
+} // namespace tarvo::listing

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace listing {
+namespace tarvo::listing {
 
 // Runs body(begin, end) over contiguous chunks of [0, count) on a few threads, or inline when
 // count is below minPerThread. Chunks never overlap, so body may write to its own slots of a
@@ -11,4 +11,4 @@ namespace listing {
 void parallelFor(std::size_t count, std::size_t minPerThread,
                  const std::function<void(std::size_t begin, std::size_t end)>& body);
 
-} // namespace listing
+} // namespace tarvo::listing

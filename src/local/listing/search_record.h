@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace listing {
+namespace tarvo::listing {
 
 // Attribute bits of a panel entry, in the numbering the panels, the attribute dialog and the
 // archive code share.
@@ -32,4 +32,4 @@ struct DirectoryListing {
     std::vector<SearchRecord> Files;
 };
 
-} // namespace listing
+} // namespace tarvo::listing

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace listing {
+namespace tarvo::listing {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::vector<SortRule> sortRulesIn(std::string_view key) {
     return rules;
 }
 
-} // namespace listing
+} // namespace tarvo::listing

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-namespace listing {
+namespace tarvo::listing {
 
 enum class SortColumn { Name, Size, Date, Type, Attr };
 
@@ -22,4 +22,4 @@ struct SortRule {
 // Any other key ("none", the empty key of a new panel) matches nothing and sorts nothing.
 std::vector<SortRule> sortRulesIn(std::string_view key);
 
-} // namespace listing
+} // namespace tarvo::listing

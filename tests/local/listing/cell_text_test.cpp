@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+namespace listing = tarvo::listing;
+
 namespace {
 
 // Pins the local time zone to UTC+3 (no daylight saving) so that a time that is midnight in

@@ -1,5 +1,5 @@
-#include "local/listing/directory_reader.h"
 #include "local/listing/cell_text.h"
+#include "local/listing/directory_reader.h"
 #include "support/temp_tree.h"
 
 #include <algorithm>
@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace listing = tarvo::listing;
 
 using listing::DirectoryListing;
 using listing::ReadResult;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace listing = tarvo::listing;
+
 using listing::SearchRecord;
 
 namespace {

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+namespace listing = tarvo::listing;
+
 using listing::DirectoryListing;
 using listing::SearchRecord;
 using testing::ElementsAre;

@@ -13,7 +13,7 @@ enum class PanelSide { Left, Right };
 // under it already composed, so the screen only swaps it in.
 struct PanelView {
     std::string Path; // the folder listed
-    std::shared_ptr<const listing::DirectoryListing> Listing;
+    std::shared_ptr<const tarvo::listing::DirectoryListing> Listing;
     std::string Totals; // "Files 12 | Dirs 3 | Size 5120KB"
     std::string Disk;   // "Free: 10240MB Used: 50000MB "
     // The panel now shows another folder than before: its marks go, and the cursor goes to the
