@@ -190,6 +190,13 @@ void Session::disconnect() {
     finish(FtpError::None);
 }
 
+void Session::drop() {
+    cancel();
+    SessionCore& core = *core_;
+    std::lock_guard lock(core.exchangeMutex);
+    core.dropControl(FtpError::InvalidHandle);
+}
+
 bool Session::connected() const {
     return core_->open;
 }
@@ -252,11 +259,21 @@ std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
 
 // Reads and parses a listing as it arrives, so that parsing overlaps the server's work; the
 // replies of the LIST stay together in lastResponse().
-FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entries) {
+FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entries,
+                     ListingSink& sink, std::size_t& count) {
     const RemoteTime now = currentLocalTime();
     std::vector<char> buffer(kListingChunk);
     std::size_t kept = 0; // an unfinished last line, at the start of the buffer
     std::size_t total = 0;
+    const auto parse = [&](std::string_view lines) {
+        const std::size_t before = entries.size();
+        appendListing(lines, now, entries, &sink.unparsedLines);
+        count += entries.size() - before;
+        if (sink.entries) {
+            sink.entries(entries);
+            entries.clear();
+        }
+    };
     for (;;) {
         if (kept == buffer.size())
             buffer.resize(buffer.size() * 2); // a line longer than the buffer
@@ -270,9 +287,11 @@ FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entr
             stream.close();
             return error;
         }
+        if (sink.raw && received > 0)
+            sink.raw(std::string_view(buffer.data() + kept, received));
         const std::string_view data(buffer.data(), kept + received);
         if (received == 0) {
-            appendListing(data, now, entries);
+            parse(data);
             return stream.close();
         }
         const auto lastBreak = data.rfind('\n');
@@ -280,7 +299,7 @@ FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entr
             kept = data.size();
             continue;
         }
-        appendListing(data.substr(0, lastBreak + 1), now, entries);
+        parse(data.substr(0, lastBreak + 1));
         kept = data.size() - lastBreak - 1;
         std::memmove(buffer.data(), buffer.data() + lastBreak + 1, kept);
     }
@@ -344,17 +363,24 @@ std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
 }
 
 std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path) {
+    ListingSink sink;
+    return find(path, sink);
+}
+
+std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path, ListingSink& sink) {
     const std::string command = path.empty() ? "LIST" : "LIST " + std::string(path);
     const auto stream =
         openStreamState(*core_, path, command, TransferType::Ascii, false, false, 0);
     if (!stream)
         return std::nullopt;
     std::vector<RemoteEntry> entries;
-    if (const FtpError error = readListing(*stream, entries); error != FtpError::None) {
+    std::size_t count = 0;
+    if (const FtpError error = readListing(*stream, entries, sink, count);
+        error != FtpError::None) {
         finish(error);
         return std::nullopt;
     }
-    finish(entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
+    finish(count == 0 ? FtpError::NoMoreEntries : FtpError::None);
     return entries;
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,17 @@ struct Timeouts {
     std::chrono::milliseconds connect = kDefaultConnectTimeout;
     // How long one reply, or one read or write of a data connection, may take.
     std::chrono::milliseconds receive = kDefaultReceiveTimeout;
+};
+
+// What a listing hands over while it arrives, besides its entries.
+struct ListingSink {
+    // Every byte of the reply as it is received, for a raw copy.
+    std::function<void(std::string_view bytes)> raw;
+    // The entries parsed so far, to be moved from, after each part of the reply; when this is
+    // set, find() returns an empty vector.
+    std::function<void(std::vector<RemoteEntry>& entries)> entries;
+    // Set by find(): lines that were neither entries nor blank, a summary, "." or "..".
+    std::size_t unparsedLines = 0;
 };
 
 struct ConnectOptions {
@@ -57,6 +69,9 @@ public:
     // Sends QUIT when the connection is idle and closes it; wakes and fails any call that is
     // blocked on this session, a running transfer included.
     void disconnect();
+    // Closes the connection without QUIT and without waiting for anything; wakes and fails
+    // any call blocked on this session.
+    void drop();
     bool connected() const;
 
     // Wakes every call blocked on this session, and fails the running stream, with Cancelled.
@@ -89,6 +104,8 @@ public:
     // LIST of a directory (empty: the current one), parsed. An empty listing gives an empty
     // vector and the error NoMoreEntries; a failure gives nothing.
     std::optional<std::vector<RemoteEntry>> find(std::string_view path);
+    // The same, handing the reply and its entries to the sink as they arrive.
+    std::optional<std::vector<RemoteEntry>> find(std::string_view path, ListingSink& sink);
 
 private:
     std::shared_ptr<detail::SessionCore> core_;

@@ -72,11 +72,55 @@ TEST(ListParser, MsDosForm) {
 TEST(ListParser, LinesThatAreNoEntries) {
     for (const char* line : {"total 12", "", "drwxr-xr-x 2 o g 4096 Jan 1 2001 .",
                              "drwxr-xr-x 2 o g 4096 Jan 1 2001 ..", "garbage line here",
-                             "-rw-r--r-- 1 o g 5 Foo 1 2001 x", "-rw-r--r-- 1 o g 5 Jan 32 2001 x",
+                             "-rw-r--r-- 1 o g 5 Jan 32 2001 x",
                              "-rw-r--r-- 1 o g 5 Jan 1 25:00 x", "-rw-r--r-- 1 o g 5 Jan 1 2001",
                              "13-01-07  10:30AM  <DIR>  x", "01-15-07  13:30PM  <DIR>  x",
                              "01-15-07  10:30AM  12k  x"})
         EXPECT_FALSE(parseListLine(line, kNow).has_value()) << line;
+}
+
+TEST(ListParser, PermissionBitsKeepTheSetIdAndStickyBits) {
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"-rwxr-xr-x", 0755}, {"-rw-r--r--", 0644}, {"----------", 0},
+        {"-rwsr-xr-x", 04755}, {"-rwSr--r--", 04644}, {"drwxrwsr-x", 02775},
+        {"drwxrwxrwt", 01777}, {"drwxrwxrwT", 01776}, {"lrwxrwxrwx", 0777}};
+    for (const auto& [field, bits] : cases)
+        EXPECT_EQ(parsed(std::string(field) + " 1 o g 5 Jan 1 2001 x").mode, bits) << field;
+    EXPECT_EQ(parsed("01-15-07  10:30AM  1 x").mode, 0u);
+}
+
+TEST(ListParser, UnknownMonthNamesGiveJanuary) {
+    EXPECT_EQ(parsed("-rw-r--r-- 1 o g 5 Foo 9 2001 x").time, (RemoteTime{2001, 1, 9, 0, 0}));
+    EXPECT_EQ(parsed("-rw-r--r-- 1 o g 5 M\xC3\xA4r 9 2001 x").time,
+              (RemoteTime{2001, 1, 9, 0, 0}));
+}
+
+TEST(ListParser, TheTwentyNinthOfFebruaryIsTheLatestOneNotInTheFuture) {
+    const std::pair<RemoteTime, std::int16_t> cases[] = {
+        {{2025, 3, 1, 0, 0}, 2024},   // this year has none
+        {{2024, 2, 28, 23, 0}, 2020}, // this year's is still to come
+        {{2024, 2, 29, 12, 0}, 2024},
+        {{2100, 6, 1, 0, 0}, 2096}}; // no leap day in a century year but every fourth
+    for (const auto& [now, year] : cases) {
+        const auto entry = parseListLine("-rw-r--r-- 1 o g 5 Feb 29 10:00 x", now);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->time, (RemoteTime{year, 2, 29, 10, 0})) << now.year;
+    }
+}
+
+TEST(ListParser, LinesOfNoKnownFormAreCountedOthersNot) {
+    std::vector<RemoteEntry> entries;
+    std::size_t unparsed = 0;
+    appendListing("total 3\r\n\r\n   \r\n"
+                  "drwxr-xr-x 2 o g 4096 Jan 1 2001 .\r\n"
+                  "drwxr-xr-x 2 o g 4096 Jan 1 2001 ..\r\n"
+                  "garbage line\r\n"
+                  "-rw-r--r-- 1 o g 5 Jan 32 2001 x\r\n"
+                  "-rw-r--r-- 1 o g 5 Jan 3 2001 kept\r\n",
+                  kNow, entries, &unparsed);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "kept");
+    EXPECT_EQ(unparsed, 2u);
 }
 
 TEST(ListParser, ListingLinesWithCrLfAndLf) {
