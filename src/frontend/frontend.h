@@ -2,12 +2,21 @@
 
 #include "local/listing/search_record.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 class MessageService;
 
 enum class PanelSide { Left, Right };
+
+// The numbers commands give the panels: 2 the left one, 1 the right one.
+inline int panelNumber(PanelSide side) {
+    return side == PanelSide::Left ? 2 : 1;
+}
+inline PanelSide panelSide(int number) {
+    return number == 2 ? PanelSide::Left : PanelSide::Right;
+}
 
 // What a panel shows after its folder was read: the whole listing, immutable, with the lines
 // under it already composed, so the screen only swaps it in.
@@ -20,6 +29,19 @@ struct PanelView {
     // folder row named CursorFolder (the folder just left when going up), else to row 0.
     bool FolderChanged = false;
     std::string CursorFolder;
+    // Shown in the panel's path label with the listing; empty leaves the label as it is.
+    std::string PathLabel;
+    // Which FTP connection listed it; 0 for a local folder. The screen drops a view whose
+    // source the panel no longer shows, such as rows of a session disconnected meanwhile.
+    std::uint64_t Session = 0;
+};
+
+// What the window shows of the FTP session around its panel.
+struct SessionView {
+    bool Connected = false;
+    PanelSide Side = PanelSide::Left; // the panel that shows the session, or showed it last
+    std::string Title;                // the window title
+    std::string Site;                 // the tray icon's hint while connected
 };
 
 // What the engine (panel explorers, FTP session, workers) may ask of the screen. The main window
@@ -40,4 +62,9 @@ public:
 
     // Opens a file with the desktop's handler for its type.
     virtual void openDocument(std::string path) = 0;
+
+    // Appends one item to the FTP console; line breaks inside it make several lines.
+    virtual void appendConsole(std::string text) = 0;
+    // The FTP session took a panel over or gave it back.
+    virtual void showSession(SessionView session) = 0;
 };

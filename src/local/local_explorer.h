@@ -60,7 +60,6 @@ public:
     bool SortTypeDir = false;
 
 private:
-    std::string totalsLine(const tarvo::listing::DirectoryListing& listing) const;
     std::string diskLine() const;
 
     Frontend& frontend_;
@@ -76,3 +75,8 @@ private:
     std::string disk_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
 };
+
+// The totals line under a panel: "Files 12 | Dirs 3 | Size 5120KB" (the file sizes' sum in
+// whole KiB).
+std::string listingTotals(const LanguageTable& texts,
+                          const tarvo::listing::DirectoryListing& listing);

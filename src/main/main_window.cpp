@@ -32,6 +32,8 @@ TForm1::TForm1(MessageServiceFactory makeMessages) {
 TForm1::~TForm1() {
     // The workers run handlers that use the members below: they stop first.
     bridge.shutdown();
+    if (FtpSession)
+        FtpSession->CancelRunning();
     if (RemoteWorker)
         RemoteWorker->stop();
     if (LocalWorker)
@@ -50,8 +52,9 @@ void TForm1::createEngine() {
                                                     icons_, standardIcons);
     connectPanel(*leftPanel_);
     connectPanel(*rightPanel_);
-    FtpSession = std::make_unique<FTPCom>();
     SiteStore = std::make_unique<IOFile>();
+    FtpSession =
+        std::make_unique<FTPCom>(*this, language_, *SiteStore, *LeftExplorer, *RightExplorer);
     for (const std::string& name : SiteStore->LoadSiteList())
         ComboBox1->addItem(QString::fromStdString(name));
 }
@@ -76,6 +79,8 @@ void TForm1::startWorkers() {
         return TMonThreadH::KeepAliveProfile{site.KeepAlive, site.NoopInterval};
     };
     hooks.sessionShown = [this] { return FtpSession->FtpPanel.load() != 0; };
+    hooks.sendNoop = [this] { FtpSession->Noop(); };
+    hooks.settleSession = [this] { FtpSession->settle(); };
     RemoteWorker = std::make_unique<TMonThreadH>(RemoteCommand, locks.control, std::move(hooks));
     LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);
     // A command that fails unexpectedly must not leave the panels locked.
@@ -103,6 +108,7 @@ void TForm1::connectCommands() {
     connectMarkCommands();
     connectSortCommands();
     connectIconCommands();
+    connectFtpCommands();
     connect(LeftPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Left); });
     connect(RightPanel.upButton, &QToolButton::clicked, this,
@@ -130,7 +136,10 @@ void TForm1::setPanelsEnabled(bool enabled) {
 }
 
 void TForm1::showPanel(PanelSide side, PanelView view) {
-    bridge.post([this, side, view = std::move(view)] { panel(side).applyView(view); });
+    bridge.post([this, side, view = std::move(view)] {
+        if (viewIsCurrent(side, view))
+            panel(side).applyView(view);
+    });
 }
 
 void TForm1::setPathLabel(PanelSide side, std::string text) {
@@ -151,6 +160,7 @@ void TForm1::openDocument(std::string path) {
 
 void TForm1::SpeedButton24Click() {
     CancelFlag = 1;
+    FtpSession->CancelRunning();
 }
 
 void TForm1::FormCloseQuery() {
@@ -162,6 +172,8 @@ void TForm1::FormCloseQuery() {
     SpeedButton24Click();
     RemoteWorker->join();
     LocalWorker->join();
+    // Closing never waits for a server: the connection is dropped without QUIT.
+    FtpSession->shutdown();
     if (TrayIcon1)
         TrayIcon1->hide();
 }

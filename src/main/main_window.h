@@ -2,6 +2,7 @@
 
 #include "frontend/frontend.h"
 #include "ftp/ftp_com.h"
+#include "ftp/site_record.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
 #include "main/panel_grid.h"
@@ -52,6 +53,8 @@ public:
     void setPathLabel(PanelSide side, std::string text) override;
     void clearMarks(PanelSide side) override;
     void openDocument(std::string path) override;
+    void appendConsole(std::string text) override;
+    void showSession(SessionView session) override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -85,6 +88,11 @@ public:
     QToolButton* butConnect = nullptr;
     QComboBox* ComboBox1 = nullptr;       // saved sites
     QToolButton* SpeedButton24 = nullptr; // cancel
+
+    // FTP client: the connect button (connect, or disconnect while connected or connecting) and
+    // where the console is saved (tests answer without a file dialog).
+    void butConnectClick();
+    std::function<QString()> chooseLogFile;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,6 +137,30 @@ private:
 
     void SpeedButton24Click();
     void FormCloseQuery();
+
+    // FTP client (main_window_ftp.cpp, main_window_sites.cpp, main_window_console.cpp).
+    void connectFtpCommands();
+    void connectFtpWorkerCommands();
+    void connectSiteCommands();
+    void connectConsoleCommands();
+    // Whether a view still belongs in the panel: an FTP listing only while the panel shows
+    // that connection, a local one only while it shows no FTP session.
+    bool viewIsCurrent(PanelSide side, const PanelView& view) const;
+    bool activePanelShowsSession() const;
+    void postConnect();
+    void askPassword();
+    void butGetFileClick();
+    void butSetFileClick();
+    void SpeedButton10Click();
+    void rootButtonClick(PanelSide side);
+    void refreshButtonClick(PanelSide side);
+    void deleteRemoteEntries(const CommandParams& params);
+    void SpeedButton1Click();
+    void ComboBox1Change(const QString& text);
+    void usu2Click();
+    void showSite(const SiteRecord& site);
+    bool Filtry1Click();
+    void Memo1Change(int blocks);
 
     int SelectedAttr = 0;
     int SelectedMode = 0;

@@ -16,13 +16,6 @@ namespace {
 constexpr int kDirectory = 0x10;
 constexpr int kArchive = 0x20;
 
-int panelNumber(PanelSide side) {
-    return side == PanelSide::Left ? 2 : 1;
-}
-
-PanelSide sideOf(int panelNumber) {
-    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
-}
 } // namespace
 
 PanelController& TForm1::panel(PanelSide side) {
@@ -30,7 +23,7 @@ PanelController& TForm1::panel(PanelSide side) {
 }
 
 PanelController& TForm1::activePanel() {
-    return panel(sideOf(ActivePanel));
+    return panel(panelSide(ActivePanel));
 }
 
 LocalExplorer& TForm1::explorer(PanelSide side) {
@@ -76,6 +69,8 @@ void TForm1::entrySelected(PanelController& source) {
             SelectedSize = record->Size;
         break;
     }
+    if (record != nullptr && model.remote())
+        SelectedMode = record->Mode;
 }
 
 void TForm1::ShowSelectionInfo() {
@@ -112,17 +107,21 @@ CommandParams TForm1::commandParams() const {
 
 void TForm1::openCurrentEntry(PanelSide side) {
     activatePanel(side);
-    RemoteCommand.post(cmdOpenEntry, commandParams());
+    const bool remote = FtpSession->FtpPanel == panelNumber(side);
+    RemoteCommand.post(remote ? cmdChangeDir : cmdOpenEntry, commandParams());
 }
 
 void TForm1::upButtonClick(PanelSide side) {
     activatePanel(side);
-    LocalCommand.post(cmdLocalUp, commandParams());
+    if (FtpSession->FtpPanel == panelNumber(side))
+        RemoteCommand.post(cmdRemoteUp, commandParams());
+    else
+        LocalCommand.post(cmdLocalUp, commandParams());
 }
 
 void TForm1::connectWorkerCommands() {
     RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
-        explorer(sideOf(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
+        explorer(panelSide(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
     });
     RemoteWorker->setHandler(cmdLeftPanelUp, [this](const CommandParams&) {
         setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
@@ -141,7 +140,7 @@ void TForm1::connectWorkerCommands() {
         LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
     });
     LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
-        const PanelSide side = sideOf(params.ActivePanel);
+        const PanelSide side = panelSide(params.ActivePanel);
         setPathLabel(side, explorer(side).GoUp());
     });
 }

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class FTPCom;
 class LocalExplorer;
 class PanelIcons;
 
@@ -43,6 +44,9 @@ public:
     void setActive(bool active);
     bool isActive() const { return active_; }
 
+    // While the FTP session shows in this panel, header sorts order its listing.
+    void setSession(FTPCom& session, int panelNumber);
+
     void headerClicked(tarvo::listing::SortColumn column);
     void repaint();
 
@@ -68,6 +72,7 @@ private:
     void markKey(bool moveDown);
     void dragMarkTo(int row);
     int rowAt(const QMouseEvent* event) const;
+    template <class Lister> void sortBy(tarvo::listing::SortColumn column, Lister& lister);
 
     const PanelSide side_;
     PanelWidgets widgets_;
@@ -81,4 +86,7 @@ private:
     int markAnchor_ = 0;
     int lastDragRow_ = 0;
     bool active_ = false;
+    FTPCom* session_ = nullptr;
+    int panelNumber_ = 0;
+    std::uint64_t shownSession_ = 0; // the FTP connection whose listing is shown; 0 local
 };

@@ -22,6 +22,9 @@ enum RemoteCode : int {
     cmdRawCommand = 160,
     cmdRefreshPanels = 555,
     cmdGoToSpecialFolder = 565,
+    // Of our own: the make-directory command asks the name on the screen and has the server
+    // work done here.
+    cmdRemoteMkDir = 70,
 };
 
 // Codes of the local worker's mailbox (local copy and move).

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ftp/connect_fields.h"
+#include "local/listing/search_record.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,4 +17,8 @@ struct CommandParams {
     int SelectedMode = 0;
     std::int64_t SelectedSize = 0;
     std::vector<int> MarkedRows; // rows of the source panel, ascending
+    // The entries of the marked rows as the panel showed them, in row order.
+    std::vector<tarvo::listing::SearchRecord> MarkedEntries;
+    std::string NewName;   // a name the user typed for the command (a new folder, a rename)
+    ConnectFields Connect; // the connection bar, for a connect
 };

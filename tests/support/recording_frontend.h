@@ -29,7 +29,24 @@ public:
         opened_.push_back(std::move(path));
     }
 
+    void appendConsole(std::string text) override {
+        std::lock_guard lock(mutex_);
+        console_.push_back(std::move(text));
+    }
+    void showSession(SessionView session) override {
+        std::lock_guard lock(mutex_);
+        sessions_.push_back(std::move(session));
+    }
+
     ScriptedMessages& script() { return messages_; }
+    std::vector<std::string> console() const {
+        std::lock_guard lock(mutex_);
+        return console_;
+    }
+    std::vector<SessionView> sessions() const {
+        std::lock_guard lock(mutex_);
+        return sessions_;
+    }
     std::vector<PanelView> views() const {
         std::lock_guard lock(mutex_);
         return views_;
@@ -57,5 +74,7 @@ private:
     std::vector<PanelView> views_;
     std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;
+    std::vector<std::string> console_;
+    std::vector<SessionView> sessions_;
     int marksCleared_ = 0;
 };

@@ -111,6 +111,11 @@ void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
     }
 }
 
+void sortRecordsByNumber(std::vector<SearchRecord>& records, bool descending,
+                         std::int64_t (*number)(const SearchRecord&)) {
+    sortByNumber(records, descending, number);
+}
+
 void sortListing(DirectoryListing& listing, std::string_view key, const QCollator& collator) {
     for (const SortRule& rule : sortRulesIn(key)) {
         if (rule.sortsDirs())

@@ -5,6 +5,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,10 @@ std::string_view extensionOf(std::string_view name);
 // Names and extensions are compared by collator after decoding them as UTF-8.
 void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
                  const QCollator& collator);
+
+// Sorts records by a number each one gives, compared as 64-bit numbers.
+void sortRecordsByNumber(std::vector<SearchRecord>& records, bool descending,
+                         std::int64_t (*number)(const SearchRecord&));
 
 // Sorts a listing by a panel's sort key: by each rule the key holds, folders then files, except
 // that size rules leave the folders alone. A key that holds no rule leaves both lists as read.
