@@ -168,8 +168,9 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
                                fields.SiteName});
         return 1;
     } catch (const std::exception&) {
+        // Half a connect is no connect: the session is closed and the panel stays local.
         box(texts_.translate("ConnectFailed"));
-        detach(false);
+        connectionGone();
         return -2;
     }
 }

@@ -56,6 +56,7 @@ public:
     bool SortTypeDir = true;
 
     // --- any thread ---
+    bool connected() const { return session_.connected(); }
     std::uint64_t generation() const;
     std::string currentDir() const;
     std::string GetSortKey() const;

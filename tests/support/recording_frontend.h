@@ -12,9 +12,10 @@ class RecordingFrontend : public Frontend {
 public:
     MessageService& messages() override { return messages_; }
     void setPanelsEnabled(bool) override {}
-    void showPanel(PanelSide, PanelView view) override {
+    void showPanel(PanelSide side, PanelView view) override {
         std::lock_guard lock(mutex_);
         views_.push_back(std::move(view));
+        sides_.push_back(side);
     }
     void setPathLabel(PanelSide, std::string text) override {
         std::lock_guard lock(mutex_);
@@ -55,6 +56,10 @@ public:
         std::lock_guard lock(mutex_);
         return views_.empty() ? PanelView{} : views_.back();
     }
+    PanelSide lastSide() const {
+        std::lock_guard lock(mutex_);
+        return sides_.empty() ? PanelSide::Left : sides_.back();
+    }
     std::vector<std::string> pathLabels() const {
         std::lock_guard lock(mutex_);
         return pathLabels_;
@@ -72,6 +77,7 @@ private:
     mutable std::mutex mutex_;
     ScriptedMessages messages_;
     std::vector<PanelView> views_;
+    std::vector<PanelSide> sides_;
     std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;
     std::vector<std::string> console_;
