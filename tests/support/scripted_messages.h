@@ -26,18 +26,32 @@ public:
         return MessageButton::Ok;
     }
 
-    // Records the question and answers it as a cancelled one.
+    // Records the question and answers from the script of texts; a cancel without one.
     std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
-                                       const std::string&) override {
+                                       const std::string& initial) override {
         std::lock_guard lock(mutex_);
         shown_.push_back(
             {caption, prompt, MessageButton::Ok | MessageButton::Cancel, MessageIcon::Question});
-        return std::nullopt;
+        offered_.push_back(initial);
+        if (texts_.empty())
+            return std::nullopt;
+        const std::optional<std::string> answer = texts_.front();
+        texts_.pop_front();
+        return answer;
     }
 
     void answerNext(MessageButton answer) {
         std::lock_guard lock(mutex_);
         answers_.push_back(answer);
+    }
+    void answerText(std::optional<std::string> text) {
+        std::lock_guard lock(mutex_);
+        texts_.push_back(std::move(text));
+    }
+    // The start values of the text questions asked.
+    std::vector<std::string> offered() const {
+        std::lock_guard lock(mutex_);
+        return offered_;
     }
     std::vector<MessageRequest> shown() const {
         std::lock_guard lock(mutex_);
@@ -47,5 +61,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::deque<MessageButton> answers_;
+    std::deque<std::optional<std::string>> texts_;
+    std::vector<std::string> offered_;
     std::vector<MessageRequest> shown_;
 };
