@@ -144,7 +144,7 @@ private:
     std::string lastFilledDir_;
     std::string host_;
     std::string sortKey_;
-    std::shared_ptr<const tarvo::listing::DirectoryListing> all_;   // as the server sent it
+    std::shared_ptr<const tarvo::listing::DirectoryListing> all_;   // every entry of the listing
     std::shared_ptr<const tarvo::listing::DirectoryListing> shown_; // filtered and sorted
     std::uint64_t listingGeneration_ = 0; // counts stored listings, so a stale sort is dropped
     bool closeDue_ = false;               // a disconnect waits for the worker

@@ -124,7 +124,8 @@ int FTPCom::ReadListing() {
         command("Unable to open local file ");
     std::string firstLine;
     bool firstLineDone = false;
-    auto fresh = std::make_shared<listing::DirectoryListing>();
+    const std::string key = GetSortKey();
+    RemoteListingBuilder fresh(key, listing::nameCollator(QLocale::system()));
     tarvo::ftp::ListingSink sink;
     sink.raw = [&](std::string_view bytes) {
         copy.append(bytes);
@@ -134,9 +135,7 @@ int FTPCom::ReadListing() {
         firstLine.append(bytes.substr(0, std::min(end, kLongestFirstLine - firstLine.size())));
         firstLineDone = end != std::string_view::npos || firstLine.size() >= kLongestFirstLine;
     };
-    sink.entries = [&](std::vector<tarvo::ftp::RemoteEntry>& entries) {
-        addRemoteEntries(entries, *fresh);
-    };
+    sink.entries = [&](std::vector<tarvo::ftp::RemoteEntry>& entries) { fresh.add(entries); };
     const bool listed = session_.find("", sink).has_value();
     copy.finish();
     if (!listed)
@@ -152,10 +151,14 @@ int FTPCom::ReadListing() {
     if (sink.unparsedLines > 0)
         frontend_.messages().show({"Tarvo Manager", texts_.translate("ListField"),
                                    MessageButton::Ok, MessageIcon::Information});
-    const auto sorted = sortedCopy(*fresh, GetSortKey());
+    auto sorted = std::make_shared<listing::DirectoryListing>(std::move(fresh).sorted());
+    // A header sort during the listing changed the key it was prepared for.
+    if (const std::string now = GetSortKey(); now != key)
+        sorted = sortedCopy(*sorted, now);
     std::lock_guard lock(mutex_);
-    all_ = std::move(fresh);
-    shown_ = sorted;
+    // The filter and the name checks need every entry, in no particular order.
+    all_ = sorted;
+    shown_ = std::move(sorted);
     ++listingGeneration_;
     return 0;
 }

@@ -79,3 +79,32 @@ void sortRemoteListing(listing::DirectoryListing& remote, std::string_view key,
             listing::sortRecordsByNumber(*records, !rule.Descending, remoteAttributeNumber);
     }
 }
+
+RemoteListingBuilder::RemoteListingBuilder(std::string key, const QCollator& collator)
+    : key_(std::move(key)), collator_(collator) {
+    const auto rules = listing::sortRulesIn(key_);
+    if (rules.size() == 1 && (rules[0].Column == listing::SortColumn::Name ||
+                              rules[0].Column == listing::SortColumn::Type))
+        collated_ = rules[0];
+}
+
+void RemoteListingBuilder::add(std::vector<RemoteEntry>& entries) {
+    const std::size_t dirs = listing_.Dirs.size();
+    const std::size_t files = listing_.Files.size();
+    addRemoteEntries(entries, listing_);
+    if (!collated_)
+        return;
+    listing::appendCollationKeys(listing_.Dirs, dirs, collated_->Column, collator_, dirKeys_);
+    listing::appendCollationKeys(listing_.Files, files, collated_->Column, collator_, fileKeys_);
+}
+
+listing::DirectoryListing RemoteListingBuilder::sorted() && {
+    listing::DirectoryListing result = std::move(listing_);
+    if (!collated_) {
+        sortRemoteListing(result, key_, collator_);
+        return result;
+    }
+    listing::sortRecordsByCollationKeys(result.Dirs, dirKeys_, collated_->Descending);
+    listing::sortRecordsByCollationKeys(result.Files, fileKeys_, collated_->Descending);
+    return result;
+}

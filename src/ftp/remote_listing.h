@@ -3,10 +3,14 @@
 #include "local/listing/search_record.h"
 #include "platform/ftp/list_parser.h"
 
+#include "local/listing/listing_sort.h"
+
 #include <QCollator>
 
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,3 +37,23 @@ std::int64_t remoteAttributeNumber(const tarvo::listing::SearchRecord& record);
 // puts the larger number first).
 void sortRemoteListing(tarvo::listing::DirectoryListing& listing, std::string_view key,
                        const QCollator& collator);
+
+// Builds a listing from its entries as they arrive and prepares the sort meanwhile: for a name
+// or type key the collation keys, the costly part, are computed batch by batch while the
+// server is still sending, so that little is left to do once the last entry is in.
+class RemoteListingBuilder {
+public:
+    RemoteListingBuilder(std::string key, const QCollator& collator);
+
+    void add(std::vector<tarvo::ftp::RemoteEntry>& entries);
+    // The listing sorted by the key; the builder is spent.
+    tarvo::listing::DirectoryListing sorted() &&;
+
+private:
+    std::string key_;
+    QCollator collator_;
+    std::optional<tarvo::listing::SortRule> collated_; // the key's only rule, by name or type
+    tarvo::listing::DirectoryListing listing_;
+    tarvo::listing::CollationKeys dirKeys_;
+    tarvo::listing::CollationKeys fileKeys_;
+};

@@ -109,3 +109,8 @@ void IOFile::setStartDir(const std::string& folder) {
     std::lock_guard lock(mutex_);
     profile_.StartDir = folder;
 }
+
+void IOFile::setCurrentSite(const SiteRecord& site) {
+    std::lock_guard lock(mutex_);
+    profile_ = site;
+}

@@ -49,6 +49,8 @@ public:
     SiteRecord currentSite() const;
     // The folder the next connect starts in.
     void setStartDir(const std::string& folder);
+    // Makes the site the current profile (the site settings apply it).
+    void setCurrentSite(const SiteRecord& site);
 
     const std::string ExePath;
 

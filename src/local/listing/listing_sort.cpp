@@ -14,8 +14,9 @@ namespace tarvo::listing {
 
 namespace {
 
-// Collation keys cost a few microseconds each; spread them when there are many.
-constexpr std::size_t kKeysPerThread = 4096;
+// Collation keys cost a few microseconds each; spread them when there are many, also the few
+// thousand of each part of a listing that arrives over the network.
+constexpr std::size_t kKeysPerThread = 1024;
 
 // QCollator instances must not be shared between threads, so each worker gets its own.
 QCollator collatorLike(const QCollator& model) {
@@ -58,22 +59,6 @@ void sortByNumber(std::vector<SearchRecord>& records, bool descending, Field fie
                [](std::int64_t a, std::int64_t b) { return (a > b) - (a < b); });
 }
 
-template <typename Text>
-void sortByCollation(std::vector<SearchRecord>& records, bool descending, const QCollator& collator,
-                     Text text) {
-    std::vector<std::optional<QCollatorSortKey>> keys(records.size());
-    parallelFor(records.size(), kKeysPerThread, [&](std::size_t begin, std::size_t end) {
-        const QCollator local = collatorLike(collator);
-        for (std::size_t i = begin; i < end; ++i) {
-            const std::string_view bytes = text(records[i]);
-            keys[i] = local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
-        }
-    });
-    sortByKeys(records, keys, descending,
-               [](const std::optional<QCollatorSortKey>& a,
-                  const std::optional<QCollatorSortKey>& b) { return a->compare(*b); });
-}
-
 } // namespace
 
 QCollator nameCollator(const QLocale& locale) {
@@ -85,6 +70,28 @@ QCollator nameCollator(const QLocale& locale) {
 std::string_view extensionOf(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
+}
+
+void appendCollationKeys(const std::vector<SearchRecord>& records, std::size_t from,
+                         SortColumn column, const QCollator& collator, CollationKeys& keys) {
+    const std::size_t first = keys.size();
+    keys.resize(first + records.size() - from);
+    parallelFor(records.size() - from, kKeysPerThread, [&](std::size_t begin, std::size_t end) {
+        const QCollator local = collatorLike(collator);
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::string& name = records[from + i].Name;
+            const std::string_view bytes =
+                column == SortColumn::Type ? extensionOf(name) : std::string_view(name);
+            keys[first + i] = local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+        }
+    });
+}
+
+void sortRecordsByCollationKeys(std::vector<SearchRecord>& records, const CollationKeys& keys,
+                                bool descending) {
+    sortByKeys(records, keys, descending,
+               [](const std::optional<QCollatorSortKey>& a,
+                  const std::optional<QCollatorSortKey>& b) { return a->compare(*b); });
 }
 
 void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
@@ -101,13 +108,12 @@ void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
                      [](const SearchRecord& r) { return std::int64_t{r.Attr}; });
         break;
     case SortColumn::Name:
-        sortByCollation(records, rule.Descending, collator,
-                        [](const SearchRecord& r) { return std::string_view(r.Name); });
+    case SortColumn::Type: {
+        CollationKeys keys;
+        appendCollationKeys(records, 0, rule.Column, collator, keys);
+        sortRecordsByCollationKeys(records, keys, rule.Descending);
         break;
-    case SortColumn::Type:
-        sortByCollation(records, rule.Descending, collator,
-                        [](const SearchRecord& r) { return extensionOf(r.Name); });
-        break;
+    }
     }
 }
 

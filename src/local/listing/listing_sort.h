@@ -4,8 +4,10 @@
 #include "local/listing/sort_keys.h"
 
 #include <QCollator>
+#include <QCollatorSortKey>
 #include <QLocale>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +19,16 @@ QCollator nameCollator(const QLocale& locale);
 // The extension a "type" key sorts by: from the name's last "." to its end, the dot included;
 // empty when the name has no dot.
 std::string_view extensionOf(std::string_view name);
+
+// Collation keys of the names (SortColumn::Name) or extensions (SortColumn::Type) of records, one
+// per record, so that they can be computed ahead, as a listing arrives.
+using CollationKeys = std::vector<std::optional<QCollatorSortKey>>;
+// Appends the keys of records[from] onwards.
+void appendCollationKeys(const std::vector<SearchRecord>& records, std::size_t from,
+                         SortColumn column, const QCollator& collator, CollationKeys& keys);
+// Sorts records by their keys, keys[i] being the key of records[i].
+void sortRecordsByCollationKeys(std::vector<SearchRecord>& records, const CollationKeys& keys,
+                                bool descending);
 
 // Sorts records by one rule. Entries that compare equal end up in no defined order.
 // Names and extensions are compared by collator after decoding them as UTF-8.
