@@ -133,6 +133,15 @@ TEST_F(SiteStoreTest, SiteNamesThatAreNoRecordFileAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(home.at("config/a")));
 }
 
+TEST(PortBox, OnlyAPortNumberIsTakenElseTwentyOne) {
+    const std::pair<const char*, int> cases[] = {{"2121", 2121}, {"1", 1},    {"65535", 65535},
+                                                 {"0", 21},      {"65536", 21}, {"70000", 21},
+                                                 {"-21", 21},    {"abc", 21},   {"21x", 21},
+                                                 {"", 21},       {" 22", 21}};
+    for (const auto& [text, port] : cases)
+        EXPECT_EQ(portNumber(text), port) << text;
+}
+
 TEST_F(SiteStoreTest, TextsTheRecordCannotHoldAreNamed) {
     struct Case {
         std::string SiteRecord::*field;
