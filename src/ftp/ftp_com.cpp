@@ -136,17 +136,11 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
         }
         status("Waiting for welcome message...");
         LogResponse();
-        std::string startDir = currentDir();
-        if (!startDir.empty()) {
+        if (const std::string startDir = currentDir(); !startDir.empty()) {
             session_.changeDir(startDir);
             LogResponse();
         }
-        // The folder the server put us in names the entries from now on, whether the start
-        // folder was given, empty or refused.
-        if (const auto folder = session_.currentDir()) {
-            LogResponse();
-            startDir = *folder;
-        }
+        readServerFolder(); // whether the start folder was given, empty or refused
         if (!session_.command("REST 0"))
             frontend_.messages().show({kTitle, texts_.translate("ServerDontSupportResume"),
                                        MessageButton::Ok, MessageIcon::Information});
@@ -155,7 +149,6 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
             std::lock_guard lock(mutex_);
             if (generation_ != generation)
                 return -2; // disconnected meanwhile; the worker's next cycle closes it
-            currentDir_ = startDir;
             lastFilledDir_.clear();
             host_ = fields.Host;
             sortKey_ = explorer.GetSortKey();
@@ -249,9 +242,13 @@ void FTPCom::connectionGone() {
     closeConnection(linkLost_ > -2, panel);
 }
 
-void FTPCom::CancelRunning() {
+void FTPCom::cancelBatches() {
     for (auto* answer : {&DownloadAnswer, &UploadAnswer, &DeleteAnswer, &ChmodAnswer})
         *answer = 2;
+}
+
+void FTPCom::CancelRunning() {
+    cancelBatches();
     session_.cancel();
 }
 
@@ -276,8 +273,7 @@ int FTPCom::HandleError(const std::string& text) {
             CancelRunning();
         return -1;
     }
-    for (auto* answer : {&DownloadAnswer, &UploadAnswer, &DeleteAnswer, &ChmodAnswer})
-        *answer = 2;
+    cancelBatches();
     switch (error) {
     case FtpError::PasswordRefused:
     case FtpError::LoginFailed:
@@ -309,8 +305,7 @@ int FTPCom::lostConnection() {
     // was going.
     const int panel = FtpPanel != 0 ? FtpPanel.load() : connectingPanel_;
     linkLost_ = -2;
-    for (auto* answer : {&DownloadAnswer, &UploadAnswer, &DeleteAnswer, &ChmodAnswer})
-        *answer = 2;
+    cancelBatches();
     const std::string folder = currentDir();
     connectionGone();
     const MessageButton answer = frontend_.messages().show(

@@ -119,6 +119,11 @@ private:
     void command(const std::string& text);
     void box(const std::string& text);
     int ReadListing();
+    // The folder the server is in names the entries from now on: read back after every change
+    // of folder, whether the change worked or not, and shown.
+    void readServerFolder();
+    void showServerFolder();
+    void cancelBatches();
     // The last listing as the server sent it, unfiltered.
     std::shared_ptr<const tarvo::listing::DirectoryListing> fullListing() const;
     // Shows only the entries of the last listing whose names hold the text.

@@ -32,15 +32,8 @@ bool holdsName(const std::vector<listing::SearchRecord>& records, const std::str
 int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t size) {
     if ((attributes & listing::Directory) == 0) {
         // A link taken as a file is listed with size 0: it may lead to a folder.
-        if (size == 0 && session_.changeDir(entry)) {
-            if (const auto folder = session_.currentDir()) {
-                std::lock_guard lock(mutex_);
-                currentDir_ = *folder;
-            }
-            LogResponse();
-            if (List() > -2)
-                FillGrid("*.*");
-        }
+        if (size == 0 && session_.changeDir(entry))
+            showServerFolder();
         return 32;
     }
     if (!session_.connected()) {
@@ -51,16 +44,24 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t siz
     const std::string name = withoutBrackets(entry);
     if (name == ".")
         return 16;
+    // Whether the change worked or not, the server's folder is shown.
     session_.changeDir(name == ".." ? std::string("../") : name);
-    // The server's own answer says where we are, whether the change worked or not.
+    showServerFolder();
+    return 16;
+}
+
+void FTPCom::readServerFolder() {
     if (const auto folder = session_.currentDir()) {
         std::lock_guard lock(mutex_);
         currentDir_ = *folder;
     }
     LogResponse();
+}
+
+void FTPCom::showServerFolder() {
+    readServerFolder();
     if (List() > -2)
         FillGrid("*.*");
-    return 16;
 }
 
 bool FTPCom::MkDir(std::string name) {
