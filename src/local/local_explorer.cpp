@@ -4,6 +4,7 @@
 #include "local/listing/directory_reader.h"
 #include "local/listing/listing_sort.h"
 #include "platform/message_service.h"
+#include "platform/name_mask.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -66,12 +67,16 @@ std::shared_ptr<const listing::DirectoryListing> LocalExplorer::GetListing() con
     return listing_;
 }
 
-std::string LocalExplorer::ReadDir(const std::string& path, bool store) {
+std::string LocalExplorer::ReadDir(const std::string& path, bool store, const std::string& mask) {
     auto fresh = std::make_shared<listing::DirectoryListing>();
     std::string shown = path;
     bool notReady = false;
     try {
-        listing::ReadResult result = listing::readDirectory(path);
+        const NameMask nameMask(mask);
+        listing::NameFilter filter;
+        if (!nameMask.matchesEverything())
+            filter = [&nameMask](std::string_view name) { return nameMask.matches(name); };
+        listing::ReadResult result = listing::readDirectory(path, filter);
         if (result.ok()) {
             *fresh = std::move(result.Listing);
             listing::sortListing(*fresh, GetSortKey(), listing::nameCollator(QLocale::system()));
@@ -148,6 +153,7 @@ int LocalExplorer::Open(const std::string& entry, int attributes) {
         frontend_.setPathLabel(side_, ReadDir(target, true));
         FillGrid();
     }
+    frontend_.addToHistory(side_, GetPath());
     return 16;
 }
 

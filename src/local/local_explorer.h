@@ -20,10 +20,11 @@ public:
 
     PanelSide side() const { return side_; }
 
-    // Reads the folder at path into the lists, sorted by the sort key; with store set the folder
-    // becomes the panel's path. Returns what the path label shows: the folder on success, ".."
-    // when it cannot be listed (a medium that is not ready also blanks the path to " ").
-    std::string ReadDir(const std::string& path, bool store);
+    // Reads the entries of the folder at path that match mask (see NameMask) into the lists,
+    // sorted by the sort key; with store set the folder becomes the panel's path. Returns what
+    // the path label shows: the folder on success, also when nothing matches, ".." when it
+    // cannot be listed (a medium that is not ready also blanks the path to " ").
+    std::string ReadDir(const std::string& path, bool store, const std::string& mask = "*.*");
 
     // Shows the lists in the panel, with the totals and disk lines composed by the last read;
     // when the panel now shows another folder, the cursor goes to the folder just left (or the
@@ -35,7 +36,8 @@ public:
     void Sort(const std::string& key, bool clearMarks);
 
     // Opens an entry as the panel shows it: "[name]" enters that folder, "[..]" the parent,
-    // anything else is a file handed to the desktop. Returns 16 for a folder, 32 for a file.
+    // anything else is a file handed to the desktop. A folder entry records the panel's path in
+    // its history, also when it did not change. Returns 16 for a folder, 32 for a file.
     int Open(const std::string& entry, int attributes);
 
     // Goes to the parent folder unless the panel shows the root; returns the path after it.

@@ -32,13 +32,13 @@ struct DirCloser {
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // Collects the names and reported kinds of dir. Returns 0 or the errno of the failure.
-int readNames(DIR* dir, std::vector<NamedEntry>& names) {
+int readNames(DIR* dir, const NameFilter& filter, std::vector<NamedEntry>& names) {
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
         if (entry == nullptr)
             return errno;
-        if (!isSelfOrParent(entry->d_name))
+        if (!isSelfOrParent(entry->d_name) && (!filter || filter(entry->d_name)))
             names.push_back({entry->d_name, entry->d_type});
     }
 }
@@ -53,7 +53,7 @@ bool ReadResult::notReady() const {
     return isNotReadyError(Error);
 }
 
-ReadResult readDirectory(const std::string& path) {
+ReadResult readDirectory(const std::string& path, const NameFilter& filter) {
     ReadResult result;
     const DirHandle dir(::opendir(path.c_str()));
     if (!dir) {
@@ -61,7 +61,7 @@ ReadResult readDirectory(const std::string& path) {
         return result;
     }
     std::vector<NamedEntry> names;
-    result.Error = readNames(dir.get(), names);
+    result.Error = readNames(dir.get(), filter, names);
     if (!result.ok())
         return result;
 
