@@ -103,11 +103,14 @@ void TForm1::FillDriveCombos(std::vector<Drive> table) {
 void TForm1::SyncDriveCombos() {
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
         const std::string path = explorer(side).GetPath();
-        // A panel without a folder (a medium that was not ready) starts over at home.
+        // A panel without a folder (a medium that was not ready) starts over at home, as if
+        // the user had picked that drive.
         if ((path.empty() || path == " ") && !sessionShownIn(side)) {
             explorer(side).SetPath(homeFolder());
+            panel(side).setPathLabel(QString::fromStdString(homeFolder()));
             activatePanel(side);
-            postFolderRead(side, homeFolder(), "*.*", true);
+            addToHistory(side, homeFolder());
+            refreshBothPanels();
         }
         syncDriveBox(side);
     }
