@@ -6,6 +6,7 @@
 
 #include "support/pump.h"
 #include "support/scripted_messages.h"
+#include "support/shipped_files.h"
 #include "support/temp_tree.h"
 
 #include <QComboBox>
@@ -29,10 +30,7 @@ protected:
     void SetUp() override {
         if (!privateMounts)
             GTEST_SKIP() << "mounting is not allowed here";
-        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
-                              std::filesystem::path(program.path()),
-                              std::filesystem::copy_options::recursive);
-        setenv("TARVO_HOME", program.path().c_str(), 1);
+        useAsProgramFolder(program.path());
         savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
         setenv("HOME", home.path().c_str(), 1);
         window = std::make_unique<TForm1>(

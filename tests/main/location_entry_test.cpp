@@ -13,14 +13,14 @@ TEST(LocationEntry, ALineIsRemoteOnlyWhenItEndsInASavedSitesName) {
         const char* site;
     };
     const Case cases[] = {
-        {"/srv/a@b", {}, false, "/srv/a@b", ""},            // a folder holding "@"
+        {"/srv/a@b", {}, false, "/srv/a@b", ""}, // a folder holding "@"
         {"/srv/a@b", {"mirror"}, false, "/srv/a@b", ""},
         {"/srv/a@b", {"b"}, true, "/srv/a", "b"},
         {"/pub/linux@mirror", {"mirror"}, true, "/pub/linux", "mirror"},
-        {"/@mirror", {"mirror"}, true, "/", "mirror"},       // a site's root
+        {"/@mirror", {"mirror"}, true, "/", "mirror"},                 // a site's root
         {"/in@box/x@mirror", {"mirror"}, true, "/in@box/x", "mirror"}, // split at the last "@"
         {"/home/ann", {"mirror"}, false, "/home/ann", ""},
-        {"/x@Mirror", {"mirror"}, false, "/x@Mirror", ""},   // names compare exactly
+        {"/x@Mirror", {"mirror"}, false, "/x@Mirror", ""}, // names compare exactly
         {"/x@", {""}, true, "/x", ""},
     };
     for (const Case& c : cases) {

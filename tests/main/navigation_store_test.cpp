@@ -1,13 +1,12 @@
 #include "main/navigation_store.h"
 
 #include "support/file_content.h"
+#include "support/file_size_limit.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -110,16 +109,13 @@ TEST_F(NavigationStoreTest, TwoThreadsRecordingLoseNothing) {
 TEST_F(NavigationStoreTest, AFailingWriteKeepsTheFile) {
     folder.write("HistoryLeft.dat", fileOf(numbered(20, "/a-rather-long-folder-name-")));
     const std::string before = readFile(folder.at("HistoryLeft.dat"));
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    store.recordVisit(PanelSide::Left, "/new");
-    const bool added = store.addFavorite(std::string(100, 'f'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    bool added = true;
+    {
+        const FileSizeLimit limit(64);
+        ASSERT_TRUE(limit.active());
+        store.recordVisit(PanelSide::Left, "/new");
+        added = store.addFavorite(std::string(100, 'f'));
+    }
 
     EXPECT_EQ(readFile(folder.at("HistoryLeft.dat")), before);
     EXPECT_FALSE(added);

@@ -7,6 +7,7 @@
 #include "support/file_content.h"
 #include "support/pump.h"
 #include "support/scripted_messages.h"
+#include "support/shipped_files.h"
 #include "support/temp_tree.h"
 
 #include <QAction>
@@ -48,15 +49,13 @@ Lines linesOf(const std::string& path) {
 class NavigationTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
-                              std::filesystem::path(program.path()),
-                              std::filesystem::copy_options::recursive);
+        useAsProgramFolder(program.path());
         for (const char* name : {"Favorites.dat", "HistoryLeft.dat", "HistoryRight.dat"})
             program.write(name, "");
         program.write("config/lista.txt", "mirror\r\n");
         for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
-            saved.emplace_back(name, std::getenv(name) ? std::getenv(name) : "");
-        setenv("TARVO_HOME", program.path().c_str(), 1);
+            if (const char* value = std::getenv(name))
+                saved.emplace_back(name, value);
         setenv("HOME", home.path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", home.at(".config").c_str(), 1);
         home.dir("alpha");
@@ -82,6 +81,7 @@ protected:
         for (QWidget* organizer : window->findChildren<TOKRightDlg1234567*>())
             organizer->close();
         window.reset();
+        unsetenv("XDG_CONFIG_HOME");
         for (const auto& [name, value] : saved)
             setenv(name.c_str(), value.c_str(), 1);
         unsetenv("TARVO_HOME");
@@ -114,7 +114,8 @@ protected:
         QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     }
     Lines history(PanelSide side) {
-        return linesOf(program.at(side == PanelSide::Left ? "HistoryLeft.dat" : "HistoryRight.dat"));
+        return linesOf(
+            program.at(side == PanelSide::Left ? "HistoryLeft.dat" : "HistoryRight.dat"));
     }
     QMenu* navigator() { return window->findChild<QMenu*>("Navigator1"); }
     std::vector<std::string> favoriteCaptions() {
@@ -187,14 +188,15 @@ TEST_F(NavigationTest, BackAndForwardWalkThePanelsHistory) {
         std::string expected;
     };
     const Step steps[] = {
-        {"Back1", lower}, // the current folder is not in the history: the newest
-        {"Back1", data},  // names differing in case are different folders
-        {"Back1", a},     {"Back1", a}, // nothing before the oldest
+        {"Back1", lower},                 // the current folder is not in the history: the newest
+        {"Back1", data},                  // names differing in case are different folders
+        {"Back1", a},       {"Back1", a}, // nothing before the oldest
         {"Forward1", data}, {"Forward1", lower}, {"Forward1", lower},
     };
     for (const Step& step : steps) {
         trigger(step.command);
-        ASSERT_TRUE(showing(PanelSide::Left, step.expected)) << step.command << " " << step.expected;
+        ASSERT_TRUE(showing(PanelSide::Left, step.expected))
+            << step.command << " " << step.expected;
     }
     EXPECT_EQ(history(PanelSide::Left), (Lines{a, data, lower})) << "walking records nothing";
 

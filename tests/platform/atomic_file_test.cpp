@@ -1,13 +1,12 @@
 #include "platform/atomic_file.h"
 
 #include "support/file_content.h"
+#include "support/file_size_limit.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -34,16 +33,12 @@ TEST(AtomicFile, ReplacesTheContentAndKeepsThePermissions) {
 TEST(AtomicFile, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
     TempTree tree;
     const std::string path = tree.write("kept.dat", "old content\r\n");
-    // A file size limit makes the write itself fail, for root as for anyone.
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string error = replaceFileContent(path, "a much longer new content\r\n");
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    std::string error;
+    {
+        const FileSizeLimit limit(4);
+        ASSERT_TRUE(limit.active());
+        error = replaceFileContent(path, "a much longer new content\r\n");
+    }
 
     EXPECT_NE(error, "");
     EXPECT_EQ(readFile(path), "old content\r\n");

@@ -102,8 +102,8 @@ TEST(MountTable, APathsDriveIsTheLongestMountPointByWholeComponents) {
                                    {"/mnt/a/b", DriveKind::Ram},
                                    {"/home", DriveKind::Fixed}};
     const std::pair<std::string, std::optional<std::size_t>> cases[] = {
-        {"/", 0},         {"/mnt", 0},     {"/mnt/a", 1}, {"/mnt/ab", 0}, {"/mnt/a/c", 1},
-        {"/mnt/a/b/c", 2}, {"/home/ann", 3}, {"/homer", 0}, {"", {}},      {" ", {}}};
+        {"/", 0},          {"/mnt", 0},      {"/mnt/a", 1}, {"/mnt/ab", 0}, {"/mnt/a/c", 1},
+        {"/mnt/a/b/c", 2}, {"/home/ann", 3}, {"/homer", 0}, {"", {}},       {" ", {}}};
     for (const auto& [path, drive] : cases)
         EXPECT_EQ(driveIndexOf(table, path), drive) << "\"" << path << "\"";
 }
