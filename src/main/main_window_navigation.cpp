@@ -72,16 +72,18 @@ void TForm1::connectNavigatorMenu() {
         "Forward1", [this] { Forward1Click(); }, QKeySequence(Qt::ALT | Qt::Key_Right));
     connectAction("AddtoFavorites1", [this] { AddtoFavorites1Click(); });
     connectAction("OrganizeFavorites1", [this] { OrganizeFavorites1Click(); });
-    const std::pair<const char*, int> folders[] = {{"MyDocuments1", kDocumentsFolder},
-                                                   {"Desktop1", kDesktopFolder},
-                                                   {"SendTo1", kStartMenuFolder}};
-    const QKeySequence folderKeys[] = {QKeySequence(Qt::ALT | Qt::Key_D),
-                                       QKeySequence(Qt::ALT | Qt::Key_P),
-                                       QKeySequence(Qt::ALT | Qt::Key_S)};
-    for (std::size_t i = 0; i < std::size(folders); ++i)
+    struct FolderItem {
+        const char* action;
+        int folder;
+        QKeySequence shortcut;
+    };
+    const FolderItem folders[] = {
+        {"MyDocuments1", kDocumentsFolder, QKeySequence(Qt::ALT | Qt::Key_D)},
+        {"Desktop1", kDesktopFolder, QKeySequence(Qt::ALT | Qt::Key_P)},
+        {"SendTo1", kStartMenuFolder, QKeySequence(Qt::ALT | Qt::Key_S)}};
+    for (const FolderItem& item : folders)
         connectAction(
-            folders[i].first, [this, id = folders[i].second] { specialFolderClick(id); },
-            folderKeys[i]);
+            item.action, [this, id = item.folder] { specialFolderClick(id); }, item.shortcut);
     // These folders do not exist on this desktop.
     for (const char* name : {"FAVORITES1", "CSIDLRECENT1"})
         findChild<QAction*>(name)->setVisible(false);
