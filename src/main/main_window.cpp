@@ -133,12 +133,6 @@ void TForm1::showPanel(PanelSide side, PanelView view) {
     bridge.post([this, side, view = std::move(view)] { panel(side).applyView(view); });
 }
 
-void TForm1::setPathLabel(PanelSide side, std::string text) {
-    bridge.post([this, side, text = std::move(text)] {
-        panel(side).setPathLabel(QString::fromStdString(text));
-    });
-}
-
 void TForm1::clearMarks(PanelSide side) {
     bridge.post([this, side] { panel(side).clearMarks(); });
 }

@@ -49,7 +49,6 @@ public:
     MessageService& messages() override { return *messages_; }
     void setPanelsEnabled(bool enabled) override;
     void showPanel(PanelSide side, PanelView view) override;
-    void setPathLabel(PanelSide side, std::string text) override;
     void clearMarks(PanelSide side) override;
     void openDocument(std::string path) override;
 

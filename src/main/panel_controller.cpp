@@ -87,6 +87,7 @@ void PanelController::setActive(bool active) {
 void PanelController::applyView(const PanelView& view) {
     const int scroll = grid_->verticalScrollBar()->value();
     model_.setListing(view.Listing, !view.FolderChanged);
+    widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));
     widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
     widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
     if (view.FolderChanged) {

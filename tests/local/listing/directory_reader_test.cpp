@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -175,17 +176,54 @@ TEST(DirectoryReader, ManyEntriesAreAllListedOnce) {
     EXPECT_THAT(namesOf(result.Listing.Dirs), UnorderedElementsAre("sub"));
 }
 
-TEST(DirectoryReader, FailureCarriesErrnoAndTellsNotReadyApart) {
+TEST(DirectoryReader, AFolderThatCannotBeOpenedGivesItsErrnoAndNoEntries) {
     TempTree tree;
     const ReadResult missing = listing::readDirectory(tree.at("missing"));
     EXPECT_EQ(missing.Error, ENOENT);
-    EXPECT_FALSE(missing.notReady());
+    EXPECT_FALSE(missing.Partial);
     const ReadResult notDir = listing::readDirectory(tree.file("plain"));
     EXPECT_EQ(notDir.Error, ENOTDIR);
-    EXPECT_FALSE(notDir.notReady());
-    for (const int error : {ENOMEDIUM, EIO, ENOTCONN, ESTALE})
-        EXPECT_TRUE(listing::isNotReadyError(error)) << error;
-    EXPECT_FALSE(listing::isNotReadyError(EACCES));
+    tree.file("entry");
+    listing::DirectoryCalls pulledOut;
+    pulledOut.open = [](const char*) -> DIR* {
+        errno = ENOMEDIUM;
+        return nullptr;
+    };
+    const ReadResult notReady = listing::readDirectory(tree.path(), pulledOut);
+    EXPECT_EQ(notReady.Error, ENOMEDIUM);
+    EXPECT_FALSE(notReady.Partial);
+    EXPECT_TRUE(notReady.Listing.Files.empty());
+}
+
+TEST(DirectoryReader, AReadFailingPartWayKeepsTheEntriesReadBeforeIt) {
+    TempTree tree;
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        tree.file(name);
+    tree.dir("sub");
+    // Six entries besides "." and "..": the medium fails after the fourth name.
+    std::vector<std::string> seen;
+    listing::DirectoryCalls failing;
+    failing.next = [&](DIR* dir) -> dirent* {
+        if (seen.size() == 4) {
+            errno = EIO;
+            return nullptr;
+        }
+        dirent* entry = ::readdir(dir);
+        if (entry != nullptr && std::strcmp(entry->d_name, ".") != 0 &&
+            std::strcmp(entry->d_name, "..") != 0)
+            seen.push_back(entry->d_name);
+        return entry;
+    };
+    const ReadResult result = listing::readDirectory(tree.path(), failing);
+    EXPECT_EQ(result.Error, EIO);
+    EXPECT_TRUE(result.Partial);
+    std::vector<std::string> listed = namesOf(result.Listing.Dirs);
+    for (const std::string& name : namesOf(result.Listing.Files))
+        listed.push_back(name);
+    std::sort(listed.begin(), listed.end());
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(listed, seen);
+    EXPECT_EQ(listed.size(), 4u);
 }
 
 TEST(DirectoryReader, UnprivilegedUserCannotListAClosedFolder) {
