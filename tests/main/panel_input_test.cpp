@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -145,6 +146,43 @@ TEST_F(PanelInputTest, MenuCommandsMarkAllNoneInvertedAndByExtension) {
     trigger("Unselectallwiththesameext1");
     EXPECT_TRUE(marked(left()).empty());
     EXPECT_TRUE(marked(right()).empty()) << "only the active panel is marked";
+}
+
+TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
+    QWidget* grid = viewport(left());
+    const struct {
+        const char* how;
+        std::function<void()> mark;
+        const char* selection;
+    } cases[] = {
+        {"Space", [&] { key(left(), Qt::Key_Space); }, "Files 0 | Dirs 0 | Size 0KB"},
+        {"Insert", [&] { key(left(), Qt::Key_Insert); }, "Files 0 | Dirs 0 | Size 0KB"},
+        {"minus", [&] { QTest::keyClicks(&left().grid(), "-"); }, "Files 0 | Dirs 0 | Size 0KB"},
+        {"right-button press",
+         [&] {
+             QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 0));
+             QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 0));
+         },
+         "Files 0 | Dirs 0 | Size 0KB"},
+        {"right-button drag onto it",
+         [&] {
+             QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 1));
+             QTest::mouseMove(grid, pointOf(left(), 0));
+             QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 0));
+         },
+         "Files 0 | Dirs 1 | Size 0KB"},
+        {"Shift-click range", [&] { click(left(), 3, Qt::ShiftModifier); },
+         "Files 1 | Dirs 2 | Size 0KB"},
+        {"select all", [&] { trigger("Zaznaczwszystko1"); }, "Files 10 | Dirs 2 | Size 2KB"},
+        {"invert", [&] { trigger("Odwrzaznaczenie1"); }, "Files 10 | Dirs 2 | Size 2KB"},
+    };
+    for (const auto& c : cases) {
+        trigger("Odznaczwszystko1");
+        click(left(), 0);
+        c.mark();
+        EXPECT_FALSE(left().model().isMarked(0)) << c.how;
+        EXPECT_EQ(left().widgets().selectionLabel->text(), c.selection) << c.how;
+    }
 }
 
 TEST_F(PanelInputTest, TheTotalsAndSelectionLinesReadInTheShippedEnglish) {
