@@ -64,6 +64,8 @@ void TForm1::connectPanel(PanelController& source) {
     connect(&source, &PanelController::openRequested, this,
             [this, side] { openCurrentEntry(side); });
     connect(&source, &PanelController::upRequested, this, [this, side] { upButtonClick(side); });
+    connect(&source, &PanelController::invertMarksRequested, this,
+            [this] { findChild<QAction*>("Odwrzaznaczenie1")->trigger(); });
     connect(&source, &PanelController::currentEntryChanged, this,
             [this, &source] { entrySelected(source); });
     connect(&source, &PanelController::selectionChanged, this, &TForm1::ShowSelectionInfo);

@@ -172,6 +172,13 @@ bool PanelController::gridKeyPress(QKeyEvent* event) {
     case Qt::Key_Backspace:
         emit upRequested();
         return true;
+    case Qt::Key_Asterisk:
+        // The menu's keypad shortcut never matches under X11, so the grid takes the key itself.
+        if (event->modifiers() & Qt::KeypadModifier) {
+            emit invertMarksRequested();
+            return true;
+        }
+        break;
     case Qt::Key_Insert:
         markKey(true);
         return true;

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
 #include <QTest>
@@ -183,6 +184,17 @@ TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
         EXPECT_FALSE(left().model().isMarked(0)) << c.how;
         EXPECT_EQ(left().widgets().selectionLabel->text(), c.selection) << c.how;
     }
+}
+
+TEST_F(PanelInputTest, TheKeypadStarInvertsTheMarks) {
+    click(left(), 3);
+    key(left(), Qt::Key_Space);
+    // As the keyboard delivers it: the key, the keypad modifier and the character.
+    QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::KeypadModifier, QStringLiteral("*"));
+    QApplication::sendEvent(&left().grid(), &star);
+    EXPECT_EQ(marked(left()), (std::vector<int>{1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(left().widgets().selectionLabel->text(), "Files 9 | Dirs 2 | Size 2KB");
+    EXPECT_EQ(left().model().currentRow(), 3) << "not taken as a quick search";
 }
 
 TEST_F(PanelInputTest, TheTotalsAndSelectionLinesReadInTheShippedEnglish) {
