@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -254,14 +255,44 @@ TEST_F(PanelInputTest, TheFirstClickOfEachHeaderSortsByItsStartDirection) {
     }
 }
 
-TEST_F(PanelInputTest, DraggingAHeaderEdgeResizesItsColumn) {
-    QToolButton* size = left().widgets().sizeButton;
-    const int before = left().grid().columnWidth(2);
-    const int edge = size->width() - 5;
-    QTest::mousePress(size, Qt::LeftButton, {}, QPoint(edge, 5));
-    QTest::mouseMove(size, QPoint(edge + 30, 5));
-    QTest::mouseRelease(size, Qt::LeftButton, {}, QPoint(edge + 30, 5));
-    EXPECT_EQ(left().grid().columnWidth(2), before + 30);
+TEST_F(PanelInputTest, ADraggedHeaderEdgeFollowsThePointerAndMovesTheButtonsRightOfIt) {
+    const PanelWidgets& widgets = left().widgets();
+    const std::vector<QToolButton*> strip{widgets.nameButton, widgets.typeButton,
+                                          widgets.sizeButton, widgets.attrButton,
+                                          widgets.dateButton};
+    const auto geometries = [&] {
+        std::vector<QRect> result;
+        for (QToolButton* button : strip)
+            result.push_back(button->geometry());
+        return result;
+    };
+    const auto index = [&](QToolButton* button) {
+        return static_cast<std::size_t>(std::find(strip.begin(), strip.end(), button) -
+                                        strip.begin());
+    };
+    for (QToolButton* dragged : {widgets.nameButton, widgets.sizeButton, widgets.attrButton,
+                                 widgets.dateButton}) {
+        const std::vector<QRect> before = geometries();
+        const int edge = dragged->width() - 5;
+        QTest::mousePress(dragged, Qt::LeftButton, {}, QPoint(edge, 5));
+        QTest::mouseMove(dragged, QPoint(edge + 30, 5));
+        QTest::mouseMove(dragged, QPoint(edge + 20, 5));
+        QTest::mouseRelease(dragged, Qt::LeftButton, {}, QPoint(edge + 20, 5));
+
+        const std::vector<QRect> after = geometries();
+        for (std::size_t i = 0; i < strip.size(); ++i) {
+            QRect expected = before[i];
+            if (i == index(dragged))
+                expected.setWidth(expected.width() + 20);
+            else if (i > index(dragged))
+                expected.translate(20, 0);
+            EXPECT_EQ(after[i], expected) << strip[i]->objectName().toStdString() << " after "
+                                          << dragged->objectName().toStdString();
+        }
+        EXPECT_EQ(left().grid().columnWidth(1), after[0].width() + after[1].width());
+        for (int column = 2; column <= 4; ++column)
+            EXPECT_EQ(left().grid().columnWidth(column), after[column].width()) << column;
+    }
     EXPECT_EQ(sortKey(left()), "name 1-0") << "a resize is not a click";
 }
 
