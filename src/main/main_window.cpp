@@ -9,12 +9,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolButton>
-#include <QUrl>
 
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
@@ -140,9 +138,7 @@ void TForm1::clearMarks(PanelSide side) {
 }
 
 void TForm1::openDocument(std::string path) {
-    bridge.post([path = std::move(path)] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-    });
+    bridge.post([this, path = std::move(path)] { desktop_.open(path); });
 }
 
 void TForm1::SpeedButton24Click() {

@@ -7,6 +7,7 @@
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
+#include "platform/desktop_opener.h"
 #include "platform/message_service.h"
 #include "platform/timed_mutex.h"
 #include "platform/ui_bridge.h"
@@ -180,6 +181,11 @@ private:
     PanelIcons icons_;
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;
+    // Opening files: a file the desktop cannot open is named in a message box.
+    DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
+        messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
+                         MessageButton::Ok, MessageIcon::Information});
+    }};
     bool closed_ = false;
     bool shown_ = false;
 };
