@@ -78,10 +78,11 @@ void TForm1::startWorkers() {
     hooks.sessionShown = [this] { return FtpSession->FtpPanel.load() != 0; };
     RemoteWorker = std::make_unique<TMonThreadH>(RemoteCommand, locks.control, std::move(hooks));
     LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);
-    // A command that fails unexpectedly must not leave the panels locked.
     for (CommandWorker* worker : {static_cast<CommandWorker*>(RemoteWorker.get()),
                                   static_cast<CommandWorker*>(LocalWorker.get())})
-        worker->setFailureHandler([this](int, const std::string&) { setPanelsEnabled(true); });
+        worker->setFailureHandler([this](int code, const std::string& reason) {
+            reportCommandFailure(code, reason);
+        });
     RemoteWorker->start();
     LocalWorker->start();
 }

@@ -130,6 +130,10 @@ private:
     void SpeedButton24Click();
     void FormCloseQuery();
 
+    // Console: a command that failed unexpectedly is logged there and on stderr, and the
+    // panels it had locked are enabled again. Any thread.
+    void reportCommandFailure(int code, const std::string& reason);
+
     int SelectedAttr = 0;
     int SelectedMode = 0;
     int ActiveRow = 0;
