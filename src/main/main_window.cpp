@@ -80,9 +80,8 @@ void TForm1::startWorkers() {
     LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);
     for (CommandWorker* worker : {static_cast<CommandWorker*>(RemoteWorker.get()),
                                   static_cast<CommandWorker*>(LocalWorker.get())})
-        worker->setFailureHandler([this](int code, const std::string& reason) {
-            reportCommandFailure(code, reason);
-        });
+        worker->setFailureHandler(
+            [this](int code, const std::string& reason) { reportCommandFailure(code, reason); });
     RemoteWorker->start();
     LocalWorker->start();
 }

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <random>
 #include <sys/statvfs.h>
 #include <thread>
@@ -58,9 +58,9 @@ TEST_F(LocalExplorerTest, ShowsEveryEntryAndTheTotalsOfTheFiles) {
 
 TEST_F(LocalExplorerTest, TheShippedEnglishWordsTheTotalsAndDiskLines) {
     LanguageTable english{lock};
-    ASSERT_EQ(english.load(std::string(std::getenv("TARVO_SOURCE_DIR")) +
-                           "/resources/lang/English.xml"),
-              std::nullopt);
+    ASSERT_EQ(
+        english.load(std::string(std::getenv("TARVO_SOURCE_DIR")) + "/resources/lang/English.xml"),
+        std::nullopt);
     tree.dir("folder");
     tree.file("a", 2048);
     LocalExplorer shipped(screen, english, PanelSide::Left);

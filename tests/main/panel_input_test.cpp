@@ -270,8 +270,8 @@ TEST_F(PanelInputTest, ADraggedHeaderEdgeFollowsThePointerAndMovesTheButtonsRigh
         return static_cast<std::size_t>(std::find(strip.begin(), strip.end(), button) -
                                         strip.begin());
     };
-    for (QToolButton* dragged : {widgets.nameButton, widgets.sizeButton, widgets.attrButton,
-                                 widgets.dateButton}) {
+    for (QToolButton* dragged :
+         {widgets.nameButton, widgets.sizeButton, widgets.attrButton, widgets.dateButton}) {
         const std::vector<QRect> before = geometries();
         const int edge = dragged->width() - 5;
         QTest::mousePress(dragged, Qt::LeftButton, {}, QPoint(edge, 5));
