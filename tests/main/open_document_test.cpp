@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -19,9 +18,6 @@ using namespace std::chrono_literals;
 class OpenDocumentTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
-                              std::filesystem::path(program.path()),
-                              std::filesystem::copy_options::recursive);
         setenv("TARVO_HOME", program.path().c_str(), 1);
         savedPath = std::getenv("PATH");
     }
