@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -193,37 +192,6 @@ TEST(DirectoryReader, AFolderThatCannotBeOpenedGivesItsErrnoAndNoEntries) {
     EXPECT_EQ(notReady.Error, ENOMEDIUM);
     EXPECT_FALSE(notReady.Partial);
     EXPECT_TRUE(notReady.Listing.Files.empty());
-}
-
-TEST(DirectoryReader, AReadFailingPartWayKeepsTheEntriesReadBeforeIt) {
-    TempTree tree;
-    for (const char* name : {"a", "b", "c", "d", "e"})
-        tree.file(name);
-    tree.dir("sub");
-    // Six entries besides "." and "..": the medium fails after the fourth name.
-    std::vector<std::string> seen;
-    listing::DirectoryCalls failing;
-    failing.next = [&](DIR* dir) -> dirent* {
-        if (seen.size() == 4) {
-            errno = EIO;
-            return nullptr;
-        }
-        dirent* entry = ::readdir(dir);
-        if (entry != nullptr && std::strcmp(entry->d_name, ".") != 0 &&
-            std::strcmp(entry->d_name, "..") != 0)
-            seen.push_back(entry->d_name);
-        return entry;
-    };
-    const ReadResult result = listing::readDirectory(tree.path(), failing);
-    EXPECT_EQ(result.Error, EIO);
-    EXPECT_TRUE(result.Partial);
-    std::vector<std::string> listed = namesOf(result.Listing.Dirs);
-    for (const std::string& name : namesOf(result.Listing.Files))
-        listed.push_back(name);
-    std::sort(listed.begin(), listed.end());
-    std::sort(seen.begin(), seen.end());
-    EXPECT_EQ(listed, seen);
-    EXPECT_EQ(listed.size(), 4u);
 }
 
 TEST(DirectoryReader, UnprivilegedUserCannotListAClosedFolder) {
