@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     listing::NameFilter filter;
     if (!mask.matchesEverything())
         filter = [&mask](std::string_view name) { return mask.matches(name); };
-    listing::ReadResult result = listing::readDirectory(path, filter);
+    listing::ReadResult result = listing::readDirectory(path, {}, filter);
     const double readSeconds = secondsSince(start);
     if (!result.ok()) {
         std::fprintf(stderr, "listbench: cannot list %s: %s\n", path.c_str(),

@@ -9,6 +9,7 @@
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
+#include "platform/desktop_opener.h"
 #include "platform/message_service.h"
 #include "platform/mount_table.h"
 #include "platform/mount_watcher.h"
@@ -59,7 +60,6 @@ public:
     MessageService& messages() override { return *messages_; }
     void setPanelsEnabled(bool enabled) override;
     void showPanel(PanelSide side, PanelView view) override;
-    void setPathLabel(PanelSide side, std::string text) override;
     void clearMarks(PanelSide side) override;
     void openDocument(std::string path) override;
     void addToHistory(PanelSide side, std::string entry) override;
@@ -147,6 +147,10 @@ private:
 
     void SpeedButton24Click();
     void FormCloseQuery();
+
+    // Console: a command that failed unexpectedly is logged there and on stderr, and the
+    // panels it had locked are enabled again. Any thread.
+    void reportCommandFailure(int code, const std::string& reason);
 
     // Navigation: drives, the header strip, history, favourites and special folders.
     void connectNavigationCommands();
@@ -248,6 +252,11 @@ private:
     PanelIcons icons_;
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;
+    // Opening files: a file the desktop cannot open is named in a message box.
+    DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
+        messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
+                         MessageButton::Ok, MessageIcon::Information});
+    }};
     bool closed_ = false;
     bool shown_ = false;
 

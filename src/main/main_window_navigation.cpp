@@ -109,7 +109,7 @@ void TForm1::connectNavigationWorkers() {
             return;
         const PanelSide side = sideOf(params.FolderPanel);
         LocalExplorer& reader = explorer(side);
-        setPathLabel(side, reader.ReadDir(params.FolderPath, true, params.Mask));
+        reader.ReadDir(params.FolderPath, true, params.Mask);
         reader.FillGrid();
         if (params.RecordVisit)
             addToHistory(side, reader.GetPath());
@@ -287,6 +287,6 @@ void TForm1::showSpecialFolder(const CommandParams& params) {
             },
             false);
     LocalExplorer& reader = explorer(side);
-    setPathLabel(side, reader.ReadDir(folder, true));
+    reader.ReadDir(folder, true);
     reader.FillGrid();
 }

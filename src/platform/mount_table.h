@@ -7,9 +7,8 @@
 #include <string_view>
 #include <vector>
 
-// The mounted file systems a user can browse, in the order the kernel lists them. They stand
-// where a desktop of another kind lists drive letters: a panel's "drive" is the file system
-// its folder lies on.
+// The mounted file systems a user can browse, in the order the kernel lists them: the drives
+// of the drive boxes. A panel's drive is the file system its folder lies on.
 
 // One record of /proc/self/mountinfo with its escapes decoded.
 struct MountRecord {
