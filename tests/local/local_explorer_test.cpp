@@ -122,21 +122,6 @@ TEST_F(LocalExplorerTest, OpensFoldersByTheirRowAndFilesWithTheDesktop) {
     EXPECT_EQ(screen.opened(), std::vector<std::string>{tree.at("sub/note.txt")});
 }
 
-TEST_F(LocalExplorerTest, AMaskPicksFilesAndFoldersAndMatchingNothingIsNoFailure) {
-    tree.file("a.txt");
-    tree.file("b.TXT");
-    tree.file("c.dat");
-    tree.dir("notes.txt");
-    tree.dir("other");
-    explorer.SetSortKey("name 1-0");
-    EXPECT_EQ(explorer.ReadDir(tree.path(), true, "*.txt"), tree.path());
-    EXPECT_EQ(names(explorer.GetListing()->Dirs), std::vector<std::string>{"notes.txt"});
-    EXPECT_EQ(names(explorer.GetListing()->Files), (std::vector<std::string>{"a.txt", "b.TXT"}));
-    EXPECT_EQ(explorer.ReadDir(tree.path(), true, "*.none"), tree.path());
-    EXPECT_TRUE(explorer.GetListing()->Dirs.empty());
-    EXPECT_TRUE(explorer.GetListing()->Files.empty());
-}
-
 TEST_F(LocalExplorerTest, EnteringAFolderRecordsThePanelsPathEvenWhenUnchanged) {
     tree.dir("sub");
     explorer.SetPath(tree.path());

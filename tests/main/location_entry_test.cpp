@@ -32,16 +32,4 @@ TEST(LocationEntry, ALineIsRemoteOnlyWhenItEndsInASavedSitesName) {
     }
 }
 
-TEST(LocationEntry, MenuCaptions) {
-    EXPECT_EQ(favoriteCaption("/pub/linux@mirror"), "linux@mirror");
-    EXPECT_EQ(favoriteCaption("/@mirror"), "@mirror");
-    EXPECT_EQ(favoriteCaption("/"), "");
-    EXPECT_EQ(favoriteCaption("C:\\Data"), "C:\\Data");
-    const LocationEntry remote = LocationEntry::remote("/pub", "mirror");
-    EXPECT_EQ(historyCaption(remote, "ftp.example.org"), "ftp://ftp.example.org/pub");
-    EXPECT_EQ(historyCaption(remote, ""), "/pub@mirror") << "a site whose record is unreadable";
-    EXPECT_EQ(historyCaption(LocationEntry::parse("/a@b", {}), "host"), "/a@b");
-    EXPECT_EQ(menuText("Tom & Jerry&"), "Tom && Jerry&&");
-}
-
 } // namespace

@@ -84,18 +84,6 @@ TEST(MountTable, NetworkMountsAreNeverAskedAboutTheirRoot) {
     EXPECT_TRUE(asked.count("/tmp"));
 }
 
-TEST(MountTable, ItemsShowTheMountPointAndTheKind) {
-    const std::pair<Drive, std::string> cases[] = {
-        {{"/", DriveKind::Fixed}, "[-/-]"},
-        {{"/media/ann/STICK", DriveKind::Removable}, "[-/media/ann/STICK-] RD"},
-        {{"/mnt/nas", DriveKind::Network}, "[-/mnt/nas-] Net"},
-        {{"/media/cdrom", DriveKind::Optical}, "[-/media/cdrom-] CD"},
-        {{"/tmp", DriveKind::Ram}, "[-/tmp-] Ram"},
-    };
-    for (const auto& [drive, text] : cases)
-        EXPECT_EQ(driveItemText(drive), text);
-}
-
 TEST(MountTable, APathsDriveIsTheLongestMountPointByWholeComponents) {
     const std::vector<Drive> table{{"/", DriveKind::Fixed},
                                    {"/mnt/a", DriveKind::Fixed},
