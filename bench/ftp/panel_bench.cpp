@@ -43,7 +43,7 @@ public:
     MessageService& messages() override { return messages_; }
     void setPanelsEnabled(bool) override {}
     void showPanel(PanelSide, PanelView view) override { shown = std::move(view); }
-    void setPathLabel(PanelSide, std::string) override {}
+    void addToHistory(PanelSide, std::string) override {}
     void clearMarks(PanelSide) override {}
     void openDocument(std::string) override {}
     void appendConsole(std::string text) override { console += text + "\n"; }

@@ -10,18 +10,20 @@ class MessageService;
 
 enum class PanelSide { Left, Right };
 
-// The numbers commands give the panels: 2 the left one, 1 the right one.
+// The window's fields, the commands and the FTP session name a panel by number: 2 left, 1 right.
 inline int panelNumber(PanelSide side) {
     return side == PanelSide::Left ? 2 : 1;
 }
-inline PanelSide panelSide(int number) {
-    return number == 2 ? PanelSide::Left : PanelSide::Right;
+
+inline PanelSide sideOf(int panelNumber) {
+    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
 }
 
 // What a panel shows after its folder was read: the whole listing, immutable, with the lines
 // under it already composed, so the screen only swaps it in.
 struct PanelView {
-    std::string Path; // the folder listed
+    std::string Path;      // the folder listed
+    std::string PathLabel; // what the path label shows: the folder, or ".." when unreadable
     std::shared_ptr<const tarvo::listing::DirectoryListing> Listing;
     std::string Totals; // "Files 12 | Dirs 3 | Size 5120KB"
     std::string Disk;   // "Free: 10240MB Used: 50000MB "
@@ -29,8 +31,6 @@ struct PanelView {
     // folder row named CursorFolder (the folder just left when going up), else to row 0.
     bool FolderChanged = false;
     std::string CursorFolder;
-    // Shown in the panel's path label with the listing; empty leaves the label as it is.
-    std::string PathLabel;
     // Which FTP connection listed it; 0 for a local folder. The screen drops a view whose
     // source the panel no longer shows, such as rows of a session disconnected meanwhile.
     std::uint64_t Session = 0;
@@ -57,11 +57,14 @@ public:
     virtual void setPanelsEnabled(bool enabled) = 0;
 
     virtual void showPanel(PanelSide side, PanelView view) = 0;
-    virtual void setPathLabel(PanelSide side, std::string text) = 0;
     virtual void clearMarks(PanelSide side) = 0;
 
     // Opens a file with the desktop's handler for its type.
     virtual void openDocument(std::string path) = 0;
+
+    // Records a location the panel has just gone to in that panel's history: a local folder, or
+    // a remote folder + "@" + the saved site's name. Called on the thread that changed it.
+    virtual void addToHistory(PanelSide side, std::string entry) = 0;
 
     // Appends one item to the FTP console; line breaks inside it make several lines.
     virtual void appendConsole(std::string text) = 0;

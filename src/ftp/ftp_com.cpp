@@ -155,7 +155,7 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
             FtpPanel = panel;
         }
         linkLost_ = 0;
-        frontend_.showSession({true, panelSide(panel),
+        frontend_.showSession({true, sideOf(panel),
                                std::string(kTitle) + " [" + fields.SiteName + " - " + fields.Host +
                                    ", " + clock_() + "]",
                                fields.SiteName});
@@ -196,7 +196,7 @@ void FTPCom::detach(bool sendQuit) {
         return;
     // The next connect to this site starts where this one ended.
     sites_.setStartDir(folder);
-    frontend_.showSession({false, panelSide(panel), kTitle, {}});
+    frontend_.showSession({false, sideOf(panel), kTitle, {}});
 }
 
 void FTPCom::settle() {

@@ -14,6 +14,7 @@
 #include <string>
 
 class IOFile;
+class NameMask;
 class LanguageTable;
 class LocalExplorer;
 
@@ -72,10 +73,9 @@ public:
     // Sorts the shown listing by the key (which becomes the session's sort key); clearMarks
     // clears the panel's marks first. No network traffic.
     void Sort(const std::string& key, bool clearMarks);
-    // Shows the listing in the panel. A mask without "*.*" ("*.txt") shows only the entries of
-    // the last listing whose names hold the mask without its first character; "*.*" shows the
-    // shown entries as they stand. The cursor goes to the folder last left, or the one whose
-    // name the make-directory command stored.
+    // Shows the listing in the panel. A mask ("*.txt") shows only the entries of the last
+    // listing whose names it takes; "*.*" shows the shown entries as they stand. The cursor goes
+    // to the folder last left, or the one whose name the make-directory command stored.
     void FillGrid(const std::string& mask = "*.*");
     // The folder whose last component names the row the next fill puts the cursor on.
     void setLastFilledDir(const std::string& folder);
@@ -126,8 +126,8 @@ private:
     void cancelBatches();
     // The last listing as the server sent it, unfiltered.
     std::shared_ptr<const tarvo::listing::DirectoryListing> fullListing() const;
-    // Shows only the entries of the last listing whose names hold the text.
-    void showOnly(const std::string& part);
+    // Shows only the entries of the last listing whose names the mask takes.
+    void showOnly(const NameMask& names);
     void detach(bool sendQuit);
     void closeConnection(bool sendQuit, int panel);
     int lostConnection();

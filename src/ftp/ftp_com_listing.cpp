@@ -6,6 +6,7 @@
 #include "local/listing/listing_sort.h"
 #include "local/local_explorer.h"
 #include "platform/message_service.h"
+#include "platform/name_mask.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -175,7 +176,7 @@ void FTPCom::Sort(const std::string& key, bool clearMarks) {
         panel = FtpPanel;
     }
     if (clearMarks && panel != 0)
-        frontend_.clearMarks(panelSide(panel));
+        frontend_.clearMarks(sideOf(panel));
     auto sorted = sortedCopy(*current, key);
     std::lock_guard lock(mutex_);
     // A listing read meanwhile is newer than this sort and was sorted by the new key already.
@@ -186,8 +187,8 @@ void FTPCom::Sort(const std::string& key, bool clearMarks) {
 }
 
 void FTPCom::FillGrid(const std::string& mask) {
-    if (mask.find("*.*") == std::string::npos)
-        showOnly(mask.empty() ? mask : mask.substr(1));
+    if (const NameMask names(mask); !names.matchesEverything())
+        showOnly(names);
     PanelView view;
     int panel = 0;
     {
@@ -205,10 +206,10 @@ void FTPCom::FillGrid(const std::string& mask) {
         lastFilledDir_ = currentDir_;
     }
     if (panel != 0)
-        frontend_.showPanel(panelSide(panel), std::move(view));
+        frontend_.showPanel(sideOf(panel), std::move(view));
 }
 
-void FTPCom::showOnly(const std::string& part) {
+void FTPCom::showOnly(const NameMask& names) {
     std::shared_ptr<const listing::DirectoryListing> all;
     std::string key;
     {
@@ -218,7 +219,7 @@ void FTPCom::showOnly(const std::string& part) {
     }
     listing::DirectoryListing filtered;
     const auto keep = [&](const listing::SearchRecord& record) {
-        return record.Name.find(part) != std::string::npos;
+        return names.matches(record.Name);
     };
     std::copy_if(all->Dirs.begin(), all->Dirs.end(), std::back_inserter(filtered.Dirs), keep);
     std::copy_if(all->Files.begin(), all->Files.end(), std::back_inserter(filtered.Files), keep);

@@ -42,11 +42,13 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t siz
         return -1;
     }
     const std::string name = withoutBrackets(entry);
-    if (name == ".")
-        return 16;
-    // Whether the change worked or not, the server's folder is shown.
-    session_.changeDir(name == ".." ? std::string("../") : name);
-    showServerFolder();
+    if (name != ".") {
+        // Whether the change worked or not, the server's folder is shown.
+        session_.changeDir(name == ".." ? std::string("../") : name);
+        showServerFolder();
+    }
+    if (const int panel = FtpPanel; panel != 0)
+        frontend_.addToHistory(sideOf(panel), currentDir() + "@" + lastFields_.SiteName);
     return 16;
 }
 

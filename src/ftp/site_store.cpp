@@ -1,6 +1,7 @@
 #include "ftp/site_store.h"
 
 #include "platform/program_folder.h"
+#include "platform/atomic_file.h"
 #include "platform/whole_file.h"
 
 namespace {
@@ -24,7 +25,9 @@ std::string listText(const std::vector<std::string>& names) {
 
 IOFile::IOFile(FileWriter writer) : ExePath(programFolder()), writer_(std::move(writer)) {
     if (!writer_)
-        writer_ = writeWholeFile;
+        writer_ = [](const std::string& path, std::string_view bytes, unsigned mode) {
+            return replaceFileContent(path, bytes, mode);
+        };
 }
 
 std::string IOFile::configPath(const std::string& name) const {
@@ -63,9 +66,9 @@ std::optional<IOFile::Failure> IOFile::SaveSite(SiteRecord site,
     const std::string recordPath = configPath(site.Name);
     if (!isSiteFileName(site.Name) || unstorableText(site))
         return Failure{recordPath, "the site cannot be stored"};
-    std::string error;
-    if (!writer_(recordPath, encodeSiteRecord(site), kPrivateFile, error))
-        return Failure{recordPath, error};
+    if (std::string error = writer_(recordPath, encodeSiteRecord(site), kPrivateFile);
+        !error.empty())
+        return Failure{recordPath, std::move(error)};
     if (newList) {
         if (auto failure = SaveSiteList(*newList))
             return failure;
@@ -77,9 +80,8 @@ std::optional<IOFile::Failure> IOFile::SaveSite(SiteRecord site,
 
 std::optional<IOFile::Failure> IOFile::SaveSiteList(const std::vector<std::string>& names) {
     const std::string path = configPath("lista.txt");
-    std::string error;
-    if (!writer_(path, listText(names), kListFile, error))
-        return Failure{path, error};
+    if (std::string error = writer_(path, listText(names), kListFile); !error.empty())
+        return Failure{path, std::move(error)};
     return std::nullopt;
 }
 

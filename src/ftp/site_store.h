@@ -14,9 +14,10 @@
 // temporary file, so a failed save leaves the old one as it was.
 class IOFile {
 public:
-    // Writes a file whole; false with a reason on failure. Tests give one that fails.
-    using FileWriter = std::function<bool(const std::string& path, std::string_view bytes,
-                                          unsigned mode, std::string& error)>;
+    // Replaces a file whole, with the permission bits given; the reason of a failure, empty on
+    // success. Tests give one that fails.
+    using FileWriter = std::function<std::string(const std::string& path, std::string_view bytes,
+                                                 unsigned mode)>;
 
     // A save or delete that did not reach the disk.
     struct Failure {

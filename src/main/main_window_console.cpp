@@ -1,21 +1,41 @@
-// The FTP console: saving it, clearing it, and its size limit.
+// The console: FTP commands and replies, what went wrong where the user and a log reader both
+// see it; saving it, clearing it, and its size limit.
+#include "local/listing/cell_text.h"
 #include "main/main_window.h"
-
-#include "platform/whole_file.h"
+#include "platform/atomic_file.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTime>
+
+#include <iostream>
 
 namespace {
 
 constexpr const char* kTitle = "Tarvo Manager";
 // Every this many lines the user is asked to save the console before it is emptied.
 constexpr int kConsoleLimit = 100001;
-constexpr unsigned kLogFileMode = 0644;
 
 } // namespace
+
+void TForm1::appendConsole(std::string line) {
+    bridge.post([this, line = std::move(line)] {
+        Memo1->appendPlainText(QString::fromStdString(line));
+    });
+}
+
+void TForm1::reportCommandFailure(int code, const std::string& reason) {
+    const std::string time =
+        tarvo::listing::timeText(QTime::currentTime(), QLocale::system()).toStdString();
+    const std::string line =
+        "[" + time + "] Status:> App error in command " + std::to_string(code) + ": " + reason;
+    std::cerr << "Tarvo Manager: " << line << std::endl;
+    appendConsole(line);
+    // A command that fails unexpectedly must not leave the panels locked.
+    setPanelsEnabled(true);
+}
 
 void TForm1::connectConsoleCommands() {
     if (!chooseLogFile) {
@@ -44,8 +64,8 @@ bool TForm1::Filtry1Click() {
     std::string lines;
     for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
         lines += block.text().toStdString() + "\r\n";
-    std::string reason;
-    if (!writeWholeFile(file.toStdString(), lines, kLogFileMode, reason)) {
+    if (const std::string reason = replaceFileContent(file.toStdString(), lines);
+        !reason.empty()) {
         messages().show({kTitle,
                          Translate("OperationNotAllowed") + "\n\n" + file.toStdString() + "\n" +
                              reason,

@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
@@ -42,16 +41,6 @@ bool TForm1::viewIsCurrent(PanelSide side, const PanelView& view) const {
     if (view.Session == 0)
         return !remotePanel;
     return remotePanel && view.Session == FtpSession->generation();
-}
-
-bool TForm1::activePanelShowsSession() const {
-    return FtpSession->FtpPanel == ActivePanel;
-}
-
-void TForm1::appendConsole(std::string line) {
-    bridge.post([this, line = std::move(line)] {
-        Memo1->appendPlainText(QString::fromStdString(line));
-    });
 }
 
 void TForm1::showSession(SessionView session) {
@@ -105,13 +94,6 @@ void TForm1::connectFtpCommands() {
     findChild<QAction*>("rozmiar1")->setShortcut({});
     connectAction("ZmNazw1", [this] { SpeedButton10Click(); },
                   QKeySequence(Qt::CTRL | Qt::Key_F6));
-    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const PanelWidgets& widgets = panel(side).widgets();
-        connect(widgets.rootButton, &QToolButton::clicked, this,
-                [this, side] { rootButtonClick(side); });
-        connect(widgets.refreshButton, &QToolButton::clicked, this,
-                [this, side] { refreshButtonClick(side); });
-    }
     connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
@@ -125,6 +107,8 @@ void TForm1::butConnectClick() {
     }
     if (!panelsIdle() || eSrvName->text().isEmpty())
         return;
+    const PanelSide side = sideOf(ActivePanel);
+    addToHistory(side, locationEntry(side));
     if (eUserName->text().isEmpty()) {
         if (const auto login = messages().askText(kTitle, Translate("Login"), ""))
             eUserName->setText(QString::fromStdString(*login));
@@ -165,7 +149,7 @@ void TForm1::postConnect() {
 
 void TForm1::butGetFileClick() {
     // A local folder is made by the local file operations.
-    if (!panelsIdle() || !activePanelShowsSession())
+    if (!panelsIdle() || !sessionShownIn(sideOf(ActivePanel)))
         return;
     const auto name = messages().askText(Translate("NewDirectory"), Translate("Name"), "");
     if (!name)
@@ -177,7 +161,7 @@ void TForm1::butGetFileClick() {
 
 void TForm1::butSetFileClick() {
     // Local entries are deleted by the local file operations.
-    if (!panelsIdle() || !activePanelShowsSession())
+    if (!panelsIdle() || !sessionShownIn(sideOf(ActivePanel)))
         return;
     PanelController& source = activePanel();
     PanelModel& model = source.model();
@@ -209,7 +193,7 @@ void TForm1::butSetFileClick() {
 
 void TForm1::SpeedButton10Click() {
     // A local entry is renamed by the local file operations.
-    if (!panelsIdle() || !activePanelShowsSession())
+    if (!panelsIdle() || !sessionShownIn(sideOf(ActivePanel)))
         return;
     PanelController& source = activePanel();
     source.grid().setFocus();
@@ -231,18 +215,6 @@ void TForm1::SpeedButton10Click() {
     params.SelectedName = name;
     params.NewName = *newName;
     RemoteCommand.post(cmdRename, params);
-}
-
-void TForm1::rootButtonClick(PanelSide side) {
-    activatePanel(side);
-    if (FtpSession->FtpPanel == panelNumber(side))
-        RemoteCommand.post(cmdRemoteRoot, commandParams());
-}
-
-void TForm1::refreshButtonClick(PanelSide side) {
-    activatePanel(side);
-    if (panelsIdle() && FtpSession->FtpPanel == panelNumber(side))
-        RemoteCommand.post(cmdRefreshRemote, commandParams());
 }
 
 void TForm1::connectFtpWorkerCommands() {

@@ -15,7 +15,6 @@ namespace listing = tarvo::listing;
 namespace {
 constexpr int kDirectory = 0x10;
 constexpr int kArchive = 0x20;
-
 } // namespace
 
 PanelController& TForm1::panel(PanelSide side) {
@@ -23,7 +22,7 @@ PanelController& TForm1::panel(PanelSide side) {
 }
 
 PanelController& TForm1::activePanel() {
-    return panel(panelSide(ActivePanel));
+    return panel(sideOf(ActivePanel));
 }
 
 LocalExplorer& TForm1::explorer(PanelSide side) {
@@ -107,13 +106,12 @@ CommandParams TForm1::commandParams() const {
 
 void TForm1::openCurrentEntry(PanelSide side) {
     activatePanel(side);
-    const bool remote = FtpSession->FtpPanel == panelNumber(side);
-    RemoteCommand.post(remote ? cmdChangeDir : cmdOpenEntry, commandParams());
+    RemoteCommand.post(sessionShownIn(side) ? cmdChangeDir : cmdOpenEntry, commandParams());
 }
 
 void TForm1::upButtonClick(PanelSide side) {
     activatePanel(side);
-    if (FtpSession->FtpPanel == panelNumber(side))
+    if (sessionShownIn(side))
         RemoteCommand.post(cmdRemoteUp, commandParams());
     else
         LocalCommand.post(cmdLocalUp, commandParams());
@@ -121,11 +119,10 @@ void TForm1::upButtonClick(PanelSide side) {
 
 void TForm1::connectWorkerCommands() {
     RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
-        explorer(panelSide(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
+        explorer(sideOf(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
     });
-    RemoteWorker->setHandler(cmdLeftPanelUp, [this](const CommandParams&) {
-        setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
-    });
+    RemoteWorker->setHandler(cmdLeftPanelUp,
+                             [this](const CommandParams&) { LeftExplorer->GoUp(); });
     RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
         if (FtpSession->FtpPanel != 1) {
             RightExplorer->ReadDir(RightExplorer->GetPath(), true);
@@ -140,8 +137,7 @@ void TForm1::connectWorkerCommands() {
         LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
     });
     LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
-        const PanelSide side = panelSide(params.ActivePanel);
-        setPathLabel(side, explorer(side).GoUp());
+        explorer(sideOf(params.ActivePanel)).GoUp();
     });
 }
 
@@ -219,5 +215,6 @@ void TForm1::startListing() {
         explorer(side).SetPath(home);
         panel(side).setPathLabel(QString::fromStdString(home));
     }
+    ReadDriveLetters();
     RemoteCommand.post(cmdRefreshPanels, commandParams());
 }

@@ -92,10 +92,9 @@ void PanelController::applyView(const PanelView& view) {
     const bool folderChanged = view.FolderChanged || view.Session != shownSession_;
     shownSession_ = view.Session;
     model_.setListing(view.Listing, !folderChanged, view.Session != 0);
+    widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));
     widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
     widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
-    if (!view.PathLabel.empty())
-        setPathLabel(QString::fromStdString(view.PathLabel));
     if (folderChanged) {
         const int row = model_.folderRow(view.CursorFolder).value_or(0);
         model_.setCurrentRow(row);
@@ -191,6 +190,13 @@ bool PanelController::gridKeyPress(QKeyEvent* event) {
     case Qt::Key_Backspace:
         emit upRequested();
         return true;
+    case Qt::Key_Asterisk:
+        // The menu's keypad shortcut never matches under X11, so the grid takes the key itself.
+        if (event->modifiers() & Qt::KeypadModifier) {
+            emit invertMarksRequested();
+            return true;
+        }
+        break;
     case Qt::Key_Insert:
         markKey(true);
         return true;

@@ -51,7 +51,7 @@ class EitherPanel : public VsftpdSession, public testing::WithParamInterface<int
 
 TEST_P(EitherPanel, TheListingTakesThePanelAndTheDisconnectGivesItBack) {
     const int panel = GetParam();
-    const PanelSide side = panelSide(panel);
+    const PanelSide side = sideOf(panel);
     connectAndShow(*server, panel);
     EXPECT_EQ(ftp->FtpPanel, panel);
     ASSERT_FALSE(screen.sessions().empty());

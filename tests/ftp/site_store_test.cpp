@@ -1,6 +1,6 @@
 #include "ftp/site_store.h"
 
-#include "platform/whole_file.h"
+#include "platform/atomic_file.h"
 #include "support/file_content.h"
 #include "support/temp_tree.h"
 
@@ -188,13 +188,11 @@ TEST_F(SiteStoreTest, AFailingWriteKeepsTheRecordAndTheListAsTheyWere) {
     home.write("config/lista.txt", "work\r\n");
     home.write("config/work", std::string(1352, '\0'));
     for (const std::string failing : {"work", "lista.txt"}) {
-        IOFile store([&](const std::string& path, std::string_view bytes, unsigned mode,
-                         std::string& error) {
-            if (path == home.at("config/" + failing)) {
-                error = "no space left";
-                return false;
-            }
-            return writeWholeFile(path, bytes, mode, error);
+        IOFile store([&](const std::string& path, std::string_view bytes,
+                         unsigned mode) -> std::string {
+            if (path == home.at("config/" + failing))
+                return "no space left";
+            return replaceFileContent(path, bytes, mode);
         });
         const std::vector<std::string> list{"work", "new"};
         SiteRecord record = site("work");

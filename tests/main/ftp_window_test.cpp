@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -256,11 +257,14 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     const passwd* user = ::getpwnam(server->user.c_str());
     for (const auto& entry : fs::recursive_directory_iterator(server->root))
         ASSERT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
+    program.write("HistoryLeft.dat", "");
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
 
     fillBar(*server);
+    messages->answerNext(MessageButton::Yes);
+    child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
     window->butConnect->click();
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
@@ -303,6 +307,20 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "big.txt"; }));
     child<QToolButton>("SpeedButton15")->click();
     ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "small.txt"; }));
+
+    // The mask box filters the last listing; a saved location of the site opens in the session.
+    QComboBox* mask = left().widgets().maskBox;
+    mask->setEditText("s*");
+    QTest::keyClick(mask->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
+    EXPECT_EQ(left().model().nameCell(2), "small.txt");
+    program.write("Favorites.dat", "/sub@site\r\n");
+    window->RebuildFavoritesMenu();
+    window->findChild<QMenu*>("Navigator1")->actions().back()->trigger();
+    ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/sub" && showsRemote(2); }));
+    const std::string history = readFile(program.at("HistoryLeft.dat"));
+    EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
+    EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
 
     window->butConnect->click();
     ASSERT_TRUE(pumpUntil([this] {

@@ -17,10 +17,6 @@ public:
         views_.push_back(std::move(view));
         sides_.push_back(side);
     }
-    void setPathLabel(PanelSide, std::string text) override {
-        std::lock_guard lock(mutex_);
-        pathLabels_.push_back(std::move(text));
-    }
     void clearMarks(PanelSide) override {
         std::lock_guard lock(mutex_);
         ++marksCleared_;
@@ -30,6 +26,10 @@ public:
         opened_.push_back(std::move(path));
     }
 
+    void addToHistory(PanelSide, std::string entry) override {
+        std::lock_guard lock(mutex_);
+        history_.push_back(std::move(entry));
+    }
     void appendConsole(std::string text) override {
         std::lock_guard lock(mutex_);
         console_.push_back(std::move(text));
@@ -60,13 +60,13 @@ public:
         std::lock_guard lock(mutex_);
         return sides_.empty() ? PanelSide::Left : sides_.back();
     }
-    std::vector<std::string> pathLabels() const {
-        std::lock_guard lock(mutex_);
-        return pathLabels_;
-    }
     std::vector<std::string> opened() const {
         std::lock_guard lock(mutex_);
         return opened_;
+    }
+    std::vector<std::string> history() const {
+        std::lock_guard lock(mutex_);
+        return history_;
     }
     int marksCleared() const {
         std::lock_guard lock(mutex_);
@@ -77,9 +77,9 @@ private:
     mutable std::mutex mutex_;
     ScriptedMessages messages_;
     std::vector<PanelView> views_;
-    std::vector<PanelSide> sides_;
-    std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;
+    std::vector<std::string> history_;
+    std::vector<PanelSide> sides_;
     std::vector<std::string> console_;
     std::vector<SessionView> sessions_;
     int marksCleared_ = 0;
