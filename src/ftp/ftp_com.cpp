@@ -123,8 +123,8 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
         options.port = static_cast<std::uint16_t>(portNumber(fields.Port));
         options.user = fields.User;
         options.password = fields.Password;
-        options.mode = site.Passive ? tarvo::ftp::TransferMode::Passive
-                                    : tarvo::ftp::TransferMode::Active;
+        options.mode =
+            site.Passive ? tarvo::ftp::TransferMode::Passive : tarvo::ftp::TransferMode::Active;
         if (!session_.connect(options)) {
             const int handled = HandleError(" ");
             if (FtpPanel != 0)

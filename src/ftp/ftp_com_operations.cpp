@@ -100,8 +100,8 @@ int FTPCom::Delete(const std::string& path, int attributes) {
                 {kTitle,
                  texts_.translate(folder ? "CouldNotDeleteDirectory" : "CouldNotDeleteFile") +
                      "\n\n" + path,
-                 MessageButton::Ok | MessageButton::Cancel,
-                 MessageIcon::Information}) == MessageButton::Cancel)
+                 MessageButton::Ok | MessageButton::Cancel, MessageIcon::Information}) ==
+                MessageButton::Cancel)
             CancelRunning();
         return HandleError(" ");
     } catch (const std::exception&) {

@@ -28,7 +28,8 @@ constexpr std::size_t kDataSendTimeout = 1348;
 
 void putText(std::string& record, const TextField& field, const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i)
-        record[field.offset + i] = static_cast<char>(static_cast<unsigned char>(text[i]) ^ field.key);
+        record[field.offset + i] =
+            static_cast<char>(static_cast<unsigned char>(text[i]) ^ field.key);
 }
 
 std::string getText(std::string_view record, const TextField& field) {
@@ -51,7 +52,8 @@ void putNumber(std::string& record, std::size_t offset, int value) {
 int getNumber(std::string_view record, std::size_t offset) {
     std::uint32_t bits = 0;
     for (std::size_t i = 0; i < 4; ++i)
-        bits |= static_cast<std::uint32_t>(static_cast<unsigned char>(record[offset + i])) << (8 * i);
+        bits |= static_cast<std::uint32_t>(static_cast<unsigned char>(record[offset + i]))
+                << (8 * i);
     return static_cast<int>(bits);
 }
 
@@ -102,9 +104,11 @@ std::optional<SiteRecord> decodeSiteRecord(std::string_view bytes) {
 }
 
 std::optional<std::string> unstorableText(const SiteRecord& site) {
-    const std::pair<const TextField&, const std::string&> texts[] = {
-        {kName, site.Name},         {kHost, site.Host},        {kUser, site.User},
-        {kPassword, site.Password}, {kStartDir, site.StartDir}};
+    const std::pair<const TextField&, const std::string&> texts[] = {{kName, site.Name},
+                                                                     {kHost, site.Host},
+                                                                     {kUser, site.User},
+                                                                     {kPassword, site.Password},
+                                                                     {kStartDir, site.StartDir}};
     for (const auto& [field, text] : texts) {
         if (!fits(field, text))
             return text;

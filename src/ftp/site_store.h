@@ -16,8 +16,8 @@ class IOFile {
 public:
     // Replaces a file whole, with the permission bits given; the reason of a failure, empty on
     // success. Tests give one that fails.
-    using FileWriter = std::function<std::string(const std::string& path, std::string_view bytes,
-                                                 unsigned mode)>;
+    using FileWriter =
+        std::function<std::string(const std::string& path, std::string_view bytes, unsigned mode)>;
 
     // A save or delete that did not reach the disk.
     struct Failure {

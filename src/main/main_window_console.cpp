@@ -21,9 +21,8 @@ constexpr int kConsoleLimit = 100001;
 } // namespace
 
 void TForm1::appendConsole(std::string line) {
-    bridge.post([this, line = std::move(line)] {
-        Memo1->appendPlainText(QString::fromStdString(line));
-    });
+    bridge.post(
+        [this, line = std::move(line)] { Memo1->appendPlainText(QString::fromStdString(line)); });
 }
 
 void TForm1::reportCommandFailure(int code, const std::string& reason) {
@@ -50,10 +49,11 @@ void TForm1::connectConsoleCommands() {
                        : QString();
         };
     }
-    connectAction("Filtry1", [this] { Filtry1Click(); },
-                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    connectAction("Czyoknokonsoli1", [this] { Memo1->clear(); },
-                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
+    connectAction(
+        "Filtry1", [this] { Filtry1Click(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connectAction(
+        "Czyoknokonsoli1", [this] { Memo1->clear(); },
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
     connect(Memo1, &QPlainTextEdit::blockCountChanged, this, &TForm1::Memo1Change);
 }
 
@@ -64,12 +64,10 @@ bool TForm1::Filtry1Click() {
     std::string lines;
     for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
         lines += block.text().toStdString() + "\r\n";
-    if (const std::string reason = replaceFileContent(file.toStdString(), lines);
-        !reason.empty()) {
-        messages().show({kTitle,
-                         Translate("OperationNotAllowed") + "\n\n" + file.toStdString() + "\n" +
-                             reason,
-                         MessageButton::Ok, MessageIcon::Information});
+    if (const std::string reason = replaceFileContent(file.toStdString(), lines); !reason.empty()) {
+        messages().show(
+            {kTitle, Translate("OperationNotAllowed") + "\n\n" + file.toStdString() + "\n" + reason,
+             MessageButton::Ok, MessageIcon::Information});
         return false;
     }
     return true;

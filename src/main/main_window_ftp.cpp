@@ -80,20 +80,23 @@ void TForm1::connectFtpCommands() {
     rightPanel_->setSession(*FtpSession, panelNumber(PanelSide::Right));
     butConnect->setEnabled(true);
     connect(butConnect, &QToolButton::clicked, this, &TForm1::butConnectClick);
-    connectAction("Pocz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
-    connectAction("rozcz1", [this] { butConnectClick(); },
-                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    connectAction(
+        "Pocz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
+    connectAction(
+        "rozcz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     for (QToolButton* button : {butGetFile, butSetFile, SpeedButton10})
         button->setEnabled(true);
     connect(butGetFile, &QToolButton::clicked, this, &TForm1::butGetFileClick);
     connect(butSetFile, &QToolButton::clicked, this, &TForm1::butSetFileClick);
     connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::SpeedButton10Click);
-    connectAction("UtwKat1", [this] { butGetFileClick(); }, QKeySequence(Qt::Key_F7));
-    connectAction("Usu1", [this] { butSetFileClick(); }, QKeySequence(Qt::Key_F8));
+    connectAction(
+        "UtwKat1", [this] { butGetFileClick(); }, QKeySequence(Qt::Key_F7));
+    connectAction(
+        "Usu1", [this] { butSetFileClick(); }, QKeySequence(Qt::Key_F8));
     // The size sort's Ctrl+F6 stands later in the menus: the key renames.
     findChild<QAction*>("rozmiar1")->setShortcut({});
-    connectAction("ZmNazw1", [this] { SpeedButton10Click(); },
-                  QKeySequence(Qt::CTRL | Qt::Key_F6));
+    connectAction(
+        "ZmNazw1", [this] { SpeedButton10Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F6));
     connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
@@ -228,8 +231,8 @@ void TForm1::connectFtpWorkerCommands() {
                                         std::int64_t size) {
         const std::uint64_t generation = session.generation();
         if (session.ChangeDir(entry, attributes, size) < 0 && session.generation() == generation)
-            messages().show({kTitle, Translate("ConnectionLost"), MessageButton::Ok,
-                             MessageIcon::Information});
+            messages().show(
+                {kTitle, Translate("ConnectionLost"), MessageButton::Ok, MessageIcon::Information});
     };
     RemoteWorker->setHandler(cmdConnect, [&session, relist](const CommandParams& params) {
         if (session.Connect(params.Connect, params.ActivePanel) > -2)
@@ -240,12 +243,10 @@ void TForm1::connectFtpWorkerCommands() {
         enter(params.SelectedName, params.SelectedAttr, params.SelectedSize);
         setPanelsEnabled(true);
     });
-    RemoteWorker->setHandler(cmdRemoteUp, [enter](const CommandParams&) {
-        enter("[..]", listing::Directory, 0);
-    });
-    RemoteWorker->setHandler(cmdRemoteRoot, [enter](const CommandParams&) {
-        enter("[/]", listing::Directory, 0);
-    });
+    RemoteWorker->setHandler(
+        cmdRemoteUp, [enter](const CommandParams&) { enter("[..]", listing::Directory, 0); });
+    RemoteWorker->setHandler(
+        cmdRemoteRoot, [enter](const CommandParams&) { enter("[/]", listing::Directory, 0); });
     RemoteWorker->setHandler(cmdRefreshRemote, [relist](const CommandParams&) { relist(); });
     // The mask box's text plays no part in a listing: the filter applies when it is shown.
     RemoteWorker->setHandler(cmdFilterRemote, [relist](const CommandParams&) { relist(); });

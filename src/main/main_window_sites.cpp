@@ -27,7 +27,8 @@ void TForm1::connectSiteCommands() {
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::ComboBox1Change);
     connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, &TForm1::butConnectClick);
-    connectAction("usu2", [this] { usu2Click(); }, QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    connectAction(
+        "usu2", [this] { usu2Click(); }, QKeySequence(Qt::CTRL | Qt::Key_Delete));
 }
 
 void TForm1::showSite(const SiteRecord& site) {
@@ -45,8 +46,9 @@ void TForm1::ComboBox1Change(const QString& name) {
 }
 
 void TForm1::SpeedButton1Click() {
-    const std::pair<const QLineEdit*, const char*> required[] = {
-        {Edit2, "NameFieldIsBlank"}, {eSrvName, "HostFieldIsBlank"}, {eSrvPort, "PortFieldIsBlank"}};
+    const std::pair<const QLineEdit*, const char*> required[] = {{Edit2, "NameFieldIsBlank"},
+                                                                 {eSrvName, "HostFieldIsBlank"},
+                                                                 {eSrvPort, "PortFieldIsBlank"}};
     for (const auto& [edit, key] : required) {
         if (edit->text().isEmpty()) {
             messages().show({kTitle, Translate(key), MessageButton::Ok});
@@ -81,10 +83,10 @@ void TForm1::SpeedButton1Click() {
     if (!listed)
         names.push_back(site.Name);
     if (const auto failure = SiteStore->SaveSite(site, listed ? nullptr : &names)) {
-        messages().show({kTitle,
-                         Translate("OperationNotAllowed") + "\n\n" + failure->path + "\n" +
-                             failure->reason,
-                         MessageButton::Ok, MessageIcon::Information});
+        messages().show(
+            {kTitle,
+             Translate("OperationNotAllowed") + "\n\n" + failure->path + "\n" + failure->reason,
+             MessageButton::Ok, MessageIcon::Information});
         return;
     }
     if (!listed)
@@ -101,10 +103,10 @@ void TForm1::usu2Click() {
     std::vector<std::string> names = items(ComboBox1);
     std::erase(names, name);
     if (const auto failure = SiteStore->SaveSiteList(names)) {
-        messages().show({kTitle,
-                         Translate("OperationNotAllowed") + "\n\n" + failure->path + "\n" +
-                             failure->reason,
-                         MessageButton::Ok, MessageIcon::Information});
+        messages().show(
+            {kTitle,
+             Translate("OperationNotAllowed") + "\n\n" + failure->path + "\n" + failure->reason,
+             MessageButton::Ok, MessageIcon::Information});
         return;
     }
     for (int i = ComboBox1->count() - 1; i >= 0; --i) {

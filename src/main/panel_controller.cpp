@@ -157,8 +157,7 @@ void PanelController::headerClicked(listing::SortColumn column) {
         sortBy(column, explorer_);
 }
 
-template <class Lister>
-void PanelController::sortBy(listing::SortColumn column, Lister& lister) {
+template <class Lister> void PanelController::sortBy(listing::SortColumn column, Lister& lister) {
     bool& flag = directionFlag(lister, column);
     const HeaderSort sort = headerSort(column, flag);
     header_.showGlyph(column, sort.image);

@@ -145,9 +145,9 @@ TEST_F(CannedListing, UnixLinesBecomeRowsAndUnreadableLinesAreSkippedWithOneNoti
     EXPECT_EQ(row("libc.so")->Size, 0);
     EXPECT_EQ(row("big.iso")->Size, 5368709120);
     EXPECT_EQ(row("month")->Time, serverClockSeconds({2001, 1, 9, 0, 0}));
-    EXPECT_EQ(screen.lastView().Totals,
-              "Files 6 | Dirs 3 | Size " + std::to_string((1234 + 5 + 5 + 5368709120 + 1) / 1024) +
-                  "KB");
+    EXPECT_EQ(screen.lastView().Totals, "Files 6 | Dirs 3 | Size " +
+                                            std::to_string((1234 + 5 + 5 + 5368709120 + 1) / 1024) +
+                                            "KB");
     EXPECT_EQ(readFile(program.at("temp")), listing) << "the raw reply, byte for byte";
 }
 
@@ -176,8 +176,8 @@ TEST_F(CannedListing, AnErrorTextForAListingLeadsUpOneLevel) {
 TEST_F(CannedListing, AnEarly226DoesNotCutASlowListing) {
     std::string listing;
     for (int i = 0; i < 3000; ++i)
-        listing += "-rw-r--r-- 1 o g " + std::to_string(i) + " Jan 1 2001 f" + std::to_string(i) +
-                   "\r\n";
+        listing +=
+            "-rw-r--r-- 1 o g " + std::to_string(i) + " Jan 1 2001 f" + std::to_string(i) + "\r\n";
     serve("early-226", listing, 48 * 1024); // about two seconds, the 226 long before the end
     connectAndShow(*server);
     EXPECT_EQ(rows().size(), 3000u);

@@ -113,7 +113,7 @@ TEST_F(VsftpdSession, NavigationUpAtTheRootIntoLinksAndBack) {
     const Step steps[] = {
         {"[sub]", 0x10, 16, "/sub", ""},
         {"[..]", 0x10, 16, "/", "sub"},
-        {"[..]", 0x10, 16, "/", ""},    // the root stays the root
+        {"[..]", 0x10, 16, "/", ""},     // the root stays the root
         {"[lnk]", 0x10, 16, "/sub", ""}, // the server names the folder a link leads to
         {"[/]", 0x10, 16, "/", "sub"},
         {"dir.lnk", 0x80, 32, "/sub", ""}, // a file row of size 0 may be a link to a folder

@@ -122,8 +122,8 @@ TEST_F(SiteStoreTest, NamesWithoutACompleteRecordLeaveTheProfileAlone) {
 }
 
 TEST_F(SiteStoreTest, SiteNamesThatAreNoRecordFileAreRefused) {
-    for (const char* name : {"", ".", "..", "a/b", "/etc", "lista.txt",
-                             "a-name-of-forty-bytes-0123456789abcdefgh"})
+    for (const char* name :
+         {"", ".", "..", "a/b", "/etc", "lista.txt", "a-name-of-forty-bytes-0123456789abcdefgh"})
         EXPECT_FALSE(isSiteFileName(name)) << name;
     for (const char* name : {"work", ".hidden", "a name", "a-name-of-39-bytes-0123456789abcdefghi"})
         EXPECT_TRUE(isSiteFileName(name)) << name;
@@ -134,10 +134,9 @@ TEST_F(SiteStoreTest, SiteNamesThatAreNoRecordFileAreRefused) {
 }
 
 TEST(PortBox, OnlyAPortNumberIsTakenElseTwentyOne) {
-    const std::pair<const char*, int> cases[] = {{"2121", 2121}, {"1", 1},    {"65535", 65535},
-                                                 {"0", 21},      {"65536", 21}, {"70000", 21},
-                                                 {"-21", 21},    {"abc", 21},   {"21x", 21},
-                                                 {"", 21},       {" 22", 21}};
+    const std::pair<const char*, int> cases[] = {
+        {"2121", 2121}, {"1", 1},    {"65535", 65535}, {"0", 21}, {"65536", 21}, {"70000", 21},
+        {"-21", 21},    {"abc", 21}, {"21x", 21},      {"", 21},  {" 22", 21}};
     for (const auto& [text, port] : cases)
         EXPECT_EQ(portNumber(text), port) << text;
 }
@@ -151,8 +150,8 @@ TEST_F(SiteStoreTest, TextsTheRecordCannotHoldAreNamed) {
     const Case cases[] = {
         {&SiteRecord::Host, std::string(254, 'h'), true},
         {&SiteRecord::Host, std::string(255, 'h'), false},
-        {&SiteRecord::User, "caf\xE7", false},  // scrambles to the terminator
-        {&SiteRecord::User, "pass\x9D", true},   // only the password's key cuts the password
+        {&SiteRecord::User, "caf\xE7", false}, // scrambles to the terminator
+        {&SiteRecord::User, "pass\x9D", true}, // only the password's key cuts the password
         {&SiteRecord::Password, "x\x9Dy", false},
         {&SiteRecord::Password, std::string("a\0b", 3), false},
         {&SiteRecord::StartDir, std::string(511, 'd'), true},
@@ -188,12 +187,12 @@ TEST_F(SiteStoreTest, AFailingWriteKeepsTheRecordAndTheListAsTheyWere) {
     home.write("config/lista.txt", "work\r\n");
     home.write("config/work", std::string(1352, '\0'));
     for (const std::string failing : {"work", "lista.txt"}) {
-        IOFile store([&](const std::string& path, std::string_view bytes,
-                         unsigned mode) -> std::string {
-            if (path == home.at("config/" + failing))
-                return "no space left";
-            return replaceFileContent(path, bytes, mode);
-        });
+        IOFile store(
+            [&](const std::string& path, std::string_view bytes, unsigned mode) -> std::string {
+                if (path == home.at("config/" + failing))
+                    return "no space left";
+                return replaceFileContent(path, bytes, mode);
+            });
         const std::vector<std::string> list{"work", "new"};
         SiteRecord record = site("work");
         const auto failure = store.SaveSite(record, &list);

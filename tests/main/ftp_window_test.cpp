@@ -300,7 +300,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     left().selectRow(*left().model().folderRow("renamed"));
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
-    ASSERT_TRUE(pumpUntil([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
+    ASSERT_TRUE(
+        pumpUntil([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
     EXPECT_NE(messages->shown().back().text.find("\n[renamed]"), std::string::npos);
 
     child<QToolButton>("SpeedButton15")->click(); // size, largest first

@@ -82,7 +82,8 @@ void appendCollationKeys(const std::vector<SearchRecord>& records, std::size_t f
             const std::string& name = records[from + i].Name;
             const std::string_view bytes =
                 column == SortColumn::Type ? extensionOf(name) : std::string_view(name);
-            keys[first + i] = local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+            keys[first + i] =
+                local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
         }
     });
 }

@@ -41,7 +41,7 @@ std::optional<RemoteEntry> parseListLine(std::string_view line, const RemoteTime
 // Appends the entries of complete LIST reply lines (ending with CR LF or LF; a last line
 // without its end counts too), so that a listing can be parsed while it arrives. When given,
 // unparsed counts the lines that are neither entries nor blank, a summary, "." or "..".
-void appendListing(std::string_view lines, const RemoteTime& now,
-                   std::vector<RemoteEntry>& entries, std::size_t* unparsed = nullptr);
+void appendListing(std::string_view lines, const RemoteTime& now, std::vector<RemoteEntry>& entries,
+                   std::size_t* unparsed = nullptr);
 
 } // namespace tarvo::ftp

@@ -72,16 +72,15 @@ TEST(ListParser, MsDosForm) {
 TEST(ListParser, LinesThatAreNoEntries) {
     for (const char* line : {"total 12", "", "drwxr-xr-x 2 o g 4096 Jan 1 2001 .",
                              "drwxr-xr-x 2 o g 4096 Jan 1 2001 ..", "garbage line here",
-                             "-rw-r--r-- 1 o g 5 Jan 32 2001 x",
-                             "-rw-r--r-- 1 o g 5 Jan 1 25:00 x", "-rw-r--r-- 1 o g 5 Jan 1 2001",
-                             "13-01-07  10:30AM  <DIR>  x", "01-15-07  13:30PM  <DIR>  x",
-                             "01-15-07  10:30AM  12k  x"})
+                             "-rw-r--r-- 1 o g 5 Jan 32 2001 x", "-rw-r--r-- 1 o g 5 Jan 1 25:00 x",
+                             "-rw-r--r-- 1 o g 5 Jan 1 2001", "13-01-07  10:30AM  <DIR>  x",
+                             "01-15-07  13:30PM  <DIR>  x", "01-15-07  10:30AM  12k  x"})
         EXPECT_FALSE(parseListLine(line, kNow).has_value()) << line;
 }
 
 TEST(ListParser, PermissionBitsKeepTheSetIdAndStickyBits) {
     const std::pair<const char*, std::uint32_t> cases[] = {
-        {"-rwxr-xr-x", 0755}, {"-rw-r--r--", 0644}, {"----------", 0},
+        {"-rwxr-xr-x", 0755},  {"-rw-r--r--", 0644},  {"----------", 0},
         {"-rwsr-xr-x", 04755}, {"-rwSr--r--", 04644}, {"drwxrwsr-x", 02775},
         {"drwxrwxrwt", 01777}, {"drwxrwxrwT", 01776}, {"lrwxrwxrwx", 0777}};
     for (const auto& [field, bits] : cases)
