@@ -157,6 +157,7 @@ bool Session::connect(const ConnectOptions& options) {
     const CallContext call(core);
     std::lock_guard lock(core.exchangeMutex);
     core.dropControl(FtpError::InvalidHandle);
+    core.aborted = false;
     core.timeouts = options.timeouts;
     core.mode = options.mode == TransferMode::Passive ? detail::DataMode::Passive
                                                       : detail::DataMode::Active;
@@ -188,6 +189,11 @@ void Session::disconnect() {
     }
     core.dropControl(FtpError::InvalidHandle);
     finish(FtpError::None);
+}
+
+void Session::abort() {
+    core_->aborted = true;
+    cancel();
 }
 
 void Session::drop() {

@@ -69,9 +69,13 @@ public:
     // Sends QUIT when the connection is idle and closes it; wakes and fails any call that is
     // blocked on this session, a running transfer included.
     void disconnect();
-    // Closes the connection without QUIT and without waiting for anything; wakes and fails
-    // any call blocked on this session.
+    // Closes the connection without QUIT; wakes and fails any call blocked on this session
+    // and waits until they have let go of it.
     void drop();
+    // Ends the use of the session from any thread without waiting: wakes and fails every call
+    // blocked on it, and every later call fails as cancelled at once, until the next connect.
+    // The connection stays for disconnect() or drop() to close.
+    void abort();
     bool connected() const;
 
     // Wakes every call blocked on this session, and fails the running stream, with Cancelled.
