@@ -46,7 +46,9 @@ FTPCom::FTPCom(Frontend& frontend, const LanguageTable& texts, IOFile& sites, Lo
       all_(std::make_shared<tarvo::listing::DirectoryListing>()), shown_(all_) {}
 
 FTPCom::~FTPCom() {
-    shutdown();
+    // Never waits for the server: no QUIT at the program's end.
+    session_.abort();
+    session_.drop();
 }
 
 LocalExplorer& FTPCom::explorerOf(int panel) const {
@@ -175,7 +177,8 @@ void FTPCom::Disconnect() {
         quitDue_ = true;
     }
     detach(true);
-    session_.cancel();
+    // Also a command that is just starting its next call must not reach the server.
+    session_.abort();
 }
 
 void FTPCom::detach(bool sendQuit) {
@@ -253,8 +256,7 @@ void FTPCom::CancelRunning() {
 }
 
 void FTPCom::shutdown() {
-    session_.cancel();
-    session_.drop();
+    session_.abort();
 }
 
 int FTPCom::HandleError(const std::string& text) {

@@ -109,7 +109,8 @@ public:
     int HandleError(const std::string& text);
     // Logs the replies of the thread's last call; returns the code of the last one (0: none).
     int LogResponse();
-    // At exit: wakes any call and drops the connection without waiting for the server.
+    // At exit, from any thread: every call on the connection fails at once from now on, so the
+    // worker ends its command without waiting for the server.
     void shutdown();
 
 private:

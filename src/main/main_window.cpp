@@ -32,7 +32,7 @@ TForm1::~TForm1() {
     mountWatcher_.reset();
     bridge.shutdown();
     if (FtpSession)
-        FtpSession->CancelRunning();
+        FtpSession->shutdown();
     if (RemoteWorker)
         RemoteWorker->stop();
     if (LocalWorker)
@@ -167,10 +167,10 @@ void TForm1::FormCloseQuery() {
     RemoteWorker->requestStop();
     LocalWorker->requestStop();
     SpeedButton24Click();
-    RemoteWorker->join();
-    LocalWorker->join();
     // Closing never waits for a server: the connection is dropped without QUIT.
     FtpSession->shutdown();
+    RemoteWorker->join();
+    LocalWorker->join();
     if (TrayIcon1)
         TrayIcon1->hide();
 }

@@ -214,8 +214,13 @@ TEST_F(CannedListing, ADisconnectInTheMiddleOfAListingEndsItAndDropsItsRows) {
     for (const PanelView& view : screen.views())
         EXPECT_NE(view.Session, ftp->generation()) << "no view of a newer session";
     EXPECT_TRUE(boxes().empty()) << "a cancel is the user's own wish";
+    // A command's next call after the disconnect does not reach the server either.
+    auto next = std::async(std::launch::async, [this] { return ftp->List(); });
+    ASSERT_EQ(next.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(next.get(), -2);
     ftp->settle();
     EXPECT_FALSE(ftp->connected());
+    EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(CannedListing, AnUnexpectedFailureIsNeverTakenForSuccess) {

@@ -86,10 +86,12 @@ protected:
         edit("eUserPasswd")->setText(QString::fromStdString(server.password));
     }
 
-    // The left panel shows the FTP listing with that many rows and the worker is idle.
+    // The left panel shows the FTP listing with that many rows, the worker is idle and the
+    // panels take keys again.
     bool showsRemote(int rows) {
         return left().model().remote() && left().model().rowCount() == rows &&
-               window->RemoteCommand.idle();
+               window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
+               window->Panel2->isEnabled();
     }
 
     TempTree program;
