@@ -54,7 +54,23 @@ HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
     widths_[SizeSlot] = metrics.horizontalAdvance(QStringLiteral("00000000000")) + 6;
     widths_[AttrSlot] = metrics.horizontalAdvance(QStringLiteral("rahs")) + 10;
     widths_[DateSlot] = metrics.horizontalAdvance(sampleDate + u' ') + 6;
+    designWidths_ = widths_;
     relayout();
+}
+
+void HeaderStrip::setBriefView(bool brief) {
+    brief_ = brief;
+    if (!brief) {
+        widths_ = designWidths_;
+        nameDelta_ = 0;
+    }
+    for (int slot = TypeSlot; slot < SlotCount; ++slot)
+        buttons_[static_cast<std::size_t>(slot)]->setVisible(!brief);
+    relayout();
+}
+
+int HeaderStrip::widthOf(int slot) const {
+    return brief_ && slot != NameSlot ? 0 : std::max(0, widths_[static_cast<std::size_t>(slot)]);
 }
 
 void HeaderStrip::clearGlyphs() {
@@ -85,22 +101,21 @@ void HeaderStrip::relayout() {
     const int scrollBar = grid_->verticalScrollBar()->sizeHint().width();
     int others = 0;
     for (int slot = TypeSlot; slot < SlotCount; ++slot)
-        others += widths_[static_cast<std::size_t>(slot)];
+        others += widthOf(slot);
     widths_[NameSlot] = std::max(kMinimumName, header_->width() - offset - others - scrollBar -
                                                    grid_->frameWidth()) +
                         nameDelta_;
     int x = offset;
     const int height = header_->height();
-    for (std::size_t slot = 0; slot < buttons_.size(); ++slot) {
-        const int width = std::max(0, widths_[slot]);
-        buttons_[slot]->setGeometry(x, 0, width, height);
-        x += width;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        buttons_[static_cast<std::size_t>(slot)]->setGeometry(x, 0, widthOf(slot), height);
+        x += widthOf(slot);
     }
     grid_->setColumnWidth(0, kIconColumn);
-    grid_->setColumnWidth(1, std::max(0, widths_[NameSlot] + widths_[TypeSlot]));
-    grid_->setColumnWidth(2, std::max(0, widths_[SizeSlot]));
-    grid_->setColumnWidth(3, std::max(0, widths_[AttrSlot]));
-    grid_->setColumnWidth(4, std::max(0, widths_[DateSlot]));
+    grid_->setColumnWidth(1, widthOf(NameSlot) + widthOf(TypeSlot));
+    grid_->setColumnWidth(2, widthOf(SizeSlot));
+    grid_->setColumnWidth(3, widthOf(AttrSlot));
+    grid_->setColumnWidth(4, widthOf(DateSlot));
     grid_->horizontalScrollBar()->setValue(0);
     grid_->viewport()->update();
 }

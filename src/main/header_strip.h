@@ -24,6 +24,11 @@ public:
     // Where the type tag starts inside the name column.
     int tagOffset() const;
 
+    // Brief view shows the name column alone, over the grid's whole width; full view brings the
+    // other columns back at their design widths and gives the name column the rest.
+    void setBriefView(bool brief);
+    bool briefView() const { return brief_; }
+
 signals:
     void sortClicked(tarvo::listing::SortColumn column);
 
@@ -35,11 +40,14 @@ private:
 
     void relayout();
     int slotOf(QObject* button) const;
+    int widthOf(int slot) const;
 
     QWidget* header_;
     PanelGrid* grid_;
     std::array<QToolButton*, SlotCount> buttons_;
     std::array<int, SlotCount> widths_{};
+    std::array<int, SlotCount> designWidths_{};
+    bool brief_ = false;
     int nameDelta_ = 0; // a dragged name column keeps its change until the strip is resized
     int dragX_ = 0;     // press position of a running edge drag, then the width after each move
     std::array<QIcon, 2> ImageList2;

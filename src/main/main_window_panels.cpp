@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QDir>
 #include <QLabel>
 #include <QToolButton>
 
@@ -128,6 +127,7 @@ void TForm1::connectWorkerCommands() {
         setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
     });
     RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
+        resolveStartFoldersOnce();
         if (FtpSession->FtpPanel != 1) {
             RightExplorer->ReadDir(RightExplorer->GetPath(), true);
             RightExplorer->FillGrid();
@@ -211,14 +211,4 @@ void TForm1::setIconMode(bool standard) {
     findChild<QAction*>(standard ? "Standard1" : "All1")->setChecked(true);
     rightPanel_->repaint();
     leftPanel_->repaint();
-}
-
-void TForm1::startListing() {
-    // Both panels start in the user's home folder and are read off the GUI thread.
-    const std::string home = QDir::homePath().toStdString();
-    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        explorer(side).SetPath(home);
-        panel(side).setPathLabel(QString::fromStdString(home));
-    }
-    RemoteCommand.post(cmdRefreshPanels, commandParams());
 }

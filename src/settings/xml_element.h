@@ -16,6 +16,8 @@ public:
 
     std::string tagName() const;
     std::string text() const;
+    // Replaces everything inside the element by this text.
+    void setText(const std::string& text);
 
     std::string attribute(const std::string& name);
 
@@ -26,11 +28,16 @@ public:
     int childCount(const std::string& name) const;
     XmlElement childAt(const std::string& name, int index) const;
 
+    // The element's markup with everything inside it, UTF-8, without added line breaks.
+    std::string markup() const;
+
 protected:
     std::shared_ptr<QDomDocument> document_;
     QDomElement element_;
 };
 
 // Parses a file into a document; throws std::runtime_error with a readable reason when the
-// file cannot be read or is not well-formed.
+// file cannot be read ("Permission denied") or is not well-formed ("line 3, column 7: ...").
+// The declared encoding is honoured; without a declaration the text must be UTF-8.
 std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path);
+std::shared_ptr<QDomDocument> parseXmlText(const std::string& text);
