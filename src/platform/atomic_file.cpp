@@ -14,8 +14,10 @@ std::optional<std::string> replaceFile(const std::string& path, std::string_view
     }
     // QSaveFile writes an unnamed temporary file, keeps the old file's permissions, syncs the
     // data to disk on commit and only then renames; anything short of that discards it.
+    // Unbuffered: a buffered QSaveFile (Qt 6.4) ignores a failed final write, say on a full
+    // disk, and renames the empty temporary file over the old one.
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString().toStdString();
     const auto size = static_cast<qint64>(content.size());
     if (file.write(content.data(), size) != size) {
