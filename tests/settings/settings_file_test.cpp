@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include "support/file_content.h"
+#include "support/run_settings_print.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
