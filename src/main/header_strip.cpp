@@ -29,9 +29,6 @@ HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
     : QObject(parent), header_(panel.header),
       grid_(panel.grid), buttons_{panel.nameButton, panel.typeButton, panel.sizeButton,
                                   panel.attrButton, panel.dateButton} {
-    const QStyle* style = header_->style();
-    ImageList2 = {style->standardIcon(QStyle::SP_ArrowUp),
-                  style->standardIcon(QStyle::SP_ArrowDown)};
     header_->installEventFilter(this);
     for (int slot = 0; slot < SlotCount; ++slot) {
         QToolButton* button = buttons_[static_cast<std::size_t>(slot)];
@@ -79,6 +76,11 @@ void HeaderStrip::clearGlyphs() {
 }
 
 void HeaderStrip::showGlyph(listing::SortColumn column, int image) {
+    if (ImageList2[0].isNull()) {
+        const QStyle* style = header_->style();
+        ImageList2 = {style->standardIcon(QStyle::SP_ArrowUp),
+                      style->standardIcon(QStyle::SP_ArrowDown)};
+    }
     clearGlyphs();
     for (std::size_t slot = 0; slot < kSlotColumns.size(); ++slot)
         if (kSlotColumns[slot] == column)

@@ -50,5 +50,5 @@ private:
     bool brief_ = false;
     int nameDelta_ = 0; // a dragged name column keeps its change until the strip is resized
     int dragX_ = 0;     // press position of a running edge drag, then the width after each move
-    std::array<QIcon, 2> ImageList2;
+    std::array<QIcon, 2> ImageList2; // made when the first arrow shows: most panels show none
 };

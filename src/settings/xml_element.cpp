@@ -42,6 +42,14 @@ XmlElement XmlElement::child(const std::string& name) {
     return XmlElement(document_, found);
 }
 
+std::vector<XmlElement> XmlElement::children(const std::string& name) const {
+    std::vector<XmlElement> found;
+    for (QDomElement e = element_.firstChildElement(toQ(name)); !e.isNull();
+         e = e.nextSiblingElement(toQ(name)))
+        found.emplace_back(document_, e);
+    return found;
+}
+
 int XmlElement::childCount(const std::string& name) const {
     int count = 0;
     for (QDomElement e = element_.firstChildElement(toQ(name)); !e.isNull();

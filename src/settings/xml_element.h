@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // A view of one element of a loaded XML document. A child element or attribute that the
 // document lacks is created empty on first access and reads as "": readers never have to
@@ -25,6 +26,7 @@ public:
     XmlElement child(const std::string& name);
 
     // Child elements of that name, in document order.
+    std::vector<XmlElement> children(const std::string& name) const;
     int childCount(const std::string& name) const;
     XmlElement childAt(const std::string& name, int index) const;
 
