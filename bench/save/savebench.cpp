@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
         run.LeftTabDir = "/left/" + std::to_string(i);
         run.RightTabDir = "/right/" + std::to_string(i);
         const auto begun = std::chrono::steady_clock::now();
-        if (const auto failure = saveRunSettings(opened.document, run, path)) {
-            std::fprintf(stderr, "savebench: save %d failed: %s\n", i, failure->c_str());
+        if (const std::string failure = saveRunSettings(opened.document, run, path);
+            !failure.empty()) {
+            std::fprintf(stderr, "savebench: save %d failed: %s\n", i, failure.c_str());
             return 1;
         }
         seconds.push_back(

@@ -20,12 +20,17 @@ bool absolute(const std::string& path) {
 
 } // namespace
 
-std::string startFolder(const std::string& stored, const std::string& home) {
+std::string startFolderOf(const std::string& stored, const std::string& home) {
     const std::string wanted = absolute(stored) ? stored : absolute(home) ? home : "/";
     std::filesystem::path folder = std::filesystem::path(wanted).lexically_normal();
     if (folder.has_relative_path() && !folder.has_filename())
         folder = folder.parent_path(); // "/a/b/" -> "/a/b"
-    while (folder.has_relative_path() && !listable(folder.string()))
-        folder = folder.parent_path();
     return folder.string();
+}
+
+std::string nearestListableFolder(const std::string& folder) {
+    std::filesystem::path candidate(folder);
+    while (candidate.has_relative_path() && !listable(candidate.string()))
+        candidate = candidate.parent_path();
+    return candidate.string();
 }

@@ -52,22 +52,22 @@ HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
     widths_[AttrSlot] = metrics.horizontalAdvance(QStringLiteral("rahs")) + 10;
     widths_[DateSlot] = metrics.horizontalAdvance(sampleDate + u' ') + 6;
     designWidths_ = widths_;
+    fitNameToStrip();
     relayout();
 }
 
 void HeaderStrip::setBriefView(bool brief) {
     brief_ = brief;
-    if (!brief) {
+    if (!brief)
         widths_ = designWidths_;
-        nameDelta_ = 0;
-    }
     for (int slot = TypeSlot; slot < SlotCount; ++slot)
         buttons_[static_cast<std::size_t>(slot)]->setVisible(!brief);
+    fitNameToStrip();
     relayout();
 }
 
 int HeaderStrip::widthOf(int slot) const {
-    return brief_ && slot != NameSlot ? 0 : std::max(0, widths_[static_cast<std::size_t>(slot)]);
+    return brief_ && slot != NameSlot ? 0 : widths_[static_cast<std::size_t>(slot)];
 }
 
 void HeaderStrip::clearGlyphs() {
@@ -98,16 +98,18 @@ int HeaderStrip::slotOf(QObject* button) const {
     return -1;
 }
 
-void HeaderStrip::relayout() {
+void HeaderStrip::fitNameToStrip() {
     const int offset = grid_->frameWidth() + kIconColumn;
     const int scrollBar = grid_->verticalScrollBar()->sizeHint().width();
     int others = 0;
     for (int slot = TypeSlot; slot < SlotCount; ++slot)
         others += widthOf(slot);
     widths_[NameSlot] = std::max(kMinimumName, header_->width() - offset - others - scrollBar -
-                                                   grid_->frameWidth()) +
-                        nameDelta_;
-    int x = offset;
+                                                   grid_->frameWidth());
+}
+
+void HeaderStrip::relayout() {
+    int x = grid_->frameWidth() + kIconColumn;
     const int height = header_->height();
     for (int slot = 0; slot < SlotCount; ++slot) {
         buttons_[static_cast<std::size_t>(slot)]->setGeometry(x, 0, widthOf(slot), height);
@@ -125,7 +127,7 @@ void HeaderStrip::relayout() {
 bool HeaderStrip::eventFilter(QObject* watched, QEvent* event) {
     if (watched == header_) {
         if (event->type() == QEvent::Resize) {
-            nameDelta_ = 0;
+            fitNameToStrip(); // a dragged name column keeps its width until the strip resizes
             relayout();
         }
         return false;
@@ -146,7 +148,7 @@ bool HeaderStrip::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress: {
         const int x = static_cast<int>(static_cast<QMouseEvent*>(event)->position().x());
         if (resizable && button->width() - x < kDragZone) {
-            dragX_ = std::max(1, x);
+            dragGrab_ = button->width() - x;
             return true; // a resize, not a click
         }
         return false;
@@ -157,20 +159,18 @@ bool HeaderStrip::eventFilter(QObject* watched, QEvent* event) {
             button->setCursor(Qt::SplitHCursor);
         else
             button->unsetCursor();
-        if (dragX_ == 0 || !resizable)
+        if (!dragGrab_ || !resizable)
             return false;
-        const int delta = x - dragX_;
-        if (slot == NameSlot)
-            nameDelta_ += delta;
-        else
-            widths_[static_cast<std::size_t>(slot)] += delta;
+        // The button's left edge stays, so its right edge follows the pointer and the buttons
+        // to its right move along; the columns to its left keep their widths.
+        // Never narrower than the zone a drag starts in, so the edge can always be caught again.
+        widths_[static_cast<std::size_t>(slot)] = std::max(kDragZone, x + *dragGrab_);
         relayout();
-        dragX_ = std::max(1, widths_[static_cast<std::size_t>(slot)]);
         return true;
     }
     case QEvent::MouseButtonRelease:
-        if (dragX_ != 0) {
-            dragX_ = 0;
+        if (dragGrab_) {
+            dragGrab_.reset();
             return true;
         }
         return false;

@@ -77,8 +77,8 @@ void TForm1::saveSettings() {
         run.RightBriefView = saved.RightBriefView;
     }
     const std::string path = settingsFilePath();
-    if (const auto failure = saveRunSettings(*SettingsDoc, run, path)) {
-        std::cerr << "Tarvo Manager: could not save " << path << ": " << *failure << '\n';
+    if (const std::string failure = saveRunSettings(*SettingsDoc, run, path); !failure.empty()) {
+        std::cerr << "Tarvo Manager: could not save " << path << ": " << failure << '\n';
         messages().show(
             {"Tarvo Manager", "Could not save configuration", MessageButton::Ok, MessageIcon::None});
     }

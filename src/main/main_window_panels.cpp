@@ -2,6 +2,7 @@
 // marking and sort commands, and the panel commands the workers run.
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "main/panel_numbers.h"
 #include "workers/command_codes.h"
 
 #include <QAction>
@@ -14,14 +15,6 @@ namespace listing = tarvo::listing;
 namespace {
 constexpr int kDirectory = 0x10;
 constexpr int kArchive = 0x20;
-
-int panelNumber(PanelSide side) {
-    return side == PanelSide::Left ? 2 : 1;
-}
-
-PanelSide sideOf(int panelNumber) {
-    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
-}
 } // namespace
 
 PanelController& TForm1::panel(PanelSide side) {
@@ -123,9 +116,8 @@ void TForm1::connectWorkerCommands() {
     RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
         explorer(sideOf(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
     });
-    RemoteWorker->setHandler(cmdLeftPanelUp, [this](const CommandParams&) {
-        setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
-    });
+    RemoteWorker->setHandler(cmdLeftPanelUp,
+                             [this](const CommandParams&) { LeftExplorer->GoUp(); });
     RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
         resolveStartFoldersOnce();
         if (FtpSession->FtpPanel != 1) {
@@ -141,8 +133,7 @@ void TForm1::connectWorkerCommands() {
         LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
     });
     LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
-        const PanelSide side = sideOf(params.ActivePanel);
-        setPathLabel(side, explorer(side).GoUp());
+        explorer(sideOf(params.ActivePanel)).GoUp();
     });
 }
 

@@ -46,10 +46,6 @@ OperationTexts TForm1::operationTexts() const {
     return operationTexts_;
 }
 
-void TForm1::RebuildFavoritesMenu() {
-    // The favorites block of the Navigator menu comes with the favorites commands.
-}
-
 void TForm1::connectSettingsCommands() {
     auto* editors = new QActionGroup(this);
     for (const char* name : {"Notepad1", "N9"}) {
@@ -83,7 +79,7 @@ void TForm1::N9Click() {
     }
     const std::string program = dialog.selectedFiles().front().toStdString();
     // The choice holds for this run only when env.dat keeps it for the next.
-    const bool saved = !writeEditorSetting(editorSettingPath(), program);
+    const bool saved = writeEditorSetting(editorSettingPath(), program).empty();
     showEditorChoice(saved ? program : kDefaultEditor);
 }
 

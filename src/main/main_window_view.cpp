@@ -27,28 +27,27 @@ void TForm1::FormShow() {
         return;
     FirstShowPending = false;
     const RunSettings saved = SettingsDoc ? readRunSettings(*SettingsDoc) : RunSettings{};
-    LeftExplorer->SetPath(saved.LeftTabDir);
-    RightExplorer->SetPath(saved.RightTabDir);
+    const std::string home = QDir::homePath().toStdString();
+    LeftExplorer->SetPath(startFolderOf(saved.LeftTabDir, home));
+    RightExplorer->SetPath(startFolderOf(saved.RightTabDir, home));
     if (saved.LeftBriefView)
         setBriefView(PanelSide::Left, true);
     if (saved.RightBriefView)
         setBriefView(PanelSide::Right, true);
     ActivateLeftPanel();
+    ReadDriveLetters();
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
         panel(side).showSortKey(explorer(side).GetSortKey());
-    homeFolder_ = QDir::homePath().toStdString();
     startFoldersPending_ = true;
     RemoteCommand.post(cmdRefreshPanels, commandParams());
 }
 
 void TForm1::resolveStartFoldersOnce() {
+    // A saved folder that is gone or locked gives way to the nearest one above it.
     if (!startFoldersPending_.exchange(false))
         return;
-    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const std::string folder = startFolder(explorer(side).GetPath(), homeFolder_);
-        explorer(side).SetPath(folder);
-        setPathLabel(side, folder);
-    }
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
+        explorer(side).SetPath(nearestListableFolder(explorer(side).GetPath()));
 }
 
 void TForm1::setBriefView(PanelSide side, bool brief) {

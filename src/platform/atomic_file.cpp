@@ -1,31 +1,55 @@
 #include "platform/atomic_file.h"
 
-#include <QSaveFile>
-
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-std::optional<std::string> replaceFile(const std::string& path, std::string_view content) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0) {
-        if (S_ISDIR(status.st_mode))
-            return std::string("it is a folder");
-        if ((status.st_mode & S_IWUSR) == 0)
-            return std::string("the file is read-only");
+namespace {
+
+std::string failure(const char* step) {
+    return std::string(step) + ": " + std::strerror(errno);
+}
+
+bool writeAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        content.remove_prefix(static_cast<std::size_t>(written));
     }
-    // QSaveFile writes an unnamed temporary file, keeps the old file's permissions, syncs the
-    // data to disk on commit and only then renames; anything short of that discards it.
-    // Unbuffered: a buffered QSaveFile (Qt 6.4) ignores a failed final write, say on a full
-    // disk, and renames the empty temporary file over the old one.
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString().toStdString();
-    const auto size = static_cast<qint64>(content.size());
-    if (file.write(content.data(), size) != size) {
-        std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString().toStdString();
-    return std::nullopt;
+    return true;
+}
+
+} // namespace
+
+std::string replaceFileContent(const std::string& path, std::string_view content) {
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    // Decided by the mode bits, not by access(): root may write anything.
+    if (exists && (old.st_mode & S_IWUSR) == 0)
+        return "the file is read-only";
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return failure("creating a temporary file");
+    const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
+    std::string error;
+    if (::fchmod(fd, mode) != 0)
+        error = failure("setting permissions");
+    else if (!writeAll(fd, content))
+        error = failure("writing");
+    else if (::fsync(fd) != 0)
+        error = failure("flushing");
+    if (::close(fd) != 0 && error.empty())
+        error = failure("closing");
+    if (error.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
+        error = failure("renaming");
+    if (!error.empty())
+        ::unlink(temporary.c_str());
+    return error;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
-// Replaces the file at path by content as a whole: the text goes to a temporary file in the same
-// folder, is flushed to disk and then renamed over the old file, so a crash, a kill or a full disk
-// leaves either the old file or the new one, never a part, and no temporary file behind.
-// An existing file without its owner's write permission is left alone (decided by the mode bits,
-// since root may write anything). Returns the reason when the file was not replaced.
-std::optional<std::string> replaceFile(const std::string& path, std::string_view content);
+// Replaces the file at path with content, so that at every moment the file is either wholly old
+// or wholly new: the content goes into a temporary file in the same folder, reaches the disk,
+// and is renamed over the old file, whose permission bits it keeps. On failure the old file
+// stays as it was, no temporary file is left, and the reason is returned; empty on success.
+// A file whose owner has no write permission is not replaced (whoever runs the program).
+std::string replaceFileContent(const std::string& path, std::string_view content);

@@ -42,6 +42,6 @@ EditorChoice readEditorSetting(const std::string& file) {
     return {std::move(program)};
 }
 
-std::optional<std::string> writeEditorSetting(const std::string& file, const std::string& program) {
-    return replaceFile(file, std::string(kKey) + (program.empty() ? "default" : program) + "\r\n");
+std::string writeEditorSetting(const std::string& file, const std::string& program) {
+    return replaceFileContent(file, std::string(kKey) + (program.empty() ? "default" : program) + "\r\n");
 }

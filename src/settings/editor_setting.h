@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 // The program the F4 command opens files with, kept in env.dat in the program folder as one
@@ -23,5 +22,6 @@ std::string editorSettingPath();
 EditorChoice readEditorSetting(const std::string& file);
 
 // Replaces the file with the one line for the program (empty: the default editor) and CR LF.
-// Returns the reason when the file could not be replaced; it then keeps what it held.
-std::optional<std::string> writeEditorSetting(const std::string& file, const std::string& program);
+// Returns the reason when the file could not be replaced (it then keeps what it held); empty on
+// success.
+std::string writeEditorSetting(const std::string& file, const std::string& program);

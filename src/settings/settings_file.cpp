@@ -48,7 +48,7 @@ OpenedSettings openSettingsFile(const std::string& path) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 && errno == ENOENT) {
         // Written at once: a first start leaves a settings file even if the run never closes.
-        replaceFile(path, std::string(kDefaultSettingsText) + "\r\n");
+        replaceFileContent(path, std::string(kDefaultSettingsText) + "\r\n");
         return {DefaultTarvoManager(), std::nullopt};
     }
     try {
@@ -74,8 +74,8 @@ RunSettings readRunSettings(TXMLTarvoManagerType& document) {
     return run;
 }
 
-std::optional<std::string> saveRunSettings(TXMLTarvoManagerType& document,
-                                           const RunSettings& run, const std::string& path) {
+std::string saveRunSettings(TXMLTarvoManagerType& document, const RunSettings& run,
+                            const std::string& path) {
     TXMLSettingsType settings = document.Get_Settings();
     settings.Get_SortTypeLeft().setText(run.SortTypeLeft);
     settings.Get_SortTypeRight().setText(run.SortTypeRight);
@@ -83,7 +83,7 @@ std::optional<std::string> saveRunSettings(TXMLTarvoManagerType& document,
     settings.Get_LeftTabDir().setText(storableFolder(run.LeftTabDir));
     settings.Get_RightTabDir().setText(storableFolder(run.RightTabDir));
     settings.Get_Reserved1().setText(briefViewText(run.LeftBriefView, run.RightBriefView));
-    return replaceFile(path, document.markup() + "\r\n");
+    return replaceFileContent(path, document.markup() + "\r\n");
 }
 
 std::string briefViewText(bool left, bool right) {

@@ -40,9 +40,10 @@ RunSettings readRunSettings(TXMLTarvoManagerType& document);
 // Writes the run's values into the document and saves it over the file at path: the document
 // element's markup in UTF-8, then CR LF, replacing the file only when the whole text is on disk.
 // Everything else in the document (other leaves, `type` attributes, unknown elements) is kept.
-// Returns the reason when the file could not be replaced; it then stays as it was.
-std::optional<std::string> saveRunSettings(TXMLTarvoManagerType& document,
-                                           const RunSettings& settings, const std::string& path);
+// Returns the reason when the file could not be replaced (it then stays as it was); empty on
+// success.
+std::string saveRunSettings(TXMLTarvoManagerType& document, const RunSettings& settings,
+                            const std::string& path);
 
 // How the brief view of both panels is stored: ":", " LeftBrief ", ": RightBrief " or
 // " LeftBrief  RightBrief ". Reading looks for the two words anywhere in the text.

@@ -29,8 +29,8 @@ TEST(StartFolder, NoAbsolutePathGivesHomeAndAGoneFolderItsNearestListableAncesto
         {"/", "/"},
     };
     for (const auto& [stored, folder] : cases)
-        EXPECT_EQ(startFolder(stored, home), folder) << stored;
-    EXPECT_EQ(startFolder("", ""), "/");
+        EXPECT_EQ(nearestListableFolder(startFolderOf(stored, home)), folder) << stored;
+    EXPECT_EQ(startFolderOf("", ""), "/");
 }
 
 TEST(StartFolder, AFolderThatCannotBeListedGivesItsParent) {
@@ -42,7 +42,7 @@ TEST(StartFolder, AFolderThatCannotBeListedGivesItsParent) {
     if (child == 0) {
         const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
                                                   ::setgid(65534) == 0 && ::setuid(65534) == 0);
-        ::_exit(!dropped ? 2 : startFolder(locked, tree.path()) == tree.at("data") ? 0 : 1);
+        ::_exit(!dropped ? 2 : nearestListableFolder(locked) == tree.at("data") ? 0 : 1);
     }
     int status = 0;
     ::waitpid(child, &status, 0);

@@ -332,7 +332,7 @@ TEST_F(SettingsWindowTest, TheEditorChoiceIsKeptInEnvDat) {
     EXPECT_EQ(readFile(program.at("env.dat")), "EditorForF4=" + editor + "\r\n");
 }
 
-TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndFiveWork) {
+TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndTheViewAndMarkButtonsWork) {
     start();
     const auto buttons = window->findChild<QWidget*>("Panel13")->findChildren<QToolButton*>();
     ASSERT_EQ(buttons.size(), 19);
@@ -343,8 +343,9 @@ TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndFiveWork) 
         if (b->isEnabled())
             working << b->objectName();
     }
-    EXPECT_EQ(working, QStringList({"SpeedButton2", "SpeedButton34", "SpeedButton39",
-                                    "SpeedButton44", "SpeedButton38"}));
+    EXPECT_EQ(working, QStringList({"SpeedButton30", "SpeedButton31", "SpeedButton33",
+                                    "SpeedButton36", "SpeedButton2", "SpeedButton34",
+                                    "SpeedButton39", "SpeedButton44", "SpeedButton38"}));
     EXPECT_EQ(button("SpeedButton2")->toolTip().toStdString(), window->Translate("Brief"));
 
     const int dateWidth = button("SpeedButton17")->width();

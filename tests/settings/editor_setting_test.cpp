@@ -37,12 +37,12 @@ TEST(EditorSetting, OnlyAnExistingExecutableFileOnTheFirstLineIsAnEditor) {
 TEST(EditorSetting, WritesOneLineWithCrLfAndLeavesAReadOnlyFileAlone) {
     TempTree dir;
     const std::string file = dir.at("env.dat");
-    ASSERT_FALSE(writeEditorSetting(file, "/usr/bin/my editor"));
+    ASSERT_EQ(writeEditorSetting(file, "/usr/bin/my editor"), "");
     EXPECT_EQ(readFile(file), "EditorForF4=/usr/bin/my editor\r\n");
-    ASSERT_FALSE(writeEditorSetting(file, ""));
+    ASSERT_EQ(writeEditorSetting(file, ""), "");
     EXPECT_EQ(readFile(file), "EditorForF4=default\r\n");
     ::chmod(file.c_str(), 0444);
-    EXPECT_TRUE(writeEditorSetting(file, "/usr/bin/vi"));
+    EXPECT_NE(writeEditorSetting(file, "/usr/bin/vi"), "");
     EXPECT_EQ(readFile(file), "EditorForF4=default\r\n");
 }
 

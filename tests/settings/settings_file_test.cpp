@@ -115,7 +115,7 @@ TEST(SettingsFile, TheRunsValuesComeBackFromTheSavedFile) {
         const RunSettings run{"size 1-0",   "name 0-1",       i % 2 == 0,
                               "/srv/Ünï", rightFolders[i], briefViews[i].first,
                               briefViews[i].second};
-        ASSERT_FALSE(saveRunSettings(document, run, path));
+        ASSERT_EQ(saveRunSettings(document, run, path), "");
 
         const std::string text = readFile(path);
         EXPECT_EQ(text.rfind("<TarvoManager>", 0), 0u) << "no declaration: UTF-8 by default";
@@ -139,8 +139,8 @@ TEST(SettingsFile, ASaveKeepsWhatTheCloseDoesNotWrite) {
         "<MainWindowLeft type=\"int\">12</MainWindowLeft><Extra keep=\"1\">text<Inner/></Extra>"
         "</Settings><Outside>o</Outside></TarvoManager>");
     TXMLTarvoManagerType document = openSettingsFile(path).document;
-    ASSERT_FALSE(saveRunSettings(document, {"date 1-0", "none", true, "/a", "/b", false, false},
-                                 path));
+    ASSERT_EQ(saveRunSettings(document, {"date 1-0", "none", true, "/a", "/b", false, false}, path),
+              "");
     const std::string text = readFile(path);
     for (const char* kept :
          {"<version type=\"string\">mine</version>",
@@ -174,7 +174,7 @@ TEST(SettingsFile, AFailedSaveLeavesThePreviousFileWholeAndNoTemporaryFile) {
         const std::string path = dir.write("TarvoManager.xml", kDefaultFile);
         ::chmod(path.c_str(), 0444);
         TXMLTarvoManagerType document = openSettingsFile(path).document;
-        EXPECT_TRUE(saveRunSettings(document, run, path)) << "a read-only file, also for root";
+        EXPECT_NE(saveRunSettings(document, run, path), "") << "a read-only file, also for root";
         EXPECT_EQ(readFile(path), kDefaultFile);
         EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"TarvoManager.xml"});
     }
@@ -183,7 +183,7 @@ TEST(SettingsFile, AFailedSaveLeavesThePreviousFileWholeAndNoTemporaryFile) {
         const std::string folder = dir.dir("program");
         TXMLTarvoManagerType document = openSettingsFile(folder + "/TarvoManager.xml").document;
         std::filesystem::remove_all(folder);
-        EXPECT_TRUE(saveRunSettings(document, run, folder + "/TarvoManager.xml"));
+        EXPECT_NE(saveRunSettings(document, run, folder + "/TarvoManager.xml"), "");
         EXPECT_FALSE(std::filesystem::exists(folder));
     }
     TempTree dir;
@@ -195,7 +195,7 @@ TEST(SettingsFile, AFailedSaveLeavesThePreviousFileWholeAndNoTemporaryFile) {
     writeFile(path, kDefaultFile);
     TXMLTarvoManagerType document = openSettingsFile(path).document;
     writeFile(folder + "/filler", std::string(64 * 1024, 'f')); // the rest of the space
-    EXPECT_TRUE(saveRunSettings(document, run, path));
+    EXPECT_NE(saveRunSettings(document, run, path), "");
     EXPECT_EQ(readFile(path), kDefaultFile);
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"TarvoManager.xml", "filler"}));
 }

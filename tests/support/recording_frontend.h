@@ -16,10 +16,6 @@ public:
         std::lock_guard lock(mutex_);
         views_.push_back(std::move(view));
     }
-    void setPathLabel(PanelSide, std::string text) override {
-        std::lock_guard lock(mutex_);
-        pathLabels_.push_back(std::move(text));
-    }
     void clearMarks(PanelSide) override {
         std::lock_guard lock(mutex_);
         ++marksCleared_;
@@ -27,6 +23,11 @@ public:
     void openDocument(std::string path) override {
         std::lock_guard lock(mutex_);
         opened_.push_back(std::move(path));
+    }
+
+    void addToHistory(PanelSide, std::string entry) override {
+        std::lock_guard lock(mutex_);
+        history_.push_back(std::move(entry));
     }
 
     ScriptedMessages& script() { return messages_; }
@@ -38,13 +39,13 @@ public:
         std::lock_guard lock(mutex_);
         return views_.empty() ? PanelView{} : views_.back();
     }
-    std::vector<std::string> pathLabels() const {
-        std::lock_guard lock(mutex_);
-        return pathLabels_;
-    }
     std::vector<std::string> opened() const {
         std::lock_guard lock(mutex_);
         return opened_;
+    }
+    std::vector<std::string> history() const {
+        std::lock_guard lock(mutex_);
+        return history_;
     }
     int marksCleared() const {
         std::lock_guard lock(mutex_);
@@ -55,7 +56,7 @@ private:
     mutable std::mutex mutex_;
     ScriptedMessages messages_;
     std::vector<PanelView> views_;
-    std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;
+    std::vector<std::string> history_;
     int marksCleared_ = 0;
 };
