@@ -8,6 +8,7 @@
 #include "platform/termination_signals.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
@@ -96,6 +97,15 @@ void TForm1::connectAction(const char* name, std::function<void()> handler,
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     connect(action, &QAction::triggered, this, std::move(handler));
+}
+
+void TForm1::makeExclusive(std::initializer_list<const char*> names) {
+    auto* group = new QActionGroup(this);
+    for (const char* name : names) {
+        auto* action = findChild<QAction*>(QString::fromLatin1(name));
+        action->setCheckable(true);
+        group->addAction(action);
+    }
 }
 
 void TForm1::connectCommands() {

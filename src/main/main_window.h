@@ -28,6 +28,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -164,6 +165,8 @@ private:
     void connectIconCommands();
     void connectAction(const char* name, std::function<void()> handler,
                        const QKeySequence& shortcut = {});
+    // The menu items become check items of which one at a time carries the mark.
+    void makeExclusive(std::initializer_list<const char*> names);
     void setIconMode(bool standard);
 
     void SpeedButton24Click();

@@ -14,8 +14,9 @@
 void TForm1::connectCloseSources() {
     // File > Quit closes the window (connected with the other commands); the desktop session's
     // end and the termination signals close it the same way.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { close(); },
-            Qt::DirectConnection);
+    connect(
+        qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { close(); },
+        Qt::DirectConnection);
     terminationSignals_ = std::make_unique<TerminationSignals>([this] {
         close();
         // Ends dialogs' own loops too, so that an open dialog cannot keep the program alive.
@@ -65,9 +66,14 @@ void TForm1::deleteEditedCopies() {
 void TForm1::saveSettings() {
     if (!SettingsDoc)
         return; // the window closes before it was ever set up
-    RunSettings run{LeftExplorer->GetSortKey(), RightExplorer->GetSortKey(), StandardIcons,
-                    LeftExplorer->GetPath(),    RightExplorer->GetPath(),    LeftBriefView,
-                    RightBriefView};
+    RunSettings run;
+    run.SortTypeLeft = LeftExplorer->GetSortKey();
+    run.SortTypeRight = RightExplorer->GetSortKey();
+    run.StandardIcons = StandardIcons;
+    run.LeftTabDir = LeftExplorer->GetPath();
+    run.RightTabDir = RightExplorer->GetPath();
+    run.LeftBriefView = LeftBriefView;
+    run.RightBriefView = RightBriefView;
     if (FirstShowPending) {
         // Never shown: the panels never opened the saved folders, which stay as they were.
         const RunSettings saved = readRunSettings(*SettingsDoc);
@@ -79,7 +85,7 @@ void TForm1::saveSettings() {
     const std::string path = settingsFilePath();
     if (const std::string failure = saveRunSettings(*SettingsDoc, run, path); !failure.empty()) {
         std::cerr << "Tarvo Manager: could not save " << path << ": " << failure << '\n';
-        messages().show(
-            {"Tarvo Manager", "Could not save configuration", MessageButton::Ok, MessageIcon::None});
+        messages().show({"Tarvo Manager", "Could not save configuration", MessageButton::Ok,
+                         MessageIcon::None});
     }
 }

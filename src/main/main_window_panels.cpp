@@ -6,7 +6,6 @@
 #include "workers/command_codes.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QLabel>
 #include <QToolButton>
 
@@ -186,12 +185,7 @@ void TForm1::connectSortCommands() {
 }
 
 void TForm1::connectIconCommands() {
-    auto* modes = new QActionGroup(this);
-    for (const char* name : {"Standard1", "All1"}) {
-        auto* action = findChild<QAction*>(name);
-        action->setCheckable(true);
-        modes->addAction(action);
-    }
+    makeExclusive({"Standard1", "All1"});
     connectAction("Standard1", [this] { setIconMode(true); });
     connectAction("All1", [this] { setIconMode(false); });
     setIconMode(StandardIcons);

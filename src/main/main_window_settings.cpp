@@ -5,7 +5,6 @@
 #include "settings/settings_file.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QFileDialog>
 
 void TForm1::FormCreate() {
@@ -27,7 +26,8 @@ void TForm1::readStartSettings() {
     OpenedSettings opened = openSettingsFile(path);
     SettingsDoc = opened.document;
     if (opened.problem)
-        messages().show({"Tarvo Manager", *opened.problem, MessageButton::Ok, MessageIcon::Warning});
+        messages().show(
+            {"Tarvo Manager", *opened.problem, MessageButton::Ok, MessageIcon::Warning});
     const RunSettings saved = readRunSettings(*SettingsDoc);
     LeftExplorer->SetSortKey(saved.SortTypeLeft);
     RightExplorer->SetSortKey(saved.SortTypeRight);
@@ -47,12 +47,7 @@ OperationTexts TForm1::operationTexts() const {
 }
 
 void TForm1::connectSettingsCommands() {
-    auto* editors = new QActionGroup(this);
-    for (const char* name : {"Notepad1", "N9"}) {
-        auto* action = findChild<QAction*>(name);
-        action->setCheckable(true);
-        editors->addAction(action);
-    }
+    makeExclusive({"Notepad1", "N9"});
     connectAction("N9", [this] { N9Click(); });
     connectAction("Notepad1", [this] { Notepad1Click(); });
 }

@@ -1,7 +1,7 @@
 // The first show of the main window, which restores the panels as the last run left them, and
 // the brief and full views of a panel.
-#include "main/main_window.h"
 #include "local/start_folder.h"
+#include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "settings/settings_file.h"
 #include "workers/command_codes.h"
@@ -64,6 +64,8 @@ void TForm1::full1Click() {
 }
 
 void TForm1::connectViewCommands() {
-    connectAction("brief1", [this] { brief1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F1));
-    connectAction("full1", [this] { full1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F2));
+    connectAction(
+        "brief1", [this] { brief1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F1));
+    connectAction(
+        "full1", [this] { full1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F2));
 }

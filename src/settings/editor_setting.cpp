@@ -43,5 +43,6 @@ EditorChoice readEditorSetting(const std::string& file) {
 }
 
 std::string writeEditorSetting(const std::string& file, const std::string& program) {
-    return replaceFileContent(file, std::string(kKey) + (program.empty() ? "default" : program) + "\r\n");
+    return replaceFileContent(file,
+                              std::string(kKey) + (program.empty() ? "default" : program) + "\r\n");
 }

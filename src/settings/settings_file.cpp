@@ -20,7 +20,8 @@ bool isXmlCharacter(uint c) {
 
 bool storable(std::string_view text) {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString decoded = decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    const QString decoded =
+        decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     if (decoder.hasError())
         return false;
     for (const uint c : decoded.toUcs4())

@@ -1,64 +1,38 @@
 // The window's start from its files and its close, as a user meets them across two runs.
 #include "local/listing/directory_reader.h"
-#include "main/main_window.h"
-#include "main/panel_controller.h"
+#include "main/window_harness.h"
 #include "settings/settings_file.h"
 
 #include "support/file_content.h"
 #include "support/run_settings_print.h"
-#include "support/scripted_messages.h"
-#include "support/temp_tree.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
-#include <QLabel>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 
 namespace {
 
-using namespace std::chrono_literals;
-
-template <class Condition> bool pumpUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
-
 QImage imageOf(const QIcon& icon) {
     return icon.isNull() ? QImage() : icon.pixmap(16).toImage();
 }
 
-// A program folder with the shipped files; the home folder holds three files and a folder.
-class SettingsWindowTest : public testing::Test {
+// The home folder holds three files and a folder.
+class SettingsWindowTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
-                              std::filesystem::path(program.path()),
-                              std::filesystem::copy_options::recursive);
-        setenv("TARVO_HOME", program.path().c_str(), 1);
-        savedHome = std::getenv("HOME");
-        setenv("HOME", home.path().c_str(), 1);
         home.file("small.txt", 10);
         home.file("large.txt", 300);
         home.file("middle.txt", 20);
         home.dir("sub");
-    }
-    void TearDown() override {
-        window.reset();
-        setenv("HOME", savedHome.c_str(), 1);
-        unsetenv("TARVO_HOME");
     }
 
     std::string settingsPath() const { return program.at("TarvoManager.xml"); }
@@ -77,13 +51,9 @@ protected:
         return readRunSettings(opened.document);
     }
 
+    // Starts the window with the settings of the program folder, as the program does.
     void start() {
-        window = std::make_unique<TForm1>([this](UiBridge&, QWidget*) {
-            auto service = std::make_unique<ScriptedMessages>();
-            messages = service.get();
-            return service;
-        });
-        window->FormCreate();
+        create();
         window->resize(1000, 800);
         window->show();
         ASSERT_TRUE(pumpUntil([this] { return listed(left()) && listed(right()); }));
@@ -125,12 +95,6 @@ protected:
             count += request.text.find(text) != std::string::npos;
         return count;
     }
-
-    TempTree program;
-    TempTree home;
-    std::string savedHome;
-    std::unique_ptr<TForm1> window;
-    ScriptedMessages* messages = nullptr;
 };
 
 TEST_F(SettingsWindowTest, AFirstStartWritesTheDefaultsAndTheNextStartRestoresTheRun) {
@@ -149,8 +113,8 @@ TEST_F(SettingsWindowTest, AFirstStartWritesTheDefaultsAndTheNextStartRestoresTh
     ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && listed(left()); }));
     restart();
 
-    EXPECT_EQ(savedSettings(), (RunSettings{"size 1-0", "none", true, home.at("sub"), home.path(),
-                                            false, true}));
+    EXPECT_EQ(savedSettings(),
+              (RunSettings{"size 1-0", "none", true, home.at("sub"), home.path(), false, true}));
     EXPECT_EQ(window->LeftExplorer->GetPath(), home.at("sub"));
     EXPECT_EQ(window->findChild<QLabel*>("Label1")->text().toStdString(), home.at("sub"));
     EXPECT_EQ(imageOf(button("SpeedButton15")->icon()), arrow(QStyle::SP_ArrowDown));
@@ -169,12 +133,21 @@ TEST_F(SettingsWindowTest, ASavedSortKeyShowsItsArrowAndOnlyTheTenKeysSort) {
         const char* nextKey;
     };
     const Case cases[] = {
-        {"size 1-0", {"large.txt", "middle.txt", "small.txt"}, "SpeedButton15",
-         QStyle::SP_ArrowDown, "size 0-1"},
-        {"size 0-1", {"small.txt", "middle.txt", "large.txt"}, "SpeedButton15",
-         QStyle::SP_ArrowUp, "size 1-0"},
-        {"name 1-0", {"large.txt", "middle.txt", "small.txt"}, "SpeedButton14",
-         QStyle::SP_ArrowUp, "name 0-1"},
+        {"size 1-0",
+         {"large.txt", "middle.txt", "small.txt"},
+         "SpeedButton15",
+         QStyle::SP_ArrowDown,
+         "size 0-1"},
+        {"size 0-1",
+         {"small.txt", "middle.txt", "large.txt"},
+         "SpeedButton15",
+         QStyle::SP_ArrowUp,
+         "size 1-0"},
+        {"name 1-0",
+         {"large.txt", "middle.txt", "small.txt"},
+         "SpeedButton14",
+         QStyle::SP_ArrowUp,
+         "name 0-1"},
         {"none", {}, nullptr, {}, nullptr},
         {"sideways", {}, nullptr, {}, nullptr},
     };

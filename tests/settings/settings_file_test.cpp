@@ -94,9 +94,10 @@ TEST(SettingsFile, AnUnusableFileIsReportedUsedAsDefaultsAndLeftAlone) {
 
 TEST(SettingsFile, ADeclaredEncodingIsRead) {
     TempTree dir;
-    const std::string path = dir.write(
-        "TarvoManager.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<TarvoManager><Settings>"
-                            "<LeftTabDir>/caf\xe9</LeftTabDir></Settings></TarvoManager>");
+    const std::string path =
+        dir.write("TarvoManager.xml",
+                  "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<TarvoManager><Settings>"
+                  "<LeftTabDir>/caf\xe9</LeftTabDir></Settings></TarvoManager>");
     OpenedSettings opened = openSettingsFile(path);
     EXPECT_FALSE(opened.problem);
     EXPECT_EQ(readRunSettings(opened.document).LeftTabDir, "/caf\xc3\xa9");
@@ -112,17 +113,16 @@ TEST(SettingsFile, TheRunsValuesComeBackFromTheSavedFile) {
         TempTree dir;
         const std::string path = dir.at("TarvoManager.xml");
         TXMLTarvoManagerType document = openSettingsFile(path).document;
-        const RunSettings run{"size 1-0",   "name 0-1",       i % 2 == 0,
-                              "/srv/Ünï", rightFolders[i], briefViews[i].first,
-                              briefViews[i].second};
+        const RunSettings run{"size 1-0",      "name 0-1",          i % 2 == 0,          "/srv/Ünï",
+                              rightFolders[i], briefViews[i].first, briefViews[i].second};
         ASSERT_EQ(saveRunSettings(document, run, path), "");
 
         const std::string text = readFile(path);
         EXPECT_EQ(text.rfind("<TarvoManager>", 0), 0u) << "no declaration: UTF-8 by default";
         EXPECT_EQ(text.substr(text.size() - 17), "</TarvoManager>\r\n");
-        EXPECT_NE(text.find(std::string("<Reserved1 type=\"string\">") + storedBrief[i] +
-                            "</Reserved1>"),
-                  std::string::npos);
+        EXPECT_NE(
+            text.find(std::string("<Reserved1 type=\"string\">") + storedBrief[i] + "</Reserved1>"),
+            std::string::npos);
         EXPECT_NE(text.find(i % 2 == 0 ? ">StandardIcon<" : ">AllIcon<"), std::string::npos);
         OpenedSettings reopened = openSettingsFile(path);
         EXPECT_FALSE(reopened.problem);
@@ -142,11 +142,11 @@ TEST(SettingsFile, ASaveKeepsWhatTheCloseDoesNotWrite) {
     ASSERT_EQ(saveRunSettings(document, {"date 1-0", "none", true, "/a", "/b", false, false}, path),
               "");
     const std::string text = readFile(path);
-    for (const char* kept :
-         {"<version type=\"string\">mine</version>",
-          "<SortTypeLeft type=\"int\">date 1-0</SortTypeLeft>",
-          "<MainWindowLeft type=\"int\">12</MainWindowLeft>", "<Extra keep=\"1\">text<Inner/></Extra>",
-          "<Outside>o</Outside>", "<Reserved2>StandardIcon</Reserved2>"})
+    for (const char* kept : {"<version type=\"string\">mine</version>",
+                             "<SortTypeLeft type=\"int\">date 1-0</SortTypeLeft>",
+                             "<MainWindowLeft type=\"int\">12</MainWindowLeft>",
+                             "<Extra keep=\"1\">text<Inner/></Extra>", "<Outside>o</Outside>",
+                             "<Reserved2>StandardIcon</Reserved2>"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " in " << text;
 }
 
@@ -204,8 +204,10 @@ TEST(SettingsFile, AFolderIsStoredUpToItsFirstNameXmlCannotHold) {
     const std::pair<std::string, std::string> cases[] = {
         {"/home/a/b", "/home/a/b"},
         {"/home/\xff\xfe/x", "/home"},
-        {"/a/b\x01" "c/d", "/a"},
-        {"/a/\xef\xbf\xbe", "/a"},  // U+FFFE, valid UTF-8 but no XML character
+        {"/a/b\x01"
+         "c/d",
+         "/a"},
+        {"/a/\xef\xbf\xbe", "/a"},   // U+FFFE, valid UTF-8 but no XML character
         {"/a/\xed\xa0\x80/b", "/a"}, // an encoded surrogate
         {"/\xc3", "/"},
         {"/a//b/", "/a/b"},
