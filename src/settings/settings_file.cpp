@@ -61,7 +61,7 @@ OpenedSettings openSettingsFile(const std::string& path) {
     }
 }
 
-RunSettings readRunSettings(TXMLTarvoManagerType& document) {
+RunSettings readRunSettings(TXMLTarvoManagerType document) {
     TXMLSettingsType settings = document.Get_Settings();
     RunSettings run;
     run.SortTypeLeft = settings.Get_SortTypeLeft().text();

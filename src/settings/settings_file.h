@@ -35,7 +35,7 @@ std::string settingsFilePath();
 // and a problem text naming the file and the reason.
 OpenedSettings openSettingsFile(const std::string& path);
 
-RunSettings readRunSettings(TXMLTarvoManagerType& document);
+RunSettings readRunSettings(TXMLTarvoManagerType document);
 
 // Writes the run's values into the document and saves it over the file at path: the document
 // element's markup in UTF-8, then CR LF, replacing the file only when the whole text is on disk.

@@ -38,6 +38,7 @@ public:
 
     // Builds the window as the program does, from the files of the program folder, not shown.
     void create() {
+        window.reset(); // one window at a time, as in the program
         window = std::make_unique<TForm1>([this](UiBridge&, QWidget*) {
             auto service = std::make_unique<ScriptedMessages>();
             messages = service.get();
