@@ -131,6 +131,30 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
 }
 
+TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
+    TempTree canned;
+    std::string listing;
+    for (int i = 0; i < 20000; ++i)
+        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
+    writeFile(canned.at("default"), listing);
+    const auto server =
+        tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
+    window->LeftExplorer->SetSortKey("name 1-0");
+    window->show();
+    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
+    fillBar(*server);
+    window->butConnect->click();
+    ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
+    child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
+
+    window->close(); // the listing would take minutes: the close does not wait for it
+    const std::string settings = readFile(program.at("TarvoManager.xml"));
+    EXPECT_NE(settings.find(">" + home.path() + "</LeftTabDir>"), std::string::npos)
+        << settings;
+    EXPECT_NE(settings.find(">size 1-0</SortTypeLeft>"), std::string::npos);
+    EXPECT_FALSE(window->FtpSession->connected() && window->FtpSession->FtpPanel != 0);
+}
+
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     std::atomic<bool> release{false};
     window->RemoteWorker->setHandler(cmdRefreshPanels, [&](const CommandParams&) {
