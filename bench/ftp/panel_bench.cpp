@@ -90,15 +90,26 @@ int panelBench(int argc, char** argv) {
     const auto cell = [&](int row, int column) {
         return rows.data(rows.index(row, column), Qt::DisplayRole).toString().toStdString();
     };
-    // Many entries share a date; each one is formatted once.
+    // Many entries share a date and a mode; each is formatted once.
     std::unordered_map<std::int64_t, std::string> dates;
+    std::unordered_map<std::int64_t, std::string> modes;
     std::string output;
     for (int row = 1; row < rows.rowCount(); ++row) {
-        auto [date, fresh] = dates.try_emplace(rows.recordAt(row)->Time);
-        if (fresh)
+        const auto* record = rows.recordAt(row);
+        auto [date, newDate] = dates.try_emplace(record->Time);
+        if (newDate)
             date->second = cell(row, PanelModel::DateColumn);
-        output += rows.nameCell(row) + '\t' + rows.sizeCell(row) + '\t' +
-                  cell(row, PanelModel::AttrColumn) + '\t' + date->second + '\n';
+        auto [mode, newMode] = modes.try_emplace(std::int64_t{record->Mode} << 32 | record->Attr);
+        if (newMode)
+            mode->second = cell(row, PanelModel::AttrColumn);
+        output += rows.nameCell(row);
+        output += '\t';
+        output += rows.sizeCell(row);
+        output += '\t';
+        output += mode->second;
+        output += '\t';
+        output += date->second;
+        output += '\n';
     }
     std::fwrite(output.data(), 1, output.size(), stdout);
     std::printf("%d entries %.3f seconds\n", rows.rowCount() - 1, elapsed.count());

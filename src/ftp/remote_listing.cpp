@@ -84,27 +84,29 @@ RemoteListingBuilder::RemoteListingBuilder(std::string key, const QCollator& col
     : key_(std::move(key)), collator_(collator) {
     const auto rules = listing::sortRulesIn(key_);
     if (rules.size() == 1 && (rules[0].Column == listing::SortColumn::Name ||
-                              rules[0].Column == listing::SortColumn::Type))
-        collated_ = rules[0];
+                              rules[0].Column == listing::SortColumn::Type)) {
+        dirOrder_.emplace(rules[0].Column, rules[0].Descending, collator_);
+        fileOrder_.emplace(rules[0].Column, rules[0].Descending, collator_);
+    }
 }
 
 void RemoteListingBuilder::add(std::vector<RemoteEntry>& entries) {
     const std::size_t dirs = listing_.Dirs.size();
     const std::size_t files = listing_.Files.size();
     addRemoteEntries(entries, listing_);
-    if (!collated_)
+    if (!dirOrder_)
         return;
-    listing::appendCollationKeys(listing_.Dirs, dirs, collated_->Column, collator_, dirKeys_);
-    listing::appendCollationKeys(listing_.Files, files, collated_->Column, collator_, fileKeys_);
+    dirOrder_->add(listing_.Dirs, dirs);
+    fileOrder_->add(listing_.Files, files);
 }
 
 listing::DirectoryListing RemoteListingBuilder::sorted() && {
     listing::DirectoryListing result = std::move(listing_);
-    if (!collated_) {
+    if (!dirOrder_) {
         sortRemoteListing(result, key_, collator_);
         return result;
     }
-    listing::sortRecordsByCollationKeys(result.Dirs, dirKeys_, collated_->Descending);
-    listing::sortRecordsByCollationKeys(result.Files, fileKeys_, collated_->Descending);
+    dirOrder_->sort(result.Dirs);
+    fileOrder_->sort(result.Files);
     return result;
 }

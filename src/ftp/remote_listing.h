@@ -39,8 +39,8 @@ void sortRemoteListing(tarvo::listing::DirectoryListing& listing, std::string_vi
                        const QCollator& collator);
 
 // Builds a listing from its entries as they arrive and prepares the sort meanwhile: for a name
-// or type key the collation keys, the costly part, are computed batch by batch while the
-// server is still sending, so that little is left to do once the last entry is in.
+// or type key the order is built part by part while the server is still sending, so that little
+// is left to do once the last entry is in.
 class RemoteListingBuilder {
 public:
     RemoteListingBuilder(std::string key, const QCollator& collator);
@@ -52,8 +52,8 @@ public:
 private:
     std::string key_;
     QCollator collator_;
-    std::optional<tarvo::listing::SortRule> collated_; // the key's only rule, by name or type
     tarvo::listing::DirectoryListing listing_;
-    tarvo::listing::CollationKeys dirKeys_;
-    tarvo::listing::CollationKeys fileKeys_;
+    // For a key whose only rule orders by name or type.
+    std::optional<tarvo::listing::CollationOrder> dirOrder_;
+    std::optional<tarvo::listing::CollationOrder> fileOrder_;
 };

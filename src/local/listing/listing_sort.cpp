@@ -16,7 +16,7 @@ namespace {
 
 // Collation keys cost a few microseconds each; spread them when there are many, also the few
 // thousand of each part of a listing that arrives over the network.
-constexpr std::size_t kKeysPerThread = 1024;
+constexpr std::size_t kKeysPerThread = 4096;
 
 // QCollator instances must not be shared between threads, so each worker gets its own.
 QCollator collatorLike(const QCollator& model) {
@@ -72,27 +72,35 @@ std::string_view extensionOf(std::string_view name) {
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
 }
 
-void appendCollationKeys(const std::vector<SearchRecord>& records, std::size_t from,
-                         SortColumn column, const QCollator& collator, CollationKeys& keys) {
-    const std::size_t first = keys.size();
-    keys.resize(first + records.size() - from);
+CollationOrder::CollationOrder(SortColumn column, bool descending, const QCollator& collator)
+    : column_(column), descending_(descending), collator_(collatorLike(collator)) {}
+
+void CollationOrder::add(const std::vector<SearchRecord>& records, std::size_t from) {
+    const std::size_t first = keys_.size();
+    keys_.resize(first + records.size() - from);
     parallelFor(records.size() - from, kKeysPerThread, [&](std::size_t begin, std::size_t end) {
-        const QCollator local = collatorLike(collator);
+        const QCollator local = collatorLike(collator_);
         for (std::size_t i = begin; i < end; ++i) {
             const std::string& name = records[from + i].Name;
             const std::string_view bytes =
-                column == SortColumn::Type ? extensionOf(name) : std::string_view(name);
-            keys[first + i] =
+                column_ == SortColumn::Type ? extensionOf(name) : std::string_view(name);
+            keys_[first + i] =
                 local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
         }
     });
+    const auto before = [this](std::size_t a, std::size_t b) {
+        const int result = keys_[a]->compare(*keys_[b]);
+        return descending_ ? result > 0 : result < 0;
+    };
+    order_.resize(keys_.size());
+    const auto part = order_.begin() + static_cast<std::ptrdiff_t>(first);
+    std::iota(part, order_.end(), first);
+    std::sort(part, order_.end(), before);
+    std::inplace_merge(order_.begin(), part, order_.end(), before);
 }
 
-void sortRecordsByCollationKeys(std::vector<SearchRecord>& records, const CollationKeys& keys,
-                                bool descending) {
-    sortByKeys(records, keys, descending,
-               [](const std::optional<QCollatorSortKey>& a,
-                  const std::optional<QCollatorSortKey>& b) { return a->compare(*b); });
+void CollationOrder::sort(std::vector<SearchRecord>& records) const {
+    reorder(records, order_);
 }
 
 void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
@@ -110,9 +118,9 @@ void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
         break;
     case SortColumn::Name:
     case SortColumn::Type: {
-        CollationKeys keys;
-        appendCollationKeys(records, 0, rule.Column, collator, keys);
-        sortRecordsByCollationKeys(records, keys, rule.Descending);
+        CollationOrder order(rule.Column, rule.Descending, collator);
+        order.add(records, 0);
+        order.sort(records);
         break;
     }
     }

@@ -20,15 +20,24 @@ QCollator nameCollator(const QLocale& locale);
 // empty when the name has no dot.
 std::string_view extensionOf(std::string_view name);
 
-// Collation keys of the names (SortColumn::Name) or extensions (SortColumn::Type) of records, one
-// per record, so that they can be computed ahead, as a listing arrives.
-using CollationKeys = std::vector<std::optional<QCollatorSortKey>>;
-// Appends the keys of records[from] onwards.
-void appendCollationKeys(const std::vector<SearchRecord>& records, std::size_t from,
-                         SortColumn column, const QCollator& collator, CollationKeys& keys);
-// Sorts records by their keys, keys[i] being the key of records[i].
-void sortRecordsByCollationKeys(std::vector<SearchRecord>& records, const CollationKeys& keys,
-                                bool descending);
+// The order of records by their names (SortColumn::Name) or extensions (SortColumn::Type), built
+// while the records arrive in parts: each part's collation keys, the costly part, are computed
+// and merged into the order as it comes, so that little is left when the last part is in.
+class CollationOrder {
+public:
+    CollationOrder(SortColumn column, bool descending, const QCollator& collator);
+    // Takes records[from] onwards into the order.
+    void add(const std::vector<SearchRecord>& records, std::size_t from);
+    // Puts the records, all of which were added, in the order.
+    void sort(std::vector<SearchRecord>& records) const;
+
+private:
+    SortColumn column_;
+    bool descending_;
+    QCollator collator_;
+    std::vector<std::optional<QCollatorSortKey>> keys_;
+    std::vector<std::size_t> order_;
+};
 
 // Sorts records by one rule. Entries that compare equal end up in no defined order.
 // Names and extensions are compared by collator after decoding them as UTF-8.
