@@ -111,14 +111,14 @@ void noteRestart(SessionCore& core, std::string_view line) {
     core.serverHoldsRestart = !parsed || offset > 0;
 }
 
-// Reads the greeting and logs in: USER, then PASS when the server asks for it (331).
-FtpError logIn(ControlConnection& control, const ConnectOptions& options, const CallContext& call) {
+// Reads the greeting, within what is left of the connect's time-out, and logs in: USER, then
+// PASS when the server asks for it (331).
+FtpError logIn(ControlConnection& control, const ConnectOptions& options, const CallContext& call,
+               const detail::Wait& greetingWait) {
     Reply reply;
-    do {
-        if (const FtpError error = control.readReply(call.receiveWait(), reply);
-            error != FtpError::None)
-            return error;
-    } while (reply.preliminary());
+    if (const FtpError error = control.readFinalReply(greetingWait, reply);
+        error != FtpError::None)
+        return error;
     if (reply.code != 220)
         return reply.code == 421 ? FtpError::ControlClosed : FtpError::CannotConnect;
     if (const FtpError error = control.exchange("USER " + options.user, call.receiveWait(), reply);
@@ -155,20 +155,26 @@ bool Session::connect(const ConnectOptions& options) {
         return finish(FtpError::InvalidArgument) == FtpError::None;
     SessionCore& core = *core_;
     const CallContext call(core);
+    // One deadline for the lookup, the connection and the greeting. The lookup runs before the
+    // session lock is taken, so that cancel() and disconnect() never wait for the resolver.
+    const detail::Wait connectWait = call.waitUpTo(options.timeouts.connect);
+    std::vector<detail::Endpoint> addresses;
+    const FtpError resolved = detail::resolve(options.host, options.port, connectWait, addresses);
     std::lock_guard lock(core.exchangeMutex);
     core.dropControl(FtpError::InvalidHandle);
+    if (resolved != FtpError::None)
+        return finish(resolved) == FtpError::None;
     core.timeouts = options.timeouts;
     core.mode = options.mode == TransferMode::Passive ? detail::DataMode::Passive
                                                       : detail::DataMode::Active;
     detail::Socket socket;
-    if (const FtpError error = detail::resolveAndConnect(
-            options.host, options.port, call.waitUpTo(options.timeouts.connect), socket);
+    if (const FtpError error = detail::connectToAny(addresses, connectWait, socket);
         error != FtpError::None)
         return finish(error) == FtpError::None;
     core.control = std::make_unique<ControlConnection>(std::move(socket));
     ++core.connectionSerial;
 
-    const FtpError error = logIn(*core.control, options, call);
+    const FtpError error = logIn(*core.control, options, call, connectWait);
     if (error == FtpError::None)
         core.open = true;
     else
@@ -210,7 +216,7 @@ bool Session::command(std::string_view line) {
                        control.exchange(std::string(line), call.receiveWait(), reply);
                    error != FtpError::None)
                    return error;
-               if (reply.kind() < 1 || reply.kind() > 3)
+               if (reply.kind() != 2 && reply.kind() != 3)
                    return detail::refusal(reply);
                if (startsWithVerb(line, "REST") && reply.code == 350)
                    noteRestart(*core_, line);

@@ -123,7 +123,7 @@ TEST(ControlReplies, MissingOrUnfinishedGreetingTimesOut) {
     for (const char* greeting : {"", "220-Welcome\r\n220-still talking\r\n", "220 no line end"}) {
         ScriptedServer server(greeting, {});
         ConnectOptions options = scriptedOptions(server);
-        options.timeouts.receive = 300ms;
+        options.timeouts.connect = 300ms;
         Session session;
         const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(session.connect(options));

@@ -67,7 +67,7 @@ TEST(ConnectFailures, ClosedPortAndUnknownHost) {
 TEST(ConnectFailures, GreetingNeverSentTimesOut) {
     const auto server = test::startFaultServer("127.0.0.1", "never-greet");
     ConnectOptions options = server->options();
-    options.timeouts.receive = 300ms;
+    options.timeouts.connect = 300ms;
     Session session;
     const auto start = Clock::now();
     EXPECT_FALSE(session.connect(options));
