@@ -116,8 +116,7 @@ void noteRestart(SessionCore& core, std::string_view line) {
 FtpError logIn(ControlConnection& control, const ConnectOptions& options, const CallContext& call,
                const detail::Wait& greetingWait) {
     Reply reply;
-    if (const FtpError error = control.readFinalReply(greetingWait, reply);
-        error != FtpError::None)
+    if (const FtpError error = control.readFinalReply(greetingWait, reply); error != FtpError::None)
         return error;
     if (reply.code != 220)
         return reply.code == 421 ? FtpError::ControlClosed : FtpError::CannotConnect;
@@ -258,7 +257,7 @@ std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
 
 // Reads and parses a listing as it arrives, so that parsing overlaps the server's work; the
 // replies of the LIST stay together in lastResponse().
-FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entries) {
+FtpError readListing(detail::StreamState& stream, Listing& listing) {
     const RemoteTime now = currentLocalTime();
     std::vector<char> buffer(kListingChunk);
     std::size_t kept = 0; // an unfinished last line, at the start of the buffer
@@ -278,7 +277,7 @@ FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entr
         }
         const std::string_view data(buffer.data(), kept + received);
         if (received == 0) {
-            appendListing(data, now, entries);
+            appendListing(data, now, listing);
             return stream.close();
         }
         const auto lastBreak = data.rfind('\n');
@@ -286,7 +285,7 @@ FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entr
             kept = data.size();
             continue;
         }
-        appendListing(data.substr(0, lastBreak + 1), now, entries);
+        appendListing(data.substr(0, lastBreak + 1), now, listing);
         kept = data.size() - lastBreak - 1;
         std::memmove(buffer.data(), buffer.data() + lastBreak + 1, kept);
     }
@@ -349,19 +348,19 @@ std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
     return openStream(*core_, path, "STOR " + std::string(path), TransferType::Binary, false, true);
 }
 
-std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path) {
+std::optional<Listing> Session::find(std::string_view path) {
     const std::string command = path.empty() ? "LIST" : "LIST " + std::string(path);
     const auto stream =
         openStreamState(*core_, path, command, TransferType::Ascii, false, false, 0);
     if (!stream)
         return std::nullopt;
-    std::vector<RemoteEntry> entries;
-    if (const FtpError error = readListing(*stream, entries); error != FtpError::None) {
+    Listing listing;
+    if (const FtpError error = readListing(*stream, listing); error != FtpError::None) {
         finish(error);
         return std::nullopt;
     }
-    finish(entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
-    return entries;
+    finish(listing.entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
+    return listing;
 }
 
 } // namespace tarvo::ftp

@@ -90,9 +90,9 @@ public:
     std::unique_ptr<Stream> openRead(std::string_view path, std::uint64_t offset = 0);
     std::unique_ptr<Stream> openWrite(std::string_view path);
 
-    // LIST of a directory (empty: the current one), parsed. An empty listing gives an empty
-    // vector and the error NoMoreEntries; a failure gives nothing.
-    std::optional<std::vector<RemoteEntry>> find(std::string_view path);
+    // LIST of a directory (empty: the current one), parsed. A listing without entries sets
+    // the error NoMoreEntries; a failure gives nothing.
+    std::optional<Listing> find(std::string_view path);
 
 private:
     std::shared_ptr<detail::SessionCore> core_;

@@ -162,8 +162,8 @@ FtpError StreamState::close(bool complete) {
 // and a server that does not send it in time loses the connection.
 FtpError StreamState::readFinalReply() {
     const bool failed = dataFailure != FtpError::None;
-    const Wait wait{Clock::now() + (failed ? std::min(timeouts.receive, kFinalReplyGrace)
-                                           : timeouts.receive),
+    const Wait wait{Clock::now() +
+                        (failed ? std::min(timeouts.receive, kFinalReplyGrace) : timeouts.receive),
                     cancelled};
     Reply reply;
     FtpError error = core->control->readFinalReply(wait, reply);
