@@ -1,7 +1,12 @@
 #include "settings/language_document.h"
 
 TXMLStringType TXMLStringsType::Get_String(int index) const {
-    const XmlElement item = childAt("String", index);
+    const QDomElement next = index == lastIndex_ + 1 && !lastItem_.isNull()
+                                 ? lastItem_.nextSiblingElement(QStringLiteral("String"))
+                                 : QDomElement();
+    const XmlElement item = next.isNull() ? childAt("String", index) : XmlElement(document_, next);
+    lastItem_ = item.element();
+    lastIndex_ = index;
     return TXMLStringType(item);
 }
 

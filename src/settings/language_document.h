@@ -22,7 +22,13 @@ public:
     using XmlElement::XmlElement;
     explicit TXMLStringsType(const XmlElement& element) : XmlElement(element) {}
     int Count() const { return childCount("String"); }
+    // Items are read in order, so the item after the last one read is found in one step; any
+    // other is counted from the first.
     TXMLStringType Get_String(int index) const;
+
+private:
+    mutable QDomElement lastItem_;
+    mutable int lastIndex_ = -1;
 };
 
 class TXMLLanguageType : public XmlElement {

@@ -3,6 +3,7 @@
 #include "platform/message_service.h"
 #include "platform/program_folder.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 std::shared_ptr<const LanguageTable::Table> LanguageTable::current() const {
@@ -35,7 +36,7 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
     try {
         fresh->document = LoadLanguage(path);
         if (!fresh->document)
-            return path + " is not a language document (its root element is not <Language>)";
+            return path + ": is not a language document (its root element is not <Language>)";
         TXMLStringsType strings = fresh->document->Get_Strings();
         const int count = strings.Count();
         for (int i = 0; i < count; ++i) {
@@ -53,8 +54,11 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
 }
 
 void loadActiveLanguage(LanguageTable& table, MessageService& messages) {
-    if (!table.load(joinPath(programFolder(), "Language.xml")))
+    const auto failure = table.load(joinPath(programFolder(), "Language.xml"));
+    if (!failure)
         return;
+    // The box keeps its fixed text; the reason is for whoever looks into the file.
+    std::fprintf(stderr, "Tarvo Manager: could not load the language file: %s\n", failure->c_str());
     messages.show({"Tarvo Manager",
                    "Could not load language file.\nPlace language.xml in the TarvoManager main "
                    "folder or reinsatall program.",

@@ -3,6 +3,7 @@
 #include <QDomDocument>
 #include <QDomElement>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@ public:
 
     std::string tagName() const;
     std::string text() const;
+    const QDomElement& element() const { return element_; }
 
     std::string attribute(const std::string& name);
 
@@ -31,6 +33,14 @@ protected:
     QDomElement element_;
 };
 
-// Parses a file into a document; throws std::runtime_error with a readable reason when the
-// file cannot be read or is not well-formed.
+// What a document may be: checked before it is built, since building one from a huge or very
+// deeply nested file takes minutes and gigabytes (a document object takes about 45 times the
+// size of its file).
+inline constexpr std::int64_t kMaxXmlFileSize = 16 * 1024 * 1024;
+inline constexpr int kMaxXmlDepth = 64;
+
+// Parses a file into a document. Throws std::runtime_error with a readable reason (the file,
+// and where in it what was wrong) when the file cannot be read, is no regular file (a FIFO is
+// never waited on), is larger than kMaxXmlFileSize, nests elements deeper than kMaxXmlDepth or
+// is not well-formed.
 std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path);
