@@ -27,10 +27,6 @@ struct DirectoryPlace {
     std::uint64_t end = 0;
 };
 
-std::uint64_t getU64(const std::uint8_t* p) {
-    return getU32(p) | static_cast<std::uint64_t>(getU32(p + 4)) << 32;
-}
-
 // The end record, searched in the whole stretch an end record with the longest comment can
 // occupy: preferably one whose comment reaches the end of the file (a comment may hold what
 // looks like an end record), else the last one whose comment fits.

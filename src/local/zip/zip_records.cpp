@@ -208,8 +208,7 @@ Zip64Values readZip64Extra(const std::uint8_t* field, std::size_t length, bool u
     }
     auto readValue = [&](bool escaped, std::optional<std::uint64_t>& slot) {
         if (escaped && next + 8 <= end) {
-            slot = getU32(field + next) | static_cast<std::uint64_t>(getU32(field + next + 4))
-                                              << 32;
+            slot = getU64(field + next);
             next += 8;
         }
     };

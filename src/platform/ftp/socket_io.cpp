@@ -34,6 +34,14 @@ FtpError errorFromErrno(int error) {
     }
 }
 
+// Checked before every read and write, not only before waiting: a peer that always has more
+// to send would otherwise never let a wait come to its deadline.
+FtpError endedBeforeIo(const Wait& wait) {
+    if (wait.cancelled())
+        return FtpError::Cancelled;
+    return Clock::now() >= wait.deadline ? FtpError::Timeout : FtpError::None;
+}
+
 Socket newStreamSocket(int family) {
     Socket socket(::socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.valid()) {
@@ -231,6 +239,8 @@ FtpError connectToAny(const std::vector<Endpoint>& targets, const Wait& wait, So
 
 FtpError sendAll(int fd, const char* data, std::size_t size, const Wait& wait) {
     while (size > 0) {
+        if (const FtpError ended = endedBeforeIo(wait); ended != FtpError::None)
+            return ended;
         const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
         if (sent > 0) {
             data += sent;
@@ -250,6 +260,8 @@ FtpError sendAll(int fd, const char* data, std::size_t size, const Wait& wait) {
 FtpError receiveSome(int fd, char* buffer, std::size_t size, const Wait& wait,
                      std::size_t& received) {
     for (;;) {
+        if (const FtpError ended = endedBeforeIo(wait); ended != FtpError::None)
+            return ended;
         const ssize_t got = ::recv(fd, buffer, size, 0);
         if (got >= 0) {
             received = static_cast<std::size_t>(got);
