@@ -192,12 +192,6 @@ bool findExtraBlock(const std::uint8_t* field, std::size_t length, std::uint16_t
 
 } // namespace
 
-bool hasZip64Extra(const std::uint8_t* field, std::size_t length) {
-    std::size_t start = 0;
-    std::size_t end = 0;
-    return findExtraBlock(field, length, Zip64ExtraId, start, end);
-}
-
 Zip64Values readZip64Extra(const std::uint8_t* field, std::size_t length, bool uncompressedEscaped,
                            bool compressedEscaped, bool offsetEscaped) {
     Zip64Values values;
