@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <functional>
 #include <thread>
 #include <vector>
 
@@ -69,18 +68,39 @@ TEST_F(LanguageTableTest, ADocumentWithoutStringsLoadsEmpty) {
 
 // Files that cannot serve as the language: each is refused with the reason (which names the
 // file), promptly and without building a document of it, and the previous table stays.
+enum class Kind { Text, Missing, Fifo, Folder, Huge };
+
 struct UnusableFile {
     const char* name;
-    std::function<std::string(const TempTree&)> make; // its path
+    Kind kind;
+    std::string text; // of a Text file
     const char* reason;
 };
+
+std::string make(const TempTree& dir, const UnusableFile& file) {
+    const std::string path = dir.at("unusable.xml");
+    switch (file.kind) {
+    case Kind::Text:
+        return dir.write("unusable.xml", file.text);
+    case Kind::Fifo:
+        EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        return path;
+    case Kind::Folder:
+        return dir.dir("unusable.xml");
+    case Kind::Huge:
+        return dir.file("unusable.xml", kMaxXmlFileSize + 1);
+    case Kind::Missing:
+        break;
+    }
+    return path;
+}
 
 class UnusableLanguageFiles : public LanguageTableTest,
                               public testing::WithParamInterface<UnusableFile> {};
 
 TEST_P(UnusableLanguageFiles, AreRefusedAndThePreviousTableStays) {
     ASSERT_FALSE(load(languageDocument("<String Name=\"Copy\">Kopieren</String>")));
-    const std::string path = GetParam().make(dir);
+    const std::string path = make(dir, GetParam());
     const auto failure = table.load(path);
     ASSERT_TRUE(failure);
     EXPECT_NE(failure->find(path), std::string::npos) << *failure;
@@ -99,37 +119,16 @@ std::string nested(int depth) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, UnusableLanguageFiles,
-    testing::Values(
-        UnusableFile{"Missing", [](const TempTree& dir) { return dir.at("absent.xml"); },
-                     "cannot be read"},
-        UnusableFile{"LowerCaseRoot",
-                     [](const TempTree& dir) {
-                         return dir.write(
-                             "lower.xml",
-                             languageDocument("<String Name=\"Copy\">x</String>", "language"));
-                     },
-                     "is not a language document"},
-        UnusableFile{"NotWellFormed",
-                     [](const TempTree& dir) {
-                         return dir.write("broken.xml",
-                                          "<Language>\n<Strings><String Name=\"Copy\">broken");
-                     },
-                     "line 2, column"},
-        UnusableFile{"Fifo",
-                     [](const TempTree& dir) {
-                         const std::string path = dir.at("fifo.xml");
-                         EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
-                         return path;
-                     },
-                     "is not a regular file"},
-        UnusableFile{"Folder", [](const TempTree& dir) { return dir.dir("folder.xml"); },
-                     "is not a regular file"},
-        UnusableFile{"Huge",
-                     [](const TempTree& dir) { return dir.file("huge.xml", kMaxXmlFileSize + 1); },
-                     "is larger than"},
-        UnusableFile{"DeeplyNested",
-                     [](const TempTree& dir) { return dir.write("deep.xml", nested(100'000)); },
-                     "nested deeper than 64 levels"}),
+    testing::Values(UnusableFile{"Missing", Kind::Missing, "", "cannot be read"},
+                    UnusableFile{"LowerCaseRoot", Kind::Text, languageDocument("", "language"),
+                                 "is not a language document"},
+                    UnusableFile{"NotWellFormed", Kind::Text, "<Language>\n<Strings><String>broken",
+                                 "line 2, column"},
+                    UnusableFile{"Fifo", Kind::Fifo, "", "is not a regular file"},
+                    UnusableFile{"Folder", Kind::Folder, "", "is not a regular file"},
+                    UnusableFile{"Huge", Kind::Huge, "", "is larger than"},
+                    UnusableFile{"DeeplyNested", Kind::Text, nested(100'000),
+                                 "nested deeper than 64 levels"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LanguageTableTest, ALargeFileIsReadWhole) {

@@ -6,39 +6,26 @@ import sys
 import zipfile
 
 
-def info(name, *, extra=b"", compress=zipfile.ZIP_STORED):
+def info(name, *, mode=0o644, extra=b"", compress=zipfile.ZIP_STORED):
     entry = zipfile.ZipInfo(name, date_time=(2020, 5, 6, 7, 8, 10))
     entry.create_system = 3
-    entry.external_attr = 0o644 << 16
+    entry.external_attr = mode << 16 | (0x10 if name.endswith("/") else 0)
     entry.extra = extra
     entry.compress_type = compress
     return entry
 
 
-def folder_info(name):
-    entry = info(name)
-    entry.external_attr = (0o40755 << 16) | 0x10
-    return entry
-
-
-def unix_info(name, mode):
-    entry = info(name)
-    entry.external_attr = mode << 16
-    return entry
-
-
-def write(path, entries, comment=b""):
+# Writes an archive, then hands its bytes to `change` if given.
+def write(path, entries, comment=b"", change=None):
     with zipfile.ZipFile(path, "w") as archive:
         for entry, data in entries:
             archive.writestr(entry, data)
         archive.comment = comment
-
-
-def rewrite(path, change):
-    with open(path, "rb") as archive:
-        content = bytearray(archive.read())
-    with open(path, "wb") as archive:
-        archive.write(change(content))
+    if change:
+        with open(path, "rb") as archive:
+            content = bytearray(archive.read())
+        with open(path, "wb") as archive:
+            archive.write(change(content))
 
 
 def counted(delta):
@@ -114,20 +101,16 @@ def main(folder):
 
     # Entries named as bsdtar names them when it packs ".".
     write(os.path.join(folder, "dot_slash.zip"), [
-        (folder_info("./"), b""),
-        (info("./a.txt"), b"alpha"),
-        (folder_info("./sub/"), b""),
-        (info("./sub/b.txt"), b"beta"),
+        (info("./", mode=0o40755), b""), (info("./a.txt"), b"alpha"),
+        (info("./sub/", mode=0o40755), b""), (info("./sub/b.txt"), b"beta"),
     ])
-
     # Permissions of an archive made on Unix, set-id and sticky bits among them.
     write(os.path.join(folder, "unix_modes.zip"), [
-        (unix_info("run.sh", 0o100755), b"#!/bin/sh\n"),
-        (unix_info("private.txt", 0o100600), b"private"),
-        (unix_info("setuid", 0o104755), b"no set-id"),
-        (unix_info("sticky", 0o101777), b"no sticky"),
+        (info("run.sh", mode=0o100755), b"#!/bin/sh\n"),
+        (info("private.txt", mode=0o100600), b"private"),
+        (info("setuid", mode=0o104755), b"no set-id"),
+        (info("sticky", mode=0o101777), b"no sticky"),
     ])
-
     # The longest comments; the second holds what looks like an end record.
     write(os.path.join(folder, "comment_65514.zip"), [(info("c.txt"), b"comment")], b"#" * 65514)
     fake_end = b"PK\x05\x06" + bytes(18)
@@ -135,15 +118,11 @@ def main(folder):
           fake_end + b"#" * (65535 - len(fake_end)))
 
     three = [(info(name), name.encode()) for name in ("x", "y", "z")]
-    write(os.path.join(folder, "count_smaller.zip"), three)
-    rewrite(os.path.join(folder, "count_smaller.zip"), counted(-1))
-    write(os.path.join(folder, "count_larger.zip"), three)
-    rewrite(os.path.join(folder, "count_larger.zip"), counted(+1))
-    write(os.path.join(folder, "zip64_count.zip"), [(info("x"), b"x")])
-    rewrite(os.path.join(folder, "zip64_count.zip"), zip64_count)
+    write(os.path.join(folder, "count_smaller.zip"), three, change=counted(-1))
+    write(os.path.join(folder, "count_larger.zip"), three, change=counted(+1))
+    write(os.path.join(folder, "zip64_count.zip"), [(info("x"), b"x")], change=zip64_count)
     write(os.path.join(folder, "overlapping.zip"),
-          [(info("zeros.txt", compress=zipfile.ZIP_DEFLATED), bytes(100000))])
-    rewrite(os.path.join(folder, "overlapping.zip"), overlapping)
+          [(info("zeros.txt", compress=zipfile.ZIP_DEFLATED), bytes(100000))], change=overlapping)
 
     with open(os.path.join(folder, "traversal.zip"), "rb") as whole:
         content = whole.read()

@@ -51,16 +51,13 @@ TEST(ZipRecords, Zip64SizesAreChosenOnlyWhenThe32BitFieldsCouldOverflow) {
     EXPECT_EQ(u64(descriptor, 16), 0x100000000u);
 }
 
-TEST(DosTime, LocalTimeIsEncodedAndOutOfRangeYearsAreClamped) {
+TEST(DosTime, LocalTimeIsEncodedAndLateYearsAreClamped) {
     test::ScopedTimeZone zone("CET-1");
     const DosTimestamp stamp = dosTimestampFromUnix(test::localTime(2021, 3, 4, 10, 15, 37));
     EXPECT_EQ(stamp.time, (10 << 11) | (15 << 5) | 18);
     EXPECT_EQ(stamp.date, (41 << 9) | (3 << 5) | 4);
     EXPECT_EQ(unixFromDosTimestamp(stamp), test::localTime(2021, 3, 4, 10, 15, 36));
 
-    const DosTimestamp early = dosTimestampFromUnix(0); // 1970
-    EXPECT_EQ(early.date, (0 << 9) | (1 << 5) | 1);
-    EXPECT_EQ(early.time, 0);
     const DosTimestamp late = dosTimestampFromUnix(test::localTime(2200, 6, 1, 0, 0, 0));
     EXPECT_EQ(late.date, (127 << 9) | (12 << 5) | 31);
     EXPECT_EQ(late.time, (23 << 11) | (59 << 5) | 29);
@@ -69,31 +66,14 @@ TEST(DosTime, LocalTimeIsEncodedAndOutOfRangeYearsAreClamped) {
     EXPECT_EQ(extendedTimeFromUnix(std::int64_t{1} << 40), 0x7FFFFFFF);
 }
 
-TEST(ExtendedTimestamp, ReadsTheFirstUtBlockAndOnlyWhatItsSizeAndTheFieldHold) {
-    // Another block first, then "UT" with all three times.
-    const Bytes full = {0x75, 0x78, 2, 0, 9, 9, 0x55, 0x54, 13, 0, 7, 1,
-                        0,    0,    0, 2, 0, 0, 0,    3,    0,  0, 0};
-    ExtendedTimestampReading times = readExtendedTimestamp(full.data(), full.size());
-    EXPECT_EQ(times.modification, 1);
-    EXPECT_EQ(times.access, 2);
-    EXPECT_EQ(times.creation, 3);
-
-    // The block declares 13 bytes but the field ends after the modification time.
-    const Bytes cut(full.begin(), full.begin() + 6 + 4 + 1 + 4 + 2);
-    times = readExtendedTimestamp(cut.data(), cut.size());
-    EXPECT_EQ(times.modification, 1);
-    EXPECT_FALSE(times.access.has_value());
-
-    // The block declares only 5 bytes although its flags announce three times.
-    Bytes small = full;
-    small[8] = 5;
-    times = readExtendedTimestamp(small.data(), small.size());
+// A field cut short is read in the archives of the hostile tests; here the block itself
+// declares less than its flags announce.
+TEST(ExtendedTimestamp, ReadsOnlyWhatTheBlockDeclares) {
+    const Bytes field = {0x55, 0x54, 5, 0, 7, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0};
+    const ExtendedTimestampReading times = readExtendedTimestamp(field.data(), field.size());
     EXPECT_EQ(times.modification, 1);
     EXPECT_FALSE(times.access.has_value());
     EXPECT_FALSE(times.creation.has_value());
-
-    const Bytes headerOnly = {0x55, 0x54, 13, 0};
-    EXPECT_FALSE(readExtendedTimestamp(headerOnly.data(), headerOnly.size()).modification);
 }
 
 } // namespace

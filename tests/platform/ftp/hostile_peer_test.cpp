@@ -1,6 +1,7 @@
-// Peers that flood, stall, stop reading or never answer: every call ends by its deadline, what
-// is kept of their replies stays bounded, a cut upload never passes for a whole file, and the
-// session is left in a state the next call can rely on.
+// Peers that flood, stall, stop reading, never answer or break the protocol: every call ends by
+// its deadline with the error that tells what happened, what is kept of their replies stays
+// bounded, a cut upload never passes for a whole file, and the session is left in a state the
+// next call can rely on.
 #include "platform/ftp/ftp_session.h"
 #include "platform/ftp/socket_io.h"
 #include "scripted_server.h"
@@ -56,9 +57,9 @@ Peer endlessReply(std::string greeting) {
     return peer;
 }
 
-Peer faultServer(const std::string& mode) {
+Peer faultServer(const std::string& mode, const std::string& argument = "") {
     Peer peer;
-    peer.server = test::startFaultServer("127.0.0.1", mode);
+    peer.server = test::startFaultServer("127.0.0.1", mode, argument);
     return peer;
 }
 
@@ -73,41 +74,34 @@ FtpError connectAndChangeDir(Session& session, const Peer& peer) {
     return lastError();
 }
 
-bool lastResponseWasCut() {
-    return lastResponse().ends_with(kResponseCutMarker);
+// Uploads up to `size` bytes, until a write fails; what the close gives.
+auto upload(std::size_t size) {
+    return [size](Session& session, const Peer& peer) {
+        EXPECT_TRUE(session.connect(peer.options()));
+        auto stream = session.openWrite("up.bin");
+        EXPECT_NE(stream, nullptr);
+        const std::string chunk(std::min<std::size_t>(size, 256 * 1024), 'u');
+        for (std::size_t done = 0; done < size && stream->write(chunk.data(), chunk.size());)
+            done += chunk.size();
+        stream->close();
+        return lastError();
+    };
 }
 
-// Writes until the peer's buffers are full and a write fails; the error of the close.
-FtpError uploadUntilStuck(Session& session, const Peer& peer) {
-    EXPECT_TRUE(session.connect(peer.options()));
-    auto stream = session.openWrite("cut.bin");
-    EXPECT_NE(stream, nullptr);
-    const std::string chunk(256 * 1024, 'u');
-    bool written = true;
-    for (int i = 0; i < 1024 && written; ++i)
-        written = stream->write(chunk.data(), chunk.size());
-    EXPECT_FALSE(written);
-    EXPECT_EQ(lastError(), FtpError::Timeout);
-    EXPECT_FALSE(stream->close());
-    // The server's verdict: the reset told it the file is not whole.
-    EXPECT_NE(lastResponse().find("426 Upload reset by the client."), std::string::npos)
-        << lastResponse();
-    return lastError();
-}
-
-FtpError downloadUntilStuck(Session& session, const Peer& peer) {
-    EXPECT_TRUE(session.connect(peer.options()));
-    peer.server->putFile("stalled.bin", std::string(4 * 1024 * 1024, 's'));
-    auto stream = session.openRead("stalled.bin");
-    EXPECT_NE(stream, nullptr);
-    char buffer[64 * 1024];
-    std::optional<std::size_t> got;
-    while ((got = stream->read(buffer, sizeof buffer)) && *got > 0) {
-    }
-    EXPECT_FALSE(got.has_value());
-    EXPECT_EQ(lastError(), FtpError::Timeout);
-    EXPECT_FALSE(stream->close());
-    return lastError();
+// Downloads a file of `size` bytes until its end or a failed read; what the close gives.
+auto download(std::size_t size) {
+    return [size](Session& session, const Peer& peer) {
+        EXPECT_TRUE(session.connect(peer.options()));
+        peer.server->putFile("down.bin", std::string(size, 'd'));
+        auto stream = session.openRead("down.bin");
+        EXPECT_NE(stream, nullptr);
+        char buffer[64 * 1024];
+        std::optional<std::size_t> got;
+        while ((got = stream->read(buffer, sizeof buffer)) && *got > 0) {
+        }
+        stream->close();
+        return lastError();
+    };
 }
 
 // A resolver that does not answer until the test lets it.
@@ -149,6 +143,7 @@ struct HostileCase {
     // Meets the peer's hostility; the error that ends it.
     std::function<FtpError(Session&, const Peer&)> meet;
     FtpError error;
+    const char* reply; // what lastResponse() then holds, if anything in particular
     // What a NOOP right after gives: None while the connection stands, ControlClosed once the
     // session dropped it, InvalidHandle when none was made.
     FtpError next;
@@ -163,6 +158,9 @@ TEST_P(HostilePeers, CallsEndByTheirDeadlineAndTheSessionStaysSound) {
     Session session;
     EXPECT_EQ(hostile.meet(session, peer), hostile.error);
     EXPECT_LE(lastResponse().size(), kMaxResponseSize + std::strlen(kResponseCutMarker));
+    if (hostile.reply != nullptr) {
+        EXPECT_NE(lastResponse().find(hostile.reply), std::string::npos) << lastResponse();
+    }
     EXPECT_EQ(session.connected(), hostile.next == FtpError::None);
 
     const std::size_t linesSent = peer.scripted ? peer.scripted->received().size() : 0;
@@ -173,11 +171,21 @@ TEST_P(HostilePeers, CallsEndByTheirDeadlineAndTheSessionStaysSound) {
     }
     if (hostile.reconnects) {
         ASSERT_TRUE(session.connect(peer.options())) << lastResponse();
-        EXPECT_TRUE(session.command("NOOP"));
+        EXPECT_TRUE(session.command("SYST"));
     }
 }
 
 const std::string kEndless120 = "120 Service ready in a moment\r\n";
+
+Peer answeringChangeDir(ScriptedServer::Answer answer) {
+    return scriptedPeer("220 hi\r\n", {{"USER", "230 ok\r\n"}, {"CWD", std::move(answer)}});
+}
+
+constexpr auto Timeout = FtpError::Timeout;
+constexpr auto Aborted = FtpError::ConnectionAborted;
+constexpr auto Closed = FtpError::ControlClosed;
+constexpr auto NoSession = FtpError::InvalidHandle;
+constexpr auto Standing = FtpError::None;
 
 INSTANTIATE_TEST_SUITE_P(
     Peers, HostilePeers,
@@ -186,47 +194,57 @@ INSTANTIATE_TEST_SUITE_P(
                     [] {
                         return scriptedPeer({kEndless120, 0ms, true});
                     },
-                    [](Session& session, const Peer& peer) {
-                        const FtpError error = connectOnly(session, peer);
-                        EXPECT_TRUE(lastResponseWasCut());
-                        return error;
-                    },
-                    FtpError::Timeout, FtpError::InvalidHandle, false},
-        HostileCase{"GreetingNeverSent", [] { return scriptedPeer(""); }, connectOnly,
-                    FtpError::Timeout, FtpError::InvalidHandle, false},
+                    connectOnly, Timeout, kResponseCutMarker, NoSession, false},
+        HostileCase{"GreetingNeverSent", [] { return scriptedPeer(""); }, connectOnly, Timeout,
+                    nullptr, NoSession, false},
         HostileCase{"GreetingNeverEnds",
                     [] { return scriptedPeer("220-Welcome\r\n220-still talking\r\n"); },
-                    connectOnly, FtpError::Timeout, FtpError::InvalidHandle, false},
+                    connectOnly, Timeout, nullptr, NoSession, false},
         HostileCase{"GreetingWithoutLineEnd", [] { return scriptedPeer("220 no line end"); },
-                    connectOnly, FtpError::Timeout, FtpError::InvalidHandle, false},
+                    connectOnly, Timeout, nullptr, NoSession, false},
         HostileCase{"EndlessReplyLine",
                     [] { return endlessReply("220 " + std::string(3 * 1024 * 1024, 'x')); },
-                    connectOnly, FtpError::ConnectionAborted, FtpError::InvalidHandle, false},
+                    connectOnly, Aborted, nullptr, NoSession, false},
         HostileCase{"EndlessMultiLineReply",
                     [] { return endlessReply("220-x\r\n" + std::string(2 * 1024 * 1024, '\n')); },
-                    connectOnly, FtpError::ConnectionAborted, FtpError::InvalidHandle, false},
+                    connectOnly, Aborted, nullptr, NoSession, false},
+        HostileCase{"BusyGreeting", [] { return scriptedPeer("421 Too many users\r\n"); },
+                    connectOnly, Closed, "421 Too many users\n", NoSession, false},
+        HostileCase{"UserRefused",
+                    [] {
+                        return scriptedPeer("220 hi\r\n", {{"USER", "530 Not you\r\n"}});
+                    },
+                    connectOnly, FtpError::LoginFailed, "530 Not you\n", NoSession, false},
+        // Reply codes begin with 1 to 5; anything else is no reply at all.
+        HostileCase{"ReplyWithoutCode", [] { return answeringChangeDir("hello\r\n"); },
+                    connectAndChangeDir, Aborted, nullptr, Closed, true},
+        HostileCase{"ReplyCodeFrom8", [] { return answeringChangeDir("826 hello\r\n"); },
+                    connectAndChangeDir, Aborted, nullptr, Closed, true},
+        HostileCase{"ReplyCodeFrom0", [] { return answeringChangeDir("099 hello\r\n"); },
+                    connectAndChangeDir, Aborted, nullptr, Closed, true},
         HostileCase{"FloodAfterACommand",
                     [] {
-                        return scriptedPeer("220 hi\r\n", {{"USER", "230 ok\r\n"},
-                                                           {"CWD", {kEndless120, 0ms, true}}});
+                        return answeringChangeDir({kEndless120, 0ms, true});
                     },
-                    [](Session& session, const Peer& peer) {
-                        const FtpError error = connectAndChangeDir(session, peer);
-                        EXPECT_TRUE(lastResponseWasCut());
-                        return error;
-                    },
-                    FtpError::Timeout, FtpError::ControlClosed, true},
-        HostileCase{"SilenceAfterACommand",
-                    [] {
-                        return scriptedPeer("220 hi\r\n", {{"USER", "230 ok\r\n"}, {"CWD", ""}});
-                    },
-                    connectAndChangeDir, FtpError::Timeout, FtpError::ControlClosed, true},
+                    connectAndChangeDir, Timeout, kResponseCutMarker, Closed, true},
+        HostileCase{"SilenceAfterACommand", [] { return answeringChangeDir(""); },
+                    connectAndChangeDir, Timeout, nullptr, Closed, true},
+        HostileCase{"ClosingWith421", [] { return faultServer("close-421"); }, connectAndChangeDir,
+                    Closed, "421 ", Closed, false},
+        HostileCase{"RefusingAnUploadAfterItsData", [] { return faultServer("stor-552"); },
+                    upload(100'000), FtpError::ServerRefused, "552 ", Standing, false},
         HostileCase{"UploadPeerStopsReading", [] { return faultServer("stop-reading"); },
-                    uploadUntilStuck, FtpError::Timeout, FtpError::None, false},
+                    upload(std::size_t{256} << 20), Timeout, "426 Upload reset by the client.",
+                    Standing, false},
+        HostileCase{"DroppingTheDataConnection", [] { return faultServer("drop-data", "1000"); },
+                    download(50'000), FtpError::ServerRefused, "426 ", Standing, false},
         HostileCase{"DownloadPeerStallsAndNeverReplies", [] { return faultServer("stall-retr"); },
-                    downloadUntilStuck, FtpError::Timeout, FtpError::ControlClosed, true},
+                    download(4 << 20), Timeout, nullptr, Closed, true},
+        // The data connection goes to the control connection's peer, not where 227 says.
+        HostileCase{"NamingAnotherPassiveAddress", [] { return faultServer("pasv-elsewhere"); },
+                    download(4), FtpError::None, "226 ", Standing, false},
         HostileCase{"NameLookupThatDoesNotEnd", [] { return scriptedPeer("220 hi\r\n"); },
-                    disconnectDuringLookup, FtpError::Cancelled, FtpError::InvalidHandle, true}),
+                    disconnectDuringLookup, FtpError::Cancelled, nullptr, NoSession, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
