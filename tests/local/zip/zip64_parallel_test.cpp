@@ -160,6 +160,15 @@ TEST_F(ParallelPacking, ArchiveIsByteIdenticalToTheSingleThreadedOne) {
     EXPECT_EQ(run("unzip -tq " + quoted(dir.at("many.zip"))).status, 0);
 }
 
+void throwFor(std::size_t index, std::size_t allocationFails, std::size_t otherFails) {
+    if (index == allocationFails) {
+        throw std::bad_alloc();
+    }
+    if (index == otherFails) {
+        throw std::runtime_error("step failed");
+    }
+}
+
 // An entry whose step throws fails alone, in its place; the others are written in order and
 // every compressing thread ends (a thread left running would end the program).
 TEST(PackingPipeline, AnEntryThatThrowsFailsAloneAndTheThreadsAreJoined) {
@@ -169,24 +178,14 @@ TEST(PackingPipeline, AnEntryThatThrowsFailsAloneAndTheThreadsAreJoined) {
     PackingSteps steps;
     steps.prepare = [](std::size_t index, const TZip::SizeGate& admit, EntryEncoder&,
                        PreparedSource& prepared) {
-        if (index == 3) {
-            throw std::bad_alloc();
-        }
-        if (index == 11) {
-            throw std::runtime_error("cannot prepare");
-        }
+        throwFor(index, 3, 11);
         prepared.data.assign(1, static_cast<std::uint8_t>(index));
         return admit(1);
     };
     steps.write = [&](std::size_t index, const PreparedSource* prepared) -> ZipResult {
         written.push_back(index);
         fromPrepared[index] = prepared != nullptr && prepared->data.at(0) == index;
-        if (index == 5) {
-            throw std::bad_alloc();
-        }
-        if (index == 7) {
-            throw std::runtime_error("cannot write");
-        }
+        throwFor(index, 5, 7);
         return ZipOk;
     };
     for (const unsigned threads : {1u, 4u}) {

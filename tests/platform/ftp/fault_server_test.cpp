@@ -111,25 +111,31 @@ protected:
     std::atomic<std::size_t> progress{0};
 };
 
-TEST_P(CancelDuringTransfer, SessionCancelEndsADownload) {
-    ASSERT_NO_FATAL_FAILURE(startSlowDownload());
-    auto reader = std::async(std::launch::async, [&] {
-        const bool ended = readAll(*stream, &progress).second;
-        return std::make_pair(ended, lastError());
-    });
-    waitForProgress(progress);
-    connected->session.cancel();
-    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
-    const auto [ended, error] = reader.get();
-    EXPECT_FALSE(ended);
-    EXPECT_EQ(error, FtpError::Cancelled);
-    EXPECT_FALSE(stream->close());
-    EXPECT_EQ(lastError(), FtpError::Cancelled);
+// A cancel leaves the connection for the next command; a disconnect drops it.
+TEST_P(CancelDuringTransfer, CancelOrDisconnectEndsADownload) {
+    for (const bool disconnect : {false, true}) {
+        SCOPED_TRACE(disconnect ? "disconnect" : "cancel");
+        progress = 0;
+        ASSERT_NO_FATAL_FAILURE(startSlowDownload());
+        auto reader = std::async(std::launch::async, [&] {
+            const bool ended = readAll(*stream, &progress).second;
+            const FtpError readError = lastError();
+            stream->close();
+            return std::make_tuple(ended, readError, lastError());
+        });
+        waitForProgress(progress);
+        disconnect ? connected->session.disconnect() : connected->session.cancel();
+        ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
+        const auto [ended, readError, closeError] = reader.get();
+        EXPECT_FALSE(ended);
+        EXPECT_EQ(readError, FtpError::Cancelled);
+        EXPECT_EQ(closeError, FtpError::Cancelled);
 
-    connected->server->putFile("after.txt", "x");
-    const auto listing = connected->session.find("");
-    ASSERT_TRUE(listing.has_value()) << lastResponse();
-    EXPECT_EQ(listing->entries.size(), 2u);
+        connected->server->putFile("after.txt", "x");
+        const auto listing = connected->session.find("");
+        EXPECT_EQ(lastError(), disconnect ? FtpError::InvalidHandle : FtpError::None);
+        EXPECT_EQ(listing ? listing->entries.size() : 0u, disconnect ? 0u : 2u);
+    }
 }
 
 TEST_P(CancelDuringTransfer, StreamAbortEndsAnUpload) {
@@ -152,26 +158,6 @@ TEST_P(CancelDuringTransfer, StreamAbortEndsAnUpload) {
     EXPECT_FALSE(stream->close());
     EXPECT_TRUE(connected->session.find("").has_value())
         << static_cast<unsigned>(lastError()) << " " << lastResponse();
-}
-
-TEST_P(CancelDuringTransfer, DisconnectDuringADownloadIsSafe) {
-    ASSERT_NO_FATAL_FAILURE(startSlowDownload());
-    auto reader = std::async(std::launch::async, [&] {
-        const bool ended = readAll(*stream, &progress).second;
-        const FtpError readError = lastError();
-        const bool closed = stream->close();
-        return std::make_tuple(ended, readError, closed);
-    });
-    waitForProgress(progress);
-    connected->session.disconnect();
-    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
-    const auto [ended, readError, closed] = reader.get();
-    EXPECT_FALSE(ended);
-    EXPECT_EQ(readError, FtpError::Cancelled);
-    EXPECT_FALSE(closed);
-    EXPECT_FALSE(connected->session.connected());
-    EXPECT_FALSE(connected->session.command("NOOP"));
-    EXPECT_EQ(lastError(), FtpError::InvalidHandle);
 }
 
 // A new login on a session drops its old connection; a stream left from it fails cleanly.

@@ -29,7 +29,7 @@ struct Peer {
         ConnectOptions options;
         if (server) {
             options = server->options();
-            options.timeouts = {1s, 1s};
+            options.timeouts = {2s, 2s};
         } else {
             options.host = "127.0.0.1";
             options.port = scripted->port();
