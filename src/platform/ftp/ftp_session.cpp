@@ -271,8 +271,7 @@ FtpError readListing(detail::StreamState& stream, Listing& listing) {
         if (error == FtpError::None && total > kMaxListingSize)
             error = FtpError::ConnectionAborted;
         if (error != FtpError::None) {
-            stream.abort();
-            stream.close();
+            stream.close(false); // a failed transfer: reset, and its reply waited for briefly
             return error;
         }
         const std::string_view data(buffer.data(), kept + received);

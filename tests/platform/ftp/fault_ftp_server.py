@@ -8,7 +8,8 @@ modes: normal; drop-data N (RETR sends N bytes, closes the data connection, repl
        stor-552 (552 after the data of a STOR); close-421 (421 and close after login);
        pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME);
        stop-reading (a STOR reads its first chunk, then nothing until the client ends the data
-       connection); stall-retr (a RETR sends its first chunk, then nothing, and never replies)
+       connection); stall-data (RETR and LIST send their first chunk, then nothing, and never
+       reply)
 In every mode an upload that the client resets is answered with 426, never as complete.
 """
 
@@ -29,7 +30,7 @@ def make_dtp(base, mode, argument):
         stalled = False
 
         def use_sendfile(self):
-            return mode != "stall-retr" and super().use_sendfile()
+            return mode != "stall-data" and super().use_sendfile()
 
         # Reads the socket itself: the base class takes a reset for a normal end.
         def recv(self, buffer_size):
@@ -64,7 +65,7 @@ def make_dtp(base, mode, argument):
 
         def send(self, data):
             sent = super().send(data)
-            if mode == "stall-retr" and not self.stalled:
+            if mode == "stall-data" and not self.stalled:
                 self.stalled = True
                 self.del_channel()
             return sent

@@ -181,25 +181,15 @@ INSTANTIATE_TEST_SUITE_P(Modes, CancelDuringTransfer,
                              return info.param == TransferMode::Passive ? "passive" : "active";
                          });
 
-// Listings as find() receives them: empty, large, and slow (parsed while they arrive).
-TEST(Listings, EmptyLargeAndSlowListingsArriveWhole) {
+// A long listing that arrives slowly is parsed in the pieces it arrives in.
+TEST(Listings, ALongSlowListingArrivesWhole) {
     TempTree canned;
-    writeFile(canned.at("empty"), "");
     std::string big;
     for (int i = 0; big.size() <= 1024 * 1024; ++i)
         big += "-rw-r--r-- 1 owner group " + std::to_string(i) + " Jan 1 2001 file" +
                std::to_string(i) + "\r\n";
     writeFile(canned.at("big"), big);
     const auto lines = static_cast<std::size_t>(std::count(big.begin(), big.end(), '\n'));
-
-    auto fast = connectTo("canned", canned.path());
-    const auto empty = fast->session.find("empty");
-    ASSERT_TRUE(empty.has_value()) << lastResponse();
-    EXPECT_TRUE(empty->entries.empty());
-    EXPECT_EQ(lastError(), FtpError::NoMoreEntries);
-    const auto whole = fast->session.find("big");
-    ASSERT_TRUE(whole.has_value()) << lastResponse();
-    EXPECT_EQ(whole->entries.size(), lines);
 
     auto slow = connectTo("canned", canned.path(), 512 * 1024);
     const auto listing = slow->session.find("big");

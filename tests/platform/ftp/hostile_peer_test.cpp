@@ -104,6 +104,13 @@ auto download(std::size_t size) {
     };
 }
 
+FtpError list(Session& session, const Peer& peer) {
+    EXPECT_TRUE(session.connect(peer.options()));
+    peer.server->putFile("listed.txt", "x");
+    EXPECT_FALSE(session.find(""));
+    return lastError();
+}
+
 // A resolver that does not answer until the test lets it.
 std::atomic<bool> lookupEntered{false};
 std::atomic<bool> lookupReleased{false};
@@ -238,8 +245,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Standing, false},
         HostileCase{"DroppingTheDataConnection", [] { return faultServer("drop-data", "1000"); },
                     download(50'000), FtpError::ServerRefused, "426 ", Standing, false},
-        HostileCase{"DownloadPeerStallsAndNeverReplies", [] { return faultServer("stall-retr"); },
+        HostileCase{"DownloadPeerStallsAndNeverReplies", [] { return faultServer("stall-data"); },
                     download(4 << 20), Timeout, nullptr, Closed, true},
+        HostileCase{"ListingPeerStallsAndNeverReplies", [] { return faultServer("stall-data"); },
+                    list, Timeout, nullptr, Closed, true},
         // The data connection goes to the control connection's peer, not where 227 says.
         HostileCase{"NamingAnotherPassiveAddress", [] { return faultServer("pasv-elsewhere"); },
                     download(4), FtpError::None, "226 ", Standing, false},
