@@ -19,12 +19,12 @@ std::string randomSuffix() {
 
 } // namespace
 
-UniqueFd createTempFile(int folderFd, std::string& name) {
+UniqueFd createTempFile(int folderFd, std::string& name, mode_t mode) {
     constexpr int Attempts = 100;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         std::string candidate = ".tarvo-" + randomSuffix();
         const int fd = ::openat(folderFd, candidate.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
         if (fd >= 0) {
             name = std::move(candidate);
             return UniqueFd(fd);

@@ -5,13 +5,15 @@
 
 #include "local/zip/unique_fd.h"
 
+#include <sys/types.h>
+
 #include <string>
 
 namespace tarvo::zip {
 
-// Creates a new, empty file with a unique hidden name in the folder `folderFd`, writable,
-// with the permissions a new file gets (0666 less the umask). Sets `name` to its name.
-UniqueFd createTempFile(int folderFd, std::string& name);
+// Creates a new, empty file with a unique hidden name in the folder `folderFd`, writable, with
+// `mode` less the umask (by default the permissions a new file gets). Sets `name` to its name.
+UniqueFd createTempFile(int folderFd, std::string& name, mode_t mode = 0666);
 
 // Writes all bytes, going on after partial writes and interrupts.
 bool writeAll(int fd, const void* data, std::size_t size);
