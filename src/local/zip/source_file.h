@@ -2,7 +2,7 @@
 
 // A file on disk being packed.
 
-#include "local/zip/unique_fd.h"
+#include "platform/posix/unique_fd.h"
 #include "local/zip/zip_result.h"
 
 #include <sys/types.h>

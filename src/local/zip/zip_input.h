@@ -3,7 +3,7 @@
 // ZipInput: the archive file as minizip reads it, through file functions of our own. minizip
 // reads headers a few bytes at a time, so reads are served from a block cache.
 
-#include "local/zip/unique_fd.h"
+#include "platform/posix/unique_fd.h"
 #include "local/zip/zip_result.h"
 
 #include <unzip.h>
