@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frontend/job.h"
 #include "local/listing/search_record.h"
 
 #include <memory>
@@ -40,4 +41,14 @@ public:
 
     // Opens a file with the desktop's handler for its type.
     virtual void openDocument(std::string path) = 0;
+
+    // File jobs. The window set up the job's display and disabled the panels when it posted the
+    // job; the worker reports here as it goes and when it has ended the job (done, failed or
+    // stopped), which gives the panels back. finishKind 2 ends quietly, any other beeps.
+    virtual void jobEnded(const std::shared_ptr<Job>& job, int finishKind) = 0;
+    // The status line's text for the entry being worked on (already shortened).
+    virtual void showCurrentFile(std::string text) = 0;
+    // The job is done with the entry `name` of that panel row: the row's mark goes, unless the
+    // row shows another entry by now.
+    virtual void unmarkRow(PanelSide side, int row, std::string name) = 0;
 };

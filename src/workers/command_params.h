@@ -1,6 +1,10 @@
 #pragma once
 
+#include "frontend/job.h"
+#include "frontend/job_queue.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,4 +18,8 @@ struct CommandParams {
     int SelectedMode = 0;
     std::int64_t SelectedSize = 0;
     std::vector<int> MarkedRows; // rows of the source panel, ascending
+
+    // Long work: the job's own stop source and progress, and the entries it works on.
+    std::shared_ptr<Job> job;
+    std::shared_ptr<const JobQueue> queue;
 };

@@ -28,6 +28,18 @@ public:
         std::lock_guard lock(mutex_);
         opened_.push_back(std::move(path));
     }
+    void jobEnded(const std::shared_ptr<Job>&, int) override {
+        std::lock_guard lock(mutex_);
+        ++jobsEnded_;
+    }
+    void showCurrentFile(std::string text) override {
+        std::lock_guard lock(mutex_);
+        currentFiles_.push_back(std::move(text));
+    }
+    void unmarkRow(PanelSide, int row, std::string) override {
+        std::lock_guard lock(mutex_);
+        unmarked_.push_back(row);
+    }
 
     ScriptedMessages& script() { return messages_; }
     std::vector<PanelView> views() const {
@@ -50,6 +62,18 @@ public:
         std::lock_guard lock(mutex_);
         return marksCleared_;
     }
+    int jobsEnded() const {
+        std::lock_guard lock(mutex_);
+        return jobsEnded_;
+    }
+    std::vector<std::string> currentFiles() const {
+        std::lock_guard lock(mutex_);
+        return currentFiles_;
+    }
+    std::vector<int> unmarked() const {
+        std::lock_guard lock(mutex_);
+        return unmarked_;
+    }
 
 private:
     mutable std::mutex mutex_;
@@ -58,4 +82,7 @@ private:
     std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;
     int marksCleared_ = 0;
+    int jobsEnded_ = 0;
+    std::vector<std::string> currentFiles_;
+    std::vector<int> unmarked_;
 };
