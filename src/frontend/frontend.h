@@ -10,6 +10,17 @@ class MessageService;
 
 enum class PanelSide { Left, Right };
 
+// The panels' numbers as commands carry them: 2 the left panel, 1 the right one.
+inline int panelNumber(PanelSide side) {
+    return side == PanelSide::Left ? 2 : 1;
+}
+inline PanelSide sideOf(int panelNumber) {
+    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
+}
+inline PanelSide otherSide(PanelSide side) {
+    return side == PanelSide::Left ? PanelSide::Right : PanelSide::Left;
+}
+
 // What a panel shows after its folder was read: the whole listing, immutable, with the lines
 // under it already composed, so the screen only swaps it in.
 struct PanelView {
@@ -21,6 +32,9 @@ struct PanelView {
     // folder row named CursorFolder (the folder just left when going up), else to row 0.
     bool FolderChanged = false;
     std::string CursorFolder;
+    // The cursor goes to CursorFolder (row 0 when no such folder is shown); set when the folder
+    // changed, and after a folder was made.
+    bool PlaceCursor = false;
 };
 
 // What the engine (panel explorers, FTP session, workers) may ask of the screen. The main window

@@ -111,9 +111,18 @@ void LocalExplorer::FillGrid() {
         view.FolderChanged = lastShownPath_ != path_;
         if (view.FolderChanged)
             view.CursorFolder = lastComponent(lastShownPath_);
+        else if (cursorTarget_)
+            view.CursorFolder = *cursorTarget_;
+        view.PlaceCursor = view.FolderChanged || cursorTarget_.has_value();
+        cursorTarget_.reset();
         lastShownPath_ = path_;
     }
     frontend_.showPanel(side_, std::move(view));
+}
+
+void LocalExplorer::SetCursorTarget(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    cursorTarget_ = name;
 }
 
 void LocalExplorer::Sort(const std::string& key, bool clearMarks) {

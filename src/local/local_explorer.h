@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 class LanguageTable;
@@ -67,6 +68,9 @@ public:
     // Deletes the job's entries, folders with all they hold; an entry whose kind is no longer
     // the listed one is left alone.
     void DeleteItems(const JobQueue& queue, Job& job);
+    // The next fill of the same folder puts the cursor on the folder of that name (the first row
+    // when there is none), as after making a folder.
+    void SetCursorTarget(const std::string& name);
     // The way the bytes of copies travel; tests put in one that fails.
     void SetDataPath(tarvo::fileops::DataPath& path) { dataPath_ = &path; }
 
@@ -95,5 +99,6 @@ private:
     std::string totals_; // the lines under the panel, as of the last read
     std::string disk_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
+    std::optional<std::string> cursorTarget_;
     tarvo::fileops::DataPath* dataPath_ = &tarvo::fileops::kernelDataPath();
 };

@@ -103,6 +103,8 @@ void TForm1::connectCommands() {
     connectMarkCommands();
     connectSortCommands();
     connectIconCommands();
+    connectFileCommands();
+    connectProgressStrip();
     connect(LeftPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Left); });
     connect(RightPanel.upButton, &QToolButton::clicked, this,
@@ -147,10 +149,6 @@ void TForm1::openDocument(std::string path) {
     bridge.post([path = std::move(path)] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
     });
-}
-
-void TForm1::SpeedButton24Click() {
-    CancelFlag = 1;
 }
 
 void TForm1::FormCloseQuery() {

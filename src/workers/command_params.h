@@ -12,6 +12,7 @@
 // reads only this copy, never the window's fields, which the GUI thread keeps changing.
 struct CommandParams {
     int ActivePanel = 2; // 2 left, 1 right
+    int TargetPanel = 0; // the panel a copy goes to, numbered alike
     int ActiveRow = 0;
     std::string SelectedName;
     int SelectedAttr = 0;
