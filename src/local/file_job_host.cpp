@@ -66,6 +66,7 @@ bool FileJobHost::replaceExisting(const std::string& targetPath) {
 }
 
 void FileJobHost::started(const std::string& sourcePath, std::int64_t bytes) {
+    ++job_.progress.itemsDone;
     job_.progress.bytesDone = 0;
     job_.progress.bytesTotal = bytes;
     std::string text = action_ + ": " + shortenedName(sourcePath);
