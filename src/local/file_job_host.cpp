@@ -71,11 +71,11 @@ void FileJobHost::started(const std::string& sourcePath, std::int64_t bytes) {
     job_.progress.bytesTotal = bytes;
     std::string text = action_ + ": " + shortenedName(sourcePath);
     job_.progress.setCurrentItem(text);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastShown_ >= kStatusInterval) {
-        lastShown_ = now;
+    const std::int64_t now = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::int64_t last = lastShown_;
+    if (now - last >= std::chrono::nanoseconds(kStatusInterval).count() &&
+        lastShown_.compare_exchange_strong(last, now))
         frontend_.showCurrentFile(std::move(text));
-    }
 }
 
 void FileJobHost::moved(std::int64_t bytes) {

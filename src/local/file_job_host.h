@@ -3,7 +3,8 @@
 #include "frontend/frontend.h"
 #include "local/fileops/walk_host.h"
 
-#include <chrono>
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 class LanguageTable;
@@ -11,7 +12,8 @@ class LanguageTable;
 // What a file job's walks ask, answered for the user: the overwrite question and the failure
 // boxes through the message service, in the active language; progress into the job's counters;
 // the entry being worked on on the status line. A Cancel in any box stops the job, and so does
-// a full disk, before its box; nothing more is said about a job that is stopping.
+// a full disk, before its box; nothing more is said about a job that is stopping. Progress may
+// come from several threads at once.
 class FileJobHost : public tarvo::fileops::WalkHost {
 public:
     // `action` is the status line's word for the work ("Copying", translated).
@@ -27,5 +29,5 @@ private:
     const LanguageTable& texts_;
     Job& job_;
     const std::string action_;
-    std::chrono::steady_clock::time_point lastShown_{};
+    std::atomic<std::int64_t> lastShown_{0}; // steady-clock nanoseconds of the last status line
 };

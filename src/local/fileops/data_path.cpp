@@ -46,17 +46,22 @@ class KernelDataPath : public DataPath {
 public:
     std::int64_t move(const DataStep& step) override {
         const auto length = static_cast<std::size_t>(step.length);
-        loff_t inOffset = step.inOffset;
-        loff_t outOffset = step.outOffset;
         ssize_t moved = 0;
-        do {
-            moved = ::copy_file_range(step.in, &inOffset, step.out, &outOffset, length, 0);
-        } while (moved < 0 && errno == EINTR);
-        if (moved >= 0)
-            return moved;
-        if (!tryAnotherWay(errno))
-            return -errno;
-        if (::lseek(step.out, step.outOffset, SEEK_SET) < 0)
+        if (step.route == nullptr || !step.route->copyRangeRefused) {
+            loff_t inOffset = step.inOffset;
+            loff_t outOffset = step.outOffset;
+            do {
+                moved = ::copy_file_range(step.in, &inOffset, step.out, &outOffset, length, 0);
+            } while (moved < 0 && errno == EINTR);
+            if (moved >= 0)
+                return moved;
+            if (!tryAnotherWay(errno))
+                return -errno;
+            if (step.route != nullptr)
+                step.route->copyRangeRefused = true;
+        }
+        // sendfile writes at the file's position, which a new file has at 0.
+        if (step.outOffset != 0 && ::lseek(step.out, step.outOffset, SEEK_SET) < 0)
             return -errno;
         off_t sendOffset = step.inOffset;
         do {

@@ -1,17 +1,24 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace tarvo::fileops {
 
+// What the kernel's path learns about two file systems, kept from file to file between them.
+struct DataRoute {
+    std::atomic<bool> copyRangeRefused{false};
+};
+
 // One step of a file's data: at most `length` bytes from `in` at `inOffset` to `out` at
-// `outOffset`. Offsets are explicit, so a step never depends on a descriptor's position.
+// `outOffset`. `out` is a new file that only these steps write, in increasing order.
 struct DataStep {
     int in = -1;
     int out = -1;
     std::int64_t inOffset = 0;
     std::int64_t outOffset = 0;
     std::int64_t length = 0;
+    DataRoute* route = nullptr;
 };
 
 // How the bytes of a file travel. The program uses the kernel's; tests put in one that fails

@@ -44,15 +44,19 @@ int copyData(FileCopyRequest& request, int out, DataPath& data, std::stop_token&
         }
         request.tryClone = false;
     }
+    // Only a file with fewer blocks than bytes can have holes worth asking about.
+    const bool sparse = request.source->st_blocks * 512 < size;
     std::int64_t start = 0;
-    std::int64_t end = 0;
-    for (std::int64_t from = 0; nextExtent(request.sourceFd, from, size, start, end);
+    std::int64_t end = size;
+    std::int64_t written = 0;
+    for (std::int64_t from = 0;
+         sparse ? nextExtent(request.sourceFd, from, size, start, end) : from == 0;
          from = end) {
         while (start < end) {
             if (stop.stop_requested())
                 return ECANCELED;
             const DataStep step{request.sourceFd, out, start, start,
-                                std::min(end - start, kMaxStep)};
+                                std::min(end - start, kMaxStep), request.route};
             const std::int64_t done = data.move(step);
             if (done < 0)
                 return static_cast<int>(-done);
@@ -61,11 +65,12 @@ int copyData(FileCopyRequest& request, int out, DataPath& data, std::stop_token&
                 break;
             }
             start += done;
+            written = start;
             moved(done);
         }
     }
     // Extends the file over a hole at its end, which no step wrote.
-    return ::ftruncate(out, size) == 0 ? 0 : errno;
+    return written == size || ::ftruncate(out, size) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -73,12 +78,13 @@ int copyData(FileCopyRequest& request, int out, DataPath& data, std::stop_token&
 int copyRegularFile(FileCopyRequest& request, DataPath& data, std::stop_token stop,
                     const std::function<void(std::int64_t)>& moved) {
     StagedFile target;
-    if (const int error = target.create(request.targetFolderFd); error != 0)
+    const mode_t mode = request.source->st_mode & 0777;
+    if (const int error = target.create(request.targetFolderFd, mode); error != 0)
         return error;
     if (const int error = copyData(request, target.fd(), data, stop, moved); error != 0)
         return error;
     const struct timespec times[2] = {request.source->st_atim, request.source->st_mtim};
-    if (::fchmod(target.fd(), request.source->st_mode & 0777) != 0 ||
+    if ((!target.hasMode(mode) && ::fchmod(target.fd(), mode) != 0) ||
         ::futimens(target.fd(), times) != 0)
         return errno;
     if (stop.stop_requested())

@@ -22,6 +22,7 @@ struct FileCopyRequest {
     bool replace = false;         // an existing entry of that name is to be replaced
     bool tryClone = true;         // ask the file system to share the blocks first; cleared
                                   // when it cannot, so the next file does not ask again
+    DataRoute* route = nullptr;   // what the data path learnt about these file systems
 };
 
 // Copies a regular file into its target folder: the data goes into a new file there, over the

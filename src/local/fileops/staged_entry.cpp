@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 
 namespace tarvo::fileops {
 
@@ -17,6 +18,18 @@ namespace {
 bool unnamedFilesUsable() {
     static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
     return usable;
+}
+
+// The process's umask, read without changing it; all bits when it cannot be read.
+mode_t processUmask() {
+    static const mode_t mask = [] {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("Umask:", 0) == 0)
+                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+        return mode_t{0777};
+    }();
+    return mask;
 }
 
 std::string procPath(int fd) {
@@ -87,18 +100,21 @@ StagedFile::~StagedFile() {
         ::unlinkat(folderFd_, tempName_.c_str(), 0);
 }
 
-int StagedFile::create(int folderFd) {
+int StagedFile::create(int folderFd, mode_t mode) {
     folderFd_ = folderFd;
+    // Made with its final mode where the umask keeps it, which saves a call per file.
+    createdMode_ = (mode & processUmask()) == 0 ? mode : 0600;
     if (unnamedFilesUsable()) {
-        fd_.reset(::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        fd_.reset(::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createdMode_));
         if (fd_.valid())
             return 0;
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return errno;
     }
+    createdMode_ = 0600;
     return makeHidden(folderFd, tempName_, [this](int folder, const std::string& candidate) {
         fd_.reset(::openat(folder, candidate.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createdMode_));
         return fd_.valid() ? 0 : errno;
     });
 }

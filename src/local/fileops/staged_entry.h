@@ -5,6 +5,8 @@
 
 #include "platform/posix/unique_fd.h"
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 
@@ -30,9 +32,12 @@ public:
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
-    // Returns 0 or the error.
-    int create(int folderFd);
+    // Returns 0 or the error. The file is made with `mode` where the process's umask leaves it
+    // whole, else with the owner's read and write bits only.
+    int create(int folderFd, mode_t mode);
     int fd() const { return fd_.get(); }
+    // The file was made with exactly this mode.
+    bool hasMode(mode_t mode) const { return createdMode_ == mode; }
     // Returns 0 or the error; see publishHidden for `replace`.
     int publish(const std::string& name, bool replace);
 
@@ -40,6 +45,7 @@ private:
     int folderFd_ = -1;
     UniqueFd fd_;
     std::string tempName_; // empty for an unnamed file
+    mode_t createdMode_ = 0;
     bool published_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -61,7 +62,22 @@ Transfer::Transfer(TransferMode mode, WalkHost& host, std::stop_token stop, Data
     : mode_(mode), host_(host), stop_(std::move(stop)), data_(data) {}
 
 void Transfer::fail(Problem problem, int error, const std::string& path) {
+    const std::lock_guard lock(hostMutex_);
     host_.failed({problem, error, path});
+}
+
+bool Transfer::replaceExisting(const std::string& targetPath) {
+    const std::lock_guard lock(hostMutex_);
+    return host_.replaceExisting(targetPath);
+}
+
+CopyPool& Transfer::pool() {
+    if (!pool_) {
+        constexpr unsigned kThreads = 4;
+        pool_ = std::make_unique<CopyPool>(
+            static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kThreads)));
+    }
+    return *pool_;
 }
 
 void Transfer::run(const Folder& source, const std::string& name, const Folder& target) {
@@ -78,11 +94,12 @@ void Transfer::run(const Folder& source, const std::string& name, const Folder& 
 }
 
 void Transfer::entry(const Folder& source, const std::string& name, const struct stat& status,
-                     const Folder& target) {
+                     const Folder& target, bool fresh) {
     const Entry entry{source, target, name, status, joinPath(source.path, name),
                       joinPath(target.path, name)};
     struct stat existing {};
-    const bool exists = ::fstatat(target.fd, name.c_str(), &existing, kNoFollow) == 0;
+    errno = ENOENT;
+    const bool exists = !fresh && ::fstatat(target.fd, name.c_str(), &existing, kNoFollow) == 0;
     if (!exists && errno != ENOENT) {
         fail(Problem::CopyFailed, errno, entry.targetPath);
         return;
@@ -106,7 +123,7 @@ void Transfer::entry(const Folder& source, const std::string& name, const struct
         fail(Problem::CopyFailed, EISDIR, entry.targetPath);
         return;
     }
-    if (exists && (!host_.replaceExisting(entry.targetPath) || stopped()))
+    if (exists && (!replaceExisting(entry.targetPath) || stopped()))
         return;
     if (nonFolder(entry, exists) && mode_ == TransferMode::Move && crossDevice_)
         removeSource(entry);
@@ -116,7 +133,8 @@ bool Transfer::nonFolder(const Entry& entry, bool replace) {
     host_.started(entry.sourcePath, S_ISREG(entry.status.st_mode) ? entry.status.st_size : 0);
     int error = renaming() ? rename(entry, replace) : EXDEV;
     if (error == EXDEV) {
-        crossDevice_ = mode_ == TransferMode::Move;
+        if (mode_ == TransferMode::Move)
+            crossDevice_ = true;
         error = copyNonFolder(entry, replace);
     }
     if (error != 0 && error != ECANCELED)
@@ -155,17 +173,32 @@ int Transfer::copyNonFolder(const Entry& entry, bool replace) {
         return errno;
     if (!S_ISREG(opened.st_mode) || FileId::of(opened) != FileId::of(status))
         return EAGAIN;
-    FileCopyRequest request{file.get(), &opened, entry.target.fd, entry.name, replace, tryClone_};
-    const int error = copyRegularFile(request, data_, stop_, [this](std::int64_t bytes) {
-        host_.moved(bytes);
-    });
-    tryClone_ = request.tryClone;
+    FileCopyRequest request{file.get(), &opened, entry.target.fd, entry.name,
+                            replace,    tryClone_, &route_};
+    const int error =
+        copyRegularFile(request, data_, stop_, [this](std::int64_t bytes) { host_.moved(bytes); });
+    if (!request.tryClone)
+        tryClone_ = false;
     return error;
 }
 
 void Transfer::removeSource(const Entry& entry) {
     if (::unlinkat(entry.source.fd, entry.name.c_str(), 0) != 0)
         fail(Problem::FileNotDeleted, errno, entry.sourcePath);
+}
+
+void Transfer::copyAside(const std::vector<Named>& files, const Folder& source,
+                         const Folder& target, CopyPool::Batch& batch) {
+    // Several tasks a thread, so a large file does not hold the others up.
+    const std::size_t tasks = std::min(files.size(), pool().threads() * std::size_t{4});
+    const std::size_t each = (files.size() + tasks - 1) / tasks;
+    for (std::size_t first = 0; first < files.size(); first += each) {
+        const std::size_t last = std::min(files.size(), first + each);
+        pool().submit(batch, [this, &files, first, last, &source, &target] {
+            for (std::size_t i = first; i < last && !stopped(); ++i)
+                entry(source, files[i].name, files[i].status, target, true);
+        });
+    }
 }
 
 void Transfer::folder(const Entry& entry, bool exists) {
@@ -202,15 +235,26 @@ void Transfer::folder(const Entry& entry, bool exists) {
         fail(Problem::CopyFailed, error, entry.sourcePath);
     const Folder source{from.get(), entry.sourcePath};
     const Folder target{into.get(), entry.targetPath};
-    for (const std::string& name : names) {
-        if (stopped())
-            break;
+    std::vector<Named> files; // of a folder made here: copied side by side
+    std::vector<Named> others;
+    for (std::string& name : names) {
         struct stat status {};
         if (::fstatat(from.get(), name.c_str(), &status, kNoFollow) != 0)
             fail(Problem::CopyFailed, errno, joinPath(source.path, name));
         else
-            this->entry(source, name, status, target);
+            (!exists && S_ISREG(status.st_mode) ? files : others)
+                .push_back({std::move(name), status});
     }
+    CopyPool::Batch batch;
+    if (!files.empty())
+        copyAside(files, source, target, batch);
+    for (const Named& other : others) {
+        if (stopped())
+            break;
+        this->entry(source, other.name, other.status, target, !exists);
+    }
+    if (pool_)
+        pool_->wait(batch);
     if (!exists) {
         // Last, so that a read-only folder could be filled and its time is not the copy's.
         const struct timespec times[2] = {entry.status.st_atim, entry.status.st_mtim};

@@ -24,9 +24,10 @@ struct Failure {
     bool diskFull() const;
 };
 
-// What a walk asks of whoever runs it: questions, progress and failures. Called on the walking
-// thread. A walk stops at its next check after the caller's stop request, which the host may
-// make itself (a Cancel answer, a full disk).
+// What a walk asks of whoever runs it: questions, progress and failures. Questions and failures
+// come one at a time; progress (started, moved) may come from several threads at once, as files
+// are copied side by side. A walk stops at its next check after the caller's stop request,
+// which the host may make itself (a Cancel answer, a full disk).
 class WalkHost {
 public:
     virtual ~WalkHost() = default;

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -22,9 +23,11 @@ public:
         return answer;
     }
     void started(const std::string& sourcePath, std::int64_t) override {
+        std::lock_guard lock(progressMutex);
         startedPaths.push_back(sourcePath);
     }
     void moved(std::int64_t bytes) override {
+        std::lock_guard lock(progressMutex);
         bytesMoved += bytes;
         if (onMoved)
             onMoved();
@@ -38,6 +41,7 @@ public:
     std::vector<tarvo::fileops::Failure> failures;
     std::int64_t bytesMoved = 0;
     std::function<void()> onMoved;
+    std::mutex progressMutex; // progress comes from several threads
 };
 
 // The kernel's path without block sharing, so that data moves in steps a test can stop, and
