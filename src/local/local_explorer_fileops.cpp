@@ -59,14 +59,14 @@ bool stillAsListed(int folderFd, const MarkDomain& item) {
 bool LocalExplorer::MkDir(const std::string& name) {
     const std::string path = GetPath();
     const UniqueFd folder = fileops::openFolder(path);
-    const fileops::MakeFolderResult result =
-        folder.valid() ? fileops::makeFolder(folder.get(), name) : fileops::MakeFolderResult::Failed;
+    const fileops::MakeFolderResult result = folder.valid()
+                                                 ? fileops::makeFolder(folder.get(), name)
+                                                 : fileops::MakeFolderResult::Failed;
     if (result == fileops::MakeFolderResult::Failed)
-        frontend_.messages().show({"Tarvo Manager",
-                                   texts_.translate("DirectoryNotCreated") + "\n\n" +
-                                       joinPath(path, name),
-                                   MessageButton::Ok | MessageButton::Cancel,
-                                   MessageIcon::Information});
+        frontend_.messages().show(
+            {"Tarvo Manager",
+             texts_.translate("DirectoryNotCreated") + "\n\n" + joinPath(path, name),
+             MessageButton::Ok | MessageButton::Cancel, MessageIcon::Information});
     return result == fileops::MakeFolderResult::Made;
 }
 

@@ -19,10 +19,10 @@ public:
     bool readOnly() const;
 
 private:
-    QCheckBox* CheckBox1; // archive
-    QCheckBox* CheckBox2; // read-only
-    QCheckBox* CheckBox3; // hidden
-    QCheckBox* CheckBox4; // system
+    QCheckBox* CheckBox1;      // archive
+    QCheckBox* CheckBox2;      // read-only
+    QCheckBox* CheckBox3;      // hidden
+    QCheckBox* CheckBox4;      // system
     QPushButton* SpeedButton1; // Apply
     QPushButton* SpeedButton2; // Cancel
 };

@@ -148,8 +148,8 @@ private:
     void postCopy(PanelSide source, bool move);
     void dropRows(PanelSide target);
     void dropFiles(PanelSide target, const std::vector<std::string>& paths);
-    void butGetFileClick(); // make folder
-    void butSetFileClick(); // delete
+    void butGetFileClick();    // make folder
+    void butSetFileClick();    // delete
     void SpeedButton10Click(); // rename
     void Zmieatrybuty1Click(); // attributes
     // Adds the marked rows of the panel (never "[..]") to the pending job.

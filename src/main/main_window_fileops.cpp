@@ -50,17 +50,23 @@ bool isEntryName(const std::string& name) {
 } // namespace
 
 void TForm1::connectFileCommands() {
-    connectAction("kopiuj1", [this] { SpeedButton13Click(); }, QKeySequence(Qt::Key_F5));
-    connectAction("Move1", [this] { Move1Click(); }, QKeySequence(Qt::Key_F6));
-    connectAction("UtwKat1", [this] { butGetFileClick(); }, QKeySequence(Qt::Key_F7));
-    connectAction("Usu1", [this] { butSetFileClick(); }, QKeySequence(Qt::Key_F8));
-    connectAction("ZmNazw1", [this] { SpeedButton10Click(); },
-                  QKeySequence(Qt::CTRL | Qt::Key_F6));
-    connectAction("Zmieatrybuty1", [this] { Zmieatrybuty1Click(); },
-                  QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connectAction(
+        "kopiuj1", [this] { SpeedButton13Click(); }, QKeySequence(Qt::Key_F5));
+    connectAction(
+        "Move1", [this] { Move1Click(); }, QKeySequence(Qt::Key_F6));
+    connectAction(
+        "UtwKat1", [this] { butGetFileClick(); }, QKeySequence(Qt::Key_F7));
+    connectAction(
+        "Usu1", [this] { butSetFileClick(); }, QKeySequence(Qt::Key_F8));
+    connectAction(
+        "ZmNazw1", [this] { SpeedButton10Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F6));
+    connectAction(
+        "Zmieatrybuty1", [this] { Zmieatrybuty1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_Q));
     const std::pair<QToolButton*, void (TForm1::*)()> buttons[] = {
-        {SpeedButton13, &TForm1::SpeedButton13Click}, {SpeedButton11, &TForm1::Move1Click},
-        {butGetFile, &TForm1::butGetFileClick},       {butSetFile, &TForm1::butSetFileClick},
+        {SpeedButton13, &TForm1::SpeedButton13Click},
+        {SpeedButton11, &TForm1::Move1Click},
+        {butGetFile, &TForm1::butGetFileClick},
+        {butSetFile, &TForm1::butSetFileClick},
         {SpeedButton10, &TForm1::SpeedButton10Click}};
     for (const auto& [button, handler] : buttons) {
         button->setEnabled(true);
@@ -187,8 +193,8 @@ void TForm1::queueMarked(PanelController& source, const std::string& target) {
         const listing::SearchRecord* record = model.recordAt(row);
         if (record == nullptr)
             continue; // "[..]" is never worked on
-        Jobs.AddItem({folder, target, record->Name, model.kindOf(row) == PanelModel::RowKind::Folder,
-                      record->IsSymlink, row});
+        Jobs.AddItem({folder, target, record->Name,
+                      model.kindOf(row) == PanelModel::RowKind::Folder, record->IsSymlink, row});
     }
 }
 
@@ -234,8 +240,8 @@ void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) 
     const std::string into = explorer(target).GetPath();
     for (const std::string& path : paths) {
         const auto slash = path.rfind('/');
-        Jobs.AddItem({slash == 0 ? "/" : path.substr(0, slash), into, path.substr(slash + 1),
-                      false, false, -1});
+        Jobs.AddItem({slash == 0 ? "/" : path.substr(0, slash), into, path.substr(slash + 1), false,
+                      false, -1});
     }
     CommandParams params = commandParams();
     params.TargetPanel = panelNumber(target);

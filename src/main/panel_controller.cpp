@@ -7,8 +7,8 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 

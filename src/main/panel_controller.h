@@ -72,7 +72,7 @@ signals:
     void currentEntryChanged();  // the current row of the active panel moved
     void selectionChanged();     // marks or the current row changed
     void gridCommand(PanelController::GridCommand command);
-    void rowsDropped();                              // rows of the other panel dropped here
+    void rowsDropped();                                // rows of the other panel dropped here
     void filesDropped(std::vector<std::string> paths); // local files from another program
 
 private:

@@ -85,16 +85,28 @@ TEST_P(OverwriteAnswers, DecideWhichTargetsAreReplacedAndWhichRowsKeepTheirMarks
 INSTANTIATE_TEST_SUITE_P(
     EachAnswer, OverwriteAnswers,
     testing::Values(
-        AnswerCase{"Yes", {MessageButton::Yes, MessageButton::Yes, MessageButton::Yes}, "abc", 3,
-                   {1, 2, 3}, false},
-        AnswerCase{"No", {MessageButton::No, MessageButton::Yes, MessageButton::No}, "b", 3,
-                   {1, 2, 3}, false},
-        AnswerCase{"YesToAll", {MessageButton::No, MessageButton::YesToAll}, "bc", 2, {1, 2, 3},
+        AnswerCase{"Yes",
+                   {MessageButton::Yes, MessageButton::Yes, MessageButton::Yes},
+                   "abc",
+                   3,
+                   {1, 2, 3},
                    false},
+        AnswerCase{"No",
+                   {MessageButton::No, MessageButton::Yes, MessageButton::No},
+                   "b",
+                   3,
+                   {1, 2, 3},
+                   false},
+        AnswerCase{
+            "YesToAll", {MessageButton::No, MessageButton::YesToAll}, "bc", 2, {1, 2, 3}, false},
         AnswerCase{"NoToAll", {MessageButton::NoToAll}, "", 1, {1, 2, 3}, false},
         AnswerCase{"Cancel", {MessageButton::Yes, MessageButton::Cancel}, "a", 2, {1}, true},
-        AnswerCase{"NoAnswer", {MessageButton::Ok, MessageButton::Ok, MessageButton::Ok}, "", 3,
-                   {1, 2, 3}, false}),
+        AnswerCase{"NoAnswer",
+                   {MessageButton::Ok, MessageButton::Ok, MessageButton::Ok},
+                   "",
+                   3,
+                   {1, 2, 3},
+                   false}),
     [](const auto& info) { return info.param.name; });
 
 struct FailureCase {
@@ -135,8 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
     DiskFullAndIoError, FailureBoxes,
     testing::Values(FailureCase{"DiskFullEvenOnOk", ENOSPC, MessageButton::Ok, "DiskFull", false},
                     FailureCase{"IoErrorOk", EIO, MessageButton::Ok, "OperationNotAllowed", true},
-                    FailureCase{"IoErrorCancel", EIO, MessageButton::Cancel,
-                                "OperationNotAllowed", false}),
+                    FailureCase{"IoErrorCancel", EIO, MessageButton::Cancel, "OperationNotAllowed",
+                                false}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(PanelJobTest, AnUnprivilegedUserSeesWhatCouldNotBeDeletedOrMadeAndCancelStops) {
@@ -172,8 +184,8 @@ TEST_F(PanelJobTest, ADeleteLeavesAnEntryThatIsNoLongerWhatThePanelListed) {
 
     panel.DeleteItems(doomed, job);
 
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"CouldNotDeleteFile\n\n" +
-                                                   tree.at("was-a-file")});
+    EXPECT_EQ(boxTexts(),
+              std::vector<std::string>{"CouldNotDeleteFile\n\n" + tree.at("was-a-file")});
     EXPECT_EQ(readFile(tree.at("was-a-file/inside")), "precious");
     EXPECT_FALSE(std::filesystem::exists(tree.at("plain")));
 }
@@ -183,8 +195,7 @@ TEST_F(PanelJobTest, ProgressCountsEveryByteAndTheStatusLineNamesTheFile) {
     tree.write("from/empty", "");
     tree.write("from/data.bin", content);
 
-    panel.CopyMoveItems(queue(true, {"empty", "data.bin"}, tree.at("from"), tree.path()),
-                        job);
+    panel.CopyMoveItems(queue(true, {"empty", "data.bin"}, tree.at("from"), tree.path()), job);
 
     EXPECT_EQ(job.progress.bytesMoved, 0) << "a move within one file system renames";
     tree.dir("copies");

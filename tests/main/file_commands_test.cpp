@@ -472,12 +472,9 @@ TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
 }
 
 TEST(PanelDrops, TakeLocalFileUrlsAsBytesWithoutATrailingSlash) {
-    const QList<QUrl> urls{QUrl("file:///home/user/a%20b.txt"),
-                           QUrl("file://localhost/srv/data/"),
-                           QUrl("file:///tmp/%FF%FE.bin"),
-                           QUrl("file://otherhost/share/x"),
-                           QUrl("http://example.org/y"),
-                           QUrl("file:///")};
+    const QList<QUrl> urls{QUrl("file:///home/user/a%20b.txt"), QUrl("file://localhost/srv/data/"),
+                           QUrl("file:///tmp/%FF%FE.bin"),      QUrl("file://otherhost/share/x"),
+                           QUrl("http://example.org/y"),        QUrl("file:///")};
     EXPECT_EQ(localDropPaths(urls),
               (std::vector<std::string>{"/home/user/a b.txt", "/srv/data", "/tmp/\xff\xfe.bin"}));
 }

@@ -31,9 +31,9 @@ std::int64_t throughBuffer(const DataStep& step) {
     if (got <= 0)
         return got < 0 ? -errno : 0;
     for (ssize_t written = 0; written < got;) {
-        const ssize_t now = ::pwrite(step.out, buffer.data() + written,
-                                     static_cast<std::size_t>(got - written),
-                                     step.outOffset + written);
+        const ssize_t now =
+            ::pwrite(step.out, buffer.data() + written, static_cast<std::size_t>(got - written),
+                     step.outOffset + written);
         if (now < 0 && errno != EINTR)
             return -errno;
         if (now > 0)

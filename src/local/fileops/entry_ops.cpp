@@ -15,8 +15,8 @@ UniqueFd openFolder(const std::string& path) {
 }
 
 UniqueFd openSubfolder(int folderFd, const std::string& name) {
-    return UniqueFd(::openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW |
-                                                         O_CLOEXEC));
+    return UniqueFd(
+        ::openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
 int listNames(int folderFd, std::vector<std::string>& names) {
@@ -53,8 +53,7 @@ MakeFolderResult makeFolder(int folderFd, const std::string& name) {
         return MakeFolderResult::Made;
     const int error = errno;
     struct stat status {};
-    if (error == EEXIST && ::fstatat(folderFd, path, &status, 0) == 0 &&
-        S_ISDIR(status.st_mode))
+    if (error == EEXIST && ::fstatat(folderFd, path, &status, 0) == 0 && S_ISDIR(status.st_mode))
         return MakeFolderResult::Exists;
     errno = error;
     return MakeFolderResult::Failed;

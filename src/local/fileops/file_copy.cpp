@@ -50,13 +50,13 @@ int copyData(FileCopyRequest& request, int out, DataPath& data, std::stop_token&
     std::int64_t end = size;
     std::int64_t written = 0;
     for (std::int64_t from = 0;
-         sparse ? nextExtent(request.sourceFd, from, size, start, end) : from == 0;
-         from = end) {
+         sparse ? nextExtent(request.sourceFd, from, size, start, end) : from == 0; from = end) {
         while (start < end) {
             if (stop.stop_requested())
                 return ECANCELED;
-            const DataStep step{request.sourceFd, out, start, start,
-                                std::min(end - start, kMaxStep), request.route};
+            const DataStep step{
+                request.sourceFd, out, start, start, std::min(end - start, kMaxStep),
+                request.route};
             const std::int64_t done = data.move(step);
             if (done < 0)
                 return static_cast<int>(-done);

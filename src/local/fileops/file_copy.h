@@ -15,14 +15,14 @@ namespace tarvo::fileops {
 inline constexpr std::int64_t kMaxStep = 8 << 20;
 
 struct FileCopyRequest {
-    int sourceFd = -1;            // the regular file, open for reading
+    int sourceFd = -1;           // the regular file, open for reading
     const struct stat* source{}; // its status, from that descriptor
     int targetFolderFd = -1;
-    std::string name;             // in the target folder
-    bool replace = false;         // an existing entry of that name is to be replaced
-    bool tryClone = true;         // ask the file system to share the blocks first; cleared
-                                  // when it cannot, so the next file does not ask again
-    DataRoute* route = nullptr;   // what the data path learnt about these file systems
+    std::string name;           // in the target folder
+    bool replace = false;       // an existing entry of that name is to be replaced
+    bool tryClone = true;       // ask the file system to share the blocks first; cleared
+                                // when it cannot, so the next file does not ask again
+    DataRoute* route = nullptr; // what the data path learnt about these file systems
 };
 
 // Copies a regular file into its target folder: the data goes into a new file there, over the

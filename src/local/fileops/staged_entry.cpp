@@ -68,13 +68,13 @@ int publishHidden(int folderFd, const std::string& tempName, const std::string& 
     if (replace) {
         if (::renameat(folderFd, tempName.c_str(), folderFd, name.c_str()) != 0)
             error = errno;
-    } else if (::renameat2(folderFd, tempName.c_str(), folderFd, name.c_str(),
-                           RENAME_NOREPLACE) != 0) {
+    } else if (::renameat2(folderFd, tempName.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) !=
+               0) {
         error = errno;
         if (error == EINVAL) {
             // A file system without no-replace renames: a hard link never replaces either.
-            error = ::linkat(folderFd, tempName.c_str(), folderFd, name.c_str(), 0) == 0 ? 0
-                                                                                          : errno;
+            error =
+                ::linkat(folderFd, tempName.c_str(), folderFd, name.c_str(), 0) == 0 ? 0 : errno;
             if (error == 0)
                 ::unlinkat(folderFd, tempName.c_str(), 0);
         }

@@ -15,8 +15,7 @@ namespace tarvo::fileops {
 // Gives the hidden entry `tempName` of `folderFd` the name `name`: with `replace` it takes the
 // place of an existing entry at once, without it an existing entry makes it fail with EEXIST.
 // The hidden entry is gone afterwards either way. Returns 0 or the error.
-int publishHidden(int folderFd, const std::string& tempName, const std::string& name,
-                  bool replace);
+int publishHidden(int folderFd, const std::string& tempName, const std::string& name, bool replace);
 
 // Makes an entry through `make` (which gets the folder and a name and returns 0 or an error)
 // under a hidden name and publishes it as `name`. Used for links, FIFOs and device nodes.

@@ -18,8 +18,8 @@ namespace {
 
 constexpr int kNoFollow = AT_SYMLINK_NOFOLLOW;
 
-int copyLink(int sourceFolder, const std::string& name, const struct stat& status,
-             int targetFolder, bool replace) {
+int copyLink(int sourceFolder, const std::string& name, const struct stat& status, int targetFolder,
+             bool replace) {
     std::string target(static_cast<std::size_t>(status.st_size) + 1, '\0');
     const ssize_t length = ::readlinkat(sourceFolder, name.c_str(), target.data(), target.size());
     if (length < 0)
@@ -36,8 +36,7 @@ int copyLink(int sourceFolder, const std::string& name, const struct stat& statu
     });
 }
 
-int copyNode(const std::string& name, const struct stat& status, int targetFolder,
-             bool replace) {
+int copyNode(const std::string& name, const struct stat& status, int targetFolder, bool replace) {
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     return makeAndPublish(targetFolder, name, replace, [&](int folder, const std::string& as) {
         if (::mknodat(folder, as.c_str(), (status.st_mode & S_IFMT) | 0600, status.st_rdev) != 0)
@@ -95,8 +94,8 @@ void Transfer::run(const Folder& source, const std::string& name, const Folder& 
 
 void Transfer::entry(const Folder& source, const std::string& name, const struct stat& status,
                      const Folder& target, bool fresh) {
-    const Entry entry{source, target, name, status, joinPath(source.path, name),
-                      joinPath(target.path, name)};
+    const Entry entry{
+        source, target, name, status, joinPath(source.path, name), joinPath(target.path, name)};
     struct stat existing {};
     errno = ENOENT;
     const bool exists = !fresh && ::fstatat(target.fd, name.c_str(), &existing, kNoFollow) == 0;
@@ -173,7 +172,7 @@ int Transfer::copyNonFolder(const Entry& entry, bool replace) {
         return errno;
     if (!S_ISREG(opened.st_mode) || FileId::of(opened) != FileId::of(status))
         return EAGAIN;
-    FileCopyRequest request{file.get(), &opened, entry.target.fd, entry.name,
+    FileCopyRequest request{file.get(), &opened,   entry.target.fd, entry.name,
                             replace,    tryClone_, &route_};
     const int error =
         copyRegularFile(request, data_, stop_, [this](std::int64_t bytes) { host_.moved(bytes); });

@@ -3,8 +3,8 @@
 // ZipInput: the archive file as minizip reads it, through file functions of our own. minizip
 // reads headers a few bytes at a time, so reads are served from a block cache.
 
-#include "platform/posix/unique_fd.h"
 #include "local/zip/zip_result.h"
+#include "platform/posix/unique_fd.h"
 
 #include <unzip.h>
 

@@ -10,8 +10,8 @@
 #include "support/temp_tree.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -22,9 +22,9 @@
 #include <future>
 
 namespace fileops = tarvo::fileops;
-using tarvo::UniqueFd;
 using fileops::Problem;
 using fileops::TransferMode;
+using tarvo::UniqueFd;
 
 namespace {
 
@@ -165,15 +165,14 @@ TEST_P(Refusal, LeavesEverythingAsItWas) {
 INSTANTIATE_TEST_SUITE_P(
     SameEntryAndOwnSubtree, Refusal,
     testing::Combine(
-        testing::Values(RefusalCase{"FileOntoItself", "a.txt", ".", Problem::SameEntry},
-                        RefusalCase{"FileThroughALinkedFolder", "a.txt", "here",
-                                    Problem::SameEntry},
-                        RefusalCase{"FileOntoItsHardLink", "a.txt", "other", Problem::SameEntry},
-                        RefusalCase{"FolderOntoItself", "d", ".", Problem::SameEntry},
-                        RefusalCase{"FolderIntoItself", "d", "d", Problem::IntoItself},
-                        RefusalCase{"FolderIntoItsSubtree", "d", "d/e", Problem::IntoItself},
-                        RefusalCase{"FolderIntoItsSubtreeThroughALink", "d", "to-d/e",
-                                    Problem::IntoItself}),
+        testing::Values(
+            RefusalCase{"FileOntoItself", "a.txt", ".", Problem::SameEntry},
+            RefusalCase{"FileThroughALinkedFolder", "a.txt", "here", Problem::SameEntry},
+            RefusalCase{"FileOntoItsHardLink", "a.txt", "other", Problem::SameEntry},
+            RefusalCase{"FolderOntoItself", "d", ".", Problem::SameEntry},
+            RefusalCase{"FolderIntoItself", "d", "d", Problem::IntoItself},
+            RefusalCase{"FolderIntoItsSubtree", "d", "d/e", Problem::IntoItself},
+            RefusalCase{"FolderIntoItsSubtreeThroughALink", "d", "to-d/e", Problem::IntoItself}),
         testing::Values(TransferMode::Copy, TransferMode::Move)),
     [](const auto& info) {
         return std::string(std::get<0>(info.param).name) +
