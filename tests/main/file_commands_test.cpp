@@ -380,8 +380,10 @@ TEST_F(FileCommandsTest, RenameNeverReplacesAndNeverTouchesTheParentRow) {
     EXPECT_TRUE(window->findChild<QAction*>("rozmiar1")->shortcut().isEmpty());
 
     select(left(), "a.txt");
-    for (const char* taken : {"b.txt", "folder", "x/y"})
-        messages->answerTextNext(taken), trigger("ZmNazw1");
+    for (const char* taken : {"b.txt", "folder", "x/y"}) {
+        messages->answerTextNext(taken);
+        trigger("ZmNazw1");
+    }
     reread();
     EXPECT_EQ(readFile(home.at("left/a.txt")), "a");
     EXPECT_EQ(readFile(home.at("left/b.txt")), "b");
