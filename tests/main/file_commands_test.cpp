@@ -9,7 +9,7 @@
 
 #include "support/file_content.h"
 #include "support/scripted_messages.h"
-#include "support/temp_tree.h"
+#include "support/window_folders.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,12 +93,6 @@ constexpr std::int64_t kStep = 8 << 20;
 class FileCommandsTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
-                              std::filesystem::path(program.path()),
-                              std::filesystem::copy_options::recursive);
-        setenv("TARVO_HOME", program.path().c_str(), 1);
-        savedHome = std::getenv("HOME");
-        setenv("HOME", home.path().c_str(), 1);
         home.dir("left");
         home.dir("right");
         window = std::make_unique<TForm1>([this](UiBridge&, QWidget*) {
@@ -116,10 +110,8 @@ protected:
         show(PanelSide::Right, home.at("right"));
     }
     void TearDown() override {
-        gate.open();
+        gate.open(); // a worker waiting in the gate must finish before the window goes
         window.reset();
-        setenv("HOME", savedHome.c_str(), 1);
-        unsetenv("TARVO_HOME");
     }
 
     PanelController& left() { return window->panel(PanelSide::Left); }
@@ -187,9 +179,8 @@ protected:
         return event.isAccepted();
     }
 
-    TempTree program;
-    TempTree home;
-    std::string savedHome;
+    WindowFolders folders;
+    TempTree& home = folders.home;
     GatedDataPath gate;
     ScriptedMessages* messages = nullptr;
     std::unique_ptr<TForm1> window;

@@ -4,7 +4,7 @@
 #include "main/panel_controller.h"
 
 #include "support/scripted_messages.h"
-#include "support/temp_tree.h"
+#include "support/window_folders.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,12 +34,6 @@ template <class Condition> bool pumpUntil(Condition condition) {
 class PanelInputTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
-                              std::filesystem::path(program.path()),
-                              std::filesystem::copy_options::recursive);
-        setenv("TARVO_HOME", program.path().c_str(), 1);
-        savedHome = std::getenv("HOME");
-        setenv("HOME", home.path().c_str(), 1);
         home.dir("alpha");
         home.dir("beta");
         home.file("a.txt", 1023);
@@ -56,11 +50,6 @@ protected:
         window->resize(1000, 800);
         window->show();
         ASSERT_TRUE(pumpUntil([this] { return showing(left(), 13) && showing(right(), 13); }));
-    }
-    void TearDown() override {
-        window.reset();
-        setenv("HOME", savedHome.c_str(), 1);
-        unsetenv("TARVO_HOME");
     }
 
     // The panel shows that many rows and both workers are idle: a worker takes no new command
@@ -85,9 +74,8 @@ protected:
     std::vector<int> marked(PanelController& panel) { return panel.model().markedRows(); }
     std::string sortKey(PanelController& panel) { return panel.explorer().GetSortKey(); }
 
-    TempTree program;
-    TempTree home;
-    std::string savedHome;
+    WindowFolders folders;
+    TempTree& home = folders.home;
     std::unique_ptr<TForm1> window;
 };
 

@@ -42,6 +42,13 @@ void transfer(TransferMode mode, TestHost& host, const std::string& from, const 
         .run({source.get(), from}, name, {target.get(), into});
 }
 
+// /dev/shm and /tmp are on two file systems, so moves between them copy.
+bool shmIsAnotherFileSystem() {
+    struct stat tmp {};
+    struct stat shm {};
+    return ::stat("/dev/shm", &shm) == 0 && ::stat("/tmp", &tmp) == 0 && shm.st_dev != tmp.st_dev;
+}
+
 void stampTimes(const std::string& root) {
     long nanoseconds = 123456789;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
@@ -100,10 +107,7 @@ class WholeTree : public testing::TestWithParam<TreeCase> {};
 TEST_P(WholeTree, ArrivesEntryForEntryWithModesTimesLinksAndHoles) {
     const TreeCase& param = GetParam();
     TempTree tree;
-    struct stat tmp {};
-    struct stat shm {};
-    if (param.otherFileSystem &&
-        (::stat("/dev/shm", &shm) != 0 || ::stat("/tmp", &tmp) != 0 || shm.st_dev == tmp.st_dev))
+    if (param.otherFileSystem && !shmIsAnotherFileSystem())
         GTEST_SKIP() << "no second file system at /dev/shm";
     TempTree other(param.otherFileSystem ? "/dev/shm" : "/tmp");
     const std::string source = makeVariedTree(tree);
@@ -246,11 +250,7 @@ class StopMidFile : public testing::TestWithParam<StopCase> {};
 TEST_P(StopMidFile, LeavesNoTargetAndTheSourceWhole) {
     const StopCase& param = GetParam();
     TempTree tree;
-    struct stat tmp {};
-    struct stat shm {};
-    const bool shmApart =
-        ::stat("/dev/shm", &shm) == 0 && ::stat("/tmp", &tmp) == 0 && shm.st_dev != tmp.st_dev;
-    TempTree other(shmApart ? "/dev/shm" : "/tmp");
+    TempTree other(shmIsAnotherFileSystem() ? "/dev/shm" : "/tmp");
     const std::string content = randomBytes(3 * fileops::kMaxStep + 5, 7);
     tree.write("big.bin", content);
     if (param.existingTarget)
