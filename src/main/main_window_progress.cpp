@@ -1,5 +1,6 @@
 // The progress strip under the panels: the progress timer, the status services and the cancel.
 #include "main/main_window.h"
+#include "main/progress_text.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -60,13 +61,10 @@ void TForm1::showJobProgress() {
         return; // an empty file shows no progress
     // The bytes moved since the last tick, one second ago.
     const std::int64_t moved = progress.bytesMoved;
-    const std::int64_t speed = std::max<std::int64_t>(0, moved - lastTickBytes_);
+    Label15->setText(speedText(moved - lastTickBytes_));
     lastTickBytes_ = moved;
-    Label15->setText(QString::number(speed / 1024) + " KB/s");
-    const double fraction = static_cast<double>(done) / static_cast<double>(total);
-    setBar(fraction);
-    Label10->setText(QString::number(static_cast<int>(fraction * 100)) + "%  " +
-                     QString::number(done / 1024) + "KB / " + QString::number(total / 1024) + "KB");
+    setBar(static_cast<double>(done) / static_cast<double>(total));
+    Label10->setText(progressText(done, total));
     setWindowTitle(kTitle + " " + Label10->text());
     TrayIcon1->setToolTip(windowTitle());
 }

@@ -165,7 +165,10 @@ TEST_F(PanelJobTest, AnUnprivilegedUserSeesWhatCouldNotBeDeletedOrMadeAndCancelS
         panel.DeleteItems(doomed, job);
         screen.script().answerNext(MessageButton::Ok);
         const bool made = panel.MkDir("new");
-        std::string result = made ? "made" : "not made";
+        panel.SetPath("/");
+        screen.script().answerNext(MessageButton::Ok);
+        const bool madeAtRoot = panel.MkDir("tarvo-not-made");
+        std::string result = made || madeAtRoot ? "made" : "not made";
         for (const std::string& text : boxTexts())
             result += "|" + text;
         return result;
@@ -173,7 +176,8 @@ TEST_F(PanelJobTest, AnUnprivilegedUserSeesWhatCouldNotBeDeletedOrMadeAndCancelS
 
     EXPECT_EQ(seen, "not made|CouldNotDeleteFile\n\n" + tree.at("closed/one") +
                         "|CouldNotDeleteFile\n\n" + tree.at("closed/sub/three") +
-                        "|DirectoryNotCreated\n\n" + tree.at("closed/new"));
+                        "|DirectoryNotCreated\n\n" + tree.at("closed/new") +
+                        "|DirectoryNotCreated\n\n/tarvo-not-made");
     EXPECT_EQ(readFile(tree.at("closed/two")), "2");
 }
 

@@ -5,6 +5,7 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/panel_drops.h"
+#include "main/progress_text.h"
 #include "workers/command_codes.h"
 
 #include "support/file_content.h"
@@ -431,22 +432,28 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
     trigger("Zmieatrybuty1");
     EXPECT_EQ(mode("left/file"), 0644u);
     EXPECT_TRUE(left().model().markedRows().empty()) << "Cancel unmarks the current row";
+
+    select(left(), "[..]");
+    answerDialog(true, "SpeedButton1");
+    trigger("Zmieatrybuty1");
+    EXPECT_EQ(mode("left"), 0755u) << "\"[..]\" is never changed";
 }
 
 TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
-    home.write("elsewhere/one.txt", "one");
+    home.write("elsewhere/one:a\\b.txt", "one");
     home.write("elsewhere/tree/two.txt", "two");
     home.write("left/row.txt", "row");
     reread();
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/one.txt"))),
-                   QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/tree")))});
+    files.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/one:a\\b.txt"))),
+         QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/tree")))});
     EXPECT_TRUE(acceptsDrag(right(), files));
     drop(right(), files);
     ASSERT_TRUE(pumpUntil([this] { return idle() && right().model().rowCount() == 3; }));
-    EXPECT_EQ(readFile(home.at("right/one.txt")), "one");
+    EXPECT_EQ(readFile(home.at("right/one:a\\b.txt")), "one") << "named by its last component";
     EXPECT_EQ(readFile(home.at("right/tree/two.txt")), "two");
-    EXPECT_TRUE(std::filesystem::exists(home.at("elsewhere/one.txt"))) << "always a copy";
+    EXPECT_TRUE(std::filesystem::exists(home.at("elsewhere/one:a\\b.txt"))) << "always a copy";
 
     QMimeData web;
     web.setUrls({QUrl("http://example.org/x")});
@@ -462,6 +469,15 @@ TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
     drop(right(), rows);
     ASSERT_TRUE(pumpUntil([this] { return idle() && right().model().rowCount() == 4; }));
     EXPECT_EQ(readFile(home.at("right/row.txt")), "row");
+}
+
+TEST(ProgressText, CountsInSixtyFourBitsPastFourGibibytes) {
+    const std::int64_t gib = std::int64_t{1} << 30;
+    EXPECT_EQ(progressText(1024 * 1024, 2275 * 1024), "45%  1024KB / 2275KB");
+    EXPECT_EQ(progressText(5 * gib, 10 * gib), "50%  5242880KB / 10485760KB");
+    EXPECT_EQ(speedText(5 * gib), "5242880 KB/s") << "not the low 32 bits";
+    EXPECT_EQ(speedText(1023), "0 KB/s");
+    EXPECT_EQ(speedText(-4096), "0 KB/s") << "a count that went back";
 }
 
 TEST(PanelDrops, TakeLocalFileUrlsAsBytesWithoutATrailingSlash) {
