@@ -156,6 +156,7 @@ private:
     void queueMarked(PanelController& panel, const std::string& target);
     // Posts a file job; false (and nothing posted) when it is empty or a command runs.
     bool postJob(Mailbox& mailbox, int code, CommandParams params, std::optional<JobQueue> queue);
+    void deliverJob(Mailbox& mailbox, int code, CommandParams params);
     // Reads both local panels again on a worker (the system call itself ran here).
     void rereadPanels(int attempts = 50);
     void RefreshRowIfVisible(int row);

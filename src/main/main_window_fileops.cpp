@@ -128,8 +128,6 @@ bool TForm1::postJob(Mailbox& mailbox, int code, CommandParams params,
         return false;
     params.queue = std::make_shared<const JobQueue>(std::move(*queue));
     params.job = std::make_shared<Job>();
-    if (!mailbox.post(code, params))
-        return false;
     // The panels go at once, not when the worker starts: no second command can slip in.
     runningJob_ = params.job;
     Panel5->setEnabled(false);
@@ -137,7 +135,20 @@ bool TForm1::postJob(Mailbox& mailbox, int code, CommandParams params,
     lastTickBytes_ = 0;
     Timer2->start();
     SpeedButton24->show();
+    deliverJob(mailbox, code, std::move(params));
     return true;
+}
+
+void TForm1::deliverJob(Mailbox& mailbox, int code, CommandParams params) {
+    if (params.job->stopRequested()) {
+        jobEnded(params.job, kQuietFinish);
+        return;
+    }
+    // The worker may be finishing a short command (a folder being read): the job waits for it.
+    if (!mailbox.post(code, params))
+        QTimer::singleShot(50, this, [this, &mailbox, code, params = std::move(params)] {
+            deliverJob(mailbox, code, params);
+        });
 }
 
 void TForm1::jobEnded(const std::shared_ptr<Job>& job, int finishKind) {

@@ -29,6 +29,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <mutex>
 
 namespace {
@@ -249,6 +250,23 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
     EXPECT_EQ(readFile(home.at("right/second.txt")), "second");
     EXPECT_TRUE(std::filesystem::exists(home.at("left/second.txt")))
         << "a refused move leaves no move behind";
+}
+
+TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
+    home.write("left/a.txt", "a");
+    reread();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    window->LocalWorker->setHandler(cmdLocalReset, [released](const CommandParams&) {
+        released.wait(); // a folder being read, say
+    });
+    ASSERT_TRUE(window->LocalCommand.post(cmdLocalReset));
+    select(left(), "a.txt");
+    trigger("kopiuj1");
+    EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
+    release.set_value();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
 }
 
 TEST_F(FileCommandsTest, CancelStopsTheCopyMidFileAndTheNextCopyWorks) {
