@@ -37,9 +37,9 @@ public:
     MessageService& messages() override { return messages_; }
     void setPanelsEnabled(bool) override {}
     void showPanel(PanelSide, PanelView) override {}
-    void setPathLabel(PanelSide, std::string) override {}
     void clearMarks(PanelSide) override {}
     void openDocument(std::string) override {}
+    void addToHistory(PanelSide, std::string) override {}
     void jobEnded(const std::shared_ptr<Job>&, int) override {}
     void showCurrentFile(std::string) override {}
     void unmarkRow(PanelSide, int, std::string) override {}

@@ -10,21 +10,11 @@ class MessageService;
 
 enum class PanelSide { Left, Right };
 
-// The panels' numbers as commands carry them: 2 the left panel, 1 the right one.
-inline int panelNumber(PanelSide side) {
-    return side == PanelSide::Left ? 2 : 1;
-}
-inline PanelSide sideOf(int panelNumber) {
-    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
-}
-inline PanelSide otherSide(PanelSide side) {
-    return side == PanelSide::Left ? PanelSide::Right : PanelSide::Left;
-}
-
 // What a panel shows after its folder was read: the whole listing, immutable, with the lines
 // under it already composed, so the screen only swaps it in.
 struct PanelView {
-    std::string Path; // the folder listed
+    std::string Path;      // the folder listed
+    std::string PathLabel; // what the path label shows: the folder, or ".." when unreadable
     std::shared_ptr<const tarvo::listing::DirectoryListing> Listing;
     std::string Totals; // "Files 12 | Dirs 3 | Size 5120KB"
     std::string Disk;   // "Free: 10240MB Used: 50000MB "
@@ -50,11 +40,14 @@ public:
     virtual void setPanelsEnabled(bool enabled) = 0;
 
     virtual void showPanel(PanelSide side, PanelView view) = 0;
-    virtual void setPathLabel(PanelSide side, std::string text) = 0;
     virtual void clearMarks(PanelSide side) = 0;
 
     // Opens a file with the desktop's handler for its type.
     virtual void openDocument(std::string path) = 0;
+
+    // Records a location the panel has just gone to in that panel's history: a local folder, or
+    // a remote folder + "@" + the saved site's name. Called on the thread that changed it.
+    virtual void addToHistory(PanelSide side, std::string entry) = 0;
 
     // File jobs. The window set up the job's display and disabled the panels when it posted the
     // job; the worker reports here as it goes and when it has ended the job (done, failed or

@@ -4,6 +4,7 @@
 #include "local/listing/directory_reader.h"
 #include "local/listing/listing_sort.h"
 #include "platform/message_service.h"
+#include "platform/name_mask.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -37,8 +38,9 @@ std::string withoutBrackets(const std::string& entry) {
 
 } // namespace
 
-LocalExplorer::LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side)
-    : frontend_(frontend), texts_(texts), side_(side),
+LocalExplorer::LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side,
+                             listing::DirectoryCalls calls)
+    : frontend_(frontend), texts_(texts), side_(side), calls_(std::move(calls)),
       listing_(std::make_shared<listing::DirectoryListing>()) {}
 
 std::string LocalExplorer::GetPath() const {
@@ -66,57 +68,73 @@ std::shared_ptr<const listing::DirectoryListing> LocalExplorer::GetListing() con
     return listing_;
 }
 
-std::string LocalExplorer::ReadDir(const std::string& path, bool store) {
+std::string LocalExplorer::ReadDir(const std::string& path, bool store, const std::string& mask) {
     auto fresh = std::make_shared<listing::DirectoryListing>();
-    std::string shown = path;
-    bool notReady = false;
+    bool listed = true;
+    bool incomplete = false;
     try {
-        listing::ReadResult result = listing::readDirectory(path);
-        if (result.ok()) {
-            *fresh = std::move(result.Listing);
-            listing::sortListing(*fresh, GetSortKey(), listing::nameCollator(QLocale::system()));
-        } else {
-            shown = "..";
-            notReady = result.notReady();
-        }
+        const NameMask nameMask(mask);
+        listing::NameFilter filter;
+        if (!nameMask.matchesEverything())
+            filter = [&nameMask](std::string_view name) { return nameMask.matches(name); };
+        listing::ReadResult result = listing::readDirectory(path, calls_, filter);
+        listed = result.ok() || result.Partial;
+        incomplete = result.Partial;
+        *fresh = std::move(result.Listing);
     } catch (const std::exception&) {
         fresh = std::make_shared<listing::DirectoryListing>();
+        incomplete = true;
+    }
+    if (incomplete)
         frontend_.messages().show({"Tarvo Manager", "Could not load full file list.",
                                    MessageButton::Ok, MessageIcon::None});
-    }
     std::string totals = totalsLine(*fresh);
-    {
-        std::lock_guard lock(mutex_);
-        listing_ = std::move(fresh);
-        totals_ = std::move(totals);
-        ++generation_;
-        if (store)
-            path_ = notReady ? std::string(" ") : path;
+    const std::string shown = listed ? path : "..";
+    const QCollator collator = listing::nameCollator(QLocale::system());
+    std::string key = GetSortKey();
+    listing::sortListing(*fresh, key, collator);
+    std::unique_lock lock(mutex_);
+    // A header sort may have changed the key while this read ran: the lists must come out in
+    // the order the header shows, so they are sorted again by the new key.
+    while (sortKey_ != key) {
+        key = sortKey_;
+        lock.unlock();
+        listing::sortListing(*fresh, key, collator);
+        lock.lock();
     }
+    listing_ = std::move(fresh);
+    totals_ = std::move(totals);
+    pathLabel_ = shown;
+    ++generation_;
+    if (store)
+        path_ = path;
+    lock.unlock();
+
     // Measured here, on the reading thread: a stalled file system must not stall the screen.
     std::string disk = diskLine();
-    std::lock_guard lock(mutex_);
+    lock.lock();
     disk_ = std::move(disk);
     return shown;
 }
 
 void LocalExplorer::FillGrid() {
     PanelView view;
-    {
-        std::lock_guard lock(mutex_);
-        view.Path = path_;
-        view.Listing = listing_;
-        view.Totals = totals_;
-        view.Disk = disk_;
-        view.FolderChanged = lastShownPath_ != path_;
-        if (view.FolderChanged)
-            view.CursorFolder = lastComponent(lastShownPath_);
-        else if (cursorTarget_)
-            view.CursorFolder = *cursorTarget_;
-        view.PlaceCursor = view.FolderChanged || cursorTarget_.has_value();
-        cursorTarget_.reset();
-        lastShownPath_ = path_;
-    }
+    std::lock_guard lock(mutex_);
+    view.Path = path_;
+    view.PathLabel = pathLabel_;
+    view.Listing = listing_;
+    view.Totals = totals_;
+    view.Disk = disk_;
+    view.FolderChanged = lastShownPath_ != path_;
+    if (view.FolderChanged)
+        view.CursorFolder = lastComponent(lastShownPath_);
+    else if (cursorTarget_)
+        view.CursorFolder = *cursorTarget_;
+    view.PlaceCursor = view.FolderChanged || cursorTarget_.has_value();
+    cursorTarget_.reset();
+    lastShownPath_ = path_;
+    // Posted under the lock: the worker's fill and a header sort's fill on the GUI thread then
+    // reach the screen in the order they took their lists, so the last one shown is the newest.
     frontend_.showPanel(side_, std::move(view));
 }
 
@@ -154,9 +172,10 @@ int LocalExplorer::Open(const std::string& entry, int attributes) {
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
         const std::string target = name == ".." ? parentOf(GetPath()) : joinPath(GetPath(), name);
-        frontend_.setPathLabel(side_, ReadDir(target, true));
+        ReadDir(target, true);
         FillGrid();
     }
+    frontend_.addToHistory(side_, GetPath());
     return 16;
 }
 
@@ -168,10 +187,10 @@ std::string LocalExplorer::GoUp() {
 
 std::string LocalExplorer::GetDiskSpace(const std::string& key) const {
     const DiskSpace space = diskSpaceOf(GetPath());
-    const bool measured = space.Total >= 0 && space.Free >= 0;
+    const bool measured = space.Used >= 0 && space.Free >= 0;
     constexpr std::int64_t kMiB = 1048576;
     if (key == "DiskSize")
-        return std::to_string(measured ? (space.Total - space.Free) / kMiB : 0) + "MB ";
+        return std::to_string(measured ? space.Used / kMiB : 0) + "MB ";
     if (key == "DiskFree")
         return std::to_string(measured ? space.Free / kMiB : 0) + "MB ";
     return {};

@@ -4,6 +4,7 @@
 #include "main/attribute_dialog.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "main/panel_numbers.h"
 #include "workers/command_codes.h"
 
 #include <QAction>
@@ -190,13 +191,6 @@ void TForm1::RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other
         reread(other);
 }
 
-void TForm1::rereadPanels(int attempts) {
-    // The remote worker may be busy with a short command (a folder being opened): try again.
-    if (RemoteCommand.post(cmdRefreshPanels, commandParams()) || attempts <= 0)
-        return;
-    QTimer::singleShot(100, this, [this, attempts] { rereadPanels(attempts - 1); });
-}
-
 void TForm1::queueMarked(PanelController& source, const std::string& target) {
     const PanelModel& model = source.model();
     const std::string folder = source.explorer().GetPath();
@@ -270,7 +264,7 @@ void TForm1::butGetFileClick() {
         return; // a folder on the server is the FTP session's to make
     active.explorer().MkDir(*name);
     active.explorer().SetCursorTarget(*name);
-    rereadPanels();
+    refreshBothPanels();
     active.grid().setFocus();
 }
 
@@ -327,7 +321,7 @@ void TForm1::SpeedButton10Click() {
                              MessageButton::Ok, MessageIcon::Information});
         } else if (name) {
             active.explorer().Rename(current, *name);
-            rereadPanels();
+            refreshBothPanels();
         }
     }
     model.setMarked(row, false);
@@ -351,7 +345,7 @@ void TForm1::Zmieatrybuty1Click() {
                 model.setMarked(row, false);
             }
         }
-        rereadPanels();
+        refreshBothPanels();
     } else {
         model.setMarked(ActiveRow, false);
     }

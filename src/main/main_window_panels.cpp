@@ -2,6 +2,7 @@
 // marking and sort commands, and the panel commands the workers run.
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "main/panel_numbers.h"
 #include "workers/command_codes.h"
 
 #include <QAction>
@@ -116,9 +117,8 @@ void TForm1::connectWorkerCommands() {
     RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
         explorer(sideOf(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
     });
-    RemoteWorker->setHandler(cmdLeftPanelUp, [this](const CommandParams&) {
-        setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
-    });
+    RemoteWorker->setHandler(cmdLeftPanelUp,
+                             [this](const CommandParams&) { LeftExplorer->GoUp(); });
     RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
         if (FtpSession->FtpPanel != 1) {
             RightExplorer->ReadDir(RightExplorer->GetPath(), true);
@@ -133,8 +133,7 @@ void TForm1::connectWorkerCommands() {
         LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
     });
     LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
-        const PanelSide side = sideOf(params.ActivePanel);
-        setPathLabel(side, explorer(side).GoUp());
+        explorer(sideOf(params.ActivePanel)).GoUp();
     });
 }
 
@@ -212,5 +211,6 @@ void TForm1::startListing() {
         explorer(side).SetPath(home);
         panel(side).setPathLabel(QString::fromStdString(home));
     }
+    ReadDriveLetters();
     RemoteCommand.post(cmdRefreshPanels, commandParams());
 }

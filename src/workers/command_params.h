@@ -20,6 +20,13 @@ struct CommandParams {
     std::int64_t SelectedSize = 0;
     std::vector<int> MarkedRows; // rows of the source panel, ascending
 
+    // A folder to read into a panel, and the special folder to show.
+    int FolderPanel = 0; // 2 left, 1 right
+    std::string FolderPath;
+    std::string Mask = "*.*";
+    bool RecordVisit = false; // the folder goes into the panel's history once read
+    int SpecialFolder = 0;    // SpecialFolderId
+
     // Long work: the job's own stop source and progress, and the entries it works on.
     std::shared_ptr<Job> job;
     std::shared_ptr<const JobQueue> queue;

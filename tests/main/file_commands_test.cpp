@@ -2,15 +2,12 @@
 #include "local/fileops/data_path.h"
 #include "local/local_explorer.h"
 #include "main/attribute_dialog.h"
-#include "main/main_window.h"
-#include "main/panel_controller.h"
 #include "main/panel_drops.h"
 #include "main/progress_text.h"
+#include "window_harness.h"
 #include "workers/command_codes.h"
 
 #include "support/file_content.h"
-#include "support/scripted_messages.h"
-#include "support/window_folders.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,19 +33,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fileops = tarvo::fileops;
-
-template <class Condition> bool pumpUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    for (;;) {
-        const bool met = condition();
-        // What a worker posted before the condition came true is shown before the test looks.
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (met)
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-    }
-}
 
 // Lets a copy's data through only when the test says so: each step waits for a permit.
 class GatedDataPath : public fileops::DataPath {
@@ -97,23 +81,14 @@ protected:
     void SetUp() override {
         home.dir("left");
         home.dir("right");
-        window = std::make_unique<TForm1>([this](UiBridge&, QWidget*) {
-            auto service = std::make_unique<ScriptedMessages>();
-            messages = service.get();
-            return service;
-        });
-        window->FormCreate();
-        window->LeftExplorer->SetSortKey("name 1-0");
-        window->RightExplorer->SetSortKey("name 1-0");
+        ASSERT_TRUE(harness.open());
         window->resize(1000, 800);
-        window->show();
-        ASSERT_TRUE(pumpUntil([this] { return idle() && left().model().rowCount() == 3; }));
         show(PanelSide::Left, home.at("left"));
         show(PanelSide::Right, home.at("right"));
     }
     void TearDown() override {
         gate.open(); // a worker waiting in the gate must finish before the window goes
-        window.reset();
+        harness.window.reset();
     }
 
     PanelController& left() { return window->panel(PanelSide::Left); }
@@ -181,11 +156,11 @@ protected:
         return event.isAccepted();
     }
 
-    WindowFolders folders;
-    TempTree& home = folders.home;
-    GatedDataPath gate;
-    ScriptedMessages* messages = nullptr;
-    std::unique_ptr<TForm1> window;
+    GatedDataPath gate; // outlives the window, whose explorers may use it
+    WindowHarness harness;
+    TempTree& home = harness.home;
+    std::unique_ptr<TForm1>& window = harness.window;
+    ScriptedMessages*& messages = harness.messages;
 };
 
 TEST_F(FileCommandsTest, CopyAndMoveTakeTheMarkedEntriesOrTheCurrentOneToTheOtherPanel) {

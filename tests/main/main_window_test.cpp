@@ -86,23 +86,6 @@ TEST_F(MainWindowTest, WithoutALanguageFileTheUserIsToldAndTextsAreTheirKeys) {
     EXPECT_EQ(window.butConnect->text(), "Connect");
 }
 
-TEST_F(MainWindowTest, AFailingCommandReenablesThePanels) {
-    TForm1 window(scripted());
-    window.FormCreate();
-    window.Panel5->setEnabled(false);
-    window.Panel2->setEnabled(false);
-    window.RemoteWorker->setHandler(
-        cmdRefreshPanels, [](const CommandParams&) { throw std::runtime_error("unexpected"); });
-    ASSERT_TRUE(window.RemoteCommand.post(cmdRefreshPanels));
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (!(window.Panel5->isEnabled() && window.Panel2->isEnabled()) &&
-           std::chrono::steady_clock::now() < deadline)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_TRUE(window.Panel5->isEnabled());
-    EXPECT_TRUE(window.Panel2->isEnabled());
-    EXPECT_TRUE(window.RemoteCommand.idle());
-}
-
 TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     TForm1 window; // the real message boxes
     window.FormCreate();

@@ -16,10 +16,6 @@ public:
         std::lock_guard lock(mutex_);
         views_.push_back(std::move(view));
     }
-    void setPathLabel(PanelSide, std::string text) override {
-        std::lock_guard lock(mutex_);
-        pathLabels_.push_back(std::move(text));
-    }
     void clearMarks(PanelSide) override {
         std::lock_guard lock(mutex_);
         ++marksCleared_;
@@ -41,6 +37,11 @@ public:
         unmarked_.push_back(row);
     }
 
+    void addToHistory(PanelSide, std::string entry) override {
+        std::lock_guard lock(mutex_);
+        history_.push_back(std::move(entry));
+    }
+
     ScriptedMessages& script() { return messages_; }
     std::vector<PanelView> views() const {
         std::lock_guard lock(mutex_);
@@ -50,13 +51,13 @@ public:
         std::lock_guard lock(mutex_);
         return views_.empty() ? PanelView{} : views_.back();
     }
-    std::vector<std::string> pathLabels() const {
-        std::lock_guard lock(mutex_);
-        return pathLabels_;
-    }
     std::vector<std::string> opened() const {
         std::lock_guard lock(mutex_);
         return opened_;
+    }
+    std::vector<std::string> history() const {
+        std::lock_guard lock(mutex_);
+        return history_;
     }
     int marksCleared() const {
         std::lock_guard lock(mutex_);
@@ -79,8 +80,8 @@ private:
     mutable std::mutex mutex_;
     ScriptedMessages messages_;
     std::vector<PanelView> views_;
-    std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;
+    std::vector<std::string> history_;
     int marksCleared_ = 0;
     int jobsEnded_ = 0;
     std::vector<std::string> currentFiles_;

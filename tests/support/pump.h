@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QCoreApplication>
+
+#include <chrono>
+
+// Runs the GUI thread's events until condition holds or a generous deadline passes; returns
+// whether it holds. Tests wait for outcomes this way, never for a fixed time.
+template <class Condition>
+bool pumpUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const bool met = condition();
+        // What a worker posted before the condition came true (a listing, say, before its
+        // mailbox went idle) reaches the screen before the test looks.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (met)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    }
+}
