@@ -438,9 +438,8 @@ TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
     home.write("left/row.txt", "row");
     reread();
     QMimeData files;
-    files.setUrls(
-        {QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/one:a\\b.txt"))),
-         QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/tree")))});
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/one:a\\b.txt"))),
+                   QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/tree")))});
     EXPECT_TRUE(acceptsDrag(right(), files));
     drop(right(), files);
     ASSERT_TRUE(pumpUntil([this] { return idle() && right().model().rowCount() == 3; }));
