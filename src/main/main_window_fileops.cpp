@@ -5,6 +5,7 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/panel_numbers.h"
+#include "platform/program_folder.h"
 #include "workers/command_codes.h"
 
 #include <QAction>
@@ -33,14 +34,6 @@ private:
 void reread(LocalExplorer& explorer) {
     explorer.ReadDir(explorer.GetPath(), true);
     explorer.FillGrid();
-}
-
-// `inner` is `outer` or lies below it, by whole components.
-bool isSameOrBelow(const std::string& inner, const std::string& outer) {
-    if (inner == outer)
-        return true;
-    const std::string prefix = outer == "/" ? outer : outer + "/";
-    return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
 // A new name for an entry of the folder: one component.
@@ -187,7 +180,7 @@ void TForm1::RefreshRowIfVisible(int row) {
 }
 
 void TForm1::RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel) {
-    if (ftpPanel == 0 && isSameOrBelow(changed.GetPath(), other.GetPath()))
+    if (ftpPanel == 0 && isWithin(changed.GetPath(), other.GetPath()))
         reread(other);
 }
 

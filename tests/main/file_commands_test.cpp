@@ -307,11 +307,13 @@ TEST_F(FileCommandsTest, DeleteAsksOverAtMostSixNamesAndNoUnmarksOnlyTheCurrentR
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.at("left")), {}), 8);
 
+    show(PanelSide::Right, home.at("left")); // the other panel follows the delete
     select(left(), "f1");
     mark(left(), {"[link-row]", "f7"});
     messages->answerNext(MessageButton::Yes);
     QTest::keyClick(&left().grid(), Qt::Key_Delete);
     ASSERT_TRUE(pumpUntil([this] { return idle() && left().model().rowCount() == 7; }));
+    EXPECT_EQ(right().model().rowCount(), 7);
     EXPECT_EQ(readFile(home.at("outside/keep.txt")), "keep") << "a link row goes as a link";
     EXPECT_FALSE(std::filesystem::exists(home.at("left/f7")));
 }
