@@ -44,7 +44,11 @@ void CopyPool::serve() {
         Task task = std::move(queue_.front());
         queue_.pop_front();
         lock.unlock();
-        task.work();
+        try {
+            task.work();
+        } catch (...) {
+            // A task reports its own failures; one that cannot must not end the program.
+        }
         lock.lock();
         --task.batch->pending_;
         progress_.notify_all();

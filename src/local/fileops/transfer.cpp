@@ -18,6 +18,23 @@ namespace {
 
 constexpr int kNoFollow = AT_SYMLINK_NOFOLLOW;
 
+// Waits for a folder's copies however the walk leaves the folder: they use its descriptors.
+class WaitForCopies {
+public:
+    WaitForCopies(const std::unique_ptr<CopyPool>& pool, CopyPool::Batch& batch)
+        : pool_(pool), batch_(batch) {}
+    ~WaitForCopies() {
+        if (pool_)
+            pool_->wait(batch_);
+    }
+    WaitForCopies(const WaitForCopies&) = delete;
+    WaitForCopies& operator=(const WaitForCopies&) = delete;
+
+private:
+    const std::unique_ptr<CopyPool>& pool_;
+    CopyPool::Batch& batch_;
+};
+
 int copyLink(int sourceFolder, const std::string& name, const struct stat& status, int targetFolder,
              bool replace) {
     std::string target(static_cast<std::size_t>(status.st_size) + 1, '\0');
@@ -194,8 +211,14 @@ void Transfer::copyAside(const std::vector<Named>& files, const Folder& source,
     for (std::size_t first = 0; first < files.size(); first += each) {
         const std::size_t last = std::min(files.size(), first + each);
         pool().submit(batch, [this, &files, first, last, &source, &target] {
-            for (std::size_t i = first; i < last && !stopped(); ++i)
-                entry(source, files[i].name, files[i].status, target, true);
+            for (std::size_t i = first; i < last && !stopped(); ++i) {
+                try {
+                    entry(source, files[i].name, files[i].status, target, true);
+                } catch (const std::exception&) {
+                    // Out of memory, most likely: this file is not done, and the user hears so.
+                    fail(Problem::CopyFailed, 0, joinPath(target.path, files[i].name));
+                }
+            }
         });
     }
 }
@@ -244,16 +267,17 @@ void Transfer::folder(const Entry& entry, bool exists) {
             (!exists && S_ISREG(status.st_mode) ? files : others)
                 .push_back({std::move(name), status});
     }
-    CopyPool::Batch batch;
-    if (!files.empty())
-        copyAside(files, source, target, batch);
-    for (const Named& other : others) {
-        if (stopped())
-            break;
-        this->entry(source, other.name, other.status, target, !exists);
+    {
+        CopyPool::Batch batch;
+        const WaitForCopies wait(pool_, batch);
+        if (!files.empty())
+            copyAside(files, source, target, batch);
+        for (const Named& other : others) {
+            if (stopped())
+                break;
+            this->entry(source, other.name, other.status, target, !exists);
+        }
     }
-    if (pool_)
-        pool_->wait(batch);
     if (!exists) {
         // Last, so that a read-only folder could be filled and its time is not the copy's.
         const struct timespec times[2] = {entry.status.st_atim, entry.status.st_mtim};
