@@ -388,7 +388,7 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
     select(left(), "file");
     mark(left(), {"[folder]"});
     answerDialog(true, "SpeedButton1");
-    trigger("Zmieatrybuty1");
+    window->findChild<QToolButton*>("SpeedButton46")->click(); // the second toolbar's button
     EXPECT_EQ(mode("left/file"), 0644u) << "marked rows only";
     EXPECT_EQ(mode("left/folder"), 0555u);
     EXPECT_TRUE(left().model().markedRows().empty());
