@@ -3,8 +3,8 @@
 // ZipInput: the archive file being read. Headers are read a few bytes at a time, so reads are
 // served from a block cache.
 
-#include "local/zip/unique_fd.h"
 #include "local/zip/zip_result.h"
+#include "platform/posix/unique_fd.h"
 
 #include <cstdint>
 #include <string>
