@@ -44,6 +44,9 @@ public:
     void setPanelsEnabled(bool) override {}
     void showPanel(PanelSide, PanelView view) override { shown = std::move(view); }
     void addToHistory(PanelSide, std::string) override {}
+    void jobEnded(const std::shared_ptr<Job>&, int) override {}
+    void showCurrentFile(std::string) override {}
+    void unmarkRow(PanelSide, int, std::string) override {}
     void clearMarks(PanelSide) override {}
     void openDocument(std::string) override {}
     void appendConsole(std::string text) override { console += text + "\n"; }

@@ -137,7 +137,7 @@ int FTPCom::ReadListing() {
         firstLineDone = end != std::string_view::npos || firstLine.size() >= kLongestFirstLine;
     };
     sink.entries = [&](std::vector<tarvo::ftp::RemoteEntry>& entries) { fresh.add(entries); };
-    const bool listed = session_.find("", sink).has_value();
+    const auto listed = session_.find("", sink);
     copy.finish();
     if (!listed)
         return HandleError(" ");
@@ -149,7 +149,7 @@ int FTPCom::ReadListing() {
         ChangeDir("[..]", listing::Directory, 0);
         return -2;
     }
-    if (sink.unparsedLines > 0)
+    if (listed->unreadableLines > 0)
         frontend_.messages().show({"Tarvo Manager", texts_.translate("ListField"),
                                    MessageButton::Ok, MessageIcon::Information});
     auto sorted = std::make_shared<listing::DirectoryListing>(std::move(fresh).sorted());

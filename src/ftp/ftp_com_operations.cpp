@@ -113,10 +113,10 @@ int FTPCom::Delete(const std::string& path, int attributes) {
 std::string FTPCom::DeleteDir(std::string path) {
     if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
         path.pop_back();
-    auto entries = session_.find(path);
-    if (!entries)
+    const auto listed = session_.find(path);
+    if (!listed)
         return path;
-    for (const tarvo::ftp::RemoteEntry& entry : *entries) {
+    for (const tarvo::ftp::RemoteEntry& entry : listed->entries) {
         if (DeleteAnswer == 2)
             break;
         const std::string inner = joinPath(path, entry.name);

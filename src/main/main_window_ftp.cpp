@@ -17,21 +17,9 @@ namespace listing = tarvo::listing;
 namespace {
 
 constexpr const char* kTitle = "Tarvo Manager";
-// More names than this in the delete question end with "....".
-constexpr int kListedNames = 6;
 
 std::string text(const QLineEdit* edit) {
     return edit->text().toStdString();
-}
-
-// The entries of the marked rows, "[..]" left out, in row order.
-std::vector<listing::SearchRecord> markedEntries(const PanelModel& model) {
-    std::vector<listing::SearchRecord> entries;
-    for (const int row : model.markedRows()) {
-        if (const listing::SearchRecord* record = model.recordAt(row))
-            entries.push_back(*record);
-    }
-    return entries;
 }
 
 } // namespace
@@ -84,19 +72,6 @@ void TForm1::connectFtpCommands() {
         "Pocz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
     connectAction(
         "rozcz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    for (QToolButton* button : {butGetFile, butSetFile, SpeedButton10})
-        button->setEnabled(true);
-    connect(butGetFile, &QToolButton::clicked, this, &TForm1::butGetFileClick);
-    connect(butSetFile, &QToolButton::clicked, this, &TForm1::butSetFileClick);
-    connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::SpeedButton10Click);
-    connectAction(
-        "UtwKat1", [this] { butGetFileClick(); }, QKeySequence(Qt::Key_F7));
-    connectAction(
-        "Usu1", [this] { butSetFileClick(); }, QKeySequence(Qt::Key_F8));
-    // The size sort's Ctrl+F6 stands later in the menus: the key renames.
-    findChild<QAction*>("rozmiar1")->setShortcut({});
-    connectAction(
-        "ZmNazw1", [this] { SpeedButton10Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F6));
     connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
@@ -150,76 +125,6 @@ void TForm1::postConnect() {
     RemoteCommand.post(cmdConnect, params);
 }
 
-void TForm1::butGetFileClick() {
-    // A local folder is made by the local file operations.
-    if (!panelsIdle() || !sessionShownIn(sideOf(ActivePanel)))
-        return;
-    const auto name = messages().askText(Translate("NewDirectory"), Translate("Name"), "");
-    if (!name)
-        return;
-    CommandParams params = commandParams();
-    params.NewName = *name;
-    RemoteCommand.post(cmdRemoteMkDir, params);
-}
-
-void TForm1::butSetFileClick() {
-    // Local entries are deleted by the local file operations.
-    if (!panelsIdle() || !sessionShownIn(sideOf(ActivePanel)))
-        return;
-    PanelController& source = activePanel();
-    PanelModel& model = source.model();
-    model.markCurrentIfNoneMarked(ActiveRow);
-    source.repaint();
-    std::string names;
-    int listed = 0;
-    for (const int row : model.markedRows()) {
-        names += "\n" + model.nameCell(row);
-        if (++listed == kListedNames) {
-            names += "\n....";
-            break;
-        }
-    }
-    const MessageButton answer =
-        messages().show({kTitle, Translate("DoYouWontDeleteFile") + "\n" + names,
-                         MessageButton::Yes | MessageButton::No, MessageIcon::Question});
-    if (answer != MessageButton::Yes) {
-        model.setMarked(ActiveRow, false);
-        source.repaint();
-        ShowSelectionInfo();
-        return;
-    }
-    CommandParams params = commandParams();
-    params.MarkedRows = model.markedRows();
-    params.MarkedEntries = markedEntries(model);
-    RemoteCommand.post(cmdDelete, params);
-}
-
-void TForm1::SpeedButton10Click() {
-    // A local entry is renamed by the local file operations.
-    if (!panelsIdle() || !sessionShownIn(sideOf(ActivePanel)))
-        return;
-    PanelController& source = activePanel();
-    source.grid().setFocus();
-    source.selectRow(source.model().currentRow());
-    if (ActiveRow == 0)
-        return; // "[..]" names no entry
-    source.model().markCurrentIfNoneMarked(ActiveRow);
-    source.repaint();
-    std::string name = SelectedName;
-    if ((SelectedAttr & listing::Directory) != 0 && name.size() >= 2)
-        name = name.substr(1, name.size() - 2);
-    const auto newName = messages().askText(Translate("Rename"), Translate("NewName"), name);
-    source.model().setMarked(ActiveRow, false);
-    source.repaint();
-    ShowSelectionInfo();
-    if (!newName)
-        return;
-    CommandParams params = commandParams();
-    params.SelectedName = name;
-    params.NewName = *newName;
-    RemoteCommand.post(cmdRename, params);
-}
-
 void TForm1::connectFtpWorkerCommands() {
     FTPCom& session = *FtpSession;
     const auto relist = [&session] {
@@ -266,23 +171,21 @@ void TForm1::connectFtpWorkerCommands() {
         session.setLastFilledDir(session.currentDir() + "/" + params.NewName);
         session.FillGrid("*.*");
     });
-    RemoteWorker->setHandler(cmdDelete, [this, &session](const CommandParams& params) {
-        if (session.FtpPanel == params.ActivePanel)
-            deleteRemoteEntries(params);
-    });
 }
 
 void TForm1::deleteRemoteEntries(const CommandParams& params) {
     FTPCom& session = *FtpSession;
-    setPanelsEnabled(false);
-    bridge.post([this] { SpeedButton24->show(); });
+    const std::string folder = session.currentDir();
+    const std::string deleting = operationTexts().DeletingText + ": ";
     session.DeleteAnswer = 0;
-    for (const listing::SearchRecord& entry : params.MarkedEntries) {
-        if (session.DeleteAnswer == 2)
+    for (const MarkDomain& entry : params.queue->Items) {
+        if (session.DeleteAnswer == 2 || params.job->stopRequested())
             break;
-        const std::string path = joinPath(session.currentDir(), entry.Name);
+        const std::string path = joinPath(folder, entry.Name);
+        params.job->progress.setCurrentItem(deleting + entry.Name);
+        showCurrentFile(deleting + entry.Name);
         // A link row is removed as the link itself, never entered.
-        if ((entry.Attr & listing::Directory) != 0 && !entry.IsSymlink) {
+        if (entry.Folder && !entry.Link) {
             session.DeleteDir(path);
             if (session.DeleteAnswer != 2)
                 session.Delete(path, listing::Directory);
@@ -293,6 +196,4 @@ void TForm1::deleteRemoteEntries(const CommandParams& params) {
     // Whatever was deleted before a failure is gone: the panel shows the folder as it is now.
     if (session.FtpPanel == params.ActivePanel && session.List() > -2)
         session.FillGrid("*.*");
-    bridge.post([this] { SpeedButton24->hide(); });
-    setPanelsEnabled(true);
 }

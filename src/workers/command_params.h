@@ -1,9 +1,11 @@
 #pragma once
 
+#include "frontend/job.h"
+#include "frontend/job_queue.h"
 #include "ftp/connect_fields.h"
-#include "local/listing/search_record.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 // reads only this copy, never the window's fields, which the GUI thread keeps changing.
 struct CommandParams {
     int ActivePanel = 2; // 2 left, 1 right
+    int TargetPanel = 0; // the panel a copy goes to, numbered alike
     int ActiveRow = 0;
     std::string SelectedName;
     int SelectedAttr = 0;
@@ -25,8 +28,10 @@ struct CommandParams {
     bool RecordVisit = false; // the folder goes into the panel's history once read
     int SpecialFolder = 0;    // SpecialFolderId
 
-    // The entries of the marked rows as the panel showed them, in row order.
-    std::vector<tarvo::listing::SearchRecord> MarkedEntries;
+    // Long work: the job's own stop source and progress, and the entries it works on.
+    std::shared_ptr<Job> job;
+    std::shared_ptr<const JobQueue> queue;
+
     std::string NewName;   // a name the user typed for the command (a new folder, a rename)
     ConnectFields Connect; // the connection bar, for a connect
 };

@@ -149,8 +149,7 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
 
     window->close(); // the listing would take minutes: the close does not wait for it
     const std::string settings = readFile(program.at("TarvoManager.xml"));
-    EXPECT_NE(settings.find(">" + home.path() + "</LeftTabDir>"), std::string::npos)
-        << settings;
+    EXPECT_NE(settings.find(">" + home.path() + "</LeftTabDir>"), std::string::npos) << settings;
     EXPECT_NE(settings.find(">size 1-0</SortTypeLeft>"), std::string::npos);
     EXPECT_FALSE(window->FtpSession->connected() && window->FtpSession->FtpPanel != 0);
 }
@@ -309,16 +308,19 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/" && showsRemote(4); }));
     EXPECT_EQ(left().model().currentRow(), 1) << "the cursor is on the folder just left";
 
-    messages->answerText("made");
+    messages->answerTextNext("made");
     trigger("UtwKat1");
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(5); }));
     EXPECT_TRUE(fs::is_directory(server->root / "made"));
     EXPECT_EQ(left().model().nameCell(left().model().currentRow()), "[made]");
 
-    messages->answerText("renamed");
+    messages->answerTextNext("renamed");
     trigger("ZmNazw1");
     ASSERT_TRUE(pumpUntil([this] { return fs::is_directory(server->root / "renamed"); }));
-    EXPECT_EQ(messages->offered().back(), "made") << "the name without its brackets";
+    const auto asked = messages->shown();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.back().text.substr(asked.back().text.rfind('\n') + 1), "made")
+        << "the name without its brackets";
     ASSERT_TRUE(pumpUntil([this] {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
     }));

@@ -26,16 +26,16 @@ public:
         return MessageButton::Ok;
     }
 
-    // Records the question and answers from the script of texts; a cancel without one.
+    // Records the question (its starting value as the text after the prompt and a line feed)
+    // and answers from the text script; cancelled when that is empty.
     std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
                                        const std::string& initial) override {
         std::lock_guard lock(mutex_);
-        shown_.push_back(
-            {caption, prompt, MessageButton::Ok | MessageButton::Cancel, MessageIcon::Question});
-        offered_.push_back(initial);
+        shown_.push_back({caption, prompt + "\n" + initial,
+                          MessageButton::Ok | MessageButton::Cancel, MessageIcon::Question});
         if (texts_.empty())
             return std::nullopt;
-        const std::optional<std::string> answer = texts_.front();
+        std::optional<std::string> answer = texts_.front();
         texts_.pop_front();
         return answer;
     }
@@ -44,14 +44,9 @@ public:
         std::lock_guard lock(mutex_);
         answers_.push_back(answer);
     }
-    void answerText(std::optional<std::string> text) {
+    void answerTextNext(std::optional<std::string> text) {
         std::lock_guard lock(mutex_);
         texts_.push_back(std::move(text));
-    }
-    // The start values of the text questions asked.
-    std::vector<std::string> offered() const {
-        std::lock_guard lock(mutex_);
-        return offered_;
     }
     std::vector<MessageRequest> shown() const {
         std::lock_guard lock(mutex_);
@@ -62,6 +57,5 @@ private:
     mutable std::mutex mutex_;
     std::deque<MessageButton> answers_;
     std::deque<std::optional<std::string>> texts_;
-    std::vector<std::string> offered_;
     std::vector<MessageRequest> shown_;
 };
