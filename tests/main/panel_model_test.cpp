@@ -45,18 +45,6 @@ TEST(PanelModel, MarksFollowTheEntriesOfTheSameFolderAndGoWithAnotherFolder) {
     EXPECT_TRUE(model.markedRows().empty()) << "another folder with as many rows drops the marks";
 }
 
-TEST(PanelModel, MarkCommandsLeaveTheUpRowAloneExceptClearing) {
-    PanelModel model;
-    model.setListing(listingOf({"d"}, {file("a"), file("b")}), false);
-    model.markAllButUp();
-    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 3}));
-    model.invertAllButUp();
-    EXPECT_TRUE(model.markedRows().empty());
-    model.setMarked(0, true);
-    model.clearMarks();
-    EXPECT_TRUE(model.markedRows().empty());
-}
-
 TEST(PanelModel, MarksByExtensionIgnoringCase) {
     PanelModel model;
     model.setListing(

@@ -7,7 +7,10 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -15,7 +18,7 @@ using namespace std::chrono_literals;
 
 // Processes GUI events until the condition holds or a few seconds pass.
 template <class Condition> bool pumpUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (!condition() && std::chrono::steady_clock::now() < deadline) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         std::this_thread::sleep_for(1ms);
@@ -23,14 +26,25 @@ template <class Condition> bool pumpUntil(Condition condition) {
     return condition();
 }
 
-TEST(UiBridge, PostRunsLaterOnTheGuiThread) {
+TEST(UiBridge, PostsRunLaterOnTheGuiThreadInTheirOrderAndSeeThePostersWrites) {
     UiBridge bridge;
-    std::atomic<QThread*> ranOn{nullptr};
-    std::thread worker([&] { bridge.post([&] { ranOn = QThread::currentThread(); }); });
+    std::vector<int> ran; // touched by the GUI thread only, once posted
+    std::atomic<bool> allOnGuiThread{true};
+    std::thread worker([&] {
+        for (int i = 0; i < 3; ++i) {
+            auto payload = std::make_shared<std::string>("post " + std::to_string(i));
+            bridge.post([&, i, payload] {
+                allOnGuiThread = allOnGuiThread && QThread::currentThread() == qApp->thread();
+                if (*payload == "post " + std::to_string(i))
+                    ran.push_back(i);
+            });
+        }
+    });
     worker.join();
-    EXPECT_EQ(ranOn.load(), nullptr) << "a post must not run before the GUI thread gets to it";
-    ASSERT_TRUE(pumpUntil([&] { return ranOn.load() != nullptr; }));
-    EXPECT_EQ(ranOn.load(), QThread::currentThread());
+    EXPECT_TRUE(ran.empty()) << "a post must not run before the GUI thread gets to it";
+    ASSERT_TRUE(pumpUntil([&] { return ran.size() == 3; }));
+    EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(allOnGuiThread);
 }
 
 TEST(UiBridge, AskFromAWorkerWaitsForTheGuiThreadsAnswer) {
@@ -63,7 +77,7 @@ TEST(UiBridge, ShutdownAnswersPendingAndLaterQuestionsWithCancel) {
     // The GUI thread is busy (not pumping): only shutdown can release the worker.
     std::this_thread::sleep_for(50ms);
     bridge.shutdown();
-    ASSERT_EQ(pending.wait_for(2s), std::future_status::ready);
+    ASSERT_EQ(pending.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(pending.get(), -1);
 
     QCoreApplication::processEvents();
@@ -71,7 +85,7 @@ TEST(UiBridge, ShutdownAnswersPendingAndLaterQuestionsWithCancel) {
 
     auto later =
         std::async(std::launch::async, [&] { return bridge.ask<int>([] { return 1; }, -1); });
-    ASSERT_EQ(later.wait_for(2s), std::future_status::ready);
+    ASSERT_EQ(later.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(later.get(), -1);
     EXPECT_EQ(bridge.ask<int>([] { return 1; }, -1), -1);
 }
