@@ -11,7 +11,8 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-qpa-plugins libgl-dev \
 	zlib1g-dev libminizip-dev libgtest-dev libgmock-dev \
 	zip unzip libarchive-tools python3 \
-	vsftpd python3-pyftpdlib
+	vsftpd python3-pyftpdlib \
+	xdg-utils
 
 .PHONY: run test deps build
 

@@ -12,7 +12,8 @@ enum class PanelSide { Left, Right };
 // What a panel shows after its folder was read: the whole listing, immutable, with the lines
 // under it already composed, so the screen only swaps it in.
 struct PanelView {
-    std::string Path; // the folder listed
+    std::string Path;      // the folder listed
+    std::string PathLabel; // what the path label shows: the folder, or ".." when unreadable
     std::shared_ptr<const tarvo::listing::DirectoryListing> Listing;
     std::string Totals; // "Files 12 | Dirs 3 | Size 5120KB"
     std::string Disk;   // "Free: 10240MB Used: 50000MB "
@@ -35,7 +36,6 @@ public:
     virtual void setPanelsEnabled(bool enabled) = 0;
 
     virtual void showPanel(PanelSide side, PanelView view) = 0;
-    virtual void setPathLabel(PanelSide side, std::string text) = 0;
     virtual void clearMarks(PanelSide side) = 0;
 
     // Opens a file with the desktop's handler for its type.

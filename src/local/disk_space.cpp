@@ -2,12 +2,15 @@
 
 #include <sys/statvfs.h>
 
+DiskSpace diskSpaceFrom(const struct statvfs& info) {
+    const auto unit = static_cast<std::int64_t>(info.f_frsize);
+    return {static_cast<std::int64_t>(info.f_blocks - info.f_bfree) * unit,
+            static_cast<std::int64_t>(info.f_bavail) * unit};
+}
+
 DiskSpace diskSpaceOf(const std::string& path) {
     struct statvfs info {};
     if (statvfs(path.c_str(), &info) != 0)
         return {};
-    const auto unit = static_cast<std::int64_t>(info.f_frsize);
-    // The space an ordinary user may still write, as the desktop's file managers show it.
-    return {static_cast<std::int64_t>(info.f_blocks) * unit,
-            static_cast<std::int64_t>(info.f_bavail) * unit};
+    return diskSpaceFrom(info);
 }

@@ -37,8 +37,9 @@ std::string withoutBrackets(const std::string& entry) {
 
 } // namespace
 
-LocalExplorer::LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side)
-    : frontend_(frontend), texts_(texts), side_(side),
+LocalExplorer::LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side,
+                             listing::DirectoryCalls calls)
+    : frontend_(frontend), texts_(texts), side_(side), calls_(std::move(calls)),
       listing_(std::make_shared<listing::DirectoryListing>()) {}
 
 std::string LocalExplorer::GetPath() const {
@@ -68,51 +69,63 @@ std::shared_ptr<const listing::DirectoryListing> LocalExplorer::GetListing() con
 
 std::string LocalExplorer::ReadDir(const std::string& path, bool store) {
     auto fresh = std::make_shared<listing::DirectoryListing>();
-    std::string shown = path;
-    bool notReady = false;
+    bool listed = true;
+    bool incomplete = false;
     try {
-        listing::ReadResult result = listing::readDirectory(path);
-        if (result.ok()) {
-            *fresh = std::move(result.Listing);
-            listing::sortListing(*fresh, GetSortKey(), listing::nameCollator(QLocale::system()));
-        } else {
-            shown = "..";
-            notReady = result.notReady();
-        }
+        listing::ReadResult result = listing::readDirectory(path, calls_);
+        listed = result.ok() || result.Partial;
+        incomplete = result.Partial;
+        *fresh = std::move(result.Listing);
     } catch (const std::exception&) {
         fresh = std::make_shared<listing::DirectoryListing>();
+        incomplete = true;
+    }
+    if (incomplete)
         frontend_.messages().show({"Tarvo Manager", "Could not load full file list.",
                                    MessageButton::Ok, MessageIcon::None});
-    }
     std::string totals = totalsLine(*fresh);
-    {
-        std::lock_guard lock(mutex_);
-        listing_ = std::move(fresh);
-        totals_ = std::move(totals);
-        ++generation_;
-        if (store)
-            path_ = notReady ? std::string(" ") : path;
+    const std::string shown = listed ? path : "..";
+    const QCollator collator = listing::nameCollator(QLocale::system());
+    std::string key = GetSortKey();
+    listing::sortListing(*fresh, key, collator);
+    std::unique_lock lock(mutex_);
+    // A header sort may have changed the key while this read ran: the lists must come out in
+    // the order the header shows, so they are sorted again by the new key.
+    while (sortKey_ != key) {
+        key = sortKey_;
+        lock.unlock();
+        listing::sortListing(*fresh, key, collator);
+        lock.lock();
     }
+    listing_ = std::move(fresh);
+    totals_ = std::move(totals);
+    pathLabel_ = shown;
+    ++generation_;
+    if (store)
+        path_ = path;
+    lock.unlock();
+
     // Measured here, on the reading thread: a stalled file system must not stall the screen.
     std::string disk = diskLine();
-    std::lock_guard lock(mutex_);
+    lock.lock();
     disk_ = std::move(disk);
     return shown;
 }
 
 void LocalExplorer::FillGrid() {
     PanelView view;
-    {
-        std::lock_guard lock(mutex_);
-        view.Path = path_;
-        view.Listing = listing_;
-        view.Totals = totals_;
-        view.Disk = disk_;
-        view.FolderChanged = lastShownPath_ != path_;
-        if (view.FolderChanged)
-            view.CursorFolder = lastComponent(lastShownPath_);
-        lastShownPath_ = path_;
-    }
+    std::lock_guard lock(mutex_);
+    view.Path = path_;
+    view.PathLabel = pathLabel_;
+    view.Listing = listing_;
+    view.Totals = totals_;
+    view.Disk = disk_;
+    view.FolderChanged = lastShownPath_ != path_;
+    if (view.FolderChanged)
+        view.CursorFolder = lastComponent(lastShownPath_);
+    lastShownPath_ = path_;
+    // Posted under the lock: the worker's fill and a header sort's fill on the GUI thread then
+    // reach the screen in the order they took their lists, so the last one shown is the newest.
     frontend_.showPanel(side_, std::move(view));
 }
 
@@ -145,7 +158,7 @@ int LocalExplorer::Open(const std::string& entry, int attributes) {
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
         const std::string target = name == ".." ? parentOf(GetPath()) : joinPath(GetPath(), name);
-        frontend_.setPathLabel(side_, ReadDir(target, true));
+        ReadDir(target, true);
         FillGrid();
     }
     return 16;
@@ -159,10 +172,10 @@ std::string LocalExplorer::GoUp() {
 
 std::string LocalExplorer::GetDiskSpace(const std::string& key) const {
     const DiskSpace space = diskSpaceOf(GetPath());
-    const bool measured = space.Total >= 0 && space.Free >= 0;
+    const bool measured = space.Used >= 0 && space.Free >= 0;
     constexpr std::int64_t kMiB = 1048576;
     if (key == "DiskSize")
-        return std::to_string(measured ? (space.Total - space.Free) / kMiB : 0) + "MB ";
+        return std::to_string(measured ? space.Used / kMiB : 0) + "MB ";
     if (key == "DiskFree")
         return std::to_string(measured ? space.Free / kMiB : 0) + "MB ";
     return {};

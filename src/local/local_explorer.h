@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frontend/frontend.h"
+#include "local/listing/directory_reader.h"
 #include "local/listing/search_record.h"
 
 #include <atomic>
@@ -16,18 +17,23 @@ class LanguageTable;
 // receives immutable listings through the Frontend.
 class LocalExplorer {
 public:
-    LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side);
+    // Folders are read with calls, the system's unless a test makes them fail.
+    LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side,
+                  tarvo::listing::DirectoryCalls calls = {});
 
     PanelSide side() const { return side_; }
 
-    // Reads the folder at path into the lists, sorted by the sort key; with store set the folder
-    // becomes the panel's path. Returns what the path label shows: the folder on success, ".."
-    // when it cannot be listed (a medium that is not ready also blanks the path to " ").
+    // Reads the folder at path into the lists, sorted by the sort key (the key in force when
+    // the lists are stored, also when a sort changed it during the read); with store set the
+    // folder becomes the panel's path, also when it cannot be listed, so that going up still
+    // works. Returns what the path label shows: the folder, or ".." when it cannot be listed.
+    // A read that fails part-way keeps the entries read and tells the user.
     std::string ReadDir(const std::string& path, bool store);
 
-    // Shows the lists in the panel, with the totals and disk lines composed by the last read;
-    // when the panel now shows another folder, the cursor goes to the folder just left (or the
-    // first row). No file system access: a refill after a sort may run on the GUI thread.
+    // Shows the lists in the panel, with the path label and the totals and disk lines of the
+    // last read; when the panel now shows another folder, the cursor goes to the folder just
+    // left (or the first row). No file system access: a refill after a sort may run on the GUI
+    // thread.
     void FillGrid();
 
     // Sorts the lists by key (which also becomes the panel's sort key); with clearMarks the
@@ -66,9 +72,11 @@ private:
     Frontend& frontend_;
     const LanguageTable& texts_;
     const PanelSide side_;
+    const tarvo::listing::DirectoryCalls calls_;
 
     mutable std::mutex mutex_; // guards the fields below; never held while reading a folder
     std::string path_;
+    std::string pathLabel_; // what the path label shows, as of the last read
     std::string lastShownPath_;
     std::string sortKey_;
     std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;

@@ -54,6 +54,7 @@ HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
     widths_[SizeSlot] = metrics.horizontalAdvance(QStringLiteral("00000000000")) + 6;
     widths_[AttrSlot] = metrics.horizontalAdvance(QStringLiteral("rahs")) + 10;
     widths_[DateSlot] = metrics.horizontalAdvance(sampleDate + u' ') + 6;
+    fitNameToStrip();
     relayout();
 }
 
@@ -80,27 +81,28 @@ int HeaderStrip::slotOf(QObject* button) const {
     return -1;
 }
 
-void HeaderStrip::relayout() {
+void HeaderStrip::fitNameToStrip() {
     const int offset = grid_->frameWidth() + kIconColumn;
     const int scrollBar = grid_->verticalScrollBar()->sizeHint().width();
     int others = 0;
     for (int slot = TypeSlot; slot < SlotCount; ++slot)
         others += widths_[static_cast<std::size_t>(slot)];
     widths_[NameSlot] = std::max(kMinimumName, header_->width() - offset - others - scrollBar -
-                                                   grid_->frameWidth()) +
-                        nameDelta_;
-    int x = offset;
+                                                   grid_->frameWidth());
+}
+
+void HeaderStrip::relayout() {
+    int x = grid_->frameWidth() + kIconColumn;
     const int height = header_->height();
     for (std::size_t slot = 0; slot < buttons_.size(); ++slot) {
-        const int width = std::max(0, widths_[slot]);
-        buttons_[slot]->setGeometry(x, 0, width, height);
-        x += width;
+        buttons_[slot]->setGeometry(x, 0, widths_[slot], height);
+        x += widths_[slot];
     }
     grid_->setColumnWidth(0, kIconColumn);
-    grid_->setColumnWidth(1, std::max(0, widths_[NameSlot] + widths_[TypeSlot]));
-    grid_->setColumnWidth(2, std::max(0, widths_[SizeSlot]));
-    grid_->setColumnWidth(3, std::max(0, widths_[AttrSlot]));
-    grid_->setColumnWidth(4, std::max(0, widths_[DateSlot]));
+    grid_->setColumnWidth(1, widths_[NameSlot] + widths_[TypeSlot]);
+    grid_->setColumnWidth(2, widths_[SizeSlot]);
+    grid_->setColumnWidth(3, widths_[AttrSlot]);
+    grid_->setColumnWidth(4, widths_[DateSlot]);
     grid_->horizontalScrollBar()->setValue(0);
     grid_->viewport()->update();
 }
@@ -108,7 +110,7 @@ void HeaderStrip::relayout() {
 bool HeaderStrip::eventFilter(QObject* watched, QEvent* event) {
     if (watched == header_) {
         if (event->type() == QEvent::Resize) {
-            nameDelta_ = 0;
+            fitNameToStrip(); // a dragged name column keeps its width until the strip resizes
             relayout();
         }
         return false;
@@ -129,7 +131,7 @@ bool HeaderStrip::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress: {
         const int x = static_cast<int>(static_cast<QMouseEvent*>(event)->position().x());
         if (resizable && button->width() - x < kDragZone) {
-            dragX_ = std::max(1, x);
+            dragGrab_ = button->width() - x;
             return true; // a resize, not a click
         }
         return false;
@@ -140,20 +142,18 @@ bool HeaderStrip::eventFilter(QObject* watched, QEvent* event) {
             button->setCursor(Qt::SplitHCursor);
         else
             button->unsetCursor();
-        if (dragX_ == 0 || !resizable)
+        if (!dragGrab_ || !resizable)
             return false;
-        const int delta = x - dragX_;
-        if (slot == NameSlot)
-            nameDelta_ += delta;
-        else
-            widths_[static_cast<std::size_t>(slot)] += delta;
+        // The button's left edge stays, so its right edge follows the pointer and the buttons
+        // to its right move along; the columns to its left keep their widths.
+        // Never narrower than the zone a drag starts in, so the edge can always be caught again.
+        widths_[static_cast<std::size_t>(slot)] = std::max(kDragZone, x + *dragGrab_);
         relayout();
-        dragX_ = std::max(1, widths_[static_cast<std::size_t>(slot)]);
         return true;
     }
     case QEvent::MouseButtonRelease:
-        if (dragX_ != 0) {
-            dragX_ = 0;
+        if (dragGrab_) {
+            dragGrab_.reset();
             return true;
         }
         return false;

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <array>
+#include <optional>
 
 // The column header buttons above a panel's grid. A click asks for a sort by that column;
 // dragging a button's right edge resizes it, moves the buttons to its right along and resizes
@@ -33,6 +34,9 @@ protected:
 private:
     enum Slot { NameSlot, TypeSlot, SizeSlot, AttrSlot, DateSlot, SlotCount };
 
+    // Gives the name column what the other columns leave of the strip.
+    void fitNameToStrip();
+    // Places the buttons side by side at their widths and sizes the grid's columns to match.
     void relayout();
     int slotOf(QObject* button) const;
 
@@ -40,7 +44,8 @@ private:
     PanelGrid* grid_;
     std::array<QToolButton*, SlotCount> buttons_;
     std::array<int, SlotCount> widths_{};
-    int nameDelta_ = 0; // a dragged name column keeps its change until the strip is resized
-    int dragX_ = 0;     // press position of a running edge drag, then the width after each move
+    // While a button's right edge is dragged: how far right of the pointer the edge stood at the
+    // press, so that the edge follows the pointer at that distance.
+    std::optional<int> dragGrab_;
     std::array<QIcon, 2> ImageList2;
 };

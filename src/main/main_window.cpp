@@ -9,12 +9,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolButton>
-#include <QUrl>
 
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
@@ -64,6 +62,8 @@ void TForm1::connectPanel(PanelController& source) {
     connect(&source, &PanelController::openRequested, this,
             [this, side] { openCurrentEntry(side); });
     connect(&source, &PanelController::upRequested, this, [this, side] { upButtonClick(side); });
+    connect(&source, &PanelController::invertMarksRequested, this,
+            [this] { findChild<QAction*>("Odwrzaznaczenie1")->trigger(); });
     connect(&source, &PanelController::currentEntryChanged, this,
             [this, &source] { entrySelected(source); });
     connect(&source, &PanelController::selectionChanged, this, &TForm1::ShowSelectionInfo);
@@ -78,10 +78,10 @@ void TForm1::startWorkers() {
     hooks.sessionShown = [this] { return FtpSession->FtpPanel.load() != 0; };
     RemoteWorker = std::make_unique<TMonThreadH>(RemoteCommand, locks.control, std::move(hooks));
     LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);
-    // A command that fails unexpectedly must not leave the panels locked.
     for (CommandWorker* worker : {static_cast<CommandWorker*>(RemoteWorker.get()),
                                   static_cast<CommandWorker*>(LocalWorker.get())})
-        worker->setFailureHandler([this](int, const std::string&) { setPanelsEnabled(true); });
+        worker->setFailureHandler(
+            [this](int code, const std::string& reason) { reportCommandFailure(code, reason); });
     RemoteWorker->start();
     LocalWorker->start();
 }
@@ -133,20 +133,12 @@ void TForm1::showPanel(PanelSide side, PanelView view) {
     bridge.post([this, side, view = std::move(view)] { panel(side).applyView(view); });
 }
 
-void TForm1::setPathLabel(PanelSide side, std::string text) {
-    bridge.post([this, side, text = std::move(text)] {
-        panel(side).setPathLabel(QString::fromStdString(text));
-    });
-}
-
 void TForm1::clearMarks(PanelSide side) {
     bridge.post([this, side] { panel(side).clearMarks(); });
 }
 
 void TForm1::openDocument(std::string path) {
-    bridge.post([path = std::move(path)] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-    });
+    bridge.post([this, path = std::move(path)] { desktop_.open(path); });
 }
 
 void TForm1::SpeedButton24Click() {

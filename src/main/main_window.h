@@ -7,6 +7,7 @@
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
+#include "platform/desktop_opener.h"
 #include "platform/message_service.h"
 #include "platform/timed_mutex.h"
 #include "platform/ui_bridge.h"
@@ -49,7 +50,6 @@ public:
     MessageService& messages() override { return *messages_; }
     void setPanelsEnabled(bool enabled) override;
     void showPanel(PanelSide side, PanelView view) override;
-    void setPathLabel(PanelSide side, std::string text) override;
     void clearMarks(PanelSide side) override;
     void openDocument(std::string path) override;
 
@@ -130,6 +130,10 @@ private:
     void SpeedButton24Click();
     void FormCloseQuery();
 
+    // Console: a command that failed unexpectedly is logged there and on stderr, and the
+    // panels it had locked are enabled again. Any thread.
+    void reportCommandFailure(int code, const std::string& reason);
+
     int SelectedAttr = 0;
     int SelectedMode = 0;
     int ActiveRow = 0;
@@ -181,6 +185,11 @@ private:
     PanelIcons icons_;
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;
+    // Opening files: a file the desktop cannot open is named in a message box.
+    DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
+        messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
+                         MessageButton::Ok, MessageIcon::Information});
+    }};
     bool closed_ = false;
     bool shown_ = false;
 };

@@ -124,9 +124,8 @@ void TForm1::connectWorkerCommands() {
     RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
         explorer(sideOf(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
     });
-    RemoteWorker->setHandler(cmdLeftPanelUp, [this](const CommandParams&) {
-        setPathLabel(PanelSide::Left, LeftExplorer->GoUp());
-    });
+    RemoteWorker->setHandler(cmdLeftPanelUp,
+                             [this](const CommandParams&) { LeftExplorer->GoUp(); });
     RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
         if (FtpSession->FtpPanel != 1) {
             RightExplorer->ReadDir(RightExplorer->GetPath(), true);
@@ -141,8 +140,7 @@ void TForm1::connectWorkerCommands() {
         LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
     });
     LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
-        const PanelSide side = sideOf(params.ActivePanel);
-        setPathLabel(side, explorer(side).GoUp());
+        explorer(sideOf(params.ActivePanel)).GoUp();
     });
 }
 

@@ -87,6 +87,7 @@ void PanelController::setActive(bool active) {
 void PanelController::applyView(const PanelView& view) {
     const int scroll = grid_->verticalScrollBar()->value();
     model_.setListing(view.Listing, !view.FolderChanged);
+    widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));
     widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
     widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
     if (view.FolderChanged) {
@@ -171,6 +172,13 @@ bool PanelController::gridKeyPress(QKeyEvent* event) {
     case Qt::Key_Backspace:
         emit upRequested();
         return true;
+    case Qt::Key_Asterisk:
+        // The menu's keypad shortcut never matches under X11, so the grid takes the key itself.
+        if (event->modifiers() & Qt::KeypadModifier) {
+            emit invertMarksRequested();
+            return true;
+        }
+        break;
     case Qt::Key_Insert:
         markKey(true);
         return true;

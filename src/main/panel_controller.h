@@ -59,6 +59,7 @@ signals:
     void switchPanelRequested(); // Tab
     void openRequested();        // Enter or a double click on the current row
     void upRequested();          // Backspace
+    void invertMarksRequested(); // "*" on the numeric keypad
     void currentEntryChanged();  // the current row of the active panel moved
     void selectionChanged();     // marks or the current row changed
 

@@ -116,7 +116,8 @@ bool PanelModel::isMarked(int row) const {
 }
 
 void PanelModel::setMarked(int row, bool marked) {
-    if (row >= 0 && row < static_cast<int>(marks_.size()))
+    // "[..]" is never marked: a command on the marked rows would act on the parent folder.
+    if (row > 0 && row < static_cast<int>(marks_.size()))
         marks_[static_cast<std::size_t>(row)] = marked ? 1 : 0;
 }
 
@@ -138,8 +139,7 @@ void PanelModel::clearMarks() {
 }
 
 void PanelModel::markAllButUp() {
-    std::fill(marks_.begin(), marks_.end(), 1);
-    marks_[0] = 0;
+    std::fill(marks_.begin() + 1, marks_.end(), 1);
 }
 
 void PanelModel::invertAllButUp() {
@@ -148,7 +148,6 @@ void PanelModel::invertAllButUp() {
 }
 
 void PanelModel::markByExtension(const QString& extension, bool marked) {
-    marks_[0] = 0;
     for (int row = 1; row < rowCount(); ++row)
         if (markExtension(QString::fromStdString(nameCell(row))) == extension)
             setMarked(row, marked);

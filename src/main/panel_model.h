@@ -51,6 +51,7 @@ public:
     int currentRow() const { return currentRow_; }
     void setCurrentRow(int row);
 
+    // Marks belong to entries: row 0, "[..]", never carries one.
     bool isMarked(int row) const;
     void setMarked(int row, bool marked);
     void toggleMark(int row);
@@ -58,8 +59,7 @@ public:
     void clearMarks();
     void markAllButUp();
     void invertAllButUp();
-    // Marks (or unmarks) every row whose name cell has that lower-cased extension; "[..]" is
-    // unmarked by either.
+    // Marks (or unmarks) every row whose name cell has that lower-cased extension.
     void markByExtension(const QString& extension, bool marked);
     // Marks the row when no row is marked, so that a command acts on the current entry.
     void markCurrentIfNoneMarked(int row);

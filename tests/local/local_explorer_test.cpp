@@ -1,10 +1,22 @@
 #include "local/local_explorer.h"
 
+#include "local/disk_space.h"
+#include "local/listing/listing_sort.h"
 #include "settings/language_table.h"
 #include "support/recording_frontend.h"
 #include "support/temp_tree.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <sys/statvfs.h>
+#include <thread>
+
+namespace listing = tarvo::listing;
 
 namespace {
 
@@ -44,6 +56,20 @@ TEST_F(LocalExplorerTest, ShowsEveryEntryAndTheTotalsOfTheFiles) {
     EXPECT_EQ(view.Disk.back(), ' ');
 }
 
+TEST_F(LocalExplorerTest, TheShippedEnglishWordsTheTotalsAndDiskLines) {
+    LanguageTable english{lock};
+    ASSERT_EQ(
+        english.load(std::string(std::getenv("TARVO_SOURCE_DIR")) + "/resources/lang/English.xml"),
+        std::nullopt);
+    tree.dir("folder");
+    tree.file("a", 2048);
+    LocalExplorer shipped(screen, english, PanelSide::Left);
+    shipped.ReadDir(tree.path(), true);
+    shipped.FillGrid();
+    EXPECT_EQ(screen.lastView().Totals, "Files 1 | Dirs 1 | Size 2KB");
+    EXPECT_THAT(screen.lastView().Disk, testing::MatchesRegex("Free: [0-9]+MB Used: [0-9]+MB "));
+}
+
 TEST_F(LocalExplorerTest, AnEmptyFolderShowsZeroTotals) {
     explorer.ReadDir(tree.dir("empty"), true);
     explorer.FillGrid();
@@ -71,7 +97,7 @@ TEST_F(LocalExplorerTest, GoingUpPutsTheCursorOnTheFolderJustLeft) {
     const PanelView up = screen.lastView();
     EXPECT_TRUE(up.FolderChanged);
     EXPECT_EQ(up.CursorFolder, "b");
-    EXPECT_EQ(screen.pathLabels().back(), tree.at("a"));
+    EXPECT_EQ(up.PathLabel, tree.at("a"));
 
     explorer.ReadDir(explorer.GetPath(), true);
     explorer.FillGrid();
@@ -108,6 +134,115 @@ TEST_F(LocalExplorerTest, ASortClearsThePanelsMarksAndReordersTheLists) {
     explorer.ReadDir(tree.path(), true);
     EXPECT_EQ(names(explorer.GetListing()->Files), (std::vector<std::string>{"a", "c", "b"}))
         << "the key applies to every later read";
+}
+
+TEST_F(LocalExplorerTest, AFolderOnAMediumThatIsNotReadyStaysThePathSoGoingUpWorks) {
+    tree.dir("stick");
+    tree.file("stick/photo.jpg");
+    const std::string stick = tree.at("stick");
+    for (const int error : {ENOMEDIUM, EIO, ENOTCONN, ESTALE}) {
+        listing::DirectoryCalls pulledOut;
+        pulledOut.open = [stick, error](const char* path) -> DIR* {
+            if (path == stick) {
+                errno = error;
+                return nullptr;
+            }
+            return ::opendir(path);
+        };
+        RecordingFrontend panel;
+        LocalExplorer failing(panel, texts, PanelSide::Right, pulledOut);
+        failing.SetPath(tree.path());
+        failing.Open("[stick]", 0x10);
+        const PanelView view = panel.lastView();
+        EXPECT_EQ(failing.GetPath(), stick) << error;
+        EXPECT_EQ(view.PathLabel, "..") << error;
+        EXPECT_TRUE(view.Listing->Dirs.empty() && view.Listing->Files.empty()) << error;
+
+        EXPECT_EQ(failing.GoUp(), tree.path()) << error;
+        EXPECT_EQ(panel.lastView().PathLabel, tree.path()) << error;
+        EXPECT_EQ(panel.lastView().CursorFolder, "stick") << error;
+    }
+}
+
+TEST_F(LocalExplorerTest, AReadFailingPartWayShowsWhatWasReadAndSaysSo) {
+    for (const char* name : {"a", "b", "c", "d", "e", "f"})
+        tree.file(name, 2048);
+    int delivered = 0;
+    listing::DirectoryCalls failing;
+    failing.next = [&delivered](DIR* dir) -> dirent* {
+        if (delivered == 3) {
+            errno = EIO;
+            return nullptr;
+        }
+        dirent* entry = ::readdir(dir);
+        if (entry != nullptr && entry->d_name[0] != '.')
+            ++delivered;
+        return entry;
+    };
+    LocalExplorer partial(screen, texts, PanelSide::Left, failing);
+    EXPECT_EQ(partial.ReadDir(tree.path(), true), tree.path());
+    partial.FillGrid();
+    const PanelView view = screen.lastView();
+    EXPECT_EQ(view.Listing->Files.size(), 3u);
+    EXPECT_EQ(view.PathLabel, tree.path());
+    EXPECT_EQ(view.Totals, "Files 3 | Dirs 0 | Size 6KB");
+    const auto shown = screen.script().shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Tarvo Manager");
+    EXPECT_EQ(shown[0].text, "Could not load full file list.");
+    EXPECT_EQ(shown[0].buttons, MessageButton::Ok);
+}
+
+TEST_F(LocalExplorerTest, TheOrderShownFollowsAHeaderSortThatCameDuringARead) {
+    // The sort lands at a different moment of the read each round; whichever comes last, the
+    // lists and the last listing on the screen are in the order of the key in force.
+    for (int i = 0; i < 1000; ++i)
+        tree.file("f" + std::to_string(i));
+    const QCollator collator = listing::nameCollator(QLocale::system());
+    const auto inOrderOf = [&](const listing::DirectoryListing& shown, const std::string& key) {
+        listing::DirectoryListing expected = shown;
+        listing::sortListing(expected, key, collator);
+        return names(shown.Files) == names(expected.Files);
+    };
+    explorer.SetSortKey("name 0-1");
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 60; ++round) {
+        const std::string key = round % 2 ? "name 0-1" : "name 1-0";
+        std::thread reader([&] {
+            explorer.ReadDir(tree.path(), true);
+            explorer.FillGrid();
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        explorer.Sort(key, true);
+        explorer.FillGrid();
+        reader.join();
+        ASSERT_EQ(explorer.GetSortKey(), key);
+        ASSERT_TRUE(inOrderOf(*explorer.GetListing(), key)) << "round " << round;
+        ASSERT_TRUE(inOrderOf(*screen.lastView().Listing, key)) << "round " << round;
+    }
+}
+
+TEST(DiskSpace, UsedCountsTheBlocksInUseAndFreeWhatAUserMayWrite) {
+    const struct {
+        unsigned long frsize;
+        unsigned long blocks, bfree, bavail;
+        std::int64_t used, free;
+    } cases[] = {
+        {4096, 1000, 300, 200, 700 * 4096, 200 * 4096}, // blocks reserved for root
+        {1024, 500, 500, 500, 0, 500 * 1024},           // empty, nothing reserved
+        {4096, 66053021, 61542048, 20573324, std::int64_t{4510973} * 4096,
+         std::int64_t{20573324} * 4096}, // a large disk with a big reserve
+    };
+    for (const auto& c : cases) {
+        struct statvfs info {};
+        info.f_frsize = c.frsize;
+        info.f_blocks = c.blocks;
+        info.f_bfree = c.bfree;
+        info.f_bavail = c.bavail;
+        const DiskSpace space = diskSpaceFrom(info);
+        EXPECT_EQ(space.Used, c.used) << c.blocks;
+        EXPECT_EQ(space.Free, c.free) << c.blocks;
+    }
 }
 
 TEST_F(LocalExplorerTest, DiskSpaceIsInWholeMebibytes) {

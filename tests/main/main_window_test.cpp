@@ -84,18 +84,6 @@ TEST_F(MainWindowTest, WithoutALanguageFileTheUserIsToldAndTextsAreTheirKeys) {
     EXPECT_EQ(window.butConnect->text(), "Connect");
 }
 
-TEST_F(MainWindowTest, AFailingCommandReenablesThePanels) {
-    TForm1 window(scripted());
-    window.FormCreate();
-    window.Panel5->setEnabled(false);
-    window.Panel2->setEnabled(false);
-    window.RemoteWorker->setHandler(
-        cmdRefreshPanels, [](const CommandParams&) { throw std::runtime_error("unexpected"); });
-    ASSERT_TRUE(window.RemoteCommand.post(cmdRefreshPanels));
-    EXPECT_TRUE(pumpUntil([&] { return window.Panel5->isEnabled() && window.Panel2->isEnabled(); }));
-    EXPECT_TRUE(window.RemoteCommand.idle());
-}
-
 TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     TForm1 window; // the real message boxes
     window.FormCreate();

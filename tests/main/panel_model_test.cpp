@@ -45,6 +45,21 @@ TEST(PanelModel, MarksFollowTheEntriesOfTheSameFolderAndGoWithAnotherFolder) {
     EXPECT_TRUE(model.markedRows().empty()) << "another folder with as many rows drops the marks";
 }
 
+TEST(PanelModel, NoMarkingEverMarksTheUpRow) {
+    PanelModel model;
+    model.setListing(listingOf({"d"}, {file("a"), file("b")}), false);
+    model.markAllButUp();
+    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 3}));
+    model.invertAllButUp();
+    EXPECT_TRUE(model.markedRows().empty());
+    model.setMarked(0, true);
+    model.toggleMark(0);
+    model.toggleRange(0, 1);
+    model.markCurrentIfNoneMarked(0);
+    EXPECT_EQ(model.markedRows(), std::vector<int>{1}) << "\"[..]\" is never marked";
+    EXPECT_EQ(model.selection().folders, 1);
+}
+
 TEST(PanelModel, MarksByExtensionIgnoringCase) {
     PanelModel model;
     model.setListing(
@@ -75,10 +90,9 @@ TEST(PanelModel, TheSelectionCountsFoldersAndFileBytes) {
     PanelModel model;
     model.setListing(listingOf({"d"}, {file("a", 1000), file("b", 1100), file("c", 3000)}), false);
     model.markAllButUp();
-    model.setMarked(0, true);
     const PanelModel::Selection selection = model.selection();
     EXPECT_EQ(selection.files, 3);
-    EXPECT_EQ(selection.folders, 2) << "a marked [..] counts as a folder";
+    EXPECT_EQ(selection.folders, 1);
     EXPECT_EQ(selection.bytes, 5100);
 }
 

@@ -16,10 +16,6 @@ public:
         std::lock_guard lock(mutex_);
         views_.push_back(std::move(view));
     }
-    void setPathLabel(PanelSide, std::string text) override {
-        std::lock_guard lock(mutex_);
-        pathLabels_.push_back(std::move(text));
-    }
     void clearMarks(PanelSide) override {
         std::lock_guard lock(mutex_);
         ++marksCleared_;
@@ -38,10 +34,6 @@ public:
         std::lock_guard lock(mutex_);
         return views_.empty() ? PanelView{} : views_.back();
     }
-    std::vector<std::string> pathLabels() const {
-        std::lock_guard lock(mutex_);
-        return pathLabels_;
-    }
     std::vector<std::string> opened() const {
         std::lock_guard lock(mutex_);
         return opened_;
@@ -55,7 +47,6 @@ private:
     mutable std::mutex mutex_;
     ScriptedMessages messages_;
     std::vector<PanelView> views_;
-    std::vector<std::string> pathLabels_;
     std::vector<std::string> opened_;
     int marksCleared_ = 0;
 };

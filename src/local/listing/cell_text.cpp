@@ -6,9 +6,6 @@
 
 namespace tarvo::listing {
 
-namespace {
-
-// The locale's long time format without its time-zone field ("t"); quoted literals are kept.
 QString timeFormatWithoutZone(const QLocale& locale) {
     QString result;
     bool quoted = false;
@@ -20,8 +17,6 @@ QString timeFormatWithoutZone(const QLocale& locale) {
     }
     return result.replace(QStringLiteral("  "), QStringLiteral(" ")).trimmed();
 }
-
-} // namespace
 
 std::string attributeText(std::int32_t attr) {
     std::string text = "----";

@@ -13,6 +13,9 @@ std::string attributeText(std::int32_t attr);
 // The size cell: the exact byte count in decimal, no grouping, no unit.
 std::string sizeText(std::int64_t size);
 
+// The locale's long time format without its time-zone field ("t"); quoted literals are kept.
+QString timeFormatWithoutZone(const QLocale& locale);
+
 // The date cell for a last-write time in seconds since the Unix epoch, in local time: the
 // locale's short date, a blank and its long time without the time-zone name; the date alone
 // when the time of day is exactly midnight.

@@ -31,11 +31,12 @@ struct DirCloser {
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
-// Collects the names and reported kinds of dir. Returns 0 or the errno of the failure.
-int readNames(DIR* dir, std::vector<NamedEntry>& names) {
+// Collects the names and reported kinds of dir. Returns 0 or the errno of the failure; the
+// names read before a failure stay collected.
+int readNames(DIR* dir, const DirectoryCalls& calls, std::vector<NamedEntry>& names) {
     for (;;) {
         errno = 0;
-        const dirent* entry = ::readdir(dir);
+        const dirent* entry = calls.next(dir);
         if (entry == nullptr)
             return errno;
         if (!isSelfOrParent(entry->d_name))
@@ -45,25 +46,17 @@ int readNames(DIR* dir, std::vector<NamedEntry>& names) {
 
 } // namespace
 
-bool isNotReadyError(int error) {
-    return error == ENOMEDIUM || error == EIO || error == ENOTCONN || error == ESTALE;
-}
-
-bool ReadResult::notReady() const {
-    return isNotReadyError(Error);
-}
-
-ReadResult readDirectory(const std::string& path) {
+ReadResult readDirectory(const std::string& path, const DirectoryCalls& calls) {
     ReadResult result;
-    const DirHandle dir(::opendir(path.c_str()));
+    errno = 0;
+    const DirHandle dir(calls.open(path.c_str()));
     if (!dir) {
-        result.Error = errno;
+        result.Error = errno != 0 ? errno : EIO;
         return result;
     }
     std::vector<NamedEntry> names;
-    result.Error = readNames(dir.get(), names);
-    if (!result.ok())
-        return result;
+    result.Error = readNames(dir.get(), calls, names);
+    result.Partial = !result.ok();
 
     const int dirFd = ::dirfd(dir.get());
     std::vector<std::optional<SearchRecord>> records(names.size());

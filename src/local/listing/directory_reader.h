@@ -2,30 +2,36 @@
 
 #include "local/listing/search_record.h"
 
+#include <dirent.h>
+#include <functional>
 #include <string>
 
 namespace tarvo::listing {
 
 struct ReadResult {
     DirectoryListing Listing; // unsorted, in the order the file system returned the entries
-    int Error = 0;            // errno of the failure, 0 when the folder was read
+    int Error = 0;            // errno of the failure, 0 when the whole folder was read
+    // The folder was opened but reading it stopped early (a medium pulled out, a network mount
+    // that went away): Listing holds the entries read before the failure.
+    bool Partial = false;
 
     bool ok() const { return Error == 0; }
-    // The medium is gone or does not answer (the panel blanks its path); any other failure
-    // just means the folder cannot be listed.
-    bool notReady() const;
 };
 
-// True for the errno values that mean "the drive is not ready" rather than "no such folder" or
-// "access denied".
-bool isNotReadyError(int error);
+// The calls a folder is read with. Tests replace them to make a read fail where a real medium
+// fails: at the start (a drive that is not ready) or part-way through.
+struct DirectoryCalls {
+    std::function<DIR*(const char* path)> open = ::opendir;
+    std::function<dirent*(DIR* dir)> next = ::readdir;
+};
 
 // Reads every entry of the folder at path except "." and "..", hidden ones included.
 // A symbolic link is listed with its target's kind and data; a link whose target cannot be
 // reached (dangling, a loop) is listed as a file with the link's own data. An entry that
 // cannot be examined but whose kind the folder reports is kept with size and time 0; one that
-// vanished between reading the folder and examining it is left out. A failure to open or read
-// the folder gives empty lists and its errno.
-ReadResult readDirectory(const std::string& path);
+// vanished between reading the folder and examining it is left out. A folder that cannot be
+// opened gives empty lists and its errno; one whose reading fails part-way gives the entries
+// read so far, the errno and Partial.
+ReadResult readDirectory(const std::string& path, const DirectoryCalls& calls = {});
 
 } // namespace tarvo::listing

@@ -175,14 +175,23 @@ TEST(DirectoryReader, ManyEntriesAreAllListedOnce) {
     EXPECT_THAT(namesOf(result.Listing.Dirs), UnorderedElementsAre("sub"));
 }
 
-TEST(DirectoryReader, FailureCarriesErrnoAndTellsNotReadyApart) {
+TEST(DirectoryReader, AFolderThatCannotBeOpenedGivesItsErrnoAndNoEntries) {
     TempTree tree;
     const ReadResult missing = listing::readDirectory(tree.at("missing"));
     EXPECT_EQ(missing.Error, ENOENT);
-    EXPECT_FALSE(missing.notReady());
+    EXPECT_FALSE(missing.Partial);
     const ReadResult notDir = listing::readDirectory(tree.file("plain"));
     EXPECT_EQ(notDir.Error, ENOTDIR);
-    EXPECT_FALSE(notDir.notReady());
+    tree.file("entry");
+    listing::DirectoryCalls pulledOut;
+    pulledOut.open = [](const char*) -> DIR* {
+        errno = ENOMEDIUM;
+        return nullptr;
+    };
+    const ReadResult notReady = listing::readDirectory(tree.path(), pulledOut);
+    EXPECT_EQ(notReady.Error, ENOMEDIUM);
+    EXPECT_FALSE(notReady.Partial);
+    EXPECT_TRUE(notReady.Listing.Files.empty());
 }
 
 TEST(DirectoryReader, UnprivilegedUserCannotListAClosedFolder) {
