@@ -46,7 +46,8 @@ protected:
     PanelIcons icons;
     bool active = true;
     PanelDelegate delegate{model, icons,
-                           PanelDelegate::Environment{[] { return true; }, [this] { return active; },
+                           PanelDelegate::Environment{[] { return true; },
+                                                      [this] { return active; },
                                                       [] { return kTagOffset; }}};
 };
 
@@ -123,13 +124,12 @@ TEST(PanelTypeTag, IsABlankUpToFourUpperCaseExtensionLettersAndFourBlanks) {
         const char* name;
         const char* tag;
     } cases[] = {
-        {"photo.JPEG", " JPEG    "},    {"backup.tar.gz", " GZ    "}, {"Makefile", "     "},
-        {"notes.markdown", " MARK    "}, {".bashrc", " BASH    "},   {"trailing.", "     "},
+        {"photo.JPEG", " JPEG    "},     {"backup.tar.gz", " GZ    "}, {"Makefile", "     "},
+        {"notes.markdown", " MARK    "}, {".bashrc", " BASH    "},     {"trailing.", "     "},
         {"summer.été", " ÉTÉ    "},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PanelDelegate::typeTag(QString::fromUtf8(c.name)).toStdString(), c.tag)
-            << c.name;
+        EXPECT_EQ(PanelDelegate::typeTag(QString::fromUtf8(c.name)).toStdString(), c.tag) << c.name;
 }
 
 TEST(PanelImageIndex, FollowsTheRowKindThenTheWholeLowerCasedExtension) {

@@ -10,10 +10,11 @@ using namespace std::chrono_literals;
 
 // Whether another thread could take the lock within a short wait.
 bool otherThreadGets(NamedMutex& lock) {
-    return std::async(std::launch::async, [&] {
-               TimedLock attempt(lock, 20ms);
-               return static_cast<bool>(attempt);
-           })
+    return std::async(std::launch::async,
+                      [&] {
+                          TimedLock attempt(lock, 20ms);
+                          return static_cast<bool>(attempt);
+                      })
         .get();
 }
 
