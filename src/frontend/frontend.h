@@ -40,4 +40,8 @@ public:
 
     // Opens a file with the desktop's handler for its type.
     virtual void openDocument(std::string path) = 0;
+
+    // Records a location the panel has just gone to in that panel's history: a local folder, or
+    // a remote folder + "@" + the saved site's name. Called on the thread that changed it.
+    virtual void addToHistory(PanelSide side, std::string entry) = 0;
 };

@@ -4,6 +4,7 @@
 #include "local/listing/directory_reader.h"
 #include "local/listing/listing_sort.h"
 #include "platform/message_service.h"
+#include "platform/name_mask.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -67,12 +68,16 @@ std::shared_ptr<const listing::DirectoryListing> LocalExplorer::GetListing() con
     return listing_;
 }
 
-std::string LocalExplorer::ReadDir(const std::string& path, bool store) {
+std::string LocalExplorer::ReadDir(const std::string& path, bool store, const std::string& mask) {
     auto fresh = std::make_shared<listing::DirectoryListing>();
     bool listed = true;
     bool incomplete = false;
     try {
-        listing::ReadResult result = listing::readDirectory(path, calls_);
+        const NameMask nameMask(mask);
+        listing::NameFilter filter;
+        if (!nameMask.matchesEverything())
+            filter = [&nameMask](std::string_view name) { return nameMask.matches(name); };
+        listing::ReadResult result = listing::readDirectory(path, calls_, filter);
         listed = result.ok() || result.Partial;
         incomplete = result.Partial;
         *fresh = std::move(result.Listing);
@@ -161,6 +166,7 @@ int LocalExplorer::Open(const std::string& entry, int attributes) {
         ReadDir(target, true);
         FillGrid();
     }
+    frontend_.addToHistory(side_, GetPath());
     return 16;
 }
 

@@ -23,12 +23,13 @@ public:
 
     PanelSide side() const { return side_; }
 
-    // Reads the folder at path into the lists, sorted by the sort key (the key in force when
-    // the lists are stored, also when a sort changed it during the read); with store set the
-    // folder becomes the panel's path, also when it cannot be listed, so that going up still
-    // works. Returns what the path label shows: the folder, or ".." when it cannot be listed.
+    // Reads the entries of the folder at path that match mask (see NameMask) into the lists,
+    // sorted by the sort key (the key in force when the lists are stored, also when a sort
+    // changed it during the read); with store set the folder becomes the panel's path, also
+    // when it cannot be listed, so that going up still works. Returns what the path label
+    // shows: the folder (also when no entry matches), or ".." when it cannot be listed.
     // A read that fails part-way keeps the entries read and tells the user.
-    std::string ReadDir(const std::string& path, bool store);
+    std::string ReadDir(const std::string& path, bool store, const std::string& mask = "*.*");
 
     // Shows the lists in the panel, with the path label and the totals and disk lines of the
     // last read; when the panel now shows another folder, the cursor goes to the folder just
@@ -41,7 +42,8 @@ public:
     void Sort(const std::string& key, bool clearMarks);
 
     // Opens an entry as the panel shows it: "[name]" enters that folder, "[..]" the parent,
-    // anything else is a file handed to the desktop. Returns 16 for a folder, 32 for a file.
+    // anything else is a file handed to the desktop. A folder entry records the panel's path in
+    // its history, also when it did not change. Returns 16 for a folder, 32 for a file.
     int Open(const std::string& entry, int attributes);
 
     // Goes to the parent folder unless the panel shows the root; returns the path after it.

@@ -28,7 +28,8 @@ TForm1::TForm1(MessageServiceFactory makeMessages) {
 }
 
 TForm1::~TForm1() {
-    // The workers run handlers that use the members below: they stop first.
+    // The workers and the drive watch run handlers that use the members below: they stop first.
+    mountWatcher_.reset();
     bridge.shutdown();
     if (RemoteWorker)
         RemoteWorker->stop();
@@ -107,6 +108,7 @@ void TForm1::connectCommands() {
             [this] { upButtonClick(PanelSide::Left); });
     connect(RightPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Right); });
+    connectNavigationCommands();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -120,6 +122,7 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormCreate() {
     loadActiveLanguage(language_, messages());
     applyTexts();
+    RebuildFavoritesMenu();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {
@@ -130,7 +133,10 @@ void TForm1::setPanelsEnabled(bool enabled) {
 }
 
 void TForm1::showPanel(PanelSide side, PanelView view) {
-    bridge.post([this, side, view = std::move(view)] { panel(side).applyView(view); });
+    bridge.post([this, side, view = std::move(view)] {
+        panel(side).applyView(view);
+        syncDriveBox(side);
+    });
 }
 
 void TForm1::clearMarks(PanelSide side) {

@@ -4,11 +4,16 @@
 #include "ftp/ftp_com.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
+#include "main/location_entry.h"
+#include "main/navigation_store.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
 #include "platform/desktop_opener.h"
 #include "platform/message_service.h"
+#include "platform/mount_table.h"
+#include "platform/mount_watcher.h"
+#include "platform/program_folder.h"
 #include "platform/timed_mutex.h"
 #include "platform/ui_bridge.h"
 #include "settings/language_table.h"
@@ -19,13 +24,18 @@
 #include <QKeySequence>
 #include <QMainWindow>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QSystemTrayIcon;
@@ -52,6 +62,7 @@ public:
     void showPanel(PanelSide side, PanelView view) override;
     void clearMarks(PanelSide side) override;
     void openDocument(std::string path) override;
+    void addToHistory(PanelSide side, std::string entry) override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -61,6 +72,9 @@ public:
 
     PanelController& panel(PanelSide side);
     void ActivateLeftPanel();
+
+    // Rebuilds the favourites block of the Navigator menu from the favourites file.
+    void RebuildFavoritesMenu();
 
     // The entry under the active panel's current row.
     std::string SelectedName;
@@ -85,6 +99,10 @@ public:
     QToolButton* butConnect = nullptr;
     QComboBox* ComboBox1 = nullptr;       // saved sites
     QToolButton* SpeedButton24 = nullptr; // cancel
+
+signals:
+    // The favourites file was changed through this window (menu or an organiser).
+    void favoritesChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -133,6 +151,55 @@ private:
     // Console: a command that failed unexpectedly is logged there and on stderr, and the
     // panels it had locked are enabled again. Any thread.
     void reportCommandFailure(int code, const std::string& reason);
+
+    // Navigation: drives, the header strip, history, favourites and special folders.
+    void connectNavigationCommands();
+    void connectHeaderStrip(PanelSide side);
+    void connectNavigatorMenu();
+    void connectNavigationWorkers();
+    void startDriveWatch();
+    void mountTableChanged();
+    void ReadDriveLetters();
+    void FillDriveCombos(std::vector<Drive> table);
+    void SyncDriveCombos();
+    void syncDriveBox(PanelSide side);
+    QComboBox* driveBox(PanelSide side);
+    void driveBoxClick(PanelSide side); // ComboBox4Click / ComboBox5Click
+    void Disk1Click();
+    void rootButtonClick(PanelSide side);
+    void refreshButtonClick(PanelSide side);
+    void odwie1Click(); // refresh the active panel
+    void refreshBothPanels();
+    void maskBoxEnter(PanelSide side);
+    void postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
+                        bool recordVisit);
+    void postPending();
+    bool sessionShownIn(PanelSide side) const;
+    std::string locationEntry(PanelSide side) const;
+    std::string currentLocation() const;
+    struct HistoryItem {
+        std::string line;
+        std::string caption;
+    };
+    std::vector<HistoryItem> historyItems() const;
+    void BuildHistoryMenu();
+    void History1Click();
+    void Back1Click();
+    void Forward1Click();
+    void FavoriteItemClick(const std::string& line);
+    void refuseLocation(const std::string& text);
+    void AddtoFavorites1Click();
+    void OrganizeFavorites1Click();
+    void favoritesButtonClick(PanelSide side); // SpeedButton28Click / SpeedButton29Click
+    void favoritesUpdated();
+    void specialFolderClick(int id);
+    void showSpecialFolder(const CommandParams& params);
+    // The FTP session's part (main_window_navigation_ftp.cpp).
+    std::string sessionFolder() const;
+    std::optional<std::string> savedSiteHost(const std::string& site) const;
+    void openRemoteLocation(const LocationEntry& entry);
+    void filterRemotePanel(PanelSide side, const std::string& mask);
+    void dropRemoteSession();
 
     int SelectedAttr = 0;
     int SelectedMode = 0;
@@ -192,4 +259,18 @@ private:
     }};
     bool closed_ = false;
     bool shown_ = false;
+
+    // Navigation.
+    NavigationStore navigation_{programFolder()};
+    std::vector<Drive> DriveLetters; // the drives the boxes list, in their order
+    std::unique_ptr<MountWatcher> mountWatcher_;
+    std::atomic<bool> mountChangePosted_{false};
+    std::array<bool, 2> driveLost_{}; // [panel number - 1]: its file system went away
+    std::optional<Mailbox::Command> pendingRead_;
+    bool pendingRefresh_ = false;
+    QTimer* pendingPostTimer_ = nullptr;
+    QMenu* Navigator1 = nullptr;
+    QMenu* MenuHistoryLeft = nullptr;
+    QMenu* PopupMenu3 = nullptr;
+    std::vector<QAction*> favoriteActions_; // the favourites block of Navigator1
 };

@@ -2,6 +2,7 @@
 // marking and sort commands, and the panel commands the workers run.
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "main/panel_numbers.h"
 #include "workers/command_codes.h"
 
 #include <QAction>
@@ -15,14 +16,6 @@ namespace listing = tarvo::listing;
 namespace {
 constexpr int kDirectory = 0x10;
 constexpr int kArchive = 0x20;
-
-int panelNumber(PanelSide side) {
-    return side == PanelSide::Left ? 2 : 1;
-}
-
-PanelSide sideOf(int panelNumber) {
-    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
-}
 } // namespace
 
 PanelController& TForm1::panel(PanelSide side) {
@@ -218,5 +211,6 @@ void TForm1::startListing() {
         explorer(side).SetPath(home);
         panel(side).setPathLabel(QString::fromStdString(home));
     }
+    ReadDriveLetters();
     RemoteCommand.post(cmdRefreshPanels, commandParams());
 }

@@ -22,6 +22,7 @@ enum RemoteCode : int {
     cmdRawCommand = 160,
     cmdRefreshPanels = 555,
     cmdGoToSpecialFolder = 565,
+    cmdReadFolder = 570, // a folder into a local panel (drive box, root, mask, refresh, locations)
 };
 
 // Codes of the local worker's mailbox (local copy and move).

@@ -14,4 +14,11 @@ struct CommandParams {
     int SelectedMode = 0;
     std::int64_t SelectedSize = 0;
     std::vector<int> MarkedRows; // rows of the source panel, ascending
+
+    // A folder to read into a panel, and the special folder to show.
+    int FolderPanel = 0; // 2 left, 1 right
+    std::string FolderPath;
+    std::string Mask = "*.*";
+    bool RecordVisit = false; // the folder goes into the panel's history once read
+    int SpecialFolder = 0;    // SpecialFolderId
 };

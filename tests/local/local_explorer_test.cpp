@@ -122,6 +122,15 @@ TEST_F(LocalExplorerTest, OpensFoldersByTheirRowAndFilesWithTheDesktop) {
     EXPECT_EQ(screen.opened(), std::vector<std::string>{tree.at("sub/note.txt")});
 }
 
+TEST_F(LocalExplorerTest, EnteringAFolderRecordsThePanelsPathEvenWhenUnchanged) {
+    tree.dir("sub");
+    explorer.SetPath(tree.path());
+    explorer.Open("[sub]", 0x10);
+    explorer.Open("[.]", 0x10);
+    explorer.Open("file", 0x20);
+    EXPECT_EQ(screen.history(), (std::vector<std::string>{tree.at("sub"), tree.at("sub")}));
+}
+
 TEST_F(LocalExplorerTest, ASortClearsThePanelsMarksAndReordersTheLists) {
     tree.file("b", 1);
     tree.file("a", 3);

@@ -2,6 +2,7 @@
 #include "main/qt_message_service.h"
 #include "workers/command_codes.h"
 
+#include "support/pump.h"
 #include "support/scripted_messages.h"
 #include "support/temp_tree.h"
 
@@ -21,13 +22,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-template <class Condition> bool pumpUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
 
 // A program folder with the shipped files and two saved sites.
 class MainWindowTest : public testing::Test {

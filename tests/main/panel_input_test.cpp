@@ -3,6 +3,7 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 
+#include "support/pump.h"
 #include "support/scripted_messages.h"
 #include "support/temp_tree.h"
 
@@ -22,15 +23,6 @@
 #include <functional>
 
 namespace {
-
-using namespace std::chrono_literals;
-
-template <class Condition> bool pumpUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
 
 // Rows: 0 [..], 1 [alpha], 2 [beta], 3 a.txt (1023 bytes), 4 b.Txt (2048 bytes), 5 c.txt.bak,
 // 6 to 12 d.dat to j.dat.

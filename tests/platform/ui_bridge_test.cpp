@@ -1,5 +1,7 @@
 #include "platform/ui_bridge.h"
 
+#include "support/pump.h"
+
 #include <QCoreApplication>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -13,16 +15,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Processes GUI events until the condition holds or a few seconds pass.
-template <class Condition> bool pumpUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!condition() && std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(1ms);
-    }
-    return condition();
-}
 
 TEST(UiBridge, PostsRunLaterOnTheGuiThreadInTheirOrder) {
     UiBridge bridge;

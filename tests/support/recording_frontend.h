@@ -25,6 +25,11 @@ public:
         opened_.push_back(std::move(path));
     }
 
+    void addToHistory(PanelSide, std::string entry) override {
+        std::lock_guard lock(mutex_);
+        history_.push_back(std::move(entry));
+    }
+
     ScriptedMessages& script() { return messages_; }
     std::vector<PanelView> views() const {
         std::lock_guard lock(mutex_);
@@ -38,6 +43,10 @@ public:
         std::lock_guard lock(mutex_);
         return opened_;
     }
+    std::vector<std::string> history() const {
+        std::lock_guard lock(mutex_);
+        return history_;
+    }
     int marksCleared() const {
         std::lock_guard lock(mutex_);
         return marksCleared_;
@@ -48,5 +57,6 @@ private:
     ScriptedMessages messages_;
     std::vector<PanelView> views_;
     std::vector<std::string> opened_;
+    std::vector<std::string> history_;
     int marksCleared_ = 0;
 };

@@ -33,20 +33,22 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // Collects the names and reported kinds of dir. Returns 0 or the errno of the failure; the
 // names read before a failure stay collected.
-int readNames(DIR* dir, const DirectoryCalls& calls, std::vector<NamedEntry>& names) {
+int readNames(DIR* dir, const DirectoryCalls& calls, const NameFilter& filter,
+              std::vector<NamedEntry>& names) {
     for (;;) {
         errno = 0;
         const dirent* entry = calls.next(dir);
         if (entry == nullptr)
             return errno;
-        if (!isSelfOrParent(entry->d_name))
+        if (!isSelfOrParent(entry->d_name) && (!filter || filter(entry->d_name)))
             names.push_back({entry->d_name, entry->d_type});
     }
 }
 
 } // namespace
 
-ReadResult readDirectory(const std::string& path, const DirectoryCalls& calls) {
+ReadResult readDirectory(const std::string& path, const DirectoryCalls& calls,
+                         const NameFilter& filter) {
     ReadResult result;
     errno = 0;
     const DirHandle dir(calls.open(path.c_str()));
@@ -55,7 +57,7 @@ ReadResult readDirectory(const std::string& path, const DirectoryCalls& calls) {
         return result;
     }
     std::vector<NamedEntry> names;
-    result.Error = readNames(dir.get(), calls, names);
+    result.Error = readNames(dir.get(), calls, filter, names);
     result.Partial = !result.ok();
 
     const int dirFd = ::dirfd(dir.get());

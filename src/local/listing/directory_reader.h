@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tarvo::listing {
 
@@ -25,13 +26,18 @@ struct DirectoryCalls {
     std::function<dirent*(DIR* dir)> next = ::readdir;
 };
 
-// Reads every entry of the folder at path except "." and "..", hidden ones included.
+// Picks the names a listing keeps; an empty filter keeps every name.
+using NameFilter = std::function<bool(std::string_view name)>;
+
+// Reads every entry of the folder at path except "." and "..", hidden ones included; with a
+// filter, only the names it keeps, chosen before anything else is asked of the file system.
 // A symbolic link is listed with its target's kind and data; a link whose target cannot be
 // reached (dangling, a loop) is listed as a file with the link's own data. An entry that
 // cannot be examined but whose kind the folder reports is kept with size and time 0; one that
 // vanished between reading the folder and examining it is left out. A folder that cannot be
 // opened gives empty lists and its errno; one whose reading fails part-way gives the entries
 // read so far, the errno and Partial.
-ReadResult readDirectory(const std::string& path, const DirectoryCalls& calls = {});
+ReadResult readDirectory(const std::string& path, const DirectoryCalls& calls = {},
+                         const NameFilter& filter = {});
 
 } // namespace tarvo::listing

@@ -1,0 +1,176 @@
+// The drive boxes: the mounted file systems, each panel's own selected, and the reaction to
+// mounts and unmounts.
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/panel_numbers.h"
+#include "workers/command_codes.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace {
+
+// Enter or Esc in a drive box hands the keyboard back to the active panel's grid; the box still
+// sees the key.
+class ReturnToGrid : public QObject {
+public:
+    ReturnToGrid(std::function<void()> back, QObject* parent)
+        : QObject(parent), back_(std::move(back)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+                back_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> back_;
+};
+
+std::string homeFolder() {
+    return QDir::homePath().toStdString();
+}
+
+} // namespace
+
+QComboBox* TForm1::driveBox(PanelSide side) {
+    return side == PanelSide::Left ? ComboBox4 : ComboBox5;
+}
+
+void TForm1::startDriveWatch() {
+    auto* back = new ReturnToGrid([this] { activePanel().grid().setFocus(); }, this);
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+        QComboBox* box = driveBox(side);
+        box->setEnabled(true);
+        box->setMaxVisibleItems(26);
+        QFont bold = box->font();
+        bold.setBold(true);
+        box->setFont(bold);
+        box->installEventFilter(back);
+        // Only a user's choice lists a drive: the boxes are re-selected with signals blocked.
+        connect(box, &QComboBox::activated, this, [this, side] { driveBoxClick(side); });
+    }
+    // A burst of mount changes needs one re-read: a change that comes while the last one still
+    // waits for the GUI thread is covered by that one.
+    mountWatcher_ = std::make_unique<MountWatcher>([this] {
+        if (!mountChangePosted_.exchange(true))
+            bridge.post([this] {
+                mountChangePosted_ = false;
+                mountTableChanged();
+            });
+    });
+}
+
+void TForm1::mountTableChanged() {
+    ReadDriveLetters();
+    refreshBothPanels();
+}
+
+void TForm1::ReadDriveLetters() {
+    std::vector<Drive> table = readDriveTable();
+    // Compared whole, not by count: one mount replacing another keeps the count.
+    if (table != DriveLetters)
+        FillDriveCombos(std::move(table));
+}
+
+void TForm1::FillDriveCombos(std::vector<Drive> table) {
+    // A panel whose file system went away goes home with the next re-read. With "/" in every
+    // table each path has some drive, so "gone" means the panel's drive of the last table.
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+        const auto old = driveIndexOf(DriveLetters, explorer(side).GetPath());
+        if (old && std::none_of(table.begin(), table.end(), [&](const Drive& drive) {
+                return drive.MountPoint == DriveLetters[*old].MountPoint;
+            }))
+            driveLost_[panelNumber(side) - 1] = true;
+    }
+    DriveLetters = std::move(table);
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+        QComboBox* box = driveBox(side);
+        const QSignalBlocker quiet(box);
+        box->clear();
+        for (const Drive& drive : DriveLetters)
+            box->addItem(QString::fromStdString(driveItemText(drive)));
+    }
+    SyncDriveCombos();
+}
+
+void TForm1::SyncDriveCombos() {
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+        const std::string path = explorer(side).GetPath();
+        // A panel without a folder (a medium that was not ready) starts over at home, as if
+        // the user had picked that drive.
+        if ((path.empty() || path == " ") && !sessionShownIn(side)) {
+            explorer(side).SetPath(homeFolder());
+            panel(side).setPathLabel(QString::fromStdString(homeFolder()));
+            activatePanel(side);
+            addToHistory(side, homeFolder());
+            refreshBothPanels();
+        }
+        syncDriveBox(side);
+    }
+}
+
+void TForm1::syncDriveBox(PanelSide side) {
+    QComboBox* box = driveBox(side);
+    const auto drive = driveIndexOf(DriveLetters, explorer(side).GetPath());
+    const QSignalBlocker quiet(box);
+    box->setCurrentIndex(drive ? static_cast<int>(*drive) : -1);
+}
+
+void TForm1::driveBoxClick(PanelSide side) {
+    const int index = driveBox(side)->currentIndex();
+    if (index < 0 || index >= static_cast<int>(DriveLetters.size()))
+        return;
+    activatePanel(side);
+    postFolderRead(side, DriveLetters[static_cast<std::size_t>(index)].MountPoint, "*.*", true);
+}
+
+void TForm1::Disk1Click() {
+    const PanelSide side = sideOf(ActivePanel);
+    if (panelsIdle() && !sessionShownIn(side))
+        driveBox(side)->setFocus();
+}
+
+void TForm1::refreshBothPanels() {
+    pendingRefresh_ = true;
+    postPending();
+}
+
+void TForm1::postPending() {
+    // Reads wait for a free worker and idle panels: a running command keeps its folder.
+    if (panelsIdle()) {
+        if (pendingRead_ && RemoteCommand.post(pendingRead_->code, pendingRead_->params))
+            pendingRead_.reset();
+        if (pendingRefresh_ && RemoteCommand.idle()) {
+            for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+                bool& lost = driveLost_[panelNumber(side) - 1];
+                if (!lost)
+                    continue;
+                lost = false;
+                explorer(side).SetPath(homeFolder());
+                if (!sessionShownIn(side))
+                    panel(side).setPathLabel(QString::fromStdString(homeFolder()));
+            }
+            pendingRefresh_ = !RemoteCommand.post(cmdRefreshPanels, commandParams());
+        }
+    }
+    if (pendingRead_ || pendingRefresh_)
+        pendingPostTimer_->start();
+}
+
+void TForm1::postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
+                            bool recordVisit) {
+    CommandParams params = commandParams();
+    params.FolderPanel = panelNumber(side);
+    params.FolderPath = path;
+    params.Mask = mask;
+    params.RecordVisit = recordVisit;
+    pendingRead_ = Mailbox::Command{cmdReadFolder, std::move(params)}; // the latest request wins
+    postPending();
+}

@@ -1,0 +1,292 @@
+// Navigation: the panels' header strip (refresh, root, mask, history), the history with Back
+// and Forward, opening a saved location, the special folders, and the worker commands that
+// read the folders they lead to.
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/panel_numbers.h"
+#include "platform/special_folders.h"
+#include "workers/command_codes.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCursor>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+
+#include <filesystem>
+
+void TForm1::connectNavigationCommands() {
+    pendingPostTimer_ = new QTimer(this);
+    pendingPostTimer_->setSingleShot(true);
+    pendingPostTimer_->setInterval(CommandWorker::kCycle);
+    connect(pendingPostTimer_, &QTimer::timeout, this, &TForm1::postPending);
+    connectHeaderStrip(PanelSide::Left);
+    connectHeaderStrip(PanelSide::Right);
+    connectNavigatorMenu();
+    connectNavigationWorkers();
+    startDriveWatch();
+}
+
+void TForm1::connectHeaderStrip(PanelSide side) {
+    const PanelWidgets& widgets = panel(side).widgets();
+    for (QWidget* control :
+         {static_cast<QWidget*>(widgets.maskBox), static_cast<QWidget*>(widgets.refreshButton),
+          static_cast<QWidget*>(widgets.rootButton), static_cast<QWidget*>(widgets.historyButton),
+          static_cast<QWidget*>(widgets.favoritesButton)})
+        control->setEnabled(true);
+    // A mask applies on Enter; picking one from the list only puts it in the box.
+    widgets.maskBox->setInsertPolicy(QComboBox::NoInsert);
+    connect(widgets.maskBox->lineEdit(), &QLineEdit::returnPressed, this,
+            [this, side] { maskBoxEnter(side); });
+    connect(widgets.refreshButton, &QToolButton::clicked, this,
+            [this, side] { refreshButtonClick(side); });
+    connect(widgets.rootButton, &QToolButton::clicked, this,
+            [this, side] { rootButtonClick(side); });
+    connect(widgets.historyButton, &QToolButton::clicked, this, [this, side] {
+        activatePanel(side);
+        BuildHistoryMenu();
+        MenuHistoryLeft->popup(QCursor::pos());
+    });
+    connect(widgets.favoritesButton, &QToolButton::clicked, this,
+            [this, side] { favoritesButtonClick(side); });
+}
+
+void TForm1::connectNavigatorMenu() {
+    Navigator1 = findChild<QMenu*>("Navigator1");
+    MenuHistoryLeft = new QMenu(this);
+    MenuHistoryLeft->setObjectName("MenuHistoryLeft");
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName("PopupMenu3");
+
+    connectAction(
+        "odwie1", [this] { odwie1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_R));
+    connectAction(
+        "Disk1", [this] { Disk1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_D));
+    connectAction(
+        "History1", [this] { History1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_H));
+    connectAction(
+        "Back1", [this] { Back1Click(); }, QKeySequence(Qt::ALT | Qt::Key_Left));
+    connectAction(
+        "Forward1", [this] { Forward1Click(); }, QKeySequence(Qt::ALT | Qt::Key_Right));
+    connectAction("AddtoFavorites1", [this] { AddtoFavorites1Click(); });
+    connectAction("OrganizeFavorites1", [this] { OrganizeFavorites1Click(); });
+    struct FolderItem {
+        const char* action;
+        int folder;
+        QKeySequence shortcut;
+    };
+    const FolderItem folders[] = {
+        {"MyDocuments1", kDocumentsFolder, QKeySequence(Qt::ALT | Qt::Key_D)},
+        {"Desktop1", kDesktopFolder, QKeySequence(Qt::ALT | Qt::Key_P)},
+        {"SendTo1", kStartMenuFolder, QKeySequence(Qt::ALT | Qt::Key_S)}};
+    for (const FolderItem& item : folders)
+        connectAction(
+            item.action, [this, id = item.folder] { specialFolderClick(id); }, item.shortcut);
+    // These folders do not exist on this desktop.
+    for (const char* name : {"FAVORITES1", "CSIDLRECENT1"})
+        findChild<QAction*>(name)->setVisible(false);
+
+    // The toolbar's twins of the menu items, where the toolbar has them.
+    const std::pair<const char*, std::function<void()>> buttons[] = {
+        {"SpeedButton30", [this] { Back1Click(); }},
+        {"SpeedButton31", [this] { Forward1Click(); }},
+        {"SpeedButton33", [this] { specialFolderClick(kDocumentsFolder); }},
+        {"SpeedButton36", [this] { specialFolderClick(kDesktopFolder); }}};
+    for (const auto& [name, handler] : buttons) {
+        if (auto* button = findChild<QAbstractButton*>(name)) {
+            button->setEnabled(true);
+            connect(button, &QAbstractButton::clicked, this, handler);
+        }
+    }
+}
+
+void TForm1::connectNavigationWorkers() {
+    RemoteWorker->setHandler(cmdReadFolder, [this](const CommandParams& params) {
+        // A session that took the panel meanwhile keeps it.
+        if (FtpSession->FtpPanel == params.FolderPanel)
+            return;
+        const PanelSide side = sideOf(params.FolderPanel);
+        LocalExplorer& reader = explorer(side);
+        reader.ReadDir(params.FolderPath, true, params.Mask);
+        reader.FillGrid();
+        if (params.RecordVisit)
+            addToHistory(side, reader.GetPath());
+    });
+    RemoteWorker->setHandler(cmdGoToSpecialFolder,
+                             [this](const CommandParams& params) { showSpecialFolder(params); });
+}
+
+void TForm1::addToHistory(PanelSide side, std::string entry) {
+    navigation_.recordVisit(side, entry);
+}
+
+bool TForm1::sessionShownIn(PanelSide side) const {
+    return FtpSession->FtpPanel == panelNumber(side);
+}
+
+void TForm1::rootButtonClick(PanelSide side) {
+    activatePanel(side);
+    if (sessionShownIn(side))
+        RemoteCommand.post(cmdRemoteRoot, commandParams());
+    else
+        driveBoxClick(side);
+}
+
+void TForm1::refreshButtonClick(PanelSide side) {
+    activatePanel(side);
+    odwie1Click();
+}
+
+void TForm1::odwie1Click() {
+    if (!panelsIdle())
+        return;
+    const PanelSide side = sideOf(ActivePanel);
+    if (sessionShownIn(side))
+        RemoteCommand.post(cmdRefreshRemote, commandParams());
+    else
+        postFolderRead(side, explorer(side).GetPath(), "*.*", false);
+}
+
+void TForm1::maskBoxEnter(PanelSide side) {
+    const std::string mask = panel(side).widgets().maskBox->currentText().toStdString();
+    if (sessionShownIn(side))
+        filterRemotePanel(side, mask);
+    else
+        postFolderRead(side, explorer(side).GetPath(), mask, false);
+}
+
+std::string TForm1::locationEntry(PanelSide side) const {
+    if (sessionShownIn(side))
+        return LocationEntry::remote(sessionFolder(), Edit2->text().toStdString()).line();
+    return (side == PanelSide::Left ? LeftExplorer : RightExplorer)->GetPath();
+}
+
+std::string TForm1::currentLocation() const {
+    const PanelSide side = sideOf(ActivePanel);
+    if (sessionShownIn(side))
+        return "ftp://" + eSrvName->text().toStdString() + sessionFolder();
+    return locationEntry(side);
+}
+
+std::vector<TForm1::HistoryItem> TForm1::historyItems() const {
+    std::vector<HistoryItem> items;
+    const auto lines = navigation_.history(sideOf(ActivePanel));
+    if (!lines)
+        return items;
+    const std::vector<std::string> sites = SiteStore->LoadSiteList();
+    for (const std::string& line : *lines) {
+        const LocationEntry entry = LocationEntry::parse(line, sites);
+        const std::string host = entry.Remote ? savedSiteHost(entry.Site).value_or("") : "";
+        items.push_back({line, historyCaption(entry, host)});
+    }
+    return items;
+}
+
+void TForm1::BuildHistoryMenu() {
+    MenuHistoryLeft->clear();
+    const std::string current = currentLocation();
+    for (const HistoryItem& item : historyItems()) {
+        QAction* action =
+            MenuHistoryLeft->addAction(QString::fromStdString(menuText(item.caption)));
+        action->setStatusTip(QString::fromStdString(item.line));
+        action->setData(QString::fromStdString(item.line));
+        connect(action, &QAction::triggered, this,
+                [this, line = item.line] { FavoriteItemClick(line); });
+        if (item.caption == current && MenuHistoryLeft->defaultAction() == nullptr)
+            MenuHistoryLeft->setDefaultAction(action);
+    }
+}
+
+void TForm1::History1Click() {
+    if (!panelsIdle())
+        return;
+    BuildHistoryMenu();
+    // Over the active panel's right edge.
+    const QRect frame = frameGeometry();
+    MenuHistoryLeft->popup({frame.left() + frame.width() / ActivePanel - 11, frame.top() + 110});
+}
+
+namespace {
+
+// The item showing the current location, compared exactly (Linux names are case-sensitive).
+template <class Items> int currentIndex(const Items& items, const std::string& current) {
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].caption == current)
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
+
+void TForm1::Back1Click() {
+    if (!panelsIdle())
+        return;
+    const std::vector<HistoryItem> items = historyItems();
+    const int found = currentIndex(items, currentLocation());
+    const int before = (found >= 0 ? found : static_cast<int>(items.size())) - 1;
+    if (before >= 0)
+        FavoriteItemClick(items[static_cast<std::size_t>(before)].line);
+}
+
+void TForm1::Forward1Click() {
+    if (!panelsIdle())
+        return;
+    const std::vector<HistoryItem> items = historyItems();
+    const int after = currentIndex(items, currentLocation()) + 1;
+    if (after < static_cast<int>(items.size()))
+        FavoriteItemClick(items[static_cast<std::size_t>(after)].line);
+}
+
+void TForm1::FavoriteItemClick(const std::string& line) {
+    if (!panelsIdle() || !RemoteCommand.idle())
+        return;
+    const LocationEntry entry = LocationEntry::parse(line, SiteStore->LoadSiteList());
+    if (entry.Remote) {
+        openRemoteLocation(entry);
+        return;
+    }
+    if (line.empty() || line.front() != '/') {
+        refuseLocation(line); // a path of another system, or a relative one
+        return;
+    }
+    const PanelSide side = sideOf(ActivePanel);
+    if (sessionShownIn(side))
+        dropRemoteSession();
+    postFolderRead(side, line, "*.*", false);
+}
+
+void TForm1::refuseLocation(const std::string& text) {
+    messages().show({"Tarvo Manager", Translate("OperationNotAllowed") + "\n\n" + text,
+                     MessageButton::Ok, MessageIcon::Information});
+}
+
+void TForm1::specialFolderClick(int id) {
+    if (!panelsIdle())
+        return;
+    CommandParams params = commandParams();
+    params.SpecialFolder = id;
+    RemoteCommand.post(cmdGoToSpecialFolder, std::move(params));
+}
+
+void TForm1::showSpecialFolder(const CommandParams& params) {
+    const std::string folder = specialFolderPath(params.SpecialFolder);
+    std::error_code error;
+    // Checked before anything changes: a missing folder leaves the panel and the session.
+    if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
+        refuseLocation(folder);
+        return;
+    }
+    const PanelSide side = sideOf(params.ActivePanel);
+    if (sessionShownIn(side))
+        bridge.ask<bool>(
+            [this] {
+                dropRemoteSession();
+                return true;
+            },
+            false);
+    LocalExplorer& reader = explorer(side);
+    reader.ReadDir(folder, true);
+    reader.FillGrid();
+}

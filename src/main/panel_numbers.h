@@ -1,0 +1,12 @@
+#pragma once
+
+#include "frontend/frontend.h"
+
+// The window's fields and the commands name a panel by number: 2 left, 1 right.
+inline int panelNumber(PanelSide side) {
+    return side == PanelSide::Left ? 2 : 1;
+}
+
+inline PanelSide sideOf(int panelNumber) {
+    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
+}

@@ -1,0 +1,95 @@
+// Real mounts, unmounts and moves while the window runs. They happen in a mount namespace of
+// this test's own, so nothing leaks to the machine; where mounting is refused (no privilege),
+// the tests are skipped.
+#include "main/window_harness.h"
+
+#include <QComboBox>
+#include <gtest/gtest.h>
+
+#include <sched.h>
+#include <sys/mount.h>
+
+namespace {
+
+class DriveChangeTest : public testing::Test, protected WindowHarness {
+protected:
+    static void SetUpTestSuite() {
+        privateMounts = ::unshare(CLONE_NEWNS) == 0 &&
+                        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    }
+    void SetUp() override {
+        if (!privateMounts)
+            GTEST_SKIP() << "mounting is not allowed here";
+        ASSERT_TRUE(open());
+    }
+    void TearDown() override {
+        window.reset();
+        for (const std::string& point : mounted)
+            ::umount2(point.c_str(), MNT_DETACH);
+    }
+
+    std::string mountRam(const std::string& relative) {
+        const std::string point = mounts.dir(relative);
+        EXPECT_EQ(::mount("tarvo-test", point.c_str(), "tmpfs", 0, "size=1m"), 0);
+        mounted.push_back(point);
+        return point;
+    }
+    QComboBox* box(PanelSide side) {
+        return window->findChild<QComboBox*>(side == PanelSide::Left ? "ComboBox4" : "ComboBox5");
+    }
+    int itemOf(PanelSide side, const std::string& point) {
+        return box(side)->findText(QString::fromStdString("[-" + point + "-] Ram"));
+    }
+    bool listed(PanelSide side, const std::string& point) { return itemOf(side, point) >= 0; }
+    bool bothList(const std::string& point, bool expected) {
+        return pumpUntil([&] {
+            return listed(PanelSide::Left, point) == expected &&
+                   listed(PanelSide::Right, point) == expected;
+        });
+    }
+    // Lists the mount point through the panel's drive box, as a user picks it.
+    void choose(PanelSide side, const std::string& point) {
+        const int item = itemOf(side, point);
+        ASSERT_GE(item, 0);
+        box(side)->setCurrentIndex(item);
+        emit box(side)->activated(item);
+        ASSERT_TRUE(showing(side, point));
+    }
+
+    static inline bool privateMounts = false;
+    TempTree mounts;
+    std::vector<std::string> mounted;
+};
+
+TEST_F(DriveChangeTest, AMountShowsInBothBoxesAndAnUnmountSendsItsPanelHome) {
+    const std::string stick = mountRam("stick");
+    ASSERT_TRUE(bothList(stick, true));
+    choose(PanelSide::Left, stick);
+    EXPECT_EQ(box(PanelSide::Right)->currentText().toStdString().find("[-" + stick),
+              std::string::npos)
+        << "the other panel keeps its own drive";
+
+    // Nothing of the program's may keep the file system busy.
+    ASSERT_EQ(::umount(stick.c_str()), 0);
+    mounted.clear();
+    ASSERT_TRUE(bothList(stick, false));
+    EXPECT_TRUE(showing(PanelSide::Left, home.path()));
+    EXPECT_TRUE(showing(PanelSide::Right, home.path()));
+}
+
+TEST_F(DriveChangeTest, AMoveReplacesTheItemEvenWithTheCountUnchanged) {
+    const std::string before = mountRam("before");
+    ASSERT_TRUE(bothList(before, true));
+    choose(PanelSide::Right, before);
+    const int count = box(PanelSide::Left)->count();
+
+    const std::string after = mounts.dir("after");
+    ASSERT_EQ(::mount(before.c_str(), after.c_str(), nullptr, MS_MOVE, nullptr), 0);
+    mounted = {after};
+    ASSERT_TRUE(bothList(after, true));
+    EXPECT_TRUE(bothList(before, false));
+    EXPECT_EQ(box(PanelSide::Left)->count(), count);
+    EXPECT_TRUE(showing(PanelSide::Right, home.path())) << "its file system left that place";
+}
+
+} // namespace

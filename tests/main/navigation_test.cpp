@@ -1,0 +1,241 @@
+// Navigation driven as a user drives it: the header strip, drive boxes, history, favourites and
+// special folders, in a window over a scratch program folder and home folder.
+#include "main/favorites_organizer.h"
+#include "main/window_harness.h"
+
+#include "support/file_content.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class NavigationTest : public testing::Test, protected WindowHarness {
+protected:
+    void SetUp() override {
+        program.write("config/lista.txt", "mirror\r\n");
+        for (const char* name : {"alpha", "beta.txt", "papers"})
+            home.dir(name);
+        for (const char* name : {"a.txt", "b.TXT", "c.dat"})
+            home.file(name);
+        ASSERT_TRUE(open());
+    }
+    void TearDown() override {
+        for (QWidget* organizer : window->findChildren<TOKRightDlg1234567*>())
+            organizer->close();
+    }
+
+    std::vector<std::string> rows(PanelSide side) {
+        std::vector<std::string> names;
+        for (int row = 0; row < panel(side).model().rowCount(); ++row)
+            names.push_back(panel(side).model().nameCell(row));
+        return names;
+    }
+    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
+    void trigger(const char* name) { action(name)->trigger(); }
+    void applyMask(PanelSide side, const char* mask) {
+        QComboBox* box = panel(side).widgets().maskBox;
+        box->setEditText(mask);
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    }
+    Lines history(PanelSide side) {
+        return crlfLines(
+            program.at(side == PanelSide::Left ? "HistoryLeft.dat" : "HistoryRight.dat"));
+    }
+    QMenu* navigator() { return window->findChild<QMenu*>("Navigator1"); }
+    std::vector<std::string> favoriteCaptions() {
+        std::vector<std::string> captions;
+        const QList<QAction*> items = navigator()->actions();
+        for (qsizetype i = 8; i < items.size(); ++i)
+            captions.push_back(items[i]->text().toStdString());
+        return captions;
+    }
+};
+
+TEST_F(NavigationTest, TheMaskBoxFiltersFilesAndFoldersOnEnter) {
+    applyMask(PanelSide::Left, "*.txt");
+    ASSERT_TRUE(showing(PanelSide::Left, home.path(), 4));
+    EXPECT_EQ(rows(PanelSide::Left), (Lines{"[..]", "[beta.txt]", "a.txt", "b.TXT"}));
+
+    applyMask(PanelSide::Left, "*.none");
+    ASSERT_TRUE(showing(PanelSide::Left, home.path(), 1)) << "an empty panel, not a failure";
+    EXPECT_EQ(rows(PanelSide::Left), Lines{"[..]"});
+
+    applyMask(PanelSide::Right, "<>");
+    ASSERT_TRUE(showing(PanelSide::Right, home.path(), 3));
+    EXPECT_EQ(rows(PanelSide::Right), (Lines{"[..]", "[alpha]", "[papers]"}));
+    EXPECT_EQ(rows(PanelSide::Left), Lines{"[..]"}) << "each box filters its own panel";
+    EXPECT_EQ(panel(PanelSide::Left).widgets().maskBox->count(), 8) << "Enter adds no item";
+}
+
+TEST_F(NavigationTest, DriveBoxesListTheMountsAndFollowTheirPanel) {
+    const std::vector<Drive> drives = readDriveTable();
+    QComboBox* box = window->findChild<QComboBox*>("ComboBox4");
+    ASSERT_EQ(box->count(), static_cast<int>(drives.size()));
+    const std::size_t homeDrive = driveIndexOf(drives, home.path()).value();
+    EXPECT_EQ(box->currentText().toStdString(), driveItemText(drives[homeDrive]));
+
+    trigger("Disk1"); // Ctrl+D
+    EXPECT_TRUE(pumpUntil([&] { return box->hasFocus(); }));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_TRUE(pumpUntil([&] { return panel(PanelSide::Left).grid().hasFocus(); }));
+
+    // The right panel's "\" lists the root of its own file system.
+    panel(PanelSide::Right).widgets().rootButton->click();
+    const std::string rightRoot = drives[homeDrive].MountPoint;
+    ASSERT_TRUE(showing(PanelSide::Right, rightRoot));
+    EXPECT_EQ(window->ActivePanel, 1);
+    EXPECT_EQ(history(PanelSide::Right), Lines{rightRoot});
+    EXPECT_EQ(history(PanelSide::Left), Lines{});
+}
+
+TEST_F(NavigationTest, BackAndForwardWalkThePanelsHistory) {
+    const std::string a = home.dir("alpha/a");
+    const std::string data = home.dir("alpha/Data");
+    const std::string lower = home.dir("alpha/data");
+    program.write("HistoryLeft.dat", crlfText({a, data, lower}));
+
+    struct Step {
+        const char* command;
+        std::string expected;
+    };
+    const Step steps[] = {
+        {"Back1", lower},                 // the current folder is not in the history: the newest
+        {"Back1", data},                  // names differing in case are different folders
+        {"Back1", a},       {"Back1", a}, // nothing before the oldest
+        {"Forward1", data}, {"Forward1", lower}, {"Forward1", lower},
+    };
+    for (const Step& step : steps) {
+        trigger(step.command);
+        ASSERT_TRUE(showing(PanelSide::Left, step.expected))
+            << step.command << " " << step.expected;
+    }
+    EXPECT_EQ(history(PanelSide::Left), (Lines{a, data, lower})) << "walking records nothing";
+
+    program.write("HistoryLeft.dat", crlfText({a, data}));
+    panel(PanelSide::Left).explorer().SetPath(home.path());
+    trigger("Forward1");
+    EXPECT_TRUE(showing(PanelSide::Left, a)) << "not in the history: the oldest";
+}
+
+TEST_F(NavigationTest, TheHistoryMenuShowsTheActivePanelsVisits) {
+    const std::string odd = home.dir("Tom & Jerry");
+    program.write("HistoryRight.dat", crlfText({odd, home.path(), "/pub@mirror"}));
+    panel(PanelSide::Right).widgets().historyButton->click();
+    auto* menu = window->findChild<QMenu*>("MenuHistoryLeft");
+    ASSERT_TRUE(pumpUntil([&] { return menu->isVisible(); }));
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->text().toStdString(), home.at("Tom && Jerry"));
+    EXPECT_EQ(items[1], menu->defaultAction()) << "the current folder";
+    EXPECT_EQ(items[2]->statusTip(), "/pub@mirror");
+    menu->hide();
+}
+
+TEST_F(NavigationTest, AFolderChangedOnAWorkerGoesIntoItsOwnPanelsHistory) {
+    ASSERT_EQ(window->ActivePanel, 2);
+    std::thread worker([this] { window->RightExplorer->Open("[alpha]", 0x10); });
+    worker.join();
+    EXPECT_EQ(history(PanelSide::Right), Lines{home.at("alpha")});
+    EXPECT_EQ(history(PanelSide::Left), Lines{});
+}
+
+TEST_F(NavigationTest, FavoritesFollowTheFileInTheMenu) {
+    EXPECT_EQ(navigator()->actions().size(), 7) << "no separator without favourites";
+    home.dir("a@b");
+    program.write("Favorites.dat", crlfText({home.at("a@b"), "/pub@mirror"}));
+    window->RebuildFavoritesMenu();
+    ASSERT_EQ(navigator()->actions().size(), 10);
+    EXPECT_TRUE(navigator()->actions()[7]->isSeparator());
+    EXPECT_EQ(favoriteCaptions(), (Lines{"a@b", "pub@mirror"}));
+
+    trigger("AddtoFavorites1");
+    trigger("AddtoFavorites1");
+    EXPECT_EQ(crlfLines(program.at("Favorites.dat")),
+              (Lines{home.at("a@b"), "/pub@mirror", home.path()}));
+    EXPECT_EQ(favoriteCaptions().size(), 3u);
+
+    // Without a saved site "b", ".../a@b" is a local folder.
+    navigator()->actions()[8]->trigger();
+    EXPECT_TRUE(showing(PanelSide::Left, home.at("a@b")));
+    // A saved site's folder cannot be opened in this build: refused, nothing changes.
+    navigator()->actions()[9]->trigger();
+    ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
+    EXPECT_EQ(messages->shown().back().text, "Operation not allowed\n\nmirror");
+    EXPECT_EQ(path(PanelSide::Left), home.at("a@b"));
+}
+
+TEST_F(NavigationTest, OrganizersChangeTheFileAsItIsNow) {
+    program.write("Favorites.dat", crlfText({"/a", "/b", "/c"}));
+    trigger("OrganizeFavorites1");
+    trigger("OrganizeFavorites1");
+    const QList<TOKRightDlg1234567*> organizers = window->findChildren<TOKRightDlg1234567*>();
+    ASSERT_EQ(organizers.size(), 2);
+    TOKRightDlg1234567& first = *organizers[0];
+    TOKRightDlg1234567& second = *organizers[1];
+    const auto press = [](TOKRightDlg1234567& organizer, const char* button) {
+        organizer.findChild<QToolButton*>(button)->click();
+    };
+    const auto file = [this] { return crlfLines(program.at("Favorites.dat")); };
+
+    first.ListBox1->setCurrentRow(2);
+    press(first, "SpeedButton2"); // up
+    EXPECT_EQ(file(), (Lines{"/a", "/c", "/b"}));
+    EXPECT_EQ(second.ListBox1->count(), 3);
+    EXPECT_EQ(second.ListBox1->item(1)->text(), "/c") << "the other organiser shows the change";
+    EXPECT_EQ(first.ListBox1->currentRow(), 1);
+
+    trigger("AddtoFavorites1"); // from the menu, while both are open
+    EXPECT_EQ(second.ListBox1->count(), 4);
+    second.ListBox1->setCurrentRow(3);
+    press(second, "SpeedButton1"); // delete the new one again
+    EXPECT_EQ(file(), (Lines{"/a", "/c", "/b"}));
+
+    // Someone else changed the file; the organiser's own list is older than the file.
+    program.write("Favorites.dat", crlfText({"/z", "/a", "/c", "/b"}));
+    press(first, "SpeedButton1"); // delete "/c", chosen at row 1
+    EXPECT_EQ(file(), (Lines{"/z", "/a", "/b"}));
+    EXPECT_EQ(favoriteCaptions(), (Lines{"z", "a", "b"}));
+
+    first.ListBox1->setCurrentRow(0);
+    press(first, "SpeedButton2"); // up at the top
+    first.ListBox1->setCurrentRow(2);
+    press(first, "SpeedButton3"); // down at the bottom
+    first.ListBox1->setCurrentRow(-1);
+    press(first, "SpeedButton1"); // delete with nothing chosen
+    press(first, "SpeedButton3");
+    EXPECT_EQ(file(), (Lines{"/z", "/a", "/b"}));
+
+    for (int i = 0; i < 3; ++i) {
+        first.ListBox1->setCurrentRow(0);
+        press(first, "SpeedButton1");
+    }
+    EXPECT_EQ(file(), Lines{});
+    EXPECT_EQ(navigator()->actions().size(), 7) << "the last one takes the separator along";
+}
+
+TEST_F(NavigationTest, SpecialFoldersOpenFromTheUsersFolderNames) {
+    home.write(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/papers\"\n"
+                                         "XDG_DESKTOP_DIR=\"$HOME/Gone\"\n");
+    EXPECT_FALSE(action("FAVORITES1")->isVisible());
+    EXPECT_FALSE(action("CSIDLRECENT1")->isVisible());
+    trigger("MyDocuments1");
+    ASSERT_TRUE(showing(PanelSide::Left, home.at("papers"), 1));
+
+    trigger("Desktop1");
+    ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
+    EXPECT_EQ(messages->shown().back().text, "Operation not allowed\n\n" + home.at("Gone"));
+    EXPECT_TRUE(showing(PanelSide::Left, home.at("papers"), 1)) << "nothing changes";
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+
+#include "support/pump.h"
+#include "support/scripted_messages.h"
+#include "support/shipped_files.h"
+#include "support/temp_tree.h"
+
+#include <QLabel>
+
+#include <cstdlib>
+#include <optional>
+
+// A main window over a scratch program folder (the shipped files and empty history and
+// favourites files) and a scratch home folder, where both panels start. The environment it
+// changes is put back when it goes.
+class WindowHarness {
+public:
+    WindowHarness() {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
+            if (const char* value = std::getenv(name))
+                saved_.emplace_back(name, value);
+        useAsProgramFolder(program.path());
+        for (const char* name : {"Favorites.dat", "HistoryLeft.dat", "HistoryRight.dat"})
+            program.write(name, "");
+        setenv("HOME", home.path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", home.at(".config").c_str(), 1);
+    }
+    ~WindowHarness() {
+        window.reset();
+        unsetenv("XDG_CONFIG_HOME");
+        for (const auto& [name, value] : saved_)
+            setenv(name.c_str(), value.c_str(), 1);
+        unsetenv("TARVO_HOME");
+    }
+
+    // Builds and shows the window once home holds what the test needs; true when both panels
+    // list it.
+    bool open() {
+        window = std::make_unique<TForm1>([this](UiBridge&, QWidget*) {
+            auto service = std::make_unique<ScriptedMessages>();
+            messages = service.get();
+            return service;
+        });
+        window->FormCreate();
+        window->LeftExplorer->SetSortKey("name 1-0");
+        window->RightExplorer->SetSortKey("name 1-0");
+        window->show();
+        return showing(PanelSide::Left, home.path()) && showing(PanelSide::Right, home.path());
+    }
+
+    PanelController& panel(PanelSide side) { return window->panel(side); }
+    std::string path(PanelSide side) { return panel(side).explorer().GetPath(); }
+    // The panel shows the folder (with that many rows) and both workers are idle.
+    bool showing(PanelSide side, const std::string& folder, int rows = -1) {
+        return pumpUntil([&] {
+            return path(side) == folder &&
+                   panel(side).widgets().pathLabel->text().toStdString() == folder &&
+                   (rows < 0 || panel(side).model().rowCount() == rows) &&
+                   window->RemoteCommand.idle() && window->LocalCommand.idle();
+        });
+    }
+
+    TempTree program;
+    TempTree home;
+    ScriptedMessages* messages = nullptr;
+    std::unique_ptr<TForm1> window;
+
+private:
+    std::vector<std::pair<std::string, std::string>> saved_;
+};
