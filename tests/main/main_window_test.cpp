@@ -14,14 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // A program folder with the shipped files and two saved sites.
 class MainWindowTest : public testing::Test {
