@@ -1,10 +1,5 @@
-#include "main/main_window.h"
-#include "main/qt_message_service.h"
+#include "main/window_harness.h"
 #include "workers/command_codes.h"
-
-#include "support/pump.h"
-#include "support/scripted_messages.h"
-#include "support/temp_tree.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,41 +9,22 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
 
-// A program folder with the shipped files and two saved sites.
+// A window over the shipped files with two saved sites.
 class MainWindowTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const std::filesystem::path shipped =
-            std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources";
-        std::filesystem::copy(shipped, std::filesystem::path(home.path()),
-                              std::filesystem::copy_options::recursive);
-        home.write("config/lista.txt", "alpha\r\nbeta\r\n");
-        setenv("TARVO_HOME", home.path().c_str(), 1);
-    }
-    void TearDown() override { unsetenv("TARVO_HOME"); }
-
-    TForm1::MessageServiceFactory scripted() {
-        return [this](UiBridge&, QWidget*) {
-            auto service = std::make_unique<ScriptedMessages>();
-            messages = service.get();
-            return service;
-        };
-    }
-
-    TempTree home;
-    ScriptedMessages* messages = nullptr;
+    void SetUp() override { harness.program.write("config/lista.txt", "alpha\r\nbeta\r\n"); }
+    WindowHarness harness;
 };
 
 TEST_F(MainWindowTest, AFreshWindowShowsBothPanelsTheSitesAndItsTexts) {
-    TForm1 window(scripted());
-    window.FormCreate();
+    ASSERT_TRUE(harness.open());
+    TForm1& window = *harness.window;
     EXPECT_EQ(window.windowTitle(), "Tarvo Manager");
-    EXPECT_TRUE(messages->shown().empty()) << "the shipped language file loads";
+    EXPECT_TRUE(harness.messages->shown().empty()) << "the shipped language file loads";
 
     auto* left = window.findChild<QTableView*>("StringGrid2");
     auto* right = window.findChild<QTableView*>("StringGrid1");
@@ -67,11 +43,10 @@ TEST_F(MainWindowTest, AFreshWindowShowsBothPanelsTheSitesAndItsTexts) {
 }
 
 TEST_F(MainWindowTest, WithoutALanguageFileTheUserIsToldAndTextsAreTheirKeys) {
-    std::filesystem::remove(home.at("Language.xml"));
-    TForm1 window(scripted());
-    window.FormCreate();
-    ASSERT_EQ(messages->shown().size(), 1u);
-    EXPECT_EQ(window.butConnect->text(), "Connect");
+    std::filesystem::remove(harness.program.at("Language.xml"));
+    ASSERT_TRUE(harness.open());
+    ASSERT_EQ(harness.messages->shown().size(), 1u);
+    EXPECT_EQ(harness.window->butConnect->text(), "Connect");
 }
 
 TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
