@@ -75,12 +75,4 @@ TEST(UiBridge, ShutdownAnswersPendingAndLaterQuestionsWithCancel) {
     EXPECT_EQ(bridge.ask<int>([] { return 1; }, -1), -1);
 }
 
-TEST(UiBridge, ShutdownSignalsOpenQuestionsToClose) {
-    UiBridge bridge;
-    bool signalled = false;
-    QObject::connect(&bridge, &UiBridge::shuttingDown, [&] { signalled = true; });
-    bridge.shutdown();
-    EXPECT_TRUE(signalled);
-}
-
 } // namespace
