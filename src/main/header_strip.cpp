@@ -29,9 +29,6 @@ HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
     : QObject(parent), header_(panel.header),
       grid_(panel.grid), buttons_{panel.nameButton, panel.typeButton, panel.sizeButton,
                                   panel.attrButton, panel.dateButton} {
-    const QStyle* style = header_->style();
-    ImageList2 = {style->standardIcon(QStyle::SP_ArrowUp),
-                  style->standardIcon(QStyle::SP_ArrowDown)};
     header_->installEventFilter(this);
     for (int slot = 0; slot < SlotCount; ++slot) {
         QToolButton* button = buttons_[static_cast<std::size_t>(slot)];
@@ -54,8 +51,23 @@ HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
     widths_[SizeSlot] = metrics.horizontalAdvance(QStringLiteral("00000000000")) + 6;
     widths_[AttrSlot] = metrics.horizontalAdvance(QStringLiteral("rahs")) + 10;
     widths_[DateSlot] = metrics.horizontalAdvance(sampleDate + u' ') + 6;
+    designWidths_ = widths_;
     fitNameToStrip();
     relayout();
+}
+
+void HeaderStrip::setBriefView(bool brief) {
+    brief_ = brief;
+    if (!brief)
+        widths_ = designWidths_;
+    for (int slot = TypeSlot; slot < SlotCount; ++slot)
+        buttons_[static_cast<std::size_t>(slot)]->setVisible(!brief);
+    fitNameToStrip();
+    relayout();
+}
+
+int HeaderStrip::widthOf(int slot) const {
+    return brief_ && slot != NameSlot ? 0 : widths_[static_cast<std::size_t>(slot)];
 }
 
 void HeaderStrip::clearGlyphs() {
@@ -64,6 +76,11 @@ void HeaderStrip::clearGlyphs() {
 }
 
 void HeaderStrip::showGlyph(listing::SortColumn column, int image) {
+    if (ImageList2[0].isNull()) {
+        const QStyle* style = header_->style();
+        ImageList2 = {style->standardIcon(QStyle::SP_ArrowUp),
+                      style->standardIcon(QStyle::SP_ArrowDown)};
+    }
     clearGlyphs();
     for (std::size_t slot = 0; slot < kSlotColumns.size(); ++slot)
         if (kSlotColumns[slot] == column)
@@ -86,7 +103,7 @@ void HeaderStrip::fitNameToStrip() {
     const int scrollBar = grid_->verticalScrollBar()->sizeHint().width();
     int others = 0;
     for (int slot = TypeSlot; slot < SlotCount; ++slot)
-        others += widths_[static_cast<std::size_t>(slot)];
+        others += widthOf(slot);
     widths_[NameSlot] = std::max(kMinimumName, header_->width() - offset - others - scrollBar -
                                                    grid_->frameWidth());
 }
@@ -94,15 +111,15 @@ void HeaderStrip::fitNameToStrip() {
 void HeaderStrip::relayout() {
     int x = grid_->frameWidth() + kIconColumn;
     const int height = header_->height();
-    for (std::size_t slot = 0; slot < buttons_.size(); ++slot) {
-        buttons_[slot]->setGeometry(x, 0, widths_[slot], height);
-        x += widths_[slot];
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        buttons_[static_cast<std::size_t>(slot)]->setGeometry(x, 0, widthOf(slot), height);
+        x += widthOf(slot);
     }
     grid_->setColumnWidth(0, kIconColumn);
-    grid_->setColumnWidth(1, widths_[NameSlot] + widths_[TypeSlot]);
-    grid_->setColumnWidth(2, widths_[SizeSlot]);
-    grid_->setColumnWidth(3, widths_[AttrSlot]);
-    grid_->setColumnWidth(4, widths_[DateSlot]);
+    grid_->setColumnWidth(1, widthOf(NameSlot) + widthOf(TypeSlot));
+    grid_->setColumnWidth(2, widthOf(SizeSlot));
+    grid_->setColumnWidth(3, widthOf(AttrSlot));
+    grid_->setColumnWidth(4, widthOf(DateSlot));
     grid_->horizontalScrollBar()->setValue(0);
     grid_->viewport()->update();
 }

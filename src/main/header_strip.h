@@ -25,6 +25,11 @@ public:
     // Where the type tag starts inside the name column.
     int tagOffset() const;
 
+    // Brief view shows the name column alone, over the grid's whole width; full view brings the
+    // other columns back at their design widths and gives the name column the rest.
+    void setBriefView(bool brief);
+    bool briefView() const { return brief_; }
+
 signals:
     void sortClicked(tarvo::listing::SortColumn column);
 
@@ -39,13 +44,16 @@ private:
     // Places the buttons side by side at their widths and sizes the grid's columns to match.
     void relayout();
     int slotOf(QObject* button) const;
+    int widthOf(int slot) const;
 
     QWidget* header_;
     PanelGrid* grid_;
     std::array<QToolButton*, SlotCount> buttons_;
     std::array<int, SlotCount> widths_{};
+    std::array<int, SlotCount> designWidths_{};
+    bool brief_ = false;
     // While a button's right edge is dragged: how far right of the pointer the edge stood at the
     // press, so that the edge follows the pointer at that distance.
     std::optional<int> dragGrab_;
-    std::array<QIcon, 2> ImageList2;
+    std::array<QIcon, 2> ImageList2; // made when the first arrow shows: most panels show none
 };

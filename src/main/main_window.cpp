@@ -5,9 +5,10 @@
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
 #include "main/startup_error.h"
+#include "platform/termination_signals.h"
 
 #include <QAction>
-#include <QCloseEvent>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
@@ -98,31 +99,30 @@ void TForm1::connectAction(const char* name, std::function<void()> handler,
     connect(action, &QAction::triggered, this, std::move(handler));
 }
 
+void TForm1::makeExclusive(std::initializer_list<const char*> names) {
+    auto* group = new QActionGroup(this);
+    for (const char* name : names) {
+        auto* action = findChild<QAction*>(QString::fromLatin1(name));
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+}
+
 void TForm1::connectCommands() {
     connectAction("wyjcie1", [this] { close(); });
     connectWorkerCommands();
     connectMarkCommands();
     connectSortCommands();
     connectIconCommands();
+    connectSettingsCommands();
+    connectViewCommands();
+    connectCloseSources();
+    connectToolbarButtons();
     connect(LeftPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Left); });
     connect(RightPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Right); });
     connectNavigationCommands();
-}
-
-void TForm1::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        startListing();
-    }
-}
-
-void TForm1::FormCreate() {
-    loadActiveLanguage(language_, messages());
-    applyTexts();
-    RebuildFavoritesMenu();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {
@@ -151,23 +151,3 @@ void TForm1::SpeedButton24Click() {
     CancelFlag = 1;
 }
 
-void TForm1::FormCloseQuery() {
-    // Questions still open are answered Cancel and the workers are asked to stop before the
-    // running operation is cancelled, so that neither can start anything new meanwhile.
-    bridge.shutdown();
-    RemoteWorker->requestStop();
-    LocalWorker->requestStop();
-    SpeedButton24Click();
-    RemoteWorker->join();
-    LocalWorker->join();
-    if (TrayIcon1)
-        TrayIcon1->hide();
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (!closed_) {
-        closed_ = true;
-        FormCloseQuery();
-    }
-    event->accept();
-}

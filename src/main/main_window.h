@@ -17,6 +17,7 @@
 #include "platform/timed_mutex.h"
 #include "platform/ui_bridge.h"
 #include "settings/language_table.h"
+#include "settings/settings_document.h"
 #include "workers/local_worker.h"
 #include "workers/mailbox.h"
 #include "workers/remote_worker.h"
@@ -27,7 +28,9 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -42,6 +45,17 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class PanelController;
+class TerminationSignals;
+
+// The action words of the status line while the workers delete, copy, move, download and upload
+// (followed by the file's name), in the active language.
+struct OperationTexts {
+    std::string DeletingText;
+    std::string CopyingText;
+    std::string MovingText;
+    std::string DownloadingText;
+    std::string UploadingText;
+};
 
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
 // progress strip. It owns the engine objects and the two command workers, and carries what
@@ -66,8 +80,9 @@ public:
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
-    // Runs after construction and again after the language changes: loads the language
-    // file and sets every caption from it.
+    // Runs after construction: reads env.dat, the language file and the settings file and sets
+    // every caption. Run again after the language changes, it repeats only the language and the
+    // texts: settings changed since the start stay as the user set them.
     void FormCreate();
 
     PanelController& panel(PanelSide side);
@@ -99,6 +114,14 @@ public:
     QToolButton* butConnect = nullptr;
     QComboBox* ComboBox1 = nullptr;       // saved sites
     QToolButton* SpeedButton24 = nullptr; // cancel
+
+    // Settings, start-up and close.
+    std::string EditorPath; // the program F4 opens files with: "notepad" or a full path
+    bool LeftBriefView = false;
+    bool RightBriefView = false;
+    OperationTexts operationTexts() const;
+    void brief1Click(); // brief view of the active panel
+    void full1Click();  // full view of the active panel
 
 signals:
     // The favourites file was changed through this window (menu or an organiser).
@@ -142,11 +165,32 @@ private:
     void connectIconCommands();
     void connectAction(const char* name, std::function<void()> handler,
                        const QKeySequence& shortcut = {});
+    // The menu items become check items of which one at a time carries the mark.
+    void makeExclusive(std::initializer_list<const char*> names);
     void setIconMode(bool standard);
-    void startListing();
 
     void SpeedButton24Click();
+
+    // Settings, start-up and close.
+    void loadEditorSetting();
+    void showEditorChoice(const std::string& program);
+    void N9Click();
+    void Notepad1Click();
+    void readStartSettings();
+    void storeOperationTexts();
+    void FormShow();
+    void resolveStartFoldersOnce(); // on the remote worker, before the first listing
+    void setBriefView(PanelSide side, bool brief);
+    QWidget* buildSecondToolbar();
+    void connectToolbarButtons();
+    void connectSettingsCommands();
+    void connectViewCommands();
+    void connectCloseSources();
     void FormCloseQuery();
+    void stopWorkers();
+    void closeFtpSession();
+    void deleteEditedCopies();
+    void saveSettings();
 
     // Console: a command that failed unexpectedly is logged there and on stderr, and the
     // panels it had locked are enabled again. Any thread.
@@ -246,6 +290,7 @@ private:
     QLabel* Label18 = nullptr;      // file being handled
     QTimer* Timer2 = nullptr;
     QSystemTrayIcon* TrayIcon1 = nullptr;
+    QWidget* Panel13 = nullptr; // second toolbar
 
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_{locks.language};
@@ -258,7 +303,15 @@ private:
                          MessageButton::Ok, MessageIcon::Information});
     }};
     bool closed_ = false;
-    bool shown_ = false;
+
+    // Settings, start-up and close.
+    std::optional<TXMLTarvoManagerType> SettingsDoc; // the document the close saves into
+    bool formCreated_ = false;
+    bool FirstShowPending = true;
+    std::atomic<bool> startFoldersPending_{false}; // resolved by the first panel refresh
+    mutable std::mutex operationTextsMutex_;       // the workers read the texts
+    OperationTexts operationTexts_;
+    std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Navigation.
     NavigationStore navigation_{programFolder()};

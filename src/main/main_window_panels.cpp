@@ -6,8 +6,6 @@
 #include "workers/command_codes.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QDir>
 #include <QLabel>
 #include <QToolButton>
 
@@ -120,6 +118,7 @@ void TForm1::connectWorkerCommands() {
     RemoteWorker->setHandler(cmdLeftPanelUp,
                              [this](const CommandParams&) { LeftExplorer->GoUp(); });
     RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
+        resolveStartFoldersOnce();
         if (FtpSession->FtpPanel != 1) {
             RightExplorer->ReadDir(RightExplorer->GetPath(), true);
             RightExplorer->FillGrid();
@@ -186,12 +185,7 @@ void TForm1::connectSortCommands() {
 }
 
 void TForm1::connectIconCommands() {
-    auto* modes = new QActionGroup(this);
-    for (const char* name : {"Standard1", "All1"}) {
-        auto* action = findChild<QAction*>(name);
-        action->setCheckable(true);
-        modes->addAction(action);
-    }
+    makeExclusive({"Standard1", "All1"});
     connectAction("Standard1", [this] { setIconMode(true); });
     connectAction("All1", [this] { setIconMode(false); });
     setIconMode(StandardIcons);
@@ -202,15 +196,4 @@ void TForm1::setIconMode(bool standard) {
     findChild<QAction*>(standard ? "Standard1" : "All1")->setChecked(true);
     rightPanel_->repaint();
     leftPanel_->repaint();
-}
-
-void TForm1::startListing() {
-    // Both panels start in the user's home folder and are read off the GUI thread.
-    const std::string home = QDir::homePath().toStdString();
-    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        explorer(side).SetPath(home);
-        panel(side).setPathLabel(QString::fromStdString(home));
-    }
-    ReadDriveLetters();
-    RemoteCommand.post(cmdRefreshPanels, commandParams());
 }

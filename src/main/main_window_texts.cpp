@@ -48,6 +48,25 @@ const std::vector<WidgetText>& mainWindowTexts() {
         {"SpeedButton28", "Favorites", TextKind::Hint},
         {"SpeedButton29", "Favorites", TextKind::Hint},
         {"SpeedButton24", "Cancel", TextKind::Caption, "[ ", " ]"},
+        {"SpeedButton30", "Back", TextKind::Hint},
+        {"SpeedButton31", "Forward", TextKind::Hint},
+        {"SpeedButton32", "UpOneLevel", TextKind::Hint},
+        {"SpeedButton43", "NewWindow", TextKind::Hint},
+        {"SpeedButton33", "MyDocuments", TextKind::Hint},
+        {"SpeedButton36", "Desktop", TextKind::Hint},
+        {"SpeedButton2", "Brief", TextKind::Hint},
+        {"SpeedButton34", "Full", TextKind::Hint},
+        {"SpeedButton39", "InvertSelection", TextKind::Hint},
+        {"SpeedButton44", "ExtensionAdd", TextKind::Hint},
+        {"SpeedButton38", "UnselectAll", TextKind::Hint},
+        {"SpeedButton35", "Properties", TextKind::Hint},
+        {"SpeedButton46", "ChangeAttributes", TextKind::Hint},
+        {"SpeedButton25", "Print", TextKind::Hint},
+        {"SpeedButton45", "Pack", TextKind::Hint},
+        {"SpeedButton40", "Unpack", TextKind::Hint},
+        {"SpeedButton37", "RunDOS", TextKind::Hint},
+        {"SpeedButton41", "ControlPanel", TextKind::Hint},
+        {"SpeedButton42", "Notepad", TextKind::Hint},
     };
     return texts;
 }
@@ -71,10 +90,14 @@ void TForm1::applyTexts() {
         const QString text = QString::fromUtf8(entry.before) +
                              QString::fromStdString(Translate(entry.key)) +
                              QString::fromUtf8(entry.after);
-        if (entry.kind == TextKind::Hint)
+        if (entry.kind == TextKind::Hint) {
+            // The hint names a button that shows an icon: it is the button's name for screen
+            // readers too.
             widget->setToolTip(text);
-        else
+            widget->setAccessibleName(text);
+        } else {
             setCaption(widget, text);
+        }
     }
     // A hint rather than the box's text: the text of the site box names the site to load.
     ComboBox1->lineEdit()->setPlaceholderText(QString::fromStdString(Translate("FTPConnect")));

@@ -43,6 +43,7 @@ void TForm1::buildWidgets() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
+    layout->addWidget(buildSecondToolbar());
     layout->addWidget(buildConnectBar());
 
     auto* panels = new QSplitter(Qt::Horizontal, central);

@@ -149,6 +149,21 @@ void PanelController::headerClicked(listing::SortColumn column) {
     flag = !flag;
 }
 
+void PanelController::showSortKey(const std::string& key) {
+    for (const listing::SortColumn column :
+         {listing::SortColumn::Name, listing::SortColumn::Type, listing::SortColumn::Size,
+          listing::SortColumn::Attr, listing::SortColumn::Date}) {
+        for (const bool flag : {false, true}) {
+            const HeaderSort sort = headerSort(column, flag);
+            if (sort.key == key) {
+                header_.showGlyph(column, sort.image);
+                directionFlag(explorer_, column) = !flag;
+                return;
+            }
+        }
+    }
+}
+
 void PanelController::markKey(bool moveDown) {
     const int row = model_.currentRow();
     model_.toggleMark(row);

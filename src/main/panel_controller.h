@@ -44,6 +44,12 @@ public:
     bool isActive() const { return active_; }
 
     void headerClicked(tarvo::listing::SortColumn column);
+    // Shows a sort key that was applied elsewhere (the settings of the last run) as a header
+    // click would have left it: the arrow on its column, the column's next click reversing it.
+    // A key that is not exactly one of the ten changes nothing.
+    void showSortKey(const std::string& key);
+    void setBriefView(bool brief) { header_.setBriefView(brief); }
+    bool briefView() const { return header_.briefView(); }
     void repaint();
 
     // PanelGridInput

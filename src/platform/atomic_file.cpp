@@ -25,15 +25,44 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
-} // namespace
+// Gives the unnamed file open as fd a fresh name beside path; empty when it cannot (no /proc).
+std::string nameUnnamedFile(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = path + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
 
-std::string replaceFileContent(const std::string& path, std::string_view content) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes the file through a temporary one. With unnamed set, the temporary file has no name
+// while it is written and flushed, so that a process killed meanwhile leaves nothing behind; it
+// is named only to be renamed. False in `done` when that way is not open here.
+std::string replaceThroughTemporary(const std::string& path, std::string_view content, mode_t mode,
+                                    bool unnamed, bool& done) {
+    done = true;
+    std::string temporary; // its name, once it has one
+    int fd = -1;
+    if (unnamed) {
+        fd = ::open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    } else {
+        temporary = path + ".XXXXXX";
+        fd = ::mkstemp(temporary.data());
+    }
+    if (fd < 0) {
+        done = !unnamed;
         return failure("creating a temporary file");
-    struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    }
     std::string error;
     if (::fchmod(fd, mode) != 0)
         error = failure("setting permissions");
@@ -41,11 +70,29 @@ std::string replaceFileContent(const std::string& path, std::string_view content
         error = failure("writing");
     else if (::fsync(fd) != 0)
         error = failure("flushing");
+    else if (unnamed && (temporary = nameUnnamedFile(fd, path)).empty())
+        done = false;
     if (::close(fd) != 0 && error.empty())
         error = failure("closing");
-    if (error.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
+    if (done && error.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
         error = failure("renaming");
-    if (!error.empty())
+    if (!error.empty() && !temporary.empty())
         ::unlink(temporary.c_str());
+    return error;
+}
+
+} // namespace
+
+std::string replaceFileContent(const std::string& path, std::string_view content) {
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    // Decided by the mode bits, not by access(): root may write anything.
+    if (exists && (old.st_mode & S_IWUSR) == 0)
+        return "the file is read-only";
+    const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
+    bool done = false;
+    std::string error = replaceThroughTemporary(path, content, mode, true, done);
+    if (!done)
+        error = replaceThroughTemporary(path, content, mode, false, done);
     return error;
 }

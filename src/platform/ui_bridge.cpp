@@ -68,6 +68,11 @@ void UiBridge::shutdown() {
         emit shuttingDown();
 }
 
+void UiBridge::reopen() {
+    std::lock_guard lock(mutex_);
+    shutDown_ = false;
+}
+
 bool UiBridge::callAndWait(std::function<void()> task) {
     auto call = std::make_shared<PendingCall>();
     {

@@ -31,6 +31,9 @@ public:
     }
 
     void shutdown();
+    // Lets questions through again after a shutdown. Only for when no other thread is left that
+    // could ask: the window's close, once its workers are joined, shows its own messages.
+    void reopen();
     bool isShutDown() const;
     bool isGuiThread() const;
 

@@ -36,10 +36,9 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
         fresh->document = LoadLanguage(path);
         if (!fresh->document)
             return path + " is not a language document (its root element is not <Language>)";
-        TXMLStringsType strings = fresh->document->Get_Strings();
-        const int count = strings.Count();
-        for (int i = 0; i < count; ++i) {
-            TXMLStringType item = strings.Get_String(i);
+        // One pass over the items: looking each up by its index would walk the list again.
+        for (const XmlElement& element : fresh->document->Get_Strings().children("String")) {
+            TXMLStringType item(element);
             fresh->texts.emplace(item.Get_Name(), item.text());
         }
     } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 #include "settings/xml_element.h"
 
 #include <QFile>
+#include <QTextStream>
 
 #include <stdexcept>
 
@@ -21,6 +22,13 @@ std::string XmlElement::text() const {
     return element_.text().toStdString();
 }
 
+void XmlElement::setText(const std::string& text) {
+    while (!element_.firstChild().isNull())
+        element_.removeChild(element_.firstChild());
+    if (!text.empty())
+        element_.appendChild(document_->createTextNode(toQ(text)));
+}
+
 std::string XmlElement::attribute(const std::string& name) {
     if (!element_.hasAttribute(toQ(name)))
         element_.setAttribute(toQ(name), QString());
@@ -32,6 +40,14 @@ XmlElement XmlElement::child(const std::string& name) {
     if (found.isNull())
         found = element_.appendChild(document_->createElement(toQ(name))).toElement();
     return XmlElement(document_, found);
+}
+
+std::vector<XmlElement> XmlElement::children(const std::string& name) const {
+    std::vector<XmlElement> found;
+    for (QDomElement e = element_.firstChildElement(toQ(name)); !e.isNull();
+         e = e.nextSiblingElement(toQ(name)))
+        found.emplace_back(document_, e);
+    return found;
 }
 
 int XmlElement::childCount(const std::string& name) const {
@@ -51,17 +67,39 @@ XmlElement XmlElement::childAt(const std::string& name, int index) const {
     return XmlElement(document_, e);
 }
 
-std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path) {
-    QFile file(toQ(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read " + path + ": " + file.errorString().toStdString());
+std::string XmlElement::markup() const {
+    QString text;
+    QTextStream stream(&text);
+    element_.save(stream, -1);
+    stream.flush();
+    return text.toStdString();
+}
+
+namespace {
+
+template <class Source> std::shared_ptr<QDomDocument> parse(const Source& source) {
     auto document = std::make_shared<QDomDocument>();
     QString message;
     int line = 0;
     int column = 0;
-    if (!document->setContent(&file, &message, &line, &column))
-        throw std::runtime_error(path + " is not well-formed (line " + std::to_string(line) +
-                                 ", column " + std::to_string(column) +
-                                 "): " + message.toStdString());
+    if (!document->setContent(source, &message, &line, &column)) {
+        if (message.endsWith('.'))
+            message.chop(1);
+        throw std::runtime_error("line " + std::to_string(line) + ", column " +
+                                 std::to_string(column) + ": " + message.toStdString());
+    }
     return document;
+}
+
+} // namespace
+
+std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path) {
+    QFile file(toQ(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(file.errorString().toStdString());
+    return parse(static_cast<QIODevice*>(&file));
+}
+
+std::shared_ptr<QDomDocument> parseXmlText(const std::string& text) {
+    return parse(QByteArray::fromStdString(text));
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // A view of one element of a loaded XML document. A child element or attribute that the
 // document lacks is created empty on first access and reads as "": readers never have to
@@ -16,6 +17,8 @@ public:
 
     std::string tagName() const;
     std::string text() const;
+    // Replaces everything inside the element by this text.
+    void setText(const std::string& text);
 
     std::string attribute(const std::string& name);
 
@@ -23,8 +26,12 @@ public:
     XmlElement child(const std::string& name);
 
     // Child elements of that name, in document order.
+    std::vector<XmlElement> children(const std::string& name) const;
     int childCount(const std::string& name) const;
     XmlElement childAt(const std::string& name, int index) const;
+
+    // The element's markup with everything inside it, UTF-8, without added line breaks.
+    std::string markup() const;
 
 protected:
     std::shared_ptr<QDomDocument> document_;
@@ -32,5 +39,7 @@ protected:
 };
 
 // Parses a file into a document; throws std::runtime_error with a readable reason when the
-// file cannot be read or is not well-formed.
+// file cannot be read ("Permission denied") or is not well-formed ("line 3, column 7: ...").
+// The declared encoding is honoured; without a declaration the text must be UTF-8.
 std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path);
+std::shared_ptr<QDomDocument> parseXmlText(const std::string& text);

@@ -36,15 +36,21 @@ public:
         unsetenv("TARVO_HOME");
     }
 
-    // Builds and shows the window once home holds what the test needs; true when both panels
-    // list it.
-    bool open() {
+    // Builds the window as the program does, from the files of the program folder, not shown.
+    void create() {
+        window.reset(); // one window at a time, as in the program
         window = std::make_unique<TForm1>([this](UiBridge&, QWidget*) {
             auto service = std::make_unique<ScriptedMessages>();
             messages = service.get();
             return service;
         });
         window->FormCreate();
+    }
+
+    // Builds and shows the window once home holds what the test needs; true when both panels
+    // list it.
+    bool open() {
+        create();
         window->LeftExplorer->SetSortKey("name 1-0");
         window->RightExplorer->SetSortKey("name 1-0");
         window->show();

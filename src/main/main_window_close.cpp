@@ -1,0 +1,91 @@
+// The close of the main window: however the program is asked to end normally, the work stops,
+// the session and the temporary copies are cleaned up and the settings are saved, once.
+#include "main/main_window.h"
+#include "platform/termination_signals.h"
+#include "settings/settings_file.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
+
+#include <iostream>
+
+void TForm1::connectCloseSources() {
+    // File > Quit closes the window (connected with the other commands); the desktop session's
+    // end and the termination signals close it the same way.
+    connect(
+        qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { close(); },
+        Qt::DirectConnection);
+    terminationSignals_ = std::make_unique<TerminationSignals>([this] {
+        close();
+        // Ends dialogs' own loops too, so that an open dialog cannot keep the program alive.
+        QCoreApplication::quit();
+    });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        FormCloseQuery();
+    }
+    event->accept();
+}
+
+void TForm1::FormCloseQuery() {
+    stopWorkers();
+    // The workers are gone: the close's own messages may show again.
+    bridge.reopen();
+    closeFtpSession();
+    deleteEditedCopies();
+    saveSettings();
+    bridge.shutdown();
+    if (TrayIcon1)
+        TrayIcon1->hide();
+}
+
+void TForm1::stopWorkers() {
+    // Questions still open are answered Cancel and the workers are asked to stop before the
+    // running operation is cancelled, so that neither can start anything new meanwhile.
+    bridge.shutdown();
+    RemoteWorker->requestStop();
+    LocalWorker->requestStop();
+    SpeedButton24Click();
+    RemoteWorker->join();
+    LocalWorker->join();
+}
+
+void TForm1::closeFtpSession() {
+    // An open FTP session is ended here, so the settings get the panel's local folder.
+}
+
+void TForm1::deleteEditedCopies() {
+    // The local copies of remote files opened for editing are deleted here.
+}
+
+void TForm1::saveSettings() {
+    if (!SettingsDoc)
+        return; // the window closes before it was ever set up
+    RunSettings run;
+    run.SortTypeLeft = LeftExplorer->GetSortKey();
+    run.SortTypeRight = RightExplorer->GetSortKey();
+    run.StandardIcons = StandardIcons;
+    run.LeftTabDir = LeftExplorer->GetPath();
+    run.RightTabDir = RightExplorer->GetPath();
+    run.LeftBriefView = LeftBriefView;
+    run.RightBriefView = RightBriefView;
+    if (FirstShowPending) {
+        // Never shown: the panels never opened the saved folders, which stay as they were.
+        const RunSettings saved = readRunSettings(*SettingsDoc);
+        run.LeftTabDir = saved.LeftTabDir;
+        run.RightTabDir = saved.RightTabDir;
+        run.LeftBriefView = saved.LeftBriefView;
+        run.RightBriefView = saved.RightBriefView;
+    }
+    const std::string path = settingsFilePath();
+    if (const std::string failure = saveRunSettings(*SettingsDoc, run, path); !failure.empty()) {
+        std::cerr << "Tarvo Manager: could not save " << path << ": " << failure << '\n';
+        messages().show({"Tarvo Manager", "Could not save configuration", MessageButton::Ok,
+                         MessageIcon::None});
+    }
+}

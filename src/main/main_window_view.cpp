@@ -1,0 +1,71 @@
+// The first show of the main window, which restores the panels as the last run left them, and
+// the brief and full views of a panel.
+#include "local/start_folder.h"
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "settings/settings_file.h"
+#include "workers/command_codes.h"
+
+#include <QDir>
+
+namespace {
+
+PanelSide activeSide(int activePanel) {
+    return activePanel == 2 ? PanelSide::Left : PanelSide::Right;
+}
+
+} // namespace
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TForm1::FormShow() {
+    panel(activeSide(ActivePanel)).grid().setFocus();
+    if (!FirstShowPending)
+        return;
+    FirstShowPending = false;
+    const RunSettings saved = SettingsDoc ? readRunSettings(*SettingsDoc) : RunSettings{};
+    const std::string home = QDir::homePath().toStdString();
+    LeftExplorer->SetPath(startFolderOf(saved.LeftTabDir, home));
+    RightExplorer->SetPath(startFolderOf(saved.RightTabDir, home));
+    if (saved.LeftBriefView)
+        setBriefView(PanelSide::Left, true);
+    if (saved.RightBriefView)
+        setBriefView(PanelSide::Right, true);
+    ActivateLeftPanel();
+    ReadDriveLetters();
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
+        panel(side).showSortKey(explorer(side).GetSortKey());
+    startFoldersPending_ = true;
+    RemoteCommand.post(cmdRefreshPanels, commandParams());
+}
+
+void TForm1::resolveStartFoldersOnce() {
+    // A saved folder that is gone or locked gives way to the nearest one above it.
+    if (!startFoldersPending_.exchange(false))
+        return;
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
+        explorer(side).SetPath(nearestListableFolder(explorer(side).GetPath()));
+}
+
+void TForm1::setBriefView(PanelSide side, bool brief) {
+    panel(side).setBriefView(brief);
+    (side == PanelSide::Left ? LeftBriefView : RightBriefView) = brief;
+}
+
+void TForm1::brief1Click() {
+    setBriefView(activeSide(ActivePanel), true);
+}
+
+void TForm1::full1Click() {
+    setBriefView(activeSide(ActivePanel), false);
+}
+
+void TForm1::connectViewCommands() {
+    connectAction(
+        "brief1", [this] { brief1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F1));
+    connectAction(
+        "full1", [this] { full1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F2));
+}

@@ -1,0 +1,295 @@
+// The window's start from its files and its close, as a user meets them across two runs.
+#include "local/listing/directory_reader.h"
+#include "main/window_harness.h"
+#include "settings/settings_file.h"
+
+#include "support/file_content.h"
+#include "support/run_settings_print.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+QImage imageOf(const QIcon& icon) {
+    return icon.isNull() ? QImage() : icon.pixmap(16).toImage();
+}
+
+// The home folder holds three files and a folder.
+class SettingsWindowTest : public testing::Test, protected WindowHarness {
+protected:
+    void SetUp() override {
+        home.file("small.txt", 10);
+        home.file("large.txt", 300);
+        home.file("middle.txt", 20);
+        home.dir("sub");
+    }
+
+    std::string settingsPath() const { return program.at("TarvoManager.xml"); }
+
+    // The default document but for these leaves.
+    void writeSettings(const std::vector<std::pair<std::string, std::string>>& leaves) {
+        TXMLTarvoManagerType document = DefaultTarvoManager();
+        TXMLSettingsType settings = document.Get_Settings();
+        for (const auto& [name, text] : leaves)
+            settings.child(name).setText(text);
+        writeFile(settingsPath(), document.markup());
+    }
+    RunSettings savedSettings() {
+        return readRunSettings(openSettingsFile(settingsPath()).document);
+    }
+
+    // Starts the window with the settings of the program folder, as the program does.
+    void start() {
+        create();
+        window->resize(1000, 800);
+        window->show();
+        ASSERT_TRUE(pumpUntil([this] { return listed(left()) && listed(right()); }));
+    }
+    // The panel shows what its explorer read last, and no command is running.
+    bool listed(PanelController& panel) {
+        return &panel.model().listing() == panel.explorer().GetListing().get() &&
+               window->RemoteCommand.idle() && window->LocalCommand.idle();
+    }
+
+    PanelController& left() { return window->panel(PanelSide::Left); }
+    PanelController& right() { return window->panel(PanelSide::Right); }
+    QToolButton* button(const char* name) { return window->findChild<QToolButton*>(name); }
+    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
+    QImage arrow(QStyle::StandardPixmap which) {
+        return imageOf(window->style()->standardIcon(which));
+    }
+    std::vector<std::string> fileRows(PanelController& panel) {
+        std::vector<std::string> names;
+        for (int row = 0; row < panel.model().rowCount(); ++row)
+            if (panel.model().kindOf(row) == PanelModel::RowKind::File)
+                names.push_back(panel.model().nameCell(row));
+        return names;
+    }
+    std::vector<std::string> filesAsRead() {
+        std::vector<std::string> names;
+        for (const auto& file : tarvo::listing::readDirectory(home.path()).Listing.Files)
+            names.push_back(file.Name);
+        return names;
+    }
+};
+
+TEST_F(SettingsWindowTest, AFirstStartWritesTheDefaultsAndTheNextStartRestoresTheRun) {
+    start();
+    EXPECT_EQ(readFile(settingsPath()), std::string(kDefaultSettingsText) + "\r\n");
+    EXPECT_TRUE(messages->shown().empty());
+    EXPECT_TRUE(action("All1")->isChecked());
+    EXPECT_EQ(fileRows(left()), filesAsRead());
+
+    button("SpeedButton15")->click(); // size, largest first
+    action("Standard1")->trigger();
+    action("Aktywneokno1")->trigger();
+    action("brief1")->trigger();
+    left().selectRow(*left().model().folderRow("sub"));
+    QTest::keyClick(&left().grid(), Qt::Key_Return);
+    ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && listed(left()); }));
+    window->close();
+    start();
+
+    EXPECT_EQ(savedSettings(),
+              (RunSettings{"size 1-0", "none", true, home.at("sub"), home.path(), false, true}));
+    EXPECT_EQ(window->LeftExplorer->GetPath(), home.at("sub"));
+    EXPECT_EQ(imageOf(button("SpeedButton15")->icon()), arrow(QStyle::SP_ArrowDown));
+    EXPECT_TRUE(right().briefView() && !left().briefView());
+    EXPECT_TRUE(action("Standard1")->isChecked());
+    EXPECT_EQ(window->ActivePanel, 2);
+}
+
+TEST_F(SettingsWindowTest, ASavedSortKeyShowsItsArrowAndOnlyTheTenKeysSort) {
+    struct Case {
+        const char* key;
+        std::vector<std::string> order; // empty: as the folder was read
+        const char* header;             // none: no arrow anywhere, and a header click sorts anew
+        QStyle::StandardPixmap glyph;
+        const char* nextKey;
+    };
+    const std::vector<std::string> largestFirst{"large.txt", "middle.txt", "small.txt"};
+    const Case cases[] = {
+        {"size 1-0", largestFirst, "SpeedButton15", QStyle::SP_ArrowDown, "size 0-1"},
+        {"size 0-1",
+         {largestFirst.rbegin(), largestFirst.rend()},
+         "SpeedButton15",
+         QStyle::SP_ArrowUp,
+         "size 1-0"},
+        {"name 1-0", largestFirst, "SpeedButton14", QStyle::SP_ArrowUp, "name 0-1"},
+        {"none", {}, nullptr, {}, nullptr},
+        {"sideways", {}, nullptr, {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        writeSettings({{"SortTypeLeft", c.key}});
+        start();
+        EXPECT_EQ(fileRows(left()), c.order.empty() ? filesAsRead() : c.order) << c.key;
+        for (const char* header : {"SpeedButton14", "SpeedButton22", "SpeedButton15",
+                                   "SpeedButton16", "SpeedButton17"}) {
+            const bool sorted = c.header && std::string(header) == c.header;
+            EXPECT_EQ(imageOf(button(header)->icon()), sorted ? arrow(c.glyph) : QImage())
+                << c.key << " " << header;
+        }
+        if (c.header) {
+            button(c.header)->click();
+            EXPECT_EQ(window->LeftExplorer->GetSortKey(), c.nextKey);
+        }
+        window.reset();
+    }
+}
+
+TEST_F(SettingsWindowTest, FoldersBriefViewsAndIconModeComeBackAndAreSavedAgain) {
+    struct Case {
+        std::string leftTabDir;
+        std::string leftStart; // a gone folder gives its nearest listable ancestor, no path home
+        const char* reserved1;
+        const char* reserved2;
+        bool leftBrief;
+        bool rightBrief;
+        bool standard;
+        const char* saved1; // the four spellings the close writes
+        const char* saved2;
+    };
+    const Case cases[] = {
+        {home.at("sub"), home.at("sub"), ":", "", false, false, false, ":", "AllIcon"},
+        {home.at("sub/gone/deeper"), home.at("sub"), " LeftBrief ", " StandardIcon ", true, false,
+         true, " LeftBrief ", "StandardIcon"},
+        {"", home.path(), ": RightBrief ", "AllIcon", false, true, false, ": RightBrief ",
+         "AllIcon"},
+        {"relative/folder", home.path(), "xLeftBriefRightBriefx", "StandardIcons", true, true, true,
+         " LeftBrief  RightBrief ", "StandardIcon"},
+    };
+    for (const Case& c : cases) {
+        writeSettings(
+            {{"LeftTabDir", c.leftTabDir}, {"Reserved1", c.reserved1}, {"Reserved2", c.reserved2}});
+        start();
+        EXPECT_EQ(window->LeftExplorer->GetPath(), c.leftStart) << c.leftTabDir;
+        EXPECT_EQ(window->findChild<QLabel*>("Label1")->text().toStdString(), c.leftStart);
+        EXPECT_EQ(window->LeftBriefView, c.leftBrief) << c.reserved1;
+        EXPECT_EQ(window->RightBriefView, c.rightBrief) << c.reserved1;
+        EXPECT_EQ(button("SpeedButton22")->isHidden(), c.leftBrief);
+        EXPECT_EQ(left().grid().columnWidth(4) == 0, c.leftBrief);
+        EXPECT_EQ(action("Standard1")->isChecked(), c.standard) << c.reserved2;
+        EXPECT_EQ(window->ActivePanel, 2);
+        window->close();
+        const std::string saved = readFile(settingsPath());
+        EXPECT_NE(saved.find(std::string(">") + c.saved1 + "</Reserved1>"), std::string::npos);
+        EXPECT_NE(saved.find(std::string(">") + c.saved2 + "</Reserved2>"), std::string::npos);
+        window.reset();
+    }
+}
+
+TEST_F(SettingsWindowTest, ABrokenFileIsReportedAtStartAndReplacedOnlyByTheClose) {
+    const std::string broken = "<TarvoManager><Settings><SortTypeLeft>size 1-0";
+    writeFile(settingsPath(), broken);
+    start();
+    ASSERT_EQ(messages->shown().size(), 1u);
+    EXPECT_EQ(messages->shown()[0].title, "Tarvo Manager");
+    EXPECT_EQ(messages->shown()[0].text.find("The settings file " + settingsPath() +
+                                             " could not be read (line "),
+              0u);
+    EXPECT_EQ(window->LeftExplorer->GetSortKey(), "none");
+    EXPECT_EQ(readFile(settingsPath()), broken);
+    button("SpeedButton17")->click(); // date
+    window->close();
+    EXPECT_EQ(savedSettings().SortTypeLeft, "date 1-0");
+}
+
+TEST_F(SettingsWindowTest, ALanguageRerunKeepsWhatTheUserChangedSinceTheStart) {
+    writeSettings({{"SortTypeLeft", "name 0-1"}, {"Reserved2", "AllIcon"}});
+    start();
+    const std::string file = readFile(settingsPath());
+    button("SpeedButton15")->click();
+    action("Standard1")->trigger();
+    window->FormCreate();
+    EXPECT_EQ(window->LeftExplorer->GetSortKey(), "size 1-0");
+    EXPECT_EQ(imageOf(button("SpeedButton15")->icon()), arrow(QStyle::SP_ArrowDown));
+    EXPECT_TRUE(action("Standard1")->isChecked());
+    EXPECT_EQ(readFile(settingsPath()), file);
+    EXPECT_EQ(window->operationTexts().DeletingText, window->Translate("Deleting"));
+}
+
+TEST_F(SettingsWindowTest, TheCloseRunsOnceAndReportsAFailedSaveOnce) {
+    writeSettings({});
+    ::chmod(settingsPath().c_str(), 0444);
+    const std::string file = readFile(settingsPath());
+    start();
+    window->close();
+    window->close();
+    ASSERT_EQ(messages->shown().size(), 1u);
+    const MessageRequest shown = messages->shown()[0];
+    EXPECT_EQ(shown.title + "|" + shown.text, "Tarvo Manager|Could not save configuration");
+    EXPECT_TRUE(shown.buttons == MessageButton::Ok && shown.icon == MessageIcon::None);
+    EXPECT_EQ(readFile(settingsPath()), file);
+}
+
+TEST_F(SettingsWindowTest, TerminationSignalsCloseTheWindowWhichSaves) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        start();
+        button("SpeedButton16")->click(); // attributes
+        std::raise(signal);
+        ASSERT_TRUE(pumpUntil([this] { return !window->isVisible(); })) << signal;
+        EXPECT_EQ(savedSettings().SortTypeLeft, "attr 1-0");
+        window.reset();
+        std::filesystem::remove(settingsPath());
+    }
+}
+
+TEST_F(SettingsWindowTest, TheEditorChoiceIsKeptInEnvDat) {
+    const std::string editor = program.write("bin/editor", "#!/bin/sh\n");
+    ::chmod(editor.c_str(), 0755);
+    writeFile(program.at("env.dat"), "EditorForF4=" + editor + "\n");
+    start();
+    EXPECT_TRUE(action("N9")->isChecked());
+    EXPECT_EQ(action("N9")->text().toStdString(), editor);
+
+    action("Notepad1")->trigger();
+    EXPECT_EQ(action("N9")->text(), "...");
+    for (const bool choose : {false, true}) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectFile(QString::fromStdString(editor));
+            choose ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
+        });
+        action("N9")->trigger();
+        EXPECT_EQ(action("N9")->isChecked(), choose);
+        EXPECT_EQ(window->EditorPath, choose ? editor : "notepad");
+    }
+    EXPECT_EQ(readFile(program.at("env.dat")), "EditorForF4=" + editor + "\r\n");
+}
+
+TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndTheViewAndMarkButtonsWork) {
+    start();
+    const auto buttons = window->findChild<QWidget*>("Panel13")->findChildren<QToolButton*>();
+    ASSERT_EQ(buttons.size(), 19);
+    QStringList working;
+    for (QToolButton* b : buttons)
+        if (b->isEnabled() && !b->toolTip().isEmpty() && b->accessibleName() == b->toolTip())
+            working << b->objectName();
+    EXPECT_EQ(working, QStringList({"SpeedButton30", "SpeedButton31", "SpeedButton33",
+                                    "SpeedButton36", "SpeedButton2", "SpeedButton34",
+                                    "SpeedButton39", "SpeedButton44", "SpeedButton38"}));
+    EXPECT_EQ(button("SpeedButton2")->toolTip().toStdString(), window->Translate("Brief"));
+
+    const int dateWidth = button("SpeedButton17")->width();
+    button("SpeedButton2")->click();
+    EXPECT_TRUE(window->LeftBriefView && button("SpeedButton17")->isHidden());
+    EXPECT_GT(left().grid().columnWidth(1), right().grid().columnWidth(1));
+    button("SpeedButton34")->click();
+    EXPECT_FALSE(window->LeftBriefView);
+    EXPECT_EQ(button("SpeedButton17")->width(), dateWidth);
+    EXPECT_EQ(left().grid().columnWidth(1), right().grid().columnWidth(1));
+}
+
+} // namespace
