@@ -10,14 +10,23 @@
 #include <QLocale>
 #include <QTime>
 
+#include <ctime>
+
 using tarvo::ftp::FtpError;
 
 namespace {
 
 constexpr const char* kTitle = "Tarvo Manager";
 
+// The local time of day, read without setting the time zone up again (as Qt's clock does on
+// every call): the screen thread does that meanwhile, and it is not this thread's to do.
 std::string systemTimeOfDay() {
-    return tarvo::listing::timeText(QTime::currentTime(), QLocale::system()).toStdString();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return tarvo::listing::timeText(QTime(local.tm_hour, local.tm_min, local.tm_sec),
+                                    QLocale::system())
+        .toStdString();
 }
 
 // The code of the last reply among the lines: its first three characters, 0 when they are no

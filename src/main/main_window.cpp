@@ -15,6 +15,8 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <ctime>
+
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
@@ -75,6 +77,9 @@ void TForm1::connectPanel(PanelController& source) {
 }
 
 void TForm1::startWorkers() {
+    // The time zone is set up here, once: the workers then read local times without setting it
+    // up themselves while the screen formats dates.
+    ::tzset();
     TMonThreadH::IdleHooks hooks;
     hooks.profile = [this] {
         const SiteRecord site = SiteStore->currentSite();

@@ -2,7 +2,7 @@
 
 #include "frontend/job.h"
 #include "frontend/job_queue.h"
-#include "ftp/connect_fields.h"
+#include "frontend/connect_fields.h"
 
 #include <cstdint>
 #include <memory>
