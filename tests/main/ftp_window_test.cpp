@@ -5,14 +5,12 @@
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
 #include "workers/command_codes.h"
+#include "window_harness.h"
 
 #include "support/file_content.h"
-#include "support/scripted_messages.h"
-#include "support/temp_tree.h"
 #include "test_servers.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,34 +34,18 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using tarvo::ftp::test::TestServer;
 
-template <class Condition> bool pumpUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
+// Server commands get more time than the screen alone: a listing or a login under the
+// thread checker takes a while.
+template <class Condition> bool waitFor(Condition condition) {
+    return pumpUntil(condition, 20s);
 }
 
-class FtpWindowTest : public testing::Test {
+class FtpWindowTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
-        fs::copy(fs::path(std::getenv("TARVO_SOURCE_DIR")) / "resources", fs::path(program.path()),
-                 fs::copy_options::recursive);
         program.write("config/lista.txt", "alpha\r\nbeta\r\n");
-        setenv("TARVO_HOME", program.path().c_str(), 1);
-        savedHome = std::getenv("HOME");
-        setenv("HOME", home.path().c_str(), 1);
         home.file("local.txt");
-        window = std::make_unique<TForm1>([this](UiBridge&, QWidget*) {
-            auto service = std::make_unique<ScriptedMessages>();
-            messages = service.get();
-            return service;
-        });
-        window->FormCreate();
-    }
-    void TearDown() override {
-        window.reset();
-        setenv("HOME", savedHome.c_str(), 1);
-        unsetenv("TARVO_HOME");
+        create();
     }
 
     template <class Widget> Widget* child(const char* name) {
@@ -94,11 +76,6 @@ protected:
                window->Panel2->isEnabled();
     }
 
-    TempTree program;
-    TempTree home;
-    std::string savedHome;
-    ScriptedMessages* messages = nullptr;
-    std::unique_ptr<TForm1> window;
 };
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
@@ -110,14 +87,14 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
     const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(),
                                                            4096); // minutes for the listing
     window->show();
-    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
     window->butConnect->click();
-    ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
 
     window->butConnect->click(); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
-    ASSERT_TRUE(pumpUntil([this] {
+    ASSERT_TRUE(waitFor([this] {
         return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
                left().model().rowCount() == 2;
     }));
@@ -141,10 +118,10 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
         tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
-    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
     window->butConnect->click();
-    ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
     child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
 
     window->close(); // the listing would take minutes: the close does not wait for it
@@ -181,13 +158,13 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     EXPECT_TRUE(edit("eUserPasswd")->text().isEmpty());
 
     release = true;
-    ASSERT_TRUE(pumpUntil([this] { return window->RemoteCommand.idle(); }));
+    ASSERT_TRUE(waitFor([this] { return window->RemoteCommand.idle(); }));
     dialog->OKBtn->click();
-    ASSERT_TRUE(pumpUntil([&] { return connectPosted.load(); }));
+    ASSERT_TRUE(waitFor([&] { return connectPosted.load(); }));
     EXPECT_EQ(posted.Connect.Password, "secret");
     EXPECT_EQ(posted.Connect.User, "ann");
     EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
-    EXPECT_TRUE(pumpUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return dialog.isNull();
     })) << "a closed dialog goes";
@@ -197,7 +174,7 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
     window->appendConsole("[12:00:00] Command:> LIST");
     window->appendConsole("150 Here it comes.\n226 Done.");
     auto* memo = child<QPlainTextEdit>("Memo1");
-    ASSERT_TRUE(pumpUntil([&] { return memo->blockCount() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return memo->blockCount() == 3; }));
 
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
     trigger("Filtry1");
@@ -282,16 +259,15 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     const passwd* user = ::getpwnam(server->user.c_str());
     for (const auto& entry : fs::recursive_directory_iterator(server->root))
         ASSERT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
-    program.write("HistoryLeft.dat", "");
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
-    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
 
     fillBar(*server);
     messages->answerNext(MessageButton::Yes);
     child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
     window->butConnect->click();
-    ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
+    ASSERT_TRUE(waitFor([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
     EXPECT_EQ(path->text(), "0:/");
     EXPECT_EQ(left().model().nameCell(1), "[sub]");
@@ -302,26 +278,26 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
 
     left().selectRow(1);
     QTest::keyClick(&left().grid(), Qt::Key_Return);
-    ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/sub" && showsRemote(2); }));
+    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/sub" && showsRemote(2); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
     QTest::keyClick(&left().grid(), Qt::Key_Backspace);
-    ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/" && showsRemote(4); }));
+    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/" && showsRemote(4); }));
     EXPECT_EQ(left().model().currentRow(), 1) << "the cursor is on the folder just left";
 
     messages->answerTextNext("made");
     trigger("UtwKat1");
-    ASSERT_TRUE(pumpUntil([this] { return showsRemote(5); }));
+    ASSERT_TRUE(waitFor([this] { return showsRemote(5); }));
     EXPECT_TRUE(fs::is_directory(server->root / "made"));
     EXPECT_EQ(left().model().nameCell(left().model().currentRow()), "[made]");
 
     messages->answerTextNext("renamed");
     trigger("ZmNazw1");
-    ASSERT_TRUE(pumpUntil([this] { return fs::is_directory(server->root / "renamed"); }));
+    ASSERT_TRUE(waitFor([this] { return fs::is_directory(server->root / "renamed"); }));
     const auto asked = messages->shown();
     ASSERT_FALSE(asked.empty());
     EXPECT_EQ(asked.back().text.substr(asked.back().text.rfind('\n') + 1), "made")
         << "the name without its brackets";
-    ASSERT_TRUE(pumpUntil([this] {
+    ASSERT_TRUE(waitFor([this] {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
     }));
 
@@ -329,30 +305,30 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
     ASSERT_TRUE(
-        pumpUntil([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
+        waitFor([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
     EXPECT_NE(messages->shown().back().text.find("\n[renamed]"), std::string::npos);
 
     child<QToolButton>("SpeedButton15")->click(); // size, largest first
-    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "big.txt"; }));
+    ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "big.txt"; }));
     child<QToolButton>("SpeedButton15")->click();
-    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "small.txt"; }));
+    ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "small.txt"; }));
 
     // The mask box filters the last listing; a saved location of the site opens in the session.
     QComboBox* mask = left().widgets().maskBox;
     mask->setEditText("s*");
     QTest::keyClick(mask->lineEdit(), Qt::Key_Return);
-    ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
+    ASSERT_TRUE(waitFor([this] { return showsRemote(3); }));
     EXPECT_EQ(left().model().nameCell(2), "small.txt");
     program.write("Favorites.dat", "/sub@site\r\n");
     window->RebuildFavoritesMenu();
     window->findChild<QMenu*>("Navigator1")->actions().back()->trigger();
-    ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/sub" && showsRemote(2); }));
+    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/sub" && showsRemote(2); }));
     const std::string history = readFile(program.at("HistoryLeft.dat"));
     EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
     EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
 
     window->butConnect->click();
-    ASSERT_TRUE(pumpUntil([this] {
+    ASSERT_TRUE(waitFor([this] {
         return !left().model().remote() && left().model().rowCount() == 2 &&
                window->RemoteCommand.idle();
     }));
