@@ -51,6 +51,10 @@ public:
     void setBriefView(bool brief) { header_.setBriefView(brief); }
     bool briefView() const { return header_.briefView(); }
     void repaint();
+    // Which key presses switch panels; without it every Tab does.
+    void setSwitchKey(std::function<bool(const QKeyEvent&)> isSwitchKey) {
+        isSwitchKey_ = std::move(isSwitchKey);
+    }
 
     // PanelGridInput
     bool gridKeyPress(QKeyEvent* event) override;
@@ -88,4 +92,5 @@ private:
     int markAnchor_ = 0;
     int lastDragRow_ = 0;
     bool active_ = false;
+    std::function<bool(const QKeyEvent&)> isSwitchKey_;
 };
