@@ -9,7 +9,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	zlib1g-dev libminizip-dev libgtest-dev libgmock-dev \
 	zip unzip libarchive-tools python3 \
 	vsftpd python3-pyftpdlib \
-	xdg-utils
+	xdg-utils dbus-daemon
 
 .PHONY: run test deps build
 
