@@ -128,6 +128,8 @@ public:
     // Window, tray, shell tools, help and the About box.
     // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
     WindowSwitchKey& windowSwitchKey() { return *windowSwitchKey_; }
+    // The desktop's programs: the text editor ("notepad"), terminal, printer queue, ...
+    DesktopTools& desktopTools() { return *tools_; }
     // The application became the active one: re-reads both local panels when idle, from the
     // second time on.
     void ApplicationEvents1Activate();

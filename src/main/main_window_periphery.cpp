@@ -16,7 +16,8 @@
 void TForm1::connectPeripheryCommands() {
     windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
     for (PanelController* panel : {leftPanel_.get(), rightPanel_.get()})
-        panel->setSwitchKey([this](const QKeyEvent& key) { return windowSwitchKey_->matches(key); });
+        panel->setSwitchKey(
+            [this](const QKeyEvent& key) { return windowSwitchKey_->matches(key); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive)

@@ -40,8 +40,7 @@ void TForm1::connectShellTools() {
     connectAction("DOS1", [this] { DOS1Click(); });
     enableTool({"DOS1"}, DesktopTools::available(DesktopTool::Terminal));
     connectAction(
-        "NoweOkno1",
-        [this] { tools_->startProgram(QCoreApplication::applicationFilePath(), {}); },
+        "NoweOkno1", [this] { tools_->startProgram(QCoreApplication::applicationFilePath(), {}); },
         QKeySequence(Qt::CTRL | Qt::Key_T));
 
     const bool editor = DesktopTools::available(DesktopTool::TextEditor);
@@ -57,7 +56,8 @@ void TForm1::connectShellTools() {
     connect(editWith, &QAction::triggered, this, [this] { DefaultEdit1Click(); });
     editWith->setEnabled(editor);
 
-    connectAction("Print1", [this] { Print1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F9));
+    connectAction(
+        "Print1", [this] { Print1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F9));
     enableTool({"Print1"}, DesktopTools::available(DesktopTool::Printer));
 
     // Properties show the FTP panel's listing in the editor; a local entry's need a file manager.
@@ -67,8 +67,9 @@ void TForm1::connectShellTools() {
     connectAction("UnshareDirectory1", [this] { ShareCurrentDirectory1Click(); });
     enableTool({"waciwoci1"}, editor);
     enableTool({"ShareCurrentDirectory1", "UnshareDirectory1"}, false);
-    connect(tools_, &DesktopTools::propertiesServiceFound, this,
-            [this] { enableTool({"waciwoci1", "ShareCurrentDirectory1", "UnshareDirectory1"}, true); });
+    connect(tools_, &DesktopTools::propertiesServiceFound, this, [this] {
+        enableTool({"waciwoci1", "ShareCurrentDirectory1", "UnshareDirectory1"}, true);
+    });
 
     const bool mounts = DesktopTools::available(DesktopTool::NetworkMounts);
     connectAction("MapNetworkDrive1", [this] { networkDriveClick("MapNetworkDrive1", false); });

@@ -20,16 +20,16 @@ const std::map<DesktopTool, std::vector<const char*>>& candidates() {
          {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "mate-terminal",
           "lxterminal", "qterminal", "xterm"}},
         {DesktopTool::ControlPanel,
-         {"gnome-control-center", "systemsettings", "xfce4-settings-manager",
-          "mate-control-center", "cinnamon-settings", "lxqt-config"}},
+         {"gnome-control-center", "systemsettings", "xfce4-settings-manager", "mate-control-center",
+          "cinnamon-settings", "lxqt-config"}},
         {DesktopTool::DeviceManager, {"hardinfo", "kinfocenter", "lshw-gtk"}},
         {DesktopTool::SystemMonitor,
          {"gnome-system-monitor", "plasma-systemmonitor", "mate-system-monitor",
           "xfce4-taskmanager", "lxtask"}},
         {DesktopTool::DiskUtility, {"gnome-disks", "partitionmanager"}},
         {DesktopTool::TextEditor,
-         {"gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "pluma", "xed",
-          "featherpad", "leafpad"}},
+         {"gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "pluma", "xed", "featherpad",
+          "leafpad"}},
         {DesktopTool::Printer, {"lp"}},
         {DesktopTool::NetworkMounts, {"gio"}},
     };
@@ -204,23 +204,24 @@ bool DesktopTools::startProgram(const QString& program, const QStringList& argum
     return false;
 }
 
+void DesktopTools::reportMissing(DesktopTool tool) {
+    const auto& names = candidates().at(tool);
+    onFailure_("None of the programs for this command is installed: " +
+               QStringList(names.begin(), names.end()).join(", ").toStdString() + ".");
+}
+
 void DesktopTools::start(DesktopTool tool, const QStringList& arguments, const QString& folder) {
     const QString found = program(tool);
-    if (found.isEmpty()) {
-        onFailure_("None of the programs for this command is installed: " +
-                   QStringList(candidates().at(tool).begin(), candidates().at(tool).end())
-                       .join(", ")
-                       .toStdString() +
-                   ".");
-        return;
-    }
-    startProgram(found, arguments, folder);
+    if (found.isEmpty())
+        reportMissing(tool);
+    else
+        startProgram(found, arguments, folder);
 }
 
 void DesktopTools::run(DesktopTool tool, const QStringList& arguments) {
     const QString found = program(tool);
     if (found.isEmpty()) {
-        start(tool, arguments); // reports the missing program
+        reportMissing(tool);
         return;
     }
     auto* process = new QProcess(this);
@@ -232,14 +233,15 @@ void DesktopTools::run(DesktopTool tool, const QStringList& arguments) {
                     onFailure_(endReport(found, process->readAll(), exitCode, status));
                 process->deleteLater();
             });
-    connect(process, &QProcess::errorOccurred, this,
-            [this, process, found](QProcess::ProcessError error) {
-                if (error != QProcess::FailedToStart)
-                    return;
-                onFailure_(("Could not start \"" + found + "\".\n\n" + process->errorString())
-                               .toStdString());
-                process->deleteLater();
-            });
+    connect(
+        process, &QProcess::errorOccurred, this,
+        [this, process, found](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart)
+                return;
+            onFailure_(
+                ("Could not start \"" + found + "\".\n\n" + process->errorString()).toStdString());
+            process->deleteLater();
+        });
     process->start(found, arguments);
 }
 
@@ -268,8 +270,8 @@ void DesktopTools::editText(const QString& file) {
         process->deleteLater();
         startEditor({}, file);
     });
-    process->start(query, {QStringLiteral("query"), QStringLiteral("default"),
-                           QStringLiteral("text/plain")});
+    process->start(
+        query, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain")});
 }
 
 void DesktopTools::startEditor(const QStringList& desktopDefault, const QString& file) {

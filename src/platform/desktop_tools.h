@@ -58,6 +58,7 @@ signals:
     void propertiesServiceFound();
 
 private:
+    void reportMissing(DesktopTool tool);
     void askForPropertiesService();
     void startEditor(const QStringList& desktopDefault, const QString& file);
 

@@ -34,9 +34,9 @@ QLabel* sectionTitle(const char* name, QWidget* parent) {
     auto* label = named<QLabel>(name, parent);
     label->setAlignment(Qt::AlignCenter);
     label->setFont(bold(label->font()));
-    label->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 palette(light), "
-        "stop:1 palette(mid)); padding: 2px;"));
+    label->setStyleSheet(
+        QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 palette(light), "
+                       "stop:1 palette(mid)); padding: 2px;"));
     return label;
 }
 
@@ -97,7 +97,8 @@ TOKRightDlg12::TOKRightDlg12(Services services, QWidget* parent)
     infoLayout->addStretch(1);
     for (QWidget* part : {static_cast<QWidget*>(Label9), static_cast<QWidget*>(SpeedButton3),
                           static_cast<QWidget*>(Label11), static_cast<QWidget*>(SpeedButton4)})
-        infoLayout->addWidget(part, 0, qobject_cast<QLabel*>(part) ? Qt::Alignment() : Qt::AlignHCenter);
+        infoLayout->addWidget(part, 0,
+                              qobject_cast<QLabel*>(part) ? Qt::Alignment() : Qt::AlignHCenter);
 
     ListBox1 = named<QListWidget>("ListBox1", this);
     ListBox1->setFont(bold(ListBox1->font()));
@@ -141,10 +142,10 @@ QString TOKRightDlg12::translated(const char* key) const {
 
 void TOKRightDlg12::applyCaptions() {
     const std::pair<QWidget*, const char*> captions[] = {
-        {Label5, "Author"},         {Label6, "Version"},       {Label8, "Code"},
-        {Label7, "Name"},           {Label10, "FileInfo"},     {Label9, "ImportFromXML"},
-        {Label11, "EditFile"},      {SpeedButton3, "Import"},  {SpeedButton4, "Edit"},
-        {SpeedButton1, "VApply"},   {SpeedButton2, "XCancel"}};
+        {Label5, "Author"},       {Label6, "Version"},      {Label8, "Code"},
+        {Label7, "Name"},         {Label10, "FileInfo"},    {Label9, "ImportFromXML"},
+        {Label11, "EditFile"},    {SpeedButton3, "Import"}, {SpeedButton4, "Edit"},
+        {SpeedButton1, "VApply"}, {SpeedButton2, "XCancel"}};
     for (const auto& [widget, key] : captions) {
         if (auto* label = qobject_cast<QLabel*>(widget))
             label->setText(translated(key));
@@ -186,8 +187,7 @@ void TOKRightDlg12::showHeader(const std::string& native, const std::string& cod
 
 std::string TOKRightDlg12::highlightedFile() const {
     const int row = ListBox1->currentRow();
-    if (row < 0 || row >= static_cast<int>(langFiles_.size()) ||
-        !ListBox1->item(row)->isSelected())
+    if (row < 0 || row >= static_cast<int>(langFiles_.size()) || !ListBox1->item(row)->isSelected())
         return {};
     return langFiles_[static_cast<std::size_t>(row)];
 }
@@ -203,9 +203,8 @@ void TOKRightDlg12::ListBox1Click() {
     try {
         std::optional<TXMLLanguageType> document = LoadLanguage(path);
         if (!document)
-            throw std::runtime_error(path +
-                                     " is not a language document (its root element is not "
-                                     "<Language>).");
+            throw std::runtime_error(path + " is not a language document (its root element is not "
+                                            "<Language>).");
         showHeader(document->Get_Native(), document->Get_Code(), document->Get_Version(),
                    document->Get_Author());
     } catch (const std::exception& error) {

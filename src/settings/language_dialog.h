@@ -46,8 +46,8 @@ private:
     void fillList();
     void applyCaptions();
     QString translated(const char* key) const;
-    void showHeader(const std::string& native, const std::string& code,
-                    const std::string& version, const std::string& author);
+    void showHeader(const std::string& native, const std::string& code, const std::string& version,
+                    const std::string& author);
     std::string highlightedFile() const; // empty when no entry is highlighted
     void fail(const std::string& message, const std::string& reason);
 

@@ -86,8 +86,8 @@ TEST_F(LanguageDialogTest, DocumentsThatAreNoLanguageAreRefusedAndNothingIsCopie
         part<QPushButton>(dialog, "SpeedButton1")->click();
         EXPECT_EQ(lastMessage().rfind("App error in ReplaceLangXMLFile\n\n", 0), 0u) << name;
 
-        const std::string outside = home.write(std::string("import-") + name,
-                                               readFile(program.at("lang/") + name));
+        const std::string outside =
+            home.write(std::string("import-") + name, readFile(program.at("lang/") + name));
         dialog->importFile(outside);
         EXPECT_EQ(lastMessage().rfind("App error in LoadXMLLangFile\n\n", 0), 0u) << name;
         EXPECT_FALSE(std::filesystem::exists(program.at("lang/import-") + name));

@@ -44,9 +44,8 @@ protected:
               const std::string& error = {}) {
         script(folder, name,
                "{ echo " + name +
-                   "; pwd -P; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; } >> '" +
-                   log() + "'\nprintf '%s' '" + error + "' >&2\nexit " +
-                   std::to_string(status) + "\n");
+                   "; pwd -P; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; } >> '" + log() +
+                   "'\nprintf '%s' '" + error + "' >&2\nexit " + std::to_string(status) + "\n");
     }
     static void script(const std::string& folder, const std::string& name,
                        const std::string& body) {
@@ -133,7 +132,8 @@ TEST_F(ShellToolsTest, TheTerminalStartsInTheActivePanelsFolder) {
     read.FolderPath = sub;
     ASSERT_TRUE(window->RemoteCommand.post(cmdReadFolder, read));
     ASSERT_TRUE(showing(PanelSide::Right, sub));
-    for (const auto& [side, folder] : {std::pair{PanelSide::Right, sub}, {PanelSide::Left, home.path()}}) {
+    for (const auto& [side, folder] :
+         {std::pair{PanelSide::Right, sub}, {PanelSide::Left, home.path()}}) {
         window->panel(side).grid().setFocus();
         emit window->panel(side).activationRequested();
         const std::size_t before = logged().size();
@@ -218,7 +218,8 @@ TEST_F(ShellToolsTest, NetworkMountsTakeTheLocationAskedFor) {
     EXPECT_EQ(lines[6] + lines[7] + lines[8], "[mount][-u][/mnt/share]");
     const auto asked = messages->shown();
     ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ(asked[0].title + "|" + asked[0].text, window->Translate("MapNetworkDrive") + "|Location:\n");
+    EXPECT_EQ(asked[0].title + "|" + asked[0].text,
+              window->Translate("MapNetworkDrive") + "|Location:\n");
     EXPECT_EQ(asked[1].text, "Location:\n" + home.path()) << "offered: the active folder";
 }
 
