@@ -10,14 +10,42 @@
 #include <QAction>
 #include <QDBusConnection>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+
+namespace {
+
+// A mouse button pressed on a panel's path row activates that panel.
+class ActivateOnPress : public QObject {
+public:
+    ActivateOnPress(std::function<void()> activate, QObject* parent)
+        : QObject(parent), activate_(std::move(activate)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress)
+            activate_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> activate_;
+};
+
+} // namespace
 
 void TForm1::connectPeripheryCommands() {
     windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
     for (PanelController* panel : {leftPanel_.get(), rightPanel_.get()})
         panel->setSwitchKey(
             [this](const QKeyEvent& key) { return windowSwitchKey_->matches(key); });
+    for (PanelController* panel : {leftPanel_.get(), rightPanel_.get()}) {
+        auto* filter =
+            new ActivateOnPress([this, side = panel->side()] { activatePanel(side); }, this);
+        panel->widgets().pathRow->installEventFilter(filter);   // Shape1, Shape2
+        panel->widgets().pathLabel->installEventFilter(filter); // Label1, Label11
+    }
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive)

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -209,6 +210,7 @@ TEST_F(ShellToolsTest, NetworkMountsTakeTheLocationAskedFor) {
     ASSERT_TRUE(open());
     messages->answerTextNext("-odd place");
     action("MapNetworkDrive1")->trigger();
+    waitForLog(4); // one mount at a time, so that the log keeps their order
     messages->answerTextNext("/mnt/share");
     action("DisconnectNetworkDrive1")->trigger();
     action("MapNetworkDrive1")->trigger(); // cancelled
@@ -232,6 +234,17 @@ TEST_F(ShellToolsTest, HideInTrayMinimisesWithoutATrayAndOpenBringsTheWindowBack
         EXPECT_TRUE(window->isMinimized() && window->isVisible());
     window->findChild<QAction*>("Otwrz1")->trigger();
     EXPECT_TRUE(window->isVisible() && !window->isMinimized());
+}
+
+TEST_F(ShellToolsTest, APressOnAPanelsPathRowActivatesIt) {
+    ASSERT_TRUE(open());
+    for (const auto& [side, number] : {std::pair{PanelSide::Right, 1}, {PanelSide::Left, 2}})
+        for (QWidget* target : {static_cast<QWidget*>(panel(side).widgets().pathLabel),
+                                panel(side).widgets().pathRow}) {
+            window->ActivePanel = 3 - number;
+            QTest::mousePress(target, Qt::LeftButton, {}, QPoint(2, 2));
+            EXPECT_EQ(window->ActivePanel.load(), number) << target->objectName().toStdString();
+        }
 }
 
 TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
