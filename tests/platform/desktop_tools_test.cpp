@@ -1,11 +1,10 @@
 // Desktop entries' command lines, and item properties asked of a file manager on a private bus.
 #include "platform/desktop_tools.h"
 
+#include "support/private_bus.h"
 #include "support/pump.h"
 
 #include <QDBusConnection>
-#include <QProcess>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,64 +37,41 @@ TEST(DesktopEntry, ExecValuesBecomeArgumentLists) {
     EXPECT_EQ(desktopEntryExec("[Desktop Entry]\nName=E\n"), "");
 }
 
-// Stands in for a file manager: records the items whose properties it was asked to show.
-class FakeFileManager : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
-public:
-    QStringList shown;
-public slots:
-    void ShowItemProperties(const QStringList& uris, const QString&) { shown << uris; }
-};
-
-class PrivateBus : public testing::Test {
+class PropertiesTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty())
-            GTEST_SKIP() << "dbus-daemon is not installed";
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
-        ASSERT_TRUE(daemon_.waitForReadyRead(10000));
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        if (bus.address().isEmpty())
+            GTEST_SKIP() << "no D-Bus daemon could be started";
     }
     void TearDown() override {
         QDBusConnection::disconnectFromBus("fake");
         QDBusConnection::disconnectFromBus("tools");
-        daemon_.kill();
-        daemon_.waitForFinished();
-    }
-    QDBusConnection connect(const char* name) {
-        return QDBusConnection::connectToBus(address_, QString::fromLatin1(name));
     }
 
-    QProcess daemon_;
-    QString address_;
+    PrivateBus bus;
 };
 
-TEST_F(PrivateBus, PropertiesGoToTheFileManagerThatOffersThem) {
+TEST_F(PropertiesTest, GoToTheFileManagerThatOffersThem) {
     std::vector<std::string> failures;
     const auto report = [&](const std::string& text) { failures.push_back(text); };
 
-    // No file manager on the bus: the command stays off.
-    DesktopTools without(report, connect("tools"));
-    ASSERT_TRUE(pumpUntil([&] { return connect("tools").isConnected(); }));
-
     FakeFileManager manager;
-    QDBusConnection fake = connect("fake");
-    ASSERT_TRUE(fake.registerObject("/org/freedesktop/FileManager1", &manager,
-                                    QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(fake.registerService("org.freedesktop.FileManager1"));
-    DesktopTools tools(report, connect("tools"));
+    QDBusConnection fake = bus.connect("fake");
+    ASSERT_TRUE(manager.offerOn(fake));
+    DesktopTools tools(report, bus.connect("tools"));
     ASSERT_TRUE(pumpUntil([&] { return tools.propertiesAvailable(); }));
-    EXPECT_FALSE(without.propertiesAvailable());
 
     tools.showProperties("/tmp/a b#c.txt");
     ASSERT_TRUE(pumpUntil([&] { return !manager.shown.isEmpty(); }));
     EXPECT_EQ(manager.shown, QStringList{"file:///tmp/a%20b%23c.txt"});
 
-    // The file manager went away: the failure is told with the bus's reason.
+    // The file manager went away: the failure is told with the bus's reason, and tools made
+    // now find no properties (their questions are answered before the failed call's).
     fake.unregisterService("org.freedesktop.FileManager1");
+    DesktopTools later(report, bus.connect("tools"));
     tools.showProperties("/tmp");
     ASSERT_TRUE(pumpUntil([&] { return !failures.empty(); }));
+    EXPECT_FALSE(later.propertiesAvailable());
     EXPECT_NE(failures.front().find("Could not show the properties of \"/tmp\"."),
               std::string::npos);
 }
@@ -111,5 +87,3 @@ TEST(DesktopTools, AProgramThatCannotStartIsReportedWithTheReason) {
 }
 
 } // namespace
-
-#include "desktop_tools_test.moc"
