@@ -26,17 +26,17 @@ public:
         return MessageButton::Ok;
     }
 
-    // Records the question (its prompt, a line feed and the text offered) and answers from the
-    // script of texts; as a cancelled one when that is empty.
+    // Records the question (its starting value as the text after the prompt and a line feed)
+    // and answers from the text script; cancelled when that is empty.
     std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
                                        const std::string& initial) override {
         std::lock_guard lock(mutex_);
         shown_.push_back({caption, prompt + "\n" + initial,
                           MessageButton::Ok | MessageButton::Cancel, MessageIcon::Question});
-        if (textAnswers_.empty())
+        if (texts_.empty())
             return std::nullopt;
-        std::optional<std::string> answer = textAnswers_.front();
-        textAnswers_.pop_front();
+        std::optional<std::string> answer = texts_.front();
+        texts_.pop_front();
         return answer;
     }
 
@@ -44,9 +44,9 @@ public:
         std::lock_guard lock(mutex_);
         answers_.push_back(answer);
     }
-    void answerTextNext(std::optional<std::string> answer) {
+    void answerTextNext(std::optional<std::string> text) {
         std::lock_guard lock(mutex_);
-        textAnswers_.push_back(std::move(answer));
+        texts_.push_back(std::move(text));
     }
     std::vector<MessageRequest> shown() const {
         std::lock_guard lock(mutex_);
@@ -56,6 +56,6 @@ public:
 private:
     mutable std::mutex mutex_;
     std::deque<MessageButton> answers_;
-    std::deque<std::optional<std::string>> textAnswers_;
+    std::deque<std::optional<std::string>> texts_;
     std::vector<MessageRequest> shown_;
 };
