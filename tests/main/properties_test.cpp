@@ -14,6 +14,7 @@ namespace {
 
 class PropertiesWindowTest : public testing::Test, protected WindowHarness {
 protected:
+    void TearDown() override { QDBusConnection::disconnectFromBus("fake"); }
     void SetUp() override {
         if (bus.address().isEmpty())
             GTEST_SKIP() << "no D-Bus daemon could be started";
@@ -67,6 +68,12 @@ TEST_F(PropertiesWindowTest, EachCommandAsksForTheItemsItNames) {
             << c.cell;
     }
     EXPECT_TRUE(messages->shown().empty());
+
+    // The file manager went away: the failure is told with the bus's reason.
+    QDBusConnection("fake").unregisterService("org.freedesktop.FileManager1");
+    properties->trigger();
+    ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
+    EXPECT_EQ(messages->shown().back().text.rfind("Could not show the properties of \"", 0), 0u);
 }
 
 } // namespace

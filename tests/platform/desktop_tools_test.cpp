@@ -1,7 +1,6 @@
-// Desktop entries' command lines, and item properties asked of a file manager on a private bus.
+// Desktop entries' command lines, and a program that cannot start.
 #include "platform/desktop_tools.h"
 
-#include "support/private_bus.h"
 #include "support/pump.h"
 
 #include <QDBusConnection>
@@ -35,45 +34,6 @@ TEST(DesktopEntry, ExecValuesBecomeArgumentLists) {
                                "[Desktop Action New]\nExec=ed --new\n"),
               "ed %F");
     EXPECT_EQ(desktopEntryExec("[Desktop Entry]\nName=E\n"), "");
-}
-
-class PropertiesTest : public testing::Test {
-protected:
-    void SetUp() override {
-        if (bus.address().isEmpty())
-            GTEST_SKIP() << "no D-Bus daemon could be started";
-    }
-    void TearDown() override {
-        QDBusConnection::disconnectFromBus("fake");
-        QDBusConnection::disconnectFromBus("tools");
-    }
-
-    PrivateBus bus;
-};
-
-TEST_F(PropertiesTest, GoToTheFileManagerThatOffersThem) {
-    std::vector<std::string> failures;
-    const auto report = [&](const std::string& text) { failures.push_back(text); };
-
-    FakeFileManager manager;
-    QDBusConnection fake = bus.connect("fake");
-    ASSERT_TRUE(manager.offerOn(fake));
-    DesktopTools tools(report, bus.connect("tools"));
-    ASSERT_TRUE(pumpUntil([&] { return tools.propertiesAvailable(); }));
-
-    tools.showProperties("/tmp/a b#c.txt");
-    ASSERT_TRUE(pumpUntil([&] { return !manager.shown.isEmpty(); }));
-    EXPECT_EQ(manager.shown, QStringList{"file:///tmp/a%20b%23c.txt"});
-
-    // The file manager went away: the failure is told with the bus's reason, and tools made
-    // now find no properties (their questions are answered before the failed call's).
-    fake.unregisterService("org.freedesktop.FileManager1");
-    DesktopTools later(report, bus.connect("tools"));
-    tools.showProperties("/tmp");
-    ASSERT_TRUE(pumpUntil([&] { return !failures.empty(); }));
-    EXPECT_FALSE(later.propertiesAvailable());
-    EXPECT_NE(failures.front().find("Could not show the properties of \"/tmp\"."),
-              std::string::npos);
 }
 
 TEST(DesktopTools, AProgramThatCannotStartIsReportedWithTheReason) {
