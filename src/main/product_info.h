@@ -19,10 +19,11 @@ inline constexpr TeamMember kTeam[] = {
     {"Mirjam Kivi", ""},
 };
 
-// The libraries whose code packs and unpacks archives, and their authors.
+// Who wrote the code that packs and unpacks archives: the compression is zlib's, the archive
+// format our own.
 inline constexpr const char* kCredits[] = {
-    "zlib compression library (c) 1995-2022 Jean-loup Gailly and Mark Adler",
-    "minizip (c) 1998-2010 Gilles Vollant, zip64 (c) 2009-2010 Mathias Svensson",
+    "Compression: zlib (c) 1995-2022 Jean-loup Gailly and Mark Adler",
+    "Zip archive code (c) 2026 The Tarvo Manager developers",
 };
 
 } // namespace product
