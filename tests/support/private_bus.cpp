@@ -19,7 +19,14 @@ QDBusConnection PrivateBus::connect(const QString& name) const {
     return QDBusConnection::connectToBus(address_, name);
 }
 
+FakeFileManager::~FakeFileManager() {
+    // Taken off the bus here, on this thread, so that the bus's own thread never looks at an
+    // object on its way out.
+    bus_.unregisterObject("/org/freedesktop/FileManager1");
+}
+
 bool FakeFileManager::offerOn(QDBusConnection bus) {
+    bus_ = bus;
     return bus.registerObject("/org/freedesktop/FileManager1", this,
                               QDBusConnection::ExportAllSlots) &&
            bus.registerService("org.freedesktop.FileManager1");

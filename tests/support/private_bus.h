@@ -27,6 +27,7 @@ class FakeFileManager : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
 public:
+    ~FakeFileManager() override;
     // Offers itself on the connection; false when it could not.
     bool offerOn(QDBusConnection bus);
 
@@ -34,4 +35,7 @@ public:
 
 public slots:
     void ShowItemProperties(const QStringList& uris, const QString&) { shown << uris; }
+
+private:
+    QDBusConnection bus_{QString()};
 };
