@@ -30,7 +30,7 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     });
 
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(window.RemoteCommand.post(cmdRefreshPanels));
+    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmdRefreshPanels));
     const auto reported = [&] {
         return console->toPlainText().contains("the disk went away") &&
                window.Panel5->isEnabled() && window.Panel2->isEnabled();
