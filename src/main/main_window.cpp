@@ -136,6 +136,7 @@ void TForm1::connectCommands() {
     connect(RightPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Right); });
     connectNavigationCommands();
+    connectPeripheryCommands();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {

@@ -63,6 +63,10 @@ public:
     void setBriefView(bool brief) { header_.setBriefView(brief); }
     bool briefView() const { return header_.briefView(); }
     void repaint();
+    // Which key presses switch panels; without it every Tab does.
+    void setSwitchKey(std::function<bool(const QKeyEvent&)> isSwitchKey) {
+        isSwitchKey_ = std::move(isSwitchKey);
+    }
 
     // PanelGridInput
     bool gridKeyPress(QKeyEvent* event) override;
@@ -108,6 +112,7 @@ private:
     int lastDragRow_ = 0;
     std::optional<QPoint> dragStart_; // where the left button went down on a row
     bool active_ = false;
+    std::function<bool(const QKeyEvent&)> isSwitchKey_;
     FTPCom* session_ = nullptr;
     int panelNumber_ = 0;
     std::uint64_t shownSession_ = 0; // the FTP connection whose listing is shown; 0 local
