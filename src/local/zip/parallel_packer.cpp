@@ -25,16 +25,17 @@ struct Slot {
 // Compressing threads claim files in order; the writing thread takes them in the same order.
 class Pipeline {
 public:
-    explicit Pipeline(const std::vector<ZipAddRequest>& requests)
-        : requests_(requests), slots_(requests.size()) {}
+    Pipeline(const std::vector<ZipAddRequest>& requests, std::stop_token stop)
+        : requests_(requests), slots_(requests.size()), stop_(std::move(stop)) {}
 
     void compressAhead() {
         EntryEncoder encoder;
+        encoder.setStop(stop_);
         for (;;) {
             std::size_t index = 0;
             {
                 std::lock_guard lock(mutex_);
-                if (nextClaim_ == requests_.size()) {
+                if (nextClaim_ == requests_.size() || stop_.stop_requested()) {
                     return;
                 }
                 index = nextClaim_++;
@@ -93,6 +94,7 @@ private:
     std::size_t nextClaim_ = 0;
     std::size_t nextWrite_ = 0;
     std::uint64_t inFlight_ = 0;
+    std::stop_token stop_;
 };
 
 ZipResult addOne(TZip& zip, const ZipAddRequest& request, const PreparedSource* prepared) {
@@ -100,28 +102,47 @@ ZipResult addOne(TZip& zip, const ZipAddRequest& request, const PreparedSource* 
                           : zip.addFile(request.nameInArchive, request.sourcePath, prepared);
 }
 
+// One entry in its turn, as the observer sees it; none is begun once the stop is requested.
+ZipResult addObserved(TZip& zip, const std::vector<ZipAddRequest>& requests, std::size_t index,
+                      const PreparedSource* prepared, const ZipAddObserver& observer) {
+    ZipResult result = ZipCancelled;
+    if (!observer.stop.stop_requested()) {
+        if (observer.starting) {
+            observer.starting(index);
+        }
+        result = addOne(zip, requests[index], prepared);
+    }
+    if (observer.finished) {
+        observer.finished(index, result);
+    }
+    return result;
+}
+
 } // namespace
 
 std::vector<ZipResult> addEntriesInParallel(TZip& zip, const std::vector<ZipAddRequest>& requests,
-                                            unsigned threads) {
+                                            unsigned threads, const ZipAddObserver& observer) {
+    zip.setStop(observer.stop);
     std::vector<ZipResult> results;
     results.reserve(requests.size());
     if (threads <= 1) {
-        for (const ZipAddRequest& request : requests) {
-            results.push_back(addOne(zip, request, nullptr));
+        for (std::size_t index = 0; index < requests.size(); ++index) {
+            results.push_back(addObserved(zip, requests, index, nullptr, observer));
         }
         return results;
     }
 
-    Pipeline pipeline(requests);
+    Pipeline pipeline(requests, observer.stop);
     std::vector<std::thread> workers;
     for (unsigned i = 0; i < threads; ++i) {
         workers.emplace_back([&pipeline] { pipeline.compressAhead(); });
     }
     for (std::size_t index = 0; index < requests.size(); ++index) {
         const ZipAddRequest& request = requests[index];
-        const PreparedSource* prepared = request.folder ? nullptr : pipeline.waitFor(index);
-        results.push_back(addOne(zip, request, prepared));
+        // Once stopped, nothing more is written: no entry is waited for.
+        const PreparedSource* prepared =
+            request.folder || observer.stop.stop_requested() ? nullptr : pipeline.waitFor(index);
+        results.push_back(addObserved(zip, requests, index, prepared, observer));
         pipeline.written(index);
     }
     for (std::thread& worker : workers) {

@@ -12,6 +12,6 @@
 namespace tarvo::zip {
 
 std::vector<ZipResult> addEntriesInParallel(TZip& zip, const std::vector<ZipAddRequest>& requests,
-                                            unsigned threads);
+                                            unsigned threads, const ZipAddObserver& observer);
 
 } // namespace tarvo::zip

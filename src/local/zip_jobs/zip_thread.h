@@ -1,0 +1,43 @@
+#pragma once
+
+#include "frontend/job.h"
+#include "local/zip_jobs/zip_job.h"
+
+#include <atomic>
+#include <thread>
+
+// One zip job on a thread of its own, started at construction and always joined, never
+// killed: the cancel and the close are requests the job sees between blocks and entries.
+class ZipThread {
+public:
+    ZipThread(ZipJob job, ZipJobHost& host);
+    // Stops the job at its next step, whatever it is, and joins it.
+    ~ZipThread();
+    ZipThread(const ZipThread&) = delete;
+    ZipThread& operator=(const ZipThread&) = delete;
+
+    // True from creation until the job's end steps: no other job starts on the panel meanwhile.
+    bool Busy() const { return busy_.load(); }
+    // True while a pack runs; the cancel acts on the job only then.
+    bool ZipPacking() const { return packing_.load(); }
+    // Files packed so far.
+    int ZipCount() const { return control_.progress.itemsDone.load(); }
+    const ZipJob& job() const { return job_; }
+
+    // The cancel button: a pack stops between blocks and keeps the entries it completed; an
+    // unpack goes on.
+    void cancel();
+    // The window's close: any job stops at its next step (an open question is answered by the
+    // close itself); then joined.
+    void stop();
+
+private:
+    void Execute();
+
+    const ZipJob job_;
+    ZipJobHost& host_;
+    Job control_;
+    std::atomic<bool> busy_{true};
+    std::atomic<bool> packing_;
+    std::thread thread_; // last: started once everything above exists
+};
