@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frontend/frontend.h"
+#include "frontend/row_sweep.h"
 #include "main/header_strip.h"
 #include "main/panel_delegate.h"
 #include "main/panel_grid.h"
@@ -84,8 +85,6 @@ private:
     HeaderStrip header_;
     PanelDelegate delegate_;
     QuickSearchState search_;
-    bool dragMarking_ = false;
-    int markAnchor_ = 0;
-    int lastDragRow_ = 0;
+    RowSweep sweep_;
     bool active_ = false;
 };

@@ -19,6 +19,10 @@ void ZipThread::cancel() {
 
 void ZipThread::stop() {
     control_.requestStop();
+    join();
+}
+
+void ZipThread::join() {
     if (thread_.joinable())
         thread_.join();
 }

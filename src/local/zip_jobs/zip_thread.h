@@ -30,6 +30,8 @@ public:
     // The window's close: any job stops at its next step (an open question is answered by the
     // close itself); then joined.
     void stop();
+    // Waits for the job to end by itself.
+    void join();
 
 private:
     void Execute();

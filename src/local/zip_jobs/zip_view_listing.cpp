@@ -30,6 +30,7 @@ ZipViewListing listZipArchive(const std::string& archivePath, const std::stop_to
     zip::ZipHandle handle = zip::ZipOpen(archivePath);
     if (handle == nullptr)
         return listing;
+    listing.Opened = true;
     zip::ZipEntryInfo info;
     zip::ZipGetEntry(handle, -1, info);
     const int count = info.index;

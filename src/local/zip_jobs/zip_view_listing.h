@@ -12,6 +12,7 @@ struct ZipViewListing {
     // each level, a folder by its whole name (ending in "/"), a file by its own name, indented a
     // level deeper than the folder entries beside it.
     std::vector<std::string> Rows;
+    bool Opened = false; // false: the file is no archive this layer can read
     int Files = 0;
     std::int64_t Packed = 0;
     std::int64_t Unpacked = 1; // counted from 1: an empty archive has the ratio 0
