@@ -77,17 +77,17 @@ public:
     MessageService& messages() override { return messages_; }
     std::string translate(const std::string& key) override { return english(key); }
     void setZipState(int) override {}
-    void showStatus(std::string text) override {
+    void showZipStatus(std::string text) override {
         std::fputs(text.c_str(), stdout);
         std::fputc('\n', stdout);
         ++statusLines_;
     }
-    void rowDone(const ZipPackItem&) override {}
-    void entryTaken(int) override {}
+    void packedRow(PanelSide, const ZipPackItem&) override {}
+    void unpackedEntry(int) override {}
     void rereadPanels() override {}
     bool postPanelRefresh() override { return true; }
     void beep() override {}
-    void jobEnded() override {}
+    void zipJobEnded() override {}
 
     bool failed() const { return messages_.failed(); }
     int statusLines() const { return statusLines_; }

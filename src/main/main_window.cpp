@@ -32,6 +32,7 @@ TForm1::~TForm1() {
     // The workers and the drive watch run handlers that use the members below: they stop first.
     mountWatcher_.reset();
     bridge.shutdown();
+    stopZipJobs();
     if (RemoteWorker)
         RemoteWorker->stop();
     if (LocalWorker)
@@ -123,6 +124,7 @@ void TForm1::connectCommands() {
     connect(RightPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Right); });
     connectNavigationCommands();
+    connectZipCommands();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {
@@ -149,5 +151,6 @@ void TForm1::openDocument(std::string path) {
 
 void TForm1::SpeedButton24Click() {
     CancelFlag = 1;
+    cancelZipPacking();
 }
 

@@ -27,7 +27,7 @@ std::string lastComponent(const std::string& name) {
 class RowProgress {
 public:
     RowProgress(const ZipJob& job, const zip::PackWalk& walk, ZipJobHost& host)
-        : items_(job.Items), host_(host), lastEntry_(job.Items.size(), -1) {
+        : items_(job.Items), side_(job.Side), host_(host), lastEntry_(job.Items.size(), -1) {
         for (std::size_t entry = 0; entry < walk.origins.size(); ++entry)
             lastEntry_[walk.origins[entry]] = static_cast<long>(entry);
     }
@@ -35,11 +35,12 @@ public:
     // Every entry up to `entry` is written (-1: none yet).
     void writtenUpTo(long entry) {
         while (next_ < items_.size() && lastEntry_[next_] <= entry)
-            host_.rowDone(items_[next_++]);
+            host_.packedRow(side_, items_[next_++]);
     }
 
 private:
     const std::vector<ZipPackItem>& items_;
+    const PanelSide side_;
     ZipJobHost& host_;
     std::vector<long> lastEntry_;
     std::size_t next_ = 0;
@@ -110,7 +111,7 @@ private:
             const std::string count = std::to_string(++control_.progress.itemsDone);
             const std::string& name = request.nameInArchive;
             // A marked file, or a file inside a marked folder.
-            host_.showStatus(name.find('/') == std::string::npos
+            host_.showZipStatus(name.find('/') == std::string::npos
                                  ? "ADD to archive (" + count + "): " + name
                                  : "Adding to archive (" + count + "): " + lastComponent(name));
         };

@@ -64,7 +64,7 @@ private:
             if (!taken(index))
                 continue;
             if (job_.Selection)
-                host_.entryTaken(index);
+                host_.unpackedEntry(index);
             if (const zip::ZipResult read = zip::ZipGetEntry(handle, index, info);
                 read != zip::ZipOk) {
                 failures_.add(job_.ArchivePath + " (" + std::to_string(index) + ")",
@@ -72,7 +72,7 @@ private:
                 continue;
             }
             const std::string target = job_.UnpackFolder + info.name;
-            host_.showStatus("Unpacking (" + std::to_string(index) + "): " + target);
+            host_.showZipStatus("Unpacking (" + std::to_string(index) + "): " + target);
             if (leavesFolder(info.name)) {
                 failures_.add(target, "the name leads out of the target folder");
                 continue;

@@ -41,16 +41,16 @@ public:
     // ZipState, set under the progress lock with a short wait; skipped when the wait fails.
     virtual void setZipState(int state) = 0;
     // The status line: the entry being handled.
-    virtual void showStatus(std::string text) = 0;
-    // A pack is done with the row (packed, failed or left out): its mark goes.
-    virtual void rowDone(const ZipPackItem& item) = 0;
+    virtual void showZipStatus(std::string text) = 0;
+    // A pack is done with the panel's row (packed, failed or left out): its mark goes.
+    virtual void packedRow(PanelSide side, const ZipPackItem& item) = 0;
     // An unpack of viewer marks has taken the entry: the viewer's mark of it goes.
-    virtual void entryTaken(int index) = 0;
+    virtual void unpackedEntry(int index) = 0;
     // Re-reads both local panels on the calling thread.
     virtual void rereadPanels() = 0;
     // Asks the remote worker to re-read both local panels; false when it is busy.
     virtual bool postPanelRefresh() = 0;
     virtual void beep() = 0;
     // The job has ended: the cancel button goes and the panels are given back.
-    virtual void jobEnded() = 0;
+    virtual void zipJobEnded() = 0;
 };

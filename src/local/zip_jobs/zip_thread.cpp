@@ -42,5 +42,5 @@ void ZipThread::Execute() {
     host_.setZipState(-1);
     packing_ = false;
     busy_ = false;
-    host_.jobEnded();
+    host_.zipJobEnded();
 }
