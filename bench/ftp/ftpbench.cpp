@@ -118,11 +118,11 @@ char kindOf(const RemoteEntry& entry) {
     return entry.directory ? 'd' : 'f';
 }
 
-int list(Session& session, const std::string& directory, std::vector<RemoteEntry>& entries) {
+int list(Session& session, const std::string& directory, Listing& listing) {
     auto found = session.find(directory);
     if (!found)
         return failure("LIST " + directory + " failed");
-    entries = std::move(*found);
+    listing = std::move(*found);
     return 0;
 }
 
@@ -181,21 +181,24 @@ int main(int argc, char** argv) {
     if (!session.connect(arguments.options))
         return failure("cannot log in to " + arguments.options.host);
     std::uint64_t bytes = 0;
-    std::vector<RemoteEntry> entries;
+    Listing listing;
     int result = 0;
     if (arguments.verb == "get")
         result = get(session, arguments.first, arguments.second, bytes);
     else if (arguments.verb == "put")
         result = put(session, arguments.first, arguments.second, bytes);
     else
-        result = list(session, arguments.first, entries);
+        result = list(session, arguments.first, listing);
     if (result != 0)
         return result;
     // Timed like curl's total time: up to the end of the transfer, without the QUIT.
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     session.disconnect();
-    if (arguments.verb == "list")
-        bytes = printEntries(entries);
+    if (arguments.verb == "list") {
+        bytes = printEntries(listing.entries);
+        if (listing.unreadableLines > 0)
+            std::fprintf(stderr, "ftpbench: %zu listing lines not read\n", listing.unreadableLines);
+    }
     std::printf("%llu bytes %.3f seconds\n", static_cast<unsigned long long>(bytes),
                 elapsed.count());
     return 0;

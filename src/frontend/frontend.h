@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frontend/job.h"
 #include "local/listing/search_record.h"
 
 #include <memory>
@@ -21,6 +22,9 @@ struct PanelView {
     // folder row named CursorFolder (the folder just left when going up), else to row 0.
     bool FolderChanged = false;
     std::string CursorFolder;
+    // The cursor goes to CursorFolder (row 0 when no such folder is shown); set when the folder
+    // changed, and after a folder was made.
+    bool PlaceCursor = false;
 };
 
 // What the engine (panel explorers, FTP session, workers) may ask of the screen. The main window
@@ -44,4 +48,14 @@ public:
     // Records a location the panel has just gone to in that panel's history: a local folder, or
     // a remote folder + "@" + the saved site's name. Called on the thread that changed it.
     virtual void addToHistory(PanelSide side, std::string entry) = 0;
+
+    // File jobs. The window set up the job's display and disabled the panels when it posted the
+    // job; the worker reports here as it goes and when it has ended the job (done, failed or
+    // stopped), which gives the panels back. finishKind 2 ends quietly, any other beeps.
+    virtual void jobEnded(const std::shared_ptr<Job>& job, int finishKind) = 0;
+    // The status line's text for the entry being worked on (already shortened).
+    virtual void showCurrentFile(std::string text) = 0;
+    // The job is done with the entry `name` of that panel row: the row's mark goes, unless the
+    // row shows another entry by now.
+    virtual void unmarkRow(PanelSide side, int row, std::string name) = 0;
 };

@@ -10,8 +10,11 @@
 // the window's timer reads them once per tick, so progress never costs a post per chunk.
 class JobProgress {
 public:
+    // Of the file being worked on.
     std::atomic<std::int64_t> bytesDone{0};
     std::atomic<std::int64_t> bytesTotal{0}; // 0 while unknown
+    // Of the whole job so far, for the speed.
+    std::atomic<std::int64_t> bytesMoved{0};
     std::atomic<int> itemsDone{0};
     std::atomic<int> itemsTotal{0};
 
@@ -42,6 +45,10 @@ public:
     bool stopRequested() const { return stop_.stop_requested(); }
 
     JobProgress progress;
+
+    // The sticky answer of the job's overwrite questions: 0 ask, 10 yes to all, 9 no to all.
+    // A Cancel answer stops the job instead.
+    std::atomic<int> OverwriteAnswer{0};
 
 private:
     std::stop_source stop_;

@@ -128,10 +128,19 @@ void LocalExplorer::FillGrid() {
     view.FolderChanged = lastShownPath_ != path_;
     if (view.FolderChanged)
         view.CursorFolder = lastComponent(lastShownPath_);
+    else if (cursorTarget_)
+        view.CursorFolder = *cursorTarget_;
+    view.PlaceCursor = view.FolderChanged || cursorTarget_.has_value();
+    cursorTarget_.reset();
     lastShownPath_ = path_;
     // Posted under the lock: the worker's fill and a header sort's fill on the GUI thread then
     // reach the screen in the order they took their lists, so the last one shown is the newest.
     frontend_.showPanel(side_, std::move(view));
+}
+
+void LocalExplorer::SetCursorTarget(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    cursorTarget_ = name;
 }
 
 void LocalExplorer::Sort(const std::string& key, bool clearMarks) {

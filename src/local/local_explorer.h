@@ -1,6 +1,8 @@
 #pragma once
 
 #include "frontend/frontend.h"
+#include "frontend/job_queue.h"
+#include "local/fileops/data_path.h"
 #include "local/listing/directory_reader.h"
 #include "local/listing/search_record.h"
 
@@ -8,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 class LanguageTable;
@@ -58,6 +61,27 @@ public:
     void SetSortKey(const std::string& key);
     std::shared_ptr<const tarvo::listing::DirectoryListing> GetListing() const;
 
+    // File operations (local_explorer_fileops.cpp). A name is an entry of the panel's folder.
+
+    // Makes the folder `name` (which may name a deeper place); true when it was made. A folder
+    // that is there already is no failure; another failure shows "DirectoryNotCreated".
+    bool MkDir(const std::string& name);
+    // Renames an entry; never replaces another one. True on success; no message.
+    bool Rename(const std::string& from, const std::string& to);
+    // Read-only on or off; true on success.
+    bool SetReadOnly(const std::string& name, bool readOnly);
+    // Copies or moves the job's entries, each from its folder into its target folder, asking
+    // before an existing file is replaced; a row the job is done with loses its mark.
+    void CopyMoveItems(const JobQueue& queue, Job& job);
+    // Deletes the job's entries, folders with all they hold; an entry whose kind is no longer
+    // the listed one is left alone.
+    void DeleteItems(const JobQueue& queue, Job& job);
+    // The next fill of the same folder puts the cursor on the folder of that name (the first row
+    // when there is none), as after making a folder.
+    void SetCursorTarget(const std::string& name);
+    // The way the bytes of copies travel; tests put in one that fails.
+    void SetDataPath(tarvo::fileops::DataPath& path) { dataPath_ = &path; }
+
     LocalExplorer* OtherPanel = nullptr; // set once both panels exist
 
     // Direction of the next header sort of each column: set = its "1-0" key. GUI thread only.
@@ -85,4 +109,6 @@ private:
     std::string totals_; // the lines under the panel, as of the last read
     std::string disk_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
+    std::optional<std::string> cursorTarget_;
+    tarvo::fileops::DataPath* dataPath_ = &tarvo::fileops::kernelDataPath();
 };

@@ -119,6 +119,8 @@ void TForm1::connectCommands() {
     connectViewCommands();
     connectCloseSources();
     connectToolbarButtons();
+    connectFileCommands();
+    connectProgressStrip();
     connect(LeftPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Left); });
     connect(RightPanel.upButton, &QToolButton::clicked, this,
@@ -147,10 +149,5 @@ void TForm1::clearMarks(PanelSide side) {
 
 void TForm1::openDocument(std::string path) {
     bridge.post([this, path = std::move(path)] { desktop_.open(path); });
-}
-
-void TForm1::SpeedButton24Click() {
-    CancelFlag = 1;
-    cancelZipPacking();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frontend/frontend.h"
+#include "frontend/job_queue.h"
 #include "ftp/ftp_com.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
@@ -30,6 +31,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -81,6 +83,9 @@ public:
     void clearMarks(PanelSide side) override;
     void openDocument(std::string path) override;
     void addToHistory(PanelSide side, std::string entry) override;
+    void jobEnded(const std::shared_ptr<Job>& job, int finishKind) override;
+    void showCurrentFile(std::string text) override;
+    void unmarkRow(PanelSide side, int row, std::string name) override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -101,8 +106,10 @@ public:
 
     // Shared state.
     std::atomic<int> ActivePanel{2}; // 2 left, 1 right
-    std::atomic<int> CancelFlag{1};  // cancel word of a running local copy
-    std::atomic<int> ZipState{-1};
+    // 1 while a network command waits for the server or an archive job runs, -1 when that has
+    // just ended, 0 idle: the progress timer animates the strip and then clears it.
+    std::atomic<int> ServerWaitState{0};
+    std::atomic<int> ZipState{0};
 
     Mailbox RemoteCommand;
     Mailbox LocalCommand;
@@ -178,8 +185,6 @@ private:
     void makeExclusive(std::initializer_list<const char*> names);
     void setIconMode(bool standard);
 
-    void SpeedButton24Click();
-
     // Settings, start-up and close.
     void loadEditorSetting();
     void showEditorChoice(const std::string& program);
@@ -200,6 +205,48 @@ private:
     void closeFtpSession();
     void deleteEditedCopies();
     void saveSettings();
+
+    // Local file operations (main_window_fileops.cpp): copy, move, drops, make folder,
+    // delete, rename, attributes.
+    void connectFileCommands();
+    void connectFileJobs();
+    void SpeedButton13Click(); // copy
+    void Move1Click();
+    void copyMarked(bool move);
+    // Copies (or moves) the marked rows of a panel into the other panel's folder.
+    void postCopy(PanelSide source, bool move);
+    void dropRows(PanelSide target);
+    void dropFiles(PanelSide target, const std::vector<std::string>& paths);
+    void butGetFileClick();    // make folder
+    void butSetFileClick();    // delete
+    void SpeedButton10Click(); // rename
+    void Zmieatrybuty1Click(); // attributes
+    // Adds the marked rows of the panel (never "[..]") to the pending job.
+    void queueMarked(PanelController& panel, const std::string& target);
+    // Posts a file job; false (and nothing posted) when it is empty or a command runs.
+    bool postJob(Mailbox& mailbox, int code, CommandParams params, std::optional<JobQueue> queue);
+    void deliverJob(Mailbox& mailbox, int code, CommandParams params);
+    void RefreshRowIfVisible(int row);
+    void RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel);
+
+    // The progress strip (main_window_progress.cpp).
+    void connectProgressStrip();
+    void Timer2Timer();
+    void SpeedButton24Click(); // cancel
+    void showJobProgress();
+    void showServerWait();
+    void showArchiveWork();
+    void setBar(double fraction);
+    void setBusyCursor(bool busy);
+    void OperationFinished(int kind);
+
+    std::shared_ptr<Job> runningJob_; // the file job the strip shows and the cancel stops
+    QueueList Jobs;
+    int TimerTicks = 0;
+    std::int64_t lastTickBytes_ = 0;
+    int WaitAnimationStep = 0;
+    int ZipAnimationStep = 0;
+    bool busyCursor_ = false;
 
     // Zip jobs and the archive viewer (main_window_zip.cpp).
     void connectZipCommands();

@@ -166,21 +166,21 @@ void TForm1::connectMarkCommands() {
 }
 
 void TForm1::connectSortCommands() {
-    const std::pair<const char*, listing::SortColumn> items[] = {
-        {"nazwa1", listing::SortColumn::Name},
-        {"typ1", listing::SortColumn::Type},
-        {"data1", listing::SortColumn::Date},
-        {"rozmiar1", listing::SortColumn::Size},
-        {"atrybuty1", listing::SortColumn::Attr}};
-    int functionKey = Qt::Key_F3;
-    for (const auto& [name, column] : items) {
+    const std::tuple<const char*, listing::SortColumn, QKeySequence> items[] = {
+        {"nazwa1", listing::SortColumn::Name, QKeySequence(Qt::CTRL | Qt::Key_F3)},
+        {"typ1", listing::SortColumn::Type, QKeySequence(Qt::CTRL | Qt::Key_F4)},
+        {"data1", listing::SortColumn::Date, QKeySequence(Qt::CTRL | Qt::Key_F5)},
+        // Ctrl+F6 renames; sorting by size keeps its menu item and its header button.
+        {"rozmiar1", listing::SortColumn::Size, QKeySequence()},
+        {"atrybuty1", listing::SortColumn::Attr, QKeySequence(Qt::CTRL | Qt::Key_F7)}};
+    for (const auto& [name, column, shortcut] : items) {
         connectAction(
             name,
             [this, column = column] {
                 if (panelsIdle())
                     activePanel().headerClicked(column);
             },
-            QKeySequence(Qt::CTRL | static_cast<Qt::Key>(functionKey++)));
+            shortcut);
     }
 }
 

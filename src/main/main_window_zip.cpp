@@ -192,16 +192,7 @@ void TForm1::showZipStatus(std::string text) {
 }
 
 void TForm1::packedRow(PanelSide side, const ZipPackItem& item) {
-    bridge.post([this, side, item] {
-        PanelController& target = panel(side);
-        const auto* record = target.model().recordAt(item.Row);
-        // The panel may show other rows by now: the mark goes only from the entry packed.
-        if (record == nullptr || record->Name != item.Name)
-            return;
-        target.model().setMarked(item.Row, false);
-        target.repaint();
-        ShowSelectionInfo();
-    });
+    unmarkRow(side, item.Row, item.Name);
 }
 
 void TForm1::unpackedEntry(int index) {
@@ -236,5 +227,6 @@ void TForm1::zipJobEnded() {
         SpeedButton24->hide();
         Panel5->setEnabled(true);
         Panel2->setEnabled(true);
+        activePanel().grid().setFocus();
     });
 }

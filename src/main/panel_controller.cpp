@@ -1,9 +1,14 @@
 #include "main/panel_controller.h"
 
 #include "local/local_explorer.h"
+#include "main/panel_drops.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -49,6 +54,24 @@ bool& directionFlag(LocalExplorer& explorer, listing::SortColumn column) {
     return explorer.SortDateDir;
 }
 
+QByteArray sideTag(PanelSide side) {
+    return side == PanelSide::Left ? "left" : "right";
+}
+
+std::optional<PanelController::GridCommand> gridCommandOf(int key) {
+    switch (key) {
+    case Qt::Key_F5:
+        return PanelController::GridCommand::Copy;
+    case Qt::Key_F7:
+        return PanelController::GridCommand::MakeFolder;
+    case Qt::Key_F8:
+    case Qt::Key_Delete:
+        return PanelController::GridCommand::Delete;
+    default:
+        return std::nullopt;
+    }
+}
+
 const QColor kActiveStrip(0x72, 0x8D, 0xCF);
 const QColor kInactiveStrip(0xE8, 0xE8, 0xE8);
 const QColor kActivePath(Qt::white);
@@ -90,7 +113,7 @@ void PanelController::applyView(const PanelView& view) {
     widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));
     widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
     widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
-    if (view.FolderChanged) {
+    if (view.PlaceCursor) {
         const int row = model_.folderRow(view.CursorFolder).value_or(0);
         model_.setCurrentRow(row);
         grid_->verticalScrollBar()->setValue(0);
@@ -173,6 +196,10 @@ void PanelController::markKey(bool moveDown) {
 }
 
 bool PanelController::gridKeyPress(QKeyEvent* event) {
+    if (const auto command = gridCommandOf(event->key())) {
+        emit gridCommand(*command);
+        return true;
+    }
     const int current = model_.currentRow();
     const int page = std::max(1, grid_->visibleRowCount() - 1);
     switch (event->key()) {
@@ -246,8 +273,10 @@ void PanelController::gridMousePress(QMouseEvent* event) {
     emit activationRequested();
     const int row = rowAt(event);
     if (event->button() == Qt::LeftButton) {
-        if (row >= 0)
+        if (row >= 0) {
             selectRow(row, event->modifiers() & Qt::ShiftModifier);
+            dragStart_ = event->position().toPoint();
+        }
         return;
     }
     if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) {
@@ -258,6 +287,13 @@ void PanelController::gridMousePress(QMouseEvent* event) {
 }
 
 void PanelController::gridMouseMove(QMouseEvent* event) {
+    if (dragStart_ && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - *dragStart_).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        dragStart_.reset();
+        startRowDrag();
+        return;
+    }
     if (!sweep_.active())
         return;
     const int row = rowAt(event);
@@ -272,6 +308,7 @@ void PanelController::dragMarkTo(int row) {
 }
 
 void PanelController::gridMouseRelease(QMouseEvent*) {
+    dragStart_.reset();
     sweep_.end();
     repaint();
     emit selectionChanged();
@@ -284,4 +321,49 @@ void PanelController::gridMouseLeave() {
 void PanelController::gridDoubleClick(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rowAt(event) >= 0)
         emit openRequested();
+}
+
+void PanelController::startRowDrag() {
+    auto* drag = new QDrag(grid_);
+    auto* data = new QMimeData;
+    data->setData(kPanelRowsMimeType, sideTag(side_));
+    drag->setMimeData(data);
+    drag->exec(Qt::CopyAction);
+    drag->deleteLater();
+}
+
+void PanelController::gridDragMove(QDragMoveEvent* event) {
+    const QMimeData* data = event->mimeData();
+    // Rows only from the other panel; from other programs, local files only; always a copy.
+    const bool accepted = data->hasFormat(kPanelRowsMimeType)
+                              ? data->data(kPanelRowsMimeType) != sideTag(side_)
+                              : data->hasUrls() && !localDropPaths(data->urls()).empty();
+    if (accepted) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void PanelController::gridDrop(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data->hasFormat(kPanelRowsMimeType)) {
+        if (data->data(kPanelRowsMimeType) == sideTag(side_)) {
+            event->ignore();
+            return;
+        }
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        emit rowsDropped();
+        return;
+    }
+    std::vector<std::string> paths = localDropPaths(data->urls());
+    if (paths.empty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(std::move(paths));
 }

@@ -9,7 +9,12 @@
 #include "main/panel_widgets.h"
 #include "main/quick_search.h"
 
+#include <QPoint>
+
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 class LocalExplorer;
 class PanelIcons;
@@ -21,6 +26,9 @@ class PanelIcons;
 class PanelController : public QObject, public PanelGridInput {
     Q_OBJECT
 public:
+    // File commands the grid's own keys give (also with a modifier the menu does not take).
+    enum class GridCommand { Copy, MakeFolder, Delete };
+
     PanelController(PanelSide side, const PanelWidgets& widgets, LocalExplorer& explorer,
                     PanelIcons& icons, std::function<bool()> standardIcons);
 
@@ -60,6 +68,8 @@ public:
     void gridMouseRelease(QMouseEvent* event) override;
     void gridMouseLeave() override;
     void gridDoubleClick(QMouseEvent* event) override;
+    void gridDragMove(QDragMoveEvent* event) override;
+    void gridDrop(QDropEvent* event) override;
 
 signals:
     void activationRequested();  // a click in the grid
@@ -69,6 +79,9 @@ signals:
     void invertMarksRequested(); // "*" on the numeric keypad
     void currentEntryChanged();  // the current row of the active panel moved
     void selectionChanged();     // marks or the current row changed
+    void gridCommand(PanelController::GridCommand command);
+    void rowsDropped();                                // rows of the other panel dropped here
+    void filesDropped(std::vector<std::string> paths); // local files from another program
 
 private:
     void showRow(int row);
@@ -76,6 +89,7 @@ private:
     void markKey(bool moveDown);
     void dragMarkTo(int row);
     int rowAt(const QMouseEvent* event) const;
+    void startRowDrag();
 
     const PanelSide side_;
     PanelWidgets widgets_;
@@ -86,5 +100,6 @@ private:
     PanelDelegate delegate_;
     QuickSearchState search_;
     RowSweep sweep_;
+    std::optional<QPoint> dragStart_; // where the left button went down on a row
     bool active_ = false;
 };

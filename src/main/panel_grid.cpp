@@ -1,5 +1,6 @@
 #include "main/panel_grid.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -8,6 +9,9 @@
 PanelGrid::PanelGrid(QWidget* parent) : QTableView(parent) {
     setTabKeyNavigation(false);
     setMouseTracking(true);
+    // Drops are the panel's to judge; drags start in the panel's own mouse handling.
+    setAcceptDrops(true);
+    setDragEnabled(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 }
@@ -64,4 +68,22 @@ void PanelGrid::leaveEvent(QEvent* event) {
     if (input_)
         input_->gridMouseLeave();
     QTableView::leaveEvent(event);
+}
+
+void PanelGrid::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void PanelGrid::dragMoveEvent(QDragMoveEvent* event) {
+    if (input_)
+        input_->gridDragMove(event);
+    else
+        event->ignore();
+}
+
+void PanelGrid::dropEvent(QDropEvent* event) {
+    if (input_)
+        input_->gridDrop(event);
+    else
+        event->ignore();
 }

@@ -2,6 +2,9 @@
 
 #include <QTableView>
 
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -15,6 +18,9 @@ public:
     virtual void gridMouseRelease(QMouseEvent* event) = 0;
     virtual void gridMouseLeave() = 0;
     virtual void gridDoubleClick(QMouseEvent* event) = 0;
+    // Something is dragged over the grid (also when it enters): accept it or not.
+    virtual void gridDragMove(QDragMoveEvent* event) = 0;
+    virtual void gridDrop(QDropEvent* event) = 0;
 };
 
 // The grid of a panel. The panel decides what keys and mouse buttons do (marking, quick search,
@@ -40,6 +46,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     PanelGridInput* input_ = nullptr;

@@ -10,3 +10,7 @@ inline int panelNumber(PanelSide side) {
 inline PanelSide sideOf(int panelNumber) {
     return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
 }
+
+inline PanelSide otherSide(PanelSide side) {
+    return side == PanelSide::Left ? PanelSide::Right : PanelSide::Left;
+}

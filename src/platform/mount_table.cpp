@@ -1,5 +1,7 @@
 #include "platform/mount_table.h"
 
+#include "platform/program_folder.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -27,12 +29,6 @@ constexpr std::array<std::string_view, 5> kSystemFolders{"/proc", "/sys", "/dev"
 template <std::size_t N>
 bool isOneOf(std::string_view value, const std::array<std::string_view, N>& list) {
     return std::find(list.begin(), list.end(), value) != list.end();
-}
-
-bool isWithin(std::string_view path, std::string_view folder) {
-    if (folder == "/")
-        return !path.empty() && path.front() == '/';
-    return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 bool isNetwork(std::string_view type) {

@@ -25,3 +25,9 @@ std::string joinPath(const std::string& folder, const std::string& name) {
         return folder + name;
     return folder + "/" + name;
 }
+
+bool isWithin(std::string_view path, std::string_view folder) {
+    if (folder == "/")
+        return !path.empty() && path.front() == '/';
+    return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
+}

@@ -3,6 +3,7 @@
 #include "platform/message_service.h"
 #include "platform/program_folder.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 std::shared_ptr<const LanguageTable::Table> LanguageTable::current() const {
@@ -35,14 +36,14 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
     try {
         fresh->document = LoadLanguage(path);
         if (!fresh->document)
-            return path + " is not a language document (its root element is not <Language>)";
+            return path + ": is not a language document (its root element is not <Language>)";
         // One pass over the items: looking each up by its index would walk the list again.
         for (const XmlElement& element : fresh->document->Get_Strings().children("String")) {
             TXMLStringType item(element);
             fresh->texts.emplace(item.Get_Name(), item.text());
         }
     } catch (const std::exception& error) {
-        return std::string(error.what());
+        return path + ": " + error.what();
     }
     TimedLock lock(lock_, lookupWait_);
     if (!lock)
@@ -52,8 +53,11 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
 }
 
 void loadActiveLanguage(LanguageTable& table, MessageService& messages) {
-    if (!table.load(joinPath(programFolder(), "Language.xml")))
+    const auto failure = table.load(joinPath(programFolder(), "Language.xml"));
+    if (!failure)
         return;
+    // The box keeps its fixed text; the reason is for whoever looks into the file.
+    std::fprintf(stderr, "Tarvo Manager: could not load the language file: %s\n", failure->c_str());
     messages.show({"Tarvo Manager",
                    "Could not load language file.\nPlace language.xml in the TarvoManager main "
                    "folder or reinsatall program.",

@@ -45,5 +45,6 @@ private:
 };
 
 // Fills the table from Language.xml in the program folder. When that fails the user is told
-// once and the program goes on with the table it had (at start: empty, so every text is its key).
+// once, the reason goes to stderr, and the program goes on with the table it had (at start:
+// empty, so every text is its key).
 void loadActiveLanguage(LanguageTable& table, MessageService& messages);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "frontend/job.h"
+#include "frontend/job_queue.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +12,7 @@
 // reads only this copy, never the window's fields, which the GUI thread keeps changing.
 struct CommandParams {
     int ActivePanel = 2; // 2 left, 1 right
+    int TargetPanel = 0; // the panel a copy goes to, numbered alike
     int ActiveRow = 0;
     std::string SelectedName;
     int SelectedAttr = 0;
@@ -21,4 +26,8 @@ struct CommandParams {
     std::string Mask = "*.*";
     bool RecordVisit = false; // the folder goes into the panel's history once read
     int SpecialFolder = 0;    // SpecialFolderId
+
+    // Long work: the job's own stop source and progress, and the entries it works on.
+    std::shared_ptr<Job> job;
+    std::shared_ptr<const JobQueue> queue;
 };

@@ -280,7 +280,7 @@ TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndTheViewAnd
     EXPECT_EQ(working, QStringList({"SpeedButton30", "SpeedButton31", "SpeedButton33",
                                     "SpeedButton36", "SpeedButton2", "SpeedButton34",
                                     "SpeedButton39", "SpeedButton44", "SpeedButton38",
-                                    "SpeedButton45", "SpeedButton40"}));
+                                    "SpeedButton46", "SpeedButton45", "SpeedButton40"}));
     EXPECT_EQ(button("SpeedButton2")->toolTip().toStdString(), window->Translate("Brief"));
 
     const int dateWidth = button("SpeedButton17")->width();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <thread>
@@ -64,13 +66,80 @@ TEST_F(LanguageTableTest, ADocumentWithoutStringsLoadsEmpty) {
     EXPECT_EQ(table.translate("Connect"), "Connect");
 }
 
-TEST_F(LanguageTableTest, AFailedReloadKeepsThePreviousTable) {
+// Files that cannot serve as the language: each is refused with the reason (which names the
+// file), promptly and without building a document of it, and the previous table stays.
+enum class Kind { Text, Missing, Fifo, Folder, Huge };
+
+struct UnusableFile {
+    const char* name;
+    Kind kind;
+    std::string text; // of a Text file
+    const char* reason;
+};
+
+std::string make(const TempTree& dir, const UnusableFile& file) {
+    const std::string path = dir.at("unusable.xml");
+    switch (file.kind) {
+    case Kind::Text:
+        return dir.write("unusable.xml", file.text);
+    case Kind::Fifo:
+        EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        return path;
+    case Kind::Folder:
+        return dir.dir("unusable.xml");
+    case Kind::Huge:
+        return dir.file("unusable.xml", kMaxXmlFileSize + 1);
+    case Kind::Missing:
+        break;
+    }
+    return path;
+}
+
+class UnusableLanguageFiles : public LanguageTableTest,
+                              public testing::WithParamInterface<UnusableFile> {};
+
+TEST_P(UnusableLanguageFiles, AreRefusedAndThePreviousTableStays) {
     ASSERT_FALSE(load(languageDocument("<String Name=\"Copy\">Kopieren</String>")));
-    EXPECT_TRUE(load(languageDocument("<String Name=\"Copy\">x</String>", "language")))
-        << "a lower-case root is not a language document";
-    EXPECT_TRUE(load("<Language><Strings><String Name=\"Copy\">broken"));
-    EXPECT_TRUE(table.load(dir.at("absent.xml")));
+    const std::string path = make(dir, GetParam());
+    const auto failure = table.load(path);
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->find(path), std::string::npos) << *failure;
+    EXPECT_NE(failure->find(GetParam().reason), std::string::npos) << *failure;
     EXPECT_EQ(table.translate("Copy"), "Kopieren");
+}
+
+std::string nested(int depth) {
+    std::string text = "<Language><Strings>";
+    for (int i = 0; i < depth; ++i)
+        text += "<a>";
+    for (int i = 0; i < depth; ++i)
+        text += "</a>";
+    return text + "</Strings></Language>";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnusableLanguageFiles,
+    testing::Values(UnusableFile{"Missing", Kind::Missing, "", "cannot be read"},
+                    UnusableFile{"LowerCaseRoot", Kind::Text, languageDocument("", "language"),
+                                 "is not a language document"},
+                    UnusableFile{"NotWellFormed", Kind::Text, "<Language>\n<Strings><String>broken",
+                                 "line 2, column"},
+                    UnusableFile{"Fifo", Kind::Fifo, "", "is not a regular file"},
+                    UnusableFile{"Folder", Kind::Folder, "", "is not a regular file"},
+                    UnusableFile{"Huge", Kind::Huge, "", "is larger than"},
+                    UnusableFile{"DeeplyNested", Kind::Text, nested(100'000),
+                                 "nested deeper than 64 levels"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LanguageTableTest, ALargeFileIsReadWhole) {
+    std::string strings;
+    for (int i = 0; i < 50'000; ++i)
+        strings +=
+            "<String Name=\"K" + std::to_string(i) + "\">T" + std::to_string(i) + "</String>";
+    ASSERT_FALSE(load(languageDocument(strings)));
+    EXPECT_EQ(table.size(), 50'000u);
+    EXPECT_EQ(table.translate("K0"), "T0");
+    EXPECT_EQ(table.translate("K49999"), "T49999");
 }
 
 TEST_F(LanguageTableTest, ALookupThatCannotGetTheLockReturnsTheKey) {
@@ -111,8 +180,12 @@ TEST_F(LanguageTableTest, LookupsDuringReloadsSeeTheOldOrTheNewTextOnly) {
 TEST_F(LanguageTableTest, AMissingActiveLanguageIsReportedOnceAndTextsAreTheirKeys) {
     setenv("TARVO_HOME", dir.path().c_str(), 1);
     ScriptedMessages messages;
+    testing::internal::CaptureStderr();
     loadActiveLanguage(table, messages);
+    const std::string reason = testing::internal::GetCapturedStderr();
     unsetenv("TARVO_HOME");
+    EXPECT_NE(reason.find(dir.at("Language.xml") + ": cannot be read"), std::string::npos)
+        << reason;
     const auto shown = messages.shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, "Tarvo Manager");

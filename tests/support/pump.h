@@ -9,7 +9,14 @@
 template <class Condition>
 bool pumpUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(5)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
+    for (;;) {
+        const bool met = condition();
+        // What a worker posted before the condition came true (a listing, say, before its
+        // mailbox went idle) reaches the screen before the test looks.
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
+        if (met)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    }
 }

@@ -24,6 +24,18 @@ public:
         std::lock_guard lock(mutex_);
         opened_.push_back(std::move(path));
     }
+    void jobEnded(const std::shared_ptr<Job>&, int) override {
+        std::lock_guard lock(mutex_);
+        ++jobsEnded_;
+    }
+    void showCurrentFile(std::string text) override {
+        std::lock_guard lock(mutex_);
+        currentFiles_.push_back(std::move(text));
+    }
+    void unmarkRow(PanelSide, int row, std::string) override {
+        std::lock_guard lock(mutex_);
+        unmarked_.push_back(row);
+    }
 
     void addToHistory(PanelSide, std::string entry) override {
         std::lock_guard lock(mutex_);
@@ -51,6 +63,18 @@ public:
         std::lock_guard lock(mutex_);
         return marksCleared_;
     }
+    int jobsEnded() const {
+        std::lock_guard lock(mutex_);
+        return jobsEnded_;
+    }
+    std::vector<std::string> currentFiles() const {
+        std::lock_guard lock(mutex_);
+        return currentFiles_;
+    }
+    std::vector<int> unmarked() const {
+        std::lock_guard lock(mutex_);
+        return unmarked_;
+    }
 
 private:
     mutable std::mutex mutex_;
@@ -59,4 +83,7 @@ private:
     std::vector<std::string> opened_;
     std::vector<std::string> history_;
     int marksCleared_ = 0;
+    int jobsEnded_ = 0;
+    std::vector<std::string> currentFiles_;
+    std::vector<int> unmarked_;
 };

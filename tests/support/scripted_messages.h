@@ -26,18 +26,27 @@ public:
         return MessageButton::Ok;
     }
 
-    // Records the question and answers it as a cancelled one.
+    // Records the question (its starting value as the text after the prompt and a line feed)
+    // and answers from the text script; cancelled when that is empty.
     std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
-                                       const std::string&) override {
+                                       const std::string& initial) override {
         std::lock_guard lock(mutex_);
-        shown_.push_back(
-            {caption, prompt, MessageButton::Ok | MessageButton::Cancel, MessageIcon::Question});
-        return std::nullopt;
+        shown_.push_back({caption, prompt + "\n" + initial,
+                          MessageButton::Ok | MessageButton::Cancel, MessageIcon::Question});
+        if (texts_.empty())
+            return std::nullopt;
+        std::optional<std::string> answer = texts_.front();
+        texts_.pop_front();
+        return answer;
     }
 
     void answerNext(MessageButton answer) {
         std::lock_guard lock(mutex_);
         answers_.push_back(answer);
+    }
+    void answerTextNext(std::optional<std::string> text) {
+        std::lock_guard lock(mutex_);
+        texts_.push_back(std::move(text));
     }
     std::vector<MessageRequest> shown() const {
         std::lock_guard lock(mutex_);
@@ -47,5 +56,6 @@ public:
 private:
     mutable std::mutex mutex_;
     std::deque<MessageButton> answers_;
+    std::deque<std::optional<std::string>> texts_;
     std::vector<MessageRequest> shown_;
 };

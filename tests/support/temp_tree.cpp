@@ -31,8 +31,8 @@ int removeOne(const char* path, const struct stat*, int, FTW*) {
 
 } // namespace
 
-TempTree::TempTree() {
-    std::string pattern = "/tmp/tarvo-test-XXXXXX";
+TempTree::TempTree(const std::string& base) {
+    std::string pattern = base + "/tarvo-test-XXXXXX";
     check(::mkdtemp(pattern.data()) != nullptr, "mkdtemp");
     root_ = pattern;
     check(::chmod(root_.c_str(), 0755) == 0, "chmod " + root_);

@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <string>
 
-// A scratch folder under /tmp, removed with everything in it when the object goes away.
-// The folder itself can be entered by every user, so tests may look at it as another user.
+// A scratch folder under /tmp (or another base folder), removed with everything in it when the
+// object goes away. The folder itself can be entered by every user, so tests may look at it as
+// another user.
 class TempTree {
 public:
-    TempTree();
+    explicit TempTree(const std::string& base = "/tmp");
     ~TempTree();
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;

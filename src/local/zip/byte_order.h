@@ -33,4 +33,8 @@ inline std::uint32_t getU32(const std::uint8_t* p) {
     return getU16(p) | (static_cast<std::uint32_t>(getU16(p + 2)) << 16);
 }
 
+inline std::uint64_t getU64(const std::uint8_t* p) {
+    return getU32(p) | (static_cast<std::uint64_t>(getU32(p + 4)) << 32);
+}
+
 } // namespace tarvo::zip

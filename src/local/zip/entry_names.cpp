@@ -93,7 +93,7 @@ std::optional<std::vector<std::string>> safeComponents(const std::string& cleane
     std::vector<std::string> components = pathComponents(cleanedName);
     const bool parentStep =
         std::find(components.begin(), components.end(), "..") != components.end();
-    if (components.empty() || parentStep || cleanedName.find('\0') != std::string::npos) {
+    if (parentStep || cleanedName.find('\0') != std::string::npos) {
         return std::nullopt;
     }
     return components;

@@ -32,8 +32,8 @@ std::string cleanEntryName(const std::string& raw, bool utf8Flag);
 // The components of a "/"-separated path, without empty and "." ones.
 std::vector<std::string> pathComponents(const std::string& path);
 
-// The path components of a cleaned name ("." and empty ones dropped), or nothing when the
-// name cannot be extracted safely: a ".." component, a NUL byte, or no component at all.
+// The path components of a cleaned name ("." and empty ones dropped, so "./" has none), or
+// nothing when the name cannot be extracted safely: a ".." component or a NUL byte.
 std::optional<std::vector<std::string>> safeComponents(const std::string& cleanedName);
 
 } // namespace tarvo::zip

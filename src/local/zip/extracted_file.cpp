@@ -1,7 +1,7 @@
 #include "local/zip/extracted_file.h"
 
 #include "local/zip/file_attributes.h"
-#include "local/zip/temp_file.h"
+#include "platform/posix/temp_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,12 +48,19 @@ ZipResult copyVerified(int fd, const ExtractedFileFacts& facts, const EntryDataR
     return total == facts.size && crc == facts.crc ? ZipOk : ZipFlateFailed;
 }
 
-// The final touches: the entry's times and, for a read-only entry, no write permission. The
-// creation time cannot be set on Linux.
+// The final touches: the permissions and the times. The file was made with every permission
+// the umask lets through, which is how the umask is learnt without changing it (a change
+// would reach every thread). The creation time cannot be set on Linux.
 ZipResult finishFile(int fd, const ExtractedFileFacts& facts) {
     struct stat status {};
-    if (facts.readOnly &&
-        (::fstat(fd, &status) != 0 || ::fchmod(fd, status.st_mode & ~mode_t{0222}) != 0)) {
+    if (::fstat(fd, &status) != 0) {
+        return ZipWriteError;
+    }
+    mode_t permissions = facts.unixPermissions.value_or(0666) & status.st_mode & 0777;
+    if (facts.readOnly) {
+        permissions &= ~mode_t{0222};
+    }
+    if (::fchmod(fd, permissions) != 0) {
         return ZipWriteError;
     }
     const struct timespec times[2] = {{static_cast<time_t>(facts.accessTime), 0},
@@ -69,7 +76,7 @@ ZipResult writeExtractedFile(int folderFd, const std::string& name, const Extrac
         return ZipCannotOpen;
     }
     std::string tempName;
-    UniqueFd fd = createTempFile(folderFd, tempName);
+    UniqueFd fd = createTempFile(folderFd, tempName, 0777);
     if (!fd.valid()) {
         return ZipCannotOpen;
     }

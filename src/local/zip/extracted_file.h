@@ -6,8 +6,11 @@
 
 #include "local/zip/zip_result.h"
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,8 @@ struct ExtractedFileFacts {
     std::int64_t accessTime = 0;
     std::int64_t modificationTime = 0;
     bool readOnly = false;
+    // The entry's own permission bits, given under the umask; without them a new file's.
+    std::optional<mode_t> unixPermissions;
 };
 
 // Reads the next chunk of the entry's data into the buffer: its length, 0 at the end, or a

@@ -5,8 +5,8 @@
 // as given; the archive's part is made one folder at a time below it without following
 // symbolic links, so whatever the target folder holds, an entry cannot land outside it.
 
-#include "local/zip/unique_fd.h"
 #include "local/zip/zip_result.h"
+#include "platform/posix/unique_fd.h"
 
 #include <string>
 #include <vector>

@@ -14,11 +14,19 @@ constexpr std::uint32_t UnixOwnerWrite = 0x00800000;
 constexpr std::uint32_t UnixOwnerExecute = 0x00400000;
 constexpr std::uint32_t UnixDirectory = 0x40000000;
 
+constexpr int UnixHost = 3;
+
 // Hosts whose archives keep DOS attribute bits in the low byte: MS-DOS, Macintosh, NTFS,
 // VFAT.
 bool keepsDosAttributes(std::uint16_t versionMadeBy) {
     const int host = versionMadeBy >> 8;
     return host == 0 || host == 7 || host == 11 || host == 14;
+}
+
+bool isHiddenName(const std::string& fileName) {
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return start < fileName.size() && fileName[start] == '.';
 }
 
 } // namespace
@@ -27,9 +35,12 @@ bool isReadOnlyMode(mode_t mode) {
     return (mode & S_IWUSR) == 0;
 }
 
-std::uint32_t externalAttributesForFile(mode_t mode) {
+std::uint32_t externalAttributesForFile(mode_t mode, const std::string& fileName) {
     const bool readOnly = isReadOnlyMode(mode);
     std::uint32_t attributes = ZipAttrArchive | UnixRegularFile | UnixOwnerRead;
+    if (isHiddenName(fileName)) {
+        attributes |= ZipAttrHidden;
+    }
     if (readOnly) {
         attributes |= ZipAttrReadOnly;
     } else {
@@ -60,6 +71,16 @@ std::uint32_t attributesFromCentral(std::uint16_t versionMadeBy, std::uint32_t e
         attributes |= ZipAttrDirectory;
     }
     return attributes;
+}
+
+std::optional<mode_t> unixPermissions(std::uint16_t versionMadeBy,
+                                      std::uint32_t externalAttributes) {
+    const auto mode = static_cast<mode_t>(externalAttributes >> 16);
+    const mode_t type = mode & S_IFMT;
+    if (versionMadeBy >> 8 != UnixHost || (type != S_IFREG && type != 0) || (mode & 0777) == 0) {
+        return std::nullopt;
+    }
+    return mode & 0777;
 }
 
 } // namespace tarvo::zip

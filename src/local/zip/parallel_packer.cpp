@@ -2,6 +2,9 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <new>
+#include <optional>
+#include <stop_token>
 #include <thread>
 
 namespace tarvo::zip {
@@ -22,43 +25,47 @@ struct Slot {
     std::uint64_t reserved = 0;
 };
 
-// Compressing threads claim files in order; the writing thread takes them in the same order.
+// Entries are claimed in order, by the compressing threads or, when it gets there first, by the
+// writing thread; the writing thread takes them in the same order.
 class Pipeline {
 public:
-    Pipeline(const std::vector<ZipAddRequest>& requests, std::stop_token stop)
-        : requests_(requests), slots_(requests.size()), stop_(std::move(stop)) {}
+    Pipeline(std::size_t count, const PackingSteps& steps) : steps_(steps), slots_(count) {}
 
-    void compressAhead() {
-        EntryEncoder encoder;
-        encoder.setStop(stop_);
-        for (;;) {
-            std::size_t index = 0;
-            {
-                std::lock_guard lock(mutex_);
-                if (nextClaim_ == requests_.size() || stop_.stop_requested()) {
-                    return;
-                }
-                index = nextClaim_++;
-            }
-            const ZipAddRequest& request = requests_[index];
+    void compressAhead(std::stop_token stop) {
+        std::optional<EntryEncoder> encoder;
+        try {
+            encoder.emplace();
+        } catch (...) {
+            return; // the writer does this thread's share
+        }
+        while (const auto index = claim(stop)) {
             PreparedSource prepared;
-            const bool done =
-                !request.folder &&
-                TZip::prepare(
-                    request.nameInArchive, request.sourcePath,
-                    [&](std::uint64_t size) { return admit(index, size); }, encoder, prepared);
+            bool done = false;
+            try {
+                done = steps_.prepare(
+                    *index, [&](std::uint64_t size) { return admit(*index, size, stop); }, *encoder,
+                    prepared);
+            } catch (...) {
+                done = false; // the writer tries again on its own and reports what it meets
+            }
             {
                 std::lock_guard lock(mutex_);
-                slots_[index].prepared = std::move(prepared);
-                slots_[index].state = done ? SlotState::Prepared : SlotState::LeftToWriter;
+                slots_[*index].state = done ? SlotState::Prepared : SlotState::LeftToWriter;
+                if (done) {
+                    slots_[*index].prepared = std::move(prepared);
+                }
             }
             changed_.notify_all();
         }
     }
 
-    // The prepared data of a file request, or null when the writer is to read it itself.
-    const PreparedSource* waitFor(std::size_t index) {
+    // The prepared data of the entry whose turn it is, or null when the writer is to do it.
+    const PreparedSource* takeTurn(std::size_t index) {
         std::unique_lock lock(mutex_);
+        if (nextClaim_ == index) {
+            ++nextClaim_;
+            slots_[index].state = SlotState::LeftToWriter;
+        }
         changed_.wait(lock, [&] { return slots_[index].state != SlotState::Waiting; });
         return slots_[index].state == SlotState::Prepared ? &slots_[index].prepared : nullptr;
     }
@@ -74,81 +81,110 @@ public:
     }
 
 private:
-    // The file next in line is always let through, so the writer never waits on the budget.
-    bool admit(std::size_t index, std::uint64_t size) {
+    std::optional<std::size_t> claim(const std::stop_token& stop) {
+        std::lock_guard lock(mutex_);
+        if (stop.stop_requested() || nextClaim_ == slots_.size()) {
+            return std::nullopt;
+        }
+        return nextClaim_++;
+    }
+
+    // The entry next in line is always let through, so the writer never waits on the budget.
+    bool admit(std::size_t index, std::uint64_t size, const std::stop_token& stop) {
         if (size > MaxPreparedSize) {
             return false;
         }
         std::unique_lock lock(mutex_);
-        changed_.wait(lock,
-                      [&] { return index == nextWrite_ || inFlight_ + size <= MemoryBudget; });
+        if (!changed_.wait(lock, stop, [&] {
+                return index == nextWrite_ || inFlight_ + size <= MemoryBudget;
+            })) {
+            return false;
+        }
         inFlight_ += size;
         slots_[index].reserved = size;
         return true;
     }
 
-    const std::vector<ZipAddRequest>& requests_;
+    const PackingSteps& steps_;
     std::vector<Slot> slots_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable_any changed_;
     std::size_t nextClaim_ = 0;
     std::size_t nextWrite_ = 0;
     std::uint64_t inFlight_ = 0;
-    std::stop_token stop_;
 };
 
-ZipResult addOne(TZip& zip, const ZipAddRequest& request, const PreparedSource* prepared) {
-    return request.folder ? zip.addDirectory(request.nameInArchive)
-                          : zip.addFile(request.nameInArchive, request.sourcePath, prepared);
-}
-
-// One entry in its turn, as the observer sees it; none is begun once the stop is requested.
-ZipResult addObserved(TZip& zip, const std::vector<ZipAddRequest>& requests, std::size_t index,
-                      const PreparedSource* prepared, const ZipAddObserver& observer) {
-    ZipResult result = ZipCancelled;
-    if (!observer.stop.stop_requested()) {
-        if (observer.starting) {
-            observer.starting(index);
-        }
-        result = addOne(zip, requests[index], prepared);
+ZipResult writeGuarded(const PackingSteps& steps, std::size_t index,
+                       const PreparedSource* prepared) {
+    try {
+        return steps.write(index, prepared);
+    } catch (const std::bad_alloc&) {
+        return ZipNoMemory;
+    } catch (...) {
+        return ZipWriteError;
     }
-    if (observer.finished) {
-        observer.finished(index, result);
-    }
-    return result;
 }
 
 } // namespace
 
-std::vector<ZipResult> addEntriesInParallel(TZip& zip, const std::vector<ZipAddRequest>& requests,
-                                            unsigned threads, const ZipAddObserver& observer) {
-    zip.setStop(observer.stop);
-    std::vector<ZipResult> results;
-    results.reserve(requests.size());
+std::vector<ZipResult> packInOrder(std::size_t count, unsigned threads, const PackingSteps& steps) {
+    std::vector<ZipResult> results(count, ZipOk);
     if (threads <= 1) {
-        for (std::size_t index = 0; index < requests.size(); ++index) {
-            results.push_back(addObserved(zip, requests, index, nullptr, observer));
+        for (std::size_t index = 0; index < count; ++index) {
+            results[index] = writeGuarded(steps, index, nullptr);
         }
         return results;
     }
-
-    Pipeline pipeline(requests, observer.stop);
-    std::vector<std::thread> workers;
-    for (unsigned i = 0; i < threads; ++i) {
-        workers.emplace_back([&pipeline] { pipeline.compressAhead(); });
+    Pipeline pipeline(count, steps);
+    // Declared after the pipeline, so that they are stopped and joined before it goes away.
+    std::vector<std::jthread> workers;
+    try {
+        workers.reserve(threads);
+        for (unsigned i = 0; i < threads; ++i) {
+            workers.emplace_back(
+                [&pipeline](std::stop_token stop) { pipeline.compressAhead(stop); });
+        }
+    } catch (...) {
+        // Fewer threads, or none: the writer claims whatever no one else has.
     }
-    for (std::size_t index = 0; index < requests.size(); ++index) {
-        const ZipAddRequest& request = requests[index];
-        // Once stopped, nothing more is written: no entry is waited for.
-        const PreparedSource* prepared =
-            request.folder || observer.stop.stop_requested() ? nullptr : pipeline.waitFor(index);
-        results.push_back(addObserved(zip, requests, index, prepared, observer));
+    for (std::size_t index = 0; index < count; ++index) {
+        results[index] = writeGuarded(steps, index, pipeline.takeTurn(index));
         pipeline.written(index);
     }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
     return results;
+}
+
+std::vector<ZipResult> addEntriesInParallel(TZip& zip, const std::vector<ZipAddRequest>& requests,
+                                            unsigned threads, const ZipAddObserver& observer) {
+    zip.setStop(observer.stop);
+    PackingSteps steps;
+    steps.prepare = [&](std::size_t index, const TZip::SizeGate& admit, EntryEncoder& encoder,
+                        PreparedSource& prepared) {
+        const ZipAddRequest& request = requests[index];
+        if (request.folder || observer.stop.stop_requested()) {
+            return false;
+        }
+        encoder.setStop(observer.stop);
+        return TZip::prepare(request.nameInArchive, request.sourcePath, admit, encoder, prepared);
+    };
+    steps.write = [&](std::size_t index, const PreparedSource* prepared) {
+        // Once stopped, no entry is begun.
+        ZipResult result = ZipCancelled;
+        if (!observer.stop.stop_requested()) {
+            if (observer.starting) {
+                observer.starting(index);
+            }
+            const ZipAddRequest& request = requests[index];
+            result = request.folder
+                         ? zip.addDirectory(request.nameInArchive)
+                         : zip.addFile(request.nameInArchive, request.sourcePath, prepared);
+        }
+        if (observer.finished) {
+            observer.finished(index, result);
+        }
+        return result;
+    };
+    return packInOrder(requests.size(), threads, steps);
 }
 
 } // namespace tarvo::zip

@@ -2,8 +2,8 @@
 
 // A file on disk being packed.
 
-#include "local/zip/unique_fd.h"
 #include "local/zip/zip_result.h"
+#include "platform/posix/unique_fd.h"
 
 #include <sys/types.h>
 

@@ -1,15 +1,14 @@
 #pragma once
 
-// TUnzip: the state behind a reader handle. minizip walks the central directory and opens
-// entries; names, attributes and times are read by this layer.
+// TUnzip: the state behind a reader handle. The central directory is checked when the archive
+// is opened; each entry is then read straight from the archive.
 
-#include "local/zip/direct_entry.h"
+#include "local/zip/central_directory.h"
 #include "local/zip/extraction_folder.h"
 #include "local/zip/zip_api.h"
 #include "local/zip/zip_input.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,6 @@ namespace tarvo::zip {
 class TUnzip {
 public:
     static ZipResult open(const std::string& archivePath, std::unique_ptr<TUnzip>& unzip);
-    ~TUnzip();
     TUnzip(const TUnzip&) = delete;
     TUnzip& operator=(const TUnzip&) = delete;
 
@@ -27,29 +25,17 @@ public:
 
 private:
     TUnzip() = default;
+    int entryCount() const { return static_cast<int>(directory_.size()); }
     ZipResult select(int index);
-    ZipResult moveTo(int index);
-    ZipResult readSelected(int index);
-    ZipResult locateZip64Entry(const unz_file_info64& central, std::size_t extraLength,
-                               ZipEntryInfo& info);
-    ZipResult readLocalExtra(std::vector<std::uint8_t>& localExtra);
-    ZipResult openSelected();
-    void closeEntry();
     ZipResult extractFile(const ExtractionPlan& plan);
 
     ZipInput input_;
-    unzFile archive_ = nullptr;
-    int entryCount_ = 0;
-    int position_ = 0; // minizip's current entry
-    bool entryOpen_ = false;
+    CentralDirectory directory_;
     int cachedIndex_ = -1;
     ZipEntryInfo cached_;
-    std::uint16_t cachedFlags_ = 0;
-    // Set for an entry that is read past minizip (see DirectEntry).
-    std::optional<DirectLocation> cachedDirect_;
+    CentralRecord cachedRecord_;
+    std::uint64_t cachedDataStart_ = 0;
     std::string rootFolder_;
-    std::vector<char> nameBuffer_;
-    std::vector<std::uint8_t> centralExtra_;
     std::vector<std::uint8_t> extractionBuffer_;
     ExtractionFolders folders_;
 };

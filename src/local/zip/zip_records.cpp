@@ -192,12 +192,6 @@ bool findExtraBlock(const std::uint8_t* field, std::size_t length, std::uint16_t
 
 } // namespace
 
-bool hasZip64Extra(const std::uint8_t* field, std::size_t length) {
-    std::size_t start = 0;
-    std::size_t end = 0;
-    return findExtraBlock(field, length, Zip64ExtraId, start, end);
-}
-
 Zip64Values readZip64Extra(const std::uint8_t* field, std::size_t length, bool uncompressedEscaped,
                            bool compressedEscaped, bool offsetEscaped) {
     Zip64Values values;
@@ -208,8 +202,7 @@ Zip64Values readZip64Extra(const std::uint8_t* field, std::size_t length, bool u
     }
     auto readValue = [&](bool escaped, std::optional<std::uint64_t>& slot) {
         if (escaped && next + 8 <= end) {
-            slot = getU32(field + next) | static_cast<std::uint64_t>(getU32(field + next + 4))
-                                              << 32;
+            slot = getU64(field + next);
             next += 8;
         }
     };

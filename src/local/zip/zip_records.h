@@ -90,7 +90,6 @@ struct Zip64Values {
 
 inline constexpr std::uint32_t Escape32 = 0xFFFFFFFF;
 
-bool hasZip64Extra(const std::uint8_t* field, std::size_t length);
 Zip64Values readZip64Extra(const std::uint8_t* field, std::size_t length, bool uncompressedEscaped,
                            bool compressedEscaped, bool offsetEscaped);
 

@@ -8,8 +8,11 @@ namespace tarvo::zip {
 using ZipResult = std::uint32_t;
 
 inline constexpr ZipResult ZipOk = 0x0;
-// A file cannot be created or opened: archive, source, extraction target or its folder.
+// A file cannot be created or opened: archive, source, extraction target or its folder; or
+// the archive to read holds no central directory that can be trusted.
 inline constexpr ZipResult ZipCannotOpen = 0x200;
+// Memory cannot be obtained.
+inline constexpr ZipResult ZipNoMemory = 0x300;
 // A record or data cannot be written to the archive, or extracted data cannot be written.
 inline constexpr ZipResult ZipWriteError = 0x400;
 // The archive is damaged, or an entry cannot be used as it stands (for example a name that

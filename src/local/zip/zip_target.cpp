@@ -1,7 +1,7 @@
 #include "local/zip/zip_target.h"
 
 #include "local/zip/file_attributes.h"
-#include "local/zip/temp_file.h"
+#include "platform/posix/temp_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -5,8 +5,8 @@
 
 #include "local/zip/byte_order.h"
 #include "local/zip/data_sink.h"
-#include "local/zip/unique_fd.h"
 #include "local/zip/zip_result.h"
+#include "platform/posix/unique_fd.h"
 
 #include <sys/types.h>
 

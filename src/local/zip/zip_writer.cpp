@@ -66,9 +66,9 @@ ZipResult TZip::addFile(const std::string& name, const std::string& sourcePath,
     }
     const std::uint16_t method = methodForFile(archiveName);
     if (prepared != nullptr) {
-        EntryRecord entry =
-            announcedEntry(std::move(archiveName), method,
-                           externalAttributesForFile(prepared->info.mode), prepared->info);
+        EntryRecord entry = announcedEntry(
+            std::move(archiveName), method,
+            externalAttributesForFile(prepared->info.mode, sourcePath), prepared->info);
         return writeEntry(entry, [&](DataSink& sink, DataSummary& summary) {
             summary = prepared->summary;
             return sink.put(prepared->data.data(), prepared->data.size()) ? ZipOk : ZipWriteError;
@@ -80,7 +80,7 @@ ZipResult TZip::addFile(const std::string& name, const std::string& sourcePath,
     }
     EntryRecord entry =
         announcedEntry(std::move(archiveName), method,
-                       externalAttributesForFile(source.info().mode), source.info());
+                       externalAttributesForFile(source.info().mode, sourcePath), source.info());
     return writeEntry(entry, [&](DataSink& sink, DataSummary& summary) {
         return encoder_.encode(source.fd(), method, sink, summary);
     });

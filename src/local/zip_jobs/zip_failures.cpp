@@ -25,6 +25,8 @@ std::string zipResultText(zip::ZipResult result) {
     switch (result) {
     case zip::ZipCannotOpen:
         return "could not be opened or created";
+    case zip::ZipNoMemory:
+        return "not enough memory";
     case zip::ZipWriteError:
         return "could not be read or written";
     case zip::ZipCorrupt:

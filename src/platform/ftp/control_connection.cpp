@@ -32,9 +32,10 @@ FtpError refusal(const Reply& reply) {
 ControlConnection::ControlConnection(Socket socket) : socket_(std::move(socket)), owedReplies_(1) {}
 
 FtpError ControlConnection::failWith(FtpError error) {
-    // Timeouts and cancels leave the connection in a known state (a reply still owed);
-    // anything else leaves it unusable.
-    if (error != FtpError::Timeout && error != FtpError::Cancelled)
+    // A cancel leaves the connection in a known state (a reply still owed), read before the
+    // next command. Anything else leaves it unusable; after a time-out in particular, every
+    // later command would first wait out the reply the server did not send.
+    if (error != FtpError::Cancelled)
         usable_ = false;
     return error;
 }
@@ -123,6 +124,14 @@ FtpError ControlConnection::readReply(const Wait& wait, Reply& reply, bool recor
     return FtpError::None;
 }
 
+FtpError ControlConnection::readFinalReply(const Wait& wait, Reply& reply, bool record) {
+    do {
+        if (const FtpError error = readReply(wait, reply, record); error != FtpError::None)
+            return error;
+    } while (reply.preliminary());
+    return FtpError::None;
+}
+
 FtpError ControlConnection::sendCommand(std::string_view command, const Wait& wait) {
     if (!usable_)
         return FtpError::ControlClosed;
@@ -146,7 +155,7 @@ FtpError ControlConnection::exchange(std::string_view command, const Wait& wait,
                                      bool record) {
     if (const FtpError error = sendCommand(command, wait); error != FtpError::None)
         return error;
-    return readReply(wait, reply, record);
+    return readFinalReply(wait, reply, record);
 }
 
 } // namespace tarvo::ftp::detail

@@ -33,14 +33,17 @@ public:
     // Reads the next reply and, unless told not to, records it in lastResponse(); 1xx
     // replies leave the final reply still owed.
     FtpError readReply(const Wait& wait, Reply& reply, bool record = true);
+    // Reads replies up to the final one. The wait bounds them all, so a server that keeps
+    // sending 1xx lines cannot hold the call beyond its deadline.
+    FtpError readFinalReply(const Wait& wait, Reply& reply, bool record = true);
     // Sends one command after reading any reply still owed from an earlier call.
     FtpError sendCommand(std::string_view command, const Wait& wait);
-    // sendCommand followed by readReply.
+    // sendCommand followed by readFinalReply, all within the one wait.
     FtpError exchange(std::string_view command, const Wait& wait, Reply& reply, bool record = true);
 
     bool owesReplies() const { return owedReplies_ > 0; }
-    // False once the server broke the protocol, announced its close (421, 221) or the
-    // connection failed: it cannot be used any more.
+    // False once the server broke the protocol, announced its close (421, 221), let a reply
+    // time out or the connection failed: it cannot be used any more.
     bool usable() const { return usable_; }
     Endpoint peer() const { return peerEndpoint(socket_.fd()); }
     Endpoint local() const { return localEndpoint(socket_.fd()); }

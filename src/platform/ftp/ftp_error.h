@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tarvo::ftp {
@@ -30,8 +31,13 @@ enum class FtpError : unsigned {
 FtpError lastError();
 
 // Every server reply read during the calling thread's last call on the control connection,
-// each line followed by "\n". Stream reads and writes leave it as it is.
+// each line followed by "\n". Stream reads and writes leave it as it is. A server that floods
+// the connection with lines cannot make it grow without end: the lines of the first MiB are
+// kept, then kResponseCutMarker ends it.
 const std::string& lastResponse();
+
+inline constexpr std::size_t kMaxResponseSize = 1024 * 1024;
+inline constexpr const char* kResponseCutMarker = "[further reply lines dropped]\n";
 
 namespace detail {
 

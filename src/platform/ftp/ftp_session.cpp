@@ -111,14 +111,13 @@ void noteRestart(SessionCore& core, std::string_view line) {
     core.serverHoldsRestart = !parsed || offset > 0;
 }
 
-// Reads the greeting and logs in: USER, then PASS when the server asks for it (331).
-FtpError logIn(ControlConnection& control, const ConnectOptions& options, const CallContext& call) {
+// Reads the greeting, within what is left of the connect's time-out, and logs in: USER, then
+// PASS when the server asks for it (331).
+FtpError logIn(ControlConnection& control, const ConnectOptions& options, const CallContext& call,
+               const detail::Wait& greetingWait) {
     Reply reply;
-    do {
-        if (const FtpError error = control.readReply(call.receiveWait(), reply);
-            error != FtpError::None)
-            return error;
-    } while (reply.preliminary());
+    if (const FtpError error = control.readFinalReply(greetingWait, reply); error != FtpError::None)
+        return error;
     if (reply.code != 220)
         return reply.code == 421 ? FtpError::ControlClosed : FtpError::CannotConnect;
     if (const FtpError error = control.exchange("USER " + options.user, call.receiveWait(), reply);
@@ -155,20 +154,26 @@ bool Session::connect(const ConnectOptions& options) {
         return finish(FtpError::InvalidArgument) == FtpError::None;
     SessionCore& core = *core_;
     const CallContext call(core);
+    // One deadline for the lookup, the connection and the greeting. The lookup runs before the
+    // session lock is taken, so that cancel() and disconnect() never wait for the resolver.
+    const detail::Wait connectWait = call.waitUpTo(options.timeouts.connect);
+    std::vector<detail::Endpoint> addresses;
+    const FtpError resolved = detail::resolve(options.host, options.port, connectWait, addresses);
     std::lock_guard lock(core.exchangeMutex);
     core.dropControl(FtpError::InvalidHandle);
+    if (resolved != FtpError::None)
+        return finish(resolved) == FtpError::None;
     core.timeouts = options.timeouts;
     core.mode = options.mode == TransferMode::Passive ? detail::DataMode::Passive
                                                       : detail::DataMode::Active;
     detail::Socket socket;
-    if (const FtpError error = detail::resolveAndConnect(
-            options.host, options.port, call.waitUpTo(options.timeouts.connect), socket);
+    if (const FtpError error = detail::connectToAny(addresses, connectWait, socket);
         error != FtpError::None)
         return finish(error) == FtpError::None;
     core.control = std::make_unique<ControlConnection>(std::move(socket));
     ++core.connectionSerial;
 
-    const FtpError error = logIn(*core.control, options, call);
+    const FtpError error = logIn(*core.control, options, call, connectWait);
     if (error == FtpError::None)
         core.open = true;
     else
@@ -210,7 +215,7 @@ bool Session::command(std::string_view line) {
                        control.exchange(std::string(line), call.receiveWait(), reply);
                    error != FtpError::None)
                    return error;
-               if (reply.kind() < 1 || reply.kind() > 3)
+               if (reply.kind() != 2 && reply.kind() != 3)
                    return detail::refusal(reply);
                if (startsWithVerb(line, "REST") && reply.code == 350)
                    noteRestart(*core_, line);
@@ -252,7 +257,7 @@ std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
 
 // Reads and parses a listing as it arrives, so that parsing overlaps the server's work; the
 // replies of the LIST stay together in lastResponse().
-FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entries) {
+FtpError readListing(detail::StreamState& stream, Listing& listing) {
     const RemoteTime now = currentLocalTime();
     std::vector<char> buffer(kListingChunk);
     std::size_t kept = 0; // an unfinished last line, at the start of the buffer
@@ -266,13 +271,12 @@ FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entr
         if (error == FtpError::None && total > kMaxListingSize)
             error = FtpError::ConnectionAborted;
         if (error != FtpError::None) {
-            stream.abort();
-            stream.close();
+            stream.close(false); // a failed transfer: reset, and its reply waited for briefly
             return error;
         }
         const std::string_view data(buffer.data(), kept + received);
         if (received == 0) {
-            appendListing(data, now, entries);
+            appendListing(data, now, listing);
             return stream.close();
         }
         const auto lastBreak = data.rfind('\n');
@@ -280,7 +284,7 @@ FtpError readListing(detail::StreamState& stream, std::vector<RemoteEntry>& entr
             kept = data.size();
             continue;
         }
-        appendListing(data.substr(0, lastBreak + 1), now, entries);
+        appendListing(data.substr(0, lastBreak + 1), now, listing);
         kept = data.size() - lastBreak - 1;
         std::memmove(buffer.data(), buffer.data() + lastBreak + 1, kept);
     }
@@ -343,19 +347,19 @@ std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
     return openStream(*core_, path, "STOR " + std::string(path), TransferType::Binary, false, true);
 }
 
-std::optional<std::vector<RemoteEntry>> Session::find(std::string_view path) {
+std::optional<Listing> Session::find(std::string_view path) {
     const std::string command = path.empty() ? "LIST" : "LIST " + std::string(path);
     const auto stream =
         openStreamState(*core_, path, command, TransferType::Ascii, false, false, 0);
     if (!stream)
         return std::nullopt;
-    std::vector<RemoteEntry> entries;
-    if (const FtpError error = readListing(*stream, entries); error != FtpError::None) {
+    Listing listing;
+    if (const FtpError error = readListing(*stream, listing); error != FtpError::None) {
         finish(error);
         return std::nullopt;
     }
-    finish(entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
-    return entries;
+    finish(listing.entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
+    return listing;
 }
 
 } // namespace tarvo::ftp

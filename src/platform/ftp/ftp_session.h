@@ -25,8 +25,10 @@ constexpr std::chrono::milliseconds kDefaultConnectTimeout{60'000};
 constexpr std::chrono::milliseconds kDefaultReceiveTimeout{60'000};
 
 struct Timeouts {
+    // How long connecting may take: the name lookup, the connection and the greeting.
     std::chrono::milliseconds connect = kDefaultConnectTimeout;
-    // How long one reply, or one read or write of a data connection, may take.
+    // How long a command may wait for its final reply, and one read or write of a data
+    // connection for its bytes.
     std::chrono::milliseconds receive = kDefaultReceiveTimeout;
 };
 
@@ -44,6 +46,8 @@ struct ConnectOptions {
 // lastResponse(). One command exchange runs at a time: threads that share a session wait
 // for each other, and commands fail with TransferInProgress while a stream is open.
 // cancel() and disconnect() may be called from any thread.
+// A reply that does not come in time leaves the connection unusable: the session closes it,
+// connected() turns false and later calls fail at once with ControlClosed until a connect.
 class Session {
 public:
     Session();
@@ -64,9 +68,9 @@ public:
     // command.
     void cancel();
 
-    // Sends a command as it is; success on a 1xx, 2xx or 3xx reply. A "REST n" sent this way
-    // shifts no transfer: the marker it leaves on the server is cleared before the next one,
-    // so a download always starts where openRead says.
+    // Sends a command as it is and reads its replies up to the final one; success on a 2xx or
+    // 3xx. A "REST n" sent this way shifts no transfer: the marker it leaves on the server is
+    // cleared before the next one, so a download always starts where openRead says.
     bool command(std::string_view line);
     // A command that answers on a data connection (LIST, NLST): sends TYPE, opens the data
     // connection and expects 1xx; an immediate 2xx gives a stream that is at its end.
@@ -86,9 +90,9 @@ public:
     std::unique_ptr<Stream> openRead(std::string_view path, std::uint64_t offset = 0);
     std::unique_ptr<Stream> openWrite(std::string_view path);
 
-    // LIST of a directory (empty: the current one), parsed. An empty listing gives an empty
-    // vector and the error NoMoreEntries; a failure gives nothing.
-    std::optional<std::vector<RemoteEntry>> find(std::string_view path);
+    // LIST of a directory (empty: the current one), parsed. A listing without entries sets
+    // the error NoMoreEntries; a failure gives nothing.
+    std::optional<Listing> find(std::string_view path);
 
 private:
     std::shared_ptr<detail::SessionCore> core_;

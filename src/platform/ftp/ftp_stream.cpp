@@ -8,9 +8,10 @@ using detail::setLastError;
 
 Stream::Stream(std::shared_ptr<detail::StreamState> state) : state_(std::move(state)) {}
 
+// A stream dropped without close() was given up: an upload must not end as if complete.
 Stream::~Stream() {
     if (!state_->closed)
-        close();
+        state_->close(false);
 }
 
 std::optional<std::size_t> Stream::read(char* buffer, std::size_t size) {

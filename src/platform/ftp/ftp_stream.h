@@ -16,7 +16,7 @@ struct StreamState;
 class Stream {
 public:
     explicit Stream(std::shared_ptr<detail::StreamState> state);
-    // Closes the stream if close() was not called.
+    // A stream not closed is ended as a failed transfer: its data connection is reset.
     ~Stream();
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
@@ -28,7 +28,11 @@ public:
     // Waits until data is there and tells how many bytes can be read at once; 0 at the end.
     std::optional<std::size_t> available();
     // Ends the transfer and reads the server's final reply, so that the control connection
-    // stays in step; fails when that reply is not 2xx or the transfer was aborted.
+    // stays in step; fails when that reply is not 2xx or the transfer was aborted. After an
+    // abort or a failed read or write the data connection is reset rather than closed, so a
+    // server never keeps a cut upload as a whole file. A failed read or write is also what
+    // close() reports; the final reply is then waited for a few seconds only, and a server
+    // that does not send it loses the control connection (connected() turns false).
     bool close();
     // Makes every blocked and later read or write fail with Cancelled.
     void abort();

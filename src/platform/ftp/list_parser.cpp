@@ -1,6 +1,7 @@
 #include "platform/ftp/list_parser.h"
 
 #include <array>
+#include <charconv>
 #include <ctime>
 #include <limits>
 
@@ -26,13 +27,19 @@ bool isDigit(char c) {
 }
 
 // The first blank-separated fields of a line; a fixed array, as listings run to many
-// thousands of lines.
+// thousands of lines. Room for owner and group names with a few blanks in them.
+constexpr std::size_t kMaxTokens = 16;
+
 struct Tokens {
-    std::array<Token, 8> items;
+    std::array<Token, kMaxTokens> items;
     std::size_t count = 0;
 
     std::size_t size() const { return count; }
     const Token& operator[](std::size_t i) const { return items[i]; }
+    // How many blanks stand between field i and the one before it.
+    std::size_t blanksBefore(std::size_t i) const {
+        return static_cast<std::size_t>(items[i].start - items[i - 1].start) - items[i - 1].length;
+    }
 };
 
 Tokens tokenize(std::string_view line, std::size_t maxTokens) {
@@ -126,7 +133,7 @@ bool unixTime(std::string_view month, std::string_view day, std::string_view tim
         return true;
     }
     int year = 0;
-    if (!parseNumber(timeOrYear, year) || year < 1 || year > 9999)
+    if (timeOrYear.size() != 4 || !parseNumber(timeOrYear, year))
         return false;
     time.year = static_cast<std::int16_t>(year);
     return true;
@@ -136,36 +143,72 @@ bool isNavigationName(std::string_view name) {
     return name == "." || name == "..";
 }
 
-bool parseUnixLine(std::string_view line, const RemoteTime& now, RemoteEntry& entry) {
-    const auto tokens = tokenize(line, 8);
-    if (tokens.size() < 7 || tokens[0].text().size() < 10)
-        return false;
-    // The date columns sit after the size: month at 5 with a group column, at 4 without.
-    for (const std::size_t month : {std::size_t{5}, std::size_t{4}}) {
-        if (tokens.size() < month + 3)
-            continue;
-        if (!unixTime(tokens[month].text(), tokens[month + 1].text(), tokens[month + 2].text(), now,
-                      entry.time) ||
-            !parseNumber(tokens[month - 1].text(), entry.size))
-            continue;
-        // The name starts after the single blank that follows the time or year, so names
-        // with leading or inner blanks are kept whole.
-        const std::size_t nameStart = tokens[month + 2].end + 1;
-        if (nameStart >= line.size())
-            return false;
-        entry.name = line.substr(nameStart);
-        const char type = tokens[0].text()[0];
-        entry.directory = type == 'd';
-        entry.link = type == 'l';
-        if (entry.link) {
-            if (const auto arrow = entry.name.find(" -> "); arrow != std::string::npos)
-                entry.name.resize(arrow);
-        }
-        if (entry.directory)
-            entry.size = 0;
-        return !entry.name.empty() && !isNavigationName(entry.name);
+enum class LineKind { Entry, Ignored, Unreadable };
+
+// The size column: a plain decimal number, anything else 0. A device shows "major, minor"
+// there, of which the minor number must not pass for a size.
+std::uint64_t sizeBefore(const Tokens& tokens, std::size_t month) {
+    std::uint64_t size = 0;
+    const std::string_view text = tokens[month - 1].text();
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
+    const bool device = month >= 3 && tokens[month - 2].text().back() == ',';
+    return error == std::errc() && end == text.data() + text.size() && !device ? size : 0;
+}
+
+// Where the name begins. The time-or-year column is five wide: "12:34" or, in GNU ls, a year
+// right-aligned to " 2007", then one blank; there the columns show a name's own leading
+// blanks. Servers that left-align the year ("Mar 11 2007  name") pad it instead, so after a
+// year that follows a single blank the name begins at the next non-blank.
+std::size_t nameStart(std::string_view line, const Tokens& tokens, std::size_t timeOrYear) {
+    const Token& column = tokens[timeOrYear];
+    if (column.length == 5 || tokens.blanksBefore(timeOrYear) >= 2)
+        return column.end + 1;
+    std::size_t start = column.end;
+    while (isBlank(line[start]))
+        ++start;
+    return start;
+}
+
+bool dateAt(const Tokens& tokens, std::size_t month, const RemoteTime& now, RemoteTime& time) {
+    return month >= 2 && month + 3 < tokens.size() &&
+           unixTime(tokens[month].text(), tokens[month + 1].text(), tokens[month + 2].text(), now,
+                    time);
+}
+
+// The month column: where the nine- or eight-column forms have it, else the first place
+// from the left where month, day and time-or-year follow each other (a date inside a name
+// lies further right).
+bool findDate(const Tokens& tokens, const RemoteTime& now, std::size_t& month, RemoteTime& time) {
+    for (month = 5; month >= 4; --month) {
+        if (dateAt(tokens, month, now, time))
+            return true;
+    }
+    for (month = 2; month + 3 < tokens.size(); ++month) {
+        if (month != 4 && month != 5 && dateAt(tokens, month, now, time))
+            return true;
     }
     return false;
+}
+
+LineKind parseUnixLine(std::string_view line, const RemoteTime& now, RemoteEntry& entry) {
+    if (line.front() == 't')
+        return LineKind::Ignored; // the summary line, "total 12"
+    const auto tokens = tokenize(line, kMaxTokens);
+    std::size_t month = 0;
+    if (!findDate(tokens, now, month, entry.time))
+        return LineKind::Unreadable;
+    entry.name = line.substr(nameStart(line, tokens, month + 2));
+    const char type = line.front();
+    entry.directory = type == 'd';
+    entry.link = type == 'l';
+    entry.size = entry.directory ? 0 : sizeBefore(tokens, month);
+    if (entry.link) {
+        if (const auto arrow = entry.name.find(" -> "); arrow != std::string::npos)
+            entry.name.resize(arrow);
+    }
+    if (isNavigationName(entry.name))
+        return LineKind::Ignored;
+    return entry.name.empty() ? LineKind::Unreadable : LineKind::Entry;
 }
 
 // "MM-DD-YY" or "MM-DD-YYYY" (also with "/").
@@ -209,32 +252,28 @@ bool parseDosClock(std::string_view text, RemoteTime& time) {
     return true;
 }
 
-bool parseDosLine(std::string_view line, RemoteEntry& entry) {
+LineKind parseDosLine(std::string_view line, RemoteEntry& entry) {
     const auto tokens = tokenize(line, 3);
-    if (tokens.size() < 3)
-        return false;
-    if (!parseDosDate(tokens[0].text(), entry.time) || !parseDosClock(tokens[1].text(), entry.time))
-        return false;
-    if (tokens[2].text() == "<DIR>") {
+    if (tokens.size() < 3 || !parseDosDate(tokens[0].text(), entry.time) ||
+        !parseDosClock(tokens[1].text(), entry.time))
+        return LineKind::Unreadable;
+    if (tokens[2].text() == "<DIR>")
         entry.directory = true;
-    } else {
-        if (!parseNumber(tokens[2].text(), entry.size))
-            return false;
-    }
+    else if (!parseNumber(tokens[2].text(), entry.size))
+        return LineKind::Unreadable;
     // The name is the rest of the line after the blanks that follow the size column.
     std::size_t nameStart = tokens[2].end;
     while (nameStart < line.size() && isBlank(line[nameStart]))
         ++nameStart;
     entry.name = line.substr(nameStart);
-    if (entry.name.empty() || isNavigationName(entry.name))
-        return false;
-    return true;
+    if (isNavigationName(entry.name))
+        return LineKind::Ignored;
+    return entry.name.empty() ? LineKind::Unreadable : LineKind::Entry;
 }
 
-// Fills the entry from one line; false for a line that is no entry.
-bool parseInto(std::string_view line, const RemoteTime& now, RemoteEntry& entry) {
-    if (line.empty())
-        return false;
+LineKind parseLine(std::string_view line, const RemoteTime& now, RemoteEntry& entry) {
+    if (line.find_first_not_of(" \t") == std::string_view::npos)
+        return LineKind::Ignored;
     return isDigit(line[0]) ? parseDosLine(line, entry) : parseUnixLine(line, now, entry);
 }
 
@@ -249,13 +288,7 @@ RemoteTime currentLocalTime() {
             static_cast<std::int8_t>(local.tm_hour), static_cast<std::int8_t>(local.tm_min)};
 }
 
-std::optional<RemoteEntry> parseListLine(std::string_view line, const RemoteTime& now) {
-    RemoteEntry entry;
-    return parseInto(line, now, entry) ? std::optional(std::move(entry)) : std::nullopt;
-}
-
-void appendListing(std::string_view listing, const RemoteTime& now,
-                   std::vector<RemoteEntry>& entries) {
+void appendListing(std::string_view listing, const RemoteTime& now, Listing& parsed) {
     std::size_t start = 0;
     while (start < listing.size()) {
         auto end = listing.find('\n', start);
@@ -265,8 +298,11 @@ void appendListing(std::string_view listing, const RemoteTime& now,
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         // Parsed in place: listings run to many thousands of lines.
-        if (!parseInto(line, now, entries.emplace_back()))
-            entries.pop_back();
+        const LineKind kind = parseLine(line, now, parsed.entries.emplace_back());
+        if (kind != LineKind::Entry)
+            parsed.entries.pop_back();
+        if (kind == LineKind::Unreadable)
+            ++parsed.unreadableLines;
         start = end + 1;
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,16 +28,26 @@ struct RemoteEntry {
     RemoteTime time;
 };
 
+// A parsed LIST reply.
+struct Listing {
+    std::vector<RemoteEntry> entries;
+    // Lines of no known form, skipped so that the rest is still listed. Summary lines
+    // ("total 12"), blank lines and the directories "." and ".." are not counted.
+    std::size_t unreadableLines = 0;
+};
+
 RemoteTime currentLocalTime();
 
-// One line of a LIST reply in the Unix form (with or without the group column) or the
-// MS-DOS form. Summary lines ("total 12"), "." and "..", and lines of no known form give
-// nothing. `now` places dates that carry a time instead of a year.
-std::optional<RemoteEntry> parseListLine(std::string_view line, const RemoteTime& now);
-
 // Appends the entries of complete LIST reply lines (ending with CR LF or LF; a last line
-// without its end counts too), so that a listing can be parsed while it arrives.
-void appendListing(std::string_view lines, const RemoteTime& now,
-                   std::vector<RemoteEntry>& entries);
+// without its end counts too), so that a listing can be parsed while it arrives. `now` places
+// dates that carry a time instead of a year.
+//
+// Lines of the Unix "ls -l" family are read by their date: the month, day and time-or-year
+// columns are found first, the size is the column before them and the name what follows
+// them. So owner and group columns may be missing or hold blanks, and the permission column
+// may be short; its first letter tells directories ("d") and links ("l") from files. A size
+// that is no plain number (a device's "major, minor", "33.5k", a size glued to the group)
+// reads as 0. Lines that begin with a digit are read in the MS-DOS form.
+void appendListing(std::string_view lines, const RemoteTime& now, Listing& listing);
 
 } // namespace tarvo::ftp

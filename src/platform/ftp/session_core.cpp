@@ -51,8 +51,16 @@ void SessionCore::clearActiveStream(const StreamState* stream) {
         activeStream.reset();
 }
 
+namespace {
+
+// After a failed transfer the server's final reply is waited for only briefly: a peer that
+// stalled its data connection is likely to stall the reply too.
+constexpr std::chrono::milliseconds kFinalReplyGrace{3'000};
+
+} // namespace
+
 StreamState::StreamState(std::shared_ptr<SessionCore> session, std::uint64_t callGeneration)
-    : core(std::move(session)), generation(callGeneration),
+    : core(std::move(session)), generation(callGeneration), timeouts(core->timeouts),
       cancelled([this] { return aborted.load() || core->cancelGeneration.load() != generation; }) {}
 
 void StreamState::abort() {
@@ -60,6 +68,14 @@ void StreamState::abort() {
     std::lock_guard lock(dataMutex);
     if (data.valid())
         ::shutdown(data.fd(), SHUT_RDWR); // wakes a blocked read or write at once
+}
+
+FtpError StreamState::noteFailure(FtpError error) {
+    if (cancelled())
+        return FtpError::Cancelled;
+    if (error != FtpError::None && dataFailure == FtpError::None)
+        dataFailure = error;
+    return error;
 }
 
 FtpError StreamState::read(char* buffer, std::size_t size, std::size_t& received) {
@@ -70,14 +86,13 @@ FtpError StreamState::read(char* buffer, std::size_t size, std::size_t& received
         return FtpError::Cancelled;
     if (atEnd || size == 0)
         return FtpError::None;
-    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
-    const FtpError error = receiveSome(data.fd(), buffer, size, wait, received);
+    const FtpError error = receiveSome(data.fd(), buffer, size, dataWait(), received);
     // A shutdown by abort() looks like the end of the data: only the flag tells them apart.
     if (cancelled())
         return FtpError::Cancelled;
     if (error == FtpError::None && received == 0)
         atEnd = true;
-    return error;
+    return noteFailure(error);
 }
 
 FtpError StreamState::write(const char* bytes, std::size_t size) {
@@ -85,9 +100,7 @@ FtpError StreamState::write(const char* bytes, std::size_t size) {
         return FtpError::InvalidHandle;
     if (cancelled())
         return FtpError::Cancelled;
-    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
-    const FtpError error = sendAll(data.fd(), bytes, size, wait);
-    return cancelled() ? FtpError::Cancelled : error;
+    return noteFailure(sendAll(data.fd(), bytes, size, dataWait()));
 }
 
 FtpError StreamState::available(std::size_t& count) {
@@ -98,12 +111,11 @@ FtpError StreamState::available(std::size_t& count) {
         return FtpError::Cancelled;
     if (atEnd)
         return FtpError::None;
-    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
-    if (const FtpError error = waitFor(data.fd(), POLLIN, wait); error != FtpError::None)
-        return error;
+    if (const FtpError error = waitFor(data.fd(), POLLIN, dataWait()); error != FtpError::None)
+        return noteFailure(error);
     int pending = 0;
     if (::ioctl(data.fd(), FIONREAD, &pending) != 0)
-        return FtpError::ConnectionAborted;
+        return noteFailure(FtpError::ConnectionAborted);
     if (cancelled())
         return FtpError::Cancelled;
     // Readable with nothing pending is the end of the data (or an error the read will show).
@@ -111,21 +123,25 @@ FtpError StreamState::available(std::size_t& count) {
     return FtpError::None;
 }
 
-FtpError StreamState::close() {
+void StreamState::endDataConnection(bool reset) {
+    std::lock_guard lock(dataMutex);
+    if (reset && data.valid()) {
+        // A reset instead of a graceful end: the server must not take a cut upload for a
+        // whole file, nor keep sending a download nobody reads.
+        const linger immediate{1, 0};
+        ::setsockopt(data.fd(), SOL_SOCKET, SO_LINGER, &immediate, sizeof immediate);
+    }
+    data.close();
+}
+
+FtpError StreamState::close(bool complete) {
     if (closed)
         return FtpError::InvalidHandle;
     closed = true;
     const bool wasCancelled = cancelled();
-    {
-        std::lock_guard lock(dataMutex);
-        if (wasCancelled && data.valid()) {
-            // Reset instead of a graceful end: data still queued must not reach the server
-            // as if the upload had ended normally, nor keep a slow server busy.
-            const linger reset{1, 0};
-            ::setsockopt(data.fd(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        }
-        data.close(); // the end of an upload, or an early end of a download
-    }
+    if (!complete && dataFailure == FtpError::None)
+        dataFailure = FtpError::Cancelled;
+    endDataConnection(wasCancelled || dataFailure != FtpError::None);
     if (!finalReplyOwed) {
         core->clearActiveStream(this);
         return wasCancelled ? FtpError::Cancelled : FtpError::None;
@@ -138,12 +154,22 @@ FtpError StreamState::close() {
         return wasCancelled ? FtpError::Cancelled : core->closedReason;
     if (wasCancelled)
         return FtpError::Cancelled; // the final reply stays owed; the next command reads it
+    return core->settle(readFinalReply());
+}
+
+// The server's verdict on the transfer (exchangeMutex held). After a failed read or write the
+// transfer has failed whatever the server says; its reply is read within a short grace only,
+// and a server that does not send it in time loses the connection.
+FtpError StreamState::readFinalReply() {
+    const bool failed = dataFailure != FtpError::None;
+    const Wait wait{Clock::now() +
+                        (failed ? std::min(timeouts.receive, kFinalReplyGrace) : timeouts.receive),
+                    cancelled};
     Reply reply;
-    const Wait wait{Clock::now() + core->timeouts.receive, cancelled};
-    FtpError error = core->control->readReply(wait, reply);
+    FtpError error = core->control->readFinalReply(wait, reply);
     if (error == FtpError::None && reply.kind() != 2)
         error = refusal(reply);
-    return core->settle(error);
+    return failed ? dataFailure : error;
 }
 
 FtpError exchangeExpecting(ControlConnection& control, std::string_view command, int kind,
@@ -202,9 +228,13 @@ FtpError openTransfer(SessionCore& core, const CallContext& call, std::string_vi
         return error;
     if (const FtpError error = applyRestart(core, call, retrieve); error != FtpError::None)
         return error;
+    // Only the first reply is read here: a 1xx opens the transfer, the final reply follows
+    // its data and is read by the stream's close.
     Reply reply;
-    if (const FtpError error = control.exchange(command, call.receiveWait(), reply);
-        error != FtpError::None)
+    const Wait wait = call.receiveWait();
+    if (const FtpError error = control.sendCommand(command, wait); error != FtpError::None)
+        return error;
+    if (const FtpError error = control.readReply(wait, reply); error != FtpError::None)
         return error;
     auto state = std::make_shared<StreamState>(core.shared_from_this(), call.generation());
     state->connectionSerial = core.connectionSerial;

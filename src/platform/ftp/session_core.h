@@ -68,10 +68,12 @@ private:
 };
 
 struct StreamState {
+    // Opened with the session lock held, which is when the session's time-outs may be read.
     StreamState(std::shared_ptr<SessionCore> session, std::uint64_t generation);
 
     std::shared_ptr<SessionCore> core;
     const std::uint64_t generation;
+    const Timeouts timeouts; // a copy: a later connect may change the session's own
     std::uint64_t connectionSerial = 0;
     std::atomic<bool> aborted{false};
     std::mutex dataMutex; // between closing the data socket and abort() shutting it down
@@ -80,13 +82,21 @@ struct StreamState {
     bool atEnd = false;
     bool finalReplyOwed = false;
     bool closed = false;
+    FtpError dataFailure = FtpError::None; // the first failed read or write, cancels aside
     CancelCheck cancelled;
 
     void abort();
     FtpError read(char* buffer, std::size_t size, std::size_t& received);
     FtpError write(const char* data, std::size_t size);
     FtpError available(std::size_t& count);
-    FtpError close();
+    // `complete` is false when the owner gives up on the transfer without saying so.
+    FtpError close(bool complete = true);
+
+private:
+    Wait dataWait() const { return {Clock::now() + timeouts.receive, cancelled}; }
+    FtpError noteFailure(FtpError error);
+    void endDataConnection(bool reset);
+    FtpError readFinalReply();
 };
 
 // One command whose reply must be of the kind given (2 for 2xx, 3 for 3xx).

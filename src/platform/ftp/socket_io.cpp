@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -28,6 +32,14 @@ FtpError errorFromErrno(int error) {
     default:
         return FtpError::ConnectionAborted;
     }
+}
+
+// Checked before every read and write, not only before waiting: a peer that always has more
+// to send would otherwise never let a wait come to its deadline.
+FtpError endedBeforeIo(const Wait& wait) {
+    if (wait.cancelled())
+        return FtpError::Cancelled;
+    return Clock::now() >= wait.deadline ? FtpError::Timeout : FtpError::None;
 }
 
 Socket newStreamSocket(int family) {
@@ -152,31 +164,83 @@ FtpError connectTo(const Endpoint& target, const Wait& wait, Socket& out) {
     return FtpError::None;
 }
 
-FtpError resolveAndConnect(const std::string& host, std::uint16_t port, const Wait& wait,
-                           Socket& out) {
+std::atomic<AddressLookup> addressLookup{&::getaddrinfo};
+
+namespace {
+
+// One lookup, shared by the caller and the thread that runs it; whoever leaves last frees it.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool found = false;
+    std::vector<Endpoint> endpoints;
+};
+
+void runLookup(const std::shared_ptr<Lookup>& lookup, const std::string& host,
+               const std::string& service) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (host.empty() || ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0)
+    const bool resolved = addressLookup.load()(host.c_str(), service.c_str(), &hints, &found) == 0;
+    std::vector<Endpoint> endpoints;
+    for (const addrinfo* entry = resolved ? found : nullptr; entry != nullptr;
+         entry = entry->ai_next) {
+        Endpoint endpoint;
+        std::memcpy(&endpoint.storage, entry->ai_addr, entry->ai_addrlen);
+        endpoint.length = entry->ai_addrlen;
+        endpoints.push_back(endpoint);
+    }
+    if (found != nullptr)
+        ::freeaddrinfo(found);
+    {
+        std::lock_guard lock(lookup->mutex);
+        lookup->done = true;
+        lookup->found = resolved && !endpoints.empty();
+        lookup->endpoints = std::move(endpoints);
+    }
+    lookup->finished.notify_all();
+}
+
+} // namespace
+
+FtpError resolve(const std::string& host, std::uint16_t port, const Wait& wait,
+                 std::vector<Endpoint>& out) {
+    if (host.empty())
         return FtpError::NameNotResolved;
+    auto lookup = std::make_shared<Lookup>();
+    std::thread(runLookup, lookup, host, std::to_string(port)).detach();
+    std::unique_lock lock(lookup->mutex);
+    while (!lookup->done) {
+        if (wait.cancelled())
+            return FtpError::Cancelled;
+        const auto now = Clock::now();
+        if (now >= wait.deadline)
+            return FtpError::Timeout;
+        lookup->finished.wait_for(lock, std::min<Clock::duration>(wait.deadline - now, kPollSlice));
+    }
+    if (!lookup->found)
+        return FtpError::NameNotResolved;
+    out = std::move(lookup->endpoints);
+    return FtpError::None;
+}
+
+FtpError connectToAny(const std::vector<Endpoint>& targets, const Wait& wait, Socket& out) {
     FtpError result = FtpError::CannotConnect;
-    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-        Endpoint target;
-        std::memcpy(&target.storage, entry->ai_addr, entry->ai_addrlen);
-        target.length = entry->ai_addrlen;
+    for (const Endpoint& target : targets) {
         result = connectTo(target, wait, out);
         if (result == FtpError::None || result == FtpError::Cancelled)
             break;
     }
-    ::freeaddrinfo(found);
     return result;
 }
 
 FtpError sendAll(int fd, const char* data, std::size_t size, const Wait& wait) {
     while (size > 0) {
+        if (const FtpError ended = endedBeforeIo(wait); ended != FtpError::None)
+            return ended;
         const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
         if (sent > 0) {
             data += sent;
@@ -196,6 +260,8 @@ FtpError sendAll(int fd, const char* data, std::size_t size, const Wait& wait) {
 FtpError receiveSome(int fd, char* buffer, std::size_t size, const Wait& wait,
                      std::size_t& received) {
     for (;;) {
+        if (const FtpError ended = endedBeforeIo(wait); ended != FtpError::None)
+            return ended;
         const ssize_t got = ::recv(fd, buffer, size, 0);
         if (got >= 0) {
             received = static_cast<std::size_t>(got);

@@ -2,12 +2,15 @@
 
 #include "platform/ftp/ftp_error.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include <netdb.h>
 #include <sys/socket.h>
 
 namespace tarvo::ftp::detail {
@@ -59,10 +62,18 @@ struct Endpoint {
 Endpoint localEndpoint(int fd);
 Endpoint peerEndpoint(int fd);
 
-// Resolves a host name or literal (IPv4 and IPv6) and connects to the first address that
-// answers, each attempt bounded by the wait's deadline.
-FtpError resolveAndConnect(const std::string& host, std::uint16_t port, const Wait& wait,
-                           Socket& out);
+// The addresses (IPv4 and IPv6) of a host name or literal. The system's resolver cannot be
+// interrupted, so it runs on a thread of its own: a cancel or the deadline ends the wait at
+// once, and the lookup finishes unobserved.
+FtpError resolve(const std::string& host, std::uint16_t port, const Wait& wait,
+                 std::vector<Endpoint>& out);
+// The resolver behind resolve(): getaddrinfo, unless a test puts a slow one in its place.
+using AddressLookup = int (*)(const char* host, const char* service, const addrinfo* hints,
+                              addrinfo** found);
+extern std::atomic<AddressLookup> addressLookup;
+
+// Connects to the first of the addresses that answers, all within the wait's deadline.
+FtpError connectToAny(const std::vector<Endpoint>& targets, const Wait& wait, Socket& out);
 FtpError connectTo(const Endpoint& target, const Wait& wait, Socket& out);
 
 // Waits until the descriptor is ready for the poll events; Timeout or Cancelled otherwise.

@@ -1,16 +1,14 @@
 #include "local/listing/cell_text.h"
 #include "local/listing/directory_reader.h"
+#include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <gmock/gmock.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace listing = tarvo::listing;
 
@@ -37,42 +35,18 @@ const SearchRecord& find(const std::vector<SearchRecord>& records, const std::st
 }
 
 // What readDirectory(path) gives when run by the unprivileged user "nobody", as a summary
-// "error dirs... | files...". Runs in a child process: the tests run as root, which no
-// permission bit stops.
+// "error dirs... | files...".
 std::string readAsNobody(const std::string& path) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return "pipe failed";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        std::string summary;
-        if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            summary = "could not drop privileges";
-        } else {
-            const ReadResult result = listing::readDirectory(path);
-            std::ostringstream out;
-            out << result.Error;
-            for (const SearchRecord& r : result.Listing.Dirs)
-                out << " d:" << r.Name << ':' << r.Size;
-            for (const SearchRecord& r : result.Listing.Files)
-                out << " f:" << r.Name << ':' << r.Size;
-            summary = out.str();
-        }
-        const bool written = ::write(pipeFds[1], summary.data(), summary.size()) ==
-                             static_cast<ssize_t>(summary.size());
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(pipeFds[1]);
-    std::string summary;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        summary.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return summary;
+    return runAsNobody([&] {
+        const ReadResult result = listing::readDirectory(path);
+        std::ostringstream out;
+        out << result.Error;
+        for (const SearchRecord& r : result.Listing.Dirs)
+            out << " d:" << r.Name << ':' << r.Size;
+        for (const SearchRecord& r : result.Listing.Files)
+            out << " f:" << r.Name << ':' << r.Size;
+        return out.str();
+    });
 }
 
 } // namespace

@@ -6,19 +6,58 @@ import sys
 import zipfile
 
 
-def info(name, *, extra=b"", compress=zipfile.ZIP_STORED):
+def info(name, *, mode=0o644, extra=b"", compress=zipfile.ZIP_STORED):
     entry = zipfile.ZipInfo(name, date_time=(2020, 5, 6, 7, 8, 10))
     entry.create_system = 3
-    entry.external_attr = 0o644 << 16
+    entry.external_attr = mode << 16 | (0x10 if name.endswith("/") else 0)
     entry.extra = extra
     entry.compress_type = compress
     return entry
 
 
-def write(path, entries):
+# Writes an archive, then hands its bytes to `change` if given.
+def write(path, entries, comment=b"", change=None):
     with zipfile.ZipFile(path, "w") as archive:
         for entry, data in entries:
             archive.writestr(entry, data)
+        archive.comment = comment
+    if change:
+        with open(path, "rb") as archive:
+            content = bytearray(archive.read())
+        with open(path, "wb") as archive:
+            archive.write(change(content))
+
+
+def counted(delta):
+    def change(content):
+        end = content.rfind(b"PK\x05\x06")
+        count = struct.unpack_from("<H", content, end + 8)[0] + delta
+        struct.pack_into("<HH", content, end + 8, count, count)
+        return content
+
+    return change
+
+
+# A Zip64 end record and locator before the end record, claiming 2**40 entries for a central
+# directory of one record.
+def zip64_count(content):
+    end = content.rfind(b"PK\x05\x06")
+    size, offset = struct.unpack_from("<II", content, end + 12)
+    zip64 = struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, 0, 0, 2**40, 2**40, size, offset)
+    locator = struct.pack("<IIQI", 0x07064B50, 0, end, 1)
+    struct.pack_into("<HH", content, end + 8, 0xFFFF, 0xFFFF)
+    return content[:end] + zip64 + locator + content[end:]
+
+
+# Fifty central records that all point at the one local entry.
+def overlapping(content):
+    central = content.find(b"PK\x01\x02")
+    end = content.rfind(b"PK\x05\x06")
+    record = content[central:end]
+    directory = record * 50
+    tail = bytearray(content[end:])
+    struct.pack_into("<HHI", tail, 8, 50, 50, len(directory))
+    return content[:central] + directory + tail
 
 
 def main(folder):
@@ -59,6 +98,31 @@ def main(folder):
         content[content.rfind(b"PK\x01\x02") + 8] |= 0x01
         archive.seek(0)
         archive.write(content)
+
+    # Entries named as bsdtar names them when it packs ".".
+    write(os.path.join(folder, "dot_slash.zip"), [
+        (info("./", mode=0o40755), b""), (info("./a.txt"), b"alpha"),
+        (info("./sub/", mode=0o40755), b""), (info("./sub/b.txt"), b"beta"),
+    ])
+    # Permissions of an archive made on Unix, set-id and sticky bits among them.
+    write(os.path.join(folder, "unix_modes.zip"), [
+        (info("run.sh", mode=0o100755), b"#!/bin/sh\n"),
+        (info("private.txt", mode=0o100600), b"private"),
+        (info("setuid", mode=0o104755), b"no set-id"),
+        (info("sticky", mode=0o101777), b"no sticky"),
+    ])
+    # The longest comments; the second holds what looks like an end record.
+    write(os.path.join(folder, "comment_65514.zip"), [(info("c.txt"), b"comment")], b"#" * 65514)
+    fake_end = b"PK\x05\x06" + bytes(18)
+    write(os.path.join(folder, "comment_65535.zip"), [(info("c.txt"), b"comment")],
+          fake_end + b"#" * (65535 - len(fake_end)))
+
+    three = [(info(name), name.encode()) for name in ("x", "y", "z")]
+    write(os.path.join(folder, "count_smaller.zip"), three, change=counted(-1))
+    write(os.path.join(folder, "count_larger.zip"), three, change=counted(+1))
+    write(os.path.join(folder, "zip64_count.zip"), [(info("x"), b"x")], change=zip64_count)
+    write(os.path.join(folder, "overlapping.zip"),
+          [(info("zeros.txt", compress=zipfile.ZIP_DEFLATED), bytes(100000))], change=overlapping)
 
     with open(os.path.join(folder, "traversal.zip"), "rb") as whole:
         content = whole.read()

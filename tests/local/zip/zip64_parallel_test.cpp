@@ -2,6 +2,7 @@
 
 #include "zip_test_support.h"
 
+#include "local/zip/parallel_packer.h"
 #include "local/zip/zip_records.h"
 
 #include <sys/stat.h>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <new>
+#include <stdexcept>
 
 namespace tarvo::zip {
 namespace {
@@ -155,6 +158,48 @@ TEST_F(ParallelPacking, ArchiveIsByteIdenticalToTheSingleThreadedOne) {
     EXPECT_EQ(parallel.end()[-2], ZipCannotOpen);
     EXPECT_EQ(parallel.back(), ZipBadArguments);
     EXPECT_EQ(run("unzip -tq " + quoted(dir.at("many.zip"))).status, 0);
+}
+
+void throwFor(std::size_t index, std::size_t allocationFails, std::size_t otherFails) {
+    if (index == allocationFails) {
+        throw std::bad_alloc();
+    }
+    if (index == otherFails) {
+        throw std::runtime_error("step failed");
+    }
+}
+
+// An entry whose step throws fails alone, in its place; the others are written in order and
+// every compressing thread ends (a thread left running would end the program).
+TEST(PackingPipeline, AnEntryThatThrowsFailsAloneAndTheThreadsAreJoined) {
+    constexpr std::size_t Count = 40;
+    std::vector<std::size_t> written;
+    std::vector<bool> fromPrepared(Count, false);
+    PackingSteps steps;
+    steps.prepare = [](std::size_t index, const TZip::SizeGate& admit, EntryEncoder&,
+                       PreparedSource& prepared) {
+        throwFor(index, 3, 11);
+        prepared.data.assign(1, static_cast<std::uint8_t>(index));
+        return admit(1);
+    };
+    steps.write = [&](std::size_t index, const PreparedSource* prepared) -> ZipResult {
+        written.push_back(index);
+        fromPrepared[index] = prepared != nullptr && prepared->data.at(0) == index;
+        throwFor(index, 5, 7);
+        return ZipOk;
+    };
+    for (const unsigned threads : {1u, 4u}) {
+        SCOPED_TRACE(threads);
+        written.clear();
+        const std::vector<ZipResult> results = packInOrder(Count, threads, steps);
+        ASSERT_EQ(results.size(), Count);
+        for (std::size_t i = 0; i < Count; ++i) {
+            EXPECT_EQ(written.at(i), i);
+            EXPECT_EQ(results[i], i == 5 ? ZipNoMemory : i == 7 ? ZipWriteError : ZipOk) << i;
+        }
+        EXPECT_FALSE(fromPrepared[3]);
+        EXPECT_FALSE(fromPrepared[11]);
+    }
 }
 
 } // namespace

@@ -69,50 +69,54 @@ TEST_F(Interop, OurArchivesPassThePeersChecksAndUnpackToTheSource) {
     EXPECT_TRUE(test::sameTree(tree, dir.at("unzip/tree"), true));
 }
 
-TEST_F(Interop, WeReadInfoZipArchivesWrittenToFilesStreamedAndForcedToZip64) {
-    const std::string inSource = "cd " + quoted(dir.at("src")) + " && " + Utf8;
-    ASSERT_EQ(run(inSource + "zip -r -q ../info.zip tree").status, 0);
-    test::unpackAll(dir.at("info.zip"), dir.at("info"));
-    EXPECT_TRUE(test::sameTree(tree, dir.at("info/tree"), true));
+// An archive another tool writes of src/tree, which we unpack to the same tree.
+struct PeerArchive {
+    const char* name;
+    std::string command;  // run in src/; writes the archive named by ARCHIVE
+    const char* unpacked; // where the tree lands in the unpack folder
+    bool keepsTimes;      // to the second; Python keeps only the two-second DOS time
+    std::string marker;   // bytes that show the tool wrote the kind of archive meant
+};
 
-    ASSERT_EQ(run(inSource + "zip -r -q - tree | cat > ../streamed.zip").status, 0);
-    const test::FileBytes streamed(dir.at("streamed.zip"));
-    ASSERT_NE(streamed.bytes.find(std::string("PK\x07\x08", 4)), std::string::npos)
-        << "written with data descriptors";
-    test::unpackAll(dir.at("streamed.zip"), dir.at("streamed"));
-    EXPECT_TRUE(test::sameTree(tree, dir.at("streamed/tree"), true));
+class PeerArchives : public Interop, public ::testing::WithParamInterface<PeerArchive> {};
 
-    // Zip64 records forced on every entry, as for files that may grow past 4 GiB.
-    ASSERT_EQ(run(inSource + "zip -r -q -fz ../forced.zip tree").status, 0);
-    test::unpackAll(dir.at("forced.zip"), dir.at("forced"));
-    EXPECT_TRUE(test::sameTree(tree, dir.at("forced/tree"), true));
-}
-
-TEST_F(Interop, WeReadPythonArchivesStoredDeflatedAndZip64) {
-    for (const char* mode : {"stored", "deflated", "zip64"}) {
-        SCOPED_TRACE(mode);
-        const std::string archive = dir.at(std::string(mode) + ".zip");
-        const test::CommandResult made =
-            run(test::Python + " " + quoted(test::testSourceFile("write_python_archive.py")) + " " +
-                mode + " " + quoted(tree) + " " + quoted(archive));
-        ASSERT_EQ(made.status, 0) << made.output;
-        test::unpackAll(archive, dir.at(mode));
-        // Python keeps only the DOS time, which has two-second steps.
-        EXPECT_TRUE(test::sameTree(tree, dir.at(mode) + "/tree", false));
-    }
-    const test::FileBytes zip64(dir.at("zip64.zip"));
-    EXPECT_NE(zip64.bytes.find(std::string("\x01\x00\x10\x00", 4)), std::string::npos)
-        << "the entries really carry Zip64 extra fields";
-}
-
-TEST_F(Interop, WeReadBsdtarArchives) {
-    const test::CommandResult made =
-        run(Utf8 + "bsdtar -c --format zip -f " + quoted(dir.at("bsdtar.zip")) + " -C " +
-            quoted(dir.at("src")) + " tree");
+TEST_P(PeerArchives, UnpackToTheSourceTree) {
+    const PeerArchive& peer = GetParam();
+    const std::string archive = dir.at(std::string(peer.name) + ".zip");
+    std::string command = peer.command;
+    command.replace(command.find("ARCHIVE"), 7, quoted(archive));
+    const test::CommandResult made = run("cd " + quoted(dir.at("src")) + " && " + Utf8 + command);
     ASSERT_EQ(made.status, 0) << made.output;
-    test::unpackAll(dir.at("bsdtar.zip"), dir.at("out"));
-    EXPECT_TRUE(test::sameTree(tree, dir.at("out/tree"), true));
+    EXPECT_NE(test::FileBytes(archive).bytes.find(peer.marker), std::string::npos);
+    test::unpackAll(archive, dir.at("out"));
+    EXPECT_TRUE(test::sameTree(tree, dir.at("out") + peer.unpacked, peer.keepsTimes));
 }
+
+std::string python(const char* mode) {
+    return test::Python + " " + quoted(test::testSourceFile("write_python_archive.py")) + " " +
+           mode + " tree ARCHIVE";
+}
+
+const std::string CentralHeader("PK\x01\x02", 4);
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, PeerArchives,
+    ::testing::Values(
+        PeerArchive{"infozip", "zip -r -q ARCHIVE tree", "/tree", true, CentralHeader},
+        PeerArchive{"streamed", "zip -r -q - tree | cat > ARCHIVE", "/tree", true,
+                    std::string("PK\x07\x08", 4)},
+        PeerArchive{"zip64", "zip -r -q -fz ARCHIVE tree", "/tree", true,
+                    std::string("\x01\x00\x10\x00", 4)},
+        PeerArchive{"python_stored", python("stored"), "/tree", false, CentralHeader},
+        PeerArchive{"python_deflated", python("deflated"), "/tree", false, CentralHeader},
+        PeerArchive{"python_zip64", python("zip64"), "/tree", false,
+                    std::string("\x01\x00\x10\x00", 4)},
+        PeerArchive{"bsdtar", "bsdtar -c --format zip -f ARCHIVE tree", "/tree", true,
+                    CentralHeader},
+        // Entries named "./", "./hello.txt", ...
+        PeerArchive{"bsdtar_dot", "bsdtar -c --format zip -f ARCHIVE -C tree .", "", true,
+                    std::string("./hello.txt")}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarvo::zip

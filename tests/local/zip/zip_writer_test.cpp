@@ -154,16 +154,26 @@ TEST_F(ZipWriter, ArchiveWithoutEntriesIsTheBareEndRecord) {
     EXPECT_EQ(readFile(dir.at("empty.zip")), expected);
 }
 
-TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8Flag) {
+TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8FlagAndDotNamesTheHiddenBit) {
     writeFile(dir.at("f"), "x");
+    writeFile(dir.at(".profile"), "y");
     ZipHandle writer = ZipCreate(dir.at("names.zip"));
     ASSERT_EQ(ZipAddFile(writer, "Grüße.txt", dir.at("f")), ZipOk);
     ASSERT_EQ(ZipAddDirectory(writer, "Ordner-ä"), ZipOk);
+    ASSERT_EQ(ZipAddFile(writer, ".profile", dir.at(".profile")), ZipOk);
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
     const FileBytes zip(dir.at("names.zip"));
     const std::size_t second = 30 + std::string("Grüße.txt").size() + 17 + zip.u32(18);
     EXPECT_EQ(zip.u16(6), 0x0802);
     EXPECT_EQ(zip.u16(second + 6), 0x0800);
+
+    ZipHandle reader = ZipOpen(dir.at("names.zip"));
+    ZipEntryInfo info;
+    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
+    EXPECT_EQ(info.attributes & ZipAttrHidden, 0u);
+    ASSERT_EQ(ZipGetEntry(reader, 2, info), ZipOk);
+    EXPECT_EQ(info.attributes, ZipAttrHidden | ZipAttrArchive);
+    ZipCloseReader(reader);
 }
 
 TEST_F(ZipWriter, DosDateIsClampedWhileTheUtFieldKeepsTheRealTime) {

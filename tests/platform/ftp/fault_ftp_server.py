@@ -7,22 +7,74 @@ modes: normal; drop-data N (RETR sends N bytes, closes the data connection, repl
        rest-ignored (350 to REST, offset ignored); rest-refused (502 to REST);
        stor-552 (552 after the data of a STOR); close-421 (421 and close after login);
        pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME);
-       never-greet (accepts and stays silent)
+       stop-reading (a STOR reads its first chunk, then nothing until the client ends the data
+       connection); stall-data (RETR and LIST send their first chunk, then nothing, and never
+       reply)
+In every mode an upload that the client resets is answered with 426, never as complete.
 """
 
+import errno
 import os
+import select
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
 
 
 def make_dtp(base, mode, argument):
     class FaultyDTP(base):
+        reset_by_client = False
+        stalled = False
+
+        def use_sendfile(self):
+            return mode != "stall-data" and super().use_sendfile()
+
+        # Reads the socket itself: the base class takes a reset for a normal end.
+        def recv(self, buffer_size):
+            try:
+                chunk = self.socket.recv(buffer_size)
+            except BlockingIOError:
+                raise RetryError
+            except OSError as error:
+                self.reset_by_client |= error.errno == errno.ECONNRESET
+                chunk = b""
+            if not chunk:
+                self.handle_close()
+            elif getattr(self, "read_limit", 0):
+                self._throttle_bandwidth(len(chunk), self.read_limit)
+            elif mode == "stop-reading" and not self.stalled:
+                self.stalled = True
+                self.del_channel()
+                self.ioloop.call_later(0.05, self.watch_for_end)
+            return chunk
+
+        # Notices how the client ended the data connection without reading from it: a reset
+        # shows as an error, a normal close as a read hang-up.
+        def watch_for_end(self):
+            poller = select.poll()
+            poller.register(self.socket.fileno(), select.POLLRDHUP)
+            events = poller.poll(0)
+            if not events:
+                self.ioloop.call_later(0.05, self.watch_for_end)
+                return
+            self.reset_by_client = bool(events[0][1] & (select.POLLERR | select.POLLHUP))
+            self.add_channel(events=self.ioloop.READ)
+
+        def send(self, data):
+            sent = super().send(data)
+            if mode == "stall-data" and not self.stalled:
+                self.stalled = True
+                self.del_channel()
+            return sent
+
         def close(self):
             if not self._closed and self._resp and self._resp[0].startswith("226"):
-                if mode == "stor-552" and self.receive:
+                if self.reset_by_client:
+                    self._resp = ("426 Upload reset by the client.", self._resp[1])
+                elif mode == "stor-552" and self.receive:
                     self._resp = ("552 Exceeded storage allocation.", self._resp[1])
                 elif mode == "drop-data" and not self.receive:
                     self._resp = ("426 Connection closed; transfer aborted.", self._resp[1])

@@ -1,21 +1,20 @@
-// The transport against servers that fail: refusals, dropped connections, lies, slowness,
-// and cancels from another thread.
+// The transport against servers that fail: a closed port, an ignored or refused restart,
+// slowness, cancels from another thread, a new login, long and slow listings.
 #include "platform/ftp/ftp_session.h"
 #include "test_servers.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <atomic>
 #include <future>
+#include <thread>
 
 namespace tarvo::ftp {
 namespace {
 
 using namespace std::chrono_literals;
 using test::TestServer;
-
-using Clock = std::chrono::steady_clock;
 
 struct Connected {
     std::unique_ptr<TestServer> server;
@@ -32,7 +31,7 @@ std::unique_ptr<Connected> connectTo(const std::string& mode, const std::string&
 }
 
 // Reads until the end or an error; the bytes read and whether it ended cleanly.
-std::pair<std::string, bool> readAll(Stream& stream) {
+std::pair<std::string, bool> readAll(Stream& stream, std::atomic<std::size_t>* progress = nullptr) {
     std::string content;
     char buffer[16 * 1024];
     for (;;) {
@@ -42,7 +41,16 @@ std::pair<std::string, bool> readAll(Stream& stream) {
         if (*got == 0)
             return {content, true};
         content.append(buffer, *got);
+        if (progress != nullptr)
+            *progress += *got;
     }
+}
+
+// Waits, with a generous deadline, until the transfer has moved some bytes.
+void waitForProgress(const std::atomic<std::size_t>& progress) {
+    for (int i = 0; i < 1000 && progress == 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_GT(progress, 0u);
 }
 
 TEST(ConnectFailures, ClosedPortAndUnknownHost) {
@@ -62,52 +70,6 @@ TEST(ConnectFailures, ClosedPortAndUnknownHost) {
     EXPECT_EQ(lastError(), FtpError::NameNotResolved);
     EXPECT_FALSE(session.command("NOOP"));
     EXPECT_EQ(lastError(), FtpError::InvalidHandle);
-}
-
-TEST(ConnectFailures, GreetingNeverSentTimesOut) {
-    const auto server = test::startFaultServer("127.0.0.1", "never-greet");
-    ConnectOptions options = server->options();
-    options.timeouts.receive = 300ms;
-    Session session;
-    const auto start = Clock::now();
-    EXPECT_FALSE(session.connect(options));
-    EXPECT_EQ(lastError(), FtpError::Timeout);
-    EXPECT_LT(Clock::now() - start, 2s);
-}
-
-TEST(ServerFaults, StorageRefusedAfterTheDataIsAFailure) {
-    auto connected = connectTo("stor-552");
-    auto stream = connected->session.openWrite("full.bin");
-    ASSERT_NE(stream, nullptr);
-    const std::string data(100'000, 'x');
-    ASSERT_TRUE(stream->write(data.data(), data.size()));
-    EXPECT_FALSE(stream->close());
-    EXPECT_EQ(lastError(), FtpError::ServerRefused);
-    EXPECT_EQ(lastResponse().substr(0, 4), "552 ");
-    EXPECT_TRUE(connected->session.command("NOOP"));
-}
-
-TEST(ServerFaults, Reply421IsALostConnection) {
-    auto connected = connectTo("close-421");
-    EXPECT_FALSE(connected->session.changeDir("anywhere"));
-    EXPECT_EQ(lastError(), FtpError::ControlClosed);
-    EXPECT_EQ(lastResponse().substr(0, 4), "421 ");
-    EXPECT_FALSE(connected->session.connected());
-    EXPECT_FALSE(connected->session.command("NOOP"));
-    EXPECT_EQ(lastError(), FtpError::ControlClosed);
-}
-
-TEST(ServerFaults, DroppedDataConnectionIsDetected) {
-    auto connected = connectTo("drop-data", "1000");
-    connected->server->putFile("cut.bin", std::string(50'000, 'c'));
-    auto stream = connected->session.openRead("cut.bin");
-    ASSERT_NE(stream, nullptr);
-    const auto [content, ended] = readAll(*stream);
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(content.size(), 1000u);
-    EXPECT_FALSE(stream->close());
-    EXPECT_EQ(lastError(), FtpError::ServerRefused);
-    EXPECT_EQ(lastResponse().substr(0, 4), "426 ");
 }
 
 TEST(ServerFaults, RestartIgnoredOrRefusedNeverLosesBytes) {
@@ -133,17 +95,7 @@ TEST(ServerFaults, RestartIgnoredOrRefusedNeverLosesBytes) {
     EXPECT_TRUE(stream->close());
 }
 
-TEST(ServerFaults, PassiveAddressOfTheReplyIsNotFollowed) {
-    auto connected = connectTo("pasv-elsewhere");
-    connected->server->putFile("here.txt", "data");
-    auto stream = connected->session.openRead("here.txt");
-    ASSERT_NE(stream, nullptr) << lastResponse();
-    EXPECT_NE(lastResponse().find("127,0,0,2"), std::string::npos);
-    EXPECT_EQ(readAll(*stream).first, "data");
-    EXPECT_TRUE(stream->close());
-}
-
-// A cancel on another thread ends a slow transfer within a second, and the session goes on.
+// A cancel on another thread ends a slow transfer, and the session goes on.
 class CancelDuringTransfer : public ::testing::TestWithParam<TransferMode> {
 protected:
     // A server throttled to 256 KiB/s, and the download of an 8 MiB file from it begun.
@@ -156,28 +108,34 @@ protected:
 
     std::unique_ptr<Connected> connected;
     std::unique_ptr<Stream> stream;
+    std::atomic<std::size_t> progress{0};
 };
 
-TEST_P(CancelDuringTransfer, SessionCancelEndsADownload) {
-    ASSERT_NO_FATAL_FAILURE(startSlowDownload());
-    auto reader = std::async(std::launch::async, [&] {
-        const bool ended = readAll(*stream).second;
-        return std::make_pair(ended, lastError());
-    });
-    std::this_thread::sleep_for(300ms);
-    const auto cancelledAt = Clock::now();
-    connected->session.cancel();
-    const auto [ended, error] = reader.get();
-    EXPECT_LT(Clock::now() - cancelledAt, 1s);
-    EXPECT_FALSE(ended);
-    EXPECT_EQ(error, FtpError::Cancelled);
-    EXPECT_FALSE(stream->close());
-    EXPECT_EQ(lastError(), FtpError::Cancelled);
+// A cancel leaves the connection for the next command; a disconnect drops it.
+TEST_P(CancelDuringTransfer, CancelOrDisconnectEndsADownload) {
+    for (const bool disconnect : {false, true}) {
+        SCOPED_TRACE(disconnect ? "disconnect" : "cancel");
+        progress = 0;
+        ASSERT_NO_FATAL_FAILURE(startSlowDownload());
+        auto reader = std::async(std::launch::async, [&] {
+            const bool ended = readAll(*stream, &progress).second;
+            const FtpError readError = lastError();
+            stream->close();
+            return std::make_tuple(ended, readError, lastError());
+        });
+        waitForProgress(progress);
+        disconnect ? connected->session.disconnect() : connected->session.cancel();
+        ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
+        const auto [ended, readError, closeError] = reader.get();
+        EXPECT_FALSE(ended);
+        EXPECT_EQ(readError, FtpError::Cancelled);
+        EXPECT_EQ(closeError, FtpError::Cancelled);
 
-    connected->server->putFile("after.txt", "x");
-    const auto entries = connected->session.find("");
-    ASSERT_TRUE(entries.has_value()) << lastResponse();
-    EXPECT_EQ(entries->size(), 2u);
+        connected->server->putFile("after.txt", "x");
+        const auto listing = connected->session.find("");
+        EXPECT_EQ(lastError(), disconnect ? FtpError::InvalidHandle : FtpError::None);
+        EXPECT_EQ(listing ? listing->entries.size() : 0u, disconnect ? 0u : 2u);
+    }
 }
 
 TEST_P(CancelDuringTransfer, StreamAbortEndsAnUpload) {
@@ -189,36 +147,17 @@ TEST_P(CancelDuringTransfer, StreamAbortEndsAnUpload) {
         for (int i = 0; i < 64; ++i) {
             if (!stream->write(chunk.data(), chunk.size()))
                 return lastError();
+            progress += chunk.size();
         }
         return FtpError::None;
     });
-    std::this_thread::sleep_for(300ms);
-    const auto abortedAt = Clock::now();
+    waitForProgress(progress);
     stream->abort();
+    ASSERT_EQ(writer.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(writer.get(), FtpError::Cancelled);
-    EXPECT_LT(Clock::now() - abortedAt, 1s);
     EXPECT_FALSE(stream->close());
     EXPECT_TRUE(connected->session.find("").has_value())
         << static_cast<unsigned>(lastError()) << " " << lastResponse();
-}
-
-TEST_P(CancelDuringTransfer, DisconnectDuringADownloadIsSafe) {
-    ASSERT_NO_FATAL_FAILURE(startSlowDownload());
-    auto reader = std::async(std::launch::async, [&] {
-        const bool ended = readAll(*stream).second;
-        const FtpError readError = lastError();
-        const bool closed = stream->close();
-        return std::make_tuple(ended, readError, closed);
-    });
-    std::this_thread::sleep_for(300ms);
-    connected->session.disconnect();
-    const auto [ended, readError, closed] = reader.get();
-    EXPECT_FALSE(ended);
-    EXPECT_EQ(readError, FtpError::Cancelled);
-    EXPECT_FALSE(closed);
-    EXPECT_FALSE(connected->session.connected());
-    EXPECT_FALSE(connected->session.command("NOOP"));
-    EXPECT_EQ(lastError(), FtpError::InvalidHandle);
 }
 
 // A new login on a session drops its old connection; a stream left from it fails cleanly.
@@ -242,85 +181,22 @@ INSTANTIATE_TEST_SUITE_P(Modes, CancelDuringTransfer,
                              return info.param == TransferMode::Passive ? "passive" : "active";
                          });
 
-// Canned LIST replies, parsed by find().
-class CannedListings : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        canned_ = new TempTree;
-        const auto write = [](const std::string& name, const std::string& text) {
-            writeFile(canned_->at(name), text);
-        };
-        write("unix9", "total 8\r\n"
-                       "drwxr-xr-x   2 owner group     4096 Jan 15  2007 docs\r\n"
-                       "-rw-r--r--   1 owner group 5000000000 Feb  1  2020 huge.iso\r\n"
-                       "drwxr-xr-x   2 owner group     4096 Jan 15  2007 .\r\n"
-                       "drwxr-xr-x   2 owner group     4096 Jan 15  2007 ..\r\n");
-        write("unix8", "-rw-r--r-- 1 owner 1234 Jan 15 2007 a.txt\r\n"
-                       "drwxr-xr-x 3 owner 4096 Mar  1 2010 dir\r\n");
-        write("blanks", "-rw-r--r-- 1 o g 5 Jan 1 2001 my file .txt\r\n"
-                        "lrwxrwxrwx 1 o g 7 Jan 1 2001 lib dir -> usr/lib\r\n");
-        write("dos", "01-15-07  10:30AM       <DIR>          Program Files\r\n"
-                     "02-01-2020  09:05PM             12345 read me.txt\r\n");
-        write("empty", "");
-        std::string big;
-        for (int i = 0; big.size() <= 1024 * 1024; ++i)
-            big += "-rw-r--r-- 1 owner group " + std::to_string(i) + " Jan 1 2001 file" +
-                   std::to_string(i) + "\r\n";
-        write("big", big);
-        bigCount_ = static_cast<std::size_t>(std::count(big.begin(), big.end(), '\n'));
-    }
-    static void TearDownTestSuite() { delete canned_; }
+// A long listing that arrives slowly is parsed in the pieces it arrives in.
+TEST(Listings, ALongSlowListingArrivesWhole) {
+    TempTree canned;
+    std::string big;
+    for (int i = 0; big.size() <= 1024 * 1024; ++i)
+        big += "-rw-r--r-- 1 owner group " + std::to_string(i) + " Jan 1 2001 file" +
+               std::to_string(i) + "\r\n";
+    writeFile(canned.at("big"), big);
+    const auto lines = static_cast<std::size_t>(std::count(big.begin(), big.end(), '\n'));
 
-    static std::vector<RemoteEntry> listed(Session& session, const std::string& name) {
-        auto entries = session.find(name);
-        EXPECT_TRUE(entries.has_value()) << name << ": " << lastResponse();
-        return entries.value_or(std::vector<RemoteEntry>{});
-    }
-
-    static TempTree* canned_;
-    static std::size_t bigCount_;
-};
-
-TempTree* CannedListings::canned_ = nullptr;
-std::size_t CannedListings::bigCount_ = 0;
-
-TEST_F(CannedListings, UnixAndDosForms) {
-    auto connected = connectTo("canned", canned_->path());
-    auto entries = listed(connected->session, "unix9");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_TRUE(entries[0].directory);
-    EXPECT_EQ(entries[1].size, 5000000000u);
-
-    entries = listed(connected->session, "unix8");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].name, "a.txt");
-    EXPECT_EQ(entries[0].size, 1234u);
-    EXPECT_TRUE(entries[1].directory);
-
-    entries = listed(connected->session, "blanks");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].name, "my file .txt");
-    EXPECT_EQ(entries[1].name, "lib dir");
-    EXPECT_TRUE(entries[1].link);
-
-    entries = listed(connected->session, "dos");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].name, "Program Files");
-    EXPECT_TRUE(entries[0].directory);
-    EXPECT_EQ(entries[1].name, "read me.txt");
-    EXPECT_EQ(entries[1].time, (RemoteTime{2020, 2, 1, 21, 5}));
-
-    EXPECT_TRUE(listed(connected->session, "empty").empty());
-    EXPECT_EQ(lastError(), FtpError::NoMoreEntries);
-}
-
-TEST_F(CannedListings, LargeAndSlowListingsArriveWhole) {
-    auto fast = connectTo("canned", canned_->path());
-    EXPECT_EQ(listed(fast->session, "big").size(), bigCount_);
-    auto slow = connectTo("canned", canned_->path(), 512 * 1024);
-    const auto entries = listed(slow->session, "big");
-    ASSERT_EQ(entries.size(), bigCount_);
-    EXPECT_EQ(entries.back().name, "file" + std::to_string(bigCount_ - 1));
+    auto slow = connectTo("canned", canned.path(), 512 * 1024);
+    const auto listing = slow->session.find("big");
+    ASSERT_TRUE(listing.has_value()) << lastResponse();
+    ASSERT_EQ(listing->entries.size(), lines);
+    EXPECT_EQ(listing->entries.back().name, "file" + std::to_string(lines - 1));
+    EXPECT_EQ(listing->unreadableLines, 0u);
 }
 
 } // namespace

@@ -10,22 +10,24 @@ namespace tarvo::ftp::test {
 
 namespace {
 
-bool waitReadable(int fd, const std::atomic<bool>& stopping) {
+bool waitFor(int fd, short events, const std::atomic<bool>& stopping) {
     while (!stopping) {
-        pollfd entry{fd, POLLIN, 0};
+        pollfd entry{fd, events, 0};
         if (::poll(&entry, 1, 50) > 0)
             return true;
     }
     return false;
 }
 
-void sendText(int fd, const std::string& text) {
-    ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+// False once the client is gone.
+bool sendText(int fd, const std::string& text, const std::atomic<bool>& stopping) {
+    return waitFor(fd, POLLOUT, stopping) &&
+           ::send(fd, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
 }
 
 } // namespace
 
-ScriptedServer::ScriptedServer(std::string greeting, std::map<std::string, Answer> answers)
+ScriptedServer::ScriptedServer(Answer greeting, std::map<std::string, Answer> answers)
     : greeting_(std::move(greeting)), answers_(std::move(answers)) {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -51,7 +53,7 @@ std::vector<std::string> ScriptedServer::received() const {
 }
 
 void ScriptedServer::serve() {
-    while (waitReadable(listener_, stopping_)) {
+    while (waitFor(listener_, POLLIN, stopping_)) {
         const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0)
             continue;
@@ -60,10 +62,16 @@ void ScriptedServer::serve() {
     }
 }
 
+void ScriptedServer::answer(int connection, const Answer& answer) const {
+    std::this_thread::sleep_for(answer.delay);
+    while (sendText(connection, answer.text, stopping_) && answer.endless) {
+    }
+}
+
 void ScriptedServer::converse(int connection) {
-    sendText(connection, greeting_);
+    answer(connection, greeting_);
     std::string pending;
-    while (waitReadable(connection, stopping_)) {
+    while (waitFor(connection, POLLIN, stopping_)) {
         char chunk[1024];
         const ssize_t got = ::recv(connection, chunk, sizeof chunk, 0);
         if (got <= 0)
@@ -78,13 +86,9 @@ void ScriptedServer::converse(int connection) {
                 received_.push_back(line);
             }
             const auto verb = line.substr(0, line.find(' '));
-            const auto answer = answers_.find(verb);
-            if (answer == answers_.end()) {
-                sendText(connection, "200 OK\r\n");
-                continue;
-            }
-            std::this_thread::sleep_for(answer->second.delay);
-            sendText(connection, answer->second.text);
+            const auto scripted = answers_.find(verb);
+            answer(connection,
+                   scripted == answers_.end() ? Answer("200 OK\r\n") : scripted->second);
         }
     }
 }

@@ -17,11 +17,16 @@ namespace tarvo::ftp::test {
 class ScriptedServer {
 public:
     struct Answer {
+        Answer(const char* text) : text(text) {}
+        Answer(std::string text, std::chrono::milliseconds delay = {}, bool endless = false)
+            : text(std::move(text)), delay(delay), endless(endless) {}
+
         std::string text; // sent as is; include the CR LF
         std::chrono::milliseconds delay{0};
+        bool endless = false; // sent again and again until the client goes away
     };
 
-    ScriptedServer(std::string greeting, std::map<std::string, Answer> answers);
+    ScriptedServer(Answer greeting, std::map<std::string, Answer> answers);
     ~ScriptedServer();
     ScriptedServer(const ScriptedServer&) = delete;
     ScriptedServer& operator=(const ScriptedServer&) = delete;
@@ -32,8 +37,9 @@ public:
 private:
     void serve();
     void converse(int connection);
+    void answer(int connection, const Answer& answer) const;
 
-    std::string greeting_;
+    Answer greeting_;
     std::map<std::string, Answer> answers_;
     int listener_ = -1;
     std::uint16_t port_ = 0;

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace tarvo::zip {
+namespace tarvo {
 
 // Owns a POSIX file descriptor and closes it once.
 class UniqueFd {
@@ -38,4 +38,4 @@ private:
     int fd_ = -1;
 };
 
-} // namespace tarvo::zip
+} // namespace tarvo

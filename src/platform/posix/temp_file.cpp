@@ -1,4 +1,4 @@
-#include "local/zip/temp_file.h"
+#include "platform/posix/temp_file.h"
 
 #include <fcntl.h>
 
@@ -6,25 +6,21 @@
 #include <cstdio>
 #include <random>
 
-namespace tarvo::zip {
+namespace tarvo {
 
-namespace {
-
-std::string randomSuffix() {
+std::string newTempName() {
     thread_local std::mt19937_64 generator{std::random_device{}()};
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(generator()));
-    return text;
+    return ".tarvo-" + std::string(text);
 }
 
-} // namespace
-
-UniqueFd createTempFile(int folderFd, std::string& name) {
+UniqueFd createTempFile(int folderFd, std::string& name, mode_t mode) {
     constexpr int Attempts = 100;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        std::string candidate = ".tarvo-" + randomSuffix();
+        std::string candidate = newTempName();
         const int fd = ::openat(folderFd, candidate.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
         if (fd >= 0) {
             name = std::move(candidate);
             return UniqueFd(fd);
@@ -52,4 +48,4 @@ bool writeAll(int fd, const void* data, std::size_t size) {
     return true;
 }
 
-} // namespace tarvo::zip
+} // namespace tarvo

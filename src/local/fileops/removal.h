@@ -1,0 +1,26 @@
+#pragma once
+
+#include "local/fileops/transfer.h"
+#include "local/fileops/walk_host.h"
+
+#include <stop_token>
+#include <string>
+
+namespace tarvo::fileops {
+
+// Removes entries, folders with everything in them, depth first. Never follows a symbolic link:
+// a link is removed as a link and its target stays. Changes no permissions to get its way.
+class Removal {
+public:
+    Removal(WalkHost& host, std::stop_token stop) : host_(host), stop_(std::move(stop)) {}
+
+    // Removes the entry `name` of `folder`; true when it is gone. A folder that keeps an entry
+    // (a failure, or a stop) stays, and only the entry's own failure is reported.
+    bool run(const Folder& folder, const std::string& name);
+
+private:
+    WalkHost& host_;
+    std::stop_token stop_;
+};
+
+} // namespace tarvo::fileops

@@ -1,0 +1,151 @@
+// The progress strip under the panels: the progress timer, the status services and the cancel.
+#include "main/main_window.h"
+#include "main/progress_text.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString kTitle = QStringLiteral("Tarvo Manager");
+// The two animations grow the bar by a 26th of its length per tick over a cycle of 25 ticks.
+constexpr int kAnimationCycle = 25;
+constexpr double kAnimationStep = 1.0 / 26;
+
+} // namespace
+
+void TForm1::connectProgressStrip() {
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(SpeedButton24, &QToolButton::clicked, this, &TForm1::SpeedButton24Click);
+}
+
+void TForm1::Timer2Timer() {
+    ++TimerTicks;
+    const TimedLock lock(locks.progress, 66ms);
+    if (!lock)
+        return; // a worker is writing the strip: the next tick shows it
+    showJobProgress();
+    showServerWait();
+    showArchiveWork();
+}
+
+void TForm1::setBar(double fraction) {
+    Image3->setValue(static_cast<int>(fraction * Image3->maximum()));
+}
+
+void TForm1::setBusyCursor(bool busy) {
+    if (busy == busyCursor_)
+        return;
+    busyCursor_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TForm1::showJobProgress() {
+    if (!runningJob_)
+        return;
+    const JobProgress& progress = runningJob_->progress;
+    Label18->setText(QString::fromStdString(progress.currentItem()));
+    const std::int64_t total = progress.bytesTotal;
+    const std::int64_t done = std::min<std::int64_t>(progress.bytesDone, total);
+    if (total <= 0)
+        return; // an empty file shows no progress
+    // The bytes moved since the last tick, one second ago.
+    const std::int64_t moved = progress.bytesMoved;
+    Label15->setText(speedText(moved - lastTickBytes_));
+    lastTickBytes_ = moved;
+    setBar(static_cast<double>(done) / static_cast<double>(total));
+    Label10->setText(progressText(done, total));
+    setWindowTitle(kTitle + " " + Label10->text());
+    TrayIcon1->setToolTip(windowTitle());
+}
+
+void TForm1::showServerWait() {
+    const int state = ServerWaitState;
+    if (state > 0) {
+        setBusyCursor(true);
+        if (WaitAnimationStep == 0) {
+            Label15->setText(QString());
+            Label10->setText(QString(8, u' ') +
+                             QString::fromStdString(Translate("WaitingForServer")));
+        }
+        setBar((WaitAnimationStep + 1) % kAnimationCycle * kAnimationStep);
+        ++WaitAnimationStep;
+        return;
+    }
+    WaitAnimationStep = 0;
+    if (state == -1) {
+        Label10->setText(QString());
+        setWindowTitle(kTitle);
+        Label15->setText(QString());
+        setBar(0);
+        setBusyCursor(false);
+    }
+    int seen = state; // a new wait announced meanwhile stays
+    ServerWaitState.compare_exchange_strong(seen, 0);
+}
+
+void TForm1::showArchiveWork() {
+    const int state = ZipState;
+    if (state > 0) {
+        setBusyCursor(true);
+        setBar((ZipAnimationStep + 1) % kAnimationCycle * kAnimationStep);
+        ++ZipAnimationStep;
+        return;
+    }
+    ZipAnimationStep = 0;
+    if (state == -1) {
+        Timer2->stop();
+        setBar(0);
+        Label18->setText(" ");
+        setBusyCursor(false);
+    }
+    int seen = state;
+    ZipState.compare_exchange_strong(seen, 0);
+}
+
+void TForm1::OperationFinished(int kind) {
+    setBar(0);
+    Label15->setText(" ");
+    Label10->setText(" ");
+    Label18->setText(" ");
+    setWindowTitle(kTitle);
+    TrayIcon1->setToolTip(kTitle);
+    setBusyCursor(false);
+    if (kind != 2)
+        QApplication::beep();
+}
+
+void TForm1::showCurrentFile(std::string text) {
+    bridge.post([this, text = std::move(text)] {
+        const TimedLock lock(locks.progress, 50ms);
+        if (lock && runningJob_)
+            Label18->setText(QString::fromStdString(text));
+    });
+}
+
+void TForm1::SpeedButton24Click() {
+    // The running job stops at its next step and gives the panels back when it has ended; with
+    // nothing running they come back at once.
+    if (runningJob_)
+        runningJob_->requestStop();
+    // A pack stops the same way; an unpack goes on.
+    cancelZipPacking();
+    Timer2Timer();
+    // A zip job still running stops the timer itself, with the tick that clears its strip.
+    if (!zipJobRunning())
+        Timer2->stop();
+    if (!runningJob_ && !zipJobRunning()) {
+        Panel5->setEnabled(true);
+        Panel2->setEnabled(true);
+    }
+}

@@ -1,0 +1,461 @@
+// The file commands driven as a user drives them: keys, menus, the cancel button, drops.
+#include "local/fileops/data_path.h"
+#include "local/local_explorer.h"
+#include "main/attribute_dialog.h"
+#include "main/panel_drops.h"
+#include "main/progress_text.h"
+#include "window_harness.h"
+#include "workers/command_codes.h"
+
+#include "support/file_content.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <mutex>
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fileops = tarvo::fileops;
+
+// Lets a copy's data through only when the test says so: each step waits for a permit.
+class GatedDataPath : public fileops::DataPath {
+public:
+    std::int64_t move(const fileops::DataStep& step) override {
+        std::unique_lock lock(mutex_);
+        ++waiting_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return permits_ > 0 || open_; });
+        if (!open_)
+            --permits_;
+        --waiting_;
+        lock.unlock();
+        return fileops::kernelDataPath().move(step);
+    }
+    int clone(int, int) override { return EOPNOTSUPP; }
+
+    void permit() {
+        std::lock_guard lock(mutex_);
+        ++permits_;
+        changed_.notify_all();
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    bool waiting() {
+        std::lock_guard lock(mutex_);
+        return waiting_ > 0;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int permits_ = 0;
+    int waiting_ = 0;
+    bool open_ = false;
+};
+
+constexpr std::int64_t kStep = 8 << 20;
+
+// The left panel shows home/left, the right one home/right.
+class FileCommandsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        home.dir("left");
+        home.dir("right");
+        ASSERT_TRUE(harness.open());
+        window->resize(1000, 800);
+        show(PanelSide::Left, home.at("left"));
+        show(PanelSide::Right, home.at("right"));
+    }
+    void TearDown() override {
+        gate.open(); // a worker waiting in the gate must finish before the window goes
+        harness.window.reset();
+    }
+
+    PanelController& left() { return window->panel(PanelSide::Left); }
+    PanelController& right() { return window->panel(PanelSide::Right); }
+    bool idle() {
+        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
+               window->Panel5->isEnabled() && window->Panel2->isEnabled();
+    }
+    // Shows the folder in the panel (both panels are read again) and waits until it is shown.
+    void show(PanelSide side, const std::string& path) {
+        LocalExplorer& explorer =
+            side == PanelSide::Left ? *window->LeftExplorer : *window->RightExplorer;
+        explorer.SetPath(path);
+        reread();
+    }
+    void reread() {
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+        ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    std::optional<int> findRow(PanelController& panel, const std::string& nameCell) {
+        for (int row = 0; row < panel.model().rowCount(); ++row)
+            if (panel.model().nameCell(row) == nameCell)
+                return row;
+        return std::nullopt;
+    }
+    int rowOf(PanelController& panel, const std::string& nameCell) {
+        const auto row = findRow(panel, nameCell);
+        if (!row)
+            ADD_FAILURE() << "no row " << nameCell;
+        return row.value_or(0);
+    }
+    void select(PanelController& panel, const std::string& nameCell) {
+        window->ActivateLeftPanel();
+        if (&panel == &right())
+            QTest::keyClick(&left().grid(), Qt::Key_Tab);
+        panel.selectRow(rowOf(panel, nameCell));
+    }
+    void mark(PanelController& panel, std::initializer_list<const char*> nameCells) {
+        for (const char* name : nameCells)
+            panel.model().setMarked(rowOf(panel, name), true);
+    }
+    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
+    std::string tr(const char* key) { return window->Translate(key); }
+    // Triggers the action and waits until the job it posted has ended.
+    void run(const char* action) {
+        trigger(action);
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    QString label(const char* name) { return window->findChild<QLabel*>(name)->text(); }
+    std::vector<std::string> boxTexts() {
+        std::vector<std::string> texts;
+        for (const MessageRequest& request : messages->shown())
+            texts.push_back(request.text);
+        return texts;
+    }
+    void drop(PanelController& panel, QMimeData& data) {
+        QDropEvent event(QPointF(20, 30), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(panel.grid().viewport(), &event);
+    }
+    bool acceptsDrag(PanelController& panel, QMimeData& data) {
+        QDragEnterEvent event(QPoint(20, 30), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(panel.grid().viewport(), &event);
+        return event.isAccepted();
+    }
+
+    GatedDataPath gate; // outlives the window, whose explorers may use it
+    WindowHarness harness;
+    TempTree& home = harness.home;
+    std::unique_ptr<TForm1>& window = harness.window;
+    ScriptedMessages*& messages = harness.messages;
+};
+
+TEST_F(FileCommandsTest, CopyAndMoveTakeTheMarkedEntriesOrTheCurrentOneToTheOtherPanel) {
+    home.write("left/a.txt", "a");
+    home.write("left/b.txt", "b");
+    home.write("left/sub/c.txt", "c");
+    home.write("left/kept.txt", "kept");
+    reread();
+    select(left(), "kept.txt");
+    mark(left(), {"a.txt", "[sub]"});
+
+    run("kopiuj1");
+
+    EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
+    EXPECT_EQ(readFile(home.at("right/sub/c.txt")), "c");
+    EXPECT_FALSE(std::filesystem::exists(home.at("right/kept.txt")));
+    EXPECT_TRUE(left().model().markedRows().empty()) << "done rows lose their marks";
+    EXPECT_EQ(rowOf(right(), "a.txt"), 2) << "the target panel shows the copies";
+
+    select(left(), "b.txt");
+    run("Move1");
+    EXPECT_EQ(readFile(home.at("right/b.txt")), "b");
+    EXPECT_FALSE(std::filesystem::exists(home.at("left/b.txt")));
+    EXPECT_TRUE(messages->shown().empty());
+
+    show(PanelSide::Right, home.at("left")); // both panels in one folder
+    select(left(), "a.txt");
+    run("kopiuj1");
+    EXPECT_EQ(boxTexts(),
+              std::vector<std::string>{tr("OperationNotAllowed") + "\n\n" + home.at("left/a.txt")});
+    EXPECT_EQ(readFile(home.at("left/a.txt")), "a");
+}
+
+TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
+    home.write("left/big.bin", std::string(2 * kStep, 'x'));
+    home.write("left/second.txt", "second");
+    home.write("elsewhere/dropped.txt", "dropped");
+    reread();
+    select(left(), "[..]");
+    trigger("kopiuj1");
+    EXPECT_TRUE(window->LocalCommand.idle()) << "a job without entries is not posted";
+    EXPECT_TRUE(window->Panel5->isEnabled());
+    left().model().clearMarks();
+
+    window->LeftExplorer->SetDataPath(gate);
+    select(left(), "big.bin");
+    trigger("kopiuj1");
+    ASSERT_TRUE(pumpUntil([this] { return gate.waiting(); }));
+    EXPECT_FALSE(window->Panel5->isEnabled());
+    select(left(), "second.txt");
+    trigger("Move1");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/dropped.txt")))});
+    drop(right(), files);
+    gate.open();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+
+    EXPECT_FALSE(std::filesystem::exists(home.at("right/dropped.txt")));
+    EXPECT_FALSE(std::filesystem::exists(home.at("right/second.txt")));
+    select(left(), "second.txt");
+    run("kopiuj1");
+    EXPECT_EQ(readFile(home.at("right/second.txt")), "second");
+    EXPECT_TRUE(std::filesystem::exists(home.at("left/second.txt")))
+        << "a refused move leaves no move behind";
+}
+
+TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
+    home.write("left/a.txt", "a");
+    reread();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    window->LocalWorker->setHandler(cmdLocalReset, [released](const CommandParams&) {
+        released.wait(); // a folder being read, say
+    });
+    ASSERT_TRUE(window->LocalCommand.post(cmdLocalReset));
+    select(left(), "a.txt");
+    trigger("kopiuj1");
+    EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
+    release.set_value();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
+}
+
+// The strip follows each tick from the first copy of the run on; Cancel stops the copy
+// mid-file, the panels come back when the job has ended, and the next copy works.
+TEST_F(FileCommandsTest, TheStripFollowsTheCopyAndCancelStopsItMidFile) {
+    const std::string content = randomBytes(3 * kStep, 5);
+    home.write("left/a-file-with-a-long-name.bin", content);
+    reread();
+    window->LeftExplorer->SetDataPath(gate);
+    select(left(), "a-file-with-a-long-name.bin");
+    trigger("kopiuj1");
+    auto* timer = window->findChild<QTimer*>("Timer2");
+
+    gate.permit();
+    ASSERT_TRUE(pumpUntil([this] { return label("Label10") == "33%  8192KB / 24576KB"; }));
+    EXPECT_TRUE(label("Label15").endsWith(" KB/s"));
+    EXPECT_EQ(label("Label18").toStdString(), tr("Copying") + ": a-file-with-a-long-name.b...");
+    EXPECT_EQ(window->windowTitle(), "Tarvo Manager 33%  8192KB / 24576KB");
+    EXPECT_TRUE(timer->isActive()) << "the first tick must not stop the timer";
+    gate.permit();
+    ASSERT_TRUE(pumpUntil([this] { return label("Label10") == "66%  16384KB / 24576KB"; }));
+
+    window->SpeedButton24->click();
+    EXPECT_FALSE(window->Panel5->isEnabled()) << "the panels wait for the job to end";
+    gate.open();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.at("right")), {}), 0);
+    EXPECT_EQ(readFile(home.at("left/a-file-with-a-long-name.bin")), content);
+    EXPECT_TRUE(left().model().isMarked(rowOf(left(), "a-file-with-a-long-name.bin")));
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_FALSE(window->SpeedButton24->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Tarvo Manager");
+    EXPECT_EQ(label("Label10"), " ");
+
+    run("kopiuj1");
+    EXPECT_EQ(readFile(home.at("right/a-file-with-a-long-name.bin")), content);
+}
+
+struct DeleteQuestionCase {
+    int marked;
+    std::string names;
+};
+
+TEST_F(FileCommandsTest, DeleteAsksOverAtMostSixNamesAndNoUnmarksOnlyTheCurrentRow) {
+    for (int i = 1; i <= 7; ++i)
+        home.write("left/f" + std::to_string(i), "f");
+    home.write("outside/keep.txt", "keep");
+    home.symlink("left/link-row", home.at("outside"));
+    reread();
+    for (const DeleteQuestionCase& test :
+         {DeleteQuestionCase{1, "\nf1"}, DeleteQuestionCase{6, "\nf1\nf2\nf3\nf4\nf5\nf6\n...."},
+          DeleteQuestionCase{7, "\nf1\nf2\nf3\nf4\nf5\nf6\n...."}}) {
+        select(left(), "f1");
+        for (int i = 1; i <= test.marked; ++i)
+            left().model().setMarked(rowOf(left(), "f" + std::to_string(i)), true);
+        messages->answerNext(MessageButton::No);
+        trigger("Usu1");
+        EXPECT_EQ(messages->shown().back().text, tr("DoYouWontDeleteFile") + "\n" + test.names);
+        EXPECT_EQ(messages->shown().back().buttons, MessageButton::Yes | MessageButton::No);
+        EXPECT_EQ(static_cast<int>(left().model().markedRows().size()), test.marked - 1);
+        EXPECT_FALSE(left().model().isMarked(rowOf(left(), "f1")));
+        left().model().clearMarks();
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.at("left")), {}), 8);
+
+    show(PanelSide::Right, home.at("left")); // the other panel follows the delete
+    select(left(), "f1");
+    mark(left(), {"[link-row]", "f7"});
+    messages->answerNext(MessageButton::Yes);
+    QTest::keyClick(&left().grid(), Qt::Key_Delete);
+    ASSERT_TRUE(pumpUntil([this] { return idle() && left().model().rowCount() == 7; }));
+    EXPECT_EQ(right().model().rowCount(), 7);
+    EXPECT_EQ(readFile(home.at("outside/keep.txt")), "keep") << "a link row goes as a link";
+    EXPECT_FALSE(std::filesystem::exists(home.at("left/f7")));
+}
+
+TEST_F(FileCommandsTest, MakeFolderPutsTheCursorOnItAlsoWhenItWasThere) {
+    for (const char* answer : {"new", "new"}) {
+        messages->answerTextNext(answer);
+        QTest::keyClick(&left().grid(), Qt::Key_F7, Qt::ShiftModifier);
+        ASSERT_TRUE(pumpUntil([this] {
+            return idle() && left().model().rowCount() == 2 && left().model().currentRow() == 1;
+        }));
+        EXPECT_EQ(left().model().nameCell(1), "[new]");
+    }
+    EXPECT_EQ(messages->shown().size(), 2u) << "only the two questions, no failure";
+    EXPECT_EQ(messages->shown()[0].title, tr("NewDirectory"));
+    trigger("UtwKat1"); // cancelled: nothing happens
+    EXPECT_TRUE(std::filesystem::is_directory(home.at("left/new")));
+}
+
+TEST_F(FileCommandsTest, RenameNeverReplacesAndNeverTouchesTheParentRow) {
+    home.write("left/a.txt", "a");
+    home.write("left/b.txt", "b");
+    home.dir("left/folder");
+    reread();
+    EXPECT_EQ(window->findChild<QAction*>("ZmNazw1")->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_F6));
+    EXPECT_TRUE(window->findChild<QAction*>("rozmiar1")->shortcut().isEmpty());
+
+    select(left(), "a.txt");
+    for (const char* taken : {"b.txt", "folder", "x/y"}) {
+        messages->answerTextNext(taken);
+        trigger("ZmNazw1");
+    }
+    reread();
+    EXPECT_EQ(readFile(home.at("left/a.txt")), "a");
+    EXPECT_EQ(readFile(home.at("left/b.txt")), "b");
+    EXPECT_EQ(messages->shown().back().text, tr("OperationNotAllowed") + "\n\nx/y");
+    EXPECT_EQ(messages->shown().front().text, tr("NewName") + "\na.txt");
+
+    select(left(), "[folder]");
+    messages->answerTextNext("renamed");
+    trigger("ZmNazw1");
+    ASSERT_TRUE(pumpUntil([this] { return idle() && findRow(left(), "[renamed]") == 1; }));
+    EXPECT_TRUE(left().model().markedRows().empty());
+
+    const std::size_t asked = messages->shown().size();
+    select(left(), "[..]");
+    trigger("ZmNazw1");
+    EXPECT_EQ(messages->shown().size(), asked) << "\"[..]\" is never renamed";
+}
+
+TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
+    home.write("left/file", "f");
+    home.dir("left/folder", 0755);
+    reread();
+    const auto mode = [&](const char* name) {
+        struct stat status {};
+        ::stat(home.at(name).c_str(), &status);
+        return status.st_mode & 0777;
+    };
+    // Answers the modal dialog once it shows: ticks read-only as told, then presses a button.
+    const auto answerDialog = [](bool readOnly, const char* button) {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = qobject_cast<TOKRightDlg1*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_FALSE(dialog->findChild<QCheckBox*>("CheckBox3")->isEnabled());
+            dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(readOnly);
+            dialog->findChild<QPushButton*>(button)->click();
+        });
+    };
+
+    select(left(), "file");
+    mark(left(), {"[folder]"});
+    answerDialog(true, "SpeedButton1");
+    window->findChild<QToolButton*>("SpeedButton46")->click(); // the second toolbar's button
+    EXPECT_EQ(mode("left/file"), 0644u) << "marked rows only";
+    EXPECT_EQ(mode("left/folder"), 0555u);
+    EXPECT_TRUE(left().model().markedRows().empty());
+
+    select(left(), "[folder]");
+    answerDialog(false, "SpeedButton1");
+    trigger("Zmieatrybuty1");
+    EXPECT_EQ(mode("left/folder"), 0755u);
+
+    select(left(), "file");
+    answerDialog(true, "SpeedButton2");
+    trigger("Zmieatrybuty1");
+    EXPECT_EQ(mode("left/file"), 0644u);
+    EXPECT_TRUE(left().model().markedRows().empty()) << "Cancel unmarks the current row";
+
+    select(left(), "[..]");
+    answerDialog(true, "SpeedButton1");
+    trigger("Zmieatrybuty1");
+    EXPECT_EQ(mode("left"), 0755u) << "\"[..]\" is never changed";
+}
+
+TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
+    home.write("elsewhere/one:a\\b.txt", "one");
+    home.write("elsewhere/tree/two.txt", "two");
+    home.write("left/row.txt", "row");
+    reread();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/one:a\\b.txt"))),
+                   QUrl::fromLocalFile(QString::fromStdString(home.at("elsewhere/tree")))});
+    EXPECT_TRUE(acceptsDrag(right(), files));
+    drop(right(), files);
+    ASSERT_TRUE(pumpUntil([this] { return idle() && right().model().rowCount() == 3; }));
+    EXPECT_EQ(readFile(home.at("right/one:a\\b.txt")), "one") << "named by its last component";
+    EXPECT_EQ(readFile(home.at("right/tree/two.txt")), "two");
+    EXPECT_TRUE(std::filesystem::exists(home.at("elsewhere/one:a\\b.txt"))) << "always a copy";
+
+    QMimeData web;
+    web.setUrls({QUrl("http://example.org/x")});
+    EXPECT_FALSE(acceptsDrag(right(), web));
+    QMimeData ownRows;
+    ownRows.setData(kPanelRowsMimeType, "right");
+    EXPECT_FALSE(acceptsDrag(right(), ownRows));
+
+    select(left(), "row.txt");
+    QMimeData rows;
+    rows.setData(kPanelRowsMimeType, "left");
+    EXPECT_TRUE(acceptsDrag(right(), rows));
+    drop(right(), rows);
+    ASSERT_TRUE(pumpUntil([this] { return idle() && right().model().rowCount() == 4; }));
+    EXPECT_EQ(readFile(home.at("right/row.txt")), "row");
+}
+
+TEST(ProgressText, CountsInSixtyFourBitsPastFourGibibytes) {
+    const std::int64_t gib = std::int64_t{1} << 30;
+    EXPECT_EQ(progressText(1024 * 1024, 2275 * 1024), "45%  1024KB / 2275KB");
+    EXPECT_EQ(progressText(5 * gib, 10 * gib), "50%  5242880KB / 10485760KB");
+    EXPECT_EQ(speedText(5 * gib), "5242880 KB/s") << "not the low 32 bits";
+    EXPECT_EQ(speedText(1023), "0 KB/s");
+    EXPECT_EQ(speedText(-4096), "0 KB/s") << "a count that went back";
+}
+
+TEST(PanelDrops, TakeLocalFileUrlsAsBytesWithoutATrailingSlash) {
+    const QList<QUrl> urls{QUrl("file:///home/user/a%20b.txt"), QUrl("file://localhost/srv/data/"),
+                           QUrl("file:///tmp/%FF%FE.bin"),      QUrl("file://otherhost/share/x"),
+                           QUrl("http://example.org/y"),        QUrl("file:///")};
+    EXPECT_EQ(localDropPaths(urls),
+              (std::vector<std::string>{"/home/user/a b.txt", "/srv/data", "/tmp/\xff\xfe.bin"}));
+}
+
+} // namespace

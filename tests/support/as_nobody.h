@@ -1,0 +1,10 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Runs `work` as the unprivileged user "nobody" in a child process and returns what it
+// returned, or a text saying why it could not run. The tests run as root, which no permission
+// bit stops; a permission test needs someone they do stop. The child shares nothing with the
+// test but its memory image: `work` must not wait for other threads.
+std::string runAsNobody(const std::function<std::string()>& work);
