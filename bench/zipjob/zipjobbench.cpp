@@ -113,8 +113,7 @@ int finish(bool failed, long entries, Clock::time_point start) {
 
 unsigned compressingThreads() {
     const char* configured = std::getenv("TARVO_ZIP_THREADS");
-    return configured != nullptr ? static_cast<unsigned>(std::strtoul(configured, nullptr, 10))
-                                 : 0;
+    return configured != nullptr ? static_cast<unsigned>(std::strtoul(configured, nullptr, 10)) : 0;
 }
 
 long entriesIn(const std::string& archive) {

@@ -21,7 +21,7 @@ void CoalescedText::set(std::string text) {
 
 void CoalescedText::schedule() {
     const auto elapsed = std::chrono::milliseconds(sinceShown_.isValid() ? sinceShown_.elapsed()
-                                                                          : interval_.count());
+                                                                         : interval_.count());
     if (elapsed >= interval_)
         flush();
     else

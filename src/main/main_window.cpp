@@ -150,4 +150,3 @@ void TForm1::clearMarks(PanelSide side) {
 void TForm1::openDocument(std::string path) {
     bridge.post([this, path = std::move(path)] { desktop_.open(path); });
 }
-

@@ -152,9 +152,9 @@ TEST_F(ZipWindowTest, TheViewerShowsTheTreeTotalsAndRatio) {
     QStringList rows;
     for (int row = 0; row < viewer->model().rowCount(); ++row)
         rows << viewer->model().index(row).data().toString();
-    EXPECT_EQ(rows, QStringList({QString::fromStdString(work("a.zip")), "      top.txt",
-                                 "            dir/", "                  in.JPG",
-                                 "      x.tar.gz"}));
+    EXPECT_EQ(rows,
+              QStringList({QString::fromStdString(work("a.zip")), "      top.txt",
+                           "            dir/", "                  in.JPG", "      x.tar.gz"}));
     EXPECT_EQ(viewer->windowTitle().toStdString(), tr("ZipArchive") + " 0KB/0KB");
     EXPECT_EQ(viewer->findChild<QLabel*>("Label1")->text().toStdString(), tr("Files") + ": 3");
     EXPECT_EQ(viewer->findChild<QLabel*>("Label2")->text().toStdString(),
@@ -166,8 +166,8 @@ TEST_F(ZipWindowTest, TheViewerShowsTheTreeTotalsAndRatio) {
 
 TEST(ZipViewerIcons, FoldersAndTheArchiveShowAFolderAndFilesTheirExtensionsPicture) {
     const std::pair<const char*, int> cases[] = {
-        {"      x.JPG", 16}, {"      x.jpg", 16}, {"      x.tar.gz", 4}, {"      noext", 4},
-        {"            dir/", 0}, {"/home/ann/a.zip", 0}, {"      m.c", 18}, {"      p.png", 23},
+        {"      x.JPG", 16},     {"      x.jpg", 16},    {"      x.tar.gz", 4}, {"      noext", 4},
+        {"            dir/", 0}, {"/home/ann/a.zip", 0}, {"      m.c", 18},     {"      p.png", 23},
     };
     for (const auto& [text, image] : cases)
         EXPECT_EQ(PanelIcons::archiveRowImage(text), image) << text;

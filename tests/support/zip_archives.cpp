@@ -38,8 +38,9 @@ bool unzipTestPasses(const std::string& archive) {
 void writeArchive(const std::string& archive,
                   const std::vector<std::pair<std::string, std::string>>& entries,
                   const std::string& damaged) {
-    std::string command = "python3 " + quoted(std::string(TARVO_TEST_SUPPORT_DIR) + "/write_zip.py") +
-                          " " + quoted(archive);
+    std::string command = "python3 " +
+                          quoted(std::string(TARVO_TEST_SUPPORT_DIR) + "/write_zip.py") + " " +
+                          quoted(archive);
     if (!damaged.empty())
         command += " --damage " + quoted(damaged);
     for (const auto& [name, content] : entries)

@@ -13,7 +13,8 @@ std::string proposedArchivePath(const std::string& folder) {
 }
 
 std::string resolveTypedPath(const std::string& folder, const std::string& typed) {
-    const std::string path = !typed.empty() && typed.front() == '/' ? typed : joinPath(folder, typed);
+    const std::string path =
+        !typed.empty() && typed.front() == '/' ? typed : joinPath(folder, typed);
     return std::filesystem::path(path).lexically_normal();
 }
 

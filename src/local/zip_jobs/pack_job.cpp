@@ -112,8 +112,8 @@ private:
             const std::string& name = request.nameInArchive;
             // A marked file, or a file inside a marked folder.
             host_.showZipStatus(name.find('/') == std::string::npos
-                                 ? "ADD to archive (" + count + "): " + name
-                                 : "Adding to archive (" + count + "): " + lastComponent(name));
+                                    ? "ADD to archive (" + count + "): " + name
+                                    : "Adding to archive (" + count + "): " + lastComponent(name));
         };
         observer.finished = [&](std::size_t index, zip::ZipResult result) {
             if (result == zip::ZipCancelled)

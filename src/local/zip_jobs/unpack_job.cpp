@@ -28,10 +28,9 @@ public:
     void run() {
         zip::ZipHandle handle = zip::ZipOpen(job_.ArchivePath);
         if (handle == nullptr) {
-            host_.messages().show({kTitle,
-                                   host_.translate("OperationNotAllowed") + "\n\n" +
-                                       job_.ArchivePath,
-                                   MessageButton::Ok, MessageIcon::Information});
+            host_.messages().show(
+                {kTitle, host_.translate("OperationNotAllowed") + "\n\n" + job_.ArchivePath,
+                 MessageButton::Ok, MessageIcon::Information});
         } else {
             unpackEntries(handle);
             zip::ZipCloseReader(handle);

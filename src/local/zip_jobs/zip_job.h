@@ -20,7 +20,7 @@ struct ZipJob {
     enum class Kind { Pack, Unpack };
     Kind JobKind = Kind::Pack;
     PanelSide Side = PanelSide::Left;
-    std::string Folder;            // the panel's folder
+    std::string Folder;             // the panel's folder
     std::vector<ZipPackItem> Items; // a pack's marked rows, in row order
     // An unpack of the entries marked in an archive viewer (entry indices, ascending); none
     // unpacks the whole archive.

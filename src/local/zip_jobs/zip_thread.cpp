@@ -34,8 +34,8 @@ void ZipThread::Execute() {
         else
             runUnpack(job_, host_, control_);
     } catch (const std::exception& failure) {
-        host_.messages().show({"Tarvo Manager", std::string("App error in ZipThread::Execute\n") +
-                                                    failure.what(),
+        host_.messages().show({"Tarvo Manager",
+                               std::string("App error in ZipThread::Execute\n") + failure.what(),
                                MessageButton::Ok, MessageIcon::Error});
     }
     // The end steps of every job, however it ended.

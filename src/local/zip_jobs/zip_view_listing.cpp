@@ -12,8 +12,8 @@ namespace {
 constexpr std::size_t kLevel = 6; // blanks per level of the tree
 
 std::string rowText(const std::string& name) {
-    std::size_t indent = kLevel * (1 + static_cast<std::size_t>(
-                                           std::count(name.begin(), name.end(), '/')));
+    std::size_t indent =
+        kLevel * (1 + static_cast<std::size_t>(std::count(name.begin(), name.end(), '/')));
     if (!name.empty() && name.back() == '/')
         return std::string(indent, ' ') + name;
     if (indent > kLevel)

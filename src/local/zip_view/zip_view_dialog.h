@@ -57,7 +57,7 @@ private:
     const ZipViewEnvironment environment_;
     QLabel* Label1 = nullptr; // files
     QToolButton* SpeedButton1 = nullptr;
-    QLabel* Label2 = nullptr;        // compression ratio
+    QLabel* Label2 = nullptr;       // compression ratio
     QProgressBar* Image3 = nullptr; // the ratio as a bar
     QTableView* StringGrid1 = nullptr;
     ZipViewModel model_;

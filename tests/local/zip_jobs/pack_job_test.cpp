@@ -52,9 +52,8 @@ TEST(PackJob, PacksFoldersBeforeTheirContentsInByteOrderAndEveryNameButDotAndDot
 
     EXPECT_EQ(archiveEntries(archive), (Entries{"a.txt", "d/", "d/.x", "d/a.", "d/f", "d/s/"}));
     EXPECT_TRUE(unzipTestPasses(archive));
-    EXPECT_EQ(host.statuses,
-              (Entries{"ADD to archive (1): a.txt", "Adding to archive (2): .x",
-                       "Adding to archive (3): a.", "Adding to archive (4): f"}));
+    EXPECT_EQ(host.statuses, (Entries{"ADD to archive (1): a.txt", "Adding to archive (2): .x",
+                                      "Adding to archive (3): a.", "Adding to archive (4): f"}));
     EXPECT_EQ(host.rows, (std::vector<int>{3, 1}));
     EXPECT_TRUE(host.script.shown().empty());
     EXPECT_EQ(host.beeps, 1);
@@ -93,7 +92,8 @@ TEST(PackJob, ReportsWhatItCannotPackAndPacksTheRest) {
                           "d/to-file: symbolic link, not followed"};
     // Making a device needs a privilege the test may not have.
     if (::mknod(tree.at("d/null").c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0)
-        expectedLines.insert(expectedLines.begin() + 2, "d/null: neither a regular file nor a folder");
+        expectedLines.insert(expectedLines.begin() + 2,
+                             "d/null: neither a regular file nor a folder");
     RecordingZipHost host;
     const std::string archive = tree.at("out.zip");
     host.run(packJob(tree, {{"d", true, 1}}, archive));

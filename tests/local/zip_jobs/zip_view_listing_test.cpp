@@ -21,10 +21,10 @@ TEST(ZipViewListing, ShowsTheEntriesAsATreeIndentedBySixBlanksALevel) {
                            {"dir/sub/deep", "1"}});
     const ZipViewListing listing = listZipArchive(archive);
     EXPECT_TRUE(listing.Opened);
-    EXPECT_EQ(listing.Rows, (std::vector<std::string>{archive, blanks(6) + "top.txt",
-                                                      blanks(12) + "dir/", blanks(18) + "in.txt",
-                                                      blanks(18) + "dir/sub/",
-                                                      blanks(24) + "deep"}));
+    EXPECT_EQ(listing.Rows,
+              (std::vector<std::string>{archive, blanks(6) + "top.txt", blanks(12) + "dir/",
+                                        blanks(18) + "in.txt", blanks(18) + "dir/sub/",
+                                        blanks(24) + "deep"}));
     EXPECT_EQ(listing.Files, 3);
     EXPECT_EQ(listing.Packed, 13);   // stored
     EXPECT_EQ(listing.Unpacked, 14); // counted from 1
@@ -54,10 +54,8 @@ TEST(ZipViewListing, TotalsAndRatioTexts) {
         const char* ratio;
     };
     const Case cases[] = {
-        {1, 3, "Z 0KB/0KB", "L 33.3%"},
-        {3, 3, "Z 0KB/0KB", "L 100%"},
-        {2048, 4096, "Z 2KB/4KB", "L 50%"},
-        {123456, 1000000, "Z 120KB/976KB", "L 12.3%"},
+        {1, 3, "Z 0KB/0KB", "L 33.3%"},     {3, 3, "Z 0KB/0KB", "L 100%"},
+        {2048, 4096, "Z 2KB/4KB", "L 50%"}, {123456, 1000000, "Z 120KB/976KB", "L 12.3%"},
         {7, 1000, "Z 0KB/0KB", "L 0.7%"},
     };
     for (const Case& c : cases) {
