@@ -271,7 +271,6 @@ private:
     void beep() override;
     void zipJobEnded() override;
     std::array<std::unique_ptr<ZipThread>, 2> ZipWorkers; // the panels' jobs, [panel number - 1]
-    LocalExplorer* ZipExplorer = nullptr;                 // the panel of the last zip job
     QPointer<TOKRightDlg1234> zipViewer_;                 // the viewer whose marks a job takes
     std::unique_ptr<CoalescedText> zipStatus_;            // Label18 while a zip job runs
 

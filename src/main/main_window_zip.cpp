@@ -39,7 +39,7 @@ void TForm1::connectZipCommands() {
 
 bool TForm1::zipBusy(PanelSide side) const {
     const auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(side) - 1)];
-    return worker && (worker->Busy() || worker->ZipPacking());
+    return worker && worker->Busy();
 }
 
 bool TForm1::zipJobRunning() const {
@@ -52,7 +52,6 @@ void TForm1::Zip1Click() {
     const PanelSide side = sideOf(ActivePanel);
     if (sessionShownIn(side) || zipBusy(side))
         return;
-    ZipExplorer = &explorer(side);
     PanelController& source = panel(side);
     PanelModel& model = source.model();
     model.markCurrentIfNoneMarked(model.currentRow());
@@ -61,7 +60,7 @@ void TForm1::Zip1Click() {
     ZipJob job;
     job.JobKind = ZipJob::Kind::Pack;
     job.Side = side;
-    job.Folder = ZipExplorer->GetPath();
+    job.Folder = explorer(side).GetPath();
     for (const int row : model.markedRows())
         if (const auto* record = model.recordAt(row))
             job.Items.push_back(
@@ -101,7 +100,6 @@ void TForm1::promptUnpack(PanelSide side, const std::string& archive,
                           std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer) {
     if (zipBusy(side))
         return;
-    ZipExplorer = &explorer(side);
     const std::string folder = folderOf(archive);
     ArchivePath = archive;
     UnpackFolder = joinPath(folder, "");
@@ -129,13 +127,12 @@ void TForm1::Zipview1Click() {
     const auto* record = model.recordAt(model.currentRow());
     if (model.kindOf(model.currentRow()) != PanelModel::RowKind::File || record == nullptr)
         return;
-    ZipExplorer = &explorer(side);
     ZipViewEnvironment environment;
     environment.translate = [this](const std::string& key) { return Translate(key); };
     environment.icon = [this](const QString& rowText) -> QIcon {
         return icons_.image(PanelIcons::archiveRowImage(rowText));
     };
-    auto* viewer = new TOKRightDlg1234(this, joinPath(ZipExplorer->GetPath(), record->Name),
+    auto* viewer = new TOKRightDlg1234(this, joinPath(explorer(side).GetPath(), record->Name),
                                        std::move(environment));
     connect(viewer, &TOKRightDlg1234::unpackRequested, this,
             [this, viewer, side] { viewerUnpack(*viewer, side); });

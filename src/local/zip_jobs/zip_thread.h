@@ -18,11 +18,6 @@ public:
 
     // True from creation until the job's end steps: no other job starts on the panel meanwhile.
     bool Busy() const { return busy_.load(); }
-    // True while a pack runs; the cancel acts on the job only then.
-    bool ZipPacking() const { return packing_.load(); }
-    // Files packed so far.
-    int ZipCount() const { return control_.progress.itemsDone.load(); }
-    const ZipJob& job() const { return job_; }
 
     // The cancel button: a pack stops between blocks and keeps the entries it completed; an
     // unpack goes on.
@@ -38,8 +33,8 @@ private:
 
     const ZipJob job_;
     ZipJobHost& host_;
-    Job control_;
+    Job control_; // its stop; its item count is the files packed so far (ZipCount)
     std::atomic<bool> busy_{true};
-    std::atomic<bool> packing_;
+    std::atomic<bool> packing_; // ZipPacking: the cancel acts on the job only while it is set
     std::thread thread_; // last: started once everything above exists
 };
