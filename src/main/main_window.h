@@ -253,6 +253,8 @@ private:
     void Zip1Click();
     void UnZip1Click();
     void Zipview1Click();
+    // The file under the active local panel's current row, while the panels are idle.
+    const tarvo::listing::SearchRecord* currentArchiveCandidate();
     void viewerUnpack(TOKRightDlg1234& viewer, PanelSide side);
     void promptUnpack(PanelSide side, const std::string& archive,
                       std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer);

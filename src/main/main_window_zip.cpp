@@ -81,18 +81,23 @@ void TForm1::Zip1Click() {
     startZipJob(std::move(job));
 }
 
-void TForm1::UnZip1Click() {
+const tarvo::listing::SearchRecord* TForm1::currentArchiveCandidate() {
     if (!panelsIdle())
-        return;
+        return nullptr;
     const PanelSide side = sideOf(ActivePanel);
     if (sessionShownIn(side))
-        return;
+        return nullptr;
     const PanelModel& model = panel(side).model();
     const int row = model.currentRow();
-    const auto* record = model.recordAt(row);
-    // A folder, "[..]" or an empty file is no archive.
-    if (model.kindOf(row) != PanelModel::RowKind::File || record == nullptr || record->Size == 0)
+    return model.kindOf(row) == PanelModel::RowKind::File ? model.recordAt(row) : nullptr;
+}
+
+void TForm1::UnZip1Click() {
+    const auto* record = currentArchiveCandidate();
+    // An empty file is no archive either.
+    if (record == nullptr || record->Size == 0)
         return;
+    const PanelSide side = sideOf(ActivePanel);
     promptUnpack(side, joinPath(explorer(side).GetPath(), record->Name), std::nullopt, nullptr);
 }
 
@@ -118,15 +123,10 @@ void TForm1::promptUnpack(PanelSide side, const std::string& archive,
 }
 
 void TForm1::Zipview1Click() {
-    if (!panelsIdle())
+    const auto* record = currentArchiveCandidate();
+    if (record == nullptr)
         return;
     const PanelSide side = sideOf(ActivePanel);
-    if (sessionShownIn(side))
-        return;
-    const PanelModel& model = panel(side).model();
-    const auto* record = model.recordAt(model.currentRow());
-    if (model.kindOf(model.currentRow()) != PanelModel::RowKind::File || record == nullptr)
-        return;
     ZipViewEnvironment environment;
     environment.translate = [this](const std::string& key) { return Translate(key); };
     environment.icon = [this](const QString& rowText) -> QIcon {
