@@ -156,13 +156,15 @@ void TForm1::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
 }
 
 void TForm1::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
+    // Checked again: the prompt before it let other events through.
+    if (!panelsIdle() || zipBusy(job.Side))
+        return;
     auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(job.Side) - 1)];
     worker.reset(); // the panel's last job, ended: joined and gone
     Panel5->setEnabled(false);
     Panel2->setEnabled(false);
     SpeedButton24->show();
     setZipState(1);
-    Timer2->start();
     zipViewer_ = viewer;
     worker = std::make_unique<ZipThread>(std::move(job), static_cast<ZipJobHost&>(*this));
 }
@@ -182,6 +184,9 @@ void TForm1::stopZipJobs() {
 void TForm1::setZipState(int state) {
     if (const TimedLock lock(locks.progress, 55ms); lock)
         ZipState = state;
+    // A tick that saw a question's -1 stopped the timer: the job going on starts it again.
+    if (state > 0)
+        bridge.post([this] { Timer2->start(); });
 }
 
 void TForm1::showZipStatus(std::string text) {
