@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -108,6 +109,11 @@ TEST_F(ZipWindowTest, PackProposesTheFoldersNameAndPacksTheCurrentRowWhenNothing
     EXPECT_TRUE(left().model().markedRows().empty());
     rowOf("work.zip"); // the panel was read again
     EXPECT_TRUE(window->SpeedButton24->isHidden());
+    // The progress timer's next tick clears the strip and stops itself.
+    EXPECT_TRUE(pumpUntil([this] {
+        return window->findChild<QLabel*>("Label18")->text() == " " &&
+               !window->findChild<QTimer*>("Timer2")->isActive();
+    }));
 }
 
 TEST_F(ZipWindowTest, MarkingTheArchiveItselfEndsThePackWithoutAWord) {
