@@ -1,12 +1,16 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 // A lock of this process known by name. Every wait on it has a time-out, after which the
 // waiter skips its work instead of blocking a thread (or the screen) indefinitely.
 // Recursive, because a holder may call into code that takes the same lock again.
+// Built from a plain mutex and a condition variable rather than a timed mutex: the waits then
+// use the steady clock, and every hand-over is a mutex operation the thread checker sees.
 class NamedMutex {
 public:
     explicit NamedMutex(std::string name) : name_(std::move(name)) {}
@@ -14,12 +18,15 @@ public:
     NamedMutex& operator=(const NamedMutex&) = delete;
 
     const std::string& name() const { return name_; }
-    bool tryLockFor(std::chrono::milliseconds timeout) { return mutex_.try_lock_for(timeout); }
-    void unlock() { mutex_.unlock(); }
+    bool tryLockFor(std::chrono::milliseconds timeout);
+    void unlock();
 
 private:
     std::string name_;
-    std::recursive_timed_mutex mutex_;
+    std::mutex state_; // guards owner_ and depth_
+    std::condition_variable released_;
+    std::thread::id owner_;
+    int depth_ = 0;
 };
 
 // Holds a NamedMutex for a scope when it could be taken within the time-out.

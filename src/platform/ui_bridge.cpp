@@ -25,7 +25,24 @@ UiBridge::~UiBridge() {
 }
 
 void UiBridge::post(std::function<void()> task) {
-    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    {
+        std::lock_guard lock(postedMutex_);
+        posted_.push_back(std::move(task));
+    }
+    // By name: the queued call then carries no data of ours across threads.
+    QMetaObject::invokeMethod(this, "runPosted", Qt::QueuedConnection);
+}
+
+void UiBridge::runPosted() {
+    std::function<void()> task;
+    {
+        std::lock_guard lock(postedMutex_);
+        if (posted_.empty())
+            return;
+        task = std::move(posted_.front());
+        posted_.pop_front();
+    }
+    task();
 }
 
 bool UiBridge::isGuiThread() const {

@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -40,10 +41,20 @@ signals:
     // Emitted on the GUI thread by shutdown(), so that open questions close themselves.
     void shuttingDown();
 
+private slots:
+    // Runs the oldest posted task; one queued call per post keeps them in order.
+    void runPosted();
+
 private:
     struct PendingCall;
     // Runs task on the GUI thread and waits; false when shutdown cancelled the wait.
     bool callAndWait(std::function<void()> task);
+
+    // Posted tasks wait here rather than inside Qt's event queue: handing them over under this
+    // mutex orders everything the poster wrote before the task runs, in a way the thread
+    // checker sees too.
+    std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
 
     mutable std::mutex mutex_;
     bool shutDown_ = false;

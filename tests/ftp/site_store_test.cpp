@@ -29,11 +29,4 @@ TEST_F(SiteListTest, AMissingListGivesNoSites) {
     EXPECT_TRUE(IOFile().LoadSiteList().empty());
 }
 
-TEST(SiteStore, TheDefaultProfileKeepsNoSessionAlive) {
-    const SiteRecord site = IOFile().currentSite();
-    EXPECT_FALSE(site.KeepAlive);
-    EXPECT_EQ(site.NoopInterval, 900);
-    EXPECT_EQ(site.Port, 21);
-}
-
 } // namespace

@@ -1,11 +1,5 @@
 // The panels driven as a user drives them: mouse, keys, menus and header buttons.
-#include "local/local_explorer.h"
-#include "main/main_window.h"
-#include "main/panel_controller.h"
-
-#include "support/pump.h"
-#include "support/scripted_messages.h"
-#include "support/temp_tree.h"
+#include "main/window_harness.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,9 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 
 namespace {
@@ -29,12 +20,6 @@ namespace {
 class PanelInputTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(std::getenv("TARVO_SOURCE_DIR")) / "resources",
-                              std::filesystem::path(program.path()),
-                              std::filesystem::copy_options::recursive);
-        setenv("TARVO_HOME", program.path().c_str(), 1);
-        savedHome = std::getenv("HOME");
-        setenv("HOME", home.path().c_str(), 1);
         home.dir("alpha");
         home.dir("beta");
         home.file("a.txt", 1023);
@@ -42,20 +27,10 @@ protected:
         home.file("c.txt.bak");
         for (const char* name : {"d.dat", "e.dat", "f.dat", "g.dat", "h.dat", "i.dat", "j.dat"})
             home.file(name);
-
-        window = std::make_unique<TForm1>(
-            [](UiBridge&, QWidget*) { return std::make_unique<ScriptedMessages>(); });
-        window->FormCreate();
-        window->LeftExplorer->SetSortKey("name 1-0");
-        window->RightExplorer->SetSortKey("name 1-0");
+        ASSERT_TRUE(harness.open());
         window->resize(1000, 800);
-        window->show();
-        ASSERT_TRUE(pumpUntil([this] { return showing(left(), 13) && showing(right(), 13); }));
-    }
-    void TearDown() override {
-        window.reset();
-        setenv("HOME", savedHome.c_str(), 1);
-        unsetenv("TARVO_HOME");
+        ASSERT_TRUE(harness.showing(PanelSide::Left, home.path(), 13));
+        ASSERT_TRUE(harness.showing(PanelSide::Right, home.path(), 13));
     }
 
     // The panel shows that many rows and both workers are idle: a worker takes no new command
@@ -80,10 +55,9 @@ protected:
     std::vector<int> marked(PanelController& panel) { return panel.model().markedRows(); }
     std::string sortKey(PanelController& panel) { return panel.explorer().GetSortKey(); }
 
-    TempTree program;
-    TempTree home;
-    std::string savedHome;
-    std::unique_ptr<TForm1> window;
+    WindowHarness harness;
+    TempTree& home = harness.home;
+    std::unique_ptr<TForm1>& window = harness.window;
 };
 
 TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {

@@ -50,16 +50,6 @@ TEST_F(LanguageTableTest, LooksUpExactKeysAndTheFirstOfDuplicatesWins) {
     EXPECT_EQ(table.translate(""), "no name");
 }
 
-TEST_F(LanguageTableTest, KeepsTheHeaderForTheLanguageDialog) {
-    ASSERT_FALSE(load(languageDocument("")));
-    auto document = table.document();
-    ASSERT_TRUE(document);
-    EXPECT_EQ(document->Get_Native(), "Testish");
-    EXPECT_EQ(document->Get_Code(), "tt");
-    EXPECT_EQ(document->Get_Author(), "A");
-    EXPECT_EQ(document->Get_Version(), "1");
-}
-
 TEST_F(LanguageTableTest, ADocumentWithoutStringsLoadsEmpty) {
     ASSERT_FALSE(load("<Language Name=\"x\"/>"));
     EXPECT_EQ(table.size(), 0u);

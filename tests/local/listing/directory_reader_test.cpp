@@ -93,14 +93,6 @@ TEST(DirectoryReader, KeepsFullSizesAndTimes) {
     EXPECT_EQ(find(result.Listing.Files, "future").Time, after2038);
 }
 
-TEST(DirectoryReader, EmptyFolderIsReadWithNoEntries) {
-    TempTree tree;
-    const ReadResult result = listing::readDirectory(tree.dir("empty"));
-    EXPECT_TRUE(result.ok());
-    EXPECT_TRUE(result.Listing.Dirs.empty());
-    EXPECT_TRUE(result.Listing.Files.empty());
-}
-
 TEST(DirectoryReader, LinksShowTheirTargetsKindAndUnreachableOnesAreFiles) {
     TempTree tree;
     tree.dir("real-dir");
