@@ -1,11 +1,11 @@
 // Zip jobs and the archive viewer: the pack, unpack and view commands, and what the jobs ask of
 // the screen while they run on their own threads.
 #include "local/zip_jobs/archive_paths.h"
-#include "local/zip_view/zip_view_dialog.h"
 #include "main/coalesced_text.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/panel_numbers.h"
+#include "main/zip_view_dialog.h"
 #include "workers/command_codes.h"
 
 #include <QApplication>

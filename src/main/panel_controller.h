@@ -1,13 +1,13 @@
 #pragma once
 
 #include "frontend/frontend.h"
-#include "frontend/row_sweep.h"
 #include "main/header_strip.h"
 #include "main/panel_delegate.h"
 #include "main/panel_grid.h"
 #include "main/panel_model.h"
 #include "main/panel_widgets.h"
 #include "main/quick_search.h"
+#include "main/row_sweep.h"
 
 #include <QPoint>
 

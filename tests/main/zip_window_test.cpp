@@ -1,7 +1,7 @@
 // The zip commands and the archive viewer driven as a user drives them: menus, prompts, the
 // viewer's mouse marking and its Unpack button, the cancel button.
-#include "local/zip_view/zip_view_dialog.h"
 #include "main/panel_icons.h"
+#include "main/zip_view_dialog.h"
 #include "window_harness.h"
 #include "workers/command_codes.h"
 

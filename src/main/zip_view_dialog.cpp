@@ -1,4 +1,4 @@
-#include "local/zip_view/zip_view_dialog.h"
+#include "main/zip_view_dialog.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frontend/row_sweep.h"
-#include "local/zip_view/zip_view_model.h"
+#include "main/row_sweep.h"
+#include "main/zip_view_model.h"
 
 #include <QDialog>
 #include <QIcon>
