@@ -131,7 +131,7 @@ TEST_F(ShellToolsTest, TheTerminalStartsInTheActivePanelsFolder) {
     CommandParams read;
     read.FolderPanel = 1;
     read.FolderPath = sub;
-    ASSERT_TRUE(window->RemoteCommand.post(cmdReadFolder, read));
+    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdReadFolder, read));
     ASSERT_TRUE(showing(PanelSide::Right, sub));
     for (const auto& [side, folder] :
          {std::pair{PanelSide::Right, sub}, {PanelSide::Left, home.path()}}) {
