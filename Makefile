@@ -12,7 +12,7 @@ PACKAGES := cmake ninja-build g++ \
 	zlib1g-dev libgtest-dev libgmock-dev \
 	zip unzip libarchive-tools python3 \
 	vsftpd python3-pyftpdlib \
-	xdg-utils
+	xdg-utils dbus-daemon
 
 .PHONY: run test deps build
 

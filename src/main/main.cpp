@@ -1,7 +1,6 @@
+#include "main/application.h"
 #include "main/main_window.h"
 #include "main/startup_error.h"
-
-#include <QApplication>
 
 #include <csignal>
 #include <iostream>
@@ -10,7 +9,7 @@ int main(int argc, char** argv) {
     // A peer that goes away (a server, the reader of a pipe) must fail the write, not end the
     // program.
     std::signal(SIGPIPE, SIG_IGN);
-    QApplication app(argc, argv);
+    TarvoApplication app(argc, argv);
     QApplication::setApplicationName("Tarvo Manager");
     QApplication::setQuitOnLastWindowClosed(true);
 

@@ -126,6 +126,7 @@ void TForm1::connectCommands() {
     connect(RightPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Right); });
     connectNavigationCommands();
+    connectPeripheryCommands();
     connectZipCommands();
 }
 

@@ -12,7 +12,9 @@
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
+#include "main/window_switch_key.h"
 #include "platform/desktop_opener.h"
+#include "platform/desktop_tools.h"
 #include "platform/message_service.h"
 #include "platform/mount_table.h"
 #include "platform/mount_watcher.h"
@@ -133,6 +135,15 @@ public:
     OperationTexts operationTexts() const;
     void brief1Click(); // brief view of the active panel
     void full1Click();  // full view of the active panel
+
+    // Window, tray, shell tools, help and the About box.
+    // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
+    WindowSwitchKey& windowSwitchKey() { return *windowSwitchKey_; }
+    // The desktop's programs: the text editor ("notepad"), terminal, printer queue, ...
+    DesktopTools& desktopTools() { return *tools_; }
+    // The application became the active one: re-reads both local panels when idle, from the
+    // second time on.
+    void ApplicationEvents1Activate();
 
     // Zip jobs and the archive viewer.
     std::string ArchivePath;  // the archive the last zip command writes or reads
@@ -329,6 +340,29 @@ private:
     void filterRemotePanel(PanelSide side, const std::string& mask);
     void dropRemoteSession();
 
+    // Window, tray, shell tools, help and the About box.
+    void connectPeripheryCommands();
+    void connectTray();
+    void connectShellTools();
+    void connectHelpCommands();
+    void enableTool(std::initializer_list<const char*> controls, bool available);
+    void Minimalizyjdozasobnika1Click(); // hide in the tray
+    void TrayIcon1Click();               // back from the tray
+    void Jzyk1Click();                   // the language dialog
+    void About1Click();
+    void DOS1Click(); // a terminal in the active panel's folder
+    void DefaultEdit1Click();
+    void Print1Click();
+    void waciwoci1Click(); // properties
+    void ShareCurrentDirectory1Click();
+    void networkDriveClick(const char* item, bool disconnect);
+    // The active panel's selected file, when it is a local file row and the panels are idle.
+    std::optional<std::string> selectedLocalFile();
+    // The active panel's selected entry as a local path, folder brackets removed; none while
+    // the panel shows the FTP session or a command runs.
+    std::optional<std::string> selectedLocalEntry();
+    void reportToolFailure(const std::string& text);
+
     int SelectedAttr = 0;
     int SelectedMode = 0;
     int ActiveRow = 0;
@@ -410,4 +444,10 @@ private:
     QMenu* MenuHistoryLeft = nullptr;
     QMenu* PopupMenu3 = nullptr;
     std::vector<QAction*> favoriteActions_; // the favourites block of Navigator1
+
+    // Window, tray, shell tools, help and the About box.
+    std::unique_ptr<WindowSwitchKey> windowSwitchKey_;
+    DesktopTools* tools_ = nullptr;
+    QMenu* PopupMenu1 = nullptr; // the tray's menu
+    bool activatedBefore_ = false;
 };

@@ -331,6 +331,7 @@ void TForm1::Zmieatrybuty1Click() {
     if (FtpSession->FtpPanel == ActivePanel)
         return; // the FTP panel's modes are the FTP session's dialog
     TOKRightDlg1 dialog(this, language_, SelectedAttr);
+    windowSwitchKey().holdWhileOpen(&dialog);
     if (dialog.exec() == QDialog::Accepted) {
         for (const int row : model.markedRows()) {
             if (const listing::SearchRecord* record = model.recordAt(row)) {

@@ -205,6 +205,8 @@ bool PanelController::gridKeyPress(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
+        if (isSwitchKey_ && !isSwitchKey_(*event))
+            return false; // moves the focus, as Tab does elsewhere
         emit switchPanelRequested();
         return true;
     case Qt::Key_Return:

@@ -60,6 +60,10 @@ public:
     void setBriefView(bool brief) { header_.setBriefView(brief); }
     bool briefView() const { return header_.briefView(); }
     void repaint();
+    // Which key presses switch panels; without it every Tab does.
+    void setSwitchKey(std::function<bool(const QKeyEvent&)> isSwitchKey) {
+        isSwitchKey_ = std::move(isSwitchKey);
+    }
 
     // PanelGridInput
     bool gridKeyPress(QKeyEvent* event) override;
@@ -102,4 +106,5 @@ private:
     RowSweep sweep_;
     std::optional<QPoint> dragStart_; // where the left button went down on a row
     bool active_ = false;
+    std::function<bool(const QKeyEvent&)> isSwitchKey_;
 };

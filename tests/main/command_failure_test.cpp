@@ -2,6 +2,7 @@
 #include "main/main_window.h"
 #include "workers/command_codes.h"
 
+#include "support/pump.h"
 #include "support/scripted_messages.h"
 #include "support/temp_tree.h"
 
@@ -30,7 +31,7 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     });
 
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(window.RemoteCommand.post(cmdRefreshPanels));
+    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmdRefreshPanels));
     const auto reported = [&] {
         return console->toPlainText().contains("the disk went away") &&
                window.Panel5->isEnabled() && window.Panel2->isEnabled();

@@ -106,7 +106,7 @@ protected:
     }
     void reread() {
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-        ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdRefreshPanels));
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     }
     std::optional<int> findRow(PanelController& panel, const std::string& nameCell) {
@@ -235,7 +235,7 @@ TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     window->LocalWorker->setHandler(cmdLocalReset, [released](const CommandParams&) {
         released.wait(); // a folder being read, say
     });
-    ASSERT_TRUE(window->LocalCommand.post(cmdLocalReset));
+    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmdLocalReset));
     select(left(), "a.txt");
     trigger("kopiuj1");
     EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";

@@ -277,10 +277,12 @@ TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndTheViewAnd
     for (QToolButton* b : buttons)
         if (b->isEnabled() && !b->toolTip().isEmpty() && b->accessibleName() == b->toolTip())
             working << b->objectName();
-    EXPECT_EQ(working,
-              QStringList({"SpeedButton30", "SpeedButton31", "SpeedButton33", "SpeedButton36",
-                           "SpeedButton2", "SpeedButton34", "SpeedButton39", "SpeedButton44",
-                           "SpeedButton38", "SpeedButton46", "SpeedButton45", "SpeedButton40"}));
+    // The buttons of the desktop's tools are enabled where this machine has the tool.
+    for (const char* name :
+         {"SpeedButton30", "SpeedButton31", "SpeedButton32", "SpeedButton43", "SpeedButton33",
+          "SpeedButton36", "SpeedButton2", "SpeedButton34", "SpeedButton39", "SpeedButton44",
+          "SpeedButton38", "SpeedButton46", "SpeedButton45", "SpeedButton40"})
+        EXPECT_TRUE(working.contains(name)) << name;
     EXPECT_EQ(button("SpeedButton2")->toolTip().toStdString(), window->Translate("Brief"));
 
     const int dateWidth = button("SpeedButton17")->width();

@@ -4,10 +4,11 @@
 
 #include <chrono>
 
-// Runs the GUI thread's events until condition holds or a generous deadline passes; returns
-// whether it holds. Tests wait for outcomes this way, never for a fixed time.
+// Runs the GUI thread's events until condition holds or a generous deadline passes (sanitizer
+// builds on a loaded machine are slow); returns whether it holds. Tests wait for outcomes this
+// way, never for a fixed time.
 template <class Condition>
-bool pumpUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(5)) {
+bool pumpUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         const bool met = condition();
@@ -19,4 +20,10 @@ bool pumpUntil(Condition condition, std::chrono::seconds limit = std::chrono::se
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
     }
+}
+
+// Posts to a worker's mailbox once it takes the post: the screen may have started a short
+// command of its own meanwhile (a refresh when the window became active, say).
+template <class Mailbox, class... Params> bool postWhenTaken(Mailbox& mailbox, Params&&... params) {
+    return pumpUntil([&] { return mailbox.post(params...); });
 }

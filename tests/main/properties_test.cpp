@@ -1,0 +1,79 @@
+// Properties, Share and Unshare of the window, answered by a fake file manager on a private
+// session bus. A process of its own: the session bus is chosen once per process.
+#include "main/window_harness.h"
+
+#include "support/private_bus.h"
+
+#include <QAction>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class PropertiesWindowTest : public testing::Test, protected WindowHarness {
+protected:
+    void TearDown() override { QDBusConnection::disconnectFromBus("fake"); }
+    void SetUp() override {
+        if (bus.address().isEmpty())
+            GTEST_SKIP() << "no D-Bus daemon could be started";
+        setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8().constData(), 1);
+        ASSERT_TRUE(manager.offerOn(bus.connect("fake")));
+    }
+
+    void selectEntry(const std::string& cell) {
+        PanelController& p = panel(PanelSide::Left);
+        for (int row = 0; row < p.model().rowCount(); ++row)
+            if (p.model().nameCell(row) == cell)
+                return p.selectRow(row);
+        FAIL() << "no row " << cell;
+    }
+
+    PrivateBus bus;
+    FakeFileManager manager;
+};
+
+TEST_F(PropertiesWindowTest, EachCommandAsksForTheItemsItNames) {
+    home.write("a b.txt", "text");
+    const std::string folder = home.dir("d");
+    ASSERT_TRUE(open());
+    QAction* properties = window->findChild<QAction*>("waciwoci1");
+    QAction* share = window->findChild<QAction*>("ShareCurrentDirectory1");
+    QAction* unshare = window->findChild<QAction*>("UnshareDirectory1");
+    ASSERT_TRUE(pumpUntil([&] { return share->isEnabled() && unshare->isEnabled(); }));
+    const std::string parent = std::filesystem::path(home.path()).parent_path().string();
+    struct Case {
+        const char* cell;
+        QAction* command;
+        std::string item;
+    };
+    const Case cases[] = {
+        {"a b.txt", properties, home.at("a b.txt")},
+        {"[d]", properties, folder},
+        {"[..]", properties, parent},
+        {"a b.txt", share, home.path()},
+        {"[d]", share, folder},
+        {"[d]", unshare, folder},
+    };
+    for (const Case& c : cases) {
+        selectEntry(c.cell);
+        const qsizetype before = manager.shown.size();
+        c.command->trigger();
+        ASSERT_TRUE(pumpUntil([&] { return manager.shown.size() > before; })) << c.cell;
+        EXPECT_EQ(manager.shown.back().toStdString(),
+                  QUrl::fromLocalFile(QString::fromStdString(c.item))
+                      .toString(QUrl::FullyEncoded)
+                      .toStdString())
+            << c.cell;
+    }
+    EXPECT_TRUE(messages->shown().empty());
+
+    // The file manager went away: the failure is told with the bus's reason.
+    QDBusConnection("fake").unregisterService("org.freedesktop.FileManager1");
+    properties->trigger();
+    ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
+    EXPECT_EQ(messages->shown().back().text.rfind("Could not show the properties of \"", 0), 0u);
+}
+
+} // namespace

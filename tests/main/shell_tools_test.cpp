@@ -1,0 +1,275 @@
+// The commands that start the desktop's programs, against fake programs on PATH that record
+// their name, working folder and arguments; and the tray and activation behaviour.
+#include "main/window_harness.h"
+#include "workers/command_codes.h"
+
+#include "support/file_content.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+class ShellToolsTest : public testing::Test, protected WindowHarness {
+protected:
+    void SetUp() override {
+        savedPath_ = std::getenv("PATH");
+        usePrograms({});
+    }
+    void TearDown() override {
+        window.reset();
+        setenv("PATH", savedPath_.c_str(), 1);
+    }
+
+    // A fresh folder of fake programs becomes the whole PATH. Each program appends its name,
+    // its working folder and its arguments (one a line, in brackets) to the log, writes `error`
+    // on stderr and ends with `status`.
+    void usePrograms(const std::vector<std::string>& names, int status = 0,
+                     const std::string& error = {}) {
+        const std::string folder = bin.dir("bin" + std::to_string(++folders_));
+        for (const std::string& name : names)
+            fake(folder, name, status, error);
+        setenv("PATH", folder.c_str(), 1);
+    }
+    void fake(const std::string& folder, const std::string& name, int status = 0,
+              const std::string& error = {}) {
+        script(folder, name,
+               "{ echo " + name +
+                   "; pwd -P; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; } >> '" + log() +
+                   "'\nprintf '%s' '" + error + "' >&2\nexit " + std::to_string(status) + "\n");
+    }
+    static void script(const std::string& folder, const std::string& name,
+                       const std::string& body) {
+        const std::string path = folder + "/" + name;
+        writeFile(path, "#!/bin/sh\n" + body);
+        ::chmod(path.c_str(), 0755);
+    }
+    std::string log() const { return bin.at("log"); }
+    std::vector<std::string> logged() {
+        std::vector<std::string> lines;
+        std::istringstream in(std::filesystem::exists(log()) ? readFile(log()) : "");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    // Waits until a program has logged that many lines.
+    std::vector<std::string> waitForLog(std::size_t lines) {
+        pumpUntil([&] { return logged().size() >= lines; });
+        return logged();
+    }
+    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
+    void selectEntry(PanelSide side, const std::string& cell) {
+        PanelController& p = panel(side);
+        for (int row = 0; row < p.model().rowCount(); ++row)
+            if (p.model().nameCell(row) == cell) {
+                p.selectRow(row);
+                return;
+            }
+        FAIL() << "no row " << cell;
+    }
+    bool noProgramRunning() { return window->findChildren<QProcess*>().isEmpty(); }
+
+    TempTree bin;
+
+private:
+    std::string savedPath_;
+    int folders_ = 0;
+};
+
+TEST_F(ShellToolsTest, TheFirstCandidateOnPathStartsAndItemsWithoutOneAreDisabled) {
+    struct Case {
+        const char* item;
+        const char* button; // the toolbar's twin, if any
+        std::vector<std::string> programs;
+        const char* started; // none: the item is disabled
+    };
+    const Case cases[] = {
+        {"DOS1", "SpeedButton37", {"xterm", "konsole"}, "konsole"},
+        {"DOS1", "SpeedButton37", {"xterm", "x-terminal-emulator"}, "x-terminal-emulator"},
+        {"DOS1", "SpeedButton37", {}, nullptr},
+        {"ControlPanel1", "SpeedButton41", {"lxqt-config", "systemsettings"}, "systemsettings"},
+        {"ControlPanel1", "SpeedButton41", {"konsole"}, nullptr},
+        {"DeviceManager1", nullptr, {"lshw-gtk", "kinfocenter"}, "kinfocenter"},
+        {"ComputerManagement1", nullptr, {"lxtask", "mate-system-monitor"}, "mate-system-monitor"},
+        {"DiskDefragmenter1", nullptr, {"partitionmanager"}, "partitionmanager"},
+        {"Print1", "SpeedButton25", {}, nullptr},
+        {"MapNetworkDrive1", nullptr, {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        usePrograms(c.programs);
+        create();
+        const bool expected = c.started != nullptr;
+        EXPECT_EQ(action(c.item)->isEnabled(), expected) << c.item;
+        if (c.button) {
+            EXPECT_EQ(window->findChild<QAbstractButton*>(c.button)->isEnabled(), expected)
+                << c.button;
+        }
+        if (!expected)
+            continue;
+        const std::size_t before = logged().size();
+        action(c.item)->trigger();
+        const auto lines = waitForLog(before + 2);
+        ASSERT_GE(lines.size(), before + 2) << c.item;
+        EXPECT_EQ(lines[before], c.started) << c.item;
+    }
+}
+
+TEST_F(ShellToolsTest, TheTerminalStartsInTheActivePanelsFolder) {
+    usePrograms({"xterm"});
+    const std::string sub = home.dir("sub");
+    ASSERT_TRUE(open());
+    CommandParams read;
+    read.FolderPanel = 1;
+    read.FolderPath = sub;
+    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdReadFolder, read));
+    ASSERT_TRUE(showing(PanelSide::Right, sub));
+    for (const auto& [side, folder] :
+         {std::pair{PanelSide::Right, sub}, {PanelSide::Left, home.path()}}) {
+        window->panel(side).grid().setFocus();
+        emit window->panel(side).activationRequested();
+        const std::size_t before = logged().size();
+        action("DOS1")->trigger();
+        const auto lines = waitForLog(before + 2);
+        ASSERT_EQ(lines.size(), before + 2) << "no arguments";
+        EXPECT_EQ(lines[before + 1], folder);
+    }
+}
+
+TEST_F(ShellToolsTest, PrintAndEditWithTakeFileRowsAndHandOverTheNameIntact) {
+    const std::string name = "-a \"b\" c's.txt";
+    home.write(name, "text");
+    home.dir("folder");
+    usePrograms({"lp", "gedit"});
+    const std::string bins = std::getenv("PATH");
+    // The desktop's default for text files, named through xdg-mime.
+    fake(bins, "fakeedit");
+    script(bins, "xdg-mime", "echo fake.desktop\n");
+    home.write(".local/share/applications/fake.desktop",
+               "[Desktop Entry]\nName=Fake\nExec=fakeedit --tab %U\n[Desktop Action New]\n"
+               "Exec=fakeedit --new\n");
+    ASSERT_TRUE(open());
+    const std::string file = home.at(name);
+
+    selectEntry(PanelSide::Left, name);
+    action("Print1")->trigger();
+    auto lines = waitForLog(4);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end()),
+              (std::vector<std::string>{"lp", std::filesystem::current_path().string(), "[--]",
+                                        "[" + file + "]"}));
+
+    action("DefaultEdit1")->trigger();
+    lines = waitForLog(8);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end()),
+              (std::vector<std::string>{"fakeedit", std::filesystem::current_path().string(),
+                                        "[--tab]", "[" + file + "]"}));
+
+    // Without a desktop default, the first text editor found.
+    std::filesystem::remove(bins + "/xdg-mime");
+    action("DefaultEdit1")->trigger();
+    lines = waitForLog(11);
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[8], "gedit");
+    EXPECT_EQ(lines[10], "[" + file + "]");
+
+    ASSERT_TRUE(pumpUntil([&] { return noProgramRunning(); }));
+    for (const char* cell : {"[folder]", "[..]"}) {
+        selectEntry(PanelSide::Left, cell);
+        action("Print1")->trigger();
+        action("DefaultEdit1")->trigger();
+        EXPECT_TRUE(noProgramRunning()) << cell;
+    }
+    EXPECT_EQ(logged().size(), 11u);
+    EXPECT_TRUE(messages->shown().empty());
+}
+
+TEST_F(ShellToolsTest, AToolThatFailsIsReportedWithItsOwnErrorText) {
+    usePrograms({"lp"}, 1, "lp: Error - no default destination available.");
+    home.write("page.txt", "text");
+    ASSERT_TRUE(open());
+    selectEntry(PanelSide::Left, "page.txt");
+    action("Print1")->trigger();
+    ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
+    const std::string text = messages->shown().back().text;
+    EXPECT_NE(text.find("lp: Error - no default destination available."), std::string::npos)
+        << text;
+}
+
+TEST_F(ShellToolsTest, NetworkMountsTakeTheLocationAskedFor) {
+    usePrograms({"gio"});
+    ASSERT_TRUE(open());
+    messages->answerTextNext("-odd place");
+    action("MapNetworkDrive1")->trigger();
+    waitForLog(4); // one mount at a time, so that the log keeps their order
+    messages->answerTextNext("/mnt/share");
+    action("DisconnectNetworkDrive1")->trigger();
+    action("MapNetworkDrive1")->trigger(); // cancelled
+    const auto lines = waitForLog(9);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[2] + lines[3], "[mount][./-odd place]");
+    EXPECT_EQ(lines[6] + lines[7] + lines[8], "[mount][-u][/mnt/share]");
+    const auto asked = messages->shown();
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].title + "|" + asked[0].text,
+              window->Translate("MapNetworkDrive") + "|Location:\n");
+    EXPECT_EQ(asked[1].text, "Location:\n" + home.path()) << "offered: the active folder";
+}
+
+TEST_F(ShellToolsTest, HideInTrayMinimisesWithoutATrayAndOpenBringsTheWindowBack) {
+    ASSERT_TRUE(open());
+    action("Minimalizyjdozasobnika1")->trigger();
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        EXPECT_FALSE(window->isVisible());
+    else
+        EXPECT_TRUE(window->isMinimized() && window->isVisible());
+    window->findChild<QAction*>("Otwrz1")->trigger();
+    EXPECT_TRUE(window->isVisible() && !window->isMinimized());
+}
+
+TEST_F(ShellToolsTest, APressOnAPanelsPathRowActivatesIt) {
+    ASSERT_TRUE(open());
+    for (const auto& [side, number] : {std::pair{PanelSide::Right, 1}, {PanelSide::Left, 2}})
+        for (QWidget* target : {static_cast<QWidget*>(panel(side).widgets().pathLabel),
+                                panel(side).widgets().pathRow}) {
+            window->ActivePanel = 3 - number;
+            QTest::mousePress(target, Qt::LeftButton, {}, QPoint(2, 2));
+            EXPECT_EQ(window->ActivePanel.load(), number) << target->objectName().toStdString();
+        }
+}
+
+TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
+    ASSERT_TRUE(open());
+    // The refresh holds its mailbox until released, so a post shows as a busy mailbox.
+    std::atomic<bool> release{false};
+    window->RemoteWorker->setHandler(cmdRefreshPanels, [&](const CommandParams&) {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    const auto activate = [&] {
+        emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+        emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    };
+    activate();
+    EXPECT_TRUE(window->RemoteCommand.idle()) << "the first activation only repaints";
+    activate();
+    EXPECT_EQ(window->RemoteCommand.code(), cmdRefreshPanels);
+    release = true;
+    EXPECT_TRUE(pumpUntil([&] { return window->RemoteCommand.idle(); }));
+
+    window->setPanelsEnabled(false); // a command runs
+    ASSERT_TRUE(pumpUntil([&] { return !window->Panel5->isEnabled(); }));
+    activate();
+    EXPECT_TRUE(window->RemoteCommand.idle());
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+// Desktop entries' command lines, and a program that cannot start.
+#include "platform/desktop_tools.h"
+
+#include "support/pump.h"
+
+#include <QDBusConnection>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DesktopEntry, ExecValuesBecomeArgumentLists) {
+    struct Case {
+        const char* exec;
+        const char* file;
+        QStringList command;
+    };
+    const Case cases[] = {
+        {"gedit %U", "/a b/c.txt", {"gedit", "/a b/c.txt"}},
+        {"kate -b %F", "/x", {"kate", "-b", "/x"}},
+        {"editor", "/x", {"editor", "/x"}},
+        {"editor %f", "", {"editor"}},
+        {"\"/opt/my editor/bin/ed\" --new %u", "/x", {"/opt/my editor/bin/ed", "--new", "/x"}},
+        {"sh -c \"echo \\\\\"hi\\\\\"\" %f", "/x", {"sh", "-c", "echo \"hi\"", "/x"}},
+        {"ed --name=%c --icon %i 100%% %f", "/x", {"ed", "--name=", "--icon", "100%", "/x"}},
+        {"\"ed\\sx\"  %k", "-y", {"ed x", "-y"}},
+        {"", "/x", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(desktopEntryCommand(QString::fromUtf8(c.exec), QString::fromUtf8(c.file)),
+                  c.command)
+            << c.exec;
+
+    EXPECT_EQ(desktopEntryExec("# x\nExec=wrong\n[Desktop Entry]\nName=E\nExec = ed %F\n"
+                               "[Desktop Action New]\nExec=ed --new\n"),
+              "ed %F");
+    EXPECT_EQ(desktopEntryExec("[Desktop Entry]\nName=E\n"), "");
+}
+
+TEST(DesktopTools, AProgramThatCannotStartIsReportedWithTheReason) {
+    std::vector<std::string> failures;
+    DesktopTools tools([&](const std::string& text) { failures.push_back(text); },
+                       QDBusConnection(QStringLiteral("no bus")));
+    EXPECT_FALSE(tools.startProgram("/bin/sh", {}, "/no/such/folder"));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].rfind("Could not start \"/bin/sh\".\n\n", 0), 0u) << failures[0];
+    EXPECT_GT(failures[0].size(), std::string("Could not start \"/bin/sh\".\n\n").size());
+}
+
+} // namespace

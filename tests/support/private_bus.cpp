@@ -1,0 +1,33 @@
+#include "support/private_bus.h"
+
+#include <QStandardPaths>
+
+PrivateBus::PrivateBus() {
+    if (QStandardPaths::findExecutable("dbus-daemon").isEmpty())
+        return;
+    daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
+    if (daemon_.waitForReadyRead(10000))
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+}
+
+PrivateBus::~PrivateBus() {
+    daemon_.kill();
+    daemon_.waitForFinished();
+}
+
+QDBusConnection PrivateBus::connect(const QString& name) const {
+    return QDBusConnection::connectToBus(address_, name);
+}
+
+FakeFileManager::~FakeFileManager() {
+    // Taken off the bus here, on this thread, so that the bus's own thread never looks at an
+    // object on its way out.
+    bus_.unregisterObject("/org/freedesktop/FileManager1");
+}
+
+bool FakeFileManager::offerOn(QDBusConnection bus) {
+    bus_ = bus;
+    return bus.registerObject("/org/freedesktop/FileManager1", this,
+                              QDBusConnection::ExportAllSlots) &&
+           bus.registerService("org.freedesktop.FileManager1");
+}
