@@ -81,9 +81,14 @@ TOKRightDlg1234::TOKRightDlg1234(QWidget* owner, std::string archivePath,
     model_.setListing(pending);
     lister_ = std::jthread([this](std::stop_token stop) {
         auto listing = std::make_shared<const ZipViewListing>(listZipArchive(archivePath_, stop));
-        if (!stop.stop_requested())
-            QMetaObject::invokeMethod(
-                this, [this, listing] { showListing(listing); }, Qt::QueuedConnection);
+        if (stop.stop_requested())
+            return;
+        {
+            std::lock_guard lock(finishedMutex_);
+            finished_ = std::move(listing);
+        }
+        // By name, so the queued call carries nothing across threads: the mutex hands it over.
+        QMetaObject::invokeMethod(this, "showFinishedListing", Qt::QueuedConnection);
     });
 }
 
@@ -157,7 +162,12 @@ void TOKRightDlg1234::buildWidgets() {
     connect(SpeedButton1, &QToolButton::clicked, this, &TOKRightDlg1234::unpackRequested);
 }
 
-void TOKRightDlg1234::showListing(std::shared_ptr<const ZipViewListing> listing) {
+void TOKRightDlg1234::showFinishedListing() {
+    std::shared_ptr<const ZipViewListing> listing;
+    {
+        std::lock_guard lock(finishedMutex_);
+        listing = std::move(finished_);
+    }
     const auto text = [this](const char* key) { return environment_.translate(key); };
     model_.setListing(listing);
     setWindowTitle(QString::fromStdString(zipViewCaption(*listing, text("ZipArchive"))));

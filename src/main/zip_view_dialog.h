@@ -7,6 +7,8 @@
 #include <QIcon>
 
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,9 +49,12 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+private slots:
+    // Shows the listing the listing thread finished.
+    void showFinishedListing();
+
 private:
     void buildWidgets();
-    void showListing(std::shared_ptr<const ZipViewListing> listing);
     void makeCurrent(int row);
     void sweepTo(int row);
 
@@ -63,5 +68,7 @@ private:
     ZipViewModel model_;
     RowSweep sweep_;
     bool listed_ = false;
+    std::mutex finishedMutex_;
+    std::shared_ptr<const ZipViewListing> finished_; // from the listing thread to the screen
     std::jthread lister_; // last: stopped and joined before anything above goes
 };
