@@ -17,7 +17,6 @@
 #include "local/zip_jobs/zip_view_listing.h"
 #include "platform/message_service.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -134,12 +133,8 @@ int pack(const std::string& archive, const std::string& folder,
     job.Folder = resolveTypedPath(currentFolder(), folder);
     job.ArchivePath = resolveTypedPath(currentFolder(), archive);
     job.Threads = compressingThreads();
-    for (const std::string& name : names) {
-        struct stat status {};
-        const bool folderEntry =
-            ::lstat((job.Folder + "/" + name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-        job.Items.push_back({name, folderEntry, static_cast<int>(job.Items.size()) + 1});
-    }
+    for (const std::string& name : names)
+        job.Items.push_back({name, static_cast<int>(job.Items.size()) + 1});
     ConsoleHost host(MessageButton::Yes);
     ZipThread(std::move(job), host).join();
     return finish(host.failed(), entriesIn(archive), start);

@@ -63,8 +63,7 @@ void TForm1::Zip1Click() {
     job.Folder = explorer(side).GetPath();
     for (const int row : model.markedRows())
         if (const auto* record = model.recordAt(row))
-            job.Items.push_back(
-                {record->Name, model.kindOf(row) == PanelModel::RowKind::Folder, row});
+            job.Items.push_back({record->Name, row});
     if (job.Items.empty())
         return; // "[..]" alone: nothing to pack
 

@@ -9,10 +9,11 @@
 class MessageService;
 
 // A marked panel row a pack works on, taken from the panel's listing when the job is posted.
+// Its kind is not taken: the pack asks the file system (lstat) when it walks, since the listing
+// shows a link to a folder as a folder, and a link is never followed.
 struct ZipPackItem {
     std::string Name; // as the file system gives it, no path
-    bool Folder = false;
-    int Row = -1; // the panel row it came from
+    int Row = -1;     // the panel row it came from
 };
 
 // What a zip job works on, copied when it is posted: its thread never reads the screen.

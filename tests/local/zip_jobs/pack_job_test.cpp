@@ -48,7 +48,7 @@ TEST(PackJob, PacksFoldersBeforeTheirContentsInByteOrderAndEveryNameButDotAndDot
     tree.write("d/a.", "dot last");
     RecordingZipHost host;
     const std::string archive = tree.at("out.zip");
-    host.run(packJob(tree, {{"a.txt", false, 3}, {"d", true, 1}}, archive));
+    host.run(packJob(tree, {{"a.txt", 3}, {"d", 1}}, archive));
 
     EXPECT_EQ(archiveEntries(archive), (Entries{"a.txt", "d/", "d/.x", "d/a.", "d/f", "d/s/"}));
     EXPECT_TRUE(unzipTestPasses(archive));
@@ -72,7 +72,7 @@ TEST(PackJob, AnArchiveInsideTheMarkedFolderPacksNeitherItselfNorTheArchiveItRep
             tree.write("d/d.zip", "the old archive");
         RecordingZipHost host;
         host.script.answerNext(MessageButton::Yes);
-        host.run(packJob(tree, {{"d", true, 1}}, archive));
+        host.run(packJob(tree, {{"d", 1}}, archive));
 
         EXPECT_EQ(archiveEntries(archive), (Entries{"d/", "d/f"}));
         EXPECT_TRUE(unzipTestPasses(archive));
@@ -96,7 +96,7 @@ TEST(PackJob, ReportsWhatItCannotPackAndPacksTheRest) {
                              "d/null: neither a regular file nor a folder");
     RecordingZipHost host;
     const std::string archive = tree.at("out.zip");
-    host.run(packJob(tree, {{"d", true, 1}}, archive));
+    host.run(packJob(tree, {{"d", 1}}, archive));
 
     EXPECT_EQ(archiveEntries(archive), (Entries{"d/", "d/ok.txt"}));
     EXPECT_TRUE(unzipTestPasses(archive));
@@ -118,7 +118,7 @@ TEST(PackJob, AFileTheUserCannotReadIsReportedAndTheRestPacked) {
     const std::string archive = tree.at("out/out.zip");
     const std::string outcome = runAsNobody([&] {
         RecordingZipHost host;
-        host.run(packJob(tree, {{"d", true, 1}}, archive));
+        host.run(packJob(tree, {{"d", 1}}, archive));
         const auto reports = host.reports();
         return reports.empty() ? std::string("no report") : reports.front();
     });
@@ -133,7 +133,7 @@ TEST(PackJob, NoToTheOverwriteQuestionKeepsTheOldArchiveAndEndsQuietly) {
     const std::string archive = tree.write("old.zip", "the old archive");
     RecordingZipHost host;
     host.script.answerNext(MessageButton::No);
-    host.run(packJob(tree, {{"a.txt", false, 1}}, archive));
+    host.run(packJob(tree, {{"a.txt", 1}}, archive));
 
     ASSERT_EQ(host.script.shown().size(), 1u);
     EXPECT_EQ(host.script.shown().front().text, "Overwrite\n\n" + archive + "?\n");
@@ -150,7 +150,7 @@ TEST(PackJob, CancelInsideALargeFileKeepsAReadableArchiveOfTheEntriesBefore) {
     tree.file("later.zip", std::int64_t{16} << 30);
     const std::string archive = tree.at("out.zip");
     RecordingZipHost host;
-    ZipJob job = packJob(tree, {{"first.txt", false, 1}, {"later.zip", false, 2}}, archive);
+    ZipJob job = packJob(tree, {{"first.txt", 1}, {"later.zip", 2}}, archive);
     job.Threads = 1;
     ZipThread thread(std::move(job), host);
     // Cancelled once the large entry is well under way.
@@ -190,7 +190,7 @@ TEST(PackJob, AnArchiveThatCannotBeWrittenLeavesNothingAndTheOldOneIntact) {
         {
             const FileSizeLimit limit(64 << 10);
             ASSERT_TRUE(limit.active());
-            host.run(packJob(tree, {{"big.bin", false, 1}}, archive));
+            host.run(packJob(tree, {{"big.bin", 1}}, archive));
         }
         if (replacing)
             EXPECT_EQ(readFile(archive), "the old archive");
@@ -209,7 +209,7 @@ TEST(PackJob, AnArchiveThatCannotBeCreatedIsSaidSo) {
     TempTree tree;
     tree.write("a.txt", "x");
     RecordingZipHost host;
-    host.run(packJob(tree, {{"a.txt", false, 1}}, tree.at("missing/out.zip")));
+    host.run(packJob(tree, {{"a.txt", 1}}, tree.at("missing/out.zip")));
     EXPECT_EQ(host.reports(), Entries{"CouldNotCreateFileArchive"});
     EXPECT_EQ(host.beeps + host.rereads, 0);
     EXPECT_TRUE(host.ended);
