@@ -32,6 +32,7 @@ TForm1::~TForm1() {
     // The workers and the drive watch run handlers that use the members below: they stop first.
     mountWatcher_.reset();
     bridge.shutdown();
+    stopZipJobs();
     if (RemoteWorker)
         RemoteWorker->stop();
     if (LocalWorker)
@@ -126,6 +127,7 @@ void TForm1::connectCommands() {
             [this] { upButtonClick(PanelSide::Right); });
     connectNavigationCommands();
     connectPeripheryCommands();
+    connectZipCommands();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {
@@ -149,4 +151,3 @@ void TForm1::clearMarks(PanelSide side) {
 void TForm1::openDocument(std::string path) {
     bridge.post([this, path = std::move(path)] { desktop_.open(path); });
 }
-

@@ -51,6 +51,7 @@ void TForm1::stopWorkers() {
     RemoteWorker->requestStop();
     LocalWorker->requestStop();
     SpeedButton24Click();
+    stopZipJobs();
     RemoteWorker->join();
     LocalWorker->join();
 }

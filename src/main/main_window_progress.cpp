@@ -138,9 +138,13 @@ void TForm1::SpeedButton24Click() {
     // nothing running they come back at once.
     if (runningJob_)
         runningJob_->requestStop();
+    // A pack stops the same way; an unpack goes on.
+    cancelZipPacking();
     Timer2Timer();
-    Timer2->stop();
-    if (!runningJob_) {
+    // A zip job still running stops the timer itself, with the tick that clears its strip.
+    if (!zipJobRunning())
+        Timer2->stop();
+    if (!runningJob_ && !zipJobRunning()) {
         Panel5->setEnabled(true);
         Panel2->setEnabled(true);
     }
