@@ -8,8 +8,7 @@
 // Exit status 0 on success; otherwise non-zero with messages on stderr. TARVO_ZIP_THREADS
 // sets the number of compressing threads of `pack` (default: one per core).
 
-#include "pack_walk.h"
-
+#include "local/zip/pack_walk.h"
 #include "local/zip/zip_api.h"
 
 #include <chrono>
@@ -45,12 +44,10 @@ unsigned compressingThreads() {
 int pack(const std::string& archive, const std::vector<std::string>& paths) {
     const Clock::time_point start = Clock::now();
     const PackWalk walk = walkForPacking(paths);
-    bool failed = !walk.errors.empty();
-    for (const std::string& error : walk.errors) {
-        std::fprintf(stderr, "zipbench: %s\n", error.c_str());
-    }
-    for (const std::string& link : walk.skippedLinks) {
-        std::fprintf(stderr, "zipbench: symbolic link not packed: %s\n", link.c_str());
+    bool failed = false;
+    for (const PackSkip& skipped : walk.skipped) {
+        std::fprintf(stderr, "zipbench: %s: %s\n", skipped.path.c_str(), skipped.reason.c_str());
+        failed = failed || !skipped.link;
     }
     ZipHandle handle = ZipCreate(archive);
     if (handle == nullptr) {

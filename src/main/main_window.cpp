@@ -36,6 +36,7 @@ TForm1::~TForm1() {
     bridge.shutdown();
     if (FtpSession)
         FtpSession->shutdown();
+    stopZipJobs();
     if (RemoteWorker)
         RemoteWorker->stop();
     if (LocalWorker)
@@ -137,6 +138,7 @@ void TForm1::connectCommands() {
             [this] { upButtonClick(PanelSide::Right); });
     connectNavigationCommands();
     connectPeripheryCommands();
+    connectZipCommands();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {
@@ -162,4 +164,3 @@ void TForm1::clearMarks(PanelSide side) {
 void TForm1::openDocument(std::string path) {
     bridge.post([this, path = std::move(path)] { desktop_.open(path); });
 }
-

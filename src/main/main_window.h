@@ -6,6 +6,8 @@
 #include "ftp/site_record.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
+#include "local/zip_jobs/zip_thread.h"
+#include "main/coalesced_text.h"
 #include "main/location_entry.h"
 #include "main/navigation_store.h"
 #include "main/panel_grid.h"
@@ -28,6 +30,7 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <atomic>
@@ -51,6 +54,7 @@ class QTimer;
 class QToolButton;
 class PanelController;
 class TerminationSignals;
+class TOKRightDlg1234;
 
 // The action words of the status line while the workers delete, copy, move, download and upload
 // (followed by the file's name), in the active language.
@@ -65,7 +69,7 @@ struct OperationTexts {
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
 // progress strip. It owns the engine objects and the two command workers, and carries what
 // the engine asks of the screen to the GUI thread.
-class TForm1 : public QMainWindow, public Frontend {
+class TForm1 : public QMainWindow, public Frontend, private ZipJobHost {
     Q_OBJECT
 public:
     // Makes the message service; tests pass one that answers from a script.
@@ -148,6 +152,11 @@ public:
     // The application became the active one: re-reads both local panels when idle, from the
     // second time on.
     void ApplicationEvents1Activate();
+
+    // Zip jobs and the archive viewer.
+    std::string ArchivePath;  // the archive the last zip command writes or reads
+    std::string UnpackFolder; // where the last unpack puts the entries, ending in "/"
+    bool zipJobRunning() const;
 
 signals:
     // The favourites file was changed through this window (menu or an organiser).
@@ -257,6 +266,34 @@ private:
     int WaitAnimationStep = 0;
     int ZipAnimationStep = 0;
     bool busyCursor_ = false;
+
+    // Zip jobs and the archive viewer (main_window_zip.cpp).
+    void connectZipCommands();
+    void Zip1Click();
+    void UnZip1Click();
+    void Zipview1Click();
+    // The file under the active local panel's current row, while the panels are idle.
+    const tarvo::listing::SearchRecord* currentArchiveCandidate();
+    void viewerUnpack(TOKRightDlg1234& viewer, PanelSide side);
+    void promptUnpack(PanelSide side, const std::string& archive,
+                      std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer);
+    bool zipBusy(PanelSide side) const;
+    void startZipJob(ZipJob job, TOKRightDlg1234* viewer = nullptr);
+    void cancelZipPacking(); // the cancel's step for the zip jobs
+    void stopZipJobs();      // the close's
+    // ZipJobHost
+    std::string translate(const std::string& key) override { return Translate(key); }
+    void setZipState(int state) override;
+    void showZipStatus(std::string text) override;
+    void packedRow(PanelSide side, const ZipPackItem& item) override;
+    void unpackedEntry(int index) override;
+    void rereadPanels() override;
+    bool postPanelRefresh() override;
+    void beep() override;
+    void zipJobEnded() override;
+    std::array<std::unique_ptr<ZipThread>, 2> ZipWorkers; // the panels' jobs, [panel number - 1]
+    QPointer<TOKRightDlg1234> zipViewer_;                 // the viewer whose marks a job takes
+    std::unique_ptr<CoalescedText> zipStatus_;            // Label18 while a zip job runs
 
     // Console: a command that failed unexpectedly is logged there and on stderr, and the
     // panels it had locked are enabled again. Any thread.

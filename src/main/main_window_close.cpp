@@ -51,6 +51,7 @@ void TForm1::stopWorkers() {
     RemoteWorker->requestStop();
     LocalWorker->requestStop();
     SpeedButton24Click();
+    stopZipJobs();
     // Nor does a command reach the server any more: closing never waits for one.
     FtpSession->shutdown();
     RemoteWorker->join();

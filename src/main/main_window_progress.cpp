@@ -139,9 +139,13 @@ void TForm1::SpeedButton24Click() {
     if (runningJob_)
         runningJob_->requestStop();
     FtpSession->CancelRunning();
+    // A pack stops the same way; an unpack goes on.
+    cancelZipPacking();
     Timer2Timer();
-    Timer2->stop();
-    if (!runningJob_) {
+    // A zip job still running stops the timer itself, with the tick that clears its strip.
+    if (!zipJobRunning())
+        Timer2->stop();
+    if (!runningJob_ && !zipJobRunning()) {
         Panel5->setEnabled(true);
         Panel2->setEnabled(true);
     }

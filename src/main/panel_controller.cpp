@@ -299,9 +299,7 @@ void PanelController::gridMousePress(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) {
-        if (row >= 0)
-            markAnchor_ = row;
-        dragMarking_ = true;
+        sweep_.begin(row);
         if (row >= 0)
             dragMarkTo(row);
     }
@@ -315,7 +313,7 @@ void PanelController::gridMouseMove(QMouseEvent* event) {
         startRowDrag();
         return;
     }
-    if (!dragMarking_)
+    if (!sweep_.active())
         return;
     const int row = rowAt(event);
     if (row >= 0)
@@ -323,38 +321,20 @@ void PanelController::gridMouseMove(QMouseEvent* event) {
 }
 
 void PanelController::dragMarkTo(int row) {
-    const int distance = row - markAnchor_;
-    const int steps = std::abs(distance);
-    const int direction = distance >= 0 ? 1 : -1;
-    if (steps > 1) {
-        // The mouse skipped rows since the last event: every row from the new one back towards
-        // the anchor toggles, the anchor itself excluded.
-        if (steps < model_.rowCount() && row != lastDragRow_)
-            for (int i = 0; i < steps; ++i)
-                model_.toggleMark(row - i * direction);
-        markAnchor_ = row;
-        repaint();
-    } else if (row != lastDragRow_) {
-        model_.toggleMark(row);
-        markAnchor_ = row;
-    }
-    if (row != lastDragRow_) {
+    if (sweep_.moveTo(row, model_.rowCount(), [this](int toggled) { model_.toggleMark(toggled); }))
         selectRow(row);
-        lastDragRow_ = row;
-    }
+    repaint();
 }
 
 void PanelController::gridMouseRelease(QMouseEvent*) {
     dragStart_.reset();
-    dragMarking_ = false;
-    lastDragRow_ = 0;
+    sweep_.end();
     repaint();
     emit selectionChanged();
 }
 
 void PanelController::gridMouseLeave() {
-    dragMarking_ = false;
-    lastDragRow_ = 0;
+    sweep_.end();
 }
 
 void PanelController::gridDoubleClick(QMouseEvent* event) {

@@ -7,6 +7,7 @@
 #include "main/panel_model.h"
 #include "main/panel_widgets.h"
 #include "main/quick_search.h"
+#include "main/row_sweep.h"
 
 #include <QPoint>
 
@@ -107,9 +108,7 @@ private:
     HeaderStrip header_;
     PanelDelegate delegate_;
     QuickSearchState search_;
-    bool dragMarking_ = false;
-    int markAnchor_ = 0;
-    int lastDragRow_ = 0;
+    RowSweep sweep_;
     std::optional<QPoint> dragStart_; // where the left button went down on a row
     bool active_ = false;
     std::function<bool(const QKeyEvent&)> isSwitchKey_;

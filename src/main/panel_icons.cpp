@@ -140,6 +140,10 @@ int PanelIcons::imageIndex(Kind kind, const QString& name) {
     return kOtherFile;
 }
 
+int PanelIcons::archiveRowImage(const QString& rowText) {
+    return rowText.contains(u'/') ? kFolder : imageIndex(Kind::File, rowText);
+}
+
 QString PanelIcons::typeKey(const QString& name) {
     return u'.' + lowerExtension(name);
 }

@@ -25,6 +25,10 @@ public:
 
     // Index into the image list for a row (the "Standard" choice).
     static int imageIndex(Kind kind, const QString& name);
+    // Index into the image list for a row of the archive viewer by its text: a folder entry (or
+    // the archive's path, row 0) shows a folder, a file the picture of its extension.
+    static int archiveRowImage(const QString& rowText);
+    const QIcon& image(int index) const { return ImageList1[static_cast<std::size_t>(index)]; }
     // The type key of a file name in "All" mode.
     static QString typeKey(const QString& name);
 

@@ -61,7 +61,8 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
                                     MessageButton::Yes | MessageButton::No | MessageButton::Cancel,
                                     MessageIcon::Question});
     });
-    ASSERT_TRUE(postWhenTaken(window.LocalCommand, cmdLocalCopy));
+    // No event has run since the show, so nothing else holds the mailbox.
+    ASSERT_TRUE(window.LocalCommand.post(cmdLocalCopy));
 
     // Close from inside the question's own event loop, as a user would with the box open.
     std::atomic<bool> closeReturned{false};

@@ -14,7 +14,10 @@ namespace {
 
 class PropertiesWindowTest : public testing::Test, protected WindowHarness {
 protected:
-    void TearDown() override { QDBusConnection::disconnectFromBus("fake"); }
+    void TearDown() override {
+        manager.withdraw();
+        QDBusConnection::disconnectFromBus("fake");
+    }
     void SetUp() override {
         if (bus.address().isEmpty())
             GTEST_SKIP() << "no D-Bus daemon could be started";

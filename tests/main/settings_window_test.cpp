@@ -278,10 +278,10 @@ TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndTheViewAnd
         if (b->isEnabled() && !b->toolTip().isEmpty() && b->accessibleName() == b->toolTip())
             working << b->objectName();
     // The buttons of the desktop's tools are enabled where this machine has the tool.
-    for (const char* name : {"SpeedButton30", "SpeedButton31", "SpeedButton32", "SpeedButton43",
-                             "SpeedButton33", "SpeedButton36", "SpeedButton2", "SpeedButton34",
-                             "SpeedButton39", "SpeedButton44", "SpeedButton38",
-                             "SpeedButton46"})
+    for (const char* name :
+         {"SpeedButton30", "SpeedButton31", "SpeedButton32", "SpeedButton43", "SpeedButton33",
+          "SpeedButton36", "SpeedButton2", "SpeedButton34", "SpeedButton39", "SpeedButton44",
+          "SpeedButton38", "SpeedButton46", "SpeedButton45", "SpeedButton40"})
         EXPECT_TRUE(working.contains(name)) << name;
     EXPECT_EQ(button("SpeedButton2")->toolTip().toStdString(), window->Translate("Brief"));
 

@@ -20,9 +20,14 @@ QDBusConnection PrivateBus::connect(const QString& name) const {
 }
 
 FakeFileManager::~FakeFileManager() {
-    // Taken off the bus here, on this thread, so that the bus's own thread never looks at an
-    // object on its way out.
+    withdraw();
+}
+
+void FakeFileManager::withdraw() {
+    if (!bus_.isConnected())
+        return;
     bus_.unregisterObject("/org/freedesktop/FileManager1");
+    bus_ = QDBusConnection(QString());
 }
 
 bool FakeFileManager::offerOn(QDBusConnection bus) {

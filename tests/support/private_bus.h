@@ -30,6 +30,9 @@ public:
     ~FakeFileManager() override;
     // Offers itself on the connection; false when it could not.
     bool offerOn(QDBusConnection bus);
+    // Takes itself off the bus. Called before the connection goes, so that the bus's own thread
+    // never looks at this object while it is being destroyed.
+    void withdraw();
 
     QStringList shown;
 

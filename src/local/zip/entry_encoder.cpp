@@ -86,6 +86,9 @@ ZipResult EntryEncoder::encode(int sourceFd, std::uint16_t method, DataSink& sin
         }
     }
     for (;;) {
+        if (stop_.stop_requested()) {
+            return ZipCancelled;
+        }
         const ssize_t got = readChunk(sourceFd, buffers_->in.data());
         if (got < 0) {
             return ZipWriteError;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 
 namespace tarvo::zip {
 
@@ -30,8 +31,9 @@ public:
     EntryEncoder& operator=(const EntryEncoder&) = delete;
 
     // Reads `sourceFd` to its end. A read or sink failure gives ZipWriteError, a compressor
-    // failure ZipFlateFailed.
+    // failure ZipFlateFailed, a stop (seen between blocks) ZipCancelled.
     ZipResult encode(int sourceFd, std::uint16_t method, DataSink& sink, DataSummary& summary);
+    void setStop(std::stop_token stop) { stop_ = std::move(stop); }
 
 private:
     struct Buffers;
@@ -42,6 +44,7 @@ private:
     std::unique_ptr<Buffers> buffers_;
     z_stream stream_{};
     bool streamReady_ = false;
+    std::stop_token stop_;
 };
 
 } // namespace tarvo::zip

@@ -155,18 +155,34 @@ std::vector<ZipResult> packInOrder(std::size_t count, unsigned threads, const Pa
 }
 
 std::vector<ZipResult> addEntriesInParallel(TZip& zip, const std::vector<ZipAddRequest>& requests,
-                                            unsigned threads) {
+                                            unsigned threads, const ZipAddObserver& observer) {
+    zip.setStop(observer.stop);
     PackingSteps steps;
     steps.prepare = [&](std::size_t index, const TZip::SizeGate& admit, EntryEncoder& encoder,
                         PreparedSource& prepared) {
         const ZipAddRequest& request = requests[index];
-        return !request.folder &&
-               TZip::prepare(request.nameInArchive, request.sourcePath, admit, encoder, prepared);
+        if (request.folder || observer.stop.stop_requested()) {
+            return false;
+        }
+        encoder.setStop(observer.stop);
+        return TZip::prepare(request.nameInArchive, request.sourcePath, admit, encoder, prepared);
     };
     steps.write = [&](std::size_t index, const PreparedSource* prepared) {
-        const ZipAddRequest& request = requests[index];
-        return request.folder ? zip.addDirectory(request.nameInArchive)
-                              : zip.addFile(request.nameInArchive, request.sourcePath, prepared);
+        // Once stopped, no entry is begun.
+        ZipResult result = ZipCancelled;
+        if (!observer.stop.stop_requested()) {
+            if (observer.starting) {
+                observer.starting(index);
+            }
+            const ZipAddRequest& request = requests[index];
+            result = request.folder
+                         ? zip.addDirectory(request.nameInArchive)
+                         : zip.addFile(request.nameInArchive, request.sourcePath, prepared);
+        }
+        if (observer.finished) {
+            observer.finished(index, result);
+        }
+        return result;
     };
     return packInOrder(requests.size(), threads, steps);
 }

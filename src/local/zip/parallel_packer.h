@@ -30,6 +30,6 @@ struct PackingSteps {
 std::vector<ZipResult> packInOrder(std::size_t count, unsigned threads, const PackingSteps& steps);
 
 std::vector<ZipResult> addEntriesInParallel(TZip& zip, const std::vector<ZipAddRequest>& requests,
-                                            unsigned threads);
+                                            unsigned threads, const ZipAddObserver& observer);
 
 } // namespace tarvo::zip

@@ -60,15 +60,21 @@ ZipResult ZipAddDirectory(ZipHandle handle, const std::string& nameInArchive) {
 }
 
 std::vector<ZipResult> ZipAddEntries(ZipHandle handle, const std::vector<ZipAddRequest>& requests,
-                                     unsigned threads) {
+                                     unsigned threads, const ZipAddObserver& observer) {
     if (const ZipResult checked = checkHandle(handle, ZipWriterKind); checked != ZipOk) {
         return std::vector<ZipResult>(requests.size(), writerResult(checked));
     }
-    std::vector<ZipResult> results = addEntriesInParallel(*handle->writer, requests, threads);
+    std::vector<ZipResult> results =
+        addEntriesInParallel(*handle->writer, requests, threads, observer);
     if (!results.empty()) {
         writerResult(results.back());
     }
     return results;
+}
+
+bool ZipWriterFile(ZipHandle handle, FileIdentity& identity) {
+    return checkHandle(handle, ZipWriterKind) == ZipOk &&
+           handle->writer->target().identify(identity.device, identity.inode);
 }
 
 ZipResult ZipCloseWriter(ZipHandle handle) {

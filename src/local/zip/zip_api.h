@@ -6,8 +6,12 @@
 
 #include "local/zip/zip_result.h"
 
+#include <sys/types.h>
+
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -57,6 +61,24 @@ struct ZipAddRequest {
     bool folder = false;
 };
 
+// What ZipAddEntries reports while it works, and how it is stopped. Both calls come from the
+// calling thread, one entry after the other in archive order: `starting` before an entry is
+// written, `finished` with its result once it is (entries never started finish as ZipCancelled).
+// A stop is seen between blocks of the entry being written: that entry is cut back off the
+// archive, which keeps every entry completed before it.
+struct ZipAddObserver {
+    std::function<void(std::size_t index)> starting;
+    std::function<void(std::size_t index, ZipResult result)> finished;
+    std::stop_token stop;
+};
+
+// A file by its device and inode: the same file under any name.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // Writer. ZipCreate returns no handle when the archive cannot be created; the archive appears
 // under its name only when ZipCloseWriter completes it.
 ZipHandle ZipCreate(const std::string& archivePath);
@@ -66,7 +88,10 @@ ZipResult ZipAddDirectory(ZipHandle handle, const std::string& nameInArchive);
 // Adds the entries in order, as the single calls would, with the same bytes in the archive;
 // files are compressed on up to `threads` threads at once. One result per request.
 std::vector<ZipResult> ZipAddEntries(ZipHandle handle, const std::vector<ZipAddRequest>& requests,
-                                     unsigned threads);
+                                     unsigned threads, const ZipAddObserver& observer = {});
+// The file the writer writes into (until ZipCloseWriter gives it the archive's name), so that a
+// pack can leave it out of what it packs. False for a handle that is not a writer's.
+bool ZipWriterFile(ZipHandle handle, FileIdentity& identity);
 // Writes the central directory and frees the handle (also on failure).
 ZipResult ZipCloseWriter(ZipHandle handle);
 

@@ -25,21 +25,35 @@ ZipResult ZipInput::open(const std::string& path) {
         return ZipCannotOpen;
     }
     size_ = static_cast<std::uint64_t>(status.st_size);
-    cache_.resize(CacheSize);
+    for (Block& block : blocks_) {
+        block = Block{};
+        block.bytes.resize(CacheSize);
+    }
     return ZipOk;
 }
 
-bool ZipInput::fillCache(std::uint64_t offset) {
-    for (;;) {
-        const ssize_t got =
-            ::pread(fd_.get(), cache_.data(), cache_.size(), static_cast<off_t>(offset));
-        if (got >= 0) {
-            cacheStart_ = offset;
-            cacheLength_ = static_cast<std::size_t>(got);
-            return true;
+const ZipInput::Block* ZipInput::blockAt(std::uint64_t offset) {
+    Block* chosen = &blocks_[0];
+    for (Block& block : blocks_) {
+        if (offset >= block.start && offset < block.start + block.length) {
+            block.lastUse = ++uses_;
+            return &block;
         }
-        if (errno != EINTR) {
-            return false;
+        if (block.lastUse < chosen->lastUse) {
+            chosen = &block;
+        }
+    }
+    for (;;) {
+        const ssize_t got = ::pread(fd_.get(), chosen->bytes.data(), chosen->bytes.size(),
+                                    static_cast<off_t>(offset));
+        if (got > 0) {
+            chosen->start = offset;
+            chosen->length = static_cast<std::size_t>(got);
+            chosen->lastUse = ++uses_;
+            return chosen;
+        }
+        if (got == 0 || errno != EINTR) {
+            return nullptr;
         }
     }
 }
@@ -47,13 +61,13 @@ bool ZipInput::fillCache(std::uint64_t offset) {
 bool ZipInput::readAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
-        const bool cached = offset >= cacheStart_ && offset < cacheStart_ + cacheLength_;
-        if (!cached && (!fillCache(offset) || cacheLength_ == 0)) {
+        const Block* block = blockAt(offset);
+        if (block == nullptr) {
             return false;
         }
-        const auto start = static_cast<std::size_t>(offset - cacheStart_);
-        const std::size_t take = std::min(size - done, cacheLength_ - start);
-        std::memcpy(buffer + done, cache_.data() + start, take);
+        const auto start = static_cast<std::size_t>(offset - block->start);
+        const std::size_t take = std::min(size - done, block->length - start);
+        std::memcpy(buffer + done, block->bytes.data() + start, take);
         done += take;
         offset += take;
     }

@@ -33,5 +33,7 @@ inline constexpr ZipResult ZipWrongHandle = 0x80000;
 inline constexpr ZipResult ZipChangeNotAllowed = 0x4000000;
 // Compression or decompression failed, or extracted data does not match its CRC or size.
 inline constexpr ZipResult ZipFlateFailed = 0x5000000;
+// The work was stopped before the entry was complete; the entry is not in the archive.
+inline constexpr ZipResult ZipCancelled = 0x6000000;
 
 } // namespace tarvo::zip

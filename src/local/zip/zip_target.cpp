@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -143,6 +144,33 @@ bool ZipTarget::overwrite(std::uint64_t offset, const Bytes& bytes) {
         }
         done += static_cast<std::size_t>(written);
     }
+    return true;
+}
+
+bool ZipTarget::cutBack(std::uint64_t offset) {
+    if (stickyError_ != ZipOk || !canSeek_ || offset > position()) {
+        return false;
+    }
+    if (offset >= flushed_) {
+        buffer_.resize(offset - flushed_);
+        return true;
+    }
+    buffer_.clear();
+    if (::ftruncate(fd_.get(), static_cast<off_t>(offset)) != 0 ||
+        ::lseek(fd_.get(), static_cast<off_t>(offset), SEEK_SET) < 0) {
+        return fail();
+    }
+    flushed_ = offset;
+    return true;
+}
+
+bool ZipTarget::identify(dev_t& device, ino_t& inode) const {
+    struct stat status {};
+    if (::fstat(fd_.get(), &status) != 0) {
+        return false;
+    }
+    device = status.st_dev;
+    inode = status.st_ino;
     return true;
 }
 

@@ -8,6 +8,8 @@
 #include "local/zip/zip_result.h"
 #include "platform/posix/unique_fd.h"
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 
@@ -32,6 +34,11 @@ public:
     bool put(const Bytes& bytes) { return put(bytes.data(), bytes.size()); }
     // Replaces bytes written earlier at `offset`; only on a target that can seek.
     bool overwrite(std::uint64_t offset, const Bytes& bytes);
+    // Drops everything written from `offset` on, so that the next write goes there; only on a
+    // target that can seek (elsewhere the bytes are gone already and stay).
+    bool cutBack(std::uint64_t offset);
+    // The file written into; false when it cannot be told.
+    bool identify(dev_t& device, ino_t& inode) const;
     // Flushes, closes and gives a temporary file its final name. On a sticky error the
     // temporary file is removed instead and the error returned.
     ZipResult finish();

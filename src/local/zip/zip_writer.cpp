@@ -128,6 +128,10 @@ ZipResult TZip::writeEntry(EntryRecord& entry, const DataProducer& produceData) 
 
     DataSummary summary;
     if (const ZipResult produced = produceData(*target_, summary); produced != ZipOk) {
+        // A stopped entry leaves nothing behind: the archive ends with the entries before it.
+        if (produced == ZipCancelled && !target_->cutBack(entry.localHeaderOffset)) {
+            return target_->stickyError() != ZipOk ? target_->stickyError() : produced;
+        }
         return produced;
     }
     entry.crc = summary.crc;

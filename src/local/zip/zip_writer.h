@@ -33,6 +33,10 @@ public:
     ZipResult addDirectory(const std::string& name);
     // Writes the central directory and completes the archive.
     ZipResult close();
+    // Files added from now on stop between blocks once `stop` is requested; the entry cut off
+    // is taken back out of the archive (ZipCancelled).
+    void setStop(std::stop_token stop) { encoder_.setStop(std::move(stop)); }
+    const ZipTarget& target() const { return *target_; }
 
     // Asked with a source's size before it is compressed ahead of its turn; false leaves the
     // file to addFile.

@@ -1,0 +1,103 @@
+#include "local/zip/pack_walk.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace tarvo::zip {
+
+namespace {
+
+class Walker {
+public:
+    Walker(const std::vector<FileIdentity>& leaveOut, const std::stop_token& stop, PackWalk& result)
+        : leaveOut_(leaveOut), stop_(stop), result_(result) {}
+
+    void walk(const std::string& path, const std::string& name, std::size_t origin) {
+        if (stop_.stop_requested()) {
+            result_.stopped = true;
+            return;
+        }
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0) {
+            skip(path, std::strerror(errno));
+        } else if (S_ISLNK(status.st_mode)) {
+            skip(path, "symbolic link, not followed", true);
+        } else if (S_ISDIR(status.st_mode)) {
+            if (!name.empty()) {
+                add({name, {}, true}, origin);
+            }
+            walkFolder(path, name, origin);
+        } else if (!S_ISREG(status.st_mode)) {
+            skip(path, "neither a regular file nor a folder");
+        } else if (std::find(leaveOut_.begin(), leaveOut_.end(),
+                             FileIdentity{status.st_dev, status.st_ino}) == leaveOut_.end()) {
+            add({name, path, false}, origin);
+        }
+    }
+
+private:
+    void walkFolder(const std::string& path, const std::string& prefix, std::size_t origin) {
+        DIR* folder = ::opendir(path.c_str());
+        if (folder == nullptr) {
+            skip(path, std::strerror(errno));
+            return;
+        }
+        std::vector<std::string> names;
+        errno = 0;
+        while (const dirent* entry = ::readdir(folder)) {
+            // Only these two: ".x" and "a." are entries like any other.
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        if (errno != 0) {
+            skip(path, std::strerror(errno));
+        }
+        ::closedir(folder);
+        std::sort(names.begin(), names.end());
+        const std::string base = path == "/" ? std::string() : path;
+        for (const std::string& name : names) {
+            walk(base + "/" + name, prefix.empty() ? name : prefix + "/" + name, origin);
+        }
+    }
+
+    void add(ZipAddRequest request, std::size_t origin) {
+        result_.requests.push_back(std::move(request));
+        result_.origins.push_back(origin);
+    }
+
+    void skip(const std::string& path, std::string reason, bool link = false) {
+        result_.skipped.push_back({path, std::move(reason), link});
+    }
+
+    const std::vector<FileIdentity>& leaveOut_;
+    const std::stop_token& stop_;
+    PackWalk& result_;
+};
+
+} // namespace
+
+PackWalk walkForPacking(const std::vector<std::string>& paths,
+                        const std::vector<FileIdentity>& leaveOut, const std::stop_token& stop) {
+    PackWalk result;
+    Walker walker(leaveOut, stop, result);
+    for (std::size_t origin = 0; origin < paths.size(); ++origin) {
+        std::string path = paths[origin];
+        while (path.size() > 1 && path.back() == '/') {
+            path.pop_back();
+        }
+        const std::size_t slash = path.rfind('/');
+        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (name == "." || name == "..") {
+            name.clear();
+        }
+        walker.walk(path, name, origin);
+    }
+    return result;
+}
+
+} // namespace tarvo::zip

@@ -1,0 +1,71 @@
+#include "local/zip_jobs/zip_view_listing.h"
+
+#include "local/zip/zip_api.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zip = tarvo::zip;
+
+namespace {
+
+constexpr std::size_t kLevel = 6; // blanks per level of the tree
+
+std::string rowText(const std::string& name) {
+    std::size_t indent =
+        kLevel * (1 + static_cast<std::size_t>(std::count(name.begin(), name.end(), '/')));
+    if (!name.empty() && name.back() == '/')
+        return std::string(indent, ' ') + name;
+    if (indent > kLevel)
+        indent += kLevel;
+    const auto slash = name.rfind('/');
+    return std::string(indent, ' ') + (slash == std::string::npos ? name : name.substr(slash + 1));
+}
+
+} // namespace
+
+ZipViewListing listZipArchive(const std::string& archivePath, const std::stop_token& stop) {
+    ZipViewListing listing;
+    listing.Rows.push_back(archivePath);
+    zip::ZipHandle handle = zip::ZipOpen(archivePath);
+    if (handle == nullptr)
+        return listing;
+    listing.Opened = true;
+    zip::ZipEntryInfo info;
+    zip::ZipGetEntry(handle, -1, info);
+    const int count = info.index;
+    listing.Rows.reserve(static_cast<std::size_t>(count) + 1);
+    for (int index = 0; index < count && !stop.stop_requested(); ++index) {
+        // A damaged entry keeps its row, blank, so that rows stay entry index + 1.
+        if (zip::ZipGetEntry(handle, index, info) != zip::ZipOk) {
+            listing.Rows.emplace_back(kLevel, ' ');
+            continue;
+        }
+        listing.Packed += info.compressedSize;
+        listing.Unpacked += info.uncompressedSize;
+        if (info.name.empty() || info.name.back() != '/')
+            ++listing.Files;
+        listing.Rows.push_back(rowText(info.name));
+    }
+    zip::ZipCloseReader(handle);
+    return listing;
+}
+
+std::string zipViewCaption(const ZipViewListing& listing, const std::string& zipArchive) {
+    return zipArchive + " " + std::to_string(listing.Packed / 1024) + "KB/" +
+           std::to_string(listing.Unpacked / 1024) + "KB";
+}
+
+std::string zipViewCountText(const ZipViewListing& listing, const std::string& files) {
+    return files + ": " + std::to_string(listing.Files);
+}
+
+double zipViewRatio(const ZipViewListing& listing) {
+    return static_cast<double>(listing.Packed) / static_cast<double>(listing.Unpacked);
+}
+
+std::string zipViewRatioText(const ZipViewListing& listing, const std::string& level) {
+    char number[64];
+    std::snprintf(number, sizeof number, "%.15g", zipViewRatio(listing) * 100);
+    return level + " " + std::string(number).substr(0, 4) + "%";
+}

@@ -1,0 +1,50 @@
+#include "local/zip_jobs/archive_paths.h"
+#include "local/zip_jobs/zip_failures.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ArchivePaths, TheProposedArchiveIsNamedAfterThePanelsFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/ann", "/home/ann/ann.zip"},
+        {"/home/ann/", "/home/ann/ann.zip"},
+        {"/ab", "/ab/ab.zip"},
+        {"/", "/root.zip"},
+    };
+    for (const auto& [folder, proposed] : cases)
+        EXPECT_EQ(proposedArchivePath(folder), proposed) << folder;
+}
+
+TEST(ArchivePaths, TypedTextsAreTakenFromThePanelsFolderAndFoldersEndInASlash) {
+    struct Case {
+        const char* typed;
+        const char* path;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"/home/ann/out", "/home/ann/out", "/home/ann/out/"},
+        {"/home/ann/out/", "/home/ann/out/", "/home/ann/out/"},
+        {"out", "/home/ann/out", "/home/ann/out/"},
+        {"../bob/x.zip", "/home/bob/x.zip", "/home/bob/x.zip/"},
+        {"", "/home/ann/", "/home/ann/"},
+        {"/", "/", "/"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(resolveTypedPath("/home/ann", c.typed), c.path) << c.typed;
+        EXPECT_EQ(resolveTypedFolder("/home/ann", c.typed), c.folder) << c.typed;
+    }
+}
+
+TEST(ZipFailures, TheReportNamesAtMostTwentyEntries) {
+    ZipFailures failures;
+    std::string expected = "Heading\n";
+    for (int i = 0; i < 25; ++i) {
+        failures.add("entry" + std::to_string(i), "reason");
+        if (i < 20)
+            expected += "\nentry" + std::to_string(i) + ": reason";
+    }
+    EXPECT_EQ(failures.report("Heading"), expected + "\n...");
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "local/zip_jobs/zip_view_listing.h"
+
+#include "support/temp_tree.h"
+#include "support/zip_archives.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string blanks(std::size_t count) {
+    return std::string(count, ' ');
+}
+
+TEST(ZipViewListing, ShowsTheEntriesAsATreeIndentedBySixBlanksALevel) {
+    TempTree tree;
+    const std::string archive = tree.at("a.zip");
+    writeArchive(archive, {{"top.txt", "12345"},
+                           {"dir/", ""},
+                           {"dir/in.txt", "1234567"},
+                           {"dir/sub/", ""},
+                           {"dir/sub/deep", "1"}});
+    const ZipViewListing listing = listZipArchive(archive);
+    EXPECT_TRUE(listing.Opened);
+    EXPECT_EQ(listing.Rows,
+              (std::vector<std::string>{archive, blanks(6) + "top.txt", blanks(12) + "dir/",
+                                        blanks(18) + "in.txt", blanks(18) + "dir/sub/",
+                                        blanks(24) + "deep"}));
+    EXPECT_EQ(listing.Files, 3);
+    EXPECT_EQ(listing.Packed, 13);   // stored
+    EXPECT_EQ(listing.Unpacked, 14); // counted from 1
+}
+
+TEST(ZipViewListing, AnEmptyArchiveAndAFileThatIsNoArchiveShowNothingButThePath) {
+    TempTree tree;
+    const std::string empty = tree.at("empty.zip");
+    writeArchive(empty, {});
+    for (const std::string& archive : {empty, tree.write("text.zip", "no archive")}) {
+        SCOPED_TRACE(archive);
+        const ZipViewListing listing = listZipArchive(archive);
+        EXPECT_EQ(listing.Opened, archive == empty);
+        EXPECT_EQ(listing.Rows, std::vector<std::string>{archive});
+        EXPECT_EQ(zipViewCaption(listing, "Zip archive"), "Zip archive 0KB/0KB");
+        EXPECT_EQ(zipViewCountText(listing, "Files"), "Files: 0");
+        EXPECT_EQ(zipViewRatioText(listing, "Level"), "Level 0%");
+        EXPECT_EQ(zipViewRatio(listing), 0.0);
+    }
+}
+
+TEST(ZipViewListing, TotalsAndRatioTexts) {
+    struct Case {
+        std::int64_t packed;
+        std::int64_t unpacked;
+        const char* caption;
+        const char* ratio;
+    };
+    const Case cases[] = {
+        {1, 3, "Z 0KB/0KB", "L 33.3%"},     {3, 3, "Z 0KB/0KB", "L 100%"},
+        {2048, 4096, "Z 2KB/4KB", "L 50%"}, {123456, 1000000, "Z 120KB/976KB", "L 12.3%"},
+        {7, 1000, "Z 0KB/0KB", "L 0.7%"},
+    };
+    for (const Case& c : cases) {
+        ZipViewListing listing;
+        listing.Packed = c.packed;
+        listing.Unpacked = c.unpacked;
+        EXPECT_EQ(zipViewCaption(listing, "Z"), c.caption);
+        EXPECT_EQ(zipViewRatioText(listing, "L"), c.ratio);
+    }
+}
+
+} // namespace

@@ -1,0 +1,277 @@
+// The zip commands and the archive viewer driven as a user drives them: menus, prompts, the
+// viewer's mouse marking and its Unpack button, the cancel button.
+#include "main/panel_icons.h"
+#include "main/zip_view_dialog.h"
+#include "window_harness.h"
+#include "workers/command_codes.h"
+
+#include "support/file_content.h"
+#include "support/zip_archives.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+namespace {
+
+using Entries = std::vector<std::string>;
+
+// Both panels show home/work.
+class ZipWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        home.dir("work");
+        ASSERT_TRUE(harness.open());
+        for (LocalExplorer* explorer : {window->LeftExplorer.get(), window->RightExplorer.get()})
+            explorer->SetPath(home.at("work"));
+        reread();
+    }
+
+    PanelController& left() { return window->panel(PanelSide::Left); }
+    bool idle() {
+        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
+               window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
+               !window->zipJobRunning();
+    }
+    void reread() {
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+        ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    int rowOf(const std::string& nameCell) {
+        for (int row = 0; row < left().model().rowCount(); ++row)
+            if (left().model().nameCell(row) == nameCell)
+                return row;
+        ADD_FAILURE() << "no row " << nameCell;
+        return 0;
+    }
+    void select(const std::string& nameCell) { left().selectRow(rowOf(nameCell)); }
+    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
+    // Triggers the command and waits until the job it started has ended.
+    void run(const char* action) {
+        trigger(action);
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    std::string tr(const char* key) { return window->Translate(key); }
+    std::string work(const std::string& name) { return home.at("work/" + name); }
+
+    TOKRightDlg1234* openViewer(const std::string& archive) {
+        select(archive);
+        trigger("Zipview1");
+        auto* viewer = window->findChild<TOKRightDlg1234*>();
+        if (viewer == nullptr || !pumpUntil([viewer] { return viewer->isListed(); }))
+            ADD_FAILURE() << "no viewer listed " << archive;
+        return viewer;
+    }
+
+    WindowHarness harness;
+    TempTree& home = harness.home;
+    std::unique_ptr<TForm1>& window = harness.window;
+    ScriptedMessages*& messages = harness.messages;
+};
+
+// The viewer's grid, and the middle of one of its rows.
+QTableView* grid(TOKRightDlg1234* viewer) {
+    return viewer->findChild<QTableView*>("StringGrid1");
+}
+QPoint rowPoint(TOKRightDlg1234* viewer, int row) {
+    return grid(viewer)->visualRect(viewer->model().index(row)).center();
+}
+
+std::vector<int> markedRows(TOKRightDlg1234* viewer) {
+    std::vector<int> rows;
+    for (const int entry : viewer->markedEntries())
+        rows.push_back(entry + 1);
+    return rows;
+}
+
+TEST_F(ZipWindowTest, PackProposesTheFoldersNameAndPacksTheCurrentRowWhenNothingIsMarked) {
+    home.write("work/a.txt", "a");
+    home.write("work/b.txt", "b");
+    reread();
+    select("a.txt");
+    messages->answerTextNext(work("work.zip"));
+    run("Zip1");
+
+    ASSERT_FALSE(messages->shown().empty());
+    EXPECT_EQ(messages->shown().front().title, tr("Pack"));
+    EXPECT_EQ(messages->shown().front().text, tr("ArchiveName") + "\n" + work("work.zip"));
+    EXPECT_EQ(archiveEntries(work("work.zip")), Entries{"a.txt"});
+    EXPECT_TRUE(left().model().markedRows().empty());
+    rowOf("work.zip"); // the panel was read again
+    EXPECT_TRUE(window->SpeedButton24->isHidden());
+    // The progress timer's next tick clears the strip and stops itself.
+    EXPECT_TRUE(pumpUntil([this] {
+        return window->findChild<QLabel*>("Label18")->text() == " " &&
+               !window->findChild<QTimer*>("Timer2")->isActive();
+    }));
+}
+
+TEST_F(ZipWindowTest, MarkingTheArchiveItselfEndsThePackWithoutAWord) {
+    home.write("work/a.txt", "a");
+    home.write("work/work.zip", "old");
+    reread();
+    for (const char* name : {"a.txt", "work.zip"})
+        left().model().setMarked(rowOf(name), true);
+    messages->answerTextNext("work.zip"); // relative: the panel's folder
+    run("Zip1");
+    EXPECT_EQ(messages->shown().size(), 1u);
+    EXPECT_EQ(readFile(work("work.zip")), "old");
+}
+
+TEST_F(ZipWindowTest, UnpackTakesFolderTextsWithoutASlashAndRelativeOnes) {
+    writeArchive(work("a.zip"), {{"x.txt", "x"}});
+    reread();
+    for (const std::string& typed : {home.at("absolute"), std::string("relative")}) {
+        SCOPED_TRACE(typed);
+        select("a.zip");
+        messages->answerTextNext(typed);
+        run("UnZip1");
+        EXPECT_EQ(messages->shown().back().title, tr("Unpack"));
+        EXPECT_EQ(messages->shown().back().text, tr("UnpackTo") + "\n" + work(""));
+    }
+    EXPECT_EQ(readFile(home.at("absolute/x.txt")), "x");
+    EXPECT_EQ(readFile(work("relative/x.txt")), "x");
+
+    const std::size_t asked = messages->shown().size();
+    select("[relative]");
+    trigger("UnZip1"); // a folder is no archive
+    EXPECT_EQ(messages->shown().size(), asked);
+}
+
+TEST_F(ZipWindowTest, TheViewerShowsTheTreeTotalsAndRatio) {
+    writeArchive(work("a.zip"),
+                 {{"top.txt", "t"}, {"dir/", ""}, {"dir/in.JPG", "j"}, {"x.tar.gz", "g"}});
+    reread();
+    TOKRightDlg1234* viewer = openViewer("a.zip");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_FALSE(viewer->isModal());
+    QStringList rows;
+    for (int row = 0; row < viewer->model().rowCount(); ++row)
+        rows << viewer->model().index(row).data().toString();
+    EXPECT_EQ(rows,
+              QStringList({QString::fromStdString(work("a.zip")), "      top.txt",
+                           "            dir/", "                  in.JPG", "      x.tar.gz"}));
+    EXPECT_EQ(viewer->windowTitle().toStdString(), tr("ZipArchive") + " 0KB/0KB");
+    EXPECT_EQ(viewer->findChild<QLabel*>("Label1")->text().toStdString(), tr("Files") + ": 3");
+    EXPECT_EQ(viewer->findChild<QLabel*>("Label2")->text().toStdString(),
+              tr("CommpresionLevel") + " 75%"); // 3 bytes of 4, the total counted from 1
+    EXPECT_EQ(viewer->findChild<QProgressBar*>("Image3")->value(), 144);
+    QTest::keyClick(grid(viewer), Qt::Key_Escape);
+    EXPECT_TRUE(pumpUntil([this] { return window->findChild<TOKRightDlg1234*>() == nullptr; }));
+}
+
+TEST(ZipViewerIcons, FoldersAndTheArchiveShowAFolderAndFilesTheirExtensionsPicture) {
+    const std::pair<const char*, int> cases[] = {
+        {"      x.JPG", 16},     {"      x.jpg", 16},    {"      x.tar.gz", 4}, {"      noext", 4},
+        {"            dir/", 0}, {"/home/ann/a.zip", 0}, {"      m.c", 18},     {"      p.png", 23},
+    };
+    for (const auto& [text, image] : cases)
+        EXPECT_EQ(PanelIcons::archiveRowImage(text), image) << text;
+}
+
+TEST_F(ZipWindowTest, TheViewerMarksBySweepingAndByShiftClicks) {
+    writeArchive(work("a.zip"), {{"1", ""}, {"2", ""}, {"3", ""}, {"4", ""}, {"5", ""}, {"6", ""}});
+    reread();
+    TOKRightDlg1234* viewer = openViewer("a.zip");
+    ASSERT_NE(viewer, nullptr);
+    QWidget* surface = grid(viewer)->viewport();
+
+    // A sweep down toggles each row once; a jump toggles the rows skipped; back toggles again.
+    QTest::mousePress(surface, Qt::RightButton, {}, rowPoint(viewer, 1));
+    QTest::mouseMove(surface, rowPoint(viewer, 2));
+    QTest::mouseMove(surface, rowPoint(viewer, 5));
+    QTest::mouseMove(surface, rowPoint(viewer, 4));
+    QTest::mouseRelease(surface, Qt::RightButton, {}, rowPoint(viewer, 4));
+    EXPECT_EQ(markedRows(viewer), (std::vector<int>{1, 2, 3, 5}));
+
+    // The title row never takes a mark; Shift+click toggles from the current row to the one
+    // clicked, both included.
+    QTest::mouseClick(surface, Qt::LeftButton, {}, rowPoint(viewer, 0));
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::ShiftModifier, rowPoint(viewer, 3));
+    EXPECT_EQ(markedRows(viewer), (std::vector<int>{5}));
+    EXPECT_EQ(viewer->model().index(5).data(ZipViewModel::MarkedRole).toBool(), true);
+}
+
+TEST_F(ZipWindowTest, TheViewerUnpacksItsOwnArchiveWhereverTheMainRowIs) {
+    writeArchive(work("a.zip"), {{"one", "1"}, {"two", "2"}});
+    writeArchive(work("b.zip"), {{"other", "b"}});
+    reread();
+    TOKRightDlg1234* viewer = openViewer("a.zip");
+    ASSERT_NE(viewer, nullptr);
+    select("b.zip");
+    auto* unpack = viewer->findChild<QToolButton*>("SpeedButton1");
+
+    // Marked entries, or the whole archive when none is marked.
+    viewer->model().toggleMark(2);
+    messages->answerTextNext(home.at("marked"));
+    unpack->click();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    EXPECT_EQ(messages->shown().back().text, tr("UnpackTo") + "\n" + work(""));
+    EXPECT_FALSE(std::filesystem::exists(home.at("marked/one")));
+    EXPECT_EQ(readFile(home.at("marked/two")), "2");
+    EXPECT_TRUE(viewer->markedEntries().empty()) << "the unpack takes the viewer's marks";
+
+    messages->answerTextNext(home.at("whole"));
+    unpack->click();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    EXPECT_EQ(readFile(home.at("whole/one")) + readFile(home.at("whole/two")), "12");
+    EXPECT_FALSE(std::filesystem::exists(home.at("whole/other")));
+
+    // While another command runs the button does nothing.
+    const std::size_t asked = messages->shown().size();
+    window->Panel2->setEnabled(false);
+    unpack->click();
+    EXPECT_EQ(messages->shown().size(), asked);
+    window->Panel2->setEnabled(true);
+}
+
+TEST_F(ZipWindowTest, ClosingTheViewerWhileItsUnpackRunsLeavesTheUnpackToFinish) {
+    writeArchive(work("a.zip"), {{"one", "1"}, {"two", "2"}});
+    reread();
+    TOKRightDlg1234* viewer = openViewer("a.zip");
+    ASSERT_NE(viewer, nullptr);
+    viewer->model().toggleMark(1);
+    viewer->model().toggleMark(2);
+    messages->answerTextNext(home.at("out"));
+    viewer->findChild<QToolButton*>("SpeedButton1")->click();
+    delete viewer; // before the job's clearing of its marks reaches the screen
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    EXPECT_EQ(readFile(home.at("out/one")) + readFile(home.at("out/two")), "12");
+}
+
+TEST_F(ZipWindowTest, TheCancelButtonStopsAPackAndKeepsWhatWasPacked) {
+    home.write("work/first.txt", "complete");
+    home.file("work/later.zip", std::int64_t{16} << 30); // stored: the archive grows fast
+    reread();
+    for (const char* name : {"first.txt", "later.zip"})
+        left().model().setMarked(rowOf(name), true);
+    messages->answerTextNext(home.at("out.zip"));
+    trigger("Zip1");
+    ASSERT_TRUE(window->zipJobRunning());
+    ASSERT_TRUE(pumpUntil([&] {
+        std::error_code gone; // the temporary file is renamed when the pack ends
+        for (const auto& entry : std::filesystem::directory_iterator(home.path()))
+            if (entry.path().filename().string().rfind(".tarvo-", 0) == 0 &&
+                entry.file_size(gone) > (64 << 20) && !gone)
+                return true;
+        return false;
+    }));
+    window->SpeedButton24->click();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    EXPECT_EQ(archiveEntries(home.at("out.zip")), Entries{"first.txt"});
+    EXPECT_TRUE(unzipTestPasses(home.at("out.zip")));
+    EXPECT_TRUE(left().model().isMarked(rowOf("later.zip")));
+    EXPECT_FALSE(left().model().isMarked(rowOf("first.txt")));
+}
+
+} // namespace
