@@ -43,6 +43,8 @@ public:
     void jobEnded(const std::shared_ptr<Job>&, int) override {}
     void showCurrentFile(std::string) override {}
     void unmarkRow(PanelSide, int, std::string) override {}
+    void appendConsole(std::string) override {}
+    void showSession(SessionView) override {}
     int failures() const { return messages_.shown; }
 
 private:

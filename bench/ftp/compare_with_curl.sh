@@ -1,6 +1,7 @@
 #!/bin/bash
 # Compares ftpbench with curl against vsftpd on loopback: a 1 GiB download and upload and a
-# 100,000-entry listing, ROUNDS rounds each (default 5), alternating the two clients. Each
+# 100,000-entry listing (by the transport alone, and by the FTP panel's code, whose row lines
+# make it print more), ROUNDS rounds each (default 5), alternating the two clients. Each
 # client is timed twice: by its own clock (ftpbench's last line, curl's time_total) and by
 # the wall clock around the whole process (start-up, login, transfer, QUIT). Prints the
 # medians and the ratios curl/ftpbench (above 1: ftpbench is faster). Needs root (vsftpd
@@ -14,6 +15,7 @@ WORK=${WORK:-/var/tmp/tarvo-ftpbench}
 PORT=${PORT:-22200}
 BENCH_USER=tarvobench
 BENCH_PASS=Tarvo-Bench-1
+export TARVO_HOME=$WORK # the panel's listing keeps its raw copy there
 
 id "$BENCH_USER" >/dev/null 2>&1 || useradd -M -s /bin/sh -d / "$BENCH_USER"
 echo "$BENCH_USER:$BENCH_PASS" | chpasswd
@@ -72,6 +74,7 @@ run_ours() {
     cmp "$WORK/out/ours.bin" "$WORK/home/big.bin"
     fresh; timed put_ours ours put "${LOGIN[@]}" "$WORK/home/big.bin" up_ours.bin
     fresh; timed list_ours ours list "${LOGIN[@]}" many
+    fresh; timed panel_ours ours panel "${LOGIN[@]}" many
 }
 run_curl() {
     fresh; timed get_curl curl -s -o "$WORK/out/curl.bin" -w '%{time_total}' "$URL/big.bin"
@@ -84,10 +87,11 @@ for round in $(seq "$ROUNDS"); do
     if ((round % 2)); then run_ours; run_curl; else run_curl; run_ours; fi
 done
 
-for what in get put list; do
+for what in get put list panel; do
+    against=${what/panel/list}
     for clock in own wall; do
         o=$(echo ${times[${what}_ours_$clock]} | tr ' ' '\n' | median)
-        c=$(echo ${times[${what}_curl_$clock]} | tr ' ' '\n' | median)
+        c=$(echo ${times[${against}_curl_$clock]} | tr ' ' '\n' | median)
         printf '%-4s %-4s ftpbench %.3fs  curl %.3fs  curl/ftpbench %.2f\n' \
             "$what" "$clock" "$o" "$c" "$(awk "BEGIN {print $c / $o}")"
     done

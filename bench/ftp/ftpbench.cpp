@@ -2,9 +2,11 @@
 //   ftpbench get HOST PORT USER PASS REMOTE LOCAL [--active]
 //   ftpbench put HOST PORT USER PASS LOCAL REMOTE [--active]
 //   ftpbench list HOST PORT USER PASS DIR
+//   ftpbench panel HOST PORT USER PASS DIR [KEY]   (see panel_bench.cpp)
 // The last line is "BYTES bytes SECONDS seconds"; the time runs from connecting to the end
 // of the transfer (for list: of the parse).
 
+#include "panel_bench.h"
 #include "platform/ftp/ftp_session.h"
 
 #include <chrono>
@@ -169,11 +171,14 @@ bool parseArguments(int argc, char** argv, Arguments& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "panel") == 0)
+        return panelBench(argc, argv);
     Arguments arguments;
     if (!parseArguments(argc, argv, arguments)) {
         std::fprintf(stderr, "usage: ftpbench get HOST PORT USER PASS REMOTE LOCAL [--active]\n"
                              "       ftpbench put HOST PORT USER PASS LOCAL REMOTE [--active]\n"
-                             "       ftpbench list HOST PORT USER PASS DIR\n");
+                             "       ftpbench list HOST PORT USER PASS DIR\n"
+                             "       ftpbench panel HOST PORT USER PASS DIR [KEY]\n");
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();

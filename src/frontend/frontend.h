@@ -3,12 +3,26 @@
 #include "frontend/job.h"
 #include "local/listing/search_record.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 class MessageService;
 
 enum class PanelSide { Left, Right };
+
+// The window's fields, the commands and the FTP session name a panel by number: 2 left, 1 right.
+inline int panelNumber(PanelSide side) {
+    return side == PanelSide::Left ? 2 : 1;
+}
+
+inline PanelSide sideOf(int panelNumber) {
+    return panelNumber == 2 ? PanelSide::Left : PanelSide::Right;
+}
+
+inline PanelSide otherSide(PanelSide side) {
+    return side == PanelSide::Left ? PanelSide::Right : PanelSide::Left;
+}
 
 // What a panel shows after its folder was read: the whole listing, immutable, with the lines
 // under it already composed, so the screen only swaps it in.
@@ -25,6 +39,17 @@ struct PanelView {
     // The cursor goes to CursorFolder (row 0 when no such folder is shown); set when the folder
     // changed, and after a folder was made.
     bool PlaceCursor = false;
+    // Which FTP connection listed it; 0 for a local folder. The screen drops a view whose
+    // source the panel no longer shows, such as rows of a session disconnected meanwhile.
+    std::uint64_t Session = 0;
+};
+
+// What the window shows of the FTP session around its panel.
+struct SessionView {
+    bool Connected = false;
+    PanelSide Side = PanelSide::Left; // the panel that shows the session, or showed it last
+    std::string Title;                // the window title
+    std::string Site;                 // the tray icon's hint while connected
 };
 
 // What the engine (panel explorers, FTP session, workers) may ask of the screen. The main window
@@ -58,4 +83,9 @@ public:
     // The job is done with the entry `name` of that panel row: the row's mark goes, unless the
     // row shows another entry by now.
     virtual void unmarkRow(PanelSide side, int row, std::string name) = 0;
+
+    // Appends one item to the FTP console; line breaks inside it make several lines.
+    virtual void appendConsole(std::string text) = 0;
+    // The FTP session took a panel over or gave it back.
+    virtual void showSession(SessionView session) = 0;
 };

@@ -1,10 +1,164 @@
 #pragma once
 
-#include <atomic>
+#include "frontend/frontend.h"
+#include "frontend/connect_fields.h"
+#include "local/listing/search_record.h"
+#include "platform/ftp/ftp_session.h"
+#include "platform/timed_mutex.h"
 
-// The one FTP session of the program.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class IOFile;
+class NameMask;
+class LanguageTable;
+class LocalExplorer;
+
+// The one FTP session of the program: the connection, the current remote folder and its
+// listing, which one panel shows while connected. Every call that talks to the server blocks
+// and runs on the remote worker; the screen thread only disconnects, sorts the listing and asks
+// what state the session is in. What the user sees goes through the Frontend: panel views,
+// console lines, boxes and questions.
+//
+// A disconnect may come from the screen while the worker is inside a command. It wakes that
+// command (whose calls then fail as cancelled), takes the panel back at once and leaves the
+// QUIT to the worker's next cycle (settle). Each connect and disconnect starts a new
+// generation; views carry the generation that made them, so the screen drops whatever a
+// command of an ended session still publishes.
 class FTPCom {
 public:
+    // The time of day as console lines and the window title show it.
+    using Clock = std::function<std::string()>;
+
+    FTPCom(Frontend& frontend, const LanguageTable& texts, IOFile& sites, LocalExplorer& left,
+           LocalExplorer& right, Clock clock = {});
+    ~FTPCom();
+    FTPCom(const FTPCom&) = delete;
+    FTPCom& operator=(const FTPCom&) = delete;
+
     // 0 while no panel shows the remote listing, 1 the right panel, 2 the left panel.
     std::atomic<int> FtpPanel{0};
+    // Sticky answers of the running batches (0 ask, 10 yes to all, 9 no to all, 2 cancelled).
+    std::atomic<int> DownloadAnswer{0};
+    std::atomic<int> UploadAnswer{0};
+    std::atomic<int> DeleteAnswer{0};
+    std::atomic<int> ChmodAnswer{0};
+
+    // Direction of the next header sort of each column (set: its "1-0" key). Screen thread
+    // only: they are the panel's own while it shows the session.
+    bool SortSizeDir = true;
+    bool SortDateDir = true;
+    bool SortNameDir = false;
+    bool SortAttrDir = true;
+    bool SortTypeDir = true;
+
+    // --- any thread ---
+    bool connected() const { return session_.connected(); }
+    std::uint64_t generation() const;
+    std::string currentDir() const;
+    std::string GetSortKey() const;
+    // The listing as the panel shows it (filtered and sorted).
+    std::shared_ptr<const tarvo::listing::DirectoryListing> shownListing() const;
+
+    // Gives the panel back to its local folder and ends the connection: at once when called on
+    // the remote worker, on its next cycle otherwise (the running command is woken first).
+    void Disconnect();
+    // Wakes every call blocked on the connection and stops the running batches.
+    void CancelRunning();
+
+    // Sorts the shown listing by the key (which becomes the session's sort key); clearMarks
+    // clears the panel's marks first. No network traffic.
+    void Sort(const std::string& key, bool clearMarks);
+    // Shows the listing in the panel. A mask ("*.txt") shows only the entries of the last
+    // listing whose names it takes; "*.*" shows the shown entries as they stand. The cursor goes
+    // to the folder last left, or the one whose name the make-directory command stored.
+    void FillGrid(const std::string& mask = "*.*");
+    // The folder whose last component names the row the next fill puts the cursor on.
+    void setLastFilledDir(const std::string& folder);
+
+    // --- remote worker ---
+    // Opens the connection into the panel (1 right, 2 left): 1 when connected, -2 or less not.
+    int Connect(const ConnectFields& fields, int panel);
+    // Finishes a disconnect asked for from another thread: QUIT, close, the panel's local
+    // folder read again. Called every worker cycle; cheap when nothing is due.
+    void settle();
+    // Reads the current folder's listing: 0 when listed, -2 or an error result when not.
+    int List();
+    // Enters an entry as the panel names it ("[name]", "[..]", "[/]"; a file of size 0 is tried
+    // as a folder, for links): 16 after a folder entry, 32 after a file entry, -1 without a
+    // connection.
+    int ChangeDir(const std::string& entry, int attributes, std::int64_t size);
+    // Makes a folder under the current one; true also when the listing shows it already.
+    bool MkDir(std::string name);
+    // Deletes one file (0x80) or empty folder (0x10): 1 when deleted, else below 0.
+    int Delete(const std::string& path, int attributes);
+    // Deletes everything below the folder, links as links; returns the path without a
+    // trailing separator.
+    std::string DeleteDir(std::string path);
+    // Renames an entry of the current folder; never onto a name the listing holds. 1 when
+    // renamed; otherwise the user was told, and the result is below 1.
+    int Rename(const std::string& from, const std::string& to);
+    void Noop();
+    // Tells the user about the last failed call and decides: 0 nothing failed, -1 the server
+    // refused, -2 anything else (also after a declined reconnect), or the relisting's result
+    // after an accepted reconnect.
+    int HandleError(const std::string& text);
+    // Logs the replies of the thread's last call; returns the code of the last one (0: none).
+    int LogResponse();
+    // At exit, from any thread: every call on the connection fails at once from now on, so the
+    // worker ends its command without waiting for the server.
+    void shutdown();
+
+private:
+    LocalExplorer& explorerOf(int panel) const;
+    void console(const std::string& text);
+    void status(const std::string& text);
+    void command(const std::string& text);
+    void box(const std::string& text);
+    int ReadListing();
+    // The folder the server is in names the entries from now on: read back after every change
+    // of folder, whether the change worked or not, and shown.
+    void readServerFolder();
+    void showServerFolder();
+    void cancelBatches();
+    // The last listing as the server sent it, unfiltered.
+    std::shared_ptr<const tarvo::listing::DirectoryListing> fullListing() const;
+    // Shows only the entries of the last listing whose names the mask takes.
+    void showOnly(const NameMask& names);
+    void detach(bool sendQuit);
+    void closeConnection(bool sendQuit, int panel);
+    int lostConnection();
+    void connectionGone();
+
+    Frontend& frontend_;
+    const LanguageTable& texts_;
+    IOFile& sites_;
+    LocalExplorer& left_;
+    LocalExplorer& right_;
+    Clock clock_;
+    tarvo::ftp::Session session_;
+    NamedMutex listMutex_{"ListMutex1"};
+    NamedMutex dialogMutex_{"DialogMutex1"};
+
+    mutable std::mutex mutex_; // guards the fields below
+    std::uint64_t generation_ = 0;
+    std::string currentDir_;
+    std::string lastFilledDir_;
+    std::string host_;
+    std::string sortKey_;
+    std::shared_ptr<const tarvo::listing::DirectoryListing> all_;   // every entry of the listing
+    std::shared_ptr<const tarvo::listing::DirectoryListing> shown_; // filtered and sorted
+    std::uint64_t listingGeneration_ = 0; // counts stored listings, so a stale sort is dropped
+    bool closeDue_ = false;               // a disconnect waits for the worker
+    bool quitDue_ = false;
+    int detachedPanel_ = 0;
+
+    // Remote worker only.
+    ConnectFields lastFields_;
+    int connectingPanel_ = 0;
+    int linkLost_ = 0; // -2 once a lost connection was seen: the disconnect sends no QUIT
 };

@@ -1,30 +1,55 @@
 #include "ftp/site_store.h"
 
+#include "platform/atomic_file.h"
 #include "platform/program_folder.h"
+#include "platform/whole_file.h"
 
-#include <fstream>
-#include <sstream>
+namespace {
 
-IOFile::IOFile() : ExePath(programFolder()) {}
+constexpr unsigned kPrivateFile = 0600; // a record holds a password, merely scrambled
+constexpr unsigned kListFile = 0644;
+constexpr std::size_t kMaxListSize = 16 * 1024 * 1024;
+
+// Keep-alive intervals under 10 s would send a NOOP every few cycles.
+constexpr int kShortestNoopInterval = 100;
+constexpr int kRaisedNoopInterval = 300;
+
+std::string listText(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += name + "\r\n";
+    return text;
+}
+
+} // namespace
+
+IOFile::IOFile(FileWriter writer) : ExePath(programFolder()), writer_(std::move(writer)) {
+    if (!writer_)
+        writer_ = [](const std::string& path, std::string_view bytes, unsigned mode) {
+            return replaceFileContent(path, bytes, mode);
+        };
+}
+
+std::string IOFile::configPath(const std::string& name) const {
+    return joinPath(joinPath(ExePath, "config"), name);
+}
 
 std::vector<std::string> IOFile::LoadSiteList() const {
-    std::ifstream file(joinPath(ExePath, "config/lista.txt"), std::ios::binary);
+    std::string error;
+    const auto text = readWholeFile(configPath("lista.txt"), kMaxListSize, error);
     std::vector<std::string> names;
-    if (!file)
+    if (!text)
         return names;
-    std::stringstream content;
-    content << file.rdbuf();
-    const std::string text = content.str();
     // Lines end with CR LF, CR or LF; every line is a name, an empty one too, but a line end
     // after the last line adds nothing.
     std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
+    for (std::size_t i = 0; i < text->size(); ++i) {
+        const char c = (*text)[i];
         if (c != '\r' && c != '\n') {
             line += c;
             continue;
         }
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+        if (c == '\r' && i + 1 < text->size() && (*text)[i + 1] == '\n')
             ++i;
         names.push_back(line);
         line.clear();
@@ -34,7 +59,60 @@ std::vector<std::string> IOFile::LoadSiteList() const {
     return names;
 }
 
+std::optional<IOFile::Failure> IOFile::SaveSite(SiteRecord site,
+                                                const std::vector<std::string>* newList) {
+    if (site.NoopInterval < kShortestNoopInterval)
+        site.NoopInterval = kRaisedNoopInterval;
+    const std::string recordPath = configPath(site.Name);
+    if (!isSiteFileName(site.Name) || unstorableText(site))
+        return Failure{recordPath, "the site cannot be stored"};
+    if (std::string error = writer_(recordPath, encodeSiteRecord(site), kPrivateFile);
+        !error.empty())
+        return Failure{recordPath, std::move(error)};
+    if (newList) {
+        if (auto failure = SaveSiteList(*newList))
+            return failure;
+    }
+    std::lock_guard lock(mutex_);
+    profile_ = std::move(site);
+    return std::nullopt;
+}
+
+std::optional<IOFile::Failure> IOFile::SaveSiteList(const std::vector<std::string>& names) {
+    const std::string path = configPath("lista.txt");
+    if (std::string error = writer_(path, listText(names), kListFile); !error.empty())
+        return Failure{path, std::move(error)};
+    return std::nullopt;
+}
+
+std::optional<SiteRecord> IOFile::ReadSite(const std::string& name) const {
+    if (!isSiteFileName(name))
+        return std::nullopt;
+    std::string error;
+    const auto bytes = readWholeFile(configPath(name), kSiteRecordSize, error);
+    return bytes ? decodeSiteRecord(*bytes) : std::nullopt;
+}
+
+std::optional<SiteRecord> IOFile::LoadSite(const std::string& name) {
+    auto site = ReadSite(name);
+    if (site) {
+        std::lock_guard lock(mutex_);
+        profile_ = *site;
+    }
+    return site;
+}
+
 SiteRecord IOFile::currentSite() const {
     std::lock_guard lock(mutex_);
     return profile_;
+}
+
+void IOFile::setStartDir(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    profile_.StartDir = folder;
+}
+
+void IOFile::setCurrentSite(const SiteRecord& site) {
+    std::lock_guard lock(mutex_);
+    profile_ = site;
 }

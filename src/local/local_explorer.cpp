@@ -88,7 +88,7 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
     if (incomplete)
         frontend_.messages().show({"Tarvo Manager", "Could not load full file list.",
                                    MessageButton::Ok, MessageIcon::None});
-    std::string totals = totalsLine(*fresh);
+    std::string totals = listingTotals(texts_, *fresh);
     const std::string shown = listed ? path : "..";
     const QCollator collator = listing::nameCollator(QLocale::system());
     std::string key = GetSortKey();
@@ -196,13 +196,13 @@ std::string LocalExplorer::GetDiskSpace(const std::string& key) const {
     return {};
 }
 
-std::string LocalExplorer::totalsLine(const listing::DirectoryListing& listing) const {
+std::string listingTotals(const LanguageTable& texts, const listing::DirectoryListing& listing) {
     std::int64_t bytes = 0;
     for (const listing::SearchRecord& file : listing.Files)
         bytes += file.Size;
-    return texts_.translate("Files") + " " + std::to_string(listing.Files.size()) + " | " +
-           texts_.translate("Dirs") + " " + std::to_string(listing.Dirs.size()) + " | " +
-           texts_.translate("Size") + " " + std::to_string(bytes / 1024) + "KB";
+    return texts.translate("Files") + " " + std::to_string(listing.Files.size()) + " | " +
+           texts.translate("Dirs") + " " + std::to_string(listing.Dirs.size()) + " | " +
+           texts.translate("Size") + " " + std::to_string(bytes / 1024) + "KB";
 }
 
 std::string LocalExplorer::diskLine() const {

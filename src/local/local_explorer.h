@@ -92,7 +92,6 @@ public:
     bool SortTypeDir = false;
 
 private:
-    std::string totalsLine(const tarvo::listing::DirectoryListing& listing) const;
     std::string diskLine() const;
 
     Frontend& frontend_;
@@ -112,3 +111,8 @@ private:
     std::optional<std::string> cursorTarget_;
     tarvo::fileops::DataPath* dataPath_ = &tarvo::fileops::kernelDataPath();
 };
+
+// The totals line under a panel: "Files 12 | Dirs 3 | Size 5120KB" (the file sizes' sum in
+// whole KiB).
+std::string listingTotals(const LanguageTable& texts,
+                          const tarvo::listing::DirectoryListing& listing);

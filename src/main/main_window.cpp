@@ -15,6 +15,8 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <ctime>
+
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
@@ -32,6 +34,8 @@ TForm1::~TForm1() {
     // The workers and the drive watch run handlers that use the members below: they stop first.
     mountWatcher_.reset();
     bridge.shutdown();
+    if (FtpSession)
+        FtpSession->shutdown();
     stopZipJobs();
     if (RemoteWorker)
         RemoteWorker->stop();
@@ -51,8 +55,9 @@ void TForm1::createEngine() {
                                                     icons_, standardIcons);
     connectPanel(*leftPanel_);
     connectPanel(*rightPanel_);
-    FtpSession = std::make_unique<FTPCom>();
     SiteStore = std::make_unique<IOFile>();
+    FtpSession =
+        std::make_unique<FTPCom>(*this, language_, *SiteStore, *LeftExplorer, *RightExplorer);
     for (const std::string& name : SiteStore->LoadSiteList())
         ComboBox1->addItem(QString::fromStdString(name));
 }
@@ -73,12 +78,17 @@ void TForm1::connectPanel(PanelController& source) {
 }
 
 void TForm1::startWorkers() {
+    // The time zone is set up here, once: the workers then read local times without setting it
+    // up themselves while the screen formats dates.
+    ::tzset();
     TMonThreadH::IdleHooks hooks;
     hooks.profile = [this] {
         const SiteRecord site = SiteStore->currentSite();
         return TMonThreadH::KeepAliveProfile{site.KeepAlive, site.NoopInterval};
     };
     hooks.sessionShown = [this] { return FtpSession->FtpPanel.load() != 0; };
+    hooks.sendNoop = [this] { FtpSession->Noop(); };
+    hooks.settleSession = [this] { FtpSession->settle(); };
     RemoteWorker = std::make_unique<TMonThreadH>(RemoteCommand, locks.control, std::move(hooks));
     LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);
     for (CommandWorker* worker : {static_cast<CommandWorker*>(RemoteWorker.get()),
@@ -121,6 +131,7 @@ void TForm1::connectCommands() {
     connectToolbarButtons();
     connectFileCommands();
     connectProgressStrip();
+    connectFtpCommands();
     connect(LeftPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Left); });
     connect(RightPanel.upButton, &QToolButton::clicked, this,
@@ -139,6 +150,8 @@ void TForm1::setPanelsEnabled(bool enabled) {
 
 void TForm1::showPanel(PanelSide side, PanelView view) {
     bridge.post([this, side, view = std::move(view)] {
+        if (!viewIsCurrent(side, view))
+            return;
         panel(side).applyView(view);
         syncDriveBox(side);
     });

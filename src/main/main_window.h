@@ -3,6 +3,7 @@
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
 #include "ftp/ftp_com.h"
+#include "ftp/site_record.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
 #include "local/zip_jobs/zip_thread.h"
@@ -88,6 +89,8 @@ public:
     void jobEnded(const std::shared_ptr<Job>& job, int finishKind) override;
     void showCurrentFile(std::string text) override;
     void unmarkRow(PanelSide side, int row, std::string name) override;
+    void appendConsole(std::string text) override;
+    void showSession(SessionView session) override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -127,6 +130,11 @@ public:
     QToolButton* butConnect = nullptr;
     QComboBox* ComboBox1 = nullptr;       // saved sites
     QToolButton* SpeedButton24 = nullptr; // cancel
+
+    // FTP client: the connect button (connect, or disconnect while connected or connecting) and
+    // where the console is saved (tests answer without a file dialog).
+    void butConnectClick();
+    std::function<QString()> chooseLogFile;
 
     // Settings, start-up and close.
     std::string EditorPath; // the program F4 opens files with: "notepad" or a full path
@@ -362,6 +370,24 @@ private:
     // the panel shows the FTP session or a command runs.
     std::optional<std::string> selectedLocalEntry();
     void reportToolFailure(const std::string& text);
+
+    // FTP client (main_window_ftp.cpp, main_window_sites.cpp, main_window_console.cpp).
+    void connectFtpCommands();
+    void connectFtpWorkerCommands();
+    void connectSiteCommands();
+    void connectConsoleCommands();
+    // Whether a view still belongs in the panel: an FTP listing only while the panel shows
+    // that connection, a local one only while it shows no FTP session.
+    bool viewIsCurrent(PanelSide side, const PanelView& view) const;
+    void postConnect();
+    void askPassword();
+    void deleteRemoteEntries(const CommandParams& params);
+    void SpeedButton1Click();
+    void ComboBox1Change(const QString& text);
+    void usu2Click();
+    void showSite(const SiteRecord& site);
+    bool Filtry1Click();
+    void Memo1Change(int blocks);
 
     int SelectedAttr = 0;
     int SelectedMode = 0;

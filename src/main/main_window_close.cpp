@@ -52,12 +52,17 @@ void TForm1::stopWorkers() {
     LocalWorker->requestStop();
     SpeedButton24Click();
     stopZipJobs();
+    // Nor does a command reach the server any more: closing never waits for one.
+    FtpSession->shutdown();
     RemoteWorker->join();
     LocalWorker->join();
 }
 
 void TForm1::closeFtpSession() {
-    // An open FTP session is ended here, so the settings get the panel's local folder.
+    // An open FTP session is ended here, so the settings get the panel's local folder and its
+    // sort key; the connection is dropped without QUIT.
+    if (FtpSession->FtpPanel != 0)
+        FtpSession->Disconnect();
 }
 
 void TForm1::deleteEditedCopies() {

@@ -1,8 +1,8 @@
 // The drive boxes: the mounted file systems, each panel's own selected, and the reaction to
 // mounts and unmounts.
+#include "frontend/frontend.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
-#include "main/panel_numbers.h"
 #include "workers/command_codes.h"
 
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // Favourites: the block of the Navigator menu, Add to Favorites, the panels' favourites
 // buttons and the organisers.
+#include "frontend/frontend.h"
 #include "main/favorites_organizer.h"
 #include "main/main_window.h"
-#include "main/panel_numbers.h"
 
 #include <QAction>
 #include <QCursor>

@@ -1,10 +1,10 @@
 // The main window's file commands: copy and move (keys, toolbar, drag and drop, files dropped
 // from other programs), make folder, delete, rename and attributes, and the worker side of the
 // jobs they post.
+#include "frontend/frontend.h"
 #include "main/attribute_dialog.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
-#include "main/panel_numbers.h"
 #include "platform/program_folder.h"
 #include "workers/command_codes.h"
 
@@ -107,8 +107,10 @@ void TForm1::connectFileJobs() {
     });
     RemoteWorker->setHandler(cmdDelete, [this](const CommandParams& params) {
         const JobFrame frame(*this, params.job);
-        if (FtpSession->FtpPanel == params.ActivePanel)
-            return; // the FTP panel's entries are deleted by the FTP session
+        if (FtpSession->FtpPanel == params.ActivePanel) {
+            deleteRemoteEntries(params);
+            return;
+        }
         LocalExplorer& panel = explorer(sideOf(params.ActivePanel));
         panel.DeleteItems(*params.queue, *params.job);
         reread(panel);
@@ -253,8 +255,13 @@ void TForm1::butGetFileClick() {
     if (!name)
         return;
     PanelController& active = activePanel();
-    if (FtpSession->FtpPanel == ActivePanel)
-        return; // a folder on the server is the FTP session's to make
+    if (FtpSession->FtpPanel == ActivePanel) {
+        // The server's work runs on the remote worker.
+        CommandParams params = commandParams();
+        params.NewName = *name;
+        RemoteCommand.post(cmdRemoteMkDir, std::move(params));
+        return;
+    }
     active.explorer().MkDir(*name);
     active.explorer().SetCursorTarget(*name);
     refreshBothPanels();
@@ -303,8 +310,6 @@ void TForm1::SpeedButton10Click() {
     active.selectRow(model.currentRow());
     model.markCurrentIfNoneMarked(ActiveRow);
     const int row = ActiveRow;
-    if (FtpSession->FtpPanel == ActivePanel)
-        return; // renaming on the server is the FTP session's
     // "[..]" has no record: it is never renamed.
     if (const listing::SearchRecord* record = model.recordAt(row)) {
         const std::string current = record->Name;
@@ -312,6 +317,11 @@ void TForm1::SpeedButton10Click() {
         if (name && !isEntryName(*name)) {
             messages().show({"Tarvo Manager", Translate("OperationNotAllowed") + "\n\n" + *name,
                              MessageButton::Ok, MessageIcon::Information});
+        } else if (name && FtpSession->FtpPanel == ActivePanel) {
+            CommandParams params = commandParams(); // the server's work runs on the remote worker
+            params.SelectedName = current;
+            params.NewName = *name;
+            RemoteCommand.post(cmdRename, std::move(params));
         } else if (name) {
             active.explorer().Rename(current, *name);
             refreshBothPanels();

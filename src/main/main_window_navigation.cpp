@@ -1,9 +1,9 @@
 // Navigation: the panels' header strip (refresh, root, mask, history), the history with Back
 // and Forward, opening a saved location, the special folders, and the worker commands that
 // read the folders they lead to.
+#include "frontend/frontend.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
-#include "main/panel_numbers.h"
 #include "platform/special_folders.h"
 #include "workers/command_codes.h"
 

@@ -1,26 +1,51 @@
-// What navigation asks of the FTP session. The session of this build never opens (FTPCom holds
-// no connection yet), so no panel shows it and a saved remote location cannot be opened; these
-// are the places where navigation and the session meet once it can.
+// Where navigation meets the FTP session: the remote folder in the history, saved remote
+// locations, the mask box of the session's panel, and giving the panel back.
 #include "main/main_window.h"
+#include "workers/command_codes.h"
+
+#include <QComboBox>
+#include <QLineEdit>
 
 // The remote folder the session shows (FTPCom::CurrentDir).
 std::string TForm1::sessionFolder() const {
-    return {};
+    return FtpSession->currentDir();
 }
 
 // The host of a saved site, for the history's "ftp://host/folder" captions; none when its record
 // cannot be read.
-std::optional<std::string> TForm1::savedSiteHost(const std::string&) const {
+std::optional<std::string> TForm1::savedSiteHost(const std::string& site) const {
+    if (const auto record = SiteStore->ReadSite(site))
+        return record->Host;
     return std::nullopt;
 }
 
-// Opens a remote folder of a saved site in the active panel.
+// Opens a remote folder of a saved site: in the open session when it is that site's, else in a
+// new session of that site, which starts in the folder.
 void TForm1::openRemoteLocation(const LocationEntry& entry) {
-    refuseLocation(entry.Site);
+    if (FtpSession->FtpPanel != 0 && entry.Site == Edit2->text().toStdString()) {
+        CommandParams params = commandParams();
+        params.SelectedName = "[" + entry.Folder + "]";
+        params.SelectedAttr = tarvo::listing::Directory;
+        RemoteCommand.post(cmdChangeDir, std::move(params));
+        return;
+    }
+    if (!SiteStore->ReadSite(entry.Site)) {
+        refuseLocation(entry.Site); // listed, but never saved: nothing to connect to
+        return;
+    }
+    if (FtpSession->FtpPanel != 0)
+        dropRemoteSession();
+    ComboBox1->setEditText(QString::fromStdString(entry.Site)); // loads the site into the bar
+    SiteStore->setStartDir(entry.Folder);
+    butConnectClick();
 }
 
 // Refills the session's panel with the entries of its last listing that match the mask.
-void TForm1::filterRemotePanel(PanelSide, const std::string&) {}
+void TForm1::filterRemotePanel(PanelSide, const std::string& mask) {
+    FtpSession->FillGrid(mask);
+}
 
 // Ends the session, giving its panel back to its local folder (the connect button's disconnect).
-void TForm1::dropRemoteSession() {}
+void TForm1::dropRemoteSession() {
+    FtpSession->Disconnect();
+}

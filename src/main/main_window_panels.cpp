@@ -2,7 +2,6 @@
 // marking and sort commands, and the panel commands the workers run.
 #include "main/main_window.h"
 #include "main/panel_controller.h"
-#include "main/panel_numbers.h"
 #include "workers/command_codes.h"
 
 #include <QAction>
@@ -67,6 +66,8 @@ void TForm1::entrySelected(PanelController& source) {
             SelectedSize = record->Size;
         break;
     }
+    if (record != nullptr && model.remote())
+        SelectedMode = record->Mode;
 }
 
 void TForm1::ShowSelectionInfo() {
@@ -103,12 +104,15 @@ CommandParams TForm1::commandParams() const {
 
 void TForm1::openCurrentEntry(PanelSide side) {
     activatePanel(side);
-    RemoteCommand.post(cmdOpenEntry, commandParams());
+    RemoteCommand.post(sessionShownIn(side) ? cmdChangeDir : cmdOpenEntry, commandParams());
 }
 
 void TForm1::upButtonClick(PanelSide side) {
     activatePanel(side);
-    LocalCommand.post(cmdLocalUp, commandParams());
+    if (sessionShownIn(side))
+        RemoteCommand.post(cmdRemoteUp, commandParams());
+    else
+        LocalCommand.post(cmdLocalUp, commandParams());
 }
 
 void TForm1::connectWorkerCommands() {

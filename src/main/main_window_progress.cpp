@@ -138,6 +138,7 @@ void TForm1::SpeedButton24Click() {
     // nothing running they come back at once.
     if (runningJob_)
         runningJob_->requestStop();
+    FtpSession->CancelRunning();
     // A pack stops the same way; an unpack goes on.
     cancelZipPacking();
     Timer2Timer();

@@ -1,5 +1,6 @@
 #include "main/panel_controller.h"
 
+#include "ftp/ftp_com.h"
 #include "local/local_explorer.h"
 #include "main/panel_drops.h"
 
@@ -38,7 +39,8 @@ HeaderSort headerSort(listing::SortColumn column, bool flag) {
     return flag ? HeaderSort{"date 1-0", 1} : HeaderSort{"date 0-1", 0};
 }
 
-bool& directionFlag(LocalExplorer& explorer, listing::SortColumn column) {
+// The header's direction flags of the panel's explorer or of the FTP session.
+template <class Lister> bool& directionFlag(Lister& explorer, listing::SortColumn column) {
     switch (column) {
     case listing::SortColumn::Name:
         return explorer.SortNameDir;
@@ -109,11 +111,14 @@ void PanelController::setActive(bool active) {
 
 void PanelController::applyView(const PanelView& view) {
     const int scroll = grid_->verticalScrollBar()->value();
-    model_.setListing(view.Listing, !view.FolderChanged);
+    // Another source (the FTP session coming or going) is another folder.
+    const bool folderChanged = view.FolderChanged || view.Session != shownSession_;
+    shownSession_ = view.Session;
+    model_.setListing(view.Listing, !folderChanged, view.Session != 0);
     widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));
     widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
     widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
-    if (view.PlaceCursor) {
+    if (folderChanged || view.PlaceCursor) {
         const int row = model_.folderRow(view.CursorFolder).value_or(0);
         model_.setCurrentRow(row);
         grid_->verticalScrollBar()->setValue(0);
@@ -163,12 +168,24 @@ void PanelController::selectRow(int row, bool rangeMark) {
     repaint();
 }
 
+void PanelController::setSession(FTPCom& session, int panelNumber) {
+    session_ = &session;
+    panelNumber_ = panelNumber;
+}
+
 void PanelController::headerClicked(listing::SortColumn column) {
-    bool& flag = directionFlag(explorer_, column);
+    if (session_ != nullptr && session_->FtpPanel == panelNumber_)
+        sortBy(column, *session_);
+    else
+        sortBy(column, explorer_);
+}
+
+template <class Lister> void PanelController::sortBy(listing::SortColumn column, Lister& lister) {
+    bool& flag = directionFlag(lister, column);
     const HeaderSort sort = headerSort(column, flag);
     header_.showGlyph(column, sort.image);
-    explorer_.Sort(sort.key, true);
-    explorer_.FillGrid();
+    lister.Sort(sort.key, true);
+    lister.FillGrid();
     flag = !flag;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class FTPCom;
 class LocalExplorer;
 class PanelIcons;
 
@@ -51,6 +52,9 @@ public:
     // Marks the panel active or not, with the header colours that show it.
     void setActive(bool active);
     bool isActive() const { return active_; }
+
+    // While the FTP session shows in this panel, header sorts order its listing.
+    void setSession(FTPCom& session, int panelNumber);
 
     void headerClicked(tarvo::listing::SortColumn column);
     // Shows a sort key that was applied elsewhere (the settings of the last run) as a header
@@ -93,6 +97,7 @@ private:
     void markKey(bool moveDown);
     void dragMarkTo(int row);
     int rowAt(const QMouseEvent* event) const;
+    template <class Lister> void sortBy(tarvo::listing::SortColumn column, Lister& lister);
     void startRowDrag();
 
     const PanelSide side_;
@@ -107,4 +112,7 @@ private:
     std::optional<QPoint> dragStart_; // where the left button went down on a row
     bool active_ = false;
     std::function<bool(const QKeyEvent&)> isSwitchKey_;
+    FTPCom* session_ = nullptr;
+    int panelNumber_ = 0;
+    std::uint64_t shownSession_ = 0; // the FTP connection whose listing is shown; 0 local
 };

@@ -71,7 +71,9 @@ void PanelDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
     switch (index.column()) {
     case PanelModel::IconColumn: {
-        const QIcon& icon = icons_.icon(iconKind(kind), name, environment_.standardIcons());
+        const PanelIcons::Kind iconOf =
+            model_.isLink(row) ? PanelIcons::Kind::Link : iconKind(kind);
+        const QIcon& icon = icons_.icon(iconOf, name, environment_.standardIcons());
         icon.paint(painter, QRect(cell.left() + 1, cell.top() + (cell.height() - 16) / 2, 16, 16));
         break;
     }

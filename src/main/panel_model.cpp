@@ -1,5 +1,6 @@
 #include "main/panel_model.h"
 
+#include "ftp/remote_listing.h"
 #include "local/listing/cell_text.h"
 
 #include <algorithm>
@@ -46,9 +47,14 @@ std::string PanelModel::nameCell(int row) const {
     return kindOf(row) == RowKind::Folder ? "[" + record->Name + "]" : record->Name;
 }
 
+bool PanelModel::isLink(int row) const {
+    const listing::SearchRecord* record = recordAt(row);
+    return remote_ && record != nullptr && kindOf(row) == RowKind::Folder && record->IsSymlink;
+}
+
 std::string PanelModel::sizeCell(int row) const {
     if (kindOf(row) != RowKind::File)
-        return "<DIR>";
+        return isLink(row) ? "<LNK>" : "<DIR>";
     const listing::SearchRecord* record = recordAt(row);
     return record ? listing::sizeText(record->Size) : "";
 }
@@ -81,22 +87,31 @@ QVariant PanelModel::data(const QModelIndex& index, int role) const {
     case AttrColumn:
         if (row == 0)
             return QStringLiteral("16");
-        return record ? QString::fromStdString(listing::attributeText(record->Attr)) : QString();
+        if (record == nullptr)
+            return {};
+        if (remote_)
+            return QString::number(remoteAttributeNumber(*record));
+        return QString::fromStdString(listing::attributeText(record->Attr));
     case DateColumn:
-        return record ? listing::dateText(record->Time, locale_) : QString();
+        if (record == nullptr)
+            return {};
+        if (remote_)
+            return listing::serverDateText(record->Time, kUnknownRemoteTime, locale_);
+        return listing::dateText(record->Time, locale_);
     default:
         return {};
     }
 }
 
 void PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> listing,
-                            bool sameFolder) {
+                            bool sameFolder, bool remote) {
     std::unordered_set<std::string> keptNames;
     if (sameFolder)
         for (const int row : markedRows())
             keptNames.insert(nameCell(row));
     beginResetModel();
     listing_ = std::move(listing);
+    remote_ = remote;
     marks_.assign(static_cast<std::size_t>(rowCount()), 0);
     if (!keptNames.empty())
         for (int row = 0; row < rowCount(); ++row)

@@ -34,9 +34,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
     // Shows another listing. Marks stay on the entries that are still there when the same folder
-    // is shown again, and all go when another folder is shown.
+    // is shown again, and all go when another folder is shown. A remote listing (of an FTP
+    // server) shows links as "<LNK>", Unix modes and the server's own dates.
     void setListing(std::shared_ptr<const tarvo::listing::DirectoryListing> listing,
-                    bool sameFolder);
+                    bool sameFolder, bool remote = false);
+    bool remote() const { return remote_; }
     const tarvo::listing::DirectoryListing& listing() const { return *listing_; }
 
     RowKind kindOf(int row) const;
@@ -45,6 +47,8 @@ public:
     // The name cell: "[..]", "[folder]" or the file name.
     std::string nameCell(int row) const;
     std::string sizeCell(int row) const;
+    // A folder row of a remote listing that stands for a link.
+    bool isLink(int row) const;
     // Row of the folder with exactly that name, if any.
     std::optional<int> folderRow(const std::string& name) const;
 
@@ -70,6 +74,7 @@ private:
     std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;
     std::vector<char> marks_;
     int currentRow_ = 0;
+    bool remote_ = false;
     QLocale locale_ = QLocale::system();
 };
 

@@ -83,13 +83,14 @@ std::string replaceThroughTemporary(const std::string& path, std::string_view co
 
 } // namespace
 
-std::string replaceFileContent(const std::string& path, std::string_view content) {
+std::string replaceFileContent(const std::string& path, std::string_view content,
+                               std::optional<unsigned> wanted) {
     struct stat old {};
     const bool exists = ::stat(path.c_str(), &old) == 0;
     // Decided by the mode bits, not by access(): root may write anything.
     if (exists && (old.st_mode & S_IWUSR) == 0)
         return "the file is read-only";
-    const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
+    const mode_t mode = wanted ? static_cast<mode_t>(*wanted) : exists ? (old.st_mode & 07777) : 0644;
     bool done = false;
     std::string error = replaceThroughTemporary(path, content, mode, true, done);
     if (!done)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,4 +9,6 @@
 // and is renamed over the old file, whose permission bits it keeps. On failure the old file
 // stays as it was, no temporary file is left, and the reason is returned; empty on success.
 // A file whose owner has no write permission is not replaced (whoever runs the program).
-std::string replaceFileContent(const std::string& path, std::string_view content);
+// With mode given, the file gets exactly those permission bits instead.
+std::string replaceFileContent(const std::string& path, std::string_view content,
+                               std::optional<unsigned> mode = std::nullopt);

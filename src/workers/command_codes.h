@@ -23,6 +23,9 @@ enum RemoteCode : int {
     cmdRefreshPanels = 555,
     cmdGoToSpecialFolder = 565,
     cmdReadFolder = 570, // a folder into a local panel (drive box, root, mask, refresh, locations)
+    // Of our own: the make-directory command asks the name on the screen and has the server
+    // work done here.
+    cmdRemoteMkDir = 70,
 };
 
 // Codes of the local worker's mailbox (local copy and move).

@@ -2,6 +2,7 @@
 
 #include "frontend/job.h"
 #include "frontend/job_queue.h"
+#include "frontend/connect_fields.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,4 +31,7 @@ struct CommandParams {
     // Long work: the job's own stop source and progress, and the entries it works on.
     std::shared_ptr<Job> job;
     std::shared_ptr<const JobQueue> queue;
+
+    std::string NewName;   // a name the user typed for the command (a new folder, a rename)
+    ConnectFields Connect; // the connection bar, for a connect
 };

@@ -24,6 +24,8 @@ void TMonThreadH::pass(const Mailbox::Command& command) {
     runCommand(command);
     if (resetsTicks(command.code))
         ticks_ = 0;
+    if (hooks_.settleSession)
+        hooks_.settleSession();
     keepAlive();
     if (ticks_ % 10 == 0 && hooks_.checkEditedFiles)
         hooks_.checkEditedFiles();

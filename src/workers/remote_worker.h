@@ -20,6 +20,8 @@ public:
         std::function<bool()> sessionShown;        // an FTP listing is in one of the panels
         std::function<void()> sendNoop;            // called while holding the control lock
         std::function<void()> checkEditedFiles;
+        // Every cycle, after the command: finishes a disconnect the window asked for.
+        std::function<void()> settleSession;
     };
 
     TMonThreadH(Mailbox& mailbox, NamedMutex& controlConnection, IdleHooks hooks);

@@ -168,7 +168,7 @@ TEST_F(NavigationTest, FavoritesFollowTheFileInTheMenu) {
     // Without a saved site "b", ".../a@b" is a local folder.
     navigator()->actions()[8]->trigger();
     EXPECT_TRUE(showing(PanelSide::Left, home.at("a@b")));
-    // A saved site's folder cannot be opened in this build: refused, nothing changes.
+    // A listed site without a saved record cannot be opened: refused, nothing changes.
     navigator()->actions()[9]->trigger();
     ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
     EXPECT_EQ(messages->shown().back().text, "Operation not allowed\n\nmirror");

@@ -1,4 +1,8 @@
+#include "ftp/remote_listing.h"
 #include "main/panel_model.h"
+
+#include <QDate>
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +107,44 @@ TEST(PanelModel, TheCurrentRowIsMarkedOnlyWhenNothingElseIs) {
     EXPECT_EQ(model.markedRows(), std::vector<int>{2});
     model.markCurrentIfNoneMarked(1);
     EXPECT_EQ(model.markedRows(), std::vector<int>{2});
+}
+
+TEST(PanelModel, RemoteRowsShowLinksModesAndTheServersOwnDates) {
+    // Far east of the server: a conversion to local time would move every date.
+    const QByteArray savedZone = qgetenv("TZ");
+    qputenv("TZ", "Pacific/Kiritimati");
+    auto remote = std::make_shared<listing::DirectoryListing>();
+    listing::SearchRecord link{"lib", 0, serverClockSeconds({2001, 1, 9, 0, 0}), 0x10, true};
+    link.Mode = 0777;
+    remote->Dirs.push_back(link);
+    remote->Dirs.push_back({"dos", 0, kUnknownRemoteTime, 0x10});
+    listing::SearchRecord script{"run.sh", 5, serverClockSeconds({2024, 2, 29, 23, 30}), 0x80};
+    script.Mode = 04755;
+    remote->Files.push_back(script);
+    PanelModel model;
+    model.setListing(remote, false, true);
+    const auto cell = [&](int row, int column) {
+        return model.data(model.index(row, column), Qt::DisplayRole).toString();
+    };
+    const QLocale locale = QLocale::system();
+    EXPECT_EQ(model.sizeCell(1), "<LNK>");
+    EXPECT_TRUE(model.isLink(1));
+    EXPECT_EQ(model.sizeCell(2), "<DIR>");
+    EXPECT_EQ(cell(1, PanelModel::AttrColumn), "777");
+    EXPECT_EQ(cell(2, PanelModel::AttrColumn), "16") << "no mode: the attribute bits";
+    EXPECT_EQ(cell(3, PanelModel::AttrColumn), "755");
+    EXPECT_EQ(cell(1, PanelModel::DateColumn),
+              locale.toString(QDate(2001, 1, 9), QLocale::ShortFormat));
+    EXPECT_EQ(cell(2, PanelModel::DateColumn), "1970-01-01");
+    EXPECT_TRUE(cell(3, PanelModel::DateColumn)
+                    .startsWith(locale.toString(QDate(2024, 2, 29), QLocale::ShortFormat) + " "));
+
+    model.setListing(remote, false, false);
+    EXPECT_EQ(model.sizeCell(1), "<DIR>") << "a local link to a folder is a folder";
+    if (savedZone.isEmpty())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", savedZone);
 }
 
 } // namespace

@@ -12,9 +12,10 @@ class RecordingFrontend : public Frontend {
 public:
     MessageService& messages() override { return messages_; }
     void setPanelsEnabled(bool) override {}
-    void showPanel(PanelSide, PanelView view) override {
+    void showPanel(PanelSide side, PanelView view) override {
         std::lock_guard lock(mutex_);
         views_.push_back(std::move(view));
+        sides_.push_back(side);
     }
     void clearMarks(PanelSide) override {
         std::lock_guard lock(mutex_);
@@ -41,8 +42,24 @@ public:
         std::lock_guard lock(mutex_);
         history_.push_back(std::move(entry));
     }
+    void appendConsole(std::string text) override {
+        std::lock_guard lock(mutex_);
+        console_.push_back(std::move(text));
+    }
+    void showSession(SessionView session) override {
+        std::lock_guard lock(mutex_);
+        sessions_.push_back(std::move(session));
+    }
 
     ScriptedMessages& script() { return messages_; }
+    std::vector<std::string> console() const {
+        std::lock_guard lock(mutex_);
+        return console_;
+    }
+    std::vector<SessionView> sessions() const {
+        std::lock_guard lock(mutex_);
+        return sessions_;
+    }
     std::vector<PanelView> views() const {
         std::lock_guard lock(mutex_);
         return views_;
@@ -50,6 +67,10 @@ public:
     PanelView lastView() const {
         std::lock_guard lock(mutex_);
         return views_.empty() ? PanelView{} : views_.back();
+    }
+    PanelSide lastSide() const {
+        std::lock_guard lock(mutex_);
+        return sides_.empty() ? PanelSide::Left : sides_.back();
     }
     std::vector<std::string> opened() const {
         std::lock_guard lock(mutex_);
@@ -82,6 +103,9 @@ private:
     std::vector<PanelView> views_;
     std::vector<std::string> opened_;
     std::vector<std::string> history_;
+    std::vector<PanelSide> sides_;
+    std::vector<std::string> console_;
+    std::vector<SessionView> sessions_;
     int marksCleared_ = 0;
     int jobsEnded_ = 0;
     std::vector<std::string> currentFiles_;

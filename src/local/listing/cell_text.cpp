@@ -35,12 +35,29 @@ std::string sizeText(std::int64_t size) {
     return std::to_string(size);
 }
 
-QString dateText(std::int64_t time, const QLocale& locale) {
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(time);
-    const QString date = locale.toString(local.date(), QLocale::ShortFormat);
-    if (local.time() == QTime(0, 0))
+namespace {
+
+QString dateTimeText(const QDateTime& moment, const QLocale& locale) {
+    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
+    if (moment.time() == QTime(0, 0))
         return date;
-    return date + u' ' + locale.toString(local.time(), timeFormatWithoutZone(locale));
+    return date + u' ' + timeText(moment.time(), locale);
+}
+
+} // namespace
+
+QString dateText(std::int64_t time, const QLocale& locale) {
+    return dateTimeText(QDateTime::fromSecsSinceEpoch(time), locale);
+}
+
+QString serverDateText(std::int64_t time, std::int64_t unknownTime, const QLocale& locale) {
+    if (time == unknownTime)
+        return QStringLiteral("1970-01-01");
+    return dateTimeText(QDateTime::fromSecsSinceEpoch(time, Qt::UTC), locale);
+}
+
+QString timeText(const QTime& time, const QLocale& locale) {
+    return locale.toString(time, timeFormatWithoutZone(locale));
 }
 
 } // namespace tarvo::listing

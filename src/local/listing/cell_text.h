@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QTime>
 #include <cstdint>
 #include <string>
 
@@ -20,5 +21,12 @@ QString timeFormatWithoutZone(const QLocale& locale);
 // locale's short date, a blank and its long time without the time-zone name; the date alone
 // when the time of day is exactly midnight.
 QString dateText(std::int64_t time, const QLocale& locale);
+
+// The same for a time counted by a server's own clock as if it ran in UTC (no time-zone
+// conversion); unknownTime, a time that no listing date gave, shows "1970-01-01".
+QString serverDateText(std::int64_t time, std::int64_t unknownTime, const QLocale& locale);
+
+// A time of day in the locale's long format without the time-zone name.
+QString timeText(const QTime& time, const QLocale& locale);
 
 } // namespace tarvo::listing

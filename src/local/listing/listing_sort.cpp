@@ -14,7 +14,8 @@ namespace tarvo::listing {
 
 namespace {
 
-// Collation keys cost a few microseconds each; spread them when there are many.
+// Collation keys cost a few microseconds each; spread them when there are many, also the few
+// thousand of each part of a listing that arrives over the network.
 constexpr std::size_t kKeysPerThread = 4096;
 
 // QCollator instances must not be shared between threads, so each worker gets its own.
@@ -58,22 +59,6 @@ void sortByNumber(std::vector<SearchRecord>& records, bool descending, Field fie
                [](std::int64_t a, std::int64_t b) { return (a > b) - (a < b); });
 }
 
-template <typename Text>
-void sortByCollation(std::vector<SearchRecord>& records, bool descending, const QCollator& collator,
-                     Text text) {
-    std::vector<std::optional<QCollatorSortKey>> keys(records.size());
-    parallelFor(records.size(), kKeysPerThread, [&](std::size_t begin, std::size_t end) {
-        const QCollator local = collatorLike(collator);
-        for (std::size_t i = begin; i < end; ++i) {
-            const std::string_view bytes = text(records[i]);
-            keys[i] = local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
-        }
-    });
-    sortByKeys(records, keys, descending,
-               [](const std::optional<QCollatorSortKey>& a,
-                  const std::optional<QCollatorSortKey>& b) { return a->compare(*b); });
-}
-
 } // namespace
 
 QCollator nameCollator(const QLocale& locale) {
@@ -85,6 +70,37 @@ QCollator nameCollator(const QLocale& locale) {
 std::string_view extensionOf(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
+}
+
+CollationOrder::CollationOrder(SortColumn column, bool descending, const QCollator& collator)
+    : column_(column), descending_(descending), collator_(collatorLike(collator)) {}
+
+void CollationOrder::add(const std::vector<SearchRecord>& records, std::size_t from) {
+    const std::size_t first = keys_.size();
+    keys_.resize(first + records.size() - from);
+    parallelFor(records.size() - from, kKeysPerThread, [&](std::size_t begin, std::size_t end) {
+        const QCollator local = collatorLike(collator_);
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::string& name = records[from + i].Name;
+            const std::string_view bytes =
+                column_ == SortColumn::Type ? extensionOf(name) : std::string_view(name);
+            keys_[first + i] =
+                local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+        }
+    });
+    const auto before = [this](std::size_t a, std::size_t b) {
+        const int result = keys_[a]->compare(*keys_[b]);
+        return descending_ ? result > 0 : result < 0;
+    };
+    order_.resize(keys_.size());
+    const auto part = order_.begin() + static_cast<std::ptrdiff_t>(first);
+    std::iota(part, order_.end(), first);
+    std::sort(part, order_.end(), before);
+    std::inplace_merge(order_.begin(), part, order_.end(), before);
+}
+
+void CollationOrder::sort(std::vector<SearchRecord>& records) const {
+    reorder(records, order_);
 }
 
 void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
@@ -101,14 +117,18 @@ void sortRecords(std::vector<SearchRecord>& records, const SortRule& rule,
                      [](const SearchRecord& r) { return std::int64_t{r.Attr}; });
         break;
     case SortColumn::Name:
-        sortByCollation(records, rule.Descending, collator,
-                        [](const SearchRecord& r) { return std::string_view(r.Name); });
-        break;
-    case SortColumn::Type:
-        sortByCollation(records, rule.Descending, collator,
-                        [](const SearchRecord& r) { return extensionOf(r.Name); });
+    case SortColumn::Type: {
+        CollationOrder order(rule.Column, rule.Descending, collator);
+        order.add(records, 0);
+        order.sort(records);
         break;
     }
+    }
+}
+
+void sortRecordsByNumber(std::vector<SearchRecord>& records, bool descending,
+                         std::int64_t (*number)(const SearchRecord&)) {
+    sortByNumber(records, descending, number);
 }
 
 void sortListing(DirectoryListing& listing, std::string_view key, const QCollator& collator) {

@@ -24,6 +24,7 @@ struct SearchRecord {
     std::int64_t Time = 0;  // last write, seconds since the Unix epoch
     std::int32_t Attr = 0;  // Attribute bits
     bool IsSymlink = false; // the entry is a link; Attr and Size describe its target when reachable
+    std::uint16_t Mode = 0; // Unix permission bits (07777) an FTP listing gave; 0 when none
 };
 
 // A folder's entries, split the way the panels show them: folders first, then files.

@@ -161,6 +161,7 @@ bool Session::connect(const ConnectOptions& options) {
     const FtpError resolved = detail::resolve(options.host, options.port, connectWait, addresses);
     std::lock_guard lock(core.exchangeMutex);
     core.dropControl(FtpError::InvalidHandle);
+    core.aborted = false;
     if (resolved != FtpError::None)
         return finish(resolved) == FtpError::None;
     core.timeouts = options.timeouts;
@@ -193,6 +194,18 @@ void Session::disconnect() {
     }
     core.dropControl(FtpError::InvalidHandle);
     finish(FtpError::None);
+}
+
+void Session::abort() {
+    core_->aborted = true;
+    cancel();
+}
+
+void Session::drop() {
+    cancel();
+    SessionCore& core = *core_;
+    std::lock_guard lock(core.exchangeMutex);
+    core.dropControl(FtpError::InvalidHandle);
 }
 
 bool Session::connected() const {
@@ -257,11 +270,21 @@ std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
 
 // Reads and parses a listing as it arrives, so that parsing overlaps the server's work; the
 // replies of the LIST stay together in lastResponse().
-FtpError readListing(detail::StreamState& stream, Listing& listing) {
+FtpError readListing(detail::StreamState& stream, Listing& listing, const ListingSink& sink,
+                     std::size_t& count) {
     const RemoteTime now = currentLocalTime();
     std::vector<char> buffer(kListingChunk);
     std::size_t kept = 0; // an unfinished last line, at the start of the buffer
     std::size_t total = 0;
+    const auto parse = [&](std::string_view lines) {
+        const std::size_t before = listing.entries.size();
+        appendListing(lines, now, listing);
+        count += listing.entries.size() - before;
+        if (sink.entries) {
+            sink.entries(listing.entries);
+            listing.entries.clear();
+        }
+    };
     for (;;) {
         if (kept == buffer.size())
             buffer.resize(buffer.size() * 2); // a line longer than the buffer
@@ -274,9 +297,11 @@ FtpError readListing(detail::StreamState& stream, Listing& listing) {
             stream.close(false); // a failed transfer: reset, and its reply waited for briefly
             return error;
         }
+        if (sink.raw && received > 0)
+            sink.raw(std::string_view(buffer.data() + kept, received));
         const std::string_view data(buffer.data(), kept + received);
         if (received == 0) {
-            appendListing(data, now, listing);
+            parse(data);
             return stream.close();
         }
         const auto lastBreak = data.rfind('\n');
@@ -284,7 +309,7 @@ FtpError readListing(detail::StreamState& stream, Listing& listing) {
             kept = data.size();
             continue;
         }
-        appendListing(data.substr(0, lastBreak + 1), now, listing);
+        parse(data.substr(0, lastBreak + 1));
         kept = data.size() - lastBreak - 1;
         std::memmove(buffer.data(), buffer.data() + lastBreak + 1, kept);
     }
@@ -348,17 +373,23 @@ std::unique_ptr<Stream> Session::openWrite(std::string_view path) {
 }
 
 std::optional<Listing> Session::find(std::string_view path) {
+    return find(path, ListingSink{});
+}
+
+std::optional<Listing> Session::find(std::string_view path, const ListingSink& sink) {
     const std::string command = path.empty() ? "LIST" : "LIST " + std::string(path);
     const auto stream =
         openStreamState(*core_, path, command, TransferType::Ascii, false, false, 0);
     if (!stream)
         return std::nullopt;
     Listing listing;
-    if (const FtpError error = readListing(*stream, listing); error != FtpError::None) {
+    std::size_t count = 0;
+    if (const FtpError error = readListing(*stream, listing, sink, count);
+        error != FtpError::None) {
         finish(error);
         return std::nullopt;
     }
-    finish(listing.entries.empty() ? FtpError::NoMoreEntries : FtpError::None);
+    finish(count == 0 ? FtpError::NoMoreEntries : FtpError::None);
     return listing;
 }
 

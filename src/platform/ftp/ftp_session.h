@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,15 @@ struct Timeouts {
     // How long a command may wait for its final reply, and one read or write of a data
     // connection for its bytes.
     std::chrono::milliseconds receive = kDefaultReceiveTimeout;
+};
+
+// What a listing hands over while it arrives, besides what find() returns.
+struct ListingSink {
+    // Every byte of the reply as it is received, for a raw copy.
+    std::function<void(std::string_view bytes)> raw;
+    // The entries parsed so far, to be moved from, after each part of the reply; when this is
+    // set, the entries find() returns are empty (the count of unreadable lines is kept).
+    std::function<void(std::vector<RemoteEntry>& entries)> entries;
 };
 
 struct ConnectOptions {
@@ -61,6 +71,13 @@ public:
     // Sends QUIT when the connection is idle and closes it; wakes and fails any call that is
     // blocked on this session, a running transfer included.
     void disconnect();
+    // Closes the connection without QUIT; wakes and fails any call blocked on this session
+    // and waits until they have let go of it.
+    void drop();
+    // Ends the use of the session from any thread without waiting: wakes and fails every call
+    // blocked on it, and every later call fails as cancelled at once, until the next connect.
+    // The connection stays for disconnect() or drop() to close.
+    void abort();
     bool connected() const;
 
     // Wakes every call blocked on this session, and fails the running stream, with Cancelled.
@@ -93,6 +110,8 @@ public:
     // LIST of a directory (empty: the current one), parsed. A listing without entries sets
     // the error NoMoreEntries; a failure gives nothing.
     std::optional<Listing> find(std::string_view path);
+    // The same, handing the reply and its entries to the sink as they arrive.
+    std::optional<Listing> find(std::string_view path, const ListingSink& sink);
 
 private:
     std::shared_ptr<detail::SessionCore> core_;

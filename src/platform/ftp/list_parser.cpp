@@ -26,6 +26,10 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
 // The first blank-separated fields of a line; a fixed array, as listings run to many
 // thousands of lines. Room for owner and group names with a few blanks in them.
 constexpr std::size_t kMaxTokens = 16;
@@ -120,6 +124,10 @@ bool unixTime(std::string_view month, std::string_view day, std::string_view tim
               const RemoteTime& now, RemoteTime& time) {
     time = RemoteTime{};
     time.month = static_cast<std::int8_t>(monthNumber(month));
+    // A month name of another language is still a word in that column: its entry stays, in
+    // January. A number there means the columns are not where this reading expects them.
+    if (time.month == 0 && !month.empty() && !isDigit(month[0]))
+        time.month = 1;
     int dayNumber = 0;
     if (time.month == 0 || !parseNumber(day, dayNumber) || dayNumber < 1 || dayNumber > 31)
         return false;
@@ -128,7 +136,8 @@ bool unixTime(std::string_view month, std::string_view day, std::string_view tim
         if (!parseClock(timeOrYear, time))
             return false;
         time.year = now.year;
-        if (time > now)
+        // The latest such moment that is not in the future; a 29 February only of a leap year.
+        while (time > now || (time.month == 2 && time.day == 29 && !isLeapYear(time.year)))
             --time.year;
         return true;
     }
@@ -137,6 +146,29 @@ bool unixTime(std::string_view month, std::string_view day, std::string_view tim
         return false;
     time.year = static_cast<std::int16_t>(year);
     return true;
+}
+
+// The permission bits of an "ls -l" mode field ("drwsr-xr-t"): r, w and x of owner, group and
+// others, with s and t (also standing for x) and S and T for the set-id and sticky bits.
+std::uint32_t permissionBits(std::string_view field) {
+    static constexpr std::uint32_t kSpecial[] = {04000, 02000, 01000};
+    std::uint32_t bits = 0;
+    for (std::size_t triad = 0; triad < 3; ++triad) {
+        const std::size_t at = 1 + triad * 3;
+        const std::uint32_t shift = 6 - static_cast<std::uint32_t>(triad) * 3;
+        if (field.size() > at && field[at] == 'r')
+            bits |= 4u << shift;
+        if (field.size() > at + 1 && field[at + 1] == 'w')
+            bits |= 2u << shift;
+        if (field.size() <= at + 2)
+            continue;
+        const char execute = field[at + 2];
+        if (execute == 'x' || execute == 's' || execute == 't')
+            bits |= 1u << shift;
+        if (execute == 's' || execute == 'S' || execute == 't' || execute == 'T')
+            bits |= kSpecial[triad];
+    }
+    return bits;
 }
 
 bool isNavigationName(std::string_view name) {
@@ -201,6 +233,7 @@ LineKind parseUnixLine(std::string_view line, const RemoteTime& now, RemoteEntry
     const char type = line.front();
     entry.directory = type == 'd';
     entry.link = type == 'l';
+    entry.mode = permissionBits(tokens[0].text());
     entry.size = entry.directory ? 0 : sizeBefore(tokens, month);
     if (entry.link) {
         if (const auto arrow = entry.name.find(" -> "); arrow != std::string::npos)

@@ -26,6 +26,8 @@ struct RemoteEntry {
     bool link = false; // a symbolic link; its target is not followed, so directory is false
     std::uint64_t size = 0;
     RemoteTime time;
+    // Permission bits of a Unix line (07777: the set-id and sticky bits too); 0 for other forms.
+    std::uint32_t mode = 0;
 };
 
 // A parsed LIST reply.
@@ -40,7 +42,9 @@ RemoteTime currentLocalTime();
 
 // Appends the entries of complete LIST reply lines (ending with CR LF or LF; a last line
 // without its end counts too), so that a listing can be parsed while it arrives. `now` places
-// dates that carry a time instead of a year.
+// dates that carry a time instead of a year: the latest such date that is not later than now
+// (a 29 February only in a leap year). A month column holding a word that is no month name
+// reads as January.
 //
 // Lines of the Unix "ls -l" family are read by their date: the month, day and time-or-year
 // columns are found first, the size is the column before them and the name what follows

@@ -12,6 +12,8 @@ bool safeArgument(std::string_view argument) {
 }
 
 FtpError SessionCore::readyForCommand() {
+    if (aborted)
+        return FtpError::Cancelled;
     if (!control)
         return closedReason;
     std::lock_guard lock(streamMutex);

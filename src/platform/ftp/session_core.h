@@ -33,6 +33,8 @@ struct SessionCore : std::enable_shared_from_this<SessionCore> {
 
     std::atomic<bool> open{false};
     std::atomic<std::uint64_t> cancelGeneration{0};
+    // Set by Session::abort(): no command starts until the next connect.
+    std::atomic<bool> aborted{false};
 
     std::mutex streamMutex;
     std::weak_ptr<StreamState> activeStream;

@@ -142,3 +142,39 @@ TEST(ListingSort, ExtensionStartsAtTheLastDot) {
     EXPECT_EQ(listing::extensionOf("a."), ".");
     EXPECT_EQ(listing::extensionOf("Makefile"), "");
 }
+
+namespace {
+
+// A listing that arrives in parts gets the order one sort of the whole would give.
+TEST(ListingSort, AnOrderBuiltPartByPartIsTheWholeOrder) {
+    std::vector<SearchRecord> records;
+    for (int i = 0; i < 3000; ++i)
+        records.push_back(
+            record("n" + std::to_string((i * 7919) % 3001) + (i % 3 ? ".a" : ".b"), 0, 0, 0x20));
+    const QCollator collator = listing::nameCollator(QLocale("en_US"));
+    for (const auto column : {listing::SortColumn::Name, listing::SortColumn::Type}) {
+        for (const bool descending : {false, true}) {
+            std::vector<SearchRecord> whole = records;
+            listing::sortRecords(whole, {"", column, descending}, collator);
+            listing::CollationOrder order(column, descending, collator);
+            std::vector<SearchRecord> arriving;
+            for (std::size_t from = 0; from < records.size(); from += 700) {
+                const std::size_t before = arriving.size();
+                arriving.insert(arriving.end(), records.begin() + from,
+                                records.begin() + std::min(records.size(), from + 700));
+                order.add(arriving, before);
+            }
+            order.sort(arriving);
+            if (column == listing::SortColumn::Name) {
+                EXPECT_EQ(namesOf(arriving), namesOf(whole)) << descending;
+                continue;
+            }
+            // Equal extensions may come in either order.
+            for (std::size_t i = 0; i < whole.size(); ++i)
+                ASSERT_EQ(listing::extensionOf(arriving[i].Name),
+                          listing::extensionOf(whole[i].Name));
+        }
+    }
+}
+
+} // namespace

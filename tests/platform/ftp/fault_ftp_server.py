@@ -6,7 +6,10 @@ usage: fault_ftp_server.py ADDRESS ROOT USER PASSWORD MODE [ARGUMENT] [--throttl
 modes: normal; drop-data N (RETR sends N bytes, closes the data connection, replies 426);
        rest-ignored (350 to REST, offset ignored); rest-refused (502 to REST);
        stor-552 (552 after the data of a STOR); close-421 (421 and close after login);
-       pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME);
+       pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME,
+       LIST of the root DIR/default); early-226 DIR (as canned, the 226 sent before the data);
+       greet-421-once (the first connection is greeted with 421 and closed); list-421-once
+       (the first LIST gets 421 and a close);
        stop-reading (a STOR reads its first chunk, then nothing until the client ends the data
        connection); stall-data (RETR and LIST send their first chunk, then nothing, and never
        reply)
@@ -22,6 +25,9 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
+
+# What the "-once" modes have done already, for the whole server process.
+done = set()
 
 
 def make_dtp(base, mode, argument):
@@ -78,6 +84,8 @@ def make_dtp(base, mode, argument):
                     self._resp = ("552 Exceeded storage allocation.", self._resp[1])
                 elif mode == "drop-data" and not self.receive:
                     self._resp = ("426 Connection closed; transfer aborted.", self._resp[1])
+                elif mode == "early-226":
+                    self._resp = ()  # sent already
             super().close()
 
     return FaultyDTP
@@ -86,7 +94,11 @@ def make_dtp(base, mode, argument):
 def make_handler(mode, argument):
     class FaultyHandler(FTPHandler):
         def handle(self):
-            if mode != "never-greet":
+            if mode == "greet-421-once" and "greet" not in done:
+                done.add("greet")
+                self.push("421 Too many users, try again later.\r\n")
+                self.close_when_done()
+            elif mode != "never-greet":
                 super().handle()
 
         def ftp_REST(self, line):
@@ -106,11 +118,18 @@ def make_handler(mode, argument):
             return file
 
         def ftp_LIST(self, path):
-            if mode != "canned":
+            if mode == "list-421-once" and "list" not in done:
+                done.add("list")
+                self.respond("421 Service not available, closing control connection.")
+                self.close_when_done()
+                return
+            if mode not in ("canned", "early-226"):
                 return super().ftp_LIST(path)
-            name = os.path.basename(path.rstrip("/")) or "default"
+            name = os.path.basename(self.fs.fs2ftp(path).rstrip("/")) or "default"
             with open(os.path.join(argument, name), "rb") as canned:
                 self.push_dtp_data(canned.read(), cmd="LIST")
+            if mode == "early-226":
+                self.respond("226 Directory send OK.")
             return path
 
         def pre_process_command(self, line, cmd, arg):

@@ -103,6 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "f 4294967296 1999-12-31 12:05 year end.log"},
         LineCase{"03-04-85  12:00AM  1 x", "f 1 1985-03-04 00:00 x"},
         LineCase{"02-01-2020  21:05  123 a.txt", "f 123 2020-02-01 21:05 a.txt"},
+        // A month name of another language: the entry stays, in January.
+        LineCase{"-rw-r--r-- 1 o g 5 Foo 1 2001 x", "f 5 2001-01-01 00:00 x"},
+        LineCase{"-rw-r--r-- 1 o g 5 M\xC3\xA4r 9 2001 x", "f 5 2001-01-09 00:00 x"},
         // No entries: summaries, blank lines, the directory itself and its parent.
         LineCase{"total 12", "skip"}, LineCase{"", "skip"}, LineCase{"   ", "skip"},
         LineCase{"drwxr-xr-x 2 o g 4096 Jan 15 2007 .", "skip"},
@@ -110,13 +113,41 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"01-15-07  10:30AM  <DIR>  ..", "skip"},
         // Lines that cannot be taken apart are counted.
         LineCase{"garbage line here", "unreadable"},
-        LineCase{"-rw-r--r-- 1 o g 5 Foo 1 2001 x", "unreadable"},
         LineCase{"-rw-r--r-- 1 o g 5 Jan 32 2001 x", "unreadable"},
         LineCase{"-rw-r--r-- 1 o g 5 Jan 1 25:00 x", "unreadable"},
         LineCase{"-rw-r--r-- 1 o g 5 Jan 1 2001", "unreadable"},
         LineCase{"13-01-07  10:30AM  <DIR>  x", "unreadable"},
         LineCase{"01-15-07  13:30PM  <DIR>  x", "unreadable"},
         LineCase{"01-15-07  10:30AM  12k  x", "unreadable"}));
+
+RemoteEntry onlyEntry(std::string_view line, const RemoteTime& now = kNow) {
+    Listing listing;
+    appendListing(line, now, listing);
+    EXPECT_EQ(listing.entries.size(), 1u) << line;
+    return listing.entries.empty() ? RemoteEntry{} : listing.entries.front();
+}
+
+TEST(ListPermissions, KeepTheSetIdAndStickyBits) {
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"-rwxr-xr-x", 0755},  {"-rw-r--r--", 0644},  {"----------", 0},
+        {"-rwsr-xr-x", 04755}, {"-rwSr--r--", 04644}, {"drwxrwsr-x", 02775},
+        {"drwxrwxrwt", 01777}, {"drwxrwxrwT", 01776}, {"drwxr-x", 0750}};
+    for (const auto& [field, bits] : cases)
+        EXPECT_EQ(onlyEntry(std::string(field) + " 1 o g 5 Jan 1 2001 x").mode, bits) << field;
+    EXPECT_EQ(onlyEntry("01-15-07  10:30AM  1 x").mode, 0u);
+}
+
+TEST(ListDates, TheTwentyNinthOfFebruaryIsTheLatestOneNotInTheFuture) {
+    const std::pair<RemoteTime, std::int16_t> cases[] = {
+        {{2025, 3, 1, 0, 0}, 2024},   // this year has none
+        {{2024, 2, 28, 23, 0}, 2020}, // this year's is still to come
+        {{2024, 2, 29, 12, 0}, 2024},
+        {{2100, 6, 1, 0, 0}, 2096}}; // no leap day in a century year but every fourth
+    for (const auto& [now, year] : cases)
+        EXPECT_EQ(onlyEntry("-rw-r--r-- 1 o g 5 Feb 29 10:00 x", now).time,
+                  (RemoteTime{year, 2, 29, 10, 0}))
+            << now.year;
+}
 
 } // namespace
 } // namespace tarvo::ftp

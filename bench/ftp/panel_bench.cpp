@@ -1,0 +1,120 @@
+// The FTP panel's listing timed from outside: connect (passive), LIST parsed while it arrives
+// into panel records, the raw copy in "temp", the sort by KEY (default "name 1-0"). Prints one
+// line per row after "[..]", in panel order, its name, size, attribute and date cells as the
+// panel shows them, tab-separated; the last line is "N entries S seconds", S from the start of
+// the connect to the sorted listing.
+#include "panel_bench.h"
+
+#include "ftp/ftp_com.h"
+#include "ftp/site_store.h"
+#include "local/local_explorer.h"
+#include "main/panel_model.h"
+#include "platform/message_service.h"
+#include "settings/language_table.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+// Tells every box on stderr; a question gets its first button, a reconnect offer No.
+class StderrMessages : public MessageService {
+public:
+    MessageButton show(const MessageRequest& request) override {
+        std::fprintf(stderr, "ftpbench: %s\n", request.text.c_str());
+        for (unsigned bit = 1; bit != 0; bit <<= 1) {
+            if (request.buttons & bit)
+                return static_cast<MessageButton>(bit == MessageButton::Yes ? MessageButton::No
+                                                                            : bit);
+        }
+        return MessageButton::Ok;
+    }
+    std::optional<std::string> askText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+// Keeps what the session shows; the console goes to stderr only when something failed.
+class BenchScreen : public Frontend {
+public:
+    MessageService& messages() override { return messages_; }
+    void setPanelsEnabled(bool) override {}
+    void showPanel(PanelSide, PanelView view) override { shown = std::move(view); }
+    void addToHistory(PanelSide, std::string) override {}
+    void jobEnded(const std::shared_ptr<Job>&, int) override {}
+    void showCurrentFile(std::string) override {}
+    void unmarkRow(PanelSide, int, std::string) override {}
+    void clearMarks(PanelSide) override {}
+    void openDocument(std::string) override {}
+    void appendConsole(std::string text) override { console += text + "\n"; }
+    void showSession(SessionView) override {}
+
+    PanelView shown;
+    std::string console;
+
+private:
+    StderrMessages messages_;
+};
+
+} // namespace
+
+int panelBench(int argc, char** argv) {
+    if (argc < 7 || argc > 8) {
+        std::fprintf(stderr, "usage: ftpbench panel HOST PORT USER PASS DIR [KEY]\n");
+        return 2;
+    }
+    BenchScreen screen;
+    NamedMutex languageLock{"XMLMutex2"};
+    const LanguageTable texts{languageLock};
+    IOFile sites;
+    SiteRecord site = sites.currentSite();
+    site.Passive = true;
+    site.StartDir = argv[6];
+    sites.setCurrentSite(site);
+    LocalExplorer left(screen, texts, PanelSide::Left);
+    LocalExplorer right(screen, texts, PanelSide::Right);
+    left.SetSortKey(argc == 8 ? argv[7] : "name 1-0");
+    FTPCom session(screen, texts, sites, left, right);
+
+    const auto start = std::chrono::steady_clock::now();
+    if (session.Connect({"ftpbench", argv[2], argv[3], argv[4], argv[5]}, 2) <= -2 ||
+        session.List() != 0) {
+        std::fprintf(stderr, "%s", screen.console.c_str());
+        return 1;
+    }
+    session.FillGrid("*.*");
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+
+    PanelModel rows;
+    rows.setListing(screen.shown.Listing, false, true);
+    const auto cell = [&](int row, int column) {
+        return rows.data(rows.index(row, column), Qt::DisplayRole).toString().toStdString();
+    };
+    // Many entries share a date and a mode; each is formatted once.
+    std::unordered_map<std::int64_t, std::string> dates;
+    std::unordered_map<std::int64_t, std::string> modes;
+    std::string output;
+    for (int row = 1; row < rows.rowCount(); ++row) {
+        const auto* record = rows.recordAt(row);
+        auto [date, newDate] = dates.try_emplace(record->Time);
+        if (newDate)
+            date->second = cell(row, PanelModel::DateColumn);
+        auto [mode, newMode] = modes.try_emplace(std::int64_t{record->Mode} << 32 | record->Attr);
+        if (newMode)
+            mode->second = cell(row, PanelModel::AttrColumn);
+        output += rows.nameCell(row);
+        output += '\t';
+        output += rows.sizeCell(row);
+        output += '\t';
+        output += mode->second;
+        output += '\t';
+        output += date->second;
+        output += '\n';
+    }
+    std::fwrite(output.data(), 1, output.size(), stdout);
+    std::printf("%d entries %.3f seconds\n", rows.rowCount() - 1, elapsed.count());
+    return 0;
+}

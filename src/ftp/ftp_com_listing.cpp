@@ -1,0 +1,232 @@
+// The FTP session's listing: LIST into panel records, the raw copy in "temp", the sort and
+// what the panel is shown.
+#include "ftp/ftp_com.h"
+
+#include "ftp/remote_listing.h"
+#include "local/listing/listing_sort.h"
+#include "local/local_explorer.h"
+#include "platform/message_service.h"
+#include "platform/name_mask.h"
+#include "platform/program_folder.h"
+#include "settings/language_table.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace listing = tarvo::listing;
+
+namespace {
+
+constexpr std::chrono::milliseconds kListWait{5000};
+constexpr std::size_t kLongestFirstLine = 4096;
+
+// The raw reply of the last listing, kept in "temp" in the program folder for the properties
+// command. Written while the reply arrives into a temporary file that replaces "temp" once the
+// listing ends, so "temp" always holds one whole reply.
+class ListingCopy {
+public:
+    explicit ListingCopy(std::string path) : path_(std::move(path)), temporary_(path_ + ".XXXXXX") {
+        fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+    }
+    ~ListingCopy() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            ::unlink(temporary_.c_str());
+        }
+    }
+    ListingCopy(const ListingCopy&) = delete;
+    ListingCopy& operator=(const ListingCopy&) = delete;
+
+    bool opened() const { return fd_ >= 0; }
+
+    void append(std::string_view bytes) {
+        while (fd_ >= 0 && !failed_ && !bytes.empty()) {
+            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                failed_ = true;
+            else
+                bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+
+    // Puts the copy in place; a copy that could not be written whole leaves the old one.
+    void finish() {
+        if (fd_ < 0)
+            return;
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        if (failed_ || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0)
+            ::unlink(temporary_.c_str());
+    }
+
+private:
+    std::string path_;
+    std::string temporary_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
+std::string lastComponent(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The listing's first line in lower case, as far as it came.
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::shared_ptr<listing::DirectoryListing> sortedCopy(const listing::DirectoryListing& source,
+                                                      const std::string& key) {
+    auto sorted = std::make_shared<listing::DirectoryListing>(source);
+    sortRemoteListing(*sorted, key, listing::nameCollator(QLocale::system()));
+    return sorted;
+}
+
+} // namespace
+
+std::shared_ptr<const listing::DirectoryListing> FTPCom::shownListing() const {
+    std::lock_guard lock(mutex_);
+    return shown_;
+}
+
+std::shared_ptr<const listing::DirectoryListing> FTPCom::fullListing() const {
+    std::lock_guard lock(mutex_);
+    return all_;
+}
+
+void FTPCom::setLastFilledDir(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    lastFilledDir_ = folder;
+}
+
+int FTPCom::List() {
+    const TimedLock lock(listMutex_, kListWait);
+    if (!lock)
+        return -2;
+    return ReadListing();
+}
+
+int FTPCom::ReadListing() {
+    command("LIST");
+    ListingCopy copy(joinPath(programFolder(), "temp"));
+    if (!copy.opened())
+        command("Unable to open local file ");
+    std::string firstLine;
+    bool firstLineDone = false;
+    const std::string key = GetSortKey();
+    RemoteListingBuilder fresh(key, listing::nameCollator(QLocale::system()));
+    tarvo::ftp::ListingSink sink;
+    sink.raw = [&](std::string_view bytes) {
+        copy.append(bytes);
+        if (firstLineDone)
+            return;
+        const auto end = bytes.find_first_of("\r\n");
+        firstLine.append(bytes.substr(0, std::min(end, kLongestFirstLine - firstLine.size())));
+        firstLineDone = end != std::string_view::npos || firstLine.size() >= kLongestFirstLine;
+    };
+    sink.entries = [&](std::vector<tarvo::ftp::RemoteEntry>& entries) { fresh.add(entries); };
+    const auto listed = session_.find("", sink);
+    copy.finish();
+    if (!listed)
+        return HandleError(" ");
+    LogResponse();
+    // Some servers answer a LIST they cannot serve with an error text on the data connection.
+    if (const std::string first = lowered(firstLine); first.rfind("ftp", 0) == 0) {
+        frontend_.messages().show(
+            {"Tarvo Manager", first, MessageButton::Ok, MessageIcon::Information});
+        ChangeDir("[..]", listing::Directory, 0);
+        return -2;
+    }
+    if (listed->unreadableLines > 0)
+        frontend_.messages().show({"Tarvo Manager", texts_.translate("ListField"),
+                                   MessageButton::Ok, MessageIcon::Information});
+    auto sorted = std::make_shared<listing::DirectoryListing>(std::move(fresh).sorted());
+    // A header sort during the listing changed the key it was prepared for.
+    if (const std::string now = GetSortKey(); now != key)
+        sorted = sortedCopy(*sorted, now);
+    std::lock_guard lock(mutex_);
+    // The filter and the name checks need every entry, in no particular order.
+    all_ = sorted;
+    shown_ = std::move(sorted);
+    ++listingGeneration_;
+    return 0;
+}
+
+void FTPCom::Sort(const std::string& key, bool clearMarks) {
+    std::shared_ptr<const listing::DirectoryListing> current;
+    std::uint64_t stored = 0;
+    int panel = 0;
+    {
+        std::lock_guard lock(mutex_);
+        sortKey_ = key;
+        current = shown_;
+        stored = listingGeneration_;
+        panel = FtpPanel;
+    }
+    if (clearMarks && panel != 0)
+        frontend_.clearMarks(sideOf(panel));
+    auto sorted = sortedCopy(*current, key);
+    std::lock_guard lock(mutex_);
+    // A listing read meanwhile is newer than this sort and was sorted by the new key already.
+    if (listingGeneration_ == stored) {
+        shown_ = std::move(sorted);
+        ++listingGeneration_;
+    }
+}
+
+void FTPCom::FillGrid(const std::string& mask) {
+    if (const NameMask names(mask); !names.matchesEverything())
+        showOnly(names);
+    PanelView view;
+    int panel = 0;
+    {
+        std::lock_guard lock(mutex_);
+        panel = FtpPanel;
+        view.Path = currentDir_;
+        view.PathLabel = "0:" + currentDir_;
+        view.Listing = shown_;
+        view.Totals = listingTotals(texts_, *shown_);
+        view.Disk = host_;
+        view.FolderChanged = lastFilledDir_ != currentDir_;
+        if (view.FolderChanged)
+            view.CursorFolder = lastComponent(lastFilledDir_);
+        view.Session = generation_;
+        lastFilledDir_ = currentDir_;
+    }
+    if (panel != 0)
+        frontend_.showPanel(sideOf(panel), std::move(view));
+}
+
+void FTPCom::showOnly(const NameMask& names) {
+    std::shared_ptr<const listing::DirectoryListing> all;
+    std::string key;
+    {
+        std::lock_guard lock(mutex_);
+        all = all_;
+        key = sortKey_;
+    }
+    listing::DirectoryListing filtered;
+    const auto keep = [&](const listing::SearchRecord& record) {
+        return names.matches(record.Name);
+    };
+    std::copy_if(all->Dirs.begin(), all->Dirs.end(), std::back_inserter(filtered.Dirs), keep);
+    std::copy_if(all->Files.begin(), all->Files.end(), std::back_inserter(filtered.Files), keep);
+    auto sorted = sortedCopy(filtered, key);
+    std::lock_guard lock(mutex_);
+    if (all_ == all) {
+        shown_ = std::move(sorted);
+        ++listingGeneration_;
+    }
+}

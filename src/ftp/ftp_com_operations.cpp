@@ -1,0 +1,155 @@
+// The FTP session's operations on the server's folders: change folder, make, delete, rename,
+// keep-alive.
+#include "ftp/ftp_com.h"
+
+#include "platform/message_service.h"
+#include "platform/program_folder.h"
+#include "settings/language_table.h"
+
+namespace listing = tarvo::listing;
+
+namespace {
+
+constexpr const char* kTitle = "Tarvo Manager";
+
+// A folder row names its entry in brackets.
+std::string withoutBrackets(const std::string& entry) {
+    if (entry.size() >= 2)
+        return entry.substr(1, entry.size() - 2);
+    return entry;
+}
+
+bool holdsName(const std::vector<listing::SearchRecord>& records, const std::string& name) {
+    for (const listing::SearchRecord& record : records) {
+        if (record.Name == name)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t size) {
+    if ((attributes & listing::Directory) == 0) {
+        // A link taken as a file is listed with size 0: it may lead to a folder.
+        if (size == 0 && session_.changeDir(entry))
+            showServerFolder();
+        return 32;
+    }
+    if (!session_.connected()) {
+        console("[" + clock_() + "] Status:>  Unable to connect to server!");
+        connectionGone();
+        return -1;
+    }
+    const std::string name = withoutBrackets(entry);
+    if (name != ".") {
+        // Whether the change worked or not, the server's folder is shown.
+        session_.changeDir(name == ".." ? std::string("../") : name);
+        showServerFolder();
+    }
+    if (const int panel = FtpPanel; panel != 0)
+        frontend_.addToHistory(sideOf(panel), currentDir() + "@" + lastFields_.SiteName);
+    return 16;
+}
+
+void FTPCom::readServerFolder() {
+    if (const auto folder = session_.currentDir()) {
+        std::lock_guard lock(mutex_);
+        currentDir_ = *folder;
+    }
+    LogResponse();
+}
+
+void FTPCom::showServerFolder() {
+    readServerFolder();
+    if (List() > -2)
+        FillGrid("*.*");
+}
+
+bool FTPCom::MkDir(std::string name) {
+    try {
+        if (!name.empty() && name.front() == '/')
+            name.erase(0, 1);
+        if (holdsName(fullListing()->Dirs, name))
+            return true;
+        const std::string path = joinPath(currentDir(), name);
+        if (!session_.makeDir(path)) {
+            LogResponse();
+            return false;
+        }
+        command("MKD " + path);
+        LogResponse();
+        return true;
+    } catch (const std::exception&) {
+        frontend_.messages().show({kTitle, "App error in FTPCom::MkDir", MessageButton::Ok});
+        return false;
+    }
+}
+
+int FTPCom::Delete(const std::string& path, int attributes) {
+    try {
+        const bool folder = (attributes & listing::Directory) != 0;
+        command((folder ? "RMD " : "DELE ") + path);
+        if (folder ? session_.removeDir(path) : session_.deleteFile(path)) {
+            LogResponse();
+            return 1;
+        }
+        // A cancelled call was the user's wish: no box about it.
+        if (tarvo::ftp::lastError() != tarvo::ftp::FtpError::Cancelled &&
+            frontend_.messages().show(
+                {kTitle,
+                 texts_.translate(folder ? "CouldNotDeleteDirectory" : "CouldNotDeleteFile") +
+                     "\n\n" + path,
+                 MessageButton::Ok | MessageButton::Cancel, MessageIcon::Information}) ==
+                MessageButton::Cancel)
+            CancelRunning();
+        return HandleError(" ");
+    } catch (const std::exception&) {
+        frontend_.messages().show({kTitle, "App error in FTPCom::Delete", MessageButton::Ok});
+        return -2;
+    }
+}
+
+std::string FTPCom::DeleteDir(std::string path) {
+    if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    const auto listed = session_.find(path);
+    if (!listed)
+        return path;
+    for (const tarvo::ftp::RemoteEntry& entry : listed->entries) {
+        if (DeleteAnswer == 2)
+            break;
+        const std::string inner = joinPath(path, entry.name);
+        // A link is removed as a link: entering it would empty its target, which may lie
+        // anywhere on the server.
+        if (entry.directory && !entry.link) {
+            DeleteDir(inner);
+            if (DeleteAnswer != 2)
+                Delete(inner, listing::Directory);
+        } else {
+            Delete(inner, 0x80);
+        }
+    }
+    return path;
+}
+
+int FTPCom::Rename(const std::string& from, const std::string& to) {
+    const auto listed = fullListing();
+    // Most servers let RNTO replace an existing entry: a rename must never lose one. A name
+    // with a "/" could reach an entry of another folder.
+    if (to.empty() || to == "." || to == ".." || to.find('/') != std::string::npos ||
+        holdsName(listed->Dirs, to) || holdsName(listed->Files, to)) {
+        box(texts_.translate("CouldNotRenameFile"));
+        return -1;
+    }
+    const std::string folder = currentDir();
+    if (session_.rename(joinPath(folder, from), joinPath(folder, to)))
+        return 1;
+    box(texts_.translate("CouldNotRenameFile"));
+    return HandleError(" ");
+}
+
+void FTPCom::Noop() {
+    if (!session_.command("NOOP"))
+        HandleError("NOOP ");
+}

@@ -1,0 +1,112 @@
+#include "ftp/remote_listing.h"
+
+#include "local/listing/listing_sort.h"
+
+namespace listing = tarvo::listing;
+using tarvo::ftp::RemoteEntry;
+using tarvo::ftp::RemoteTime;
+
+namespace {
+
+constexpr std::int32_t kNormalFile = 0x80;
+
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1970-01-01 to the date of the proleptic Gregorian calendar.
+std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+listing::SearchRecord recordOf(RemoteEntry&& entry) {
+    listing::SearchRecord record;
+    record.Name = std::move(entry.name);
+    record.Time = serverClockSeconds(entry.time);
+    record.Mode = static_cast<std::uint16_t>(entry.mode & 07777);
+    record.IsSymlink = entry.link;
+    const bool folder =
+        entry.directory || (entry.link && record.Name.find('.') == std::string::npos);
+    record.Attr = folder ? listing::Directory : kNormalFile;
+    record.Size = entry.directory || entry.link ? 0 : static_cast<std::int64_t>(entry.size);
+    return record;
+}
+
+} // namespace
+
+std::int64_t serverClockSeconds(const RemoteTime& time) {
+    if (time.year < 1 || time.month < 1 || time.month > 12 || time.day < 1 ||
+        time.day > daysInMonth(time.year, time.month) || time.hour > 23 || time.minute > 59)
+        return kUnknownRemoteTime;
+    return daysFromCivil(time.year, time.month, time.day) * 86400 + time.hour * 3600 +
+           time.minute * 60;
+}
+
+void addRemoteEntries(std::vector<RemoteEntry>& entries, listing::DirectoryListing& listing) {
+    for (RemoteEntry& entry : entries) {
+        listing::SearchRecord record = recordOf(std::move(entry));
+        (record.Attr & listing::Directory ? listing.Dirs : listing.Files)
+            .push_back(std::move(record));
+    }
+}
+
+std::int64_t remoteAttributeNumber(const listing::SearchRecord& record) {
+    if (record.Mode == 0)
+        return record.Attr;
+    return ((record.Mode >> 6) & 7) * 100 + ((record.Mode >> 3) & 7) * 10 + (record.Mode & 7);
+}
+
+void sortRemoteListing(listing::DirectoryListing& remote, std::string_view key,
+                       const QCollator& collator) {
+    for (const listing::SortRule& rule : listing::sortRulesIn(key)) {
+        if (rule.Column != listing::SortColumn::Attr) {
+            if (rule.sortsDirs())
+                listing::sortRecords(remote.Dirs, rule, collator);
+            listing::sortRecords(remote.Files, rule, collator);
+            continue;
+        }
+        for (auto* records : {&remote.Dirs, &remote.Files})
+            listing::sortRecordsByNumber(*records, !rule.Descending, remoteAttributeNumber);
+    }
+}
+
+RemoteListingBuilder::RemoteListingBuilder(std::string key, const QCollator& collator)
+    : key_(std::move(key)), collator_(collator) {
+    const auto rules = listing::sortRulesIn(key_);
+    if (rules.size() == 1 && (rules[0].Column == listing::SortColumn::Name ||
+                              rules[0].Column == listing::SortColumn::Type)) {
+        dirOrder_.emplace(rules[0].Column, rules[0].Descending, collator_);
+        fileOrder_.emplace(rules[0].Column, rules[0].Descending, collator_);
+    }
+}
+
+void RemoteListingBuilder::add(std::vector<RemoteEntry>& entries) {
+    const std::size_t dirs = listing_.Dirs.size();
+    const std::size_t files = listing_.Files.size();
+    addRemoteEntries(entries, listing_);
+    if (!dirOrder_)
+        return;
+    dirOrder_->add(listing_.Dirs, dirs);
+    fileOrder_->add(listing_.Files, files);
+}
+
+listing::DirectoryListing RemoteListingBuilder::sorted() && {
+    listing::DirectoryListing result = std::move(listing_);
+    if (!dirOrder_) {
+        sortRemoteListing(result, key_, collator_);
+        return result;
+    }
+    dirOrder_->sort(result.Dirs);
+    fileOrder_->sort(result.Files);
+    return result;
+}

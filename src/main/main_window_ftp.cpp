@@ -1,0 +1,199 @@
+// The main window's side of the FTP client: connect and disconnect, the remote panel's
+// commands, and the remote worker's FTP codes.
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/password_dialog.h"
+#include "platform/program_folder.h"
+#include "workers/command_codes.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+
+namespace listing = tarvo::listing;
+
+namespace {
+
+constexpr const char* kTitle = "Tarvo Manager";
+
+std::string text(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+} // namespace
+
+bool TForm1::viewIsCurrent(PanelSide side, const PanelView& view) const {
+    const bool remotePanel = FtpSession->FtpPanel == panelNumber(side);
+    if (view.Session == 0)
+        return !remotePanel;
+    return remotePanel && view.Session == FtpSession->generation();
+}
+
+void TForm1::showSession(SessionView session) {
+    bridge.post([this, session = std::move(session)] {
+        PanelController& shown = panel(session.Side);
+        LocalExplorer& local = explorer(session.Side);
+        shown.widgets().driveBox->setVisible(!session.Connected);
+        setWindowTitle(QString::fromStdString(session.Title));
+        TrayIcon1->setToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle));
+        butConnect->setText(
+            QString::fromStdString(Translate(session.Connected ? "Disconnect" : "Connect")));
+        // The header's sort directions belong to the panel: the session borrows them.
+        if (session.Connected) {
+            FtpSession->SortSizeDir = local.SortSizeDir;
+            FtpSession->SortDateDir = local.SortDateDir;
+            FtpSession->SortNameDir = local.SortNameDir;
+            FtpSession->SortAttrDir = local.SortAttrDir;
+            FtpSession->SortTypeDir = local.SortTypeDir;
+            return;
+        }
+        local.SortSizeDir = FtpSession->SortSizeDir;
+        local.SortDateDir = FtpSession->SortDateDir;
+        local.SortNameDir = FtpSession->SortNameDir;
+        local.SortAttrDir = FtpSession->SortAttrDir;
+        local.SortTypeDir = FtpSession->SortTypeDir;
+        // The remote rows go at once; the local folder follows when the worker has read it.
+        PanelView empty;
+        empty.Listing = std::make_shared<listing::DirectoryListing>();
+        empty.FolderChanged = true;
+        empty.PathLabel = local.GetPath();
+        shown.applyView(empty);
+    });
+}
+
+void TForm1::connectFtpCommands() {
+    leftPanel_->setSession(*FtpSession, panelNumber(PanelSide::Left));
+    rightPanel_->setSession(*FtpSession, panelNumber(PanelSide::Right));
+    butConnect->setEnabled(true);
+    connect(butConnect, &QToolButton::clicked, this, &TForm1::butConnectClick);
+    connectAction(
+        "Pocz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
+    connectAction(
+        "rozcz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    connectFtpWorkerCommands();
+    connectSiteCommands();
+    connectConsoleCommands();
+}
+
+void TForm1::butConnectClick() {
+    // A connect still under way is ended like an open session.
+    if (FtpSession->FtpPanel != 0 || RemoteCommand.code() == cmdConnect) {
+        FtpSession->Disconnect();
+        return;
+    }
+    if (!panelsIdle() || eSrvName->text().isEmpty())
+        return;
+    const PanelSide side = sideOf(ActivePanel);
+    addToHistory(side, locationEntry(side));
+    if (eUserName->text().isEmpty()) {
+        if (const auto login = messages().askText(kTitle, Translate("Login"), ""))
+            eUserName->setText(QString::fromStdString(*login));
+    }
+    if (eUserPasswd->text().isEmpty()) {
+        askPassword();
+        return;
+    }
+    postConnect();
+}
+
+void TForm1::askPassword() {
+    auto* dialog = new TPasswordDlg(
+        this, [this](const std::string& key) { return Translate(key); },
+        [this](const QString& password) {
+            if (FtpSession->FtpPanel != 0)
+                return true;
+            // Only a connect the worker will take: while a command runs the dialog stays.
+            if (!panelsIdle() || !RemoteCommand.idle())
+                return false;
+            eUserPasswd->setText(password);
+            postConnect();
+            return true;
+        });
+    dialog->show();
+}
+
+void TForm1::postConnect() {
+    // A port the connect cannot use shows as the 21 it will use.
+    const std::string port = text(eSrvPort);
+    if (!port.empty() && std::to_string(portNumber(port)) != port)
+        eSrvPort->setText("21");
+    CommandParams params = commandParams();
+    params.Connect = {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName),
+                      text(eUserPasswd)};
+    RemoteCommand.post(cmdConnect, params);
+}
+
+void TForm1::connectFtpWorkerCommands() {
+    FTPCom& session = *FtpSession;
+    const auto relist = [&session] {
+        if (session.List() > -2)
+            session.FillGrid("*.*");
+    };
+    // Changing folder: a negative result means the connection was not there.
+    const auto enter = [this, &session](const std::string& entry, int attributes,
+                                        std::int64_t size) {
+        const std::uint64_t generation = session.generation();
+        if (session.ChangeDir(entry, attributes, size) < 0 && session.generation() == generation)
+            messages().show(
+                {kTitle, Translate("ConnectionLost"), MessageButton::Ok, MessageIcon::Information});
+    };
+    RemoteWorker->setHandler(cmdConnect, [&session, relist](const CommandParams& params) {
+        if (session.Connect(params.Connect, params.ActivePanel) > -2)
+            relist();
+    });
+    RemoteWorker->setHandler(cmdChangeDir, [this, enter](const CommandParams& params) {
+        setPanelsEnabled(false);
+        enter(params.SelectedName, params.SelectedAttr, params.SelectedSize);
+        setPanelsEnabled(true);
+    });
+    RemoteWorker->setHandler(
+        cmdRemoteUp, [enter](const CommandParams&) { enter("[..]", listing::Directory, 0); });
+    RemoteWorker->setHandler(
+        cmdRemoteRoot, [enter](const CommandParams&) { enter("[/]", listing::Directory, 0); });
+    RemoteWorker->setHandler(cmdRefreshRemote, [relist](const CommandParams&) { relist(); });
+    // The mask box's text plays no part in a listing: the filter applies when it is shown.
+    RemoteWorker->setHandler(cmdFilterRemote, [relist](const CommandParams&) { relist(); });
+    RemoteWorker->setHandler(cmdRename, [&session, relist](const CommandParams& params) {
+        if (session.Rename(params.SelectedName, params.NewName) == 1)
+            relist();
+    });
+    RemoteWorker->setHandler(cmdRemoteMkDir, [this, &session](const CommandParams& params) {
+        if (!session.MkDir(params.NewName)) {
+            messages().show({kTitle, Translate("DirectoryNotCreated") + " " + params.NewName,
+                             MessageButton::Ok, MessageIcon::Information});
+            session.HandleError(" ");
+            return;
+        }
+        session.List();
+        // The fill puts the cursor on the folder the last component names.
+        session.setLastFilledDir(session.currentDir() + "/" + params.NewName);
+        session.FillGrid("*.*");
+    });
+}
+
+void TForm1::deleteRemoteEntries(const CommandParams& params) {
+    FTPCom& session = *FtpSession;
+    const std::string folder = session.currentDir();
+    const std::string deleting = operationTexts().DeletingText + ": ";
+    session.DeleteAnswer = 0;
+    for (const MarkDomain& entry : params.queue->Items) {
+        if (session.DeleteAnswer == 2 || params.job->stopRequested())
+            break;
+        const std::string path = joinPath(folder, entry.Name);
+        params.job->progress.setCurrentItem(deleting + entry.Name);
+        showCurrentFile(deleting + entry.Name);
+        // A link row is removed as the link itself, never entered.
+        if (entry.Folder && !entry.Link) {
+            session.DeleteDir(path);
+            if (session.DeleteAnswer != 2)
+                session.Delete(path, listing::Directory);
+        } else {
+            session.Delete(path, 0x80);
+        }
+    }
+    // Whatever was deleted before a failure is gone: the panel shows the folder as it is now.
+    if (session.FtpPanel == params.ActivePanel && session.List() > -2)
+        session.FillGrid("*.*");
+}

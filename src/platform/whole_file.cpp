@@ -1,0 +1,73 @@
+#include "platform/whole_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string reasonOf(int code) {
+    return std::strerror(code);
+}
+
+// Closes the descriptor when the scope ends.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::optional<std::string> readWholeFile(const std::string& path, std::size_t maxBytes,
+                                         std::string& error) {
+    // Non-blocking, so that a pipe under the name cannot hold the caller up.
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (file.get() < 0) {
+        error = reasonOf(errno);
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        error = reasonOf(errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = "not a regular file";
+        return std::nullopt;
+    }
+    if (static_cast<std::size_t>(status.st_size) > maxBytes) {
+        error = "file too large";
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = reasonOf(errno);
+            return std::nullopt;
+        }
+        if (got == 0)
+            return content;
+        if (content.size() + static_cast<std::size_t>(got) > maxBytes) {
+            error = "file too large";
+            return std::nullopt;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+}

@@ -1,0 +1,210 @@
+// The FTP session against vsftpd: either panel, start folders, navigation, making, deleting and
+// renaming folders, and the console.
+#include "session_fixture.h"
+
+#include "ftp/remote_listing.h"
+#include "support/file_content.h"
+
+#include <filesystem>
+#include <pwd.h>
+#include <regex>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tarvo::ftp::test::TestServer;
+
+TestServer* vsftpd() {
+    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    return server.get();
+}
+
+// Everything below the server's root belongs to the server's user, who may then change it.
+void handOver(const TestServer& server) {
+    const passwd* user = ::getpwnam(server.user.c_str());
+    for (const auto& entry : fs::recursive_directory_iterator(server.root))
+        EXPECT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
+}
+
+class VsftpdSession : public SessionFixture {
+protected:
+    void SetUp() override {
+        SessionFixture::SetUp();
+        server = vsftpd();
+        if (server == nullptr)
+            GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+        for (const auto& entry : fs::directory_iterator(server->root))
+            fs::remove_all(entry.path());
+        fs::create_directories(server->root / "sub" / "inner");
+        writeFile(server->root / "a.txt", "12345");
+        writeFile(server->root / "b.txt", "b");
+        fs::create_directory_symlink("sub", server->root / "lnk");
+        fs::create_directory_symlink("sub", server->root / "dir.lnk");
+        handOver(*server);
+    }
+
+    TestServer* server = nullptr;
+};
+
+class EitherPanel : public VsftpdSession, public testing::WithParamInterface<int> {};
+
+TEST_P(EitherPanel, TheListingTakesThePanelAndTheDisconnectGivesItBack) {
+    const int panel = GetParam();
+    const PanelSide side = sideOf(panel);
+    connectAndShow(*server, panel);
+    EXPECT_EQ(ftp->FtpPanel, panel);
+    ASSERT_FALSE(screen.sessions().empty());
+    EXPECT_TRUE(screen.sessions().back().Connected);
+    EXPECT_EQ(screen.sessions().back().Side, side);
+    EXPECT_EQ(screen.sessions().back().Title, "Tarvo Manager [site - 127.0.0.1, 12:00:00]");
+
+    EXPECT_EQ(screen.lastSide(), side);
+    const PanelView view = screen.lastView();
+    EXPECT_EQ(view.PathLabel, "0:/");
+    EXPECT_EQ(view.Disk, "127.0.0.1");
+    EXPECT_EQ(view.Session, ftp->generation());
+    EXPECT_EQ(rows(), (std::vector<std::string>{"[lnk]", "[sub]", "a.txt", "b.txt", "dir.lnk"}));
+    EXPECT_EQ(row("a.txt")->Size, 5);
+    EXPECT_EQ(remoteAttributeNumber(*row("a.txt")), 644);
+    EXPECT_TRUE(row("lnk")->IsSymlink);
+    EXPECT_EQ(row("dir.lnk")->Size, 0) << "a link whose name holds a dot is a file row";
+
+    ftp->Disconnect();
+    EXPECT_EQ(ftp->FtpPanel, 0);
+    EXPECT_FALSE(screen.sessions().back().Connected);
+    EXPECT_EQ(screen.sessions().back().Side, side);
+    ftp->settle(); // the worker's next cycle
+    EXPECT_FALSE(ftp->connected());
+    EXPECT_EQ(screen.lastSide(), side);
+    EXPECT_EQ(screen.lastView().Session, 0u) << "the panel shows its local folder again";
+    const auto lines = screen.console();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 3], "[12:00:00] Command:> QUIT");
+    EXPECT_EQ(lines.back(), "221 Goodbye.");
+}
+
+INSTANTIATE_TEST_SUITE_P(Panels, EitherPanel, testing::Values(2, 1),
+                         [](const auto& info) { return info.param == 2 ? "left" : "right"; });
+
+TEST_F(VsftpdSession, TheServersFolderNamesTheEntriesWhateverTheStartFolder) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "/"}, {"/sub", "/sub"}, {"/no/such/folder", "/"}};
+    for (const auto& [start, shown] : cases) {
+        sites->setStartDir(start);
+        connectAndShow(*server);
+        EXPECT_EQ(ftp->currentDir(), shown) << start;
+        EXPECT_EQ(screen.lastView().PathLabel, "0:" + shown) << start;
+        EXPECT_TRUE(ftp->MkDir("made")) << start;
+        EXPECT_TRUE(fs::is_directory(server->root / shown.substr(1) / "made")) << start;
+        fs::remove(server->root / shown.substr(1) / "made");
+    }
+}
+
+TEST_F(VsftpdSession, NavigationUpAtTheRootIntoLinksAndBack) {
+    connectAndShow(*server);
+    struct Step {
+        std::string entry;
+        int attributes;
+        int result;
+        std::string folder;
+        std::string cursor; // the folder row the cursor goes to
+    };
+    const Step steps[] = {
+        {"[sub]", 0x10, 16, "/sub", ""},
+        {"[..]", 0x10, 16, "/", "sub"},
+        {"[..]", 0x10, 16, "/", ""},     // the root stays the root
+        {"[lnk]", 0x10, 16, "/sub", ""}, // the server names the folder a link leads to
+        {"[/]", 0x10, 16, "/", "sub"},
+        {"dir.lnk", 0x80, 32, "/sub", ""}, // a file row of size 0 may be a link to a folder
+        {"[inner]", 0x10, 16, "/sub/inner", "sub"}, // no row of that name: row 0
+        {"[.]", 0x10, 16, "/sub/inner", "sub"},     // nothing sent, nothing shown anew
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(ftp->ChangeDir(step.entry, step.attributes, 0), step.result) << step.entry;
+        EXPECT_EQ(ftp->currentDir(), step.folder) << step.entry;
+        EXPECT_EQ(screen.lastView().PathLabel, "0:" + ftp->currentDir()) << step.entry;
+        EXPECT_EQ(screen.lastView().CursorFolder, step.cursor) << step.entry;
+    }
+    EXPECT_EQ(ftp->ChangeDir("a.txt", 0x80, 5), 32) << "a file with a size is not tried";
+    EXPECT_EQ(ftp->currentDir(), "/sub/inner");
+}
+
+TEST_F(VsftpdSession, DeletingATreeRemovesItsLinksButNotWhatTheyPointAt) {
+    fs::create_directories(server->root / "outside");
+    writeFile(server->root / "outside" / "keep.txt", "keep");
+    fs::create_directories(server->root / "tree" / "deeper");
+    writeFile(server->root / "tree" / "deeper" / "f", "f");
+    fs::create_directory_symlink("../outside", server->root / "tree" / "deeper" / "away");
+    fs::create_directory_symlink("../outside", server->root / "tree" / "also.away");
+    handOver(*server);
+    connectAndShow(*server);
+
+    EXPECT_EQ(ftp->DeleteDir("/tree/"), "/tree");
+    EXPECT_EQ(ftp->Delete("/tree", 0x10), 1) << console();
+    EXPECT_FALSE(fs::exists(server->root / "tree"));
+    EXPECT_EQ(readFile(server->root / "outside" / "keep.txt"), "keep");
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(VsftpdSession, ARenameNeverReplacesAnEntry) {
+    connectAndShow(*server);
+    for (const char* taken : {"b.txt", "sub", "", "..", "sub/x"}) {
+        EXPECT_EQ(ftp->Rename("a.txt", taken), -1) << taken;
+        EXPECT_EQ(readFile(server->root / "a.txt"), "12345") << taken;
+    }
+    EXPECT_EQ(readFile(server->root / "b.txt"), "b");
+    EXPECT_EQ(boxes(), std::vector<std::string>(5, "CouldNotRenameFile"));
+    EXPECT_EQ(ftp->Rename("a.txt", "c.txt"), 1);
+    EXPECT_EQ(readFile(server->root / "c.txt"), "12345");
+}
+
+TEST_F(VsftpdSession, MakeAndDeleteReportRefusals) {
+    connectAndShow(*server);
+    EXPECT_TRUE(ftp->MkDir("/sub")) << "a folder the listing shows counts as made";
+    EXPECT_TRUE(ftp->MkDir("new"));
+    EXPECT_TRUE(fs::is_directory(server->root / "new"));
+    screen.script().answerNext(MessageButton::Ok);
+    EXPECT_EQ(ftp->Delete("/sub", 0x10), -1) << "a folder that is not empty";
+    EXPECT_TRUE(fs::exists(server->root / "sub"));
+    EXPECT_EQ(boxes(), (std::vector<std::string>{"CouldNotDeleteDirectory\n\n/sub",
+                                                 " OperationNotAllowed"}));
+    EXPECT_EQ(ftp->DeleteAnswer, 0) << "OK goes on with the batch";
+}
+
+TEST_F(VsftpdSession, ConsoleLinesAndALongReply) {
+    // A path of more than 2 KB: its PWD reply is logged whole.
+    fs::path deep = server->root;
+    std::string remote;
+    for (char letter = 'a'; letter < 'a' + 11; ++letter) {
+        deep /= std::string(200, letter);
+        remote += "/" + std::string(200, letter);
+    }
+    fs::create_directories(deep);
+    handOver(*server);
+    sites->setStartDir(remote);
+    connectAndShow(*server);
+    EXPECT_EQ(ftp->currentDir(), remote);
+
+    const auto lines = screen.console();
+    ASSERT_EQ(lines.size(), 11u) << console();
+    EXPECT_EQ(lines[0], "[12:00:00] Status:> Connecting to FTP server...  127.0.0.1");
+    EXPECT_EQ(lines[1], "[12:00:00] Status:> Waiting for welcome message...");
+    EXPECT_EQ(lines[2], "[12:00:00] Status:>  ");
+    EXPECT_EQ(lines[3].substr(0, 11), "220 (vsFTPd");
+    EXPECT_NE(lines[3].find("\n331 Please specify the password.\n230 Login successful."),
+              std::string::npos);
+    EXPECT_EQ(lines[4], "[12:00:00] Status:>  ");
+    EXPECT_EQ(lines[5], "250 Directory successfully changed.");
+    EXPECT_EQ(lines[6], "[12:00:00] Status:>  ");
+    EXPECT_EQ(lines[7], "257 \"" + remote + "\" is the current directory");
+    EXPECT_EQ(lines[8], "[12:00:00] Command:> LIST");
+    EXPECT_EQ(lines[9], "[12:00:00] Status:>  ");
+    EXPECT_TRUE(std::regex_match(lines[10], std::regex("200 Switching to ASCII mode.\n"
+                                                       "200 PORT command successful.*\n"
+                                                       "150 Here comes the directory listing.\n"
+                                                       "226 Directory send OK.")))
+        << lines[10];
+}
+
+} // namespace

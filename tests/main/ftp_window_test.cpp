@@ -1,0 +1,339 @@
+// The FTP client driven through the window: the connection bar, the remote panel's keys and
+// commands, the password dialog, the saved sites and the console.
+#include "local/local_explorer.h"
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/password_dialog.h"
+#include "workers/command_codes.h"
+#include "window_harness.h"
+
+#include "support/file_content.h"
+#include "test_servers.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using tarvo::ftp::test::TestServer;
+
+// Server commands get more time than the screen alone: a listing or a login under the
+// thread checker takes a while.
+template <class Condition> bool waitFor(Condition condition) {
+    return pumpUntil(condition, 20s);
+}
+
+class FtpWindowTest : public testing::Test, protected WindowHarness {
+protected:
+    void SetUp() override {
+        program.write("config/lista.txt", "alpha\r\nbeta\r\n");
+        home.file("local.txt");
+        create();
+    }
+
+    template <class Widget> Widget* child(const char* name) {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+    QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
+    void trigger(const char* action) { child<QAction>(action)->trigger(); }
+    PanelController& left() { return window->panel(PanelSide::Left); }
+    QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
+    std::string lastBox() {
+        const auto shown = messages->shown();
+        return shown.empty() ? std::string() : shown.back().text;
+    }
+
+    void fillBar(const TestServer& server) {
+        edit("Edit2")->setText("site");
+        edit("eSrvName")->setText(QString::fromStdString(server.host));
+        edit("eSrvPort")->setText(QString::number(server.process->port()));
+        edit("eUserName")->setText(QString::fromStdString(server.user));
+        edit("eUserPasswd")->setText(QString::fromStdString(server.password));
+    }
+
+    // The left panel shows the FTP listing with that many rows, the worker is idle and the
+    // panels take keys again.
+    bool showsRemote(int rows) {
+        return left().model().remote() && left().model().rowCount() == rows &&
+               window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
+               window->Panel2->isEnabled();
+    }
+
+};
+
+TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
+    TempTree canned;
+    std::string listing;
+    for (int i = 0; i < 20000; ++i)
+        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
+    writeFile(canned.at("default"), listing);
+    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(),
+                                                           4096); // minutes for the listing
+    window->show();
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    fillBar(*server);
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+
+    window->butConnect->click(); // disconnect while the listing crawls in
+    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
+    ASSERT_TRUE(waitFor([this] {
+        return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
+               left().model().rowCount() == 2;
+    }));
+    QTest::qWait(200); // anything the worker still had on its way lands now
+    EXPECT_FALSE(left().model().remote());
+    EXPECT_EQ(left().model().nameCell(1), "local.txt");
+    EXPECT_EQ(child<QLabel>("Label1")->text().toStdString(), home.path());
+    EXPECT_EQ(window->butConnect->text().toStdString(), window->Translate("Connect"));
+    EXPECT_TRUE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
+    EXPECT_EQ(window->windowTitle(), "Tarvo Manager");
+    EXPECT_TRUE(messages->shown().empty()) << lastBox();
+}
+
+TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
+    TempTree canned;
+    std::string listing;
+    for (int i = 0; i < 20000; ++i)
+        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
+    writeFile(canned.at("default"), listing);
+    const auto server =
+        tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
+    window->LeftExplorer->SetSortKey("name 1-0");
+    window->show();
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    fillBar(*server);
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
+
+    window->close(); // the listing would take minutes: the close does not wait for it
+    const std::string settings = readFile(program.at("TarvoManager.xml"));
+    EXPECT_NE(settings.find(">" + home.path() + "</LeftTabDir>"), std::string::npos) << settings;
+    EXPECT_NE(settings.find(">size 1-0</SortTypeLeft>"), std::string::npos);
+    EXPECT_FALSE(window->FtpSession->connected() && window->FtpSession->FtpPanel != 0);
+}
+
+TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
+    std::atomic<bool> release{false};
+    window->RemoteWorker->setHandler(cmdRefreshPanels, [&](const CommandParams&) {
+        while (!release)
+            std::this_thread::sleep_for(10ms);
+    });
+    std::atomic<bool> connectPosted{false};
+    CommandParams posted;
+    window->RemoteWorker->setHandler(cmdConnect, [&](const CommandParams& params) {
+        posted = params;
+        connectPosted = true;
+    });
+    edit("Edit2")->setText("site");
+    edit("eSrvName")->setText("127.0.0.1");
+    edit("eUserName")->setText("ann");
+    window->butConnect->click();
+    QPointer<TPasswordDlg> dialog = window->findChild<TPasswordDlg*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(connectPosted);
+
+    ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+    dialog->Password->setText("secret");
+    dialog->OKBtn->click();
+    EXPECT_TRUE(dialog->isVisible()) << "a command runs: the dialog stays";
+    EXPECT_TRUE(edit("eUserPasswd")->text().isEmpty());
+
+    release = true;
+    ASSERT_TRUE(waitFor([this] { return window->RemoteCommand.idle(); }));
+    dialog->OKBtn->click();
+    ASSERT_TRUE(waitFor([&] { return connectPosted.load(); }));
+    EXPECT_EQ(posted.Connect.Password, "secret");
+    EXPECT_EQ(posted.Connect.User, "ann");
+    EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
+    EXPECT_TRUE(waitFor([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return dialog.isNull();
+    })) << "a closed dialog goes";
+}
+
+TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
+    window->appendConsole("[12:00:00] Command:> LIST");
+    window->appendConsole("150 Here it comes.\n226 Done.");
+    auto* memo = child<QPlainTextEdit>("Memo1");
+    ASSERT_TRUE(waitFor([&] { return memo->blockCount() == 3; }));
+
+    window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
+    trigger("Filtry1");
+    EXPECT_EQ(lastBox().rfind(window->Translate("OperationNotAllowed") + "\n\n" +
+                                  program.at("no/such/log") + "\n",
+                              0),
+              0u)
+        << lastBox();
+    EXPECT_EQ(memo->blockCount(), 3);
+
+    window->chooseLogFile = [this] { return QString::fromStdString(program.at("log.txt")); };
+    trigger("Filtry1");
+    EXPECT_EQ(readFile(program.at("log.txt")),
+              "[12:00:00] Command:> LIST\r\n150 Here it comes.\r\n226 Done.\r\n");
+    trigger("Czyoknokonsoli1");
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+}
+
+TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
+    auto* sites = child<QComboBox>("ComboBox1");
+    edit("Edit2")->setText("work");
+    edit("eSrvName")->setText("ftp.example.org");
+    edit("eSrvPort")->setText("2121");
+    edit("eUserName")->setText("ann");
+    edit("eUserPasswd")->setText("pw");
+    messages->answerNext(MessageButton::Yes);
+    child<QToolButton>("SpeedButton1")->click();
+    ASSERT_EQ(sites->count(), 3);
+    EXPECT_EQ(sites->itemText(2), "work");
+    EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\nwork\r\n");
+    EXPECT_EQ(readFile(program.at("config/work")).size(), 1352u);
+
+    for (const char* name : {"Edit2", "eSrvName", "eUserName", "eUserPasswd"})
+        edit(name)->clear();
+    sites->setEditText("wor"); // typing: no record of that name, nothing changes
+    EXPECT_TRUE(edit("eSrvName")->text().isEmpty());
+    sites->setEditText("work");
+    EXPECT_EQ(edit("eSrvName")->text(), "ftp.example.org");
+    EXPECT_EQ(edit("eSrvPort")->text(), "2121");
+    EXPECT_EQ(edit("eUserPasswd")->text(), "pw");
+
+    // What the record cannot hold is refused, and nothing is written.
+    edit("Edit2")->setText("a/b");
+    child<QToolButton>("SpeedButton1")->click();
+    EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\na/b");
+    EXPECT_EQ(sites->count(), 3);
+
+    // A save that cannot reach the disk changes neither the list nor the box.
+    edit("Edit2")->setText("other");
+    fs::remove_all(program.at("config"));
+    messages->answerNext(MessageButton::Yes);
+    child<QToolButton>("SpeedButton1")->click();
+    EXPECT_NE(lastBox().find(program.at("config/other")), std::string::npos) << lastBox();
+    EXPECT_EQ(sites->count(), 3);
+    program.write("config/lista.txt", "alpha\r\nbeta\r\nwork\r\n");
+
+    // Delete takes the site the name box names, whichever item the list has selected.
+    sites->setCurrentIndex(0);
+    edit("Edit2")->setText("work");
+    messages->answerNext(MessageButton::Yes);
+    trigger("usu2");
+    ASSERT_EQ(sites->count(), 2);
+    EXPECT_EQ(sites->itemText(0), "alpha");
+    EXPECT_EQ(sites->itemText(1), "beta");
+    EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\n");
+    EXPECT_TRUE(edit("Edit2")->text().isEmpty());
+    EXPECT_EQ(edit("eSrvPort")->text(), "21");
+}
+
+// A user's round on vsftpd: connect, enter a folder, go back up, make, rename and delete a
+// folder, sort, disconnect.
+TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
+    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    if (!server)
+        GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+    for (const auto& entry : fs::directory_iterator(server->root))
+        fs::remove_all(entry.path());
+    fs::create_directories(server->root / "sub");
+    writeFile(server->root / "sub" / "inner.txt", "inner");
+    writeFile(server->root / "big.txt", std::string(3000, 'b'));
+    writeFile(server->root / "small.txt", "s");
+    const passwd* user = ::getpwnam(server->user.c_str());
+    for (const auto& entry : fs::recursive_directory_iterator(server->root))
+        ASSERT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
+    window->LeftExplorer->SetSortKey("name 1-0");
+    window->show();
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+
+    fillBar(*server);
+    messages->answerNext(MessageButton::Yes);
+    child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([this] { return showsRemote(4); }));
+    auto* path = child<QLabel>("Label1");
+    EXPECT_EQ(path->text(), "0:/");
+    EXPECT_EQ(left().model().nameCell(1), "[sub]");
+    EXPECT_EQ(left().model().sizeCell(2), "3000");
+    EXPECT_EQ(child<QLabel>("Label8")->text(), "127.0.0.1");
+    EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
+    EXPECT_EQ(window->butConnect->text().toStdString(), window->Translate("Disconnect"));
+
+    left().selectRow(1);
+    QTest::keyClick(&left().grid(), Qt::Key_Return);
+    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/sub" && showsRemote(2); }));
+    EXPECT_EQ(left().model().nameCell(1), "inner.txt");
+    QTest::keyClick(&left().grid(), Qt::Key_Backspace);
+    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/" && showsRemote(4); }));
+    EXPECT_EQ(left().model().currentRow(), 1) << "the cursor is on the folder just left";
+
+    messages->answerTextNext("made");
+    trigger("UtwKat1");
+    ASSERT_TRUE(waitFor([this] { return showsRemote(5); }));
+    EXPECT_TRUE(fs::is_directory(server->root / "made"));
+    EXPECT_EQ(left().model().nameCell(left().model().currentRow()), "[made]");
+
+    messages->answerTextNext("renamed");
+    trigger("ZmNazw1");
+    ASSERT_TRUE(waitFor([this] { return fs::is_directory(server->root / "renamed"); }));
+    const auto asked = messages->shown();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.back().text.substr(asked.back().text.rfind('\n') + 1), "made")
+        << "the name without its brackets";
+    ASSERT_TRUE(waitFor([this] {
+        return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
+    }));
+
+    left().selectRow(*left().model().folderRow("renamed"));
+    messages->answerNext(MessageButton::Yes);
+    trigger("Usu1");
+    ASSERT_TRUE(
+        waitFor([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
+    EXPECT_NE(messages->shown().back().text.find("\n[renamed]"), std::string::npos);
+
+    child<QToolButton>("SpeedButton15")->click(); // size, largest first
+    ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "big.txt"; }));
+    child<QToolButton>("SpeedButton15")->click();
+    ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "small.txt"; }));
+
+    // The mask box filters the last listing; a saved location of the site opens in the session.
+    QComboBox* mask = left().widgets().maskBox;
+    mask->setEditText("s*");
+    QTest::keyClick(mask->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(waitFor([this] { return showsRemote(3); }));
+    EXPECT_EQ(left().model().nameCell(2), "small.txt");
+    program.write("Favorites.dat", "/sub@site\r\n");
+    window->RebuildFavoritesMenu();
+    window->findChild<QMenu*>("Navigator1")->actions().back()->trigger();
+    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/sub" && showsRemote(2); }));
+    const std::string history = readFile(program.at("HistoryLeft.dat"));
+    EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
+    EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
+
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([this] {
+        return !left().model().remote() && left().model().rowCount() == 2 &&
+               window->RemoteCommand.idle();
+    }));
+    EXPECT_TRUE(consoleText().contains("Command:> QUIT"));
+    EXPECT_EQ(window->LeftExplorer->GetSortKey(), "size 0-1") << "the panel keeps the sort";
+}
+
+} // namespace
