@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,6 +15,7 @@ struct MarkDomain {
     bool Folder = false; // listed as a folder (a link to a folder too)
     bool Link = false;   // listed as a symbolic link
     int Row = -1;        // the panel row it came from; -1 for a name dropped from elsewhere
+    std::int64_t Size = 0; // bytes of a file as listed; 0 when not known
 };
 
 // A file job: its entries in row order and whether it moves them.

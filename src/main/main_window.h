@@ -2,6 +2,7 @@
 
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
+#include "ftp/edited_files.h"
 #include "ftp/ftp_com.h"
 #include "ftp/site_record.h"
 #include "ftp/site_store.h"
@@ -247,6 +248,19 @@ private:
     void deliverJob(Mailbox& mailbox, int code, CommandParams params);
     void RefreshRowIfVisible(int row);
     void RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel);
+
+    // Transfers (main_window_transfers.cpp): download and upload of the marked rows, save
+    // as, and F4 with the re-upload of edited copies.
+    void connectTransferCommands();
+    // Downloads or uploads the marked rows of the panel, by which side shows the session.
+    void postTransfer(PanelSide source);
+    void Zapiszjako1Click(); // save as
+    void SpeedButton12Click(); // edit (F4)
+    void editRemoteFile(const CommandParams& params);
+    void startEditor(const std::string& path);
+    // Every tenth idle cycle of the remote worker: saved edit copies go back to the server.
+    void CheckEditedFiles();
+    EditedCopies EditedFiles;
 
     // The progress strip (main_window_progress.cpp).
     void connectProgressStrip();
