@@ -267,6 +267,7 @@ private:
     void Timer2Timer();
     void SpeedButton24Click(); // cancel
     void showJobProgress();
+    void showTransferProgress(const JobProgress& progress);
     void showServerWait();
     void showArchiveWork();
     void setBar(double fraction);
@@ -277,6 +278,8 @@ private:
     QueueList Jobs;
     int TimerTicks = 0;
     std::int64_t lastTickBytes_ = 0;
+    std::int64_t lastTickDone_ = 0; // of the transfer's file at the last tick
+    int TransferTicks = 0;          // ticks in which the transfer moved bytes
     int WaitAnimationStep = 0;
     int ZipAnimationStep = 0;
     bool busyCursor_ = false;
