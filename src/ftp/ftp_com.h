@@ -178,6 +178,10 @@ private:
     bool receive(tarvo::ftp::Stream& stream, DownloadFile& file, std::uint64_t offset,
                  std::int64_t size);
     void transferFailed(const std::string& title);
+    int transferWithoutConnection(const std::string& path);
+    // The console line (the download's ends in a blank, the upload's not) and the box; its
+    // Cancel stops the batch.
+    void unableToOpenLocalFile(const std::string& line, const std::string& path);
     bool batchStopped(const std::atomic<int>& answer) const;
     JobProgress& progress();
 

@@ -122,6 +122,22 @@ int FTPCom::CheckLocalTarget(DownloadFile& file) {
     return AskOverwrite(file.name(), DownloadAnswer);
 }
 
+int FTPCom::transferWithoutConnection(const std::string& path) {
+    status(" Connection lost!");
+    frontend_.messages().show({texts_.translate("ConnectionLost"),
+                               path + " " + texts_.translate("FileTransferFaild"),
+                               MessageButton::Ok, MessageIcon::Information});
+    return -2;
+}
+
+void FTPCom::unableToOpenLocalFile(const std::string& line, const std::string& path) {
+    status(line);
+    if (frontend_.messages().show({kTitle, "Unable to open local file\n\n" + path,
+                                   MessageButton::Ok | MessageButton::Cancel,
+                                   MessageIcon::Information}) == MessageButton::Cancel)
+        CancelRunning();
+}
+
 void FTPCom::transferFailed(const std::string& title) {
     if (tarvo::ftp::lastError() == FtpError::Cancelled ||
         (job_ != nullptr && job_->stopRequested()))
@@ -157,13 +173,8 @@ bool FTPCom::receive(tarvo::ftp::Stream& stream, DownloadFile& file, std::uint64
 int FTPCom::get(const std::string& folder, const std::string& name, std::string remotePath,
                 std::int64_t size) {
     collapseSlashes(remotePath);
-    if (!session_.connected()) {
-        status(" Connection lost!");
-        frontend_.messages().show({texts_.translate("ConnectionLost"),
-                                   remotePath + " " + texts_.translate("FileTransferFaild"),
-                                   MessageButton::Ok, MessageIcon::Information});
-        return -2;
-    }
+    if (!session_.connected())
+        return transferWithoutConnection(remotePath);
     if (refusedName(name))
         return -1;
     const std::string target = joinPath(folder, name);
@@ -186,11 +197,7 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
             return GetResume(*file, remotePath, size, replace);
     }
     if (!file || !file->createFresh()) {
-        status(" Unable to open local file ");
-        if (frontend_.messages().show({kTitle, "Unable to open local file\n\n" + target,
-                                       MessageButton::Ok | MessageButton::Cancel,
-                                       MessageIcon::Information}) == MessageButton::Cancel)
-            CancelRunning();
+        unableToOpenLocalFile(" Unable to open local file ", target);
         return -2;
     }
     command("RETR " + remotePath);
@@ -284,13 +291,8 @@ int FTPCom::CheckRemoteTarget(const std::string& remotePath) {
 
 int FTPCom::send(std::string remotePath, const std::string& localSource) {
     collapseSlashes(remotePath);
-    if (!session_.connected()) {
-        status(" Connection lost!");
-        frontend_.messages().show({texts_.translate("ConnectionLost"),
-                                   localSource + " " + texts_.translate("FileTransferFaild"),
-                                   MessageButton::Ok, MessageIcon::Information});
-        return -2;
-    }
+    if (!session_.connected())
+        return transferWithoutConnection(localSource);
     if (const int check = CheckRemoteTarget(remotePath); check < 0)
         return check;
     // The source is checked before the server hears of it: a STOR of a file that cannot be
@@ -298,11 +300,7 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
     tarvo::UniqueFd source(::open(localSource.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (!source.valid() || ::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        status(" Unable to open local file");
-        if (frontend_.messages().show({kTitle, "Unable to open local file\n\n" + localSource,
-                                       MessageButton::Ok | MessageButton::Cancel,
-                                       MessageIcon::Information}) == MessageButton::Cancel)
-            CancelRunning();
+        unableToOpenLocalFile(" Unable to open local file", localSource);
         return -1;
     }
     command("STOR " + remotePath);

@@ -28,26 +28,25 @@ void TForm1::connectTransferCommands() {
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 
-    RemoteWorker->setHandler(cmdDownload, [this](const CommandParams& params) {
-        int kind = kQuietFinish;
-        try {
-            kind = downloadMarked({*FtpSession, *this, *params.job, sideOf(params.ActivePanel),
-                                   operationTexts().DownloadingText},
-                                  *params.queue, explorer(sideOf(params.TargetPanel)));
-        } catch (const std::exception&) {
-        }
-        jobEnded(params.job, kind);
-    });
-    RemoteWorker->setHandler(cmdUpload, [this](const CommandParams& params) {
-        int kind = kQuietFinish;
-        try {
-            kind = uploadMarked({*FtpSession, *this, *params.job, sideOf(params.ActivePanel),
-                                 operationTexts().UploadingText},
-                                *params.queue);
-        } catch (const std::exception&) {
-        }
-        jobEnded(params.job, kind);
-    });
+    // A batch ends its job whatever way it leaves, quietly when it failed unexpectedly.
+    const auto batchHandler = [this](bool download) {
+        return [this, download](const CommandParams& params) {
+            int kind = kQuietFinish;
+            try {
+                const OperationTexts texts = operationTexts();
+                const TransferBatch batch{*FtpSession, *this, *params.job,
+                                          sideOf(params.ActivePanel),
+                                          download ? texts.DownloadingText : texts.UploadingText};
+                kind = download ? downloadMarked(batch, *params.queue,
+                                                 explorer(sideOf(params.TargetPanel)))
+                                : uploadMarked(batch, *params.queue);
+            } catch (const std::exception&) {
+            }
+            jobEnded(params.job, kind);
+        };
+    };
+    RemoteWorker->setHandler(cmdDownload, batchHandler(true));
+    RemoteWorker->setHandler(cmdUpload, batchHandler(false));
     RemoteWorker->setHandler(cmdSaveAs, [this](const CommandParams& params) {
         FTPCom& session = *FtpSession;
         const MarkDomain& entry = params.queue->Items.front();
