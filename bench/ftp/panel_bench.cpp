@@ -19,7 +19,6 @@
 #include <string>
 #include <unordered_map>
 
-
 int panelBench(int argc, char** argv) {
     if (argc < 7 || argc > 8) {
         std::fprintf(stderr, "usage: ftpbench panel HOST PORT USER PASS DIR [KEY]\n");

@@ -12,9 +12,9 @@ struct MarkDomain {
     std::string Source; // the folder the entry is in
     std::string Target; // the folder it goes to; empty for a delete
     std::string Name;
-    bool Folder = false; // listed as a folder (a link to a folder too)
-    bool Link = false;   // listed as a symbolic link
-    int Row = -1;        // the panel row it came from; -1 for a name dropped from elsewhere
+    bool Folder = false;   // listed as a folder (a link to a folder too)
+    bool Link = false;     // listed as a symbolic link
+    int Row = -1;          // the panel row it came from; -1 for a name dropped from elsewhere
     std::int64_t Size = 0; // bytes of a file as listed; 0 when not known
 };
 

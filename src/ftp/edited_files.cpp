@@ -30,15 +30,14 @@ std::optional<FileStamp> stampOf(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    return FileStamp{static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                         info.st_mtim.tv_nsec,
-                     static_cast<std::int64_t>(info.st_size),
-                     static_cast<std::uint64_t>(info.st_ino)};
+    return FileStamp{
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+        static_cast<std::int64_t>(info.st_size), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 std::optional<std::string> EditedCopies::createCopy(const std::string& folder,
-                                                   const std::string& site,
-                                                   const std::string& name) {
+                                                    const std::string& site,
+                                                    const std::string& name) {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return std::nullopt;
     const std::string safeName = MakeLocalFileName(name);
@@ -108,11 +107,10 @@ void EditedCopies::check(FTPCom& session, Frontend& screen, const LanguageTable&
         session.beginBatch(nullptr, "Copying");
         int result = upload(session, record);
         while (result != 1 &&
-               screen.messages().show({"Tarvo Manager",
-                                       texts.translate("ReUploadField") + ":\n\n" +
-                                           record.LocalPath,
-                                       MessageButton::Yes | MessageButton::No,
-                                       MessageIcon::Question}) == MessageButton::Yes)
+               screen.messages().show(
+                   {"Tarvo Manager", texts.translate("ReUploadField") + ":\n\n" + record.LocalPath,
+                    MessageButton::Yes | MessageButton::No, MessageIcon::Question}) ==
+                   MessageButton::Yes)
             result = upload(session, record);
         if (result == 1 && session.List() > -2)
             session.FillGrid("*.*");

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frontend/frontend.h"
 #include "frontend/connect_fields.h"
+#include "frontend/frontend.h"
 #include "local/listing/search_record.h"
 #include "platform/ftp/ftp_session.h"
 #include "platform/timed_mutex.h"

@@ -5,8 +5,8 @@
 
 #include "local/status_text.h"
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
 #include "platform/posix/unique_fd.h"
+#include "platform/program_folder.h"
 #include "settings/language_table.h"
 
 #include <fcntl.h>
@@ -283,8 +283,7 @@ int FTPCom::CheckRemoteTarget(const std::string& remotePath) {
             std::sort(remoteCheckNames_.begin(), remoteCheckNames_.end());
         }
     }
-    if (!std::binary_search(remoteCheckNames_.begin(), remoteCheckNames_.end(),
-                            nameOf(remotePath)))
+    if (!std::binary_search(remoteCheckNames_.begin(), remoteCheckNames_.end(), nameOf(remotePath)))
         return 0;
     return AskOverwrite(remotePath, UploadAnswer);
 }

@@ -3,13 +3,11 @@
 // folder walked, or into a loop.
 #include "ftp/ftp_com.h"
 
+#include "local/tree_entries.h"
 #include "platform/message_service.h"
-#include "platform/posix/unique_fd.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -19,35 +17,6 @@ namespace {
 void dropTrailingSeparator(std::string& path) {
     if (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
         path.pop_back();
-}
-
-struct LocalEntry {
-    std::string name;
-    mode_t type = 0; // of the entry itself, a link not followed
-};
-
-// The entries of a local folder in the order the file system gives them, read completely
-// before any is worked on. The folder itself must be no link.
-std::vector<LocalEntry> readLocalFolder(const std::string& folder) {
-    std::vector<LocalEntry> entries;
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return entries;
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-        ::close(fd);
-        return entries;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        struct stat info {};
-        if (name == "." || name == ".." ||
-            ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        entries.push_back({name, info.st_mode & S_IFMT});
-    }
-    ::closedir(dir);
-    return entries;
 }
 
 bool linksToRegularFile(const std::string& path) {
@@ -128,7 +97,7 @@ int FTPCom::GetDir(std::string remotePath, const std::string& localFolder) {
 int FTPCom::SendDir(std::string localFolder, const std::string& remotePath) {
     dropTrailingSeparator(localFolder);
     int result = 0;
-    for (const LocalEntry& entry : readLocalFolder(localFolder)) {
+    for (const TreeEntry& entry : readTreeEntries(localFolder)) {
         if (batchStopped(UploadAnswer) || result < -1)
             return -2;
         const std::string local = joinPath(localFolder, entry.name);
@@ -137,8 +106,7 @@ int FTPCom::SendDir(std::string localFolder, const std::string& remotePath) {
             makeRemoteFolder(remote);
             if (!batchStopped(UploadAnswer))
                 result = SendDir(local, remote);
-        } else if (entry.type == S_IFREG ||
-                   (entry.type == S_IFLNK && linksToRegularFile(local))) {
+        } else if (entry.type == S_IFREG || (entry.type == S_IFLNK && linksToRegularFile(local))) {
             result = send(remote, local);
         } else {
             // A link to a folder, a FIFO, a socket, a device: nothing a file upload can send.

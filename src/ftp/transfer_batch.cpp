@@ -80,8 +80,7 @@ int uploadMarked(const TransferBatch& batch, const JobQueue& queue) {
         unmark(batch, entry);
     }
     // What was sent before a cancel is on the server: the panel shows it.
-    if ((result > -2 || session.UploadAnswer == 2) && session.FtpPanel != 0 &&
-        session.List() > -2)
+    if ((result > -2 || session.UploadAnswer == 2) && session.FtpPanel != 0 && session.List() > -2)
         session.FillGrid("*.*");
     session.beginBatch(nullptr, batch.action);
     return result > -1 ? session.UploadAnswer.load() : kQuietFinish;

@@ -16,8 +16,8 @@ struct TransferBatch {
     FTPCom& session;
     Frontend& screen;
     Job& job;
-    PanelSide source;    // the panel the rows were marked in
-    std::string action;  // the status line's word before the file name
+    PanelSide source;   // the panel the rows were marked in
+    std::string action; // the status line's word before the file name
 };
 
 int downloadMarked(const TransferBatch& batch, const JobQueue& queue, LocalExplorer& target);

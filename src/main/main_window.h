@@ -254,7 +254,7 @@ private:
     void connectTransferCommands();
     // Downloads or uploads the marked rows of the panel, by which side shows the session.
     void postTransfer(PanelSide source);
-    void Zapiszjako1Click(); // save as
+    void Zapiszjako1Click();   // save as
     void SpeedButton12Click(); // edit (F4)
     void editRemoteFile(const CommandParams& params);
     void startEditor(const std::string& path);

@@ -86,8 +86,7 @@ void TForm1::showTransferProgress(const JobProgress& progress) {
     ++TransferTicks;
     const std::int64_t total = progress.bytesTotal;
     const std::int64_t whole = total > 0 ? total : done;
-    setBar(whole > 0 ? static_cast<double>(std::min(done, whole)) / static_cast<double>(whole)
-                     : 0);
+    setBar(whole > 0 ? static_cast<double>(std::min(done, whole)) / static_cast<double>(whole) : 0);
     Label10->setText(transferText(done, total, TransferTicks));
     Label15->setText(transferSpeedText(delta));
     setWindowTitle(kTitle + " " + Label10->text());

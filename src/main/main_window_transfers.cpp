@@ -25,6 +25,21 @@ void TForm1::connectTransferCommands() {
         "Edytuj2", [this] { SpeedButton12Click(); }, QKeySequence(Qt::Key_F4));
     connectAction(
         "Zapiszjako1", [this] { Zapiszjako1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
+    // The tree commands write paths into the console; their menu items stay hidden.
+    connectAction("DrzewoFTP1", [this] {
+        if (panelsIdle())
+            RemoteCommand.post(cmdRemoteTree, commandParams());
+    });
+    connectAction("DrzewoLokalne1", [this] {
+        if (panelsIdle())
+            LocalCommand.post(cmdLocalTree, commandParams());
+    });
+    RemoteWorker->setHandler(cmdRemoteTree,
+                             [this](const CommandParams&) { FtpSession->Tree("/"); });
+    LocalWorker->setHandler(cmdLocalTree, [this](const CommandParams& params) {
+        LocalExplorer& other = explorer(otherSide(sideOf(params.ActivePanel)));
+        other.Tree(other.GetPath());
+    });
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 
@@ -80,16 +95,16 @@ void TForm1::Zapiszjako1Click() {
         return;
     const QString chosen = QFileDialog::getSaveFileName(
         this, QString::fromStdString(Translate("SaveAs")),
-        QString::fromStdString(joinPath(explorer(otherSide(sideOf(ActivePanel))).GetPath(),
-                                        SelectedName)));
+        QString::fromStdString(
+            joinPath(explorer(otherSide(sideOf(ActivePanel))).GetPath(), SelectedName)));
     if (chosen.isEmpty())
         return;
     const std::string path = chosen.toStdString();
     const auto slash = path.rfind('/');
     CommandParams params = commandParams();
     params.NewName = path.substr(slash + 1);
-    Jobs.AddItem({FtpSession->currentDir(), slash == 0 ? "/" : path.substr(0, slash),
-                  SelectedName, false, false, -1, SelectedSize});
+    Jobs.AddItem({FtpSession->currentDir(), slash == 0 ? "/" : path.substr(0, slash), SelectedName,
+                  false, false, -1, SelectedSize});
     postJob(RemoteCommand, cmdSaveAs, std::move(params), Jobs.Commit(cmdSaveAs, false));
 }
 
@@ -124,8 +139,8 @@ void TForm1::editRemoteFile(const CommandParams& params) {
     session.beginBatch(params.job.get(), operationTexts().DownloadingText);
     session.DownloadAnswer = 0;
     session.EditDownload = true;
-    const int result = session.get(copy->substr(0, slash), copy->substr(slash + 1), remote,
-                                   entry.Size);
+    const int result =
+        session.get(copy->substr(0, slash), copy->substr(slash + 1), remote, entry.Size);
     session.EditDownload = false;
     session.beginBatch(nullptr, {});
     const auto stamp = stampOf(*copy);

@@ -31,8 +31,8 @@ QString transferText(std::int64_t done, std::int64_t total, int transferTicks) {
     if (done <= 0 || whole <= 0)
         return {};
     const long double ticks = transferTicks;
-    const auto left = static_cast<std::int64_t>(static_cast<long double>(whole) / done * ticks -
-                                                ticks);
+    const auto left =
+        static_cast<std::int64_t>(static_cast<long double>(whole) / done * ticks - ticks);
     const auto percent = static_cast<int>(static_cast<long double>(done) * 100 / whole);
     return QString::number(percent) + "%  " + QString::number(done / 1024) + "KB / " +
            QString::number(total / 1024) + "KB " + timeLeftText(left);

@@ -54,8 +54,8 @@ TEST_F(Transfers, AFreshDownloadBecomesTheFileOnlyWhenComplete) {
         std::int64_t size; // 0: not known
         std::string content;
     };
-    for (const Case& c : {Case{"a.txt", 300000, data}, Case{"a.txt", 0, data},
-                          Case{"empty", 0, ""}, Case{"odd:name?", 1, "x"}}) {
+    for (const Case& c : {Case{"a.txt", 300000, data}, Case{"a.txt", 0, data}, Case{"empty", 0, ""},
+                          Case{"odd:name?", 1, "x"}}) {
         fs::remove(local(c.name));
         EXPECT_EQ(download(c.name, c.size), 1) << c.name << console();
         EXPECT_EQ(readFile(local(c.name)), c.content) << c.name;

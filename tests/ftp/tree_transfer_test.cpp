@@ -58,8 +58,8 @@ TEST_F(Batches, ADownloadedTreeHoldsEveryFileButNoLinkedFolder) {
     writeFile(tree / "sub" / "deep" / "f.txt", "deep");
     fs::create_directory_symlink(".", tree / "loop");
     fs::create_symlink("sub/deep/f.txt", tree / "link.txt");
-    const JobQueue queue = queueOf({{"/", folder, "tree", true, false, 1, 0},
-                                    {"/", folder, "lnk", true, true, 2, 0}});
+    const JobQueue queue =
+        queueOf({{"/", folder, "tree", true, false, 1, 0}, {"/", folder, "lnk", true, true, 2, 0}});
     EXPECT_EQ(downloadMarked(batch(), queue, left), 0) << console();
     EXPECT_EQ(readFile(folder + "/tree/.x"), "dot");
     EXPECT_TRUE(fs::is_directory(folder + "/tree/empty"));
@@ -99,8 +99,8 @@ TEST_F(Batches, AStoppedBatchTouchesNothingAndUnmarksItsRows) {
     fs::create_directories(server->root / "tree" / "sub");
     writeFile(server->root / "tree" / "sub" / "f", "f");
     job.requestStop();
-    const JobQueue queue = queueOf({{"/", folder, "tree", true, false, 1, 0},
-                                    {"/", folder, "a", false, false, 2, 1}});
+    const JobQueue queue =
+        queueOf({{"/", folder, "tree", true, false, 1, 0}, {"/", folder, "a", false, false, 2, 1}});
     EXPECT_EQ(downloadMarked(batch(), queue, left), 0);
     EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_EQ(screen.unmarked(), (std::vector<int>{1, 2}));
@@ -110,10 +110,10 @@ TEST_F(Batches, ALostConnectionStopsTheBatchQuietly) {
     start();
     server->putFile("a", "a");
     server->putFile("b", "b");
-    server.reset(); // the server goes away
+    server.reset();                                // the server goes away
     screen.script().answerNext(MessageButton::No); // reconnect?
-    const JobQueue queue = queueOf({{"/", folder, "a", false, false, 1, 1},
-                                    {"/", folder, "b", false, false, 2, 1}});
+    const JobQueue queue =
+        queueOf({{"/", folder, "a", false, false, 1, 1}, {"/", folder, "b", false, false, 2, 1}});
     EXPECT_EQ(downloadMarked(batch(), queue, left), 2) << console();
     EXPECT_EQ(countLines(screen.console(), "RETR"), 1u) << "the second file is never asked for";
 }
@@ -131,6 +131,25 @@ TEST_F(Batches, ACancelledUploadStillShowsTheServersFolder) {
     EXPECT_EQ(uploadMarked(batch(), queue), 2);
     EXPECT_FALSE(fs::exists(server->root / "b"));
     EXPECT_GT(screen.views().size(), views) << "the panel was listed again";
+}
+
+TEST_F(Batches, TreeCommandsWriteEveryFilePathAndEnterNoLink) {
+    start();
+    fs::create_directories(server->root / "a" / "empty");
+    writeFile(server->root / "a" / "f", "f");
+    writeFile(server->root / "top", "t");
+    fs::create_directory_symlink("..", server->root / "a" / "up");
+    TempTree local;
+    local.write("x/y/z", "z");
+    local.symlink("x/loop", ".");
+    ftp->Tree("/");
+    left.Tree(local.path());
+    auto lines = screen.console();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(lineIndex(lines, "/a/f")));
+    std::sort(lines.begin(), lines.end());
+    // Links are listed as entries of their own, never entered.
+    EXPECT_EQ(lines, (std::vector<std::string>{"/a/f", "/a/up", local.at("x/loop"),
+                                               local.at("x/y/z"), "/top"}));
 }
 
 TEST_F(Batches, HostileNamesInAListingAreRefused) {
@@ -155,8 +174,7 @@ protected:
         copy = *edits.createCopy(program.at("TempFiles"), "my/site", "doc.txt");
         ftp->EditDownload = true;
         ASSERT_EQ(ftp->get(program.at("TempFiles"), fs::path(copy).filename(), "/doc.txt", 2), 1);
-        edits.add({true, "/doc.txt", copy, ftp->serverIdentity(), *stampOf(copy),
-                   *stampOf(copy)});
+        edits.add({true, "/doc.txt", copy, ftp->serverIdentity(), *stampOf(copy), *stampOf(copy)});
     }
     void check() { edits.check(*ftp, screen, texts); }
 

@@ -451,9 +451,9 @@ TEST(ProgressText, CountsInSixtyFourBitsPastFourGibibytes) {
 }
 
 TEST(ProgressText, TransferTicksReadAsTimeLeftAndSpeed) {
-    const std::pair<std::int64_t, const char*> times[] = {
-        {59, "59sec"}, {60, "1min 0sec"}, {3599, "59min 59sec"}, {3600, "1h 0min"},
-        {3725, "1h 2min"}, {-3, "-3sec"}};
+    const std::pair<std::int64_t, const char*> times[] = {{59, "59sec"},         {60, "1min 0sec"},
+                                                          {3599, "59min 59sec"}, {3600, "1h 0min"},
+                                                          {3725, "1h 2min"},     {-3, "-3sec"}};
     for (const auto& [seconds, text] : times)
         EXPECT_EQ(timeLeftText(seconds), text) << seconds;
     EXPECT_EQ(transferSpeedText(1024), "1024 B/s");

@@ -4,8 +4,8 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
-#include "workers/command_codes.h"
 #include "window_harness.h"
+#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "test_servers.h"
@@ -75,7 +75,6 @@ protected:
                window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
                window->Panel2->isEnabled();
     }
-
 };
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
