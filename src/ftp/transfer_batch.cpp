@@ -7,6 +7,12 @@
 namespace {
 
 constexpr int kQuietFinish = 2;
+constexpr std::size_t kRereadBelow = 100;
+
+void reread(LocalExplorer& explorer) {
+    explorer.ReadDir(explorer.GetPath(), true);
+    explorer.FillGrid();
+}
 
 void unmark(const TransferBatch& batch, const MarkDomain& entry) {
     if (entry.Row >= 0)
@@ -37,6 +43,10 @@ int downloadMarked(const TransferBatch& batch, const JobQueue& queue, LocalExplo
             result = session.get(entry.Target, entry.Name, remote, entry.Size);
             if (result < -1)
                 break;
+            // The new file shows at once, unless reading the folder costs too much per file.
+            if (const auto shown = target.GetListing();
+                !shown || shown->Dirs.size() + shown->Files.size() < kRereadBelow)
+                reread(target);
         } else if (session.refusedName(entry.Name)) {
             result = -1;
         } else if (const std::string local = joinPath(entry.Target, entry.Name);
@@ -49,8 +59,7 @@ int downloadMarked(const TransferBatch& batch, const JobQueue& queue, LocalExplo
         }
         unmark(batch, entry);
     }
-    target.ReadDir(target.GetPath(), true);
-    target.FillGrid();
+    reread(target);
     session.beginBatch(nullptr, batch.action);
     return result > -1 ? session.DownloadAnswer.load() : kQuietFinish;
 }

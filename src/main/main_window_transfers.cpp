@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <unistd.h>
+
 namespace listing = tarvo::listing;
 
 namespace {
@@ -150,7 +152,10 @@ void TForm1::editRemoteFile(const CommandParams& params) {
         bridge.post([this, path = *copy] { startEditor(path); });
         kind = session.DownloadAnswer;
     } else {
+        // No editor for a copy that is not the remote file: it goes, with what a failed
+        // download left of it.
         ::unlink(copy->c_str());
+        ::unlink((*copy + ".part").c_str());
     }
     jobEnded(params.job, kind);
 }
