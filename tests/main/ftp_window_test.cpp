@@ -52,7 +52,6 @@ protected:
         return window->findChild<Widget*>(QString::fromLatin1(name));
     }
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
-    PanelController& left() { return window->panel(PanelSide::Left); }
     QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
     std::string lastBox() {
         const auto shown = messages->shown();

@@ -17,7 +17,7 @@ namespace {
 
 // Rows: 0 [..], 1 [alpha], 2 [beta], 3 a.txt (1023 bytes), 4 b.Txt (2048 bytes), 5 c.txt.bak,
 // 6 to 12 d.dat to j.dat.
-class PanelInputTest : public testing::Test {
+class PanelInputTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
         home.dir("alpha");
@@ -27,20 +27,12 @@ protected:
         home.file("c.txt.bak");
         for (const char* name : {"d.dat", "e.dat", "f.dat", "g.dat", "h.dat", "i.dat", "j.dat"})
             home.file(name);
-        ASSERT_TRUE(harness.open());
+        ASSERT_TRUE(open());
         window->resize(1000, 800);
-        ASSERT_TRUE(harness.showing(PanelSide::Left, home.path(), 13));
-        ASSERT_TRUE(harness.showing(PanelSide::Right, home.path(), 13));
+        ASSERT_TRUE(showing(PanelSide::Left, home.path(), 13));
+        ASSERT_TRUE(showing(PanelSide::Right, home.path(), 13));
     }
 
-    // The panel shows that many rows and both workers are idle: a worker takes no new command
-    // (a key press) until it has finished the one that filled the panel.
-    bool showing(PanelController& panel, int rows) {
-        return panel.model().rowCount() == rows && window->LocalCommand.idle() &&
-               window->RemoteCommand.idle();
-    }
-    PanelController& left() { return window->panel(PanelSide::Left); }
-    PanelController& right() { return window->panel(PanelSide::Right); }
     QWidget* viewport(PanelController& panel) { return panel.grid().viewport(); }
     QPoint pointOf(PanelController& panel, int row) {
         return panel.grid().visualRect(panel.model().index(row, 1)).center();
@@ -51,13 +43,8 @@ protected:
     void key(PanelController& panel, int key) {
         QTest::keyClick(&panel.grid(), static_cast<Qt::Key>(key));
     }
-    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
     std::vector<int> marked(PanelController& panel) { return panel.model().markedRows(); }
     std::string sortKey(PanelController& panel) { return panel.explorer().GetSortKey(); }
-
-    WindowHarness harness;
-    TempTree& home = harness.home;
-    std::unique_ptr<TForm1>& window = harness.window;
 };
 
 TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {
@@ -263,9 +250,7 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks
     EXPECT_EQ(marked(left()), std::vector<int>{3}) << "a refresh keeps the marks";
     click(left(), 2); // [beta]
     key(left(), Qt::Key_Return);
-    ASSERT_TRUE(pumpUntil([this] { return left().explorer().GetPath() == home.at("beta"); }));
-    ASSERT_TRUE(pumpUntil([this] { return showing(left(), 1); }));
-    EXPECT_EQ(left().widgets().pathLabel->text(), QString::fromStdString(home.at("beta")));
+    ASSERT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
     key(left(), Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
     EXPECT_EQ(left().model().currentRow(), 2) << "the cursor is on the folder just left";

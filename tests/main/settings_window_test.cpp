@@ -62,8 +62,6 @@ protected:
                window->RemoteCommand.idle() && window->LocalCommand.idle();
     }
 
-    PanelController& left() { return window->panel(PanelSide::Left); }
-    PanelController& right() { return window->panel(PanelSide::Right); }
     QToolButton* button(const char* name) { return window->findChild<QToolButton*>(name); }
     QImage arrow(QStyle::StandardPixmap which) {
         return imageOf(window->style()->standardIcon(which));

@@ -60,6 +60,8 @@ public:
     }
 
     PanelController& panel(PanelSide side) { return window->panel(side); }
+    PanelController& left() { return panel(PanelSide::Left); }
+    PanelController& right() { return panel(PanelSide::Right); }
     std::string path(PanelSide side) { return panel(side).explorer().GetPath(); }
     // The panel shows the folder (with that many rows) and both workers are idle.
     bool showing(PanelSide side, const std::string& folder, int rows = -1) {
