@@ -133,14 +133,13 @@ TEST_F(CannedListing, UnixAndMsDosLinesBecomeRowsAndUnreadableLinesAreSkippedWit
     serve("canned", listing);
     connectAndShow(*server);
 
-    EXPECT_EQ(rows(),
-              (std::vector<std::string>{"[src]", "[lib]", "[tmp]", "[Program Files]", "a.txt",
-                                        "libc.so", "suid", "month", "big.iso", longName,
-                                        "year end.log"}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"[src]", "[lib]", "[tmp]", "[Program Files]",
+                                                "a.txt", "libc.so", "suid", "month", "big.iso",
+                                                longName, "year end.log"}));
     EXPECT_EQ(boxes(), std::vector<std::string>{"ListField"});
     const std::pair<const char*, std::int64_t> modes[] = {
-        {"src", 755},  {"tmp", 777}, {"suid", 755}, {"a.txt", 644}, {"lib", 777},
-        {"Program Files", 16}, {"year end.log", 128}};
+        {"src", 755}, {"tmp", 777},          {"suid", 755},        {"a.txt", 644},
+        {"lib", 777}, {"Program Files", 16}, {"year end.log", 128}};
     for (const auto& [name, number] : modes)
         EXPECT_EQ(remoteAttributeNumber(*row(name)), number) << name;
     EXPECT_EQ(row("suid")->Mode, 04755) << "the set-id bit is kept for a later chmod";
