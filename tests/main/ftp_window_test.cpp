@@ -52,8 +52,6 @@ protected:
         return window->findChild<Widget*>(QString::fromLatin1(name));
     }
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
-    void trigger(const char* action) { child<QAction>(action)->trigger(); }
-    PanelController& left() { return window->panel(PanelSide::Left); }
     QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
     std::string lastBox() {
         const auto shown = messages->shown();
@@ -76,21 +74,27 @@ protected:
                window->Panel2->isEnabled();
     }
 
+    // Shows the window and connects the left panel to a server whose listing takes minutes;
+    // returns once the LIST is sent.
+    void connectToACrawlingListing() {
+        std::string listing;
+        for (int i = 0; i < 20000; ++i)
+            listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
+        writeFile(canned.at("default"), listing);
+        crawling = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
+        window->show();
+        ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+        fillBar(*crawling);
+        window->butConnect->click();
+        ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    }
+
+    TempTree canned;
+    std::unique_ptr<TestServer> crawling;
 };
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
-    TempTree canned;
-    std::string listing;
-    for (int i = 0; i < 20000; ++i)
-        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-    writeFile(canned.at("default"), listing);
-    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(),
-                                                           4096); // minutes for the listing
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
     window->butConnect->click(); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
@@ -109,19 +113,8 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
 }
 
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
-    TempTree canned;
-    std::string listing;
-    for (int i = 0; i < 20000; ++i)
-        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-    writeFile(canned.at("default"), listing);
-    const auto server =
-        tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
     window->LeftExplorer->SetSortKey("name 1-0");
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
 
     window->close(); // the listing would take minutes: the close does not wait for it
