@@ -52,7 +52,7 @@ TEST(ZipRecords, Zip64SizesAreChosenOnlyWhenThe32BitFieldsCouldOverflow) {
 }
 
 TEST(DosTime, LocalTimeIsEncodedAndLateYearsAreClamped) {
-    test::ScopedTimeZone zone("CET-1");
+    ScopedTimeZone zone("CET-1");
     const DosTimestamp stamp = dosTimestampFromUnix(test::localTime(2021, 3, 4, 10, 15, 37));
     EXPECT_EQ(stamp.time, (10 << 11) | (15 << 5) | 18);
     EXPECT_EQ(stamp.date, (41 << 9) | (3 << 5) | 4);
