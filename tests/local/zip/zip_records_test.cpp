@@ -12,13 +12,6 @@
 namespace tarvo::zip {
 namespace {
 
-std::uint32_t u32(const Bytes& bytes, std::size_t at) {
-    return getU32(bytes.data() + at);
-}
-std::uint64_t u64(const Bytes& bytes, std::size_t at) {
-    return u32(bytes, at) | static_cast<std::uint64_t>(u32(bytes, at + 4)) << 32;
-}
-
 EntryRecord smallEntry() {
     EntryRecord entry;
     entry.name = "a.bin";
@@ -47,8 +40,8 @@ TEST(ZipRecords, Zip64SizesAreChosenOnlyWhenThe32BitFieldsCouldOverflow) {
     Bytes descriptor;
     appendDataDescriptor(descriptor, entry);
     ASSERT_EQ(descriptor.size(), 24u);
-    EXPECT_EQ(u64(descriptor, 8), 100u);
-    EXPECT_EQ(u64(descriptor, 16), 0x100000000u);
+    EXPECT_EQ(getU64(descriptor.data() + 8), 100u);
+    EXPECT_EQ(getU64(descriptor.data() + 16), 0x100000000u);
 }
 
 TEST(DosTime, LocalTimeIsEncodedAndLateYearsAreClamped) {
