@@ -2,6 +2,7 @@
 
 #include "local/disk_space.h"
 #include "local/listing/listing_sort.h"
+#include "local/listing/record_names.h"
 #include "settings/language_table.h"
 #include "support/recording_frontend.h"
 #include "support/temp_tree.h"
@@ -23,13 +24,6 @@ namespace {
 // Reads with an empty language table, so the lines under a panel use the keys as words.
 class LocalExplorerTest : public testing::Test {
 protected:
-    std::vector<std::string> names(const std::vector<tarvo::listing::SearchRecord>& records) {
-        std::vector<std::string> result;
-        for (const auto& record : records)
-            result.push_back(record.Name);
-        return result;
-    }
-
     TempTree tree;
     RecordingFrontend screen;
     NamedMutex lock{"XMLMutex2"};
@@ -48,8 +42,8 @@ TEST_F(LocalExplorerTest, ShowsEveryEntryAndTheTotalsOfTheFiles) {
     explorer.FillGrid();
     const PanelView view = screen.lastView();
     EXPECT_EQ(view.Path, tree.path());
-    EXPECT_EQ(names(view.Listing->Dirs), std::vector<std::string>{"folder"});
-    EXPECT_EQ(names(view.Listing->Files),
+    EXPECT_EQ(namesOf(view.Listing->Dirs), std::vector<std::string>{"folder"});
+    EXPECT_EQ(namesOf(view.Listing->Files),
               (std::vector<std::string>{".x", "a.", "a.b", "huge.img"}));
     EXPECT_EQ(view.Totals, "Files 4 | Dirs 1 | Size 5242880KB");
 }
@@ -127,10 +121,10 @@ TEST_F(LocalExplorerTest, ASortClearsThePanelsMarksAndReordersTheLists) {
     explorer.ReadDir(tree.path(), true);
     explorer.Sort("size 1-0", true);
     EXPECT_EQ(screen.marksCleared(), 1);
-    EXPECT_EQ(names(explorer.GetListing()->Files), (std::vector<std::string>{"a", "c", "b"}));
+    EXPECT_EQ(namesOf(explorer.GetListing()->Files), (std::vector<std::string>{"a", "c", "b"}));
     EXPECT_EQ(explorer.GetSortKey(), "size 1-0");
     explorer.ReadDir(tree.path(), true);
-    EXPECT_EQ(names(explorer.GetListing()->Files), (std::vector<std::string>{"a", "c", "b"}))
+    EXPECT_EQ(namesOf(explorer.GetListing()->Files), (std::vector<std::string>{"a", "c", "b"}))
         << "the key applies to every later read";
 }
 
@@ -200,7 +194,7 @@ TEST_F(LocalExplorerTest, TheOrderShownFollowsAHeaderSortThatCameDuringARead) {
     const auto inOrderOf = [&](const listing::DirectoryListing& shown, const std::string& key) {
         listing::DirectoryListing expected = shown;
         listing::sortListing(expected, key, collator);
-        return names(shown.Files) == names(expected.Files);
+        return namesOf(shown.Files) == namesOf(expected.Files);
     };
     explorer.SetSortKey("name 0-1");
     std::mt19937 random(20240611);

@@ -1,5 +1,6 @@
 #include "local/listing/cell_text.h"
 #include "local/listing/directory_reader.h"
+#include "local/listing/record_names.h"
 #include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
@@ -18,13 +19,6 @@ using listing::SearchRecord;
 using testing::UnorderedElementsAre;
 
 namespace {
-
-std::vector<std::string> namesOf(const std::vector<SearchRecord>& records) {
-    std::vector<std::string> names;
-    for (const SearchRecord& record : records)
-        names.push_back(record.Name);
-    return names;
-}
 
 const SearchRecord& find(const std::vector<SearchRecord>& records, const std::string& name) {
     const auto it = std::find_if(records.begin(), records.end(),

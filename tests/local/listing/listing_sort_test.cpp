@@ -1,4 +1,5 @@
 #include "local/listing/listing_sort.h"
+#include "local/listing/record_names.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,13 +33,6 @@ DirectoryListing fixedListing() {
         record("a.", 0, 40, 0x00),
     };
     return listing;
-}
-
-Names namesOf(const std::vector<SearchRecord>& records) {
-    Names names;
-    for (const SearchRecord& record : records)
-        names.push_back(record.Name);
-    return names;
 }
 
 Names reversed(Names names) {
