@@ -73,7 +73,7 @@ TEST_F(LocalExplorerTest, AFolderThatCannotBeListedShowsDotDotAndNoEntries) {
     EXPECT_TRUE(explorer.GetListing()->Files.empty());
 }
 
-TEST_F(LocalExplorerTest, GoingUpPutsTheCursorOnTheFolderJustLeft) {
+TEST_F(LocalExplorerTest, GoingUpPutsTheCursorOnTheFolderJustLeftAndStopsAtTheRoot) {
     tree.dir("a");
     tree.dir("a/b");
     tree.dir("a/c");
@@ -91,12 +91,11 @@ TEST_F(LocalExplorerTest, GoingUpPutsTheCursorOnTheFolderJustLeft) {
     explorer.ReadDir(explorer.GetPath(), true);
     explorer.FillGrid();
     EXPECT_FALSE(screen.lastView().FolderChanged) << "a refresh keeps the panel's row and marks";
-}
 
-TEST_F(LocalExplorerTest, TheRootHasNoParent) {
+    const std::size_t shown = screen.views().size();
     explorer.SetPath("/");
-    EXPECT_EQ(explorer.GoUp(), "/");
-    EXPECT_TRUE(screen.views().empty());
+    EXPECT_EQ(explorer.GoUp(), "/") << "the root has no parent";
+    EXPECT_EQ(screen.views().size(), shown);
     explorer.Open("[..]", 0x10);
     EXPECT_EQ(explorer.GetPath(), "/");
 }

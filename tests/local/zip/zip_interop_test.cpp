@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tarvo::zip {
 namespace {
 
@@ -16,10 +18,7 @@ const std::string Utf8 = "LC_ALL=C.UTF-8 ";
 class Interop : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder :
-             {"src", "src/tree", "src/tree/sub", "src/tree/sub/deep", "src/tree/emptydir"}) {
-            ::mkdir(dir.at(folder).c_str(), 0755);
-        }
+        std::filesystem::create_directories(dir.at("src/tree/emptydir"));
         const std::vector<std::pair<std::string, std::string>> files = {
             {"hello.txt", std::string(5000, 'h') + "ello\n"}, {"empty.txt", ""},
             {"random.bin", randomBytes(200000, 1)},           {"archive.gz", randomBytes(5000, 2)},
@@ -27,7 +26,7 @@ protected:
         };
         std::int64_t time = 1500000000;
         for (const auto& [name, content] : files) {
-            writeFile(tree + "/" + name, content);
+            dir.write("src/tree/" + name, content);
             test::setTimes(tree + "/" + name, time + 7, time);
             time += 86400 * 33 + 1;
         }
