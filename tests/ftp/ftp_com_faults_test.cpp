@@ -43,7 +43,8 @@ TEST_F(FaultySession, ConnectFailuresAreToldInTheUsersWords) {
         fields.*field = value;
         const std::size_t before = boxes().size();
         const int result = ftp->Connect(fields, 2);
-        EXPECT_EQ(std::tuple(result, ftp->FtpPanel, ftp->connected()), std::tuple(-2, 0, false))
+        EXPECT_EQ(std::tuple(result, ftp->FtpPanel.load(), ftp->connected()),
+                  std::tuple(-2, 0, false))
             << box;
         ASSERT_EQ(boxes().size(), before + 1) << box;
         EXPECT_EQ(boxes().back(), box);
@@ -57,9 +58,9 @@ TEST_F(FaultySession, AFailedGreetingReconnectsIntoThePanelTheConnectWasFor) {
     screen.script().answerNext(MessageButton::Yes);
     EXPECT_EQ(ftp->Connect(fieldsFor(*server), 1), -2) << "this connect failed";
     EXPECT_EQ(boxes(), std::vector<std::string>{"Reconnect"});
-    EXPECT_EQ(
-        std::tuple(ftp->FtpPanel, ftp->connected(), screen.lastSide(), screen.lastView().PathLabel),
-        std::tuple(1, true, PanelSide::Right, "0:/"))
+    EXPECT_EQ(std::tuple(ftp->FtpPanel.load(), ftp->connected(), screen.lastSide(),
+                         screen.lastView().PathLabel),
+              std::tuple(1, true, PanelSide::Right, "0:/"))
         << "the reconnect took the right panel";
 }
 
@@ -75,13 +76,13 @@ TEST_F(FaultySession, ALostConnectionOffersAReconnectIntoTheSamePanelAndFolder) 
         EXPECT_EQ(boxes().back(), "Reconnect");
         if (answer == MessageButton::Yes) {
             EXPECT_EQ(
-                std::tuple(result, ftp->FtpPanel, screen.lastSide(), screen.lastView().PathLabel,
-                           rows()),
+                std::tuple(result, ftp->FtpPanel.load(), screen.lastSide(),
+                           screen.lastView().PathLabel, rows()),
                 std::tuple(0, 1, PanelSide::Right, "0:/sub", std::vector<std::string>{"f.txt"}));
             ftp->Disconnect();
             ftp->settle();
         } else {
-            EXPECT_EQ(std::tuple(result, ftp->FtpPanel, screen.sessions().back().Connected,
+            EXPECT_EQ(std::tuple(result, ftp->FtpPanel.load(), screen.sessions().back().Connected,
                                  screen.sessions().back().Side, screen.lastView().Session),
                       std::tuple(-2, 0, false, PanelSide::Right, 0u))
                 << "the panel is local again";
@@ -189,7 +190,7 @@ TEST_F(CannedListing, ADisconnectInTheMiddleOfAListingEndsItAndDropsItsRows) {
     ASSERT_TRUE(waitFor([this] { return holds(screen.console(), "[12:00:00] Command:> LIST"); }));
     ftp->Disconnect();
     ASSERT_EQ(worker.wait_for(10s), std::future_status::ready);
-    EXPECT_EQ(std::tuple(worker.get(), ftp->FtpPanel), std::tuple(-2, 0));
+    EXPECT_EQ(std::tuple(worker.get(), ftp->FtpPanel.load()), std::tuple(-2, 0));
     EXPECT_NE(ftp->generation(), listedBy);
     for (const PanelView& view : screen.views())
         EXPECT_NE(view.Session, ftp->generation()) << "no view of a newer session";
@@ -207,7 +208,7 @@ TEST_F(CannedListing, AnUnexpectedFailureIsNeverTakenForSuccess) {
     serve("canned", "drwxr-xr-x 2 o g 4096 Jan 2 2001 folder\r\n");
     screen.failOn = "Waiting for welcome message";
     const int result = ftp->Connect(fieldsFor(*server), 2);
-    EXPECT_EQ(std::tuple(result, ftp->connected(), ftp->FtpPanel, boxes().back()),
+    EXPECT_EQ(std::tuple(result, ftp->connected(), ftp->FtpPanel.load(), boxes().back()),
               std::tuple(-2, false, 0, "ConnectFailed"))
         << "half a connect is closed";
 

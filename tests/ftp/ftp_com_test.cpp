@@ -57,7 +57,7 @@ TEST_P(EitherPanel, TheListingTakesThePanelAndTheDisconnectGivesItBack) {
     ASSERT_FALSE(screen.sessions().empty());
     const auto session = [&] {
         const auto& last = screen.sessions().back();
-        return std::tuple(ftp->FtpPanel, last.Connected, last.Side, screen.lastSide());
+        return std::tuple(ftp->FtpPanel.load(), last.Connected, last.Side, screen.lastSide());
     };
     EXPECT_EQ(session(), std::tuple(panel, true, side, side));
     EXPECT_EQ(screen.sessions().back().Title, "Tarvo Manager [site - 127.0.0.1, 12:00:00]");

@@ -111,8 +111,8 @@ TEST_F(SiteStoreTest, NamesWithoutACompleteRecordLeaveTheProfileAlone) {
     const SiteRecord before = store.currentSite();
     for (const char* name : {"missing", "short", "long", "folder", "../secret", "", ".."}) {
         EXPECT_FALSE(store.LoadSite(name)) << name;
-        EXPECT_EQ(std::tie(store.currentSite().Host, store.currentSite().User),
-                  std::tie(before.Host, before.User))
+        EXPECT_EQ(std::pair(store.currentSite().Host, store.currentSite().User),
+                  std::pair(before.Host, before.User))
             << name;
     }
 }

@@ -183,8 +183,8 @@ TEST_F(LanguageTableTest, TheActiveLanguageComesFromTheProgramFolderAndAMissingO
     dir.write("Language.xml", languageDocument("<String Name=\"Connect\">Verbinden</String>"));
     loadActiveLanguage(table, messages);
     unsetenv("TARVO_HOME");
-    EXPECT_EQ(std::pair(messages.shown().size(), table.translate("Connect")),
-              std::pair(1u, "Verbinden"));
+    EXPECT_EQ(std::tuple(messages.shown().size(), table.translate("Connect")),
+              std::tuple(1u, "Verbinden"));
 }
 
 } // namespace

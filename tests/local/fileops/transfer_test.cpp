@@ -268,8 +268,9 @@ TEST_P(StopMidFile, LeavesNoTargetAndTheSourceWhole) {
     EXPECT_TRUE(host.failures.empty()) << "a stop is no failure";
     EXPECT_EQ(readFile(tree.at("big.bin")), content);
     EXPECT_EQ(std::filesystem::exists(other.at("big.bin")), param.existingTarget);
-    if (param.existingTarget)
+    if (param.existingTarget) {
         EXPECT_EQ(readFile(other.at("big.bin")), "old");
+    }
     EXPECT_EQ(leftoverTempFiles(other.path()), 0);
 
     TestHost again; // the next job has its own stop source and finishes

@@ -75,8 +75,8 @@ TEST(DirectoryReader, ListsEveryNameButSelfAndParentWithAttributesAndFullSizesAn
               (std::vector<std::int32_t>{listing::Archive, listing::Archive | listing::Hidden,
                                          listing::Archive | listing::ReadOnly, listing::Directory,
                                          listing::Directory | listing::Hidden}));
-    EXPECT_EQ(std::pair(find(files, "sparse.img").Size, find(files, "sparse.img").Time),
-              std::pair(fiveGiB, after2038));
+    EXPECT_EQ(std::tuple(find(files, "sparse.img").Size, find(files, "sparse.img").Time),
+              std::tuple(fiveGiB, after2038));
     EXPECT_EQ(listing::sizeText(fiveGiB), "5368709120");
 }
 
@@ -129,7 +129,7 @@ TEST(DirectoryReader, ManyEntriesAreAllListedOnce) {
 TEST(DirectoryReader, AFolderThatCannotBeOpenedGivesItsErrnoAndNoEntries) {
     TempTree tree;
     const ReadResult missing = listing::readDirectory(tree.at("missing"));
-    EXPECT_EQ(std::pair(missing.Error, missing.Partial), std::pair(ENOENT, false));
+    EXPECT_EQ(std::tuple(missing.Error, missing.Partial), std::tuple(ENOENT, false));
     const ReadResult notDir = listing::readDirectory(tree.file("plain"));
     EXPECT_EQ(notDir.Error, ENOTDIR);
     tree.file("entry");

@@ -97,7 +97,7 @@ TEST(ListingSort, KeyTextIsFoundInsideOtherTextAndUnknownKeysSortNothing) {
     // A key holding several texts applies each, in the fixed test order: the last one wins.
     const auto rules = listing::sortRulesIn("name 1-0 size 0-1");
     ASSERT_EQ(rules.size(), 2u);
-    EXPECT_EQ(std::pair(rules[0].Text, rules[1].Text), std::pair("size 0-1", "name 1-0"));
+    EXPECT_EQ(std::tuple(rules[0].Text, rules[1].Text), std::tuple("size 0-1", "name 1-0"));
 }
 
 TEST(ListingSort, NamesFollowTheGivenLocaleAndCase) {
