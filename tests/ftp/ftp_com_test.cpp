@@ -56,7 +56,7 @@ TEST_P(EitherPanel, TheListingTakesThePanelAndTheDisconnectGivesItBack) {
     connectAndShow(*server, panel);
     ASSERT_FALSE(screen.sessions().empty());
     const auto session = [&] {
-        const auto& last = screen.sessions().back();
+        const auto last = screen.sessions().back();
         return std::tuple(ftp->FtpPanel.load(), last.Connected, last.Side, screen.lastSide());
     };
     EXPECT_EQ(session(), std::tuple(panel, true, side, side));
