@@ -55,7 +55,7 @@ TEST(UnpackJob, OverwriteAnswersDecideWhichExistingFilesAreReplaced) {
             found += readFile(tree.at(std::string("out/") + name)) == "new" ? 'n' : 'o';
         EXPECT_EQ(found, c.expected);
         ASSERT_EQ(host.script.shown().size(), c.questions);
-        const MessageRequest& first = host.script.shown().front();
+        const MessageRequest first = host.script.shown().front();
         EXPECT_EQ(std::tuple(first.text, first.buttons, host.beeps),
                   std::tuple("Overwrite\n\n" + tree.at("out/1") + "?\n",
                              MessageButton::Yes | MessageButton::YesToAll | MessageButton::No |
