@@ -2,6 +2,7 @@
 
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "workers/command_codes.h"
 
 #include "support/pump.h"
 #include "support/scripted_messages.h"
@@ -89,6 +90,39 @@ public:
     }
     QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     void trigger(const char* name) { action(name)->trigger(); }
+    std::string tr(const char* key) { return window->Translate(key); }
+    template <class Widget = QWidget> Widget* child(const char* name) {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    // No command, job or pack runs and the panels take keys.
+    bool idle() {
+        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
+               window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
+               !window->zipJobRunning();
+    }
+    // Reads both panels again once idle, and waits until that is done.
+    void reread() {
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdRefreshPanels));
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    // Triggers the action and waits until what it started has ended.
+    void run(const char* name) {
+        trigger(name);
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    // The texts of the message boxes shown so far, and the last one's ("" before any).
+    std::vector<std::string> boxTexts() {
+        std::vector<std::string> texts;
+        for (const MessageRequest& request : messages->shown())
+            texts.push_back(request.text);
+        return texts;
+    }
+    std::string lastBox() {
+        const auto texts = boxTexts();
+        return texts.empty() ? std::string() : texts.back();
+    }
 
     TempTree program;
     TempTree home;
