@@ -344,28 +344,26 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
         });
     };
 
+    const auto change = [&](const char* row, bool readOnly, const char* button) {
+        select(left(), row);
+        answerDialog(readOnly, button);
+        trigger("Zmieatrybuty1");
+    };
+
     select(left(), "file");
     mark(left(), {"[folder]"});
     answerDialog(true, "SpeedButton1");
-    window->findChild<QToolButton*>("SpeedButton46")->click(); // the second toolbar's button
+    child<QToolButton>("SpeedButton46")->click(); // the second toolbar's button
     EXPECT_EQ(std::pair(mode("left/file"), mode("left/folder")), std::pair(0644u, 0555u))
         << "marked rows only";
     EXPECT_TRUE(left().model().markedRows().empty());
 
-    select(left(), "[folder]");
-    answerDialog(false, "SpeedButton1");
-    trigger("Zmieatrybuty1");
+    change("[folder]", false, "SpeedButton1");
     EXPECT_EQ(mode("left/folder"), 0755u);
-
-    select(left(), "file");
-    answerDialog(true, "SpeedButton2");
-    trigger("Zmieatrybuty1");
+    change("file", true, "SpeedButton2");
     EXPECT_EQ(mode("left/file"), 0644u);
     EXPECT_TRUE(left().model().markedRows().empty()) << "Cancel unmarks the current row";
-
-    select(left(), "[..]");
-    answerDialog(true, "SpeedButton1");
-    trigger("Zmieatrybuty1");
+    change("[..]", true, "SpeedButton1");
     EXPECT_EQ(mode("left"), 0755u) << "\"[..]\" is never changed";
 }
 
