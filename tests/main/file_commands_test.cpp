@@ -26,7 +26,6 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
-#include <future>
 #include <mutex>
 
 namespace {
@@ -41,25 +40,20 @@ public:
         std::unique_lock lock(mutex_);
         ++waiting_;
         changed_.notify_all();
-        changed_.wait(lock, [&] { return permits_ > 0 || open_; });
-        if (!open_)
-            --permits_;
+        changed_.wait(lock, [&] { return permits_ > 0; });
+        --permits_;
         --waiting_;
         lock.unlock();
         return fileops::kernelDataPath().move(step);
     }
     int clone(int, int) override { return EOPNOTSUPP; }
 
-    void permit() {
+    void permit(int steps = 1) {
         std::lock_guard lock(mutex_);
-        ++permits_;
+        permits_ += steps;
         changed_.notify_all();
     }
-    void open() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
+    void open() { permit(1 << 20); } // more steps than any test copies
     bool waiting() {
         std::lock_guard lock(mutex_);
         return waiting_ > 0;
@@ -70,7 +64,6 @@ private:
     std::condition_variable changed_;
     int permits_ = 0;
     int waiting_ = 0;
-    bool open_ = false;
 };
 
 constexpr std::int64_t kStep = 8 << 20;
@@ -195,16 +188,13 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
 TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     home.write("left/a.txt", "a");
     reread();
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    window->LocalWorker->setHandler(cmdLocalReset, [released](const CommandParams&) {
-        released.wait(); // a folder being read, say
-    });
+    std::atomic<bool> release{false};
+    holdUntil(*window->LocalWorker, cmdLocalReset, release); // a folder being read, say
     ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmdLocalReset));
     select(left(), "a.txt");
     trigger("kopiuj1");
     EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
-    release.set_value();
+    release = true;
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
 }
@@ -315,7 +305,8 @@ TEST_F(FileCommandsTest, RenameNeverReplacesAndNeverTouchesTheParentRow) {
     select(left(), "[folder]");
     messages->answerTextNext("renamed");
     trigger("ZmNazw1");
-    ASSERT_TRUE(pumpUntil([this] { return idle() && WindowHarness::rowOf(PanelSide::Left, "[renamed]") == 1; }));
+    ASSERT_TRUE(pumpUntil(
+        [this] { return idle() && WindowHarness::rowOf(PanelSide::Left, "[renamed]") == 1; }));
     EXPECT_TRUE(left().model().markedRows().empty());
 
     const std::size_t asked = messages->shown().size();

@@ -4,8 +4,8 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
-#include "workers/command_codes.h"
 #include "window_harness.h"
+#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "test_servers.h"
@@ -114,8 +114,8 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
     EXPECT_EQ(left().model().nameCell(1), "local.txt");
     EXPECT_EQ((QStringList{child<QLabel>("Label1")->text(), window->butConnect->text(),
                            window->windowTitle()}),
-              (QStringList{QString::fromStdString(home.path()), QString::fromStdString(tr("Connect")),
-                           "Tarvo Manager"}));
+              (QStringList{QString::fromStdString(home.path()),
+                           QString::fromStdString(tr("Connect")), "Tarvo Manager"}));
     EXPECT_TRUE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
 }
@@ -134,10 +134,7 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     std::atomic<bool> release{false};
-    window->RemoteWorker->setHandler(cmdRefreshPanels, [&](const CommandParams&) {
-        while (!release)
-            std::this_thread::sleep_for(10ms);
-    });
+    holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
     std::atomic<bool> connectPosted{false};
     CommandParams posted;
     window->RemoteWorker->setHandler(cmdConnect, [&](const CommandParams& params) {
@@ -176,8 +173,9 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
 
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
     trigger("Filtry1");
-    EXPECT_EQ(lastBox().rfind(tr("OperationNotAllowed") + "\n\n" + program.at("no/such/log") + "\n", 0),
-              0u)
+    EXPECT_EQ(
+        lastBox().rfind(tr("OperationNotAllowed") + "\n\n" + program.at("no/such/log") + "\n", 0),
+        0u)
         << lastBox();
     EXPECT_EQ(memo->blockCount(), 3);
 
@@ -255,8 +253,9 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     window->butConnect->click();
     ASSERT_TRUE(waitFor([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
-    EXPECT_EQ((QStringList{path->text(), child<QLabel>("Label8")->text(), window->butConnect->text()}),
-              (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
+    EXPECT_EQ(
+        (QStringList{path->text(), child<QLabel>("Label8")->text(), window->butConnect->text()}),
+        (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
     EXPECT_EQ(left().model().nameCell(1) + " " + left().model().sizeCell(2), "[sub] 3000");
     EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
 

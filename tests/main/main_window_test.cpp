@@ -29,11 +29,11 @@ TEST_F(MainWindowTest, AFreshWindowShowsBothPanelsTheSitesAndItsTexts) {
     auto* left = window.findChild<QTableView*>("StringGrid2");
     auto* right = window.findChild<QTableView*>("StringGrid1");
     ASSERT_TRUE(left && right);
-    EXPECT_EQ((QStringList{left->accessibleName(), right->accessibleName(),
-                           window.ComboBox1->itemText(0), window.ComboBox1->itemText(1),
-                           window.SpeedButton24->text()}),
-              (QStringList{"Left panel", "Right panel", "alpha", "beta",
-                           "[ " + QString::fromStdString(window.Translate("Cancel")) + " ]"}));
+    EXPECT_EQ(
+        (QStringList{left->accessibleName(), right->accessibleName(), window.ComboBox1->itemText(0),
+                     window.ComboBox1->itemText(1), window.SpeedButton24->text()}),
+        (QStringList{"Left panel", "Right panel", "alpha", "beta",
+                     "[ " + QString::fromStdString(window.Translate("Cancel")) + " ]"}));
     EXPECT_EQ(window.ComboBox1->count(), 2);
     EXPECT_EQ(window.ActivePanel, 2);
     EXPECT_EQ(window.ZipState, 0) << "the first tick must not stop the timer of a first copy";

@@ -210,8 +210,8 @@ TEST_F(NavigationTest, OrganizersChangeTheFileAsItIsNow) {
     EXPECT_EQ(file(), (Lines{"/z", "/a", "/b"}));
     EXPECT_EQ(favoriteCaptions(), (Lines{"z", "a", "b"}));
 
-    press(first, 0, "SpeedButton2"); // up at the top
-    press(first, 2, "SpeedButton3"); // down at the bottom
+    press(first, 0, "SpeedButton2");  // up at the top
+    press(first, 2, "SpeedButton3");  // down at the bottom
     press(first, -1, "SpeedButton1"); // nothing chosen
     press(first, -1, "SpeedButton3");
     EXPECT_EQ(file(), (Lines{"/z", "/a", "/b"}));

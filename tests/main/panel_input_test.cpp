@@ -118,7 +118,11 @@ TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
         {"Insert", [&] { key(left(), Qt::Key_Insert); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"minus", [&] { QTest::keyClicks(&left().grid(), "-"); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"right-button press", [&] { rightDrag({0}); }, "Files 0 | Dirs 0 | Size 0KB"},
-        {"right-button drag onto it", [&] { rightDrag({1, 0}); }, "Files 0 | Dirs 1 | Size 0KB"},
+        {"right-button drag onto it",
+         [&] {
+             rightDrag({1, 0});
+         },
+         "Files 0 | Dirs 1 | Size 0KB"},
         {"Shift-click range", [&] { click(left(), 3, Qt::ShiftModifier); },
          "Files 1 | Dirs 2 | Size 0KB"},
         {"select all", [&] { trigger("Zaznaczwszystko1"); }, "Files 10 | Dirs 2 | Size 2KB"},
@@ -267,7 +271,8 @@ TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntr
 
 TEST_F(PanelInputTest, TypingALetterJumpsToTheNextEntryBeginningWithIt) {
     std::vector<int> rows;
-    for (const Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
+    for (const Qt::KeyboardModifier modifier :
+         {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
         QTest::keyClick(&left().grid(), Qt::Key_B, modifier);
         rows.push_back(left().model().currentRow());
     }

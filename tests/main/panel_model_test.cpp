@@ -114,9 +114,11 @@ TEST(PanelModel, RemoteRowsShowLinksModesAndTheServersOwnDates) {
     // Without a mode, the attribute bits.
     EXPECT_EQ(cells(model, PanelModel::AttrColumn).mid(1), (QStringList{"777", "16", "755"}));
     const QStringList dates = cells(model, PanelModel::DateColumn);
-    EXPECT_EQ(dates.mid(1, 2), (QStringList{locale.toString(QDate(2001, 1, 9), QLocale::ShortFormat),
-                                             "1970-01-01"}));
-    EXPECT_TRUE(dates[3].startsWith(locale.toString(QDate(2024, 2, 29), QLocale::ShortFormat) + " "));
+    EXPECT_EQ(
+        dates.mid(1, 2),
+        (QStringList{locale.toString(QDate(2001, 1, 9), QLocale::ShortFormat), "1970-01-01"}));
+    EXPECT_TRUE(
+        dates[3].startsWith(locale.toString(QDate(2024, 2, 29), QLocale::ShortFormat) + " "));
 
     model.setListing(remote, false, false);
     EXPECT_EQ(model.sizeCell(1), "<DIR>") << "a local link to a folder is a folder";

@@ -102,8 +102,8 @@ TEST_F(SettingsWindowTest, AFirstStartWritesTheDefaultsAndTheNextStartRestoresTh
               (RunSettings{"size 1-0", "none", true, home.at("sub"), home.path(), false, true}));
     EXPECT_EQ(window->LeftExplorer->GetPath(), home.at("sub"));
     EXPECT_EQ(imageOf(button("SpeedButton15")->icon()), arrow(QStyle::SP_ArrowDown));
-    EXPECT_EQ(std::tuple(right().briefView(), left().briefView(),
-                         action("Standard1")->isChecked(), window->ActivePanel.load()),
+    EXPECT_EQ(std::tuple(right().briefView(), left().briefView(), action("Standard1")->isChecked(),
+                         window->ActivePanel.load()),
               std::tuple(true, false, true, 2));
 }
 
@@ -174,9 +174,8 @@ TEST_F(SettingsWindowTest, FoldersBriefViewsAndIconModeComeBackAndAreSavedAgain)
         EXPECT_EQ(std::pair(window->LeftExplorer->GetPath(), child<QLabel>("Label1")->text()),
                   std::pair(c.leftStart, QString::fromStdString(c.leftStart)));
         EXPECT_EQ(std::tuple(window->LeftBriefView, window->RightBriefView,
-                             button("SpeedButton22")->isHidden(),
-                             left().grid().columnWidth(4) == 0, action("Standard1")->isChecked(),
-                             window->ActivePanel.load()),
+                             button("SpeedButton22")->isHidden(), left().grid().columnWidth(4) == 0,
+                             action("Standard1")->isChecked(), window->ActivePanel.load()),
                   std::tuple(c.leftBrief, c.rightBrief, c.leftBrief, c.leftBrief, c.standard, 2));
         window->close();
         const std::string saved = readFile(settingsPath());
@@ -192,9 +191,10 @@ TEST_F(SettingsWindowTest, ABrokenFileIsReportedAtStartAndReplacedOnlyByTheClose
     start();
     ASSERT_EQ(messages->shown().size(), 1u);
     const MessageRequest shown = messages->shown()[0];
-    EXPECT_EQ((shown.title + "|" + shown.text).rfind("Tarvo Manager|The settings file " +
-                                                         settingsPath() + " could not be read (line ",
-                                                     0),
+    EXPECT_EQ((shown.title + "|" + shown.text)
+                  .rfind("Tarvo Manager|The settings file " + settingsPath() +
+                             " could not be read (line ",
+                         0),
               0u);
     EXPECT_EQ(window->LeftExplorer->GetSortKey(), "none");
     EXPECT_EQ(readFile(settingsPath()), broken);

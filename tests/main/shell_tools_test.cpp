@@ -16,7 +16,6 @@
 #include <atomic>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
@@ -130,7 +129,8 @@ TEST_F(ShellToolsTest, TheTerminalStartsInTheActivePanelsFolder) {
          {std::pair{PanelSide::Right, sub}, {PanelSide::Left, home.path()}}) {
         window->panel(side).grid().setFocus();
         emit window->panel(side).activationRequested();
-        EXPECT_EQ(started("DOS1", 2), (std::vector<std::string>{"xterm", folder})) << "no arguments";
+        EXPECT_EQ(started("DOS1", 2), (std::vector<std::string>{"xterm", folder}))
+            << "no arguments";
     }
 }
 
@@ -151,12 +151,14 @@ TEST_F(ShellToolsTest, PrintAndEditWithTakeFileRowsAndHandOverTheNameIntact) {
 
     const std::string here = std::filesystem::current_path().string();
     select(PanelSide::Left, name);
-    EXPECT_EQ(started("Print1", 4), (std::vector<std::string>{"lp", here, "[--]", "[" + file + "]"}));
+    EXPECT_EQ(started("Print1", 4),
+              (std::vector<std::string>{"lp", here, "[--]", "[" + file + "]"}));
     EXPECT_EQ(started("DefaultEdit1", 4),
               (std::vector<std::string>{"fakeedit", here, "[--tab]", "[" + file + "]"}));
     // Without a desktop default, the first text editor found.
     std::filesystem::remove(bins + "/xdg-mime");
-    EXPECT_EQ(started("DefaultEdit1", 3), (std::vector<std::string>{"gedit", here, "[" + file + "]"}));
+    EXPECT_EQ(started("DefaultEdit1", 3),
+              (std::vector<std::string>{"gedit", here, "[" + file + "]"}));
 
     ASSERT_TRUE(pumpUntil([&] { return noProgramRunning(); }));
     for (const char* cell : {"[folder]", "[..]"}) {
@@ -225,12 +227,8 @@ TEST_F(ShellToolsTest, APressOnAPanelsPathRowActivatesIt) {
 
 TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
     ASSERT_TRUE(open());
-    // The refresh holds its mailbox until released, so a post shows as a busy mailbox.
-    std::atomic<bool> release{false};
-    window->RemoteWorker->setHandler(cmdRefreshPanels, [&](const CommandParams&) {
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    });
+    std::atomic<bool> release{false}; // a posted refresh shows as a busy mailbox
+    holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
     const auto activate = [&] {
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         emit qApp->applicationStateChanged(Qt::ApplicationActive);

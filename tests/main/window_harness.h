@@ -13,8 +13,11 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 // A main window over a scratch program folder (the shipped files and empty history and
 // favourites files) and a scratch home folder, where both panels start. The environment it
@@ -87,6 +90,13 @@ public:
         if (!row)
             ADD_FAILURE() << "no row " << nameCell;
         panel(side).selectRow(row.value_or(0));
+    }
+    // Makes the worker's command hold its mailbox until release is set, as a long command does.
+    static void holdUntil(auto& worker, int code, const std::atomic<bool>& release) {
+        worker.setHandler(code, [&release](const CommandParams&) {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        });
     }
     QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     void trigger(const char* name) { action(name)->trigger(); }

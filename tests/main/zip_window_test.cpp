@@ -90,7 +90,8 @@ TEST_F(ZipWindowTest, PackProposesTheFoldersNameAndPacksTheCurrentRowWhenNothing
 
     ASSERT_FALSE(messages->shown().empty());
     const MessageRequest asked = messages->shown().front();
-    EXPECT_EQ(asked.title + "|" + asked.text, tr("Pack") + "|" + tr("ArchiveName") + "\n" + work("work.zip"));
+    EXPECT_EQ(asked.title + "|" + asked.text,
+              tr("Pack") + "|" + tr("ArchiveName") + "\n" + work("work.zip"));
     EXPECT_EQ(archiveEntries(work("work.zip")), Entries{"a.txt"});
     EXPECT_TRUE(left().model().markedRows().empty());
     rowOf("work.zip"); // the panel was read again
@@ -121,7 +122,8 @@ TEST_F(ZipWindowTest, UnpackTakesFolderTextsWithoutASlashAndRelativeOnes) {
         messages->answerTextNext(typed);
         run("UnZip1");
         const MessageRequest asked = messages->shown().back();
-        EXPECT_EQ(asked.title + "|" + asked.text, tr("Unpack") + "|" + tr("UnpackTo") + "\n" + work(""));
+        EXPECT_EQ(asked.title + "|" + asked.text,
+                  tr("Unpack") + "|" + tr("UnpackTo") + "\n" + work(""));
     }
     EXPECT_EQ(readFile(home.at("absolute/x.txt")) + readFile(work("relative/x.txt")), "xx");
 
