@@ -81,7 +81,7 @@ protected:
     }
 };
 
-TEST_F(SettingsWindowTest, AFirstStartWritesTheDefaultsAndTheNextStartRestoresTheRun) {
+TEST_F(SettingsWindowTest, AFirstStartWritesTheDefaultsAndTheCloseSavesTheRun) {
     start();
     EXPECT_EQ(readFile(settingsPath()), std::string(kDefaultSettingsText) + "\r\n");
     EXPECT_TRUE(messages->shown().empty());
@@ -96,15 +96,9 @@ TEST_F(SettingsWindowTest, AFirstStartWritesTheDefaultsAndTheNextStartRestoresTh
     QTest::keyClick(&left().grid(), Qt::Key_Return);
     ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && listed(left()); }));
     window->close();
-    start();
-
+    // What a start makes of these values the tests below show, case by case.
     EXPECT_EQ(savedSettings(),
               (RunSettings{"size 1-0", "none", true, home.at("sub"), home.path(), false, true}));
-    EXPECT_EQ(window->LeftExplorer->GetPath(), home.at("sub"));
-    EXPECT_EQ(imageOf(button("SpeedButton15")->icon()), arrow(QStyle::SP_ArrowDown));
-    EXPECT_EQ(std::tuple(right().briefView(), left().briefView(), action("Standard1")->isChecked(),
-                         window->ActivePanel.load()),
-              std::tuple(true, false, true, 2));
 }
 
 TEST_F(SettingsWindowTest, ASavedSortKeyShowsItsArrowAndOnlyTheTenKeysSort) {
