@@ -1,6 +1,8 @@
 #include "ftp/remote_listing.h"
 #include "main/panel_model.h"
 
+#include "support/scoped_time_zone.h"
+
 #include <QDate>
 #include <QLocale>
 
@@ -96,8 +98,7 @@ TEST(PanelModel, RangesToggleBothEndsAndStayInsideTheRows) {
 
 TEST(PanelModel, RemoteRowsShowLinksModesAndTheServersOwnDates) {
     // Far east of the server: a conversion to local time would move every date.
-    const QByteArray savedZone = qgetenv("TZ");
-    qputenv("TZ", "Pacific/Kiritimati");
+    const ScopedTimeZone zone("Pacific/Kiritimati");
     auto remote = std::make_shared<listing::DirectoryListing>();
     listing::SearchRecord link{"lib", 0, serverClockSeconds({2001, 1, 9, 0, 0}), 0x10, true};
     link.Mode = 0777;
@@ -122,7 +123,6 @@ TEST(PanelModel, RemoteRowsShowLinksModesAndTheServersOwnDates) {
 
     model.setListing(remote, false, false);
     EXPECT_EQ(model.sizeCell(1), "<DIR>") << "a local link to a folder is a folder";
-    savedZone.isEmpty() ? qunsetenv("TZ") : qputenv("TZ", savedZone);
 }
 
 } // namespace
