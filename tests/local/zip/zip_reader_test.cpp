@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace tarvo::zip {
 namespace {
@@ -53,20 +54,18 @@ TEST_F(ZipReader, EntriesReportNamesAttributesSizesAndTimes) {
 
     // Backwards and repeated requests read the right entry again.
     ASSERT_EQ(ZipGetEntry(reader, 4, info), ZipOk);
-    EXPECT_EQ(info.name, "tree/locked.txt");
-    EXPECT_EQ(info.attributes, ZipAttrReadOnly | ZipAttrArchive);
-    EXPECT_EQ(info.modificationTime, 1400000002);
-    EXPECT_EQ(info.accessTime, 1600000000);
+    EXPECT_EQ(
+        std::tie(info.name, info.attributes, info.modificationTime, info.accessTime),
+        std::tuple("tree/locked.txt", ZipAttrReadOnly | ZipAttrArchive, 1400000002, 1600000000));
     ASSERT_EQ(ZipGetEntry(reader, 3, info), ZipOk);
-    EXPECT_EQ(info.name, "tree/inner/b.bin");
-    EXPECT_EQ(info.uncompressedSize, 100000);
+    EXPECT_EQ(std::tie(info.name, info.uncompressedSize, info.attributes),
+              std::tuple("tree/inner/b.bin", 100000, ZipAttrArchive));
     EXPECT_LT(info.compressedSize, 1000);
-    EXPECT_EQ(info.attributes, ZipAttrArchive);
-    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
-    EXPECT_EQ(info.name, "tree/");
-    EXPECT_EQ(info.attributes, ZipAttrDirectory);
-    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
-    EXPECT_EQ(info.index, 0);
+    for (int repeat = 0; repeat < 2; ++repeat) {
+        ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
+        EXPECT_EQ(std::tie(info.index, info.name, info.attributes),
+                  std::tuple(0, "tree/", ZipAttrDirectory));
+    }
     EXPECT_EQ(ZipCloseReader(reader), ZipOk);
 }
 
@@ -81,12 +80,12 @@ TEST_F(ZipReader, UnpackedTreeEqualsTheSourceWithTimesAndReadOnlyFiles) {
 TEST_F(ZipReader, ExtractionMakesFoldersReplacesWritableButNotReadOnlyFilesAndKeepsItsFolder) {
     ZipHandle reader = ZipOpen(archive);
     const std::string deep = dir.at("x/y/a.txt");
-    EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
-    EXPECT_EQ(readFile(deep), "alpha alpha alpha");
-
-    writeFile(deep, "old and writable");
-    EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
-    EXPECT_EQ(readFile(deep), "alpha alpha alpha");
+    for (const bool existing : {false, true}) {
+        if (existing)
+            writeFile(deep, "old and writable");
+        EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
+        EXPECT_EQ(readFile(deep), "alpha alpha alpha");
+    }
 
     // Even as root, whose writes the permission would not stop.
     writeFile(deep, "old and read-only");
@@ -133,8 +132,8 @@ TEST_F(HostileArchives, TruncatedTimestampFieldIsReadOnlyAsFarAsItGoes) {
     ASSERT_NE(reader, nullptr);
     ZipEntryInfo info;
     ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
-    EXPECT_EQ(info.modificationTime, 1000000000);
-    EXPECT_EQ(info.accessTime, test::localTime(2020, 5, 6, 7, 8, 10));
+    EXPECT_EQ(std::tie(info.modificationTime, info.accessTime),
+              std::tuple(1000000000, test::localTime(2020, 5, 6, 7, 8, 10)));
     EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("cut.txt")), ZipOk);
     EXPECT_EQ(test::modificationTime(dir.at("cut.txt")), 1000000000);
     ZipCloseReader(reader);
