@@ -25,13 +25,14 @@ std::int64_t modificationTime(const std::string& path) {
 }
 
 std::int64_t localTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm local{.tm_sec = second,
-                  .tm_min = minute,
-                  .tm_hour = hour,
-                  .tm_mday = day,
-                  .tm_mon = month - 1,
-                  .tm_year = year - 1900,
-                  .tm_isdst = -1};
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
     return std::mktime(&local);
 }
 
