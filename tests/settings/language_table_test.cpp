@@ -104,19 +104,17 @@ std::string nested(int depth) {
     return text + "</Strings></Language>";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, UnusableLanguageFiles,
-    testing::Values(UnusableFile{"Missing", Kind::Missing, "", "cannot be read"},
-                    UnusableFile{"LowerCaseRoot", Kind::Text, languageDocument("", "language"),
-                                 "is not a language document"},
-                    UnusableFile{"NotWellFormed", Kind::Text, "<Language>\n<Strings><String>broken",
-                                 "line 2, column"},
-                    UnusableFile{"Fifo", Kind::Fifo, "", "is not a regular file"},
-                    UnusableFile{"Folder", Kind::Folder, "", "is not a regular file"},
-                    UnusableFile{"Huge", Kind::Huge, "", "is larger than"},
-                    UnusableFile{"DeeplyNested", Kind::Text, nested(100'000),
-                                 "nested deeper than 64 levels"}),
-    [](const auto& info) { return std::string(info.param.name); });
+const UnusableFile kUnusable[] = {
+    {"Missing", Kind::Missing, "", "cannot be read"},
+    {"LowerCaseRoot", Kind::Text, languageDocument("", "language"), "is not a language document"},
+    {"NotWellFormed", Kind::Text, "<Language>\n<Strings><String>broken", "line 2, column"},
+    {"Fifo", Kind::Fifo, "", "is not a regular file"},
+    {"Folder", Kind::Folder, "", "is not a regular file"},
+    {"Huge", Kind::Huge, "", "is larger than"},
+    {"DeeplyNested", Kind::Text, nested(100'000), "nested deeper than 64 levels"}};
+
+INSTANTIATE_TEST_SUITE_P(Files, UnusableLanguageFiles, testing::ValuesIn(kUnusable),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LanguageTableTest, ALargeFileIsReadWhole) {
     std::string strings;
