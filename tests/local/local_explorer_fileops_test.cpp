@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -81,10 +82,9 @@ TEST_P(OverwriteAnswers, DecideWhichTargetsAreReplacedAndWhichRowsKeepTheirMarks
     EXPECT_EQ(replaced, param.replaced);
     const auto shown = screen.script().shown();
     ASSERT_EQ(shown.size(), std::strlen(param.answers)) << "one question per answer";
-    EXPECT_EQ(shown[0].text, "Overwrite\n\n" + tree.at("to/a") + "?\n");
-    EXPECT_EQ(shown[0].buttons, kOverwriteButtons);
-    EXPECT_EQ(screen.unmarked(), param.unmarked);
-    EXPECT_EQ(job.stopRequested(), param.stopped);
+    EXPECT_EQ(std::tuple(shown[0].text, shown[0].buttons, screen.unmarked(), job.stopRequested()),
+              std::tuple("Overwrite\n\n" + tree.at("to/a") + "?\n", kOverwriteButtons,
+                         param.unmarked, param.stopped));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachAnswer, OverwriteAnswers,
@@ -124,10 +124,9 @@ TEST_P(FailureBoxes, NameThePathAndStopTheJobOnCancelOrAFullDisk) {
         expected.push_back(param.text + ("\n\n" + tree.at("to/second")));
     EXPECT_EQ(boxTexts(), expected);
     EXPECT_EQ(screen.script().shown()[0].buttons, MessageButton::Ok | MessageButton::Cancel);
-    EXPECT_EQ(readFile(tree.at("to/first")), "old first");
-    EXPECT_EQ(leftoverTempFiles(tree.at("to")), 0);
-    EXPECT_FALSE(std::filesystem::exists(tree.at("to/second")));
-    EXPECT_EQ(job.stopRequested(), !param.goesOn);
+    EXPECT_EQ(std::tuple(readFile(tree.at("to/first")), leftoverTempFiles(tree.at("to")),
+                         std::filesystem::exists(tree.at("to/second")), job.stopRequested()),
+              std::tuple("old first", 0, false, !param.goesOn));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -189,10 +188,10 @@ TEST_F(PanelJobTest, ProgressCountsEveryByteAndAnEmptyFileNone) {
 
     panel.CopyMoveItems(queue(false, {"data.bin", "empty"}, tree.at("from"), tree.at("to")), job);
 
-    EXPECT_EQ(job.progress.bytesMoved, std::ssize(content));
-    EXPECT_EQ(job.progress.bytesTotal, 0) << "the strip shows nothing for an empty file";
-    EXPECT_EQ(job.progress.currentItem(), "Copying: empty");
-    EXPECT_EQ(screen.currentFiles().front(), "Copying: data.bin");
+    // The strip shows nothing for an empty file.
+    EXPECT_EQ(std::tuple(job.progress.bytesMoved.load(), job.progress.bytesTotal.load(),
+                         job.progress.currentItem(), screen.currentFiles().front()),
+              std::tuple(std::ssize(content), 0, "Copying: empty", "Copying: data.bin"));
 }
 
 TEST(StatusText, CutsLongNamesAfterTwentyFiveCharactersNeverInsideOne) {

@@ -16,6 +16,7 @@
 #include <random>
 #include <sys/statvfs.h>
 #include <thread>
+#include <tuple>
 
 namespace listing = tarvo::listing;
 
@@ -68,9 +69,9 @@ TEST_F(LocalExplorerTest, TheShippedEnglishWordsTheTotalsAndDiskLines) {
 TEST_F(LocalExplorerTest, AFolderThatCannotBeListedShowsDotDotAndNoEntries) {
     tree.file("x");
     explorer.ReadDir(tree.path(), true);
-    EXPECT_EQ(explorer.ReadDir(tree.at("missing"), true), "..");
-    EXPECT_EQ(explorer.GetPath(), tree.at("missing"));
-    EXPECT_TRUE(explorer.GetListing()->Files.empty());
+    const std::string shown = explorer.ReadDir(tree.at("missing"), true);
+    EXPECT_EQ(std::tuple(shown, explorer.GetPath(), explorer.GetListing()->Files.size()),
+              std::tuple("..", tree.at("missing"), 0u));
 }
 
 TEST_F(LocalExplorerTest, GoingUpPutsTheCursorOnTheFolderJustLeftAndStopsAtTheRoot) {
@@ -84,9 +85,8 @@ TEST_F(LocalExplorerTest, GoingUpPutsTheCursorOnTheFolderJustLeftAndStopsAtTheRo
 
     EXPECT_EQ(explorer.GoUp(), tree.at("a"));
     const PanelView up = screen.lastView();
-    EXPECT_TRUE(up.FolderChanged);
-    EXPECT_EQ(up.CursorFolder, "b");
-    EXPECT_EQ(up.PathLabel, tree.at("a"));
+    EXPECT_EQ(std::tie(up.FolderChanged, up.CursorFolder, up.PathLabel),
+              std::tuple(true, "b", tree.at("a")));
 
     explorer.ReadDir(explorer.GetPath(), true);
     explorer.FillGrid();
@@ -145,13 +145,14 @@ TEST_F(LocalExplorerTest, AFolderOnAMediumThatIsNotReadyStaysThePathSoGoingUpWor
         failing.SetPath(tree.path());
         failing.Open("[stick]", 0x10);
         const PanelView view = panel.lastView();
-        EXPECT_EQ(failing.GetPath(), stick) << error;
-        EXPECT_EQ(view.PathLabel, "..") << error;
-        EXPECT_TRUE(view.Listing->Dirs.empty() && view.Listing->Files.empty()) << error;
-
-        EXPECT_EQ(failing.GoUp(), tree.path()) << error;
-        EXPECT_EQ(panel.lastView().PathLabel, tree.path()) << error;
-        EXPECT_EQ(panel.lastView().CursorFolder, "stick") << error;
+        EXPECT_EQ(std::tuple(failing.GetPath(), view.PathLabel,
+                             view.Listing->Dirs.size() + view.Listing->Files.size()),
+                  std::tuple(stick, "..", 0u))
+            << error;
+        const std::string up = failing.GoUp();
+        EXPECT_EQ(std::tuple(up, panel.lastView().PathLabel, panel.lastView().CursorFolder),
+                  std::tuple(tree.path(), tree.path(), "stick"))
+            << error;
     }
 }
 
@@ -174,14 +175,12 @@ TEST_F(LocalExplorerTest, AReadFailingPartWayShowsWhatWasReadAndSaysSo) {
     EXPECT_EQ(partial.ReadDir(tree.path(), true), tree.path());
     partial.FillGrid();
     const PanelView view = screen.lastView();
-    EXPECT_EQ(view.Listing->Files.size(), 3u);
-    EXPECT_EQ(view.PathLabel, tree.path());
-    EXPECT_EQ(view.Totals, "Files 3 | Dirs 0 | Size 6KB");
+    EXPECT_EQ(std::tuple(view.Listing->Files.size(), view.PathLabel, view.Totals),
+              std::tuple(3u, tree.path(), "Files 3 | Dirs 0 | Size 6KB"));
     const auto shown = screen.script().shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].title, "Tarvo Manager");
-    EXPECT_EQ(shown[0].text, "Could not load full file list.");
-    EXPECT_EQ(shown[0].buttons, MessageButton::Ok);
+    EXPECT_EQ(std::tie(shown[0].title, shown[0].text, shown[0].buttons),
+              std::tuple("Tarvo Manager", "Could not load full file list.", MessageButton::Ok));
 }
 
 TEST_F(LocalExplorerTest, TheOrderShownFollowsAHeaderSortThatCameDuringARead) {
@@ -231,8 +230,7 @@ TEST(DiskSpace, UsedCountsTheBlocksInUseAndFreeWhatAUserMayWrite) {
         info.f_bfree = c.bfree;
         info.f_bavail = c.bavail;
         const DiskSpace space = diskSpaceFrom(info);
-        EXPECT_EQ(space.Used, c.used) << c.blocks;
-        EXPECT_EQ(space.Free, c.free) << c.blocks;
+        EXPECT_EQ(std::pair(space.Used, space.Free), std::pair(c.used, c.free)) << c.blocks;
     }
 }
 

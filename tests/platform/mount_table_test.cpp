@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -41,12 +42,11 @@ DriveProbe fakeProbe() {
 TEST(MountTable, ParsesTheKernelsLayoutAndDecodesEscapes) {
     const std::vector<MountRecord> records = parseMountInfo(kMountInfo);
     ASSERT_EQ(records.size(), 17u) << "the two lines without the kernel's layout are skipped";
-    EXPECT_EQ(records[6].MountPoint, "/media/ann/MY STICK");
-    EXPECT_EQ(records[6].FsType, "vfat") << "optional fields before the separator are skipped";
-    EXPECT_EQ(records[6].Source, "/dev/sdb1");
-    EXPECT_EQ(records[6].Major, 8u);
-    EXPECT_EQ(records[6].Minor, 17u);
-    EXPECT_EQ(records[13].MountPoint, "/mnt/a\tb\nc\\d");
+    // Optional fields before the separator are skipped.
+    const MountRecord& stick = records[6];
+    EXPECT_EQ(std::tie(stick.MountPoint, stick.FsType, stick.Source, stick.Major, stick.Minor,
+                       records[13].MountPoint),
+              std::tuple("/media/ann/MY STICK", "vfat", "/dev/sdb1", 8u, 17u, "/mnt/a\tb\nc\\d"));
 }
 
 TEST(MountTable, KeepsWhatAUserBrowsesInTheKernelsOrderAndTheRootWhateverItIs) {

@@ -22,11 +22,8 @@ SearchRecord record(std::string name, std::int64_t size, std::int64_t time, std:
 // Every column orders the entries differently, and no two entries tie in any column.
 DirectoryListing fixedListing() {
     DirectoryListing listing;
-    listing.Dirs = {
-        record("B.old", 0, 1, 0x12),
-        record("c.new", 0, 2, 0x11),
-        record("a", 0, 3, 0x10),
-    };
+    listing.Dirs = {record("B.old", 0, 1, 0x12), record("c.new", 0, 2, 0x11),
+                    record("a", 0, 3, 0x10)};
     listing.Files = {
         record("b.txt", 300, 30, 0x20), record("readme", 200, 50, 0x22),
         record("A.doc", 100, 10, 0x21), record("c.Zip", 4000, 20, 0x23),
@@ -100,8 +97,7 @@ TEST(ListingSort, KeyTextIsFoundInsideOtherTextAndUnknownKeysSortNothing) {
     // A key holding several texts applies each, in the fixed test order: the last one wins.
     const auto rules = listing::sortRulesIn("name 1-0 size 0-1");
     ASSERT_EQ(rules.size(), 2u);
-    EXPECT_EQ(rules[0].Text, "size 0-1");
-    EXPECT_EQ(rules[1].Text, "name 1-0");
+    EXPECT_EQ(std::tuple(rules[0].Text, rules[1].Text), std::tuple("size 0-1", "name 1-0"));
 }
 
 TEST(ListingSort, NamesFollowTheGivenLocaleAndCase) {
@@ -128,10 +124,11 @@ TEST(ListingSort, SizesAndTimesCompareInFullSixtyFourBits) {
 }
 
 TEST(ListingSort, ExtensionStartsAtTheLastDot) {
-    EXPECT_EQ(listing::extensionOf("archive.tar.gz"), ".gz");
-    EXPECT_EQ(listing::extensionOf(".bashrc"), ".bashrc");
-    EXPECT_EQ(listing::extensionOf("a."), ".");
-    EXPECT_EQ(listing::extensionOf("Makefile"), "");
+    for (const auto& [name, extension] : {std::pair("archive.tar.gz", ".gz"),
+                                          {".bashrc", ".bashrc"},
+                                          {"a.", "."},
+                                          {"Makefile", ""}})
+        EXPECT_EQ(listing::extensionOf(name), extension) << name;
 }
 
 namespace {

@@ -46,23 +46,23 @@ protected:
 
 TEST_F(Interop, OurArchivesPassThePeersChecksAndUnpackToTheSource) {
     const std::string archive = packOurs();
-    const CommandResult tested = runCommand(Utf8 + "unzip -t " + shellQuoted(archive));
-    EXPECT_EQ(tested.status, 0) << tested.output;
-    const CommandResult info = runCommand(Utf8 + "zipinfo -v " + shellQuoted(archive));
-    EXPECT_EQ(info.status, 0) << info.output;
+    for (const std::string check : {"unzip -t ", "zipinfo -v "}) {
+        const CommandResult checked = runCommand(Utf8 + check + shellQuoted(archive));
+        EXPECT_EQ(checked.status, 0) << check << checked.output;
+    }
     const CommandResult python = test::pythonTestZip(archive);
     EXPECT_EQ(python.status, 0) << python.output;
 
-    const CommandResult bsdtar =
-        runCommand("mkdir " + shellQuoted(dir.at("bsdtar")) + " && " + Utf8 + "bsdtar -x -f " +
-                   shellQuoted(archive) + " -C " + shellQuoted(dir.at("bsdtar")));
-    ASSERT_EQ(bsdtar.status, 0) << bsdtar.output;
-    EXPECT_TRUE(test::sameTree(tree, dir.at("bsdtar/tree"), true));
-
-    const CommandResult unzip = runCommand(Utf8 + "unzip -q " + shellQuoted(archive) + " -d " +
-                                           shellQuoted(dir.at("unzip")));
-    ASSERT_EQ(unzip.status, 0) << unzip.output;
-    EXPECT_TRUE(test::sameTree(tree, dir.at("unzip/tree"), true));
+    const std::string into[] = {shellQuoted(dir.at("bsdtar")), shellQuoted(dir.at("unzip"))};
+    const std::pair<std::string, std::string> unpackers[] = {
+        {"bsdtar", "mkdir " + into[0] + " && " + Utf8 + "bsdtar -x -f " + shellQuoted(archive) +
+                       " -C " + into[0]},
+        {"unzip", Utf8 + "unzip -q " + shellQuoted(archive) + " -d " + into[1]}};
+    for (const auto& [tool, command] : unpackers) {
+        const CommandResult unpacked = runCommand(command);
+        ASSERT_EQ(unpacked.status, 0) << unpacked.output;
+        EXPECT_TRUE(test::sameTree(tree, dir.at(tool + "/tree"), true)) << tool;
+    }
 }
 
 // An archive another tool writes of src/tree, which we unpack to the same tree.
@@ -96,24 +96,20 @@ std::string python(const char* mode) {
 
 const std::string CentralHeader("PK\x01\x02", 4);
 
-INSTANTIATE_TEST_SUITE_P(
-    Tools, PeerArchives,
-    ::testing::Values(
-        PeerArchive{"infozip", "zip -r -q ARCHIVE tree", "/tree", true, CentralHeader},
-        PeerArchive{"streamed", "zip -r -q - tree | cat > ARCHIVE", "/tree", true,
-                    std::string("PK\x07\x08", 4)},
-        PeerArchive{"zip64", "zip -r -q -fz ARCHIVE tree", "/tree", true,
-                    std::string("\x01\x00\x10\x00", 4)},
-        PeerArchive{"python_stored", python("stored"), "/tree", false, CentralHeader},
-        PeerArchive{"python_deflated", python("deflated"), "/tree", false, CentralHeader},
-        PeerArchive{"python_zip64", python("zip64"), "/tree", false,
-                    std::string("\x01\x00\x10\x00", 4)},
-        PeerArchive{"bsdtar", "bsdtar -c --format zip -f ARCHIVE tree", "/tree", true,
-                    CentralHeader},
-        // Entries named "./", "./hello.txt", ...
-        PeerArchive{"bsdtar_dot", "bsdtar -c --format zip -f ARCHIVE -C tree .", "", true,
-                    std::string("./hello.txt")}),
-    [](const auto& info) { return std::string(info.param.name); });
+const PeerArchive kPeers[] = {
+    {"infozip", "zip -r -q ARCHIVE tree", "/tree", true, CentralHeader},
+    {"streamed", "zip -r -q - tree | cat > ARCHIVE", "/tree", true, std::string("PK\x07\x08", 4)},
+    {"zip64", "zip -r -q -fz ARCHIVE tree", "/tree", true, std::string("\x01\x00\x10\x00", 4)},
+    {"python_stored", python("stored"), "/tree", false, CentralHeader},
+    {"python_deflated", python("deflated"), "/tree", false, CentralHeader},
+    {"python_zip64", python("zip64"), "/tree", false, std::string("\x01\x00\x10\x00", 4)},
+    {"bsdtar", "bsdtar -c --format zip -f ARCHIVE tree", "/tree", true, CentralHeader},
+    // Entries named "./", "./hello.txt", ...
+    {"bsdtar_dot", "bsdtar -c --format zip -f ARCHIVE -C tree .", "", true,
+     std::string("./hello.txt")}};
+
+INSTANTIATE_TEST_SUITE_P(Tools, PeerArchives, ::testing::ValuesIn(kPeers),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarvo::zip

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace tarvo::zip {
 namespace {
@@ -53,20 +54,18 @@ TEST_F(ZipReader, EntriesReportNamesAttributesSizesAndTimes) {
 
     // Backwards and repeated requests read the right entry again.
     ASSERT_EQ(ZipGetEntry(reader, 4, info), ZipOk);
-    EXPECT_EQ(info.name, "tree/locked.txt");
-    EXPECT_EQ(info.attributes, ZipAttrReadOnly | ZipAttrArchive);
-    EXPECT_EQ(info.modificationTime, 1400000002);
-    EXPECT_EQ(info.accessTime, 1600000000);
+    EXPECT_EQ(
+        std::tie(info.name, info.attributes, info.modificationTime, info.accessTime),
+        std::tuple("tree/locked.txt", ZipAttrReadOnly | ZipAttrArchive, 1400000002, 1600000000));
     ASSERT_EQ(ZipGetEntry(reader, 3, info), ZipOk);
-    EXPECT_EQ(info.name, "tree/inner/b.bin");
-    EXPECT_EQ(info.uncompressedSize, 100000);
+    EXPECT_EQ(std::tie(info.name, info.uncompressedSize, info.attributes),
+              std::tuple("tree/inner/b.bin", 100000, ZipAttrArchive));
     EXPECT_LT(info.compressedSize, 1000);
-    EXPECT_EQ(info.attributes, ZipAttrArchive);
-    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
-    EXPECT_EQ(info.name, "tree/");
-    EXPECT_EQ(info.attributes, ZipAttrDirectory);
-    ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
-    EXPECT_EQ(info.index, 0);
+    for (int repeat = 0; repeat < 2; ++repeat) {
+        ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
+        EXPECT_EQ(std::tie(info.index, info.name, info.attributes),
+                  std::tuple(0, "tree/", ZipAttrDirectory));
+    }
     EXPECT_EQ(ZipCloseReader(reader), ZipOk);
 }
 
@@ -81,12 +80,12 @@ TEST_F(ZipReader, UnpackedTreeEqualsTheSourceWithTimesAndReadOnlyFiles) {
 TEST_F(ZipReader, ExtractionMakesFoldersReplacesWritableButNotReadOnlyFilesAndKeepsItsFolder) {
     ZipHandle reader = ZipOpen(archive);
     const std::string deep = dir.at("x/y/a.txt");
-    EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
-    EXPECT_EQ(readFile(deep), "alpha alpha alpha");
-
-    writeFile(deep, "old and writable");
-    EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
-    EXPECT_EQ(readFile(deep), "alpha alpha alpha");
+    for (const bool existing : {false, true}) {
+        if (existing)
+            writeFile(deep, "old and writable");
+        EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
+        EXPECT_EQ(readFile(deep), "alpha alpha alpha");
+    }
 
     // Even as root, whose writes the permission would not stop.
     writeFile(deep, "old and read-only");
@@ -133,8 +132,8 @@ TEST_F(HostileArchives, TruncatedTimestampFieldIsReadOnlyAsFarAsItGoes) {
     ASSERT_NE(reader, nullptr);
     ZipEntryInfo info;
     ASSERT_EQ(ZipGetEntry(reader, 0, info), ZipOk);
-    EXPECT_EQ(info.modificationTime, 1000000000);
-    EXPECT_EQ(info.accessTime, test::localTime(2020, 5, 6, 7, 8, 10));
+    EXPECT_EQ(std::tie(info.modificationTime, info.accessTime),
+              std::tuple(1000000000, test::localTime(2020, 5, 6, 7, 8, 10)));
     EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("cut.txt")), ZipOk);
     EXPECT_EQ(test::modificationTime(dir.at("cut.txt")), 1000000000);
     ZipCloseReader(reader);
@@ -156,10 +155,10 @@ TEST_F(HostileArchives, LongNamesAreNeverCut) {
     ZipCloseReader(reader);
 }
 
-// Archives that lie are refused when opened; of the others every entry unpacks but those that
-// would leave the target, through a name or a link planted in it, or are damaged. `files` lists
-// every file the target holds afterwards, with the permissions the archive gives them (under the
-// umask); `existing` is a file there before, which a damaged entry must leave as it was.
+// Of archives that open, every entry unpacks but those that would leave the target, through a
+// name or a link planted in it, or are damaged. `files` lists every file the target holds
+// afterwards, with the permissions the archive gives them (under the umask); `existing` is a file
+// there before, which a damaged entry must leave as it was.
 struct ExpectedFile {
     const char* path;
     const char* content;
@@ -168,7 +167,6 @@ struct ExpectedFile {
 
 struct HostileCase {
     const char* archive;
-    bool opens;
     std::vector<ZipResult> results; // per entry; empty: every entry unpacks
     std::vector<ExpectedFile> files;
     const char* existing = nullptr;
@@ -192,11 +190,7 @@ TEST_P(HostileArchiveTable, IsRefusedOrUnpacksOnlyIntoTheTarget) {
     if (hostile.existing)
         writeFile(target + "/" + hostile.existing, "previous");
     ZipHandle reader = ZipOpen(fixture(hostile.archive));
-    ASSERT_EQ(reader != nullptr, hostile.opens);
-    if (reader == nullptr) {
-        EXPECT_EQ(ZipLastReaderResult(), ZipCannotOpen);
-        return;
-    }
+    ASSERT_NE(reader, nullptr);
     ZipEntryInfo info;
     ASSERT_EQ(ZipGetEntry(reader, -1, info), ZipOk);
     const int count = info.index;
@@ -218,38 +212,37 @@ TEST_P(HostileArchiveTable, IsRefusedOrUnpacksOnlyIntoTheTarget) {
     EXPECT_EQ(countEntries(dir.at("outside")), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Archives, HostileArchiveTable,
-    ::testing::Values(
-        HostileCase{"missing.zip", false, {}, {}}, HostileCase{"truncated.zip", false, {}, {}},
-        HostileCase{"lying_end.zip", false, {}, {}}, HostileCase{"bad_offset.zip", false, {}, {}},
-        HostileCase{"count_smaller.zip", false, {}, {}},
-        HostileCase{"count_larger.zip", false, {}, {}},
-        HostileCase{"zip64_count.zip", false, {}, {}},
-        HostileCase{"overlapping.zip", false, {}, {}},
-        HostileCase{"traversal.zip",
-                    true,
-                    {ZipCorrupt, ZipCorrupt, ZipOk, ZipCorrupt, ZipCannotOpen, ZipOk},
-                    {{"abs/inside.txt", "inside", 0644}, {"good.txt", "good", 0644}}},
-        HostileCase{
-            "flipped.zip", true, {ZipFlateFailed}, {{"data.txt", "previous", 0666}}, "data.txt"},
-        HostileCase{"encrypted.zip", true, {ZipPasswordRequired}, {}},
-        HostileCase{
-            "dot_slash.zip", true, {}, {{"a.txt", "alpha", 0644}, {"sub/b.txt", "beta", 0644}}},
-        HostileCase{"comment_65514.zip", true, {}, {{"c.txt", "comment", 0644}}},
-        HostileCase{"comment_65535.zip", true, {}, {{"c.txt", "comment", 0644}}},
-        HostileCase{"unix_modes.zip",
-                    true,
-                    {},
-                    {{"run.sh", "#!/bin/sh\n", 0755},
-                     {"private.txt", "private", 0600},
-                     {"setuid", "no set-id", 0755},
-                     {"sticky", "no sticky", 0777}}}),
-    [](const auto& info) {
-        std::string name = info.param.archive;
-        name.resize(name.find('.'));
-        return name;
-    });
+TEST_F(HostileArchives, ArchivesThatLieAreRefusedWhenOpened) {
+    for (const char* archive :
+         {"missing.zip", "truncated.zip", "lying_end.zip", "bad_offset.zip", "count_smaller.zip",
+          "count_larger.zip", "zip64_count.zip", "overlapping.zip"}) {
+        EXPECT_EQ(ZipOpen(fixture(archive)), nullptr) << archive;
+        EXPECT_EQ(ZipLastReaderResult(), ZipCannotOpen) << archive;
+    }
+}
+
+const HostileCase kHostile[] = {
+    {"traversal.zip",
+     {ZipCorrupt, ZipCorrupt, ZipOk, ZipCorrupt, ZipCannotOpen, ZipOk},
+     {{"abs/inside.txt", "inside", 0644}, {"good.txt", "good", 0644}}},
+    {"flipped.zip", {ZipFlateFailed}, {{"data.txt", "previous", 0666}}, "data.txt"},
+    {"encrypted.zip", {ZipPasswordRequired}, {}},
+    {"dot_slash.zip", {}, {{"a.txt", "alpha", 0644}, {"sub/b.txt", "beta", 0644}}},
+    {"comment_65514.zip", {}, {{"c.txt", "comment", 0644}}},
+    {"comment_65535.zip", {}, {{"c.txt", "comment", 0644}}},
+    {"unix_modes.zip",
+     {},
+     {{"run.sh", "#!/bin/sh\n", 0755},
+      {"private.txt", "private", 0600},
+      {"setuid", "no set-id", 0755},
+      {"sticky", "no sticky", 0777}}}};
+
+INSTANTIATE_TEST_SUITE_P(Archives, HostileArchiveTable, ::testing::ValuesIn(kHostile),
+                         [](const auto& info) {
+                             std::string name = info.param.archive;
+                             name.resize(name.find('.'));
+                             return name;
+                         });
 
 } // namespace
 } // namespace tarvo::zip

@@ -9,11 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 namespace tarvo::zip {
 namespace {
 
 using test::FileBytes;
+using Fields = std::vector<std::uint64_t>;
 
 const std::string HelloText = "hello hello hello hello hello\n";
 const std::string StoredText = "already compressed, honestly";
@@ -55,29 +58,29 @@ TEST_F(ZipWriter, RecordsCarryTheFlagsTimesAndAttributesOfEachKindOfEntry) {
     } entries[] = {{"hello.txt", 0, 0x0002, 8, 0x81800020},
                    {"sub/", folder, 0, 0, 0x41C00010},
                    {"sub/data.gz", folder + 30 + 4 + 17, 0, 0, 0x81000021}};
-    EXPECT_EQ(zip.u16(10), (10 << 11) | (15 << 5) | 18);
-    EXPECT_EQ(zip.u16(12), (41 << 9) | (3 << 5) | 4);
+    EXPECT_EQ((Fields{zip.u16(10), zip.u16(12)}),
+              (Fields{(10 << 11) | (15 << 5) | 18, (41 << 9) | (3 << 5) | 4}));
     std::size_t central = zip.u32(zip.bytes.size() - 22 + 16);
     for (const auto& entry : entries) {
         SCOPED_TRACE(entry.name);
         const std::size_t local = entry.local;
         const std::size_t size = entry.name.size();
-        EXPECT_EQ(zip.text(local + 30, size), entry.name);
-        EXPECT_EQ(zip.u16(local + 4), 20);
-        EXPECT_EQ(zip.u16(local + 6), entry.flags);
-        EXPECT_EQ(zip.u16(local + 8), entry.method);
         // Local "UT": modification and access time; central "UT": modification time only.
-        EXPECT_EQ(zip.text(local + 30 + size, 5), std::string("UT\x0D\x00\x07", 5));
-        EXPECT_EQ(zip.text(central + 46 + size, 5), std::string("UT\x05\x00\x07", 5));
-        EXPECT_EQ(zip.u16(central + 4), 0x0B17);
-        EXPECT_EQ(zip.u16(central + 8), entry.flags);
-        EXPECT_EQ(zip.u32(central + 38), entry.attributes);
-        EXPECT_EQ(zip.u32(central + 42), local);
+        EXPECT_EQ(std::tuple(zip.text(local + 30, size), zip.text(local + 30 + size, 5),
+                             zip.text(central + 46 + size, 5)),
+                  std::tuple(entry.name, std::string("UT\x0D\x00\x07", 5),
+                             std::string("UT\x05\x00\x07", 5)));
+        EXPECT_EQ(
+            (Fields{zip.u16(local + 4), zip.u16(local + 6), zip.u16(local + 8),
+                    zip.u16(central + 4), zip.u16(central + 8), zip.u32(central + 38),
+                    zip.u32(central + 42)}),
+            (Fields{20, entry.flags, entry.method, 0x0B17, entry.flags, entry.attributes, local}));
         if (entry.name != "sub/") { // a folder entry has the time it was packed
             EXPECT_EQ(zip.text(central + 12, 4), zip.text(10, 4));
-            EXPECT_EQ(zip.u32(local + 30 + size + 5), modificationTime);
-            EXPECT_EQ(zip.u32(local + 30 + size + 9), accessTime);
-            EXPECT_EQ(zip.u32(central + 46 + size + 5), modificationTime);
+            EXPECT_EQ((Fields{zip.u32(local + 30 + size + 5), zip.u32(local + 30 + size + 9),
+                              zip.u32(central + 46 + size + 5)}),
+                      (Fields{std::uint64_t(modificationTime), std::uint64_t(accessTime),
+                              std::uint64_t(modificationTime)}));
         }
         central += 46 + size + 9;
     }
@@ -94,8 +97,7 @@ TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8FlagAndDotNamesTheHiddenBit) {
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
     const FileBytes zip(dir.at("names.zip"));
     const std::size_t second = 30 + std::string("Grüße.txt").size() + 17 + zip.u32(18);
-    EXPECT_EQ(zip.u16(6), 0x0802);
-    EXPECT_EQ(zip.u16(second + 6), 0x0800);
+    EXPECT_EQ((Fields{zip.u16(6), zip.u16(second + 6)}), (Fields{0x0802, 0x0800}));
 
     ZipHandle reader = ZipOpen(dir.at("names.zip"));
     ZipEntryInfo info;
@@ -114,8 +116,7 @@ TEST_F(ZipWriter, DosDateIsClampedWhileTheUtFieldKeepsTheRealTime) {
     ASSERT_EQ(ZipAddFile(writer, "old.txt", dir.at("old.txt")), ZipOk);
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
     const FileBytes zip(dir.at("old.zip"));
-    EXPECT_EQ(zip.u16(10), 0);                       // 00:00:00
-    EXPECT_EQ(zip.u16(12), (0 << 9) | (1 << 5) | 1); // 1980-01-01
+    EXPECT_EQ((Fields{zip.u16(10), zip.u16(12)}), (Fields{0, (1 << 5) | 1})); // 1980-01-01 0:00
     EXPECT_EQ(static_cast<std::int32_t>(zip.u32(30 + 7 + 5)), in1975);
 }
 
@@ -129,8 +130,7 @@ TEST_F(ZipWriter, TargetThatCannotSeekGetsDataDescriptors) {
 
     const FileBytes zip(dir.at("streamed.zip"));
     const std::size_t central = zip.u32(zip.bytes.size() - 22 + 16);
-    EXPECT_EQ(zip.u16(6), 0x0008);
-    EXPECT_EQ(zip.u16(central + 8), 0x0008);
+    EXPECT_EQ((Fields{zip.u16(6), zip.u16(central + 8)}), (Fields{0x0008, 0x0008}));
     const std::size_t descriptor = zip.bytes.find(std::string("PK\x07\x08", 4));
     ASSERT_NE(descriptor, std::string::npos);
     EXPECT_EQ(zip.text(descriptor + 4, 12), zip.text(central + 16, 12)) << "CRC and sizes";

@@ -103,11 +103,10 @@ def make_handler(mode, argument):
 
         def ftp_REST(self, line):
             if mode == "rest-refused":
-                self.respond("502 Command not implemented.")
-            elif mode == "rest-ignored":
-                self.respond("350 Restarting at position %s." % line)
-            else:
-                super().ftp_REST(line)
+                return self.respond("502 Command not implemented.")
+            if mode == "rest-ignored":
+                return self.respond("350 Restarting at position %s." % line)
+            super().ftp_REST(line)
 
         def ftp_RETR(self, file):
             if mode != "drop-data":
@@ -145,23 +144,16 @@ def make_handler(mode, argument):
                 # address instead of using the control connection's peer cannot connect.
                 numbers = resp[resp.index("(") + 1 : resp.index(")")].split(",")
                 resp = "227 Entering passive mode (127,0,0,2,%s,%s)." % (numbers[4], numbers[5])
-            if logfun is None:
-                super().respond(resp)
-            else:
-                super().respond(resp, logfun)
+            super().respond(resp, *([logfun] if logfun else []))
 
     return FaultyHandler
 
 
 def main():
     args = sys.argv[1:]
-    throttle = 0
-    if "--throttle" in args:
-        index = args.index("--throttle")
-        throttle = int(args[index + 1])
-        del args[index : index + 2]
-    address, root, user, password, mode = args[:5]
-    argument = args[5] if len(args) > 5 else None
+    throttle = int(args.pop(args.index("--throttle") + 1)) if "--throttle" in args else 0
+    args = [arg for arg in args if arg != "--throttle"]
+    address, root, user, password, mode, argument = (args + [None])[:6]
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmwMT")
     authorizer.add_anonymous(root)
