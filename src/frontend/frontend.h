@@ -88,4 +88,20 @@ public:
     virtual void appendConsole(std::string text) = 0;
     // The FTP session took a panel over or gave it back.
     virtual void showSession(SessionView session) = 0;
+
+    // A network command began (true) or ended (false) waiting for the server: the status strip
+    // shows the wait meanwhile. Screens without a status strip need not show it.
+    virtual void serverWait(bool /*waiting*/) {}
+};
+
+// Shows a wait for the server for as long as it lives.
+class ServerWait {
+public:
+    explicit ServerWait(Frontend& frontend) : frontend_(frontend) { frontend_.serverWait(true); }
+    ~ServerWait() { frontend_.serverWait(false); }
+    ServerWait(const ServerWait&) = delete;
+    ServerWait& operator=(const ServerWait&) = delete;
+
+private:
+    Frontend& frontend_;
 };

@@ -126,6 +126,7 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
     lastFields_ = fields;
     connectingPanel_ = panel;
     FtpPanel = 0;
+    const ServerWait wait(frontend_);
     try {
         status("Connecting to FTP server...  " + fields.Host);
         const SiteRecord site = sites_.currentSite();

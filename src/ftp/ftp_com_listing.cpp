@@ -112,6 +112,7 @@ void FTPCom::setLastFilledDir(const std::string& folder) {
 }
 
 int FTPCom::List() {
+    const ServerWait wait(frontend_);
     const TimedLock lock(listMutex_, kListWait);
     if (!lock)
         return -2;

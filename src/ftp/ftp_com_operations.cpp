@@ -43,13 +43,27 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t siz
     }
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
+        const ServerWait wait(frontend_);
         // Whether the change worked or not, the server's folder is shown.
         session_.changeDir(name == ".." ? std::string("../") : name);
         showServerFolder();
     }
+    recordFolder();
+    return 16;
+}
+
+int FTPCom::OpenFolder(const std::string& folder) {
+    const ServerWait wait(frontend_);
+    if (!session_.changeDir(folder))
+        return HandleError(" ");
+    showServerFolder();
+    recordFolder();
+    return 16;
+}
+
+void FTPCom::recordFolder() {
     if (const int panel = FtpPanel; panel != 0)
         frontend_.addToHistory(sideOf(panel), currentDir() + "@" + lastFields_.SiteName);
-    return 16;
 }
 
 void FTPCom::readServerFolder() {
