@@ -150,6 +150,17 @@ TEST_F(FtpNavigationTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNoth
     ASSERT_TRUE(waitFor([this] { return showsRemote("/sub"); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
     EXPECT_EQ(history(), home.path() + "\r\n/sub@site\r\n");
+    left().widgets().historyButton->click();
+    auto* visits = child<QMenu>("MenuHistoryLeft");
+    ASSERT_TRUE(waitFor([&] { return visits->isVisible(); }));
+    ASSERT_EQ(visits->actions().size(), 2);
+    EXPECT_EQ(visits->actions()[1]->text(), "ftp://127.0.0.1/sub");
+    EXPECT_EQ(visits->actions()[1], visits->defaultAction()) << "the session's folder";
+    visits->hide();
+    program.write("Favorites.dat", "");
+    child<QAction>("AddtoFavorites1")->trigger();
+    EXPECT_EQ(readFile(program.at("Favorites.dat")), "/sub@site\r\n");
+    EXPECT_EQ(child<QMenu>("Navigator1")->actions().back()->text(), "sub@site");
 
     // Back leaves the session for the local folder, with every command as before; Forward
     // connects again, into the folder of the entry.
@@ -169,6 +180,14 @@ TEST_F(FtpNavigationTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNoth
     }));
     EXPECT_TRUE(child<QPlainTextEdit>("Memo1")->toPlainText().contains("Command:> QUIT"));
     EXPECT_EQ(window->windowTitle().left(28), "Tarvo Manager [other - 127.0");
+
+    // A special folder takes the panel back from the session.
+    home.write(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/papers\"\n");
+    home.dir("papers");
+    child<QAction>("MyDocuments1")->trigger();
+    ASSERT_TRUE(showing(PanelSide::Left, home.at("papers"), 1));
+    EXPECT_FALSE(left().model().remote());
+    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
 }
 
 TEST_F(FtpNavigationTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
