@@ -13,6 +13,7 @@ using namespace std::chrono_literals;
 void TForm1::serverWait(bool waiting) {
     bridge.post([this, waiting] {
         ShowWaitingForServer(waiting);
+        setBusyCursor(waiting);
         ServerWaitState = waiting ? 1 : -1; // the next tick clears the strip after a wait
         if (waiting && !Timer2->isActive())
             Timer2->start();
