@@ -28,9 +28,9 @@ void TForm1::ShowWaitingForServer(bool waiting) {
     WaitAnimationStep = 1;
     setBar(0);
     Label15->setText(" ");
-    Label10->setText(waiting ? QString(8, u' ') +
-                                   QString::fromStdString(Translate("WaitingForServer"))
-                             : QStringLiteral(" "));
+    Label10->setText(waiting
+                         ? QString(8, u' ') + QString::fromStdString(Translate("WaitingForServer"))
+                         : QStringLiteral(" "));
 }
 
 void TForm1::sessionWaitsEnded() {

@@ -4,8 +4,8 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
-#include "workers/command_codes.h"
 #include "window_harness.h"
+#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "test_servers.h"
@@ -18,8 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -344,8 +344,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     left().selectRow(*left().model().folderRow("renamed"));
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
-    ASSERT_TRUE(
-        waitFor([this, server] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
+    ASSERT_TRUE(waitFor(
+        [this, server] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
     EXPECT_NE(messages->shown().back().text.find("\n[renamed]"), std::string::npos);
 
     child<QToolButton>("SpeedButton15")->click(); // size, largest first
