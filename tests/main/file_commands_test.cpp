@@ -76,23 +76,21 @@ private:
 constexpr std::int64_t kStep = 8 << 20;
 
 // The left panel shows home/left, the right one home/right.
-class FileCommandsTest : public testing::Test {
+class FileCommandsTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
         home.dir("left");
         home.dir("right");
-        ASSERT_TRUE(harness.open());
+        ASSERT_TRUE(open());
         window->resize(1000, 800);
         show(PanelSide::Left, home.at("left"));
         show(PanelSide::Right, home.at("right"));
     }
     void TearDown() override {
         gate.open(); // a worker waiting in the gate must finish before the window goes
-        harness.window.reset();
+        window.reset();
     }
 
-    PanelController& left() { return window->panel(PanelSide::Left); }
-    PanelController& right() { return window->panel(PanelSide::Right); }
     bool idle() {
         return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
                window->Panel5->isEnabled() && window->Panel2->isEnabled();
@@ -131,7 +129,6 @@ protected:
         for (const char* name : nameCells)
             panel.model().setMarked(rowOf(panel, name), true);
     }
-    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
     std::string tr(const char* key) { return window->Translate(key); }
     // Triggers the action and waits until the job it posted has ended.
     void run(const char* action) {
@@ -156,11 +153,7 @@ protected:
         return event.isAccepted();
     }
 
-    GatedDataPath gate; // outlives the window, whose explorers may use it
-    WindowHarness harness;
-    TempTree& home = harness.home;
-    std::unique_ptr<TForm1>& window = harness.window;
-    ScriptedMessages*& messages = harness.messages;
+    GatedDataPath gate; // the window, whose explorers may use it, goes first (TearDown)
 };
 
 TEST_F(FileCommandsTest, CopyAndMoveTakeTheMarkedEntriesOrTheCurrentOneToTheOtherPanel) {

@@ -54,8 +54,6 @@ protected:
         return window->findChild<Widget*>(QString::fromLatin1(name));
     }
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
-    void trigger(const char* action) { child<QAction>(action)->trigger(); }
-    PanelController& left() { return window->panel(PanelSide::Left); }
     QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
     std::string lastBox() {
         const auto shown = messages->shown();
@@ -103,20 +101,29 @@ protected:
         std::map<std::string, bool> states;
         for (const char* name :
              {"Move1", "Zapiszjako1", "Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})
-            states[name] = child<QAction>(name)->isEnabled();
+            states[name] = action(name)->isEnabled();
         states["SpeedButton11"] = child<QToolButton>("SpeedButton11")->isEnabled();
         return states;
     }
-};
 
-// A server whose listing of 20,000 files takes minutes.
-std::unique_ptr<TestServer> slowListingServer(const TempTree& canned) {
-    std::string listing;
-    for (int i = 0; i < 20000; ++i)
-        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-    writeFile(canned.at("default"), listing);
-    return tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
-}
+    // Shows the window and connects the left panel to a server whose listing takes minutes;
+    // returns once the LIST is sent.
+    void connectToACrawlingListing() {
+        std::string listing;
+        for (int i = 0; i < 20000; ++i)
+            listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
+        writeFile(canned.at("default"), listing);
+        crawling = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
+        window->show();
+        ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+        fillBar(*crawling);
+        window->butConnect->click();
+        ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    }
+
+    TempTree canned;
+    std::unique_ptr<TestServer> crawling;
+};
 
 // The one vsftpd of these tests, its root holding just these files (parents made, owned by
 // the server's user); none when vsftpd cannot run here.
@@ -137,13 +144,7 @@ const TestServer* vsftpdWith(const std::map<std::string, std::string>& files) {
 }
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
-    TempTree canned;
-    const auto server = slowListingServer(canned);
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
     window->butConnect->click(); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
@@ -162,14 +163,8 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
 }
 
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
-    TempTree canned;
-    const auto server = slowListingServer(canned);
     window->LeftExplorer->SetSortKey("name 1-0");
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
 
     window->close(); // the listing would take minutes: the close does not wait for it
@@ -396,8 +391,8 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     for (const char* name : {"Move1", "SpeedButton11", "Zip1", "UnZip1", "Zipview1", "Disk1"})
         EXPECT_FALSE(remoteStates.at(name)) << name;
     trigger("Aktywneokno1");
-    EXPECT_FALSE(child<QAction>("Move1")->isEnabled()) << "no move while a session is open";
-    EXPECT_EQ(child<QAction>("Zip1")->isEnabled(), localStates.at("Zip1"));
+    EXPECT_FALSE(action("Move1")->isEnabled()) << "no move while a session is open";
+    EXPECT_EQ(action("Zip1")->isEnabled(), localStates.at("Zip1"));
     trigger("Aktywneokno1");
 
     // A folder the server refuses, and a listed site whose record cannot be read.
@@ -466,16 +461,11 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
 }
 
 TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
-    TempTree canned;
-    const auto server = slowListingServer(canned);
-    fillBar(*server);
-    window->butConnect->click();
-    auto* progressText = child<QLabel>("Label10");
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     const QString waiting =
         QString(8, u' ') + QString::fromStdString(window->Translate("WaitingForServer"));
-    ASSERT_TRUE(waitFor([&] {
-        return consoleText().contains("Command:> LIST") && progressText->text() == waiting;
-    }));
+    auto* progressText = child<QLabel>("Label10");
+    ASSERT_TRUE(waitFor([&] { return progressText->text() == waiting; }));
     EXPECT_EQ(window->ServerWaitState, 1);
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 

@@ -34,7 +34,6 @@ protected:
         create();
     }
 
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     TOKRightDlg12* openDialog() {
         action("Jzyk1")->trigger();
         return window->findChildren<TOKRightDlg12*>().back();

@@ -41,8 +41,6 @@ protected:
             names.push_back(panel(side).model().nameCell(row));
         return names;
     }
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
-    void trigger(const char* name) { action(name)->trigger(); }
     void applyMask(PanelSide side, const char* mask) {
         QComboBox* box = panel(side).widgets().maskBox;
         box->setEditText(mask);

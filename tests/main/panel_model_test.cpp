@@ -90,25 +90,6 @@ TEST(PanelModel, RangesToggleBothEndsAndStayInsideTheRows) {
     EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 4})) << "a range past the end is ignored";
 }
 
-TEST(PanelModel, TheSelectionCountsFoldersAndFileBytes) {
-    PanelModel model;
-    model.setListing(listingOf({"d"}, {file("a", 1000), file("b", 1100), file("c", 3000)}), false);
-    model.markAllButUp();
-    const PanelModel::Selection selection = model.selection();
-    EXPECT_EQ(selection.files, 3);
-    EXPECT_EQ(selection.folders, 1);
-    EXPECT_EQ(selection.bytes, 5100);
-}
-
-TEST(PanelModel, TheCurrentRowIsMarkedOnlyWhenNothingElseIs) {
-    PanelModel model;
-    model.setListing(listingOf({}, {file("a"), file("b")}), false);
-    model.markCurrentIfNoneMarked(2);
-    EXPECT_EQ(model.markedRows(), std::vector<int>{2});
-    model.markCurrentIfNoneMarked(1);
-    EXPECT_EQ(model.markedRows(), std::vector<int>{2});
-}
-
 TEST(PanelModel, RemoteRowsShowLinksModesAndTheServersOwnDates) {
     // Far east of the server: a conversion to local time would move every date.
     const QByteArray savedZone = qgetenv("TZ");

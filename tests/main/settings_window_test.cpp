@@ -62,10 +62,7 @@ protected:
                window->RemoteCommand.idle() && window->LocalCommand.idle();
     }
 
-    PanelController& left() { return window->panel(PanelSide::Left); }
-    PanelController& right() { return window->panel(PanelSide::Right); }
     QToolButton* button(const char* name) { return window->findChild<QToolButton*>(name); }
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     QImage arrow(QStyle::StandardPixmap which) {
         return imageOf(window->style()->standardIcon(which));
     }

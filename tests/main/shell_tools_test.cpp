@@ -67,16 +67,6 @@ protected:
         pumpUntil([&] { return logged().size() >= lines; });
         return logged();
     }
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
-    void selectEntry(PanelSide side, const std::string& cell) {
-        PanelController& p = panel(side);
-        for (int row = 0; row < p.model().rowCount(); ++row)
-            if (p.model().nameCell(row) == cell) {
-                p.selectRow(row);
-                return;
-            }
-        FAIL() << "no row " << cell;
-    }
     bool noProgramRunning() { return window->findChildren<QProcess*>().isEmpty(); }
 
     TempTree bin;
@@ -160,7 +150,7 @@ TEST_F(ShellToolsTest, PrintAndEditWithTakeFileRowsAndHandOverTheNameIntact) {
     ASSERT_TRUE(open());
     const std::string file = home.at(name);
 
-    selectEntry(PanelSide::Left, name);
+    select(PanelSide::Left, name);
     action("Print1")->trigger();
     auto lines = waitForLog(4);
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end()),
@@ -184,7 +174,7 @@ TEST_F(ShellToolsTest, PrintAndEditWithTakeFileRowsAndHandOverTheNameIntact) {
 
     ASSERT_TRUE(pumpUntil([&] { return noProgramRunning(); }));
     for (const char* cell : {"[folder]", "[..]"}) {
-        selectEntry(PanelSide::Left, cell);
+        select(PanelSide::Left, cell);
         action("Print1")->trigger();
         action("DefaultEdit1")->trigger();
         EXPECT_TRUE(noProgramRunning()) << cell;
@@ -197,7 +187,7 @@ TEST_F(ShellToolsTest, AToolThatFailsIsReportedWithItsOwnErrorText) {
     usePrograms({"lp"}, 1, "lp: Error - no default destination available.");
     home.write("page.txt", "text");
     ASSERT_TRUE(open());
-    selectEntry(PanelSide::Left, "page.txt");
+    select(PanelSide::Left, "page.txt");
     action("Print1")->trigger();
     ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
     const std::string text = messages->shown().back().text;

@@ -8,7 +8,9 @@
 #include "support/shipped_files.h"
 #include "support/temp_tree.h"
 
+#include <QAction>
 #include <QLabel>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>
@@ -58,6 +60,8 @@ public:
     }
 
     PanelController& panel(PanelSide side) { return window->panel(side); }
+    PanelController& left() { return panel(PanelSide::Left); }
+    PanelController& right() { return panel(PanelSide::Right); }
     std::string path(PanelSide side) { return panel(side).explorer().GetPath(); }
     // The panel shows the folder (with that many rows) and both workers are idle.
     bool showing(PanelSide side, const std::string& folder, int rows = -1) {
@@ -68,6 +72,23 @@ public:
                    window->RemoteCommand.idle() && window->LocalCommand.idle();
         });
     }
+
+    // The row whose name cell reads so, if the panel shows one.
+    std::optional<int> rowOf(PanelSide side, const std::string& nameCell) {
+        for (int row = 0; row < panel(side).model().rowCount(); ++row)
+            if (panel(side).model().nameCell(row) == nameCell)
+                return row;
+        return std::nullopt;
+    }
+    // Puts the panel's cursor on the row whose name cell reads so.
+    void select(PanelSide side, const std::string& nameCell) {
+        const std::optional<int> row = rowOf(side, nameCell);
+        if (!row)
+            ADD_FAILURE() << "no row " << nameCell;
+        panel(side).selectRow(row.value_or(0));
+    }
+    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
+    void trigger(const char* name) { action(name)->trigger(); }
 
     TempTree program;
     TempTree home;

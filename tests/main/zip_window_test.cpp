@@ -26,17 +26,16 @@ namespace {
 using Entries = std::vector<std::string>;
 
 // Both panels show home/work.
-class ZipWindowTest : public testing::Test {
+class ZipWindowTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
         home.dir("work");
-        ASSERT_TRUE(harness.open());
+        ASSERT_TRUE(open());
         for (LocalExplorer* explorer : {window->LeftExplorer.get(), window->RightExplorer.get()})
             explorer->SetPath(home.at("work"));
         reread();
     }
 
-    PanelController& left() { return window->panel(PanelSide::Left); }
     bool idle() {
         return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
                window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
@@ -48,14 +47,9 @@ protected:
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     }
     int rowOf(const std::string& nameCell) {
-        for (int row = 0; row < left().model().rowCount(); ++row)
-            if (left().model().nameCell(row) == nameCell)
-                return row;
-        ADD_FAILURE() << "no row " << nameCell;
-        return 0;
+        return WindowHarness::rowOf(PanelSide::Left, nameCell).value();
     }
-    void select(const std::string& nameCell) { left().selectRow(rowOf(nameCell)); }
-    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
+    void select(const std::string& nameCell) { WindowHarness::select(PanelSide::Left, nameCell); }
     // Triggers the command and waits until the job it started has ended.
     void run(const char* action) {
         trigger(action);
@@ -72,11 +66,6 @@ protected:
             ADD_FAILURE() << "no viewer listed " << archive;
         return viewer;
     }
-
-    WindowHarness harness;
-    TempTree& home = harness.home;
-    std::unique_ptr<TForm1>& window = harness.window;
-    ScriptedMessages*& messages = harness.messages;
 };
 
 // The viewer's grid, and the middle of one of its rows.
