@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 class MessageService;
 
@@ -94,14 +95,20 @@ public:
     virtual void serverWait(bool /*waiting*/) {}
 };
 
-// Shows a wait for the server for as long as it lives.
+// Shows a wait for the server for as long as it lives, or until it is ended: a wait ends before
+// the user is told how it went, so no box shows under the waiting display.
 class ServerWait {
 public:
-    explicit ServerWait(Frontend& frontend) : frontend_(frontend) { frontend_.serverWait(true); }
-    ~ServerWait() { frontend_.serverWait(false); }
+    explicit ServerWait(Frontend& frontend) : frontend_(&frontend) { frontend.serverWait(true); }
+    ~ServerWait() { end(); }
     ServerWait(const ServerWait&) = delete;
     ServerWait& operator=(const ServerWait&) = delete;
 
+    void end() {
+        if (frontend_ != nullptr)
+            std::exchange(frontend_, nullptr)->serverWait(false);
+    }
+
 private:
-    Frontend& frontend_;
+    Frontend* frontend_;
 };

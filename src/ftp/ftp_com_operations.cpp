@@ -43,9 +43,10 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t siz
     }
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
-        const ServerWait wait(frontend_);
+        ServerWait wait(frontend_);
         // Whether the change worked or not, the server's folder is shown.
         session_.changeDir(name == ".." ? std::string("../") : name);
+        wait.end();
         showServerFolder();
     }
     recordFolder();
@@ -53,8 +54,10 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t siz
 }
 
 int FTPCom::OpenFolder(const std::string& folder) {
-    const ServerWait wait(frontend_);
-    if (!session_.changeDir(folder))
+    ServerWait wait(frontend_);
+    const bool entered = session_.changeDir(folder);
+    wait.end();
+    if (!entered)
         return HandleError(" ");
     showServerFolder();
     recordFolder();
