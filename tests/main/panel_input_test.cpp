@@ -44,7 +44,22 @@ protected:
         QTest::keyClick(&panel.grid(), static_cast<Qt::Key>(key));
     }
     std::vector<int> marked(PanelController& panel) { return panel.model().markedRows(); }
+    // The marked rows and the current row.
+    using State = std::pair<std::vector<int>, int>;
+    State state(PanelController& panel) { return {marked(panel), panel.model().currentRow()}; }
+    // Presses the right button on the first row, moves over the others, releases on the last.
+    void rightDrag(std::initializer_list<int> rows) {
+        QWidget* grid = viewport(left());
+        QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), *rows.begin()));
+        for (auto row = rows.begin() + 1; row != rows.end(); ++row)
+            QTest::mouseMove(grid, pointOf(left(), *row));
+        QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), *(rows.end() - 1)));
+    }
     std::string sortKey(PanelController& panel) { return panel.explorer().GetSortKey(); }
+    static std::vector<QToolButton*> headerStrip(PanelController& panel) {
+        const PanelWidgets& w = panel.widgets();
+        return {w.nameButton, w.typeButton, w.sizeButton, w.attrButton, w.dateButton};
+    }
 };
 
 TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {
@@ -54,57 +69,46 @@ TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {
     click(left(), 9, Qt::ShiftModifier);
     EXPECT_EQ(marked(left()), (std::vector<int>{3, 4, 5, 6, 8, 9}));
     click(left(), 11);
-    EXPECT_EQ(marked(left()).size(), 6u) << "a plain click only moves the current row";
-    EXPECT_EQ(left().model().currentRow(), 11);
+    EXPECT_EQ(state(left()), State({3, 4, 5, 6, 8, 9}, 11)) << "a plain click only moves the row";
 }
 
 TEST_F(PanelInputTest, RightButtonDragsToggleEveryRowPassed) {
-    QWidget* grid = viewport(left());
-    QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 5));
+    QTest::mousePress(viewport(left()), Qt::RightButton, {}, pointOf(left(), 5));
     EXPECT_EQ(marked(left()), std::vector<int>{5});
-    for (int row : {6, 7, 8, 9})
-        QTest::mouseMove(grid, pointOf(left(), row));
-    QTest::mouseMove(grid, pointOf(left(), 8));
-    QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 8));
+    QTest::mouseRelease(viewport(left()), Qt::RightButton, {}, pointOf(left(), 5));
+    trigger("Odznaczwszystko1");
+    rightDrag({5, 6, 7, 8, 9, 8});
     EXPECT_EQ(marked(left()), (std::vector<int>{5, 6, 7, 9}));
 
-    window->findChild<QAction*>("Odznaczwszystko1")->trigger();
-    QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 2));
-    QTest::mouseMove(grid, pointOf(left(), 10)); // a fast jump skips rows 3 to 9
-    QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 10));
+    trigger("Odznaczwszystko1");
+    rightDrag({2, 10}); // a fast jump skips rows 3 to 9
     EXPECT_EQ(marked(left()), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
 TEST_F(PanelInputTest, SpaceMarksInPlaceAndInsertMovesOn) {
     click(left(), 4);
     key(left(), Qt::Key_Space);
-    EXPECT_EQ(marked(left()), std::vector<int>{4});
-    EXPECT_EQ(left().model().currentRow(), 4);
+    EXPECT_EQ(state(left()), State({4}, 4));
     key(left(), Qt::Key_Insert);
-    EXPECT_TRUE(marked(left()).empty());
-    EXPECT_EQ(left().model().currentRow(), 5);
+    EXPECT_EQ(state(left()), State({}, 5));
     click(left(), 12);
     key(left(), Qt::Key_Insert);
-    EXPECT_EQ(marked(left()), std::vector<int>{12});
-    EXPECT_EQ(left().model().currentRow(), 12) << "the last row stays current";
+    EXPECT_EQ(state(left()), State({12}, 12)) << "the last row stays current";
 }
 
 TEST_F(PanelInputTest, MenuCommandsMarkAllNoneInvertedAndByExtension) {
     trigger("Zaznaczwszystko1");
-    EXPECT_EQ(marked(left()).size(), 12u);
-    EXPECT_FALSE(left().model().isMarked(0));
+    EXPECT_EQ(marked(left()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     trigger("Odwrzaznaczenie1");
     EXPECT_TRUE(marked(left()).empty());
     click(left(), 3); // a.txt
     trigger("Extension1");
     EXPECT_EQ(marked(left()), (std::vector<int>{3, 4})) << "a.txt and b.Txt, not c.txt.bak";
     trigger("Unselectallwiththesameext1");
-    EXPECT_TRUE(marked(left()).empty());
-    EXPECT_TRUE(marked(right()).empty()) << "only the active panel is marked";
+    EXPECT_TRUE(marked(left()).empty() && marked(right()).empty()) << "only the active panel";
 }
 
 TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
-    QWidget* grid = viewport(left());
     const struct {
         const char* how;
         std::function<void()> mark;
@@ -113,17 +117,10 @@ TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
         {"Space", [&] { key(left(), Qt::Key_Space); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"Insert", [&] { key(left(), Qt::Key_Insert); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"minus", [&] { QTest::keyClicks(&left().grid(), "-"); }, "Files 0 | Dirs 0 | Size 0KB"},
-        {"right-button press",
-         [&] {
-             QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 0));
-             QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 0));
-         },
-         "Files 0 | Dirs 0 | Size 0KB"},
+        {"right-button press", [&] { rightDrag({0}); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"right-button drag onto it",
          [&] {
-             QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 1));
-             QTest::mouseMove(grid, pointOf(left(), 0));
-             QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 0));
+             rightDrag({1, 0});
          },
          "Files 0 | Dirs 1 | Size 0KB"},
         {"Shift-click range", [&] { click(left(), 3, Qt::ShiftModifier); },
@@ -148,9 +145,8 @@ TEST_F(PanelInputTest, TheKeypadStarInvertsTheMarks) {
     // since there no shortcut with the keypad modifier matches.
     QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::KeypadModifier, QStringLiteral("*"));
     static_cast<QObject&>(left().grid()).event(&star);
-    EXPECT_EQ(marked(left()), (std::vector<int>{1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(state(left()), State({1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 3)) << "no quick search";
     EXPECT_EQ(left().widgets().selectionLabel->text(), "Files 9 | Dirs 2 | Size 2KB");
-    EXPECT_EQ(left().model().currentRow(), 3) << "not taken as a quick search";
 }
 
 // Marks in both panels, the left one active: a click on the right panel's headers sorts that
@@ -165,9 +161,7 @@ TEST_F(PanelInputTest, HeaderClicksSortTheirPanelFromTheColumnsStartDirection) {
     key(right(), Qt::Key_Space);
     window->ActivateLeftPanel();
     const PanelWidgets& widgets = right().widgets();
-    const std::vector<QToolButton*> strip{widgets.nameButton, widgets.typeButton,
-                                          widgets.sizeButton, widgets.attrButton,
-                                          widgets.dateButton};
+    const std::vector<QToolButton*> strip = headerStrip(right());
     const struct {
         QToolButton* button;
         const char* key;
@@ -192,19 +186,18 @@ TEST_F(PanelInputTest, HeaderClicksSortTheirPanelFromTheColumnsStartDirection) {
     widgets.dateButton->click();
     EXPECT_EQ(sortKey(right()), "date 0-1") << "a second click turns the order round";
     EXPECT_TRUE(pumpUntil([this] { return marked(right()).empty(); }));
-    EXPECT_EQ(marked(left()).size(), 12u);
-    EXPECT_EQ(sortKey(left()), "name 1-0") << "the other panel is untouched";
-    EXPECT_TRUE(left().widgets().sizeButton->icon().isNull());
+    EXPECT_EQ(std::tuple(marked(left()).size(), sortKey(left()),
+                         left().widgets().sizeButton->icon().isNull()),
+              std::tuple(12u, std::string("name 1-0"), true))
+        << "the other panel is untouched";
     window->ActivateLeftPanel();
-    window->findChild<QAction*>("data1")->trigger();
+    trigger("data1");
     EXPECT_EQ(sortKey(left()), "date 1-0") << "the sort menu presses the active panel's button";
 }
 
 TEST_F(PanelInputTest, ADraggedHeaderEdgeFollowsThePointerAndMovesTheButtonsRightOfIt) {
     const PanelWidgets& widgets = left().widgets();
-    const std::vector<QToolButton*> strip{widgets.nameButton, widgets.typeButton,
-                                          widgets.sizeButton, widgets.attrButton,
-                                          widgets.dateButton};
+    const std::vector<QToolButton*> strip = headerStrip(left());
     const auto geometries = [&] {
         std::vector<QRect> result;
         for (QToolButton* button : strip)
@@ -253,16 +246,15 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks
     ASSERT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
     key(left(), Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
-    EXPECT_EQ(left().model().currentRow(), 2) << "the cursor is on the folder just left";
+    EXPECT_EQ(state(left()), State({}, 2)) << "the cursor is on the folder just left";
     EXPECT_EQ(window->SelectedName, "[beta]");
-    EXPECT_TRUE(marked(left()).empty());
 }
 
 TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntry) {
     EXPECT_EQ(window->ActivePanel, 2);
     click(left(), 3);
-    EXPECT_EQ(window->SelectedName, "a.txt");
-    EXPECT_EQ(window->SelectedSize, 1023);
+    EXPECT_EQ(std::pair(window->SelectedName, window->SelectedSize),
+              std::pair(std::string("a.txt"), std::int64_t{1023}));
     right().explorer().ReadDir(home.path(), true);
     right().explorer().FillGrid();
     QApplication::processEvents();
@@ -270,20 +262,21 @@ TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntr
         << "the inactive panel's refill changes its own row only";
 
     key(left(), Qt::Key_Tab);
-    EXPECT_EQ(window->ActivePanel, 1);
-    EXPECT_EQ(window->SelectedName, "[..]");
+    EXPECT_EQ(std::pair(window->ActivePanel.load(), window->SelectedName),
+              std::pair(1, std::string("[..]")));
     key(right(), Qt::Key_Tab);
-    EXPECT_EQ(window->ActivePanel, 2);
-    EXPECT_EQ(window->SelectedName, "a.txt");
+    EXPECT_EQ(std::pair(window->ActivePanel.load(), window->SelectedName),
+              std::pair(2, std::string("a.txt")));
 }
 
 TEST_F(PanelInputTest, TypingALetterJumpsToTheNextEntryBeginningWithIt) {
-    QTest::keyClicks(&left().grid(), "b");
-    EXPECT_EQ(left().model().currentRow(), 2);
-    QTest::keyClicks(&left().grid(), "b");
-    EXPECT_EQ(left().model().currentRow(), 4);
-    QTest::keyClick(&left().grid(), Qt::Key_B, Qt::ShiftModifier);
-    EXPECT_EQ(left().model().currentRow(), 2);
+    std::vector<int> rows;
+    for (const Qt::KeyboardModifier modifier :
+         {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
+        QTest::keyClick(&left().grid(), Qt::Key_B, modifier);
+        rows.push_back(left().model().currentRow());
+    }
+    EXPECT_EQ(rows, (std::vector<int>{2, 4, 2}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "workers/command_codes.h"
 
 #include "support/pump.h"
 #include "support/scripted_messages.h"
@@ -12,8 +13,11 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 // A main window over a scratch program folder (the shipped files and empty history and
 // favourites files) and a scratch home folder, where both panels start. The environment it
@@ -87,8 +91,48 @@ public:
             ADD_FAILURE() << "no row " << nameCell;
         panel(side).selectRow(row.value_or(0));
     }
+    // Makes the worker's command hold its mailbox until release is set, as a long command does.
+    static void holdUntil(auto& worker, int code, const std::atomic<bool>& release) {
+        worker.setHandler(code, [&release](const CommandParams&) {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        });
+    }
     QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     void trigger(const char* name) { action(name)->trigger(); }
+    std::string tr(const char* key) { return window->Translate(key); }
+    template <class Widget = QWidget> Widget* child(const char* name) {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    // No command, job or pack runs and the panels take keys.
+    bool idle() {
+        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
+               window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
+               !window->zipJobRunning();
+    }
+    // Reads both panels again once idle, and waits until that is done.
+    void reread() {
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdRefreshPanels));
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    // Triggers the action and waits until what it started has ended.
+    void run(const char* name) {
+        trigger(name);
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    // The texts of the message boxes shown so far, and the last one's ("" before any).
+    std::vector<std::string> boxTexts() {
+        std::vector<std::string> texts;
+        for (const MessageRequest& request : messages->shown())
+            texts.push_back(request.text);
+        return texts;
+    }
+    std::string lastBox() {
+        const auto texts = boxTexts();
+        return texts.empty() ? std::string() : texts.back();
+    }
 
     TempTree program;
     TempTree home;
