@@ -127,6 +127,7 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
     connectingPanel_ = panel;
     FtpPanel = 0;
     try {
+        ServerWait wait(frontend_);
         status("Connecting to FTP server...  " + fields.Host);
         const SiteRecord site = sites_.currentSite();
         tarvo::ftp::ConnectOptions options;
@@ -137,6 +138,7 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
         options.mode =
             site.Passive ? tarvo::ftp::TransferMode::Passive : tarvo::ftp::TransferMode::Active;
         if (!session_.connect(options)) {
+            wait.end();
             const int handled = HandleError(" ");
             if (FtpPanel != 0)
                 return -2; // a reconnect offered by the error handler took over
@@ -152,7 +154,9 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
             LogResponse();
         }
         readServerFolder(); // whether the start folder was given, empty or refused
-        if (!session_.command("REST 0"))
+        const bool resumes = session_.command("REST 0");
+        wait.end();
+        if (!resumes)
             frontend_.messages().show({kTitle, texts_.translate("ServerDontSupportResume"),
                                        MessageButton::Ok, MessageIcon::Information});
         LocalExplorer& explorer = explorerOf(panel);

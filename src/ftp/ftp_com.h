@@ -92,6 +92,10 @@ public:
     // as a folder, for links): 16 after a folder entry, 32 after a file entry, -1 without a
     // connection.
     int ChangeDir(const std::string& entry, int attributes, std::int64_t size);
+    // Opens a folder by its full path (a saved location of this site). Only a folder the
+    // server entered changes the panel and goes into the history; a refusal is reported and
+    // leaves everything as it was. 16 when entered, else the error handler's result.
+    int OpenFolder(const std::string& folder);
     // Makes a folder under the current one; true also when the listing shows it already.
     bool MkDir(std::string name);
     // Deletes one file (0x80) or empty folder (0x10): 1 when deleted, else below 0.
@@ -124,6 +128,7 @@ private:
     // of folder, whether the change worked or not, and shown.
     void readServerFolder();
     void showServerFolder();
+    void recordFolder();
     void cancelBatches();
     // The last listing as the server sent it, unfiltered.
     std::shared_ptr<const tarvo::listing::DirectoryListing> fullListing() const;

@@ -43,13 +43,30 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t siz
     }
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
+        ServerWait wait(frontend_);
         // Whether the change worked or not, the server's folder is shown.
         session_.changeDir(name == ".." ? std::string("../") : name);
+        wait.end();
         showServerFolder();
     }
+    recordFolder();
+    return 16;
+}
+
+int FTPCom::OpenFolder(const std::string& folder) {
+    ServerWait wait(frontend_);
+    const bool entered = session_.changeDir(folder);
+    wait.end();
+    if (!entered)
+        return HandleError(" ");
+    showServerFolder();
+    recordFolder();
+    return 16;
+}
+
+void FTPCom::recordFolder() {
     if (const int panel = FtpPanel; panel != 0)
         frontend_.addToHistory(sideOf(panel), currentDir() + "@" + lastFields_.SiteName);
-    return 16;
 }
 
 void FTPCom::readServerFolder() {

@@ -40,6 +40,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QAction;
@@ -91,6 +92,7 @@ public:
     void unmarkRow(PanelSide side, int row, std::string name) override;
     void appendConsole(std::string text) override;
     void showSession(SessionView session) override;
+    void serverWait(bool waiting) override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -344,6 +346,7 @@ private:
     // The FTP session's part (main_window_navigation_ftp.cpp).
     std::string sessionFolder() const;
     std::optional<std::string> savedSiteHost(const std::string& site) const;
+    void connectRemoteNavigation();
     void openRemoteLocation(const LocationEntry& entry);
     void filterRemotePanel(PanelSide side, const std::string& mask);
     void dropRemoteSession();
@@ -470,6 +473,15 @@ private:
     QMenu* MenuHistoryLeft = nullptr;
     QMenu* PopupMenu3 = nullptr;
     std::vector<QAction*> favoriteActions_; // the favourites block of Navigator1
+
+    // The commands that depend on the active panel and the FTP session.
+    void UpdateMenusForPanel(int panelNumber);
+    void holdCommand(QObject* command, bool hold);
+    std::set<QObject*> heldCommands_; // disabled here, enabled again when released
+
+    // The status strip while the FTP session waits for the server.
+    void ShowWaitingForServer(bool waiting);
+    void sessionWaitsEnded(); // the session was closed
 
     // Window, tray, shell tools, help and the About box.
     std::unique_ptr<WindowSwitchKey> windowSwitchKey_;

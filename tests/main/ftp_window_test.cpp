@@ -19,12 +19,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -62,8 +64,8 @@ protected:
             texts << edit(box)->text();
         return texts;
     }
-    void fillBar(const TestServer& server) {
-        fill({"site", QString::fromStdString(server.host), QString::number(server.process->port()),
+    void fillBar(const TestServer& server, const QString& site = "site") {
+        fill({site, QString::fromStdString(server.host), QString::number(server.process->port()),
               QString::fromStdString(server.user), QString::fromStdString(server.password)});
     }
     QStringList items(QComboBox* box) {
@@ -76,9 +78,35 @@ protected:
     // The left panel shows the FTP listing with that many rows, the worker is idle and the
     // panels take keys again.
     bool showsRemote(int rows) {
-        return left().model().remote() && left().model().rowCount() == rows &&
-               window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
-               window->Panel2->isEnabled();
+        return left().model().remote() && left().model().rowCount() == rows && idle();
+    }
+    // The left panel shows the FTP session in that folder, and every command has ended.
+    bool showsRemoteFolder(const QString& folder) {
+        return left().model().remote() && pathLabel() == "0:" + folder && idle();
+    }
+    QString pathLabel() { return left().widgets().pathLabel->text(); }
+
+    // Saves the server as a site of that name, as the user does with the bar's save button.
+    void saveSite(const std::string& name, const TestServer& server) {
+        fillBar(server, QString::fromStdString(name));
+        messages->answerNext(MessageButton::Yes);
+        child<QToolButton>("SpeedButton1")->click();
+    }
+    // Opens a line as its favourites item does.
+    void openFavorite(const std::string& line) {
+        program.write("Favorites.dat", line + "\r\n");
+        window->RebuildFavoritesMenu();
+        child<QMenu>("Navigator1")->actions().back()->trigger();
+    }
+    std::string leftHistory() { return readFile(program.at("HistoryLeft.dat")); }
+    // Whether each command that depends on the active panel and the session is enabled.
+    std::map<std::string, bool> panelCommandStates() {
+        std::map<std::string, bool> states;
+        for (const char* name :
+             {"Move1", "Zapiszjako1", "Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})
+            states[name] = action(name)->isEnabled();
+        states["SpeedButton11"] = child<QToolButton>("SpeedButton11")->isEnabled();
+        return states;
     }
 
     // Shows the window and connects the left panel to a server whose listing takes minutes;
@@ -99,6 +127,24 @@ protected:
     TempTree canned;
     std::unique_ptr<TestServer> crawling;
 };
+
+// The one vsftpd of these tests, its root holding just these files (parents made, owned by
+// the server's user); none when vsftpd cannot run here.
+const TestServer* vsftpdWith(const std::map<std::string, std::string>& files) {
+    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    if (!server)
+        return nullptr;
+    for (const auto& entry : fs::directory_iterator(server->root))
+        fs::remove_all(entry.path());
+    for (const auto& [name, content] : files) {
+        fs::create_directories((server->root / name).parent_path());
+        writeFile(server->root / name, content);
+    }
+    const passwd* user = ::getpwnam(server->user.c_str());
+    for (const auto& entry : fs::recursive_directory_iterator(server->root))
+        EXPECT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
+    return server.get();
+}
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
@@ -231,18 +277,10 @@ TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
 // A user's round on vsftpd: connect, enter a folder, go back up, make, rename and delete a
 // folder, sort, disconnect.
 TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
-    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    const TestServer* server = vsftpdWith(
+        {{"sub/inner.txt", "inner"}, {"big.txt", std::string(3000, 'b')}, {"small.txt", "s"}});
     if (!server)
         GTEST_SKIP() << "vsftpd cannot run here (needs root)";
-    for (const auto& entry : fs::directory_iterator(server->root))
-        fs::remove_all(entry.path());
-    fs::create_directories(server->root / "sub");
-    writeFile(server->root / "sub" / "inner.txt", "inner");
-    writeFile(server->root / "big.txt", std::string(3000, 'b'));
-    writeFile(server->root / "small.txt", "s");
-    const passwd* user = ::getpwnam(server->user.c_str());
-    for (const auto& entry : fs::recursive_directory_iterator(server->root))
-        ASSERT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
@@ -275,7 +313,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
 
     messages->answerTextNext("renamed");
     trigger("ZmNazw1");
-    ASSERT_TRUE(waitFor([this] { return fs::is_directory(server->root / "renamed"); }));
+    ASSERT_TRUE(waitFor([this, server] { return fs::is_directory(server->root / "renamed"); }));
     EXPECT_EQ(lastBox().substr(lastBox().rfind('\n') + 1), "made") << "no brackets";
     ASSERT_TRUE(waitFor([this] {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
@@ -284,8 +322,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     left().selectRow(*left().model().folderRow("renamed"));
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
-    ASSERT_TRUE(
-        waitFor([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
+    ASSERT_TRUE(waitFor(
+        [this, server] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
     EXPECT_NE(lastBox().find("\n[renamed]"), std::string::npos);
 
     child<QToolButton>("SpeedButton15")->click(); // size, largest first
@@ -314,6 +352,110 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     }));
     EXPECT_TRUE(consoleText().contains("Command:> QUIT"));
     EXPECT_EQ(window->LeftExplorer->GetSortKey(), "size 0-1") << "the panel keeps the sort";
+}
+
+// Saved remote locations from the favourites and the history: each opens its site and folder,
+// or changes nothing; the commands that need a local panel follow the session.
+TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing) {
+    const TestServer* server = vsftpdWith({{"sub/inner.txt", "inner"}, {"top.txt", "top"}});
+    if (!server)
+        GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+    window->show();
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    saveSite("other", *server);
+    saveSite("site", *server);
+    const std::map<std::string, bool> localStates = panelCommandStates();
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/"); }));
+    ASSERT_EQ(left().model().rowCount(), 3);
+
+    // The session's panel offers no move, packing or drives; the local panel offers them.
+    const std::map<std::string, bool> remoteStates = panelCommandStates();
+    for (const char* name : {"Move1", "SpeedButton11", "Zip1", "UnZip1", "Zipview1", "Disk1"})
+        EXPECT_FALSE(remoteStates.at(name)) << name;
+    trigger("Aktywneokno1");
+    EXPECT_FALSE(action("Move1")->isEnabled()) << "no move while a session is open";
+    EXPECT_EQ(action("Zip1")->isEnabled(), localStates.at("Zip1"));
+    trigger("Aktywneokno1");
+
+    // A folder the server refuses, and a listed site whose record cannot be read.
+    const std::string visited = leftHistory();
+    struct Refused {
+        std::string line;
+        std::string box;
+    };
+    const Refused refused[] = {{"/missing@site", " " + tr("OperationNotAllowed")},
+                               {"/sub@alpha", tr("OperationNotAllowed") + "\n\nalpha"}};
+    for (const Refused& entry : refused) {
+        const std::size_t before = messages->shown().size();
+        openFavorite(entry.line);
+        ASSERT_TRUE(waitFor([&] { return messages->shown().size() > before && idle(); }))
+            << entry.line;
+        EXPECT_EQ(lastBox(), entry.box);
+        EXPECT_TRUE(showsRemoteFolder("/")) << entry.line;
+        EXPECT_EQ(left().model().rowCount(), 3) << entry.line;
+        EXPECT_EQ(leftHistory(), visited) << entry.line;
+        EXPECT_EQ(edit("Edit2")->text(), "site");
+    }
+
+    openFavorite("/sub@site");
+    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/sub"); }));
+    EXPECT_EQ(left().model().nameCell(1), "inner.txt");
+    EXPECT_EQ(leftHistory(), home.path() + "\r\n/sub@site\r\n");
+    left().widgets().historyButton->click();
+    auto* visits = child<QMenu>("MenuHistoryLeft");
+    ASSERT_TRUE(waitFor([&] { return visits->isVisible(); }));
+    ASSERT_EQ(visits->actions().size(), 2);
+    EXPECT_EQ(visits->actions()[1]->text(), "ftp://127.0.0.1/sub");
+    EXPECT_EQ(visits->actions()[1], visits->defaultAction()) << "the session's folder";
+    visits->hide();
+    program.write("Favorites.dat", "");
+    trigger("AddtoFavorites1");
+    EXPECT_EQ(readFile(program.at("Favorites.dat")), "/sub@site\r\n");
+    EXPECT_EQ(child<QMenu>("Navigator1")->actions().back()->text(), "sub@site");
+
+    // Back leaves the session for the local folder, with every command as before; Forward
+    // connects again, into the folder of the entry.
+    trigger("Back1");
+    ASSERT_TRUE(waitFor([this] {
+        return !left().model().remote() && pathLabel().toStdString() == home.path() && idle();
+    }));
+    EXPECT_EQ(panelCommandStates(), localStates);
+    trigger("Forward1");
+    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/sub"); }));
+
+    // Another site's entry ends this session and opens that site's, in its folder.
+    openFavorite("/@other");
+    ASSERT_TRUE(waitFor([this] {
+        return edit("Edit2")->text() == "other" && showsRemoteFolder("/") &&
+               left().model().rowCount() == 3;
+    }));
+    EXPECT_TRUE(consoleText().contains("Command:> QUIT"));
+    EXPECT_EQ(window->windowTitle().left(28), "Tarvo Manager [other - 127.0");
+
+    // A special folder takes the panel back from the session.
+    home.write(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/papers\"\n");
+    home.dir("papers");
+    trigger("MyDocuments1");
+    ASSERT_TRUE(showing(PanelSide::Left, home.at("papers"), 1));
+    EXPECT_FALSE(left().model().remote());
+    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
+}
+
+TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
+    const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
+    auto* progressText = child<QLabel>("Label10");
+    ASSERT_TRUE(waitFor([&] { return progressText->text() == waiting; }));
+    EXPECT_EQ(window->ServerWaitState, 1);
+    EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
+
+    window->butConnect->click(); // disconnect while the listing crawls in
+    ASSERT_TRUE(waitFor([this] { return idle() && !window->FtpSession->connected(); }));
+    QTest::qWait(200); // what the worker still posted lands now
+    EXPECT_NE(progressText->text(), waiting);
+    EXPECT_NE(window->ServerWaitState, 1);
+    EXPECT_FALSE(child<QTimer>("Timer2")->isActive());
 }
 
 } // namespace
