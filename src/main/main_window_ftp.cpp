@@ -75,6 +75,7 @@ void TForm1::connectFtpCommands() {
     connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
+    connectFtpDialogCommands();
 }
 
 void TForm1::butConnectClick() {
