@@ -292,7 +292,9 @@ TEST_F(FtpDialogsTest, SiteSettingsApplyToTheBarTheProfileAndTheRecord) {
 TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     TempTree canned;
     writeFile(canned.at("default"), "-rw-r--r-- 1 o g 1 Jan 1 2001 one.txt\r\n");
+    writeFile(canned.at("pub"), "");
     const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path());
+    fs::create_directory(server->root / "pub");
     const auto run = [](TOKRightDlg12345* window, const QString& command) {
         window->ComboBox1->setEditText(command);
         QTest::keyClick(window->ComboBox1->lineEdit(), Qt::Key_Return);
@@ -362,6 +364,19 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     const std::string written = readFile(program.at("log.txt"));
     EXPECT_NE(written.find("] Command:> syst\r\n"), std::string::npos) << written;
     EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+
+    // A CWD moves the panel; the session ended there is where the site's settings start.
+    run(second, "CWD /pub");
+    ASSERT_TRUE(waitFor([&] { return left().model().rowCount() == 1 && idle(); }));
+    EXPECT_EQ(left().widgets().pathLabel->text(), "0:/pub");
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([&] { return !left().model().remote() && idle(); }));
+    trigger("OpcjeFTP1");
+    auto* settings = opened<TOKRightDlg2>();
+    EXPECT_EQ(settings->Edit5->text(), "/pub");
+    messages->answerNext(MessageButton::Yes);
+    settings->SpeedButton2->click();
+    EXPECT_EQ(decodeSiteRecord(readFile(program.at("config/site")))->StartDir, "/pub");
 }
 
 } // namespace
