@@ -4,8 +4,8 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
-#include "workers/command_codes.h"
 #include "window_harness.h"
+#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "test_servers.h"
@@ -48,24 +48,29 @@ protected:
         create();
     }
 
-    template <class Widget> Widget* child(const char* name) {
-        return window->findChild<Widget*>(QString::fromLatin1(name));
-    }
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
-    void trigger(const char* action) { child<QAction>(action)->trigger(); }
-    PanelController& left() { return window->panel(PanelSide::Left); }
     QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
-    std::string lastBox() {
-        const auto shown = messages->shown();
-        return shown.empty() ? std::string() : shown.back().text;
+    // Fills the connection bar's name, server, port, user and password boxes; empty texts too.
+    void fill(const QStringList& texts) {
+        const char* boxes[] = {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"};
+        for (int i = 0; i < texts.size(); ++i)
+            edit(boxes[i])->setText(texts[i]);
     }
-
+    QStringList bar() {
+        QStringList texts;
+        for (const char* box : {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"})
+            texts << edit(box)->text();
+        return texts;
+    }
     void fillBar(const TestServer& server) {
-        edit("Edit2")->setText("site");
-        edit("eSrvName")->setText(QString::fromStdString(server.host));
-        edit("eSrvPort")->setText(QString::number(server.process->port()));
-        edit("eUserName")->setText(QString::fromStdString(server.user));
-        edit("eUserPasswd")->setText(QString::fromStdString(server.password));
+        fill({"site", QString::fromStdString(server.host), QString::number(server.process->port()),
+              QString::fromStdString(server.user), QString::fromStdString(server.password)});
+    }
+    QStringList items(QComboBox* box) {
+        QStringList texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->itemText(i);
+        return texts;
     }
 
     // The left panel shows the FTP listing with that many rows, the worker is idle and the
@@ -76,21 +81,27 @@ protected:
                window->Panel2->isEnabled();
     }
 
+    // Shows the window and connects the left panel to a server whose listing takes minutes;
+    // returns once the LIST is sent.
+    void connectToACrawlingListing() {
+        std::string listing;
+        for (int i = 0; i < 20000; ++i)
+            listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
+        writeFile(canned.at("default"), listing);
+        crawling = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
+        window->show();
+        ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+        fillBar(*crawling);
+        window->butConnect->click();
+        ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    }
+
+    TempTree canned;
+    std::unique_ptr<TestServer> crawling;
 };
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
-    TempTree canned;
-    std::string listing;
-    for (int i = 0; i < 20000; ++i)
-        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-    writeFile(canned.at("default"), listing);
-    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(),
-                                                           4096); // minutes for the listing
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
     window->butConnect->click(); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
@@ -101,27 +112,17 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
     QTest::qWait(200); // anything the worker still had on its way lands now
     EXPECT_FALSE(left().model().remote());
     EXPECT_EQ(left().model().nameCell(1), "local.txt");
-    EXPECT_EQ(child<QLabel>("Label1")->text().toStdString(), home.path());
-    EXPECT_EQ(window->butConnect->text().toStdString(), window->Translate("Connect"));
+    EXPECT_EQ((QStringList{child<QLabel>("Label1")->text(), window->butConnect->text(),
+                           window->windowTitle()}),
+              (QStringList{QString::fromStdString(home.path()),
+                           QString::fromStdString(tr("Connect")), "Tarvo Manager"}));
     EXPECT_TRUE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
-    EXPECT_EQ(window->windowTitle(), "Tarvo Manager");
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
 }
 
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
-    TempTree canned;
-    std::string listing;
-    for (int i = 0; i < 20000; ++i)
-        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-    writeFile(canned.at("default"), listing);
-    const auto server =
-        tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
     window->LeftExplorer->SetSortKey("name 1-0");
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
 
     window->close(); // the listing would take minutes: the close does not wait for it
@@ -133,19 +134,14 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     std::atomic<bool> release{false};
-    window->RemoteWorker->setHandler(cmdRefreshPanels, [&](const CommandParams&) {
-        while (!release)
-            std::this_thread::sleep_for(10ms);
-    });
+    holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
     std::atomic<bool> connectPosted{false};
     CommandParams posted;
     window->RemoteWorker->setHandler(cmdConnect, [&](const CommandParams& params) {
         posted = params;
         connectPosted = true;
     });
-    edit("Edit2")->setText("site");
-    edit("eSrvName")->setText("127.0.0.1");
-    edit("eUserName")->setText("ann");
+    fill({"site", "127.0.0.1", "", "ann"});
     window->butConnect->click();
     QPointer<TPasswordDlg> dialog = window->findChild<TPasswordDlg*>();
     ASSERT_NE(dialog, nullptr);
@@ -161,8 +157,7 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     ASSERT_TRUE(waitFor([this] { return window->RemoteCommand.idle(); }));
     dialog->OKBtn->click();
     ASSERT_TRUE(waitFor([&] { return connectPosted.load(); }));
-    EXPECT_EQ(posted.Connect.Password, "secret");
-    EXPECT_EQ(posted.Connect.User, "ann");
+    EXPECT_EQ(posted.Connect.User + ":" + posted.Connect.Password, "ann:secret");
     EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
     EXPECT_TRUE(waitFor([&] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -178,10 +173,9 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
 
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
     trigger("Filtry1");
-    EXPECT_EQ(lastBox().rfind(window->Translate("OperationNotAllowed") + "\n\n" +
-                                  program.at("no/such/log") + "\n",
-                              0),
-              0u)
+    EXPECT_EQ(
+        lastBox().rfind(tr("OperationNotAllowed") + "\n\n" + program.at("no/such/log") + "\n", 0),
+        0u)
         << lastBox();
     EXPECT_EQ(memo->blockCount(), 3);
 
@@ -195,31 +189,24 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
 
 TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
     auto* sites = child<QComboBox>("ComboBox1");
-    edit("Edit2")->setText("work");
-    edit("eSrvName")->setText("ftp.example.org");
-    edit("eSrvPort")->setText("2121");
-    edit("eUserName")->setText("ann");
-    edit("eUserPasswd")->setText("pw");
+    const QStringList work{"work", "ftp.example.org", "2121", "ann", "pw"};
+    fill(work);
     messages->answerNext(MessageButton::Yes);
     child<QToolButton>("SpeedButton1")->click();
-    ASSERT_EQ(sites->count(), 3);
-    EXPECT_EQ(sites->itemText(2), "work");
+    EXPECT_EQ(items(sites), (QStringList{"alpha", "beta", "work"}));
     EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\nwork\r\n");
     EXPECT_EQ(readFile(program.at("config/work")).size(), 1352u);
 
-    for (const char* name : {"Edit2", "eSrvName", "eUserName", "eUserPasswd"})
-        edit(name)->clear();
+    fill({"", "", "2121", "", ""});
     sites->setEditText("wor"); // typing: no record of that name, nothing changes
-    EXPECT_TRUE(edit("eSrvName")->text().isEmpty());
+    EXPECT_EQ(bar().mid(1), (QStringList{"", "2121", "", ""}));
     sites->setEditText("work");
-    EXPECT_EQ(edit("eSrvName")->text(), "ftp.example.org");
-    EXPECT_EQ(edit("eSrvPort")->text(), "2121");
-    EXPECT_EQ(edit("eUserPasswd")->text(), "pw");
+    EXPECT_EQ(bar().mid(1), work.mid(1));
 
     // What the record cannot hold is refused, and nothing is written.
     edit("Edit2")->setText("a/b");
     child<QToolButton>("SpeedButton1")->click();
-    EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\na/b");
+    EXPECT_EQ(lastBox(), tr("OperationNotAllowed") + "\n\na/b");
     EXPECT_EQ(sites->count(), 3);
 
     // A save that cannot reach the disk changes neither the list nor the box.
@@ -236,12 +223,9 @@ TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
     edit("Edit2")->setText("work");
     messages->answerNext(MessageButton::Yes);
     trigger("usu2");
-    ASSERT_EQ(sites->count(), 2);
-    EXPECT_EQ(sites->itemText(0), "alpha");
-    EXPECT_EQ(sites->itemText(1), "beta");
+    EXPECT_EQ(items(sites), (QStringList{"alpha", "beta"}));
     EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\n");
-    EXPECT_TRUE(edit("Edit2")->text().isEmpty());
-    EXPECT_EQ(edit("eSrvPort")->text(), "21");
+    EXPECT_EQ(bar()[0] + "|" + bar()[2], "|21");
 }
 
 // A user's round on vsftpd: connect, enter a folder, go back up, make, rename and delete a
@@ -269,12 +253,11 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     window->butConnect->click();
     ASSERT_TRUE(waitFor([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
-    EXPECT_EQ(path->text(), "0:/");
-    EXPECT_EQ(left().model().nameCell(1), "[sub]");
-    EXPECT_EQ(left().model().sizeCell(2), "3000");
-    EXPECT_EQ(child<QLabel>("Label8")->text(), "127.0.0.1");
+    EXPECT_EQ(
+        (QStringList{path->text(), child<QLabel>("Label8")->text(), window->butConnect->text()}),
+        (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
+    EXPECT_EQ(left().model().nameCell(1) + " " + left().model().sizeCell(2), "[sub] 3000");
     EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
-    EXPECT_EQ(window->butConnect->text().toStdString(), window->Translate("Disconnect"));
 
     left().selectRow(1);
     QTest::keyClick(&left().grid(), Qt::Key_Return);
@@ -293,10 +276,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     messages->answerTextNext("renamed");
     trigger("ZmNazw1");
     ASSERT_TRUE(waitFor([this] { return fs::is_directory(server->root / "renamed"); }));
-    const auto asked = messages->shown();
-    ASSERT_FALSE(asked.empty());
-    EXPECT_EQ(asked.back().text.substr(asked.back().text.rfind('\n') + 1), "made")
-        << "the name without its brackets";
+    EXPECT_EQ(lastBox().substr(lastBox().rfind('\n') + 1), "made") << "no brackets";
     ASSERT_TRUE(waitFor([this] {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
     }));
@@ -306,7 +286,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     trigger("Usu1");
     ASSERT_TRUE(
         waitFor([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
-    EXPECT_NE(messages->shown().back().text.find("\n[renamed]"), std::string::npos);
+    EXPECT_NE(lastBox().find("\n[renamed]"), std::string::npos);
 
     child<QToolButton>("SpeedButton15")->click(); // size, largest first
     ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "big.txt"; }));

@@ -49,7 +49,7 @@ TEST(MountTable, ParsesTheKernelsLayoutAndDecodesEscapes) {
     EXPECT_EQ(records[13].MountPoint, "/mnt/a\tb\nc\\d");
 }
 
-TEST(MountTable, KeepsWhatAUserBrowsesInTheKernelsOrder) {
+TEST(MountTable, KeepsWhatAUserBrowsesInTheKernelsOrderAndTheRootWhateverItIs) {
     const std::vector<Drive> table = buildDriveTable(parseMountInfo(kMountInfo), fakeProbe());
     const std::vector<Drive> expected{
         {"/", DriveKind::Fixed},
@@ -62,26 +62,11 @@ TEST(MountTable, KeepsWhatAUserBrowsesInTheKernelsOrder) {
         {"/mnt/share", DriveKind::Network},
     };
     EXPECT_EQ(table, expected);
-}
 
-TEST(MountTable, TheRootStaysWhateverItIs) {
-    const std::vector<Drive> table =
+    const std::vector<Drive> rootOnly =
         buildDriveTable(parseMountInfo("1 0 0:5 / / rw - proc none rw\n"),
                         {[](const std::string&) { return false; }, {}});
-    EXPECT_EQ(table, (std::vector<Drive>{{"/", DriveKind::Fixed}}));
-}
-
-TEST(MountTable, NetworkMountsAreNeverAskedAboutTheirRoot) {
-    std::set<std::string> asked;
-    const DriveProbe probe{[&](const std::string& point) {
-                               asked.insert(point);
-                               return true;
-                           },
-                           {}};
-    buildDriveTable(parseMountInfo(kMountInfo), probe);
-    EXPECT_FALSE(asked.count("/mnt/nas"));
-    EXPECT_FALSE(asked.count("/mnt/share"));
-    EXPECT_TRUE(asked.count("/tmp"));
+    EXPECT_EQ(rootOnly, (std::vector<Drive>{{"/", DriveKind::Fixed}})) << "the root stays";
 }
 
 TEST(MountTable, APathsDriveIsTheLongestMountPointByWholeComponents) {

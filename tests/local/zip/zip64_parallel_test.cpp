@@ -19,9 +19,6 @@
 namespace tarvo::zip {
 namespace {
 
-using test::quoted;
-using test::run;
-
 constexpr int ManyFolders = 65536;
 
 TEST(Zip64, MoreThan65535EntriesGetZip64EndRecordsThatPeersRead) {
@@ -43,13 +40,13 @@ TEST(Zip64, MoreThan65535EntriesGetZip64EndRecordsThatPeersRead) {
     EXPECT_EQ(zip.u32(end - 20), Zip64LocatorSignature);
     EXPECT_EQ(zip.u64(end - 20 - 56 + 24), ManyFolders + 1u);
 
-    const test::CommandResult unzip = run("unzip -tq " + quoted(archive));
+    const CommandResult unzip = runCommand("unzip -tq " + shellQuoted(archive));
     EXPECT_EQ(unzip.status, 0) << unzip.output;
-    const test::CommandResult python =
-        run(test::Python +
-            " -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
-            "print(len(z.namelist()), z.read(\"last.txt\").decode())' " +
-            quoted(archive));
+    const CommandResult python =
+        runCommand(test::Python +
+                   " -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+                   "print(len(z.namelist()), z.read(\"last.txt\").decode())' " +
+                   shellQuoted(archive));
     EXPECT_EQ(python.output, "65537 the last one\n");
 
     ZipHandle reader = ZipOpen(archive);
@@ -97,7 +94,7 @@ TEST(Zip64, EntriesWithZip64SizesAndOffsetAreAcceptedByPeersAndByUs) {
         .write(reinterpret_cast<const char*>(archive.data()),
                static_cast<std::streamsize>(archive.size()));
 
-    const test::CommandResult unzip = run("unzip -tq " + quoted(dir.at("z64.zip")));
+    const CommandResult unzip = runCommand("unzip -tq " + shellQuoted(dir.at("z64.zip")));
     EXPECT_EQ(unzip.status, 0) << unzip.output;
     EXPECT_EQ(test::pythonTestZip(dir.at("z64.zip")).status, 0);
     ZipHandle reader = ZipOpen(dir.at("z64.zip"));
@@ -157,7 +154,7 @@ TEST_F(ParallelPacking, ArchiveIsByteIdenticalToTheSingleThreadedOne) {
     EXPECT_EQ(single, parallel);
     EXPECT_EQ(parallel.end()[-2], ZipCannotOpen);
     EXPECT_EQ(parallel.back(), ZipBadArguments);
-    EXPECT_EQ(run("unzip -tq " + quoted(dir.at("many.zip"))).status, 0);
+    EXPECT_EQ(runCommand("unzip -tq " + shellQuoted(dir.at("many.zip"))).status, 0);
 }
 
 void throwFor(std::size_t index, std::size_t allocationFails, std::size_t otherFails) {

@@ -27,12 +27,9 @@ class ZipReader : public ::testing::Test {
 protected:
     // tree/ with a file, a read-only file and a folder holding a file, times pinned.
     void SetUp() override {
-        ::mkdir(dir.at("tree").c_str(), 0755);
-        ::mkdir(dir.at("tree/inner").c_str(), 0755);
-        writeFile(dir.at("tree/a.txt"), "alpha alpha alpha");
-        writeFile(dir.at("tree/locked.txt"), "read only");
-        writeFile(dir.at("tree/inner/b.bin"), std::string(100000, 'b'));
-        ::chmod(dir.at("tree/locked.txt").c_str(), 0444);
+        dir.write("tree/a.txt", "alpha alpha alpha");
+        ::chmod(dir.write("tree/locked.txt", "read only").c_str(), 0444);
+        dir.write("tree/inner/b.bin", std::string(100000, 'b'));
         test::setTimes(dir.at("tree/a.txt"), 1600000000, 1500000000);
         test::setTimes(dir.at("tree/locked.txt"), 1600000000, 1400000002);
         test::setTimes(dir.at("tree/inner/b.bin"), 1600000000, 1300000004);
@@ -51,7 +48,6 @@ TEST_F(ZipReader, EntriesReportNamesAttributesSizesAndTimes) {
     ZipEntryInfo info;
     ASSERT_EQ(ZipGetEntry(reader, -1, info), ZipOk);
     EXPECT_EQ(info.index, 5);
-    EXPECT_TRUE(info.name.empty());
     EXPECT_EQ(ZipGetEntry(reader, 5, info), ZipBadArguments);
     EXPECT_EQ(ZipGetEntry(reader, -2, info), ZipBadArguments);
 
@@ -82,7 +78,7 @@ TEST_F(ZipReader, UnpackedTreeEqualsTheSourceWithTimesAndReadOnlyFiles) {
     EXPECT_EQ(locked.st_mode & 0222, 0u);
 }
 
-TEST_F(ZipReader, ExtractionMakesFoldersReplacesWritableButNotReadOnlyFiles) {
+TEST_F(ZipReader, ExtractionMakesFoldersReplacesWritableButNotReadOnlyFilesAndKeepsItsFolder) {
     ZipHandle reader = ZipOpen(archive);
     const std::string deep = dir.at("x/y/a.txt");
     EXPECT_EQ(ZipExtractToFile(reader, 1, deep), ZipOk);
@@ -102,15 +98,13 @@ TEST_F(ZipReader, ExtractionMakesFoldersReplacesWritableButNotReadOnlyFiles) {
     EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("f1/f2/tree/")), ZipOk);
     EXPECT_TRUE(std::filesystem::is_directory(dir.at("f1/f2/tree")));
     ZipCloseReader(reader);
-}
 
-TEST_F(ZipReader, RelativeTargetsLieBelowTheFolderCurrentAtOpening) {
+    // Relative targets lie below the folder current when the archive was opened.
     const std::string previous = std::filesystem::current_path();
     ::mkdir(dir.at("here").c_str(), 0755);
     ASSERT_EQ(::chdir(dir.at("here").c_str()), 0);
-    ZipHandle reader = ZipOpen(archive);
+    reader = ZipOpen(archive);
     ASSERT_EQ(::chdir(previous.c_str()), 0);
-    ASSERT_NE(reader, nullptr);
     EXPECT_EQ(ZipExtractToFile(reader, 1, "rel/a.txt"), ZipOk);
     ZipCloseReader(reader);
     EXPECT_EQ(readFile(dir.at("here/rel/a.txt")), "alpha alpha alpha");
@@ -120,9 +114,9 @@ TEST_F(ZipReader, RelativeTargetsLieBelowTheFolderCurrentAtOpening) {
 std::string fixture(const std::string& name) {
     static const TempTree fixtures;
     static const bool made = [] {
-        const test::CommandResult made = test::run(
-            test::Python + " " + test::quoted(test::testSourceFile("make_hostile_archives.py")) +
-            " " + test::quoted(fixtures.path()));
+        const CommandResult made = runCommand(
+            test::Python + " " + shellQuoted(test::testSourceFile("make_hostile_archives.py")) +
+            " " + shellQuoted(fixtures.path()));
         EXPECT_EQ(made.status, 0) << made.output;
         return made.status == 0;
     }();
@@ -133,45 +127,6 @@ class HostileArchives : public ::testing::Test {
 protected:
     TempTree dir;
 };
-
-TEST_F(HostileArchives, TraversalNamesNeverReachOutsideTheTarget) {
-    const std::string target = dir.at("target");
-    ::mkdir(target.c_str(), 0755);
-    ::mkdir(dir.at("outside").c_str(), 0755);
-    ASSERT_EQ(::symlink(dir.at("outside").c_str(), (target + "/link").c_str()), 0);
-
-    ZipHandle reader = ZipOpen(fixture("traversal.zip"));
-    ASSERT_NE(reader, nullptr);
-    const std::vector<std::pair<std::string, ZipResult>> expected = {
-        {"../evil1.txt", ZipCorrupt}, {"a/../../evil2.txt", ZipCorrupt}, {"abs/inside.txt", ZipOk},
-        {"../evil3.txt", ZipCorrupt}, {"link/evil4.txt", ZipCannotOpen}, {"good.txt", ZipOk},
-    };
-    for (int i = 0; i < 6; ++i) {
-        ZipEntryInfo info;
-        ASSERT_EQ(ZipGetEntry(reader, i, info), ZipOk);
-        EXPECT_EQ(info.name, expected[i].first);
-        EXPECT_EQ(ZipExtractToFile(reader, i, target + "/" + info.name), expected[i].second)
-            << info.name;
-    }
-    ZipCloseReader(reader);
-
-    EXPECT_EQ(readFile(target + "/abs/inside.txt"), "inside");
-    EXPECT_EQ(readFile(target + "/good.txt"), "good");
-    EXPECT_EQ(countEntries(dir.at("outside")), 0u);
-    EXPECT_EQ(countEntries(dir.path()), 6u) << "target, link, abs, inside, good, outside";
-}
-
-TEST_F(HostileArchives, CorruptDataLeavesNoFileAndKeepsTheOldOne) {
-    ZipHandle reader = ZipOpen(fixture("flipped.zip"));
-    ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("new/data.txt")), ZipFlateFailed);
-    EXPECT_EQ(countEntries(dir.at("new")), 0u);
-    writeFile(dir.at("data.txt"), "previous");
-    EXPECT_EQ(ZipExtractToFile(reader, 0, dir.at("data.txt")), ZipFlateFailed);
-    EXPECT_EQ(readFile(dir.at("data.txt")), "previous");
-    EXPECT_EQ(countEntries(dir.path()), 2u);
-    ZipCloseReader(reader);
-}
 
 TEST_F(HostileArchives, TruncatedTimestampFieldIsReadOnlyAsFarAsItGoes) {
     ZipHandle reader = ZipOpen(fixture("truncated_ut.zip"));
@@ -201,9 +156,10 @@ TEST_F(HostileArchives, LongNamesAreNeverCut) {
     ZipCloseReader(reader);
 }
 
-// Archives that lie or are damaged are refused when opened; those that are merely unusual
-// unpack whole. `files` lists every file the target holds afterwards, with the permissions the
-// archive gives them (under the umask).
+// Archives that lie are refused when opened; of the others every entry unpacks but those that
+// would leave the target, through a name or a link planted in it, or are damaged. `files` lists
+// every file the target holds afterwards, with the permissions the archive gives them (under the
+// umask); `existing` is a file there before, which a damaged entry must leave as it was.
 struct ExpectedFile {
     const char* path;
     const char* content;
@@ -215,6 +171,7 @@ struct HostileCase {
     bool opens;
     std::vector<ZipResult> results; // per entry; empty: every entry unpacks
     std::vector<ExpectedFile> files;
+    const char* existing = nullptr;
 };
 
 class HostileArchiveTable : public HostileArchives,
@@ -226,9 +183,14 @@ mode_t currentUmask() {
     return mask;
 }
 
-TEST_P(HostileArchiveTable, IsRefusedOrUnpacksWhole) {
+TEST_P(HostileArchiveTable, IsRefusedOrUnpacksOnlyIntoTheTarget) {
     const HostileCase& hostile = GetParam();
     const std::string target = dir.at("target");
+    ::mkdir(target.c_str(), 0755);
+    ::mkdir(dir.at("outside").c_str(), 0755);
+    ASSERT_EQ(::symlink(dir.at("outside").c_str(), (target + "/link").c_str()), 0);
+    if (hostile.existing)
+        writeFile(target + "/" + hostile.existing, "previous");
     ZipHandle reader = ZipOpen(fixture(hostile.archive));
     ASSERT_EQ(reader != nullptr, hostile.opens);
     if (reader == nullptr) {
@@ -253,6 +215,7 @@ TEST_P(HostileArchiveTable, IsRefusedOrUnpacksWhole) {
         EXPECT_EQ(status.st_mode & 07777, file.mode & ~umask) << file.path;
     }
     EXPECT_EQ(countEntries(target, true), hostile.files.size());
+    EXPECT_EQ(countEntries(dir.at("outside")), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -264,6 +227,12 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"count_larger.zip", false, {}, {}},
         HostileCase{"zip64_count.zip", false, {}, {}},
         HostileCase{"overlapping.zip", false, {}, {}},
+        HostileCase{"traversal.zip",
+                    true,
+                    {ZipCorrupt, ZipCorrupt, ZipOk, ZipCorrupt, ZipCannotOpen, ZipOk},
+                    {{"abs/inside.txt", "inside", 0644}, {"good.txt", "good", 0644}}},
+        HostileCase{
+            "flipped.zip", true, {ZipFlateFailed}, {{"data.txt", "previous", 0666}}, "data.txt"},
         HostileCase{"encrypted.zip", true, {ZipPasswordRequired}, {}},
         HostileCase{
             "dot_slash.zip", true, {}, {{"a.txt", "alpha", 0644}, {"sub/b.txt", "beta", 0644}}},
