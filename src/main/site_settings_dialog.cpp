@@ -21,6 +21,17 @@ std::string text(const QLineEdit* edit) {
     return edit->text().toStdString();
 }
 
+// An edit on a row of the form, named by its label, for screen readers too.
+QLineEdit* labelledEdit(QFormLayout* form, QWidget* parent, const char* name,
+                        const QString& label) {
+    auto* field = named<QLineEdit>(name, parent);
+    auto* caption = new QLabel(label, parent);
+    caption->setBuddy(field);
+    field->setAccessibleName(label);
+    form->addRow(caption, field);
+    return field;
+}
+
 } // namespace
 
 TOKRightDlg2::TOKRightDlg2(QWidget* owner, const LanguageTable& texts, const SiteSettings& settings,
@@ -31,14 +42,8 @@ TOKRightDlg2::TOKRightDlg2(QWidget* owner, const LanguageTable& texts, const Sit
     setWindowTitle(translated("ConnectionSetting"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    // Each edit is named by its label, for screen readers too.
     const auto edit = [&](const char* name, const char* label) {
-        auto* field = named<QLineEdit>(name, this);
-        auto* caption = new QLabel(translated(label), this);
-        caption->setBuddy(field);
-        field->setAccessibleName(caption->text());
-        form->addRow(caption, field);
-        return field;
+        return labelledEdit(form, this, name, translated(label));
     };
     Edit1 = edit("Edit1", "Name");
     Edit3 = edit("Edit3", "Host");
@@ -69,11 +74,8 @@ TOKRightDlg2::TOKRightDlg2(QWidget* owner, const LanguageTable& texts, const Sit
     Panel1 = named<QWidget>("Panel1", this);
     auto* timeouts = new QFormLayout(Panel1);
     const auto timeout = [&](const char* name, const char* label) {
-        auto* field = named<QLineEdit>(name, Panel1);
-        auto* caption = new QLabel(label, Panel1);
-        caption->setEnabled(false);
-        caption->setBuddy(field);
-        timeouts->addRow(caption, field);
+        QLineEdit* field = labelledEdit(timeouts, Panel1, name, label);
+        timeouts->labelForField(field)->setEnabled(false);
         return field;
     };
     IOCtrlReciTime = timeout("IOCtrlReciTime", "INTERNET_OPTION_CONTROL_RECEIVE_TIMEOUT");
