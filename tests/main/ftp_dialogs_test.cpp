@@ -142,6 +142,17 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     fs::permissions(server->root / "sticky", fs::perms(01777));
     ASSERT_TRUE(connectLeft(*server, 6)); // "[..]", [sticky], gone1, gone2, plain.txt, setid
 
+    // An untouched Apply keeps the set-id and sticky bits, which have no boxes.
+    left().selectRow(rowOf("sticky"));
+    trigger("Zmieatrybuty1");
+    opened<TOKRightDlg>()->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([&] {
+        return child<QPlainTextEdit>("Memo1")->toPlainText().contains(
+                   "Command:> SITE chmod 1777 sticky") &&
+               idle();
+    }));
+    EXPECT_EQ(modeOf(server->root / "sticky"), 01777u);
+
     // Two marked entries, the dialog showing the current one's 755: each keeps its own bits.
     left().selectRow(rowOf("setid"));
     left().model().setMarked(rowOf("setid"), true);
