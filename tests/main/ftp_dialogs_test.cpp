@@ -49,12 +49,7 @@ protected:
         create();
     }
 
-    template <class Widget> Widget* child(const char* name) {
-        return window->findChild<Widget*>(QString::fromLatin1(name));
-    }
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
-    void trigger(const char* action) { child<QAction>(action)->trigger(); }
-    PanelController& left() { return window->panel(PanelSide::Left); }
 
     // The dialog of that kind the last command opened.
     template <class Dialog> Dialog* opened() {
@@ -74,10 +69,6 @@ protected:
         edit("eUserName")->setText(QString::fromStdString(server.user));
         edit("eUserPasswd")->setText(QString::fromStdString(server.password));
     }
-    bool idle() {
-        return window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
-               window->Panel2->isEnabled();
-    }
     // Connects the left panel; true once it shows the listing with that many rows.
     bool connectLeft(const TestServer& server, int rows) {
         window->LeftExplorer->SetSortKey("name 1-0");
@@ -89,25 +80,10 @@ protected:
         return waitFor(
             [&] { return left().model().remote() && left().model().rowCount() == rows && idle(); });
     }
-    int rowOf(const std::string& name) {
-        for (int row = 1; row < left().model().rowCount(); ++row) {
-            if (left().model().recordAt(row)->Name == name)
-                return row;
-        }
-        return -1;
-    }
     // Holds the remote worker in a command until release is set.
-    void holdWorker(std::atomic<bool>& release) {
-        window->RemoteWorker->setHandler(cmdRefreshPanels, [&release](const CommandParams&) {
-            while (!release)
-                std::this_thread::sleep_for(10ms);
-        });
+    void holdWorker(const std::atomic<bool>& release) {
+        holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
         ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
-    }
-
-    std::string lastBox() {
-        const auto shown = messages->shown();
-        return shown.empty() ? std::string() : shown.back().text;
     }
 };
 
@@ -143,7 +119,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     ASSERT_TRUE(connectLeft(*server, 6)); // "[..]", [sticky], gone1, gone2, plain.txt, setid
 
     // An untouched Apply keeps the set-id and sticky bits, which have no boxes.
-    left().selectRow(rowOf("sticky"));
+    select(PanelSide::Left, "[sticky]");
     trigger("Zmieatrybuty1");
     opened<TOKRightDlg>()->SpeedButton1->click();
     ASSERT_TRUE(waitFor([&] {
@@ -154,9 +130,9 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     EXPECT_EQ(modeOf(server->root / "sticky"), 01777u);
 
     // Two marked entries, the dialog showing the current one's 755: each keeps its own bits.
-    left().selectRow(rowOf("setid"));
-    left().model().setMarked(rowOf("setid"), true);
-    left().model().setMarked(rowOf("sticky"), true);
+    select(PanelSide::Left, "setid");
+    left().model().setMarked(*rowOf(PanelSide::Left, "setid"), true);
+    left().model().setMarked(*rowOf(PanelSide::Left, "[sticky]"), true);
     trigger("Zmieatrybuty1");
     auto* dialog = opened<TOKRightDlg>();
     ASSERT_NE(dialog, nullptr);
@@ -169,7 +145,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     EXPECT_EQ(window->windowSwitchKey().current(), QKeySequence(Qt::Key_Tab));
 
     // An unticked box changes the mode on disk; while a command runs the dialog waits.
-    left().selectRow(rowOf("plain.txt"));
+    select(PanelSide::Left, "plain.txt");
     trigger("Zmieatrybuty1");
     dialog = opened<TOKRightDlg>();
     ASSERT_NE(dialog, nullptr);
@@ -186,9 +162,9 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     // A refusal's Cancel ends the batch: the second entry is not tried.
     fs::remove(server->root / "gone1");
     fs::remove(server->root / "gone2");
-    left().selectRow(rowOf("gone1"));
-    left().model().setMarked(rowOf("gone1"), true);
-    left().model().setMarked(rowOf("gone2"), true);
+    select(PanelSide::Left, "gone1");
+    left().model().setMarked(*rowOf(PanelSide::Left, "gone1"), true);
+    left().model().setMarked(*rowOf(PanelSide::Left, "gone2"), true);
     trigger("Zmieatrybuty1");
     const std::size_t boxes = messages->shown().size();
     messages->answerNext(MessageButton::Cancel);
