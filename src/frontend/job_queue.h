@@ -14,6 +14,7 @@ struct MarkDomain {
     bool Folder = false; // listed as a folder (a link to a folder too)
     bool Link = false;   // listed as a symbolic link
     int Row = -1;        // the panel row it came from; -1 for a name dropped from elsewhere
+    int Mode = 0;        // Unix permission bits an FTP listing gave; 0 when none
 };
 
 // A file job: its entries in row order and whether it moves them.

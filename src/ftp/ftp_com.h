@@ -1,7 +1,8 @@
 #pragma once
 
-#include "frontend/frontend.h"
 #include "frontend/connect_fields.h"
+#include "frontend/frontend.h"
+#include "ftp/reply_log.h"
 #include "local/listing/search_record.h"
 #include "platform/ftp/ftp_session.h"
 #include "platform/timed_mutex.h"
@@ -107,6 +108,13 @@ public:
     // renamed; otherwise the user was told, and the result is below 1.
     int Rename(const std::string& from, const std::string& to);
     void Noop();
+    // Sets an entry's mode: "SITE chmod 755 name" (a mode number with a fourth digit keeps
+    // set-id and sticky bits). A refusal is shown, and its Cancel stops the batch. False when
+    // the batch cannot go on: no connection, or the call failed otherwise or was cancelled.
+    bool Chmod(const std::string& name, int mode);
+    // Runs a command typed in a command window in the panel's folder, logging into that
+    // window's log; after a change of folder the panel shows where the server is.
+    void ExecuteCommand(const std::string& command, const LogSink& log);
     // Tells the user about the last failed call and decides: 0 nothing failed, -1 the server
     // refused, -2 anything else (also after a declined reconnect), or the relisting's result
     // after an accepted reconnect.

@@ -56,6 +56,8 @@ class QToolButton;
 class PanelController;
 class TerminationSignals;
 class TOKRightDlg1234;
+class TOKRightDlg12345;
+struct SiteSettings;
 
 // The action words of the status line while the workers delete, copy, move, download and upload
 // (followed by the file's name), in the active language.
@@ -391,6 +393,19 @@ private:
     void showSite(const SiteRecord& site);
     bool Filtry1Click();
     void Memo1Change(int blocks);
+
+    // FTP dialogs (main_window_ftp_dialogs.cpp): the site settings, the permissions of remote
+    // entries and the command window.
+    void connectFtpDialogCommands();
+    void SpeedButton3Click(); // the current site's settings
+    void noweedycja1Click();  // a new site's settings
+    void openSiteSettings(const SiteSettings& settings);
+    bool applySiteSettings(SiteSettings& settings);
+    void openChmodDialog();
+    bool postChmod(unsigned bits);
+    void changeRemoteModes(const CommandParams& params);
+    void FTPCommand1Click();
+    bool postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window);
 
     int SelectedAttr = 0;
     int SelectedMode = 0;

@@ -77,6 +77,7 @@ void TForm1::connectFtpCommands() {
     connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
+    connectFtpDialogCommands();
 }
 
 void TForm1::butConnectClick() {

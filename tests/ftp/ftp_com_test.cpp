@@ -207,3 +207,33 @@ TEST_F(VsftpdSession, ConsoleLinesAndALongReply) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(VsftpdSession, ChmodSetsTheModeNumberAndReportsARefusal) {
+    EXPECT_FALSE(ftp->Chmod("a.txt", 600)) << "no connection";
+    connectAndShow(*server);
+    struct Case {
+        const char* name;
+        int mode;
+        unsigned expected;
+    };
+    const Case cases[] = {
+        {"a.txt", 600, 0600}, {"a.txt", 0, 0}, {"sub", 711, 0711}, {"b.txt", 44, 044}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name + std::string(" ") + std::to_string(test.mode));
+        EXPECT_TRUE(ftp->Chmod(test.name, test.mode));
+        EXPECT_EQ(static_cast<unsigned>(fs::status(server->root / test.name).permissions()) & 07777,
+                  test.expected);
+    }
+    EXPECT_NE(console().find("[12:00:00] Command:> SITE chmod 0 a.txt\n"), std::string::npos);
+    EXPECT_TRUE(boxes().empty());
+
+    screen.script().answerNext(MessageButton::Cancel);
+    EXPECT_TRUE(ftp->Chmod("missing", 644));
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes().back(), "OperationNotAllowed\n\nSITE chmod 644 missing");
+    EXPECT_EQ(ftp->ChmodAnswer, 2) << "Cancel stops the batch";
+}
+
+} // namespace

@@ -7,7 +7,8 @@ modes: normal; drop-data N (RETR sends N bytes, closes the data connection, repl
        rest-ignored (350 to REST, offset ignored); rest-refused (502 to REST);
        stor-552 (552 after the data of a STOR); close-421 (421 and close after login);
        pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME,
-       LIST of the root DIR/default); early-226 DIR (as canned, the 226 sent before the data);
+       LIST of the root DIR/default; every command line received is added to DIR/received);
+       early-226 DIR (as canned, the 226 sent before the data);
        greet-421-once (the first connection is greeted with 421 and closed); list-421-once
        (the first LIST gets 421 and a close);
        stop-reading (a STOR reads its first chunk, then nothing until the client ends the data
@@ -132,6 +133,9 @@ def make_handler(mode, argument):
             return path
 
         def pre_process_command(self, line, cmd, arg):
+            if mode in ("canned", "early-226"):
+                with open(os.path.join(argument, "received"), "a") as received:
+                    received.write(line + "\n")
             if mode == "close-421" and self.authenticated and cmd not in ("USER", "PASS"):
                 self.respond("421 Service not available, closing control connection.")
                 self.close_when_done()
