@@ -40,9 +40,8 @@ void TForm1::connectFtpDialogCommands() {
         const TimedLock lock(locks.control, kControlWait);
         if (!lock)
             return; // the keep-alive holds the connection
-        ServerWaitState = 1;
+        const ServerWait wait(*this);
         FtpSession->ExecuteCommand(params.RawCommand, params.RawLog);
-        ServerWaitState = -1;
     });
 }
 
@@ -135,7 +134,7 @@ void TForm1::changeRemoteModes(const CommandParams& params) {
     FTPCom& session = *FtpSession;
     const PanelSide side = sideOf(params.ActivePanel);
     session.ChmodAnswer = 0;
-    ServerWaitState = 1;
+    std::optional<ServerWait> wait(std::in_place, *this);
     for (const MarkDomain& entry : params.queue->Items) {
         if (session.ChmodAnswer == 2 || params.job->stopRequested())
             break;
@@ -147,7 +146,7 @@ void TForm1::changeRemoteModes(const CommandParams& params) {
             break;
         unmarkRow(side, entry.Row, entry.Name);
     }
-    ServerWaitState = -1;
+    wait.reset(); // the relist below waits on its own
     if (session.FtpPanel == params.ActivePanel && session.List() > -2)
         session.FillGrid("*.*");
 }
