@@ -1,15 +1,18 @@
 #!/bin/bash
 # Compares ftpbench with curl against vsftpd on loopback: a 1 GiB download and upload and a
-# 100,000-entry listing (by the transport alone, and by the FTP panel's code, whose row lines
-# make it print more), ROUNDS rounds each (default 5), alternating the two clients. Each
+# 100,000-entry listing (by the transport alone, by the FTP panel's code, whose row lines
+# make it print more, and by the command window's runner for a typed LIST), ROUNDS rounds each
+# (default 5), alternating the two clients; WHAT picks some of get, put, list, panel and raw. Each
 # client is timed twice: by its own clock (ftpbench's last line, curl's time_total) and by
 # the wall clock around the whole process (start-up, login, transfer, QUIT). Prints the
 # medians and the ratios curl/ftpbench (above 1: ftpbench is faster). Needs root (vsftpd
 # and its local user).
-#   bench/ftp/compare_with_curl.sh [ROUNDS]
+#   bench/ftp/compare_with_curl.sh [ROUNDS [WHAT]]
 set -euo pipefail
 
 ROUNDS=${1:-5}
+WHAT=${2:-get put list panel raw}
+wants() { [[ " $WHAT " == *" $1 "* ]]; }
 FTPBENCH=${FTPBENCH:-$(dirname "$0")/../../build/bench/ftpbench}
 WORK=${WORK:-/var/tmp/tarvo-ftpbench}
 PORT=${PORT:-22200}
@@ -19,7 +22,9 @@ export TARVO_HOME=$WORK # the panel's listing keeps its raw copy there
 bench_user
 mkdir -p "$WORK/home/many" "$WORK/empty" "$WORK/out"
 chmod 755 "$WORK"
-[ -s "$WORK/home/big.bin" ] || head -c 1073741824 /dev/urandom > "$WORK/home/big.bin"
+if wants get || wants put; then
+    [ -s "$WORK/home/big.bin" ] || head -c 1073741824 /dev/urandom > "$WORK/home/big.bin"
+fi
 if [ "$(find "$WORK/home/many" -type f | wc -l)" -ne 100000 ]; then
     /usr/bin/python3 -c "
 for i in range(100000):
@@ -40,23 +45,36 @@ timed() {
     times[${series}_own]+="$own "
     times[${series}_wall]+="$(awk "BEGIN {print $(now) - $start}") "
 }
-ours() { "$FTPBENCH" "$@" | tail -1 | awk '{print $3}'; }
+# Its lines go to a file, as curl's go to /dev/null: a pipe would time its reader too.
+ours() {
+    "$FTPBENCH" "$@" > "$WORK/out/ours.txt"
+    tail -1 "$WORK/out/ours.txt" | awk '{print $3}'
+}
 fresh() { rm -f "$WORK/out/"* "$WORK/home/up_"*; sync; sleep 1; }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 declare -A times
 LOGIN=(127.0.0.1 "$PORT" "$BENCH_USER" "$BENCH_PASS")
 run_ours() {
-    fresh; timed get_ours ours get "${LOGIN[@]}" big.bin "$WORK/out/ours.bin"
-    cmp "$WORK/out/ours.bin" "$WORK/home/big.bin"
-    fresh; timed put_ours ours put "${LOGIN[@]}" "$WORK/home/big.bin" up_ours.bin
-    fresh; timed list_ours ours list "${LOGIN[@]}" many
-    fresh; timed panel_ours ours panel "${LOGIN[@]}" many
+    if wants get; then
+        fresh; timed get_ours ours get "${LOGIN[@]}" big.bin "$WORK/out/ours.bin"
+        cmp "$WORK/out/ours.bin" "$WORK/home/big.bin"
+    fi
+    if wants put; then fresh; timed put_ours ours put "${LOGIN[@]}" "$WORK/home/big.bin" up_ours.bin; fi
+    if wants list; then fresh; timed list_ours ours list "${LOGIN[@]}" many; fi
+    if wants panel; then fresh; timed panel_ours ours panel "${LOGIN[@]}" many; fi
+    if wants raw; then fresh; timed raw_ours ours raw "${LOGIN[@]}" many LIST; fi
 }
 run_curl() {
-    fresh; timed get_curl curl -s -o "$WORK/out/curl.bin" -w '%{time_total}' "$URL/big.bin"
-    fresh; timed put_curl curl -s -T "$WORK/home/big.bin" -w '%{time_total}' "$URL/up_curl.bin"
-    fresh; timed list_curl curl -s -o /dev/null -w '%{time_total}' "$URL/many/"
+    if wants get; then
+        fresh; timed get_curl curl -s -o "$WORK/out/curl.bin" -w '%{time_total}' "$URL/big.bin"
+    fi
+    if wants put; then
+        fresh; timed put_curl curl -s -T "$WORK/home/big.bin" -w '%{time_total}' "$URL/up_curl.bin"
+    fi
+    if wants list || wants panel || wants raw; then
+        fresh; timed list_curl curl -s -o /dev/null -w '%{time_total}' "$URL/many/"
+    fi
 }
 # Each client goes first in every other round, so that neither always meets the server
 # still writing back the other's upload.
@@ -64,8 +82,9 @@ for round in $(seq "$ROUNDS"); do
     if ((round % 2)); then run_ours; run_curl; else run_curl; run_ours; fi
 done
 
-for what in get put list panel; do
+for what in $WHAT; do
     against=${what/panel/list}
+    against=${against/raw/list}
     for clock in own wall; do
         o=$(echo ${times[${what}_ours_$clock]} | tr ' ' '\n' | median)
         c=$(echo ${times[${against}_curl_$clock]} | tr ' ' '\n' | median)

@@ -3,15 +3,21 @@
 //   ftpbench put HOST PORT USER PASS LOCAL REMOTE [--active]
 //   ftpbench list HOST PORT USER PASS DIR
 //   ftpbench panel HOST PORT USER PASS DIR [KEY]   (see panel_bench.cpp)
+//   ftpbench raw HOST PORT USER PASS DIR COMMAND
 // The last line is "BYTES bytes SECONDS seconds"; the time runs from connecting to the end
 // of the transfer (for list: of the parse).
+// raw enters DIR and runs COMMAND with the command window's own runner (a listing command's
+// data read to its end), printing each addition the window's log would get; BYTES counts the
+// data.
 
+#include "ftp/raw_command.h"
 #include "panel_bench.h"
 #include "platform/ftp/ftp_session.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -140,17 +146,40 @@ std::uint64_t printEntries(const std::vector<RemoteEntry>& entries) {
     return bytes;
 }
 
+std::string timeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+int raw(Session& session, const std::string& folder, const std::string& command,
+        std::uint64_t& bytes) {
+    if (!session.changeDir(folder))
+        return failure("cannot enter " + folder);
+    bytes = runRawCommand(session, command, timeOfDay, [](const std::string& addition) {
+        std::fwrite(addition.data(), 1, addition.size(), stdout);
+        std::fputc('\n', stdout);
+    });
+    return lastError() == FtpError::None ? 0 : failure(command + " failed");
+}
+
 bool parseArguments(int argc, char** argv, Arguments& arguments) {
     if (argc < 7)
         return false;
     arguments.verb = argv[1];
-    const bool transfer = arguments.verb == "get" || arguments.verb == "put";
+    const bool transfer =
+        arguments.verb == "get" || arguments.verb == "put" || arguments.verb == "raw";
     if (!transfer && arguments.verb != "list")
         return false;
     const int required = transfer ? 8 : 7;
     if (argc < required || argc > required + (transfer ? 1 : 0))
         return false;
     if (argc == required + 1) {
+        if (arguments.verb == "raw")
+            return false;
         if (std::strcmp(argv[required], "--active") != 0)
             return false;
         arguments.options.mode = TransferMode::Active;
@@ -178,7 +207,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ftpbench get HOST PORT USER PASS REMOTE LOCAL [--active]\n"
                              "       ftpbench put HOST PORT USER PASS LOCAL REMOTE [--active]\n"
                              "       ftpbench list HOST PORT USER PASS DIR\n"
-                             "       ftpbench panel HOST PORT USER PASS DIR [KEY]\n");
+                             "       ftpbench panel HOST PORT USER PASS DIR [KEY]\n"
+                             "       ftpbench raw HOST PORT USER PASS DIR COMMAND\n");
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -192,6 +222,8 @@ int main(int argc, char** argv) {
         result = get(session, arguments.first, arguments.second, bytes);
     else if (arguments.verb == "put")
         result = put(session, arguments.first, arguments.second, bytes);
+    else if (arguments.verb == "raw")
+        result = raw(session, arguments.first, arguments.second, bytes);
     else
         result = list(session, arguments.first, listing);
     if (result != 0)

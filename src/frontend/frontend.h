@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 class MessageService;
 
@@ -88,4 +89,26 @@ public:
     virtual void appendConsole(std::string text) = 0;
     // The FTP session took a panel over or gave it back.
     virtual void showSession(SessionView session) = 0;
+
+    // A network command began (true) or ended (false) waiting for the server: the status strip
+    // shows the wait meanwhile. Screens without a status strip need not show it.
+    virtual void serverWait(bool /*waiting*/) {}
+};
+
+// Shows a wait for the server for as long as it lives, or until it is ended: a wait ends before
+// the user is told how it went, so no box shows under the waiting display.
+class ServerWait {
+public:
+    explicit ServerWait(Frontend& frontend) : frontend_(&frontend) { frontend.serverWait(true); }
+    ~ServerWait() { end(); }
+    ServerWait(const ServerWait&) = delete;
+    ServerWait& operator=(const ServerWait&) = delete;
+
+    void end() {
+        if (frontend_ != nullptr)
+            std::exchange(frontend_, nullptr)->serverWait(false);
+    }
+
+private:
+    Frontend* frontend_;
 };

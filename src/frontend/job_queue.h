@@ -15,6 +15,7 @@ struct MarkDomain {
     bool Folder = false;   // listed as a folder (a link to a folder too)
     bool Link = false;     // listed as a symbolic link
     int Row = -1;          // the panel row it came from; -1 for a name dropped from elsewhere
+    int Mode = 0;          // Unix permission bits an FTP listing gave; 0 when none
     std::int64_t Size = 0; // bytes of a file as listed; 0 when not known
 };
 

@@ -1,6 +1,7 @@
 // The FTP session's connection: connect, disconnect, the console log and the error table.
 #include "ftp/ftp_com.h"
 
+#include "ftp/reply_log.h"
 #include "ftp/site_store.h"
 #include "local/listing/cell_text.h"
 #include "local/local_explorer.h"
@@ -27,23 +28,6 @@ std::string systemTimeOfDay() {
     return tarvo::listing::timeText(QTime(local.tm_hour, local.tm_min, local.tm_sec),
                                     QLocale::system())
         .toStdString();
-}
-
-// The code of the last reply among the lines: its first three characters, 0 when they are no
-// number. A listing's two replies in one text ("150 ...", "226 ... Directory send OK") count as
-// the 226 that ended it.
-int replyCode(const std::string& replies) {
-    if (replies.find("226") != std::string::npos &&
-        replies.find("Directory send OK") != std::string::npos)
-        return 226;
-    std::size_t end = replies.size();
-    while (end > 0 && replies[end - 1] == '\n')
-        --end;
-    const std::size_t start = replies.rfind('\n', end == 0 ? 0 : end - 1);
-    const std::string last = replies.substr(start == std::string::npos ? 0 : start + 1, 3);
-    if (last.size() < 3 || last.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return std::stoi(last);
 }
 
 } // namespace
@@ -96,13 +80,7 @@ void FTPCom::box(const std::string& text) {
 }
 
 int FTPCom::LogResponse() {
-    const std::string& replies = tarvo::ftp::lastResponse();
-    if (replies.empty())
-        return 0;
-    const int code = replyCode(replies);
-    console("[" + clock_() + "] Status:>  ");
-    console(replies.substr(0, replies.size() - 1));
-    return code;
+    return logReplies(clock_, [this](std::string text) { console(text); });
 }
 
 int FTPCom::Connect(const ConnectFields& fields, int panel) {
@@ -127,6 +105,7 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
     connectingPanel_ = panel;
     FtpPanel = 0;
     try {
+        ServerWait wait(frontend_);
         status("Connecting to FTP server...  " + fields.Host);
         const SiteRecord site = sites_.currentSite();
         tarvo::ftp::ConnectOptions options;
@@ -137,6 +116,7 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
         options.mode =
             site.Passive ? tarvo::ftp::TransferMode::Passive : tarvo::ftp::TransferMode::Active;
         if (!session_.connect(options)) {
+            wait.end();
             const int handled = HandleError(" ");
             if (FtpPanel != 0)
                 return -2; // a reconnect offered by the error handler took over
@@ -152,7 +132,9 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
             LogResponse();
         }
         readServerFolder(); // whether the start folder was given, empty or refused
-        if (!session_.command("REST 0"))
+        const bool resumes = session_.command("REST 0");
+        wait.end();
+        if (!resumes)
             frontend_.messages().show({kTitle, texts_.translate("ServerDontSupportResume"),
                                        MessageButton::Ok, MessageIcon::Information});
         LocalExplorer& explorer = explorerOf(panel);

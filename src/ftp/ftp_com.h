@@ -2,6 +2,7 @@
 
 #include "frontend/connect_fields.h"
 #include "frontend/frontend.h"
+#include "ftp/reply_log.h"
 #include "local/listing/search_record.h"
 #include "platform/ftp/ftp_session.h"
 #include "platform/timed_mutex.h"
@@ -94,6 +95,10 @@ public:
     // as a folder, for links): 16 after a folder entry, 32 after a file entry, -1 without a
     // connection.
     int ChangeDir(const std::string& entry, int attributes, std::int64_t size);
+    // Opens a folder by its full path (a saved location of this site). Only a folder the
+    // server entered changes the panel and goes into the history; a refusal is reported and
+    // leaves everything as it was. 16 when entered, else the error handler's result.
+    int OpenFolder(const std::string& folder);
     // Makes a folder under the current one; true also when the listing shows it already.
     bool MkDir(std::string name);
     // Deletes one file (0x80) or empty folder (0x10): 1 when deleted, else below 0.
@@ -105,6 +110,13 @@ public:
     // renamed; otherwise the user was told, and the result is below 1.
     int Rename(const std::string& from, const std::string& to);
     void Noop();
+    // Sets an entry's mode: "SITE chmod 755 name" (a mode number with a fourth digit keeps
+    // set-id and sticky bits). A refusal is shown, and its Cancel stops the batch. False when
+    // the batch cannot go on: no connection, or the call failed otherwise or was cancelled.
+    bool Chmod(const std::string& name, int mode);
+    // Runs a command typed in a command window in the panel's folder, logging into that
+    // window's log; after a change of folder the panel shows where the server is.
+    void ExecuteCommand(const std::string& command, const LogSink& log);
     // Tells the user about the last failed call and decides: 0 nothing failed, -1 the server
     // refused, -2 anything else (also after a declined reconnect), or the relisting's result
     // after an accepted reconnect.
@@ -161,6 +173,7 @@ private:
     // of folder, whether the change worked or not, and shown.
     void readServerFolder();
     void showServerFolder();
+    void recordFolder();
     void cancelBatches();
     // The last listing as the server sent it, unfiltered.
     std::shared_ptr<const tarvo::listing::DirectoryListing> fullListing() const;

@@ -137,7 +137,9 @@ int FTPCom::ReadListing() {
         firstLineDone = end != std::string_view::npos || firstLine.size() >= kLongestFirstLine;
     };
     sink.entries = [&](std::vector<tarvo::ftp::RemoteEntry>& entries) { fresh.add(entries); };
+    ServerWait wait(frontend_);
     const auto listed = session_.find("", sink);
+    wait.end();
     copy.finish();
     if (!listed)
         return HandleError(" ");

@@ -1,6 +1,8 @@
 // The FTP session's operations on the server's folders: change folder, make, delete, rename,
-// keep-alive.
+// permissions, keep-alive and commands the user types.
 #include "ftp/ftp_com.h"
+
+#include "ftp/raw_command.h"
 
 #include "platform/message_service.h"
 #include "platform/program_folder.h"
@@ -43,13 +45,30 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t siz
     }
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
+        ServerWait wait(frontend_);
         // Whether the change worked or not, the server's folder is shown.
         session_.changeDir(name == ".." ? std::string("../") : name);
+        wait.end();
         showServerFolder();
     }
+    recordFolder();
+    return 16;
+}
+
+int FTPCom::OpenFolder(const std::string& folder) {
+    ServerWait wait(frontend_);
+    const bool entered = session_.changeDir(folder);
+    wait.end();
+    if (!entered)
+        return HandleError(" ");
+    showServerFolder();
+    recordFolder();
+    return 16;
+}
+
+void FTPCom::recordFolder() {
     if (const int panel = FtpPanel; panel != 0)
         frontend_.addToHistory(sideOf(panel), currentDir() + "@" + lastFields_.SiteName);
-    return 16;
 }
 
 void FTPCom::readServerFolder() {
@@ -152,4 +171,46 @@ int FTPCom::Rename(const std::string& from, const std::string& to) {
 void FTPCom::Noop() {
     if (!session_.command("NOOP"))
         HandleError("NOOP ");
+}
+
+bool FTPCom::Chmod(const std::string& name, int mode) {
+    try {
+        const std::string line = "SITE chmod " + std::to_string(mode) + " " + name;
+        command(line);
+        if (!session_.connected()) {
+            connectionGone();
+            return false;
+        }
+        const bool done = session_.command(line);
+        LogResponse();
+        if (done)
+            return true;
+        const tarvo::ftp::FtpError error = tarvo::ftp::lastError();
+        // A name the protocol cannot carry is refused like the server would refuse it.
+        if (error != tarvo::ftp::FtpError::ServerRefused &&
+            error != tarvo::ftp::FtpError::InvalidArgument)
+            return false; // cancelled, or the connection went: the relisting tells
+        if (frontend_.messages().show(
+                {kTitle, texts_.translate("OperationNotAllowed") + "\n\n" + line,
+                 MessageButton::Ok | MessageButton::Cancel, MessageIcon::Information}) ==
+            MessageButton::Cancel)
+            CancelRunning();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void FTPCom::ExecuteCommand(const std::string& line, const LogSink& log) {
+    if (FtpPanel < 1) {
+        log("[" + clock_() + "] Command:> " + line);
+        log("[" + clock_() + "] Status:>  Connect call failed. ");
+        return;
+    }
+    // The command runs in the folder the panel shows, whatever an earlier one left.
+    if (const std::string folder = currentDir(); !folder.empty())
+        session_.changeDir(folder);
+    runRawCommand(session_, line, clock_, log);
+    if (rawCommandChangesFolder(line))
+        showServerFolder();
 }

@@ -1,5 +1,6 @@
 #include "ftp/remote_listing.h"
 
+#include "ftp/permission_mode.h"
 #include "local/listing/listing_sort.h"
 
 namespace listing = tarvo::listing;
@@ -63,7 +64,7 @@ void addRemoteEntries(std::vector<RemoteEntry>& entries, listing::DirectoryListi
 std::int64_t remoteAttributeNumber(const listing::SearchRecord& record) {
     if (record.Mode == 0)
         return record.Attr;
-    return ((record.Mode >> 6) & 7) * 100 + ((record.Mode >> 3) & 7) * 10 + (record.Mode & 7);
+    return modeNumber(record.Mode & 0777u);
 }
 
 void sortRemoteListing(listing::DirectoryListing& remote, std::string_view key,

@@ -41,6 +41,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QAction;
@@ -56,6 +57,8 @@ class QToolButton;
 class PanelController;
 class TerminationSignals;
 class TOKRightDlg1234;
+class TOKRightDlg12345;
+struct SiteSettings;
 
 // The action words of the status line while the workers delete, copy, move, download and upload
 // (followed by the file's name), in the active language.
@@ -92,6 +95,7 @@ public:
     void unmarkRow(PanelSide side, int row, std::string name) override;
     void appendConsole(std::string text) override;
     void showSession(SessionView session) override;
+    void serverWait(bool waiting) override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -361,6 +365,7 @@ private:
     // The FTP session's part (main_window_navigation_ftp.cpp).
     std::string sessionFolder() const;
     std::optional<std::string> savedSiteHost(const std::string& site) const;
+    void connectRemoteNavigation();
     void openRemoteLocation(const LocationEntry& entry);
     void filterRemotePanel(PanelSide side, const std::string& mask);
     void dropRemoteSession();
@@ -405,6 +410,19 @@ private:
     void showSite(const SiteRecord& site);
     bool Filtry1Click();
     void Memo1Change(int blocks);
+
+    // FTP dialogs (main_window_ftp_dialogs.cpp): the site settings, the permissions of remote
+    // entries and the command window.
+    void connectFtpDialogCommands();
+    void SpeedButton3Click(); // the current site's settings
+    void noweedycja1Click();  // a new site's settings
+    void openSiteSettings(const SiteSettings& settings);
+    bool applySiteSettings(SiteSettings& settings);
+    void openChmodDialog();
+    bool postChmod(unsigned bits);
+    void changeRemoteModes(const CommandParams& params);
+    void FTPCommand1Click();
+    bool postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window);
 
     int SelectedAttr = 0;
     int SelectedMode = 0;
@@ -487,6 +505,15 @@ private:
     QMenu* MenuHistoryLeft = nullptr;
     QMenu* PopupMenu3 = nullptr;
     std::vector<QAction*> favoriteActions_; // the favourites block of Navigator1
+
+    // The commands that depend on the active panel and the FTP session.
+    void UpdateMenusForPanel(int panelNumber);
+    void holdCommand(QObject* command, bool hold);
+    std::set<QObject*> heldCommands_; // disabled here, enabled again when released
+
+    // The status strip while the FTP session waits for the server.
+    void ShowWaitingForServer(bool waiting);
+    void sessionWaitsEnded(); // the session was closed
 
     // Window, tray, shell tools, help and the About box.
     std::unique_ptr<WindowSwitchKey> windowSwitchKey_;

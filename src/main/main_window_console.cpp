@@ -1,13 +1,12 @@
 // The console: FTP commands and replies, what went wrong where the user and a log reader both
 // see it; saving it, clearing it, and its size limit.
 #include "local/listing/cell_text.h"
+#include "main/log_file.h"
 #include "main/main_window.h"
-#include "platform/atomic_file.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTime>
 
 #include <iostream>
@@ -59,18 +58,8 @@ void TForm1::connectConsoleCommands() {
 
 bool TForm1::Filtry1Click() {
     const QString file = chooseLogFile();
-    if (file.isEmpty())
-        return false;
-    std::string lines;
-    for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
-        lines += block.text().toStdString() + "\r\n";
-    if (const std::string reason = replaceFileContent(file.toStdString(), lines); !reason.empty()) {
-        messages().show(
-            {kTitle, Translate("OperationNotAllowed") + "\n\n" + file.toStdString() + "\n" + reason,
-             MessageButton::Ok, MessageIcon::Information});
-        return false;
-    }
-    return true;
+    return !file.isEmpty() &&
+           saveLogFile(*Memo1, file, messages(), Translate("OperationNotAllowed"));
 }
 
 void TForm1::Memo1Change(int blocks) {

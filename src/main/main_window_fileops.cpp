@@ -3,6 +3,7 @@
 // jobs they post.
 #include "frontend/frontend.h"
 #include "main/attribute_dialog.h"
+#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/program_folder.h"
@@ -15,21 +16,6 @@
 namespace listing = tarvo::listing;
 
 namespace {
-
-constexpr int kQuietFinish = 2;
-
-// Ends a file job's display whatever way the worker leaves it.
-class JobFrame {
-public:
-    JobFrame(Frontend& screen, std::shared_ptr<Job> job) : screen_(screen), job_(std::move(job)) {}
-    ~JobFrame() { screen_.jobEnded(job_, kQuietFinish); }
-    JobFrame(const JobFrame&) = delete;
-    JobFrame& operator=(const JobFrame&) = delete;
-
-private:
-    Frontend& screen_;
-    std::shared_ptr<Job> job_;
-};
 
 void reread(LocalExplorer& explorer) {
     explorer.ReadDir(explorer.GetPath(), true);
@@ -137,7 +123,7 @@ bool TForm1::postJob(Mailbox& mailbox, int code, CommandParams params,
 
 void TForm1::deliverJob(Mailbox& mailbox, int code, CommandParams params) {
     if (params.job->stopRequested()) {
-        jobEnded(params.job, kQuietFinish);
+        jobEnded(params.job, JobFrame::kQuietFinish);
         return;
     }
     // The worker may be finishing a short command (a folder being read): the job waits for it.
@@ -196,7 +182,7 @@ void TForm1::queueMarked(PanelController& source, const std::string& target) {
             continue; // "[..]" is never worked on
         Jobs.AddItem({folder, target, record->Name,
                       model.kindOf(row) == PanelModel::RowKind::Folder, record->IsSymlink, row,
-                      record->Size});
+                      record->Mode, record->Size});
     }
 }
 
@@ -343,8 +329,10 @@ void TForm1::Zmieatrybuty1Click() {
     PanelController& active = activePanel();
     PanelModel& model = active.model();
     model.markCurrentIfNoneMarked(ActiveRow);
-    if (FtpSession->FtpPanel == ActivePanel)
-        return; // the FTP panel's modes are the FTP session's dialog
+    if (FtpSession->FtpPanel == ActivePanel) {
+        openChmodDialog();
+        return;
+    }
     TOKRightDlg1 dialog(this, language_, SelectedAttr);
     windowSwitchKey().holdWhileOpen(&dialog);
     if (dialog.exec() == QDialog::Accepted) {

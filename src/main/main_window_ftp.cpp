@@ -40,6 +40,7 @@ void TForm1::showSession(SessionView session) {
         TrayIcon1->setToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle));
         butConnect->setText(
             QString::fromStdString(Translate(session.Connected ? "Disconnect" : "Connect")));
+        UpdateMenusForPanel(ActivePanel);
         // The header's sort directions belong to the panel: the session borrows them.
         if (session.Connected) {
             FtpSession->SortSizeDir = local.SortSizeDir;
@@ -49,6 +50,7 @@ void TForm1::showSession(SessionView session) {
             FtpSession->SortTypeDir = local.SortTypeDir;
             return;
         }
+        sessionWaitsEnded();
         local.SortSizeDir = FtpSession->SortSizeDir;
         local.SortDateDir = FtpSession->SortDateDir;
         local.SortNameDir = FtpSession->SortNameDir;
@@ -75,6 +77,7 @@ void TForm1::connectFtpCommands() {
     connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
+    connectFtpDialogCommands();
 }
 
 void TForm1::butConnectClick() {

@@ -116,6 +116,7 @@ void TForm1::connectNavigationWorkers() {
     });
     RemoteWorker->setHandler(cmdGoToSpecialFolder,
                              [this](const CommandParams& params) { showSpecialFolder(params); });
+    connectRemoteNavigation();
 }
 
 void TForm1::addToHistory(PanelSide side, std::string entry) {

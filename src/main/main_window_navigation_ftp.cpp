@@ -24,9 +24,8 @@ std::optional<std::string> TForm1::savedSiteHost(const std::string& site) const 
 void TForm1::openRemoteLocation(const LocationEntry& entry) {
     if (FtpSession->FtpPanel != 0 && entry.Site == Edit2->text().toStdString()) {
         CommandParams params = commandParams();
-        params.SelectedName = "[" + entry.Folder + "]";
-        params.SelectedAttr = tarvo::listing::Directory;
-        RemoteCommand.post(cmdChangeDir, std::move(params));
+        params.FolderPath = entry.Folder;
+        RemoteCommand.post(cmdOpenRemoteFolder, std::move(params));
         return;
     }
     if (!SiteStore->ReadSite(entry.Site)) {
@@ -38,6 +37,17 @@ void TForm1::openRemoteLocation(const LocationEntry& entry) {
     ComboBox1->setEditText(QString::fromStdString(entry.Site)); // loads the site into the bar
     SiteStore->setStartDir(entry.Folder);
     butConnectClick();
+}
+
+void TForm1::connectRemoteNavigation() {
+    RemoteWorker->setHandler(cmdOpenRemoteFolder, [this](const CommandParams& params) {
+        // A session that ended meanwhile has no folder to open.
+        if (FtpSession->FtpPanel == 0)
+            return;
+        setPanelsEnabled(false);
+        FtpSession->OpenFolder(params.FolderPath);
+        setPanelsEnabled(true);
+    });
 }
 
 // Refills the session's panel with the entries of its last listing that match the mask.

@@ -45,6 +45,7 @@ void TForm1::activatePanel(PanelSide side) {
         active.grid().setFocus();
     ActiveRow = active.model().currentRow();
     active.selectRow(ActiveRow);
+    UpdateMenusForPanel(ActivePanel);
 }
 
 void TForm1::entrySelected(PanelController& source) {

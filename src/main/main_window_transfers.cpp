@@ -106,7 +106,7 @@ void TForm1::Zapiszjako1Click() {
     CommandParams params = commandParams();
     params.NewName = path.substr(slash + 1);
     Jobs.AddItem({FtpSession->currentDir(), slash == 0 ? "/" : path.substr(0, slash), SelectedName,
-                  false, false, -1, SelectedSize});
+                  false, false, -1, 0, SelectedSize});
     postJob(RemoteCommand, cmdSaveAs, std::move(params), Jobs.Commit(cmdSaveAs, false));
 }
 
@@ -120,7 +120,7 @@ void TForm1::SpeedButton12Click() {
     }
     CommandParams params = commandParams();
     params.NewName = Edit2->text().toStdString(); // the site, for the copy's name
-    Jobs.AddItem({FtpSession->currentDir(), {}, SelectedName, false, false, -1, SelectedSize});
+    Jobs.AddItem({FtpSession->currentDir(), {}, SelectedName, false, false, -1, 0, SelectedSize});
     postJob(RemoteCommand, cmdEditRemote, std::move(params), Jobs.Commit(cmdEditRemote, false));
 }
 

@@ -23,6 +23,7 @@ enum RemoteCode : int {
     cmdRefreshPanels = 555,
     cmdGoToSpecialFolder = 565,
     cmdReadFolder = 570, // a folder into a local panel (drive box, root, mask, refresh, locations)
+    cmdOpenRemoteFolder = 571, // a saved folder of the connected site, by its full path
     // Of our own: the make-directory command asks the name on the screen and has the server
     // work done here.
     cmdRemoteMkDir = 70,

@@ -5,6 +5,7 @@
 #include "frontend/connect_fields.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,4 +35,8 @@ struct CommandParams {
 
     std::string NewName;   // a name the user typed for the command (a new folder, a rename)
     ConnectFields Connect; // the connection bar, for a connect
+
+    // A command typed in a command window, and where its log lines go (from the worker).
+    std::string RawCommand;
+    std::function<void(std::string)> RawLog;
 };

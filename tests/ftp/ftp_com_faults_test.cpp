@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <future>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -31,30 +32,22 @@ using FaultySession = SessionFixture;
 
 TEST_F(FaultySession, ConnectFailuresAreToldInTheUsersWords) {
     const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "normal");
-    struct Case {
-        const char* what;
-        ConnectFields fields;
-        std::string box;
-    };
-    ConnectFields wrongPassword = fieldsFor(*server);
-    wrongPassword.Password = "wrong";
-    ConnectFields closedPort = fieldsFor(*server);
-    closedPort.Port = std::to_string(tarvo::ftp::test::closedPort("127.0.0.1"));
-    ConnectFields unknownHost = fieldsFor(*server);
-    unknownHost.Host = "no-such-host.invalid";
-    ConnectFields noName = fieldsFor(*server);
-    noName.SiteName.clear();
-    const Case cases[] = {{"wrong password", wrongPassword, "ConnectionRefused\n\nCheckLogin"},
-                          {"closed port", closedPort, "Timeout"},
-                          {"unknown host", unknownHost, "IncorrectHostAddress"},
-                          {"no site name", noName, "NameFieldIsBlank"}};
-    for (const Case& c : cases) {
+    const std::string closedPort = std::to_string(tarvo::ftp::test::closedPort("127.0.0.1"));
+    const std::tuple<std::string ConnectFields::*, std::string, std::string> cases[] = {
+        {&ConnectFields::Password, "wrong", "ConnectionRefused\n\nCheckLogin"},
+        {&ConnectFields::Port, closedPort, "Timeout"},
+        {&ConnectFields::Host, "no-such-host.invalid", "IncorrectHostAddress"},
+        {&ConnectFields::SiteName, "", "NameFieldIsBlank"}};
+    for (const auto& [field, value, box] : cases) {
+        ConnectFields fields = fieldsFor(*server);
+        fields.*field = value;
         const std::size_t before = boxes().size();
-        EXPECT_EQ(ftp->Connect(c.fields, 2), -2) << c.what;
-        EXPECT_EQ(ftp->FtpPanel, 0) << c.what;
-        EXPECT_FALSE(ftp->connected()) << c.what;
-        ASSERT_EQ(boxes().size(), before + 1) << c.what;
-        EXPECT_EQ(boxes().back(), c.box) << c.what;
+        const int result = ftp->Connect(fields, 2);
+        EXPECT_EQ(std::tuple(result, ftp->FtpPanel.load(), ftp->connected()),
+                  std::tuple(-2, 0, false))
+            << box;
+        ASSERT_EQ(boxes().size(), before + 1) << box;
+        EXPECT_EQ(boxes().back(), box);
     }
     EXPECT_TRUE(holds(screen.console(), "[12:00:00] Status:> Connect call failed. "));
     EXPECT_TRUE(screen.views().empty());
@@ -65,10 +58,10 @@ TEST_F(FaultySession, AFailedGreetingReconnectsIntoThePanelTheConnectWasFor) {
     screen.script().answerNext(MessageButton::Yes);
     EXPECT_EQ(ftp->Connect(fieldsFor(*server), 1), -2) << "this connect failed";
     EXPECT_EQ(boxes(), std::vector<std::string>{"Reconnect"});
-    EXPECT_EQ(ftp->FtpPanel, 1) << "the reconnect took the right panel";
-    EXPECT_TRUE(ftp->connected());
-    EXPECT_EQ(screen.lastSide(), PanelSide::Right);
-    EXPECT_EQ(screen.lastView().PathLabel, "0:/");
+    EXPECT_EQ(std::tuple(ftp->FtpPanel.load(), ftp->connected(), screen.lastSide(),
+                         screen.lastView().PathLabel),
+              std::tuple(1, true, PanelSide::Right, "0:/"))
+        << "the reconnect took the right panel";
 }
 
 TEST_F(FaultySession, ALostConnectionOffersAReconnectIntoTheSamePanelAndFolder) {
@@ -82,19 +75,17 @@ TEST_F(FaultySession, ALostConnectionOffersAReconnectIntoTheSamePanelAndFolder) 
         const int result = ftp->List();
         EXPECT_EQ(boxes().back(), "Reconnect");
         if (answer == MessageButton::Yes) {
-            EXPECT_EQ(result, 0);
-            EXPECT_EQ(ftp->FtpPanel, 1);
-            EXPECT_EQ(screen.lastSide(), PanelSide::Right);
-            EXPECT_EQ(screen.lastView().PathLabel, "0:/sub");
-            EXPECT_EQ(rows(), std::vector<std::string>{"f.txt"});
+            EXPECT_EQ(
+                std::tuple(result, ftp->FtpPanel.load(), screen.lastSide(),
+                           screen.lastView().PathLabel, rows()),
+                std::tuple(0, 1, PanelSide::Right, "0:/sub", std::vector<std::string>{"f.txt"}));
             ftp->Disconnect();
             ftp->settle();
         } else {
-            EXPECT_EQ(result, -2);
-            EXPECT_EQ(ftp->FtpPanel, 0);
-            EXPECT_FALSE(screen.sessions().back().Connected);
-            EXPECT_EQ(screen.sessions().back().Side, PanelSide::Right);
-            EXPECT_EQ(screen.lastView().Session, 0u) << "the panel is local again";
+            EXPECT_EQ(std::tuple(result, ftp->FtpPanel.load(), screen.sessions().back().Connected,
+                                 screen.sessions().back().Side, screen.lastView().Session),
+                      std::tuple(-2, 0, false, PanelSide::Right, 0u))
+                << "the panel is local again";
             EXPECT_EQ(sites->currentSite().StartDir, "/sub") << "a later connect starts there";
         }
     }
@@ -112,7 +103,7 @@ protected:
     std::unique_ptr<TestServer> server;
 };
 
-TEST_F(CannedListing, UnixLinesBecomeRowsAndUnreadableLinesAreSkippedWithOneNotice) {
+TEST_F(CannedListing, UnixAndMsDosLinesBecomeRowsAndUnreadableLinesAreSkippedWithOneNotice) {
     const std::string longName(300, 'n');
     const std::string listing = "total 12\r\n"
                                 "drwxr-xr-x   2 owner group     4096 Mar  5 12:34 src\r\n"
@@ -127,39 +118,31 @@ TEST_F(CannedListing, UnixLinesBecomeRowsAndUnreadableLinesAreSkippedWithOneNoti
                                 "-rw-r--r-- 1 o g 5368709120 Jan 1 2001 big.iso\r\n"
                                 "-rw-r--r-- 1 o g 1 Jan 2 2001 " +
                                 longName + "\r\n" +
-                                "drwxr-xr-x   2 owner group     4096 Jan 15  2007 .\r\n";
+                                "drwxr-xr-x   2 owner group     4096 Jan 15  2007 .\r\n"
+                                "01-15-07  10:30AM       <DIR>          Program Files\r\n"
+                                "12-31-1999  12:05PM           4294967296 year end.log\r\n";
     serve("canned", listing);
     connectAndShow(*server);
 
-    EXPECT_EQ(rows(), (std::vector<std::string>{"[src]", "[lib]", "[tmp]", "a.txt", "libc.so",
-                                                "suid", "month", "big.iso", longName}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"[src]", "[lib]", "[tmp]", "[Program Files]",
+                                                "a.txt", "libc.so", "suid", "month", "big.iso",
+                                                longName, "year end.log"}));
     EXPECT_EQ(boxes(), std::vector<std::string>{"ListField"});
     const std::pair<const char*, std::int64_t> modes[] = {
-        {"src", 755}, {"tmp", 777}, {"suid", 755}, {"a.txt", 644}, {"lib", 777}};
+        {"src", 755}, {"tmp", 777},          {"suid", 755},        {"a.txt", 644},
+        {"lib", 777}, {"Program Files", 16}, {"year end.log", 128}};
     for (const auto& [name, number] : modes)
         EXPECT_EQ(remoteAttributeNumber(*row(name)), number) << name;
-    EXPECT_EQ(row("suid")->Mode, 04755) << "the set-id bit is kept for a later chmod";
-    EXPECT_EQ(row("tmp")->Mode, 01777);
-    EXPECT_TRUE(row("lib")->IsSymlink);
-    EXPECT_TRUE(row("libc.so")->IsSymlink);
-    EXPECT_EQ(row("libc.so")->Size, 0);
-    EXPECT_EQ(row("big.iso")->Size, 5368709120);
+    // The set-id and sticky bits are kept for a later chmod.
+    EXPECT_EQ(std::tuple(row("suid")->Mode, row("tmp")->Mode, row("lib")->IsSymlink,
+                         row("libc.so")->IsSymlink, row("libc.so")->Size, row("big.iso")->Size,
+                         row("year end.log")->Size),
+              std::tuple(04755u, 01777u, true, true, 0, 5368709120, 4294967296));
     EXPECT_EQ(row("month")->Time, serverClockSeconds({2001, 1, 9, 0, 0}));
-    EXPECT_EQ(screen.lastView().Totals, "Files 6 | Dirs 3 | Size " +
-                                            std::to_string((1234 + 5 + 5 + 5368709120 + 1) / 1024) +
-                                            "KB");
+    EXPECT_EQ(screen.lastView().Totals,
+              "Files 7 | Dirs 4 | Size " +
+                  std::to_string((1234 + 5 + 5 + 5368709120 + 1 + 4294967296) / 1024) + "KB");
     EXPECT_EQ(readFile(program.at("temp")), listing) << "the raw reply, byte for byte";
-}
-
-TEST_F(CannedListing, MsDosLinesAreRead) {
-    serve("canned", "01-15-07  10:30AM       <DIR>          Program Files\r\n"
-                    "12-31-1999  12:05PM           4294967296 year end.log\r\n");
-    connectAndShow(*server);
-    EXPECT_EQ(rows(), (std::vector<std::string>{"[Program Files]", "year end.log"}));
-    EXPECT_EQ(remoteAttributeNumber(*row("Program Files")), 16);
-    EXPECT_EQ(remoteAttributeNumber(*row("year end.log")), 128);
-    EXPECT_EQ(row("year end.log")->Size, 4294967296);
-    EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(CannedListing, AnErrorTextForAListingLeadsUpOneLevel) {
@@ -167,10 +150,10 @@ TEST_F(CannedListing, AnErrorTextForAListingLeadsUpOneLevel) {
     fs::create_directory(server->root / "err");
     writeFile(canned.at("err"), "FTP: No Such Folder\r\n");
     connectAndShow(*server);
-    EXPECT_EQ(ftp->ChangeDir("[err]", 0x10, 0), 16);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"ftp: no such folder"});
-    EXPECT_EQ(ftp->currentDir(), "/");
-    EXPECT_EQ(rows(), std::vector<std::string>{"top"});
+    const int opened = ftp->ChangeDir("[err]", 0x10, 0);
+    EXPECT_EQ(std::tuple(opened, boxes(), ftp->currentDir(), rows()),
+              std::tuple(16, std::vector<std::string>{"ftp: no such folder"}, "/",
+                         std::vector<std::string>{"top"}));
 }
 
 TEST_F(CannedListing, AnEarly226DoesNotCutASlowListing) {
@@ -180,8 +163,7 @@ TEST_F(CannedListing, AnEarly226DoesNotCutASlowListing) {
             "-rw-r--r-- 1 o g " + std::to_string(i) + " Jan 1 2001 f" + std::to_string(i) + "\r\n";
     serve("early-226", listing, 48 * 1024); // about two seconds, the 226 long before the end
     connectAndShow(*server);
-    EXPECT_EQ(rows().size(), 3000u);
-    EXPECT_EQ(rows().back(), "f2999");
+    EXPECT_EQ(std::tuple(rows().size(), rows().back()), std::tuple(3000u, "f2999"));
 }
 
 TEST_F(CannedListing, AProgramFolderWithoutRoomForTheCopyStillShowsTheListing) {
@@ -208,8 +190,7 @@ TEST_F(CannedListing, ADisconnectInTheMiddleOfAListingEndsItAndDropsItsRows) {
     ASSERT_TRUE(waitFor([this] { return holds(screen.console(), "[12:00:00] Command:> LIST"); }));
     ftp->Disconnect();
     ASSERT_EQ(worker.wait_for(10s), std::future_status::ready);
-    EXPECT_EQ(worker.get(), -2);
-    EXPECT_EQ(ftp->FtpPanel, 0);
+    EXPECT_EQ(std::tuple(worker.get(), ftp->FtpPanel.load()), std::tuple(-2, 0));
     EXPECT_NE(ftp->generation(), listedBy);
     for (const PanelView& view : screen.views())
         EXPECT_NE(view.Session, ftp->generation()) << "no view of a newer session";
@@ -226,10 +207,10 @@ TEST_F(CannedListing, ADisconnectInTheMiddleOfAListingEndsItAndDropsItsRows) {
 TEST_F(CannedListing, AnUnexpectedFailureIsNeverTakenForSuccess) {
     serve("canned", "drwxr-xr-x 2 o g 4096 Jan 2 2001 folder\r\n");
     screen.failOn = "Waiting for welcome message";
-    EXPECT_EQ(ftp->Connect(fieldsFor(*server), 2), -2);
-    EXPECT_FALSE(ftp->connected()) << "half a connect is closed";
-    EXPECT_EQ(ftp->FtpPanel, 0);
-    EXPECT_EQ(boxes().back(), "ConnectFailed");
+    const int result = ftp->Connect(fieldsFor(*server), 2);
+    EXPECT_EQ(std::tuple(result, ftp->connected(), ftp->FtpPanel.load(), boxes().back()),
+              std::tuple(-2, false, 0, "ConnectFailed"))
+        << "half a connect is closed";
 
     screen.failOn.clear();
     connectAndShow(*server);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <pwd.h>
 #include <regex>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -53,35 +54,32 @@ TEST_P(EitherPanel, TheListingTakesThePanelAndTheDisconnectGivesItBack) {
     const int panel = GetParam();
     const PanelSide side = sideOf(panel);
     connectAndShow(*server, panel);
-    EXPECT_EQ(ftp->FtpPanel, panel);
     ASSERT_FALSE(screen.sessions().empty());
-    EXPECT_TRUE(screen.sessions().back().Connected);
-    EXPECT_EQ(screen.sessions().back().Side, side);
+    const auto session = [&] {
+        const auto last = screen.sessions().back();
+        return std::tuple(ftp->FtpPanel.load(), last.Connected, last.Side, screen.lastSide());
+    };
+    EXPECT_EQ(session(), std::tuple(panel, true, side, side));
     EXPECT_EQ(screen.sessions().back().Title, "Tarvo Manager [site - 127.0.0.1, 12:00:00]");
-
-    EXPECT_EQ(screen.lastSide(), side);
     const PanelView view = screen.lastView();
-    EXPECT_EQ(view.PathLabel, "0:/");
-    EXPECT_EQ(view.Disk, "127.0.0.1");
-    EXPECT_EQ(view.Session, ftp->generation());
+    EXPECT_EQ(std::tie(view.PathLabel, view.Disk, view.Session),
+              std::tuple("0:/", "127.0.0.1", ftp->generation()));
     EXPECT_EQ(rows(), (std::vector<std::string>{"[lnk]", "[sub]", "a.txt", "b.txt", "dir.lnk"}));
-    EXPECT_EQ(row("a.txt")->Size, 5);
-    EXPECT_EQ(remoteAttributeNumber(*row("a.txt")), 644);
-    EXPECT_TRUE(row("lnk")->IsSymlink);
-    EXPECT_EQ(row("dir.lnk")->Size, 0) << "a link whose name holds a dot is a file row";
+    // A link whose name holds a dot is a file row.
+    EXPECT_EQ(std::tuple(row("a.txt")->Size, remoteAttributeNumber(*row("a.txt")),
+                         row("lnk")->IsSymlink, row("dir.lnk")->Size),
+              std::tuple(5, 644, true, 0));
 
     ftp->Disconnect();
-    EXPECT_EQ(ftp->FtpPanel, 0);
-    EXPECT_FALSE(screen.sessions().back().Connected);
-    EXPECT_EQ(screen.sessions().back().Side, side);
+    EXPECT_EQ(session(), std::tuple(0, false, side, side));
     ftp->settle(); // the worker's next cycle
     EXPECT_FALSE(ftp->connected());
     EXPECT_EQ(screen.lastSide(), side);
     EXPECT_EQ(screen.lastView().Session, 0u) << "the panel shows its local folder again";
     const auto lines = screen.console();
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[lines.size() - 3], "[12:00:00] Command:> QUIT");
-    EXPECT_EQ(lines.back(), "221 Goodbye.");
+    EXPECT_EQ(std::tie(lines[lines.size() - 3], lines.back()),
+              std::tuple("[12:00:00] Command:> QUIT", "221 Goodbye."));
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, EitherPanel, testing::Values(2, 1),
@@ -121,10 +119,11 @@ TEST_F(VsftpdSession, NavigationUpAtTheRootIntoLinksAndBack) {
         {"[.]", 0x10, 16, "/sub/inner", "sub"},     // nothing sent, nothing shown anew
     };
     for (const Step& step : steps) {
-        EXPECT_EQ(ftp->ChangeDir(step.entry, step.attributes, 0), step.result) << step.entry;
-        EXPECT_EQ(ftp->currentDir(), step.folder) << step.entry;
-        EXPECT_EQ(screen.lastView().PathLabel, "0:" + ftp->currentDir()) << step.entry;
-        EXPECT_EQ(screen.lastView().CursorFolder, step.cursor) << step.entry;
+        const int result = ftp->ChangeDir(step.entry, step.attributes, 0);
+        EXPECT_EQ(std::tuple(result, ftp->currentDir(), screen.lastView().PathLabel,
+                             screen.lastView().CursorFolder),
+                  std::tuple(step.result, step.folder, "0:" + step.folder, step.cursor))
+            << step.entry;
     }
     EXPECT_EQ(ftp->ChangeDir("a.txt", 0x80, 5), 32) << "a file with a size is not tried";
     EXPECT_EQ(ftp->currentDir(), "/sub/inner");
@@ -188,23 +187,53 @@ TEST_F(VsftpdSession, ConsoleLinesAndALongReply) {
 
     const auto lines = screen.console();
     ASSERT_EQ(lines.size(), 11u) << console();
-    EXPECT_EQ(lines[0], "[12:00:00] Status:> Connecting to FTP server...  127.0.0.1");
-    EXPECT_EQ(lines[1], "[12:00:00] Status:> Waiting for welcome message...");
-    EXPECT_EQ(lines[2], "[12:00:00] Status:>  ");
+    const std::string status = "[12:00:00] Status:>  ";
+    EXPECT_EQ(
+        std::vector(lines.begin(), lines.begin() + 3),
+        (std::vector<std::string>{"[12:00:00] Status:> Connecting to FTP server...  127.0.0.1",
+                                  "[12:00:00] Status:> Waiting for welcome message...", status}));
     EXPECT_EQ(lines[3].substr(0, 11), "220 (vsFTPd");
     EXPECT_NE(lines[3].find("\n331 Please specify the password.\n230 Login successful."),
               std::string::npos);
-    EXPECT_EQ(lines[4], "[12:00:00] Status:>  ");
-    EXPECT_EQ(lines[5], "250 Directory successfully changed.");
-    EXPECT_EQ(lines[6], "[12:00:00] Status:>  ");
-    EXPECT_EQ(lines[7], "257 \"" + remote + "\" is the current directory");
-    EXPECT_EQ(lines[8], "[12:00:00] Command:> LIST");
-    EXPECT_EQ(lines[9], "[12:00:00] Status:>  ");
+    EXPECT_EQ(std::vector(lines.begin() + 4, lines.begin() + 10),
+              (std::vector<std::string>{status, "250 Directory successfully changed.", status,
+                                        "257 \"" + remote + "\" is the current directory",
+                                        "[12:00:00] Command:> LIST", status}));
     EXPECT_TRUE(std::regex_match(lines[10], std::regex("200 Switching to ASCII mode.\n"
                                                        "200 PORT command successful.*\n"
                                                        "150 Here comes the directory listing.\n"
                                                        "226 Directory send OK.")))
         << lines[10];
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VsftpdSession, ChmodSetsTheModeNumberAndReportsARefusal) {
+    EXPECT_FALSE(ftp->Chmod("a.txt", 600)) << "no connection";
+    connectAndShow(*server);
+    struct Case {
+        const char* name;
+        int mode;
+        unsigned expected;
+    };
+    const Case cases[] = {
+        {"a.txt", 600, 0600}, {"a.txt", 0, 0}, {"sub", 711, 0711}, {"b.txt", 44, 044}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name + std::string(" ") + std::to_string(test.mode));
+        EXPECT_TRUE(ftp->Chmod(test.name, test.mode));
+        EXPECT_EQ(static_cast<unsigned>(fs::status(server->root / test.name).permissions()) & 07777,
+                  test.expected);
+    }
+    EXPECT_NE(console().find("[12:00:00] Command:> SITE chmod 0 a.txt\n"), std::string::npos);
+    EXPECT_TRUE(boxes().empty());
+
+    screen.script().answerNext(MessageButton::Cancel);
+    EXPECT_TRUE(ftp->Chmod("missing", 644));
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes().back(), "OperationNotAllowed\n\nSITE chmod 644 missing");
+    EXPECT_EQ(ftp->ChmodAnswer, 2) << "Cancel stops the batch";
 }
 
 } // namespace

@@ -72,12 +72,10 @@ protected:
 
     const tarvo::listing::SearchRecord* row(const std::string& name) const {
         const PanelView view = screen.lastView();
-        for (const auto* records : {&view.Listing->Dirs, &view.Listing->Files}) {
-            for (const auto& record : *records) {
+        for (const auto* records : {&view.Listing->Dirs, &view.Listing->Files})
+            for (const auto& record : *records)
                 if (record.Name == name)
                     return &record;
-            }
-        }
         return nullptr;
     }
 

@@ -58,8 +58,8 @@ TEST_F(Batches, ADownloadedTreeHoldsEveryFileButNoLinkedFolder) {
     writeFile(tree / "sub" / "deep" / "f.txt", "deep");
     fs::create_directory_symlink(".", tree / "loop");
     fs::create_symlink("sub/deep/f.txt", tree / "link.txt");
-    const JobQueue queue =
-        queueOf({{"/", folder, "tree", true, false, 1, 0}, {"/", folder, "lnk", true, true, 2, 0}});
+    const JobQueue queue = queueOf(
+        {{"/", folder, "tree", true, false, 1, 0, 0}, {"/", folder, "lnk", true, true, 2, 0, 0}});
     EXPECT_EQ(downloadMarked(batch(), queue, left), 0) << console();
     EXPECT_EQ(readFile(folder + "/tree/.x"), "dot");
     EXPECT_TRUE(fs::is_directory(folder + "/tree/empty"));
@@ -81,7 +81,7 @@ TEST_F(Batches, AnUploadedTreeHoldsOnlyRegularFilesAndRealFolders) {
     local.symlink("up/loop", "..");
     local.symlink("up/file-link.txt", "sub/f.txt");
     ASSERT_EQ(::mkfifo(local.at("up/fifo").c_str(), 0644), 0);
-    const JobQueue queue = queueOf({{local.path(), "/", "up", true, false, 3, 0}});
+    const JobQueue queue = queueOf({{local.path(), "/", "up", true, false, 3, 0, 0}});
     EXPECT_EQ(uploadMarked(batch(), queue), 0) << console();
     const fs::path up = server->root / "up";
     EXPECT_EQ(readFile(up / ".x"), "dot");
@@ -99,8 +99,8 @@ TEST_F(Batches, AStoppedBatchTouchesNothingAndUnmarksItsRows) {
     fs::create_directories(server->root / "tree" / "sub");
     writeFile(server->root / "tree" / "sub" / "f", "f");
     job.requestStop();
-    const JobQueue queue =
-        queueOf({{"/", folder, "tree", true, false, 1, 0}, {"/", folder, "a", false, false, 2, 1}});
+    const JobQueue queue = queueOf(
+        {{"/", folder, "tree", true, false, 1, 0, 0}, {"/", folder, "a", false, false, 2, 0, 1}});
     EXPECT_EQ(downloadMarked(batch(), queue, left), 0);
     EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_EQ(screen.unmarked(), (std::vector<int>{1, 2}));
@@ -112,8 +112,8 @@ TEST_F(Batches, ALostConnectionStopsTheBatchQuietly) {
     server->putFile("b", "b");
     server.reset();                                // the server goes away
     screen.script().answerNext(MessageButton::No); // reconnect?
-    const JobQueue queue =
-        queueOf({{"/", folder, "a", false, false, 1, 1}, {"/", folder, "b", false, false, 2, 1}});
+    const JobQueue queue = queueOf(
+        {{"/", folder, "a", false, false, 1, 0, 1}, {"/", folder, "b", false, false, 2, 0, 1}});
     EXPECT_EQ(downloadMarked(batch(), queue, left), 2) << console();
     EXPECT_EQ(countLines(screen.console(), "RETR"), 1u) << "the second file is never asked for";
 }
@@ -126,8 +126,8 @@ TEST_F(Batches, ACancelledUploadStillShowsTheServersFolder) {
     local.write("b", "b");
     const std::size_t views = screen.views().size();
     screen.script().answerNext(MessageButton::Cancel); // overwrite "a"?
-    const JobQueue queue = queueOf({{local.path(), "/", "a", false, false, 1, 3},
-                                    {local.path(), "/", "b", false, false, 2, 1}});
+    const JobQueue queue = queueOf({{local.path(), "/", "a", false, false, 1, 0, 3},
+                                    {local.path(), "/", "b", false, false, 2, 0, 1}});
     EXPECT_EQ(uploadMarked(batch(), queue), 2);
     EXPECT_FALSE(fs::exists(server->root / "b"));
     EXPECT_GT(screen.views().size(), views) << "the panel was listed again";

@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -47,11 +50,11 @@ protected:
     Job job;
 };
 
+// Answers by letter: Y Yes, N No, A Yes to all, X No to all, C Cancel, O a box's Ok (no answer).
 struct AnswerCase {
     const char* name;
-    std::vector<MessageButton> answers;
+    const char* answers;
     std::string replaced; // of a, b, c: which now hold the new content
-    int questions;
     std::vector<int> unmarked;
     bool stopped;
 };
@@ -64,8 +67,11 @@ TEST_P(OverwriteAnswers, DecideWhichTargetsAreReplacedAndWhichRowsKeepTheirMarks
         tree.write(std::string("from/") + name, "new");
         tree.write(std::string("to/") + name, "old");
     }
-    for (const MessageButton answer : param.answers)
-        screen.script().answerNext(answer);
+    const std::map<char, MessageButton> buttons{
+        {'Y', MessageButton::Yes},     {'N', MessageButton::No},     {'A', MessageButton::YesToAll},
+        {'X', MessageButton::NoToAll}, {'C', MessageButton::Cancel}, {'O', MessageButton::Ok}};
+    for (const char* answer = param.answers; *answer != '\0'; ++answer)
+        screen.script().answerNext(buttons.at(*answer));
 
     panel.CopyMoveItems(queue(false, {"a", "b", "c"}, tree.at("from"), tree.at("to")), job);
 
@@ -75,39 +81,20 @@ TEST_P(OverwriteAnswers, DecideWhichTargetsAreReplacedAndWhichRowsKeepTheirMarks
             replaced += name;
     EXPECT_EQ(replaced, param.replaced);
     const auto shown = screen.script().shown();
-    ASSERT_EQ(static_cast<int>(shown.size()), param.questions);
-    EXPECT_EQ(shown[0].text, "Overwrite\n\n" + tree.at("to/a") + "?\n");
-    EXPECT_EQ(shown[0].buttons, kOverwriteButtons);
-    EXPECT_EQ(screen.unmarked(), param.unmarked);
-    EXPECT_EQ(job.stopRequested(), param.stopped);
+    ASSERT_EQ(shown.size(), std::strlen(param.answers)) << "one question per answer";
+    EXPECT_EQ(std::tuple(shown[0].text, shown[0].buttons, screen.unmarked(), job.stopRequested()),
+              std::tuple("Overwrite\n\n" + tree.at("to/a") + "?\n", kOverwriteButtons,
+                         param.unmarked, param.stopped));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachAnswer, OverwriteAnswers,
-    testing::Values(
-        AnswerCase{"Yes",
-                   {MessageButton::Yes, MessageButton::Yes, MessageButton::Yes},
-                   "abc",
-                   3,
-                   {1, 2, 3},
-                   false},
-        AnswerCase{"No",
-                   {MessageButton::No, MessageButton::Yes, MessageButton::No},
-                   "b",
-                   3,
-                   {1, 2, 3},
-                   false},
-        AnswerCase{
-            "YesToAll", {MessageButton::No, MessageButton::YesToAll}, "bc", 2, {1, 2, 3}, false},
-        AnswerCase{"NoToAll", {MessageButton::NoToAll}, "", 1, {1, 2, 3}, false},
-        AnswerCase{"Cancel", {MessageButton::Yes, MessageButton::Cancel}, "a", 2, {1}, true},
-        AnswerCase{"NoAnswer",
-                   {MessageButton::Ok, MessageButton::Ok, MessageButton::Ok},
-                   "",
-                   3,
-                   {1, 2, 3},
-                   false}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(EachAnswer, OverwriteAnswers,
+                         testing::Values(AnswerCase{"Yes", "YYY", "abc", {1, 2, 3}, false},
+                                         AnswerCase{"No", "NYN", "b", {1, 2, 3}, false},
+                                         AnswerCase{"YesToAll", "NA", "bc", {1, 2, 3}, false},
+                                         AnswerCase{"NoToAll", "X", "", {1, 2, 3}, false},
+                                         AnswerCase{"Cancel", "YC", "a", {1}, true},
+                                         AnswerCase{"NoAnswer", "OOO", "", {1, 2, 3}, false}),
+                         [](const auto& info) { return info.param.name; });
 
 struct FailureCase {
     const char* name;
@@ -137,10 +124,9 @@ TEST_P(FailureBoxes, NameThePathAndStopTheJobOnCancelOrAFullDisk) {
         expected.push_back(param.text + ("\n\n" + tree.at("to/second")));
     EXPECT_EQ(boxTexts(), expected);
     EXPECT_EQ(screen.script().shown()[0].buttons, MessageButton::Ok | MessageButton::Cancel);
-    EXPECT_EQ(readFile(tree.at("to/first")), "old first");
-    EXPECT_EQ(leftoverTempFiles(tree.at("to")), 0);
-    EXPECT_FALSE(std::filesystem::exists(tree.at("to/second")));
-    EXPECT_EQ(job.stopRequested(), !param.goesOn);
+    EXPECT_EQ(std::tuple(readFile(tree.at("to/first")), leftoverTempFiles(tree.at("to")),
+                         std::filesystem::exists(tree.at("to/second")), job.stopRequested()),
+              std::tuple("old first", 0, false, !param.goesOn));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -202,10 +188,10 @@ TEST_F(PanelJobTest, ProgressCountsEveryByteAndAnEmptyFileNone) {
 
     panel.CopyMoveItems(queue(false, {"data.bin", "empty"}, tree.at("from"), tree.at("to")), job);
 
-    EXPECT_EQ(job.progress.bytesMoved, std::ssize(content));
-    EXPECT_EQ(job.progress.bytesTotal, 0) << "the strip shows nothing for an empty file";
-    EXPECT_EQ(job.progress.currentItem(), "Copying: empty");
-    EXPECT_EQ(screen.currentFiles().front(), "Copying: data.bin");
+    // The strip shows nothing for an empty file.
+    EXPECT_EQ(std::tuple(job.progress.bytesMoved.load(), job.progress.bytesTotal.load(),
+                         job.progress.currentItem(), screen.currentFiles().front()),
+              std::tuple(std::ssize(content), 0, "Copying: empty", "Copying: data.bin"));
 }
 
 TEST(StatusText, CutsLongNamesAfterTwentyFiveCharactersNeverInsideOne) {

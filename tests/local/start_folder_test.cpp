@@ -1,12 +1,9 @@
 #include "local/start_folder.h"
 
+#include "support/as_nobody.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
-
-#include <grp.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,18 +26,9 @@ TEST(StartFolder, NoAbsolutePathGivesHomeAndAGoneOrLockedFolderItsNearestListabl
     for (const auto& [stored, folder] : cases)
         EXPECT_EQ(nearestListableFolder(startFolderOf(stored, home)), folder) << stored;
 
-    // A locked folder, as the unprivileged user "nobody" in a child process: no permission bit
-    // stops root.
+    // A locked folder, as an unprivileged user: no permission bit stops root.
     const std::string locked = tree.dir("data/locked", 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                                  ::setgid(65534) == 0 && ::setuid(65534) == 0);
-        ::_exit(!dropped ? 2 : nearestListableFolder(locked) == tree.at("data") ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(runAsNobody([&] { return nearestListableFolder(locked); }), tree.at("data"));
 }
 
 } // namespace

@@ -1,27 +1,17 @@
 // A command that throws is reported on the console and on stderr, and the panels are usable.
-#include "main/main_window.h"
+#include "main/window_harness.h"
 #include "workers/command_codes.h"
 
-#include "support/pump.h"
-#include "support/scripted_messages.h"
-#include "support/temp_tree.h"
-
-#include <QApplication>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-
 namespace {
 
-using namespace std::chrono_literals;
-
 TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksThePanels) {
-    TempTree program;
-    setenv("TARVO_HOME", program.path().c_str(), 1);
-    TForm1 window([](UiBridge&, QWidget*) { return std::make_unique<ScriptedMessages>(); });
+    WindowHarness harness;
+    harness.create();
+    TForm1& window = *harness.window;
     auto* console = window.findChild<QPlainTextEdit*>("Memo1");
     ASSERT_NE(console, nullptr);
     window.Panel5->setEnabled(false);
@@ -32,16 +22,13 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
 
     testing::internal::CaptureStderr();
     ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmdRefreshPanels));
-    const auto reported = [&] {
+    const bool reported = pumpUntil([&] {
         return console->toPlainText().contains("the disk went away") &&
                window.Panel5->isEnabled() && window.Panel2->isEnabled();
-    };
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!reported() && std::chrono::steady_clock::now() < deadline)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    });
     const std::string stderrText = testing::internal::GetCapturedStderr();
 
-    EXPECT_TRUE(reported()) << console->toPlainText().toStdString();
+    EXPECT_TRUE(reported) << console->toPlainText().toStdString();
     EXPECT_TRUE(console->toPlainText().contains(
         QRegularExpression(R"(^\[.+\] Status:> App error in command 555: the disk went away$)",
                            QRegularExpression::MultilineOption)))
@@ -49,7 +36,6 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     EXPECT_NE(stderrText.find("App error in command 555: the disk went away"), std::string::npos)
         << stderrText;
     EXPECT_TRUE(window.RemoteCommand.idle());
-    unsetenv("TARVO_HOME");
 }
 
 } // namespace

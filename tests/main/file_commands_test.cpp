@@ -26,7 +26,6 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
-#include <future>
 #include <mutex>
 
 namespace {
@@ -41,25 +40,20 @@ public:
         std::unique_lock lock(mutex_);
         ++waiting_;
         changed_.notify_all();
-        changed_.wait(lock, [&] { return permits_ > 0 || open_; });
-        if (!open_)
-            --permits_;
+        changed_.wait(lock, [&] { return permits_ > 0; });
+        --permits_;
         --waiting_;
         lock.unlock();
         return fileops::kernelDataPath().move(step);
     }
     int clone(int, int) override { return EOPNOTSUPP; }
 
-    void permit() {
+    void permit(int steps = 1) {
         std::lock_guard lock(mutex_);
-        ++permits_;
+        permits_ += steps;
         changed_.notify_all();
     }
-    void open() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
+    void open() { permit(1 << 20); } // more steps than any test copies
     bool waiting() {
         std::lock_guard lock(mutex_);
         return waiting_ > 0;
@@ -70,55 +64,37 @@ private:
     std::condition_variable changed_;
     int permits_ = 0;
     int waiting_ = 0;
-    bool open_ = false;
 };
 
 constexpr std::int64_t kStep = 8 << 20;
 
 // The left panel shows home/left, the right one home/right.
-class FileCommandsTest : public testing::Test {
+class FileCommandsTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
         home.dir("left");
         home.dir("right");
-        ASSERT_TRUE(harness.open());
+        ASSERT_TRUE(open());
         window->resize(1000, 800);
         show(PanelSide::Left, home.at("left"));
         show(PanelSide::Right, home.at("right"));
     }
     void TearDown() override {
         gate.open(); // a worker waiting in the gate must finish before the window goes
-        harness.window.reset();
+        window.reset();
     }
 
-    PanelController& left() { return window->panel(PanelSide::Left); }
-    PanelController& right() { return window->panel(PanelSide::Right); }
-    bool idle() {
-        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
-               window->Panel5->isEnabled() && window->Panel2->isEnabled();
-    }
     // Shows the folder in the panel (both panels are read again) and waits until it is shown.
     void show(PanelSide side, const std::string& path) {
-        LocalExplorer& explorer =
-            side == PanelSide::Left ? *window->LeftExplorer : *window->RightExplorer;
-        explorer.SetPath(path);
+        panel(side).explorer().SetPath(path);
         reread();
     }
-    void reread() {
-        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdRefreshPanels));
-        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-    }
-    std::optional<int> findRow(PanelController& panel, const std::string& nameCell) {
-        for (int row = 0; row < panel.model().rowCount(); ++row)
-            if (panel.model().nameCell(row) == nameCell)
-                return row;
-        return std::nullopt;
+    PanelSide sideOf(PanelController& panel) {
+        return &panel == &left() ? PanelSide::Left : PanelSide::Right;
     }
     int rowOf(PanelController& panel, const std::string& nameCell) {
-        const auto row = findRow(panel, nameCell);
-        if (!row)
-            ADD_FAILURE() << "no row " << nameCell;
+        const auto row = WindowHarness::rowOf(sideOf(panel), nameCell);
+        EXPECT_TRUE(row) << "no row " << nameCell;
         return row.value_or(0);
     }
     void select(PanelController& panel, const std::string& nameCell) {
@@ -131,19 +107,9 @@ protected:
         for (const char* name : nameCells)
             panel.model().setMarked(rowOf(panel, name), true);
     }
-    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
-    std::string tr(const char* key) { return window->Translate(key); }
-    // Triggers the action and waits until the job it posted has ended.
-    void run(const char* action) {
-        trigger(action);
-        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-    }
-    QString label(const char* name) { return window->findChild<QLabel*>(name)->text(); }
-    std::vector<std::string> boxTexts() {
-        std::vector<std::string> texts;
-        for (const MessageRequest& request : messages->shown())
-            texts.push_back(request.text);
-        return texts;
+    QString label(const char* name) { return child<QLabel>(name)->text(); }
+    std::size_t entries(const char* folder) {
+        return std::distance(std::filesystem::directory_iterator(home.at(folder)), {});
     }
     void drop(PanelController& panel, QMimeData& data) {
         QDropEvent event(QPointF(20, 30), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -156,11 +122,7 @@ protected:
         return event.isAccepted();
     }
 
-    GatedDataPath gate; // outlives the window, whose explorers may use it
-    WindowHarness harness;
-    TempTree& home = harness.home;
-    std::unique_ptr<TForm1>& window = harness.window;
-    ScriptedMessages*& messages = harness.messages;
+    GatedDataPath gate; // the window, whose explorers may use it, goes first (TearDown)
 };
 
 TEST_F(FileCommandsTest, CopyAndMoveTakeTheMarkedEntriesOrTheCurrentOneToTheOtherPanel) {
@@ -174,17 +136,15 @@ TEST_F(FileCommandsTest, CopyAndMoveTakeTheMarkedEntriesOrTheCurrentOneToTheOthe
 
     run("kopiuj1");
 
-    EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
-    EXPECT_EQ(readFile(home.at("right/sub/c.txt")), "c");
+    EXPECT_EQ(readFile(home.at("right/a.txt")) + readFile(home.at("right/sub/c.txt")), "ac");
     EXPECT_FALSE(std::filesystem::exists(home.at("right/kept.txt")));
     EXPECT_TRUE(left().model().markedRows().empty()) << "done rows lose their marks";
     EXPECT_EQ(rowOf(right(), "a.txt"), 2) << "the target panel shows the copies";
 
     select(left(), "b.txt");
     run("Move1");
-    EXPECT_EQ(readFile(home.at("right/b.txt")), "b");
     EXPECT_FALSE(std::filesystem::exists(home.at("left/b.txt")));
-    EXPECT_TRUE(messages->shown().empty());
+    EXPECT_EQ(readFile(home.at("right/b.txt")), "b") << lastBox();
 
     show(PanelSide::Right, home.at("left")); // both panels in one folder
     select(left(), "a.txt");
@@ -201,8 +161,7 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
     reread();
     select(left(), "[..]");
     trigger("kopiuj1");
-    EXPECT_TRUE(window->LocalCommand.idle()) << "a job without entries is not posted";
-    EXPECT_TRUE(window->Panel5->isEnabled());
+    EXPECT_TRUE(idle()) << "a job without entries is not posted";
     left().model().clearMarks();
 
     window->LeftExplorer->SetDataPath(gate);
@@ -218,8 +177,7 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
     gate.open();
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
 
-    EXPECT_FALSE(std::filesystem::exists(home.at("right/dropped.txt")));
-    EXPECT_FALSE(std::filesystem::exists(home.at("right/second.txt")));
+    EXPECT_EQ(entries("right"), 1u) << "only big.bin: the move and the drop were refused";
     select(left(), "second.txt");
     run("kopiuj1");
     EXPECT_EQ(readFile(home.at("right/second.txt")), "second");
@@ -230,16 +188,13 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
 TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     home.write("left/a.txt", "a");
     reread();
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    window->LocalWorker->setHandler(cmdLocalReset, [released](const CommandParams&) {
-        released.wait(); // a folder being read, say
-    });
+    std::atomic<bool> release{false};
+    holdUntil(*window->LocalWorker, cmdLocalReset, release); // a folder being read, say
     ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmdLocalReset));
     select(left(), "a.txt");
     trigger("kopiuj1");
     EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
-    release.set_value();
+    release = true;
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
 }
@@ -268,22 +223,16 @@ TEST_F(FileCommandsTest, TheStripFollowsTheCopyAndCancelStopsItMidFile) {
     EXPECT_FALSE(window->Panel5->isEnabled()) << "the panels wait for the job to end";
     gate.open();
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.at("right")), {}), 0);
+    EXPECT_EQ(entries("right"), 0u);
     EXPECT_EQ(readFile(home.at("left/a-file-with-a-long-name.bin")), content);
     EXPECT_TRUE(left().model().isMarked(rowOf(left(), "a-file-with-a-long-name.bin")));
-    EXPECT_FALSE(timer->isActive());
-    EXPECT_FALSE(window->SpeedButton24->isVisible());
-    EXPECT_EQ(window->windowTitle(), "Tarvo Manager");
-    EXPECT_EQ(label("Label10"), " ");
+    EXPECT_EQ(std::make_tuple(timer->isActive(), window->SpeedButton24->isVisible(),
+                              window->windowTitle(), label("Label10")),
+              std::make_tuple(false, false, QString("Tarvo Manager"), QString(" ")));
 
     run("kopiuj1");
     EXPECT_EQ(readFile(home.at("right/a-file-with-a-long-name.bin")), content);
 }
-
-struct DeleteQuestionCase {
-    int marked;
-    std::string names;
-};
 
 TEST_F(FileCommandsTest, DeleteAsksOverAtMostSixNamesAndNoUnmarksOnlyTheCurrentRow) {
     for (int i = 1; i <= 7; ++i)
@@ -291,29 +240,31 @@ TEST_F(FileCommandsTest, DeleteAsksOverAtMostSixNamesAndNoUnmarksOnlyTheCurrentR
     home.write("outside/keep.txt", "keep");
     home.symlink("left/link-row", home.at("outside"));
     reread();
-    for (const DeleteQuestionCase& test :
-         {DeleteQuestionCase{1, "\nf1"}, DeleteQuestionCase{6, "\nf1\nf2\nf3\nf4\nf5\nf6\n...."},
-          DeleteQuestionCase{7, "\nf1\nf2\nf3\nf4\nf5\nf6\n...."}}) {
+    const std::string six = "\nf1\nf2\nf3\nf4\nf5\nf6\n....";
+    for (const auto& [marked, names] : {std::pair{1, std::string("\nf1")}, {6, six}, {7, six}}) {
         select(left(), "f1");
-        for (int i = 1; i <= test.marked; ++i)
+        for (int i = 1; i <= marked; ++i)
             left().model().setMarked(rowOf(left(), "f" + std::to_string(i)), true);
         messages->answerNext(MessageButton::No);
         trigger("Usu1");
-        EXPECT_EQ(messages->shown().back().text, tr("DoYouWontDeleteFile") + "\n" + test.names);
-        EXPECT_EQ(messages->shown().back().buttons, MessageButton::Yes | MessageButton::No);
-        EXPECT_EQ(static_cast<int>(left().model().markedRows().size()), test.marked - 1);
+        const MessageRequest asked = messages->shown().back();
+        EXPECT_EQ(std::tie(asked.text, asked.buttons),
+                  std::tuple(tr("DoYouWontDeleteFile") + "\n" + names,
+                             MessageButton::Yes | MessageButton::No));
+        EXPECT_EQ(static_cast<int>(left().model().markedRows().size()), marked - 1);
         EXPECT_FALSE(left().model().isMarked(rowOf(left(), "f1")));
         left().model().clearMarks();
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.at("left")), {}), 8);
+    EXPECT_EQ(entries("left"), 8u);
 
     show(PanelSide::Right, home.at("left")); // the other panel follows the delete
     select(left(), "f1");
     mark(left(), {"[link-row]", "f7"});
     messages->answerNext(MessageButton::Yes);
     QTest::keyClick(&left().grid(), Qt::Key_Delete);
-    ASSERT_TRUE(pumpUntil([this] { return idle() && left().model().rowCount() == 7; }));
-    EXPECT_EQ(right().model().rowCount(), 7);
+    ASSERT_TRUE(pumpUntil([this] {
+        return idle() && left().model().rowCount() == 7 && right().model().rowCount() == 7;
+    }));
     EXPECT_EQ(readFile(home.at("outside/keep.txt")), "keep") << "a link row goes as a link";
     EXPECT_FALSE(std::filesystem::exists(home.at("left/f7")));
 }
@@ -327,7 +278,7 @@ TEST_F(FileCommandsTest, MakeFolderPutsTheCursorOnItAlsoWhenItWasThere) {
         }));
         EXPECT_EQ(left().model().nameCell(1), "[new]");
     }
-    EXPECT_EQ(messages->shown().size(), 2u) << "only the two questions, no failure";
+    ASSERT_EQ(messages->shown().size(), 2u) << "only the two questions, no failure";
     EXPECT_EQ(messages->shown()[0].title, tr("NewDirectory"));
     trigger("UtwKat1"); // cancelled: nothing happens
     EXPECT_TRUE(std::filesystem::is_directory(home.at("left/new")));
@@ -338,9 +289,8 @@ TEST_F(FileCommandsTest, RenameNeverReplacesAndNeverTouchesTheParentRow) {
     home.write("left/b.txt", "b");
     home.dir("left/folder");
     reread();
-    EXPECT_EQ(window->findChild<QAction*>("ZmNazw1")->shortcut(),
-              QKeySequence(Qt::CTRL | Qt::Key_F6));
-    EXPECT_TRUE(window->findChild<QAction*>("rozmiar1")->shortcut().isEmpty());
+    EXPECT_EQ(action("ZmNazw1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
+    EXPECT_TRUE(action("rozmiar1")->shortcut().isEmpty());
 
     select(left(), "a.txt");
     for (const char* taken : {"b.txt", "folder", "x/y"}) {
@@ -348,15 +298,15 @@ TEST_F(FileCommandsTest, RenameNeverReplacesAndNeverTouchesTheParentRow) {
         trigger("ZmNazw1");
     }
     reread();
-    EXPECT_EQ(readFile(home.at("left/a.txt")), "a");
-    EXPECT_EQ(readFile(home.at("left/b.txt")), "b");
-    EXPECT_EQ(messages->shown().back().text, tr("OperationNotAllowed") + "\n\nx/y");
+    EXPECT_EQ(readFile(home.at("left/a.txt")) + readFile(home.at("left/b.txt")), "ab");
+    EXPECT_EQ(lastBox(), tr("OperationNotAllowed") + "\n\nx/y");
     EXPECT_EQ(messages->shown().front().text, tr("NewName") + "\na.txt");
 
     select(left(), "[folder]");
     messages->answerTextNext("renamed");
     trigger("ZmNazw1");
-    ASSERT_TRUE(pumpUntil([this] { return idle() && findRow(left(), "[renamed]") == 1; }));
+    ASSERT_TRUE(pumpUntil(
+        [this] { return idle() && WindowHarness::rowOf(PanelSide::Left, "[renamed]") == 1; }));
     EXPECT_TRUE(left().model().markedRows().empty());
 
     const std::size_t asked = messages->shown().size();
@@ -385,28 +335,26 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
         });
     };
 
+    const auto change = [&](const char* row, bool readOnly, const char* button) {
+        select(left(), row);
+        answerDialog(readOnly, button);
+        trigger("Zmieatrybuty1");
+    };
+
     select(left(), "file");
     mark(left(), {"[folder]"});
     answerDialog(true, "SpeedButton1");
-    window->findChild<QToolButton*>("SpeedButton46")->click(); // the second toolbar's button
-    EXPECT_EQ(mode("left/file"), 0644u) << "marked rows only";
-    EXPECT_EQ(mode("left/folder"), 0555u);
+    child<QToolButton>("SpeedButton46")->click(); // the second toolbar's button
+    EXPECT_EQ(std::pair(mode("left/file"), mode("left/folder")), std::pair(0644u, 0555u))
+        << "marked rows only";
     EXPECT_TRUE(left().model().markedRows().empty());
 
-    select(left(), "[folder]");
-    answerDialog(false, "SpeedButton1");
-    trigger("Zmieatrybuty1");
+    change("[folder]", false, "SpeedButton1");
     EXPECT_EQ(mode("left/folder"), 0755u);
-
-    select(left(), "file");
-    answerDialog(true, "SpeedButton2");
-    trigger("Zmieatrybuty1");
+    change("file", true, "SpeedButton2");
     EXPECT_EQ(mode("left/file"), 0644u);
     EXPECT_TRUE(left().model().markedRows().empty()) << "Cancel unmarks the current row";
-
-    select(left(), "[..]");
-    answerDialog(true, "SpeedButton1");
-    trigger("Zmieatrybuty1");
+    change("[..]", true, "SpeedButton1");
     EXPECT_EQ(mode("left"), 0755u) << "\"[..]\" is never changed";
 }
 
@@ -421,16 +369,15 @@ TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
     EXPECT_TRUE(acceptsDrag(right(), files));
     drop(right(), files);
     ASSERT_TRUE(pumpUntil([this] { return idle() && right().model().rowCount() == 3; }));
-    EXPECT_EQ(readFile(home.at("right/one:a\\b.txt")), "one") << "named by its last component";
-    EXPECT_EQ(readFile(home.at("right/tree/two.txt")), "two");
+    EXPECT_EQ(readFile(home.at("right/one:a\\b.txt")) + readFile(home.at("right/tree/two.txt")),
+              "onetwo")
+        << "named by its last component";
     EXPECT_TRUE(std::filesystem::exists(home.at("elsewhere/one:a\\b.txt"))) << "always a copy";
 
-    QMimeData web;
+    QMimeData web, ownRows;
     web.setUrls({QUrl("http://example.org/x")});
-    EXPECT_FALSE(acceptsDrag(right(), web));
-    QMimeData ownRows;
     ownRows.setData(kPanelRowsMimeType, "right");
-    EXPECT_FALSE(acceptsDrag(right(), ownRows));
+    EXPECT_FALSE(acceptsDrag(right(), web) || acceptsDrag(right(), ownRows));
 
     select(left(), "row.txt");
     QMimeData rows;

@@ -19,12 +19,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -48,48 +50,104 @@ protected:
         create();
     }
 
-    template <class Widget> Widget* child(const char* name) {
-        return window->findChild<Widget*>(QString::fromLatin1(name));
-    }
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
-    void trigger(const char* action) { child<QAction>(action)->trigger(); }
-    PanelController& left() { return window->panel(PanelSide::Left); }
     QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
-    std::string lastBox() {
-        const auto shown = messages->shown();
-        return shown.empty() ? std::string() : shown.back().text;
+    // Fills the connection bar's name, server, port, user and password boxes; empty texts too.
+    void fill(const QStringList& texts) {
+        const char* boxes[] = {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"};
+        for (int i = 0; i < texts.size(); ++i)
+            edit(boxes[i])->setText(texts[i]);
     }
-
-    void fillBar(const TestServer& server) {
-        edit("Edit2")->setText("site");
-        edit("eSrvName")->setText(QString::fromStdString(server.host));
-        edit("eSrvPort")->setText(QString::number(server.process->port()));
-        edit("eUserName")->setText(QString::fromStdString(server.user));
-        edit("eUserPasswd")->setText(QString::fromStdString(server.password));
+    QStringList bar() {
+        QStringList texts;
+        for (const char* box : {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"})
+            texts << edit(box)->text();
+        return texts;
+    }
+    void fillBar(const TestServer& server, const QString& site = "site") {
+        fill({site, QString::fromStdString(server.host), QString::number(server.process->port()),
+              QString::fromStdString(server.user), QString::fromStdString(server.password)});
+    }
+    QStringList items(QComboBox* box) {
+        QStringList texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->itemText(i);
+        return texts;
     }
 
     // The left panel shows the FTP listing with that many rows, the worker is idle and the
     // panels take keys again.
     bool showsRemote(int rows) {
-        return left().model().remote() && left().model().rowCount() == rows &&
-               window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
-               window->Panel2->isEnabled();
+        return left().model().remote() && left().model().rowCount() == rows && idle();
     }
+    // The left panel shows the FTP session in that folder, and every command has ended.
+    bool showsRemoteFolder(const QString& folder) {
+        return left().model().remote() && pathLabel() == "0:" + folder && idle();
+    }
+    QString pathLabel() { return left().widgets().pathLabel->text(); }
+
+    // Saves the server as a site of that name, as the user does with the bar's save button.
+    void saveSite(const std::string& name, const TestServer& server) {
+        fillBar(server, QString::fromStdString(name));
+        messages->answerNext(MessageButton::Yes);
+        child<QToolButton>("SpeedButton1")->click();
+    }
+    // Opens a line as its favourites item does.
+    void openFavorite(const std::string& line) {
+        program.write("Favorites.dat", line + "\r\n");
+        window->RebuildFavoritesMenu();
+        child<QMenu>("Navigator1")->actions().back()->trigger();
+    }
+    std::string leftHistory() { return readFile(program.at("HistoryLeft.dat")); }
+    // Whether each command that depends on the active panel and the session is enabled.
+    std::map<std::string, bool> panelCommandStates() {
+        std::map<std::string, bool> states;
+        for (const char* name :
+             {"Move1", "Zapiszjako1", "Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})
+            states[name] = action(name)->isEnabled();
+        states["SpeedButton11"] = child<QToolButton>("SpeedButton11")->isEnabled();
+        return states;
+    }
+
+    // Shows the window and connects the left panel to a server whose listing takes minutes;
+    // returns once the LIST is sent.
+    void connectToACrawlingListing() {
+        std::string listing;
+        for (int i = 0; i < 20000; ++i)
+            listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
+        writeFile(canned.at("default"), listing);
+        crawling = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
+        window->show();
+        ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+        fillBar(*crawling);
+        window->butConnect->click();
+        ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    }
+
+    TempTree canned;
+    std::unique_ptr<TestServer> crawling;
 };
 
+// The one vsftpd of these tests, its root holding just these files (parents made, owned by
+// the server's user); none when vsftpd cannot run here.
+const TestServer* vsftpdWith(const std::map<std::string, std::string>& files) {
+    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    if (!server)
+        return nullptr;
+    for (const auto& entry : fs::directory_iterator(server->root))
+        fs::remove_all(entry.path());
+    for (const auto& [name, content] : files) {
+        fs::create_directories((server->root / name).parent_path());
+        writeFile(server->root / name, content);
+    }
+    const passwd* user = ::getpwnam(server->user.c_str());
+    for (const auto& entry : fs::recursive_directory_iterator(server->root))
+        EXPECT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
+    return server.get();
+}
+
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
-    TempTree canned;
-    std::string listing;
-    for (int i = 0; i < 20000; ++i)
-        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-    writeFile(canned.at("default"), listing);
-    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(),
-                                                           4096); // minutes for the listing
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
     window->butConnect->click(); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
@@ -100,27 +158,17 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
     QTest::qWait(200); // anything the worker still had on its way lands now
     EXPECT_FALSE(left().model().remote());
     EXPECT_EQ(left().model().nameCell(1), "local.txt");
-    EXPECT_EQ(child<QLabel>("Label1")->text().toStdString(), home.path());
-    EXPECT_EQ(window->butConnect->text().toStdString(), window->Translate("Connect"));
+    EXPECT_EQ((QStringList{child<QLabel>("Label1")->text(), window->butConnect->text(),
+                           window->windowTitle()}),
+              (QStringList{QString::fromStdString(home.path()),
+                           QString::fromStdString(tr("Connect")), "Tarvo Manager"}));
     EXPECT_TRUE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
-    EXPECT_EQ(window->windowTitle(), "Tarvo Manager");
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
 }
 
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
-    TempTree canned;
-    std::string listing;
-    for (int i = 0; i < 20000; ++i)
-        listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-    writeFile(canned.at("default"), listing);
-    const auto server =
-        tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
     window->LeftExplorer->SetSortKey("name 1-0");
-    window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
-    fillBar(*server);
-    window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
 
     window->close(); // the listing would take minutes: the close does not wait for it
@@ -132,19 +180,14 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     std::atomic<bool> release{false};
-    window->RemoteWorker->setHandler(cmdRefreshPanels, [&](const CommandParams&) {
-        while (!release)
-            std::this_thread::sleep_for(10ms);
-    });
+    holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
     std::atomic<bool> connectPosted{false};
     CommandParams posted;
     window->RemoteWorker->setHandler(cmdConnect, [&](const CommandParams& params) {
         posted = params;
         connectPosted = true;
     });
-    edit("Edit2")->setText("site");
-    edit("eSrvName")->setText("127.0.0.1");
-    edit("eUserName")->setText("ann");
+    fill({"site", "127.0.0.1", "", "ann"});
     window->butConnect->click();
     QPointer<TPasswordDlg> dialog = window->findChild<TPasswordDlg*>();
     ASSERT_NE(dialog, nullptr);
@@ -160,8 +203,7 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     ASSERT_TRUE(waitFor([this] { return window->RemoteCommand.idle(); }));
     dialog->OKBtn->click();
     ASSERT_TRUE(waitFor([&] { return connectPosted.load(); }));
-    EXPECT_EQ(posted.Connect.Password, "secret");
-    EXPECT_EQ(posted.Connect.User, "ann");
+    EXPECT_EQ(posted.Connect.User + ":" + posted.Connect.Password, "ann:secret");
     EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
     EXPECT_TRUE(waitFor([&] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -177,10 +219,9 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
 
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
     trigger("Filtry1");
-    EXPECT_EQ(lastBox().rfind(window->Translate("OperationNotAllowed") + "\n\n" +
-                                  program.at("no/such/log") + "\n",
-                              0),
-              0u)
+    EXPECT_EQ(
+        lastBox().rfind(tr("OperationNotAllowed") + "\n\n" + program.at("no/such/log") + "\n", 0),
+        0u)
         << lastBox();
     EXPECT_EQ(memo->blockCount(), 3);
 
@@ -194,31 +235,24 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
 
 TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
     auto* sites = child<QComboBox>("ComboBox1");
-    edit("Edit2")->setText("work");
-    edit("eSrvName")->setText("ftp.example.org");
-    edit("eSrvPort")->setText("2121");
-    edit("eUserName")->setText("ann");
-    edit("eUserPasswd")->setText("pw");
+    const QStringList work{"work", "ftp.example.org", "2121", "ann", "pw"};
+    fill(work);
     messages->answerNext(MessageButton::Yes);
     child<QToolButton>("SpeedButton1")->click();
-    ASSERT_EQ(sites->count(), 3);
-    EXPECT_EQ(sites->itemText(2), "work");
+    EXPECT_EQ(items(sites), (QStringList{"alpha", "beta", "work"}));
     EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\nwork\r\n");
     EXPECT_EQ(readFile(program.at("config/work")).size(), 1352u);
 
-    for (const char* name : {"Edit2", "eSrvName", "eUserName", "eUserPasswd"})
-        edit(name)->clear();
+    fill({"", "", "2121", "", ""});
     sites->setEditText("wor"); // typing: no record of that name, nothing changes
-    EXPECT_TRUE(edit("eSrvName")->text().isEmpty());
+    EXPECT_EQ(bar().mid(1), (QStringList{"", "2121", "", ""}));
     sites->setEditText("work");
-    EXPECT_EQ(edit("eSrvName")->text(), "ftp.example.org");
-    EXPECT_EQ(edit("eSrvPort")->text(), "2121");
-    EXPECT_EQ(edit("eUserPasswd")->text(), "pw");
+    EXPECT_EQ(bar().mid(1), work.mid(1));
 
     // What the record cannot hold is refused, and nothing is written.
     edit("Edit2")->setText("a/b");
     child<QToolButton>("SpeedButton1")->click();
-    EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\na/b");
+    EXPECT_EQ(lastBox(), tr("OperationNotAllowed") + "\n\na/b");
     EXPECT_EQ(sites->count(), 3);
 
     // A save that cannot reach the disk changes neither the list nor the box.
@@ -235,29 +269,18 @@ TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
     edit("Edit2")->setText("work");
     messages->answerNext(MessageButton::Yes);
     trigger("usu2");
-    ASSERT_EQ(sites->count(), 2);
-    EXPECT_EQ(sites->itemText(0), "alpha");
-    EXPECT_EQ(sites->itemText(1), "beta");
+    EXPECT_EQ(items(sites), (QStringList{"alpha", "beta"}));
     EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\n");
-    EXPECT_TRUE(edit("Edit2")->text().isEmpty());
-    EXPECT_EQ(edit("eSrvPort")->text(), "21");
+    EXPECT_EQ(bar()[0] + "|" + bar()[2], "|21");
 }
 
 // A user's round on vsftpd: connect, enter a folder, go back up, make, rename and delete a
 // folder, sort, disconnect.
 TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
-    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    const TestServer* server = vsftpdWith(
+        {{"sub/inner.txt", "inner"}, {"big.txt", std::string(3000, 'b')}, {"small.txt", "s"}});
     if (!server)
         GTEST_SKIP() << "vsftpd cannot run here (needs root)";
-    for (const auto& entry : fs::directory_iterator(server->root))
-        fs::remove_all(entry.path());
-    fs::create_directories(server->root / "sub");
-    writeFile(server->root / "sub" / "inner.txt", "inner");
-    writeFile(server->root / "big.txt", std::string(3000, 'b'));
-    writeFile(server->root / "small.txt", "s");
-    const passwd* user = ::getpwnam(server->user.c_str());
-    for (const auto& entry : fs::recursive_directory_iterator(server->root))
-        ASSERT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
@@ -268,12 +291,11 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     window->butConnect->click();
     ASSERT_TRUE(waitFor([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
-    EXPECT_EQ(path->text(), "0:/");
-    EXPECT_EQ(left().model().nameCell(1), "[sub]");
-    EXPECT_EQ(left().model().sizeCell(2), "3000");
-    EXPECT_EQ(child<QLabel>("Label8")->text(), "127.0.0.1");
+    EXPECT_EQ(
+        (QStringList{path->text(), child<QLabel>("Label8")->text(), window->butConnect->text()}),
+        (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
+    EXPECT_EQ(left().model().nameCell(1) + " " + left().model().sizeCell(2), "[sub] 3000");
     EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
-    EXPECT_EQ(window->butConnect->text().toStdString(), window->Translate("Disconnect"));
 
     left().selectRow(1);
     QTest::keyClick(&left().grid(), Qt::Key_Return);
@@ -291,11 +313,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
 
     messages->answerTextNext("renamed");
     trigger("ZmNazw1");
-    ASSERT_TRUE(waitFor([this] { return fs::is_directory(server->root / "renamed"); }));
-    const auto asked = messages->shown();
-    ASSERT_FALSE(asked.empty());
-    EXPECT_EQ(asked.back().text.substr(asked.back().text.rfind('\n') + 1), "made")
-        << "the name without its brackets";
+    ASSERT_TRUE(waitFor([this, server] { return fs::is_directory(server->root / "renamed"); }));
+    EXPECT_EQ(lastBox().substr(lastBox().rfind('\n') + 1), "made") << "no brackets";
     ASSERT_TRUE(waitFor([this] {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
     }));
@@ -303,9 +322,9 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     left().selectRow(*left().model().folderRow("renamed"));
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
-    ASSERT_TRUE(
-        waitFor([this] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
-    EXPECT_NE(messages->shown().back().text.find("\n[renamed]"), std::string::npos);
+    ASSERT_TRUE(waitFor(
+        [this, server] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
+    EXPECT_NE(lastBox().find("\n[renamed]"), std::string::npos);
 
     child<QToolButton>("SpeedButton15")->click(); // size, largest first
     ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "big.txt"; }));
@@ -380,6 +399,110 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     ASSERT_TRUE(waitFor([&] { return readFile(server->root / "doc.txt") == "saved"; }))
         << consoleText().toStdString();
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
+}
+
+// Saved remote locations from the favourites and the history: each opens its site and folder,
+// or changes nothing; the commands that need a local panel follow the session.
+TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing) {
+    const TestServer* server = vsftpdWith({{"sub/inner.txt", "inner"}, {"top.txt", "top"}});
+    if (!server)
+        GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+    window->show();
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    saveSite("other", *server);
+    saveSite("site", *server);
+    const std::map<std::string, bool> localStates = panelCommandStates();
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/"); }));
+    ASSERT_EQ(left().model().rowCount(), 3);
+
+    // The session's panel offers no move, packing or drives; the local panel offers them.
+    const std::map<std::string, bool> remoteStates = panelCommandStates();
+    for (const char* name : {"Move1", "SpeedButton11", "Zip1", "UnZip1", "Zipview1", "Disk1"})
+        EXPECT_FALSE(remoteStates.at(name)) << name;
+    trigger("Aktywneokno1");
+    EXPECT_FALSE(action("Move1")->isEnabled()) << "no move while a session is open";
+    EXPECT_EQ(action("Zip1")->isEnabled(), localStates.at("Zip1"));
+    trigger("Aktywneokno1");
+
+    // A folder the server refuses, and a listed site whose record cannot be read.
+    const std::string visited = leftHistory();
+    struct Refused {
+        std::string line;
+        std::string box;
+    };
+    const Refused refused[] = {{"/missing@site", " " + tr("OperationNotAllowed")},
+                               {"/sub@alpha", tr("OperationNotAllowed") + "\n\nalpha"}};
+    for (const Refused& entry : refused) {
+        const std::size_t before = messages->shown().size();
+        openFavorite(entry.line);
+        ASSERT_TRUE(waitFor([&] { return messages->shown().size() > before && idle(); }))
+            << entry.line;
+        EXPECT_EQ(lastBox(), entry.box);
+        EXPECT_TRUE(showsRemoteFolder("/")) << entry.line;
+        EXPECT_EQ(left().model().rowCount(), 3) << entry.line;
+        EXPECT_EQ(leftHistory(), visited) << entry.line;
+        EXPECT_EQ(edit("Edit2")->text(), "site");
+    }
+
+    openFavorite("/sub@site");
+    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/sub"); }));
+    EXPECT_EQ(left().model().nameCell(1), "inner.txt");
+    EXPECT_EQ(leftHistory(), home.path() + "\r\n/sub@site\r\n");
+    left().widgets().historyButton->click();
+    auto* visits = child<QMenu>("MenuHistoryLeft");
+    ASSERT_TRUE(waitFor([&] { return visits->isVisible(); }));
+    ASSERT_EQ(visits->actions().size(), 2);
+    EXPECT_EQ(visits->actions()[1]->text(), "ftp://127.0.0.1/sub");
+    EXPECT_EQ(visits->actions()[1], visits->defaultAction()) << "the session's folder";
+    visits->hide();
+    program.write("Favorites.dat", "");
+    trigger("AddtoFavorites1");
+    EXPECT_EQ(readFile(program.at("Favorites.dat")), "/sub@site\r\n");
+    EXPECT_EQ(child<QMenu>("Navigator1")->actions().back()->text(), "sub@site");
+
+    // Back leaves the session for the local folder, with every command as before; Forward
+    // connects again, into the folder of the entry.
+    trigger("Back1");
+    ASSERT_TRUE(waitFor([this] {
+        return !left().model().remote() && pathLabel().toStdString() == home.path() && idle();
+    }));
+    EXPECT_EQ(panelCommandStates(), localStates);
+    trigger("Forward1");
+    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/sub"); }));
+
+    // Another site's entry ends this session and opens that site's, in its folder.
+    openFavorite("/@other");
+    ASSERT_TRUE(waitFor([this] {
+        return edit("Edit2")->text() == "other" && showsRemoteFolder("/") &&
+               left().model().rowCount() == 3;
+    }));
+    EXPECT_TRUE(consoleText().contains("Command:> QUIT"));
+    EXPECT_EQ(window->windowTitle().left(28), "Tarvo Manager [other - 127.0");
+
+    // A special folder takes the panel back from the session.
+    home.write(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/papers\"\n");
+    home.dir("papers");
+    trigger("MyDocuments1");
+    ASSERT_TRUE(showing(PanelSide::Left, home.at("papers"), 1));
+    EXPECT_FALSE(left().model().remote());
+    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
+}
+
+TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
+    ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
+    const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
+    auto* progressText = child<QLabel>("Label10");
+    ASSERT_TRUE(waitFor([&] { return progressText->text() == waiting; }));
+    EXPECT_EQ(window->ServerWaitState, 1);
+    EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
+
+    window->butConnect->click(); // disconnect while the listing crawls in
+    ASSERT_TRUE(waitFor([this] { return idle() && !window->FtpSession->connected(); }));
+    QTest::qWait(200); // what the worker still posted lands now
+    EXPECT_NE(progressText->text(), waiting);
+    EXPECT_NE(window->ServerWaitState, 1);
+    EXPECT_FALSE(child<QTimer>("Timer2")->isActive());
 }
 
 } // namespace

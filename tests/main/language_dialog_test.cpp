@@ -34,7 +34,6 @@ protected:
         create();
     }
 
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
     TOKRightDlg12* openDialog() {
         action("Jzyk1")->trigger();
         return window->findChildren<TOKRightDlg12*>().back();
@@ -51,7 +50,8 @@ protected:
     static std::string shownNative(TOKRightDlg12* dialog) {
         return part<QLabel>(dialog, "Label4")->text().toStdString();
     }
-    std::string lastMessage() { return messages->shown().back().text; }
+    // The last message box's text begins so.
+    bool lastBoxBegins(const std::string& start) { return lastBox().rfind(start, 0) == 0; }
 };
 
 TEST_F(LanguageDialogTest, ListsTheLangFilesAndAppliesTheHighlightedOneForThisAndTheNextRun) {
@@ -62,8 +62,8 @@ TEST_F(LanguageDialogTest, ListsTheLangFilesAndAppliesTheHighlightedOneForThisAn
     EXPECT_EQ(shownNative(dialog), "English") << "the active language's header";
 
     highlight(dialog, "Zzz.xml");
-    EXPECT_EQ(shownNative(dialog), "Testish");
-    EXPECT_EQ(part<QLabel>(dialog, "Label1")->text(), "Ann");
+    EXPECT_EQ(shownNative(dialog) + "|" + part<QLabel>(dialog, "Label1")->text().toStdString(),
+              "Testish|Ann");
     QPointer<TOKRightDlg12> watched(dialog);
     QTest::keyClick(part<QListWidget>(dialog, "ListBox1"), Qt::Key_Return);
 
@@ -81,25 +81,24 @@ TEST_F(LanguageDialogTest, DocumentsThatAreNoLanguageAreRefusedAndNothingIsCopie
     TOKRightDlg12* dialog = openDialog();
     for (const char* name : {"Bad.xml", "lower.xml"}) {
         highlight(dialog, name);
-        EXPECT_EQ(lastMessage().rfind("App error - IndexErrorInSelectLangXMLFile\n\n", 0), 0u);
+        EXPECT_TRUE(lastBoxBegins("App error - IndexErrorInSelectLangXMLFile\n\n")) << name;
         EXPECT_EQ(shownNative(dialog), "English") << "the previous header stays";
         part<QPushButton>(dialog, "SpeedButton1")->click();
-        EXPECT_EQ(lastMessage().rfind("App error in ReplaceLangXMLFile\n\n", 0), 0u) << name;
+        EXPECT_TRUE(lastBoxBegins("App error in ReplaceLangXMLFile\n\n")) << name;
 
         const std::string outside =
             home.write(std::string("import-") + name, readFile(program.at("lang/") + name));
         dialog->importFile(outside);
-        EXPECT_EQ(lastMessage().rfind("App error in LoadXMLLangFile\n\n", 0), 0u) << name;
+        EXPECT_TRUE(lastBoxBegins("App error in LoadXMLLangFile\n\n")) << name;
         EXPECT_FALSE(std::filesystem::exists(program.at("lang/import-") + name));
     }
     EXPECT_EQ(readFile(program.at("Language.xml")), active);
-    EXPECT_EQ(action("wyjcie1")->text(), "Quit");
 
     // A copy that fails keeps the old file whole: a file without a write bit is not replaced.
     ::chmod(program.at("Language.xml").c_str(), 0444);
     highlight(dialog, "Zzz.xml");
     part<QPushButton>(dialog, "SpeedButton1")->click();
-    EXPECT_EQ(lastMessage().rfind("App error in ReplaceLangXMLFile\n\n", 0), 0u);
+    EXPECT_TRUE(lastBoxBegins("App error in ReplaceLangXMLFile\n\n"));
     EXPECT_EQ(readFile(program.at("Language.xml")), active);
     EXPECT_EQ(action("wyjcie1")->text(), "Quit");
 }

@@ -16,13 +16,17 @@ std::filesystem::path sourceDir() {
     return std::getenv("TARVO_SOURCE_DIR");
 }
 
+// Adds the first group of each match of the pattern in the text.
+void addMatches(const std::string& text, const std::regex& pattern, std::set<std::string>& keys) {
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+         it != std::sregex_iterator(); ++it)
+        keys.insert((*it)[1]);
+}
+
 std::set<std::string> shippedKeys(const std::string& file) {
     std::set<std::string> keys;
-    const std::string xml = readFile(sourceDir() / "resources" / file);
-    const std::regex key("<String Name=\"([^\"]*)\"");
-    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), key); it != std::sregex_iterator();
-         ++it)
-        keys.insert((*it)[1]);
+    addMatches(readFile(sourceDir() / "resources" / file), std::regex("<String Name=\"([^\"]*)\""),
+               keys);
     return keys;
 }
 
@@ -44,10 +48,7 @@ std::set<std::string> keysUsedByTheCode() {
         const auto extension = entry.path().extension();
         if (extension != ".cpp" && extension != ".h")
             continue;
-        const std::string code = readFile(entry.path());
-        for (auto it = std::sregex_iterator(code.begin(), code.end(), call);
-             it != std::sregex_iterator(); ++it)
-            keys.insert((*it)[1]);
+        addMatches(readFile(entry.path()), call, keys);
     }
     return keys;
 }

@@ -41,8 +41,6 @@ protected:
             names.push_back(panel(side).model().nameCell(row));
         return names;
     }
-    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
-    void trigger(const char* name) { action(name)->trigger(); }
     void applyMask(PanelSide side, const char* mask) {
         QComboBox* box = panel(side).widgets().maskBox;
         box->setEditText(mask);
@@ -95,8 +93,8 @@ TEST_F(NavigationTest, DriveBoxesListTheMountsAndFollowTheirPanel) {
     const std::string rightRoot = drives[homeDrive].MountPoint;
     ASSERT_TRUE(showing(PanelSide::Right, rightRoot));
     EXPECT_EQ(window->ActivePanel, 1);
-    EXPECT_EQ(history(PanelSide::Right), Lines{rightRoot});
-    EXPECT_EQ(history(PanelSide::Left), Lines{});
+    EXPECT_EQ(std::pair(history(PanelSide::Right), history(PanelSide::Left)),
+              std::pair(Lines{rightRoot}, Lines{}));
 }
 
 TEST_F(NavigationTest, BackAndForwardWalkThePanelsHistory) {
@@ -136,9 +134,9 @@ TEST_F(NavigationTest, TheHistoryMenuShowsTheActivePanelsVisits) {
     ASSERT_TRUE(pumpUntil([&] { return menu->isVisible(); }));
     const QList<QAction*> items = menu->actions();
     ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0]->text().toStdString(), home.at("Tom && Jerry"));
+    EXPECT_EQ(items[0]->text() + "|" + items[2]->statusTip(),
+              QString::fromStdString(home.at("Tom && Jerry") + "|/pub@mirror"));
     EXPECT_EQ(items[1], menu->defaultAction()) << "the current folder";
-    EXPECT_EQ(items[2]->statusTip(), "/pub@mirror");
     menu->hide();
 }
 
@@ -146,8 +144,8 @@ TEST_F(NavigationTest, AFolderChangedOnAWorkerGoesIntoItsOwnPanelsHistory) {
     ASSERT_EQ(window->ActivePanel, 2);
     std::thread worker([this] { window->RightExplorer->Open("[alpha]", 0x10); });
     worker.join();
-    EXPECT_EQ(history(PanelSide::Right), Lines{home.at("alpha")});
-    EXPECT_EQ(history(PanelSide::Left), Lines{});
+    EXPECT_EQ(std::pair(history(PanelSide::Right), history(PanelSide::Left)),
+              std::pair(Lines{home.at("alpha")}, Lines{}));
 }
 
 TEST_F(NavigationTest, FavoritesFollowTheFileInTheMenu) {
@@ -183,43 +181,43 @@ TEST_F(NavigationTest, OrganizersChangeTheFileAsItIsNow) {
     ASSERT_EQ(organizers.size(), 2);
     TOKRightDlg1234567& first = *organizers[0];
     TOKRightDlg1234567& second = *organizers[1];
-    const auto press = [](TOKRightDlg1234567& organizer, const char* button) {
+    // Chooses the row (-1: none) and presses the button: 1 delete, 2 up, 3 down.
+    const auto press = [](TOKRightDlg1234567& organizer, int row, const char* button) {
+        organizer.ListBox1->setCurrentRow(row);
         organizer.findChild<QToolButton*>(button)->click();
     };
     const auto file = [this] { return crlfLines(program.at("Favorites.dat")); };
+    const auto entries = [](TOKRightDlg1234567& organizer) {
+        QStringList texts;
+        for (int row = 0; row < organizer.ListBox1->count(); ++row)
+            texts << organizer.ListBox1->item(row)->text();
+        return texts;
+    };
 
-    first.ListBox1->setCurrentRow(2);
-    press(first, "SpeedButton2"); // up
+    press(first, 2, "SpeedButton2");
     EXPECT_EQ(file(), (Lines{"/a", "/c", "/b"}));
-    EXPECT_EQ(second.ListBox1->count(), 3);
-    EXPECT_EQ(second.ListBox1->item(1)->text(), "/c") << "the other organiser shows the change";
+    EXPECT_EQ(entries(second), (QStringList{"/a", "/c", "/b"})) << "the other organiser follows";
     EXPECT_EQ(first.ListBox1->currentRow(), 1);
 
     trigger("AddtoFavorites1"); // from the menu, while both are open
     EXPECT_EQ(second.ListBox1->count(), 4);
-    second.ListBox1->setCurrentRow(3);
-    press(second, "SpeedButton1"); // delete the new one again
+    press(second, 3, "SpeedButton1"); // the new one goes again
     EXPECT_EQ(file(), (Lines{"/a", "/c", "/b"}));
 
     // Someone else changed the file; the organiser's own list is older than the file.
     program.write("Favorites.dat", crlfText({"/z", "/a", "/c", "/b"}));
-    press(first, "SpeedButton1"); // delete "/c", chosen at row 1
+    press(first, first.ListBox1->currentRow(), "SpeedButton1"); // "/c", still chosen at row 1
     EXPECT_EQ(file(), (Lines{"/z", "/a", "/b"}));
     EXPECT_EQ(favoriteCaptions(), (Lines{"z", "a", "b"}));
 
-    first.ListBox1->setCurrentRow(0);
-    press(first, "SpeedButton2"); // up at the top
-    first.ListBox1->setCurrentRow(2);
-    press(first, "SpeedButton3"); // down at the bottom
-    first.ListBox1->setCurrentRow(-1);
-    press(first, "SpeedButton1"); // delete with nothing chosen
-    press(first, "SpeedButton3");
+    press(first, 0, "SpeedButton2");  // up at the top
+    press(first, 2, "SpeedButton3");  // down at the bottom
+    press(first, -1, "SpeedButton1"); // nothing chosen
+    press(first, -1, "SpeedButton3");
     EXPECT_EQ(file(), (Lines{"/z", "/a", "/b"}));
 
-    for (int i = 0; i < 3; ++i) {
-        first.ListBox1->setCurrentRow(0);
-        press(first, "SpeedButton1");
-    }
+    for (int i = 0; i < 3; ++i)
+        press(first, 0, "SpeedButton1");
     EXPECT_EQ(file(), Lines{});
     EXPECT_EQ(navigator()->actions().size(), 7) << "the last one takes the separator along";
 }
@@ -227,8 +225,7 @@ TEST_F(NavigationTest, OrganizersChangeTheFileAsItIsNow) {
 TEST_F(NavigationTest, SpecialFoldersOpenFromTheUsersFolderNames) {
     home.write(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/papers\"\n"
                                          "XDG_DESKTOP_DIR=\"$HOME/Gone\"\n");
-    EXPECT_FALSE(action("FAVORITES1")->isVisible());
-    EXPECT_FALSE(action("CSIDLRECENT1")->isVisible());
+    EXPECT_FALSE(action("FAVORITES1")->isVisible() || action("CSIDLRECENT1")->isVisible());
     trigger("MyDocuments1");
     ASSERT_TRUE(showing(PanelSide::Left, home.at("papers"), 1));
 

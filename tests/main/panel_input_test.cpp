@@ -17,7 +17,7 @@ namespace {
 
 // Rows: 0 [..], 1 [alpha], 2 [beta], 3 a.txt (1023 bytes), 4 b.Txt (2048 bytes), 5 c.txt.bak,
 // 6 to 12 d.dat to j.dat.
-class PanelInputTest : public testing::Test {
+class PanelInputTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
         home.dir("alpha");
@@ -27,20 +27,12 @@ protected:
         home.file("c.txt.bak");
         for (const char* name : {"d.dat", "e.dat", "f.dat", "g.dat", "h.dat", "i.dat", "j.dat"})
             home.file(name);
-        ASSERT_TRUE(harness.open());
+        ASSERT_TRUE(open());
         window->resize(1000, 800);
-        ASSERT_TRUE(harness.showing(PanelSide::Left, home.path(), 13));
-        ASSERT_TRUE(harness.showing(PanelSide::Right, home.path(), 13));
+        ASSERT_TRUE(showing(PanelSide::Left, home.path(), 13));
+        ASSERT_TRUE(showing(PanelSide::Right, home.path(), 13));
     }
 
-    // The panel shows that many rows and both workers are idle: a worker takes no new command
-    // (a key press) until it has finished the one that filled the panel.
-    bool showing(PanelController& panel, int rows) {
-        return panel.model().rowCount() == rows && window->LocalCommand.idle() &&
-               window->RemoteCommand.idle();
-    }
-    PanelController& left() { return window->panel(PanelSide::Left); }
-    PanelController& right() { return window->panel(PanelSide::Right); }
     QWidget* viewport(PanelController& panel) { return panel.grid().viewport(); }
     QPoint pointOf(PanelController& panel, int row) {
         return panel.grid().visualRect(panel.model().index(row, 1)).center();
@@ -51,13 +43,23 @@ protected:
     void key(PanelController& panel, int key) {
         QTest::keyClick(&panel.grid(), static_cast<Qt::Key>(key));
     }
-    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
     std::vector<int> marked(PanelController& panel) { return panel.model().markedRows(); }
+    // The marked rows and the current row.
+    using State = std::pair<std::vector<int>, int>;
+    State state(PanelController& panel) { return {marked(panel), panel.model().currentRow()}; }
+    // Presses the right button on the first row, moves over the others, releases on the last.
+    void rightDrag(std::initializer_list<int> rows) {
+        QWidget* grid = viewport(left());
+        QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), *rows.begin()));
+        for (auto row = rows.begin() + 1; row != rows.end(); ++row)
+            QTest::mouseMove(grid, pointOf(left(), *row));
+        QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), *(rows.end() - 1)));
+    }
     std::string sortKey(PanelController& panel) { return panel.explorer().GetSortKey(); }
-
-    WindowHarness harness;
-    TempTree& home = harness.home;
-    std::unique_ptr<TForm1>& window = harness.window;
+    static std::vector<QToolButton*> headerStrip(PanelController& panel) {
+        const PanelWidgets& w = panel.widgets();
+        return {w.nameButton, w.typeButton, w.sizeButton, w.attrButton, w.dateButton};
+    }
 };
 
 TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {
@@ -67,57 +69,46 @@ TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {
     click(left(), 9, Qt::ShiftModifier);
     EXPECT_EQ(marked(left()), (std::vector<int>{3, 4, 5, 6, 8, 9}));
     click(left(), 11);
-    EXPECT_EQ(marked(left()).size(), 6u) << "a plain click only moves the current row";
-    EXPECT_EQ(left().model().currentRow(), 11);
+    EXPECT_EQ(state(left()), State({3, 4, 5, 6, 8, 9}, 11)) << "a plain click only moves the row";
 }
 
 TEST_F(PanelInputTest, RightButtonDragsToggleEveryRowPassed) {
-    QWidget* grid = viewport(left());
-    QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 5));
+    QTest::mousePress(viewport(left()), Qt::RightButton, {}, pointOf(left(), 5));
     EXPECT_EQ(marked(left()), std::vector<int>{5});
-    for (int row : {6, 7, 8, 9})
-        QTest::mouseMove(grid, pointOf(left(), row));
-    QTest::mouseMove(grid, pointOf(left(), 8));
-    QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 8));
+    QTest::mouseRelease(viewport(left()), Qt::RightButton, {}, pointOf(left(), 5));
+    trigger("Odznaczwszystko1");
+    rightDrag({5, 6, 7, 8, 9, 8});
     EXPECT_EQ(marked(left()), (std::vector<int>{5, 6, 7, 9}));
 
-    window->findChild<QAction*>("Odznaczwszystko1")->trigger();
-    QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 2));
-    QTest::mouseMove(grid, pointOf(left(), 10)); // a fast jump skips rows 3 to 9
-    QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 10));
+    trigger("Odznaczwszystko1");
+    rightDrag({2, 10}); // a fast jump skips rows 3 to 9
     EXPECT_EQ(marked(left()), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
 TEST_F(PanelInputTest, SpaceMarksInPlaceAndInsertMovesOn) {
     click(left(), 4);
     key(left(), Qt::Key_Space);
-    EXPECT_EQ(marked(left()), std::vector<int>{4});
-    EXPECT_EQ(left().model().currentRow(), 4);
+    EXPECT_EQ(state(left()), State({4}, 4));
     key(left(), Qt::Key_Insert);
-    EXPECT_TRUE(marked(left()).empty());
-    EXPECT_EQ(left().model().currentRow(), 5);
+    EXPECT_EQ(state(left()), State({}, 5));
     click(left(), 12);
     key(left(), Qt::Key_Insert);
-    EXPECT_EQ(marked(left()), std::vector<int>{12});
-    EXPECT_EQ(left().model().currentRow(), 12) << "the last row stays current";
+    EXPECT_EQ(state(left()), State({12}, 12)) << "the last row stays current";
 }
 
 TEST_F(PanelInputTest, MenuCommandsMarkAllNoneInvertedAndByExtension) {
     trigger("Zaznaczwszystko1");
-    EXPECT_EQ(marked(left()).size(), 12u);
-    EXPECT_FALSE(left().model().isMarked(0));
+    EXPECT_EQ(marked(left()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     trigger("Odwrzaznaczenie1");
     EXPECT_TRUE(marked(left()).empty());
     click(left(), 3); // a.txt
     trigger("Extension1");
     EXPECT_EQ(marked(left()), (std::vector<int>{3, 4})) << "a.txt and b.Txt, not c.txt.bak";
     trigger("Unselectallwiththesameext1");
-    EXPECT_TRUE(marked(left()).empty());
-    EXPECT_TRUE(marked(right()).empty()) << "only the active panel is marked";
+    EXPECT_TRUE(marked(left()).empty() && marked(right()).empty()) << "only the active panel";
 }
 
 TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
-    QWidget* grid = viewport(left());
     const struct {
         const char* how;
         std::function<void()> mark;
@@ -126,17 +117,10 @@ TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
         {"Space", [&] { key(left(), Qt::Key_Space); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"Insert", [&] { key(left(), Qt::Key_Insert); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"minus", [&] { QTest::keyClicks(&left().grid(), "-"); }, "Files 0 | Dirs 0 | Size 0KB"},
-        {"right-button press",
-         [&] {
-             QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 0));
-             QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 0));
-         },
-         "Files 0 | Dirs 0 | Size 0KB"},
+        {"right-button press", [&] { rightDrag({0}); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"right-button drag onto it",
          [&] {
-             QTest::mousePress(grid, Qt::RightButton, {}, pointOf(left(), 1));
-             QTest::mouseMove(grid, pointOf(left(), 0));
-             QTest::mouseRelease(grid, Qt::RightButton, {}, pointOf(left(), 0));
+             rightDrag({1, 0});
          },
          "Files 0 | Dirs 1 | Size 0KB"},
         {"Shift-click range", [&] { click(left(), 3, Qt::ShiftModifier); },
@@ -144,6 +128,7 @@ TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
         {"select all", [&] { trigger("Zaznaczwszystko1"); }, "Files 10 | Dirs 2 | Size 2KB"},
         {"invert", [&] { trigger("Odwrzaznaczenie1"); }, "Files 10 | Dirs 2 | Size 2KB"},
     };
+    EXPECT_EQ(left().widgets().totalsLabel->text(), "Files 10 | Dirs 2 | Size 2KB");
     for (const auto& c : cases) {
         trigger("Odznaczwszystko1");
         click(left(), 0);
@@ -160,72 +145,59 @@ TEST_F(PanelInputTest, TheKeypadStarInvertsTheMarks) {
     // since there no shortcut with the keypad modifier matches.
     QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::KeypadModifier, QStringLiteral("*"));
     static_cast<QObject&>(left().grid()).event(&star);
-    EXPECT_EQ(marked(left()), (std::vector<int>{1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(state(left()), State({1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 3)) << "no quick search";
     EXPECT_EQ(left().widgets().selectionLabel->text(), "Files 9 | Dirs 2 | Size 2KB");
-    EXPECT_EQ(left().model().currentRow(), 3) << "not taken as a quick search";
 }
 
-TEST_F(PanelInputTest, TheTotalsAndSelectionLinesReadInTheShippedEnglish) {
-    EXPECT_EQ(left().widgets().totalsLabel->text(), "Files 10 | Dirs 2 | Size 2KB");
-    click(left(), 3);
-    key(left(), Qt::Key_Space);
-    EXPECT_EQ(left().widgets().selectionLabel->text(), "Files 1 | Dirs 0 | Size 0KB")
-        << "1023 bytes";
-    click(left(), 4);
-    key(left(), Qt::Key_Space);
-    click(left(), 1);
-    key(left(), Qt::Key_Space);
-    EXPECT_EQ(left().widgets().selectionLabel->text(), "Files 2 | Dirs 1 | Size 2KB");
-}
-
-TEST_F(PanelInputTest, HeaderClicksSortAndShowTheirArrow) {
-    const PanelWidgets& widgets = left().widgets();
-    widgets.nameButton->click();
-    EXPECT_EQ(sortKey(left()), "name 0-1");
-    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(1) == "[beta]"; }));
-    EXPECT_EQ(left().model().nameCell(3), "j.dat");
-    EXPECT_FALSE(widgets.nameButton->icon().isNull());
-    widgets.nameButton->click();
-    EXPECT_EQ(sortKey(left()), "name 1-0");
-    widgets.sizeButton->click();
-    EXPECT_EQ(sortKey(left()), "size 1-0");
-    EXPECT_TRUE(widgets.nameButton->icon().isNull()) << "only the sorted column shows an arrow";
-    EXPECT_FALSE(widgets.sizeButton->icon().isNull());
-    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(3) == "b.Txt"; }));
-    widgets.typeButton->click();
-    EXPECT_EQ(sortKey(left()), "type 0-1");
-    EXPECT_TRUE(right().widgets().sizeButton->icon().isNull()) << "the other panel is untouched";
-    window->findChild<QAction*>("data1")->trigger();
-    EXPECT_EQ(sortKey(left()), "date 1-0") << "the sort menu presses the active panel's button";
-}
-
-TEST_F(PanelInputTest, TheFirstClickOfEachHeaderSortsByItsStartDirection) {
+// Marks in both panels, the left one active: a click on the right panel's headers sorts that
+// panel alone, from each column's start direction, with one arrow, and drops its marks.
+TEST_F(PanelInputTest, HeaderClicksSortTheirPanelFromTheColumnsStartDirection) {
     const auto arrow = [](QStyle::StandardPixmap which) {
         return QApplication::style()->standardIcon(which).pixmap(16).toImage();
     };
     ASSERT_NE(arrow(QStyle::SP_ArrowUp), arrow(QStyle::SP_ArrowDown));
+    trigger("Zaznaczwszystko1");
+    click(right(), 4);
+    key(right(), Qt::Key_Space);
+    window->ActivateLeftPanel();
     const PanelWidgets& widgets = right().widgets();
+    const std::vector<QToolButton*> strip = headerStrip(right());
     const struct {
         QToolButton* button;
         const char* key;
         QStyle::StandardPixmap glyph;
-    } columns[] = {{widgets.nameButton, "name 0-1", QStyle::SP_ArrowDown},
-                   {widgets.typeButton, "type 0-1", QStyle::SP_ArrowUp},
-                   {widgets.sizeButton, "size 1-0", QStyle::SP_ArrowDown},
-                   {widgets.attrButton, "attr 1-0", QStyle::SP_ArrowDown},
-                   {widgets.dateButton, "date 1-0", QStyle::SP_ArrowDown}};
+        const char* row3; // the first file row once sorted, where the order is clear
+    } columns[] = {{widgets.nameButton, "name 0-1", QStyle::SP_ArrowDown, "j.dat"},
+                   {widgets.typeButton, "type 0-1", QStyle::SP_ArrowUp, nullptr},
+                   {widgets.sizeButton, "size 1-0", QStyle::SP_ArrowDown, "b.Txt"},
+                   {widgets.attrButton, "attr 1-0", QStyle::SP_ArrowDown, nullptr},
+                   {widgets.dateButton, "date 1-0", QStyle::SP_ArrowDown, nullptr}};
     for (const auto& column : columns) {
         column.button->click();
         EXPECT_EQ(sortKey(right()), column.key);
+        for (QToolButton* button : strip)
+            EXPECT_EQ(button->icon().isNull(), button != column.button) << column.key;
         EXPECT_EQ(column.button->icon().pixmap(16).toImage(), arrow(column.glyph)) << column.key;
+        if (column.row3) {
+            EXPECT_TRUE(pumpUntil([&] { return right().model().nameCell(3) == column.row3; }))
+                << column.key;
+        }
     }
+    widgets.dateButton->click();
+    EXPECT_EQ(sortKey(right()), "date 0-1") << "a second click turns the order round";
+    EXPECT_TRUE(pumpUntil([this] { return marked(right()).empty(); }));
+    EXPECT_EQ(std::tuple(marked(left()).size(), sortKey(left()),
+                         left().widgets().sizeButton->icon().isNull()),
+              std::tuple(12u, std::string("name 1-0"), true))
+        << "the other panel is untouched";
+    window->ActivateLeftPanel();
+    trigger("data1");
+    EXPECT_EQ(sortKey(left()), "date 1-0") << "the sort menu presses the active panel's button";
 }
 
 TEST_F(PanelInputTest, ADraggedHeaderEdgeFollowsThePointerAndMovesTheButtonsRightOfIt) {
     const PanelWidgets& widgets = left().widgets();
-    const std::vector<QToolButton*> strip{widgets.nameButton, widgets.typeButton,
-                                          widgets.sizeButton, widgets.attrButton,
-                                          widgets.dateButton};
+    const std::vector<QToolButton*> strip = headerStrip(left());
     const auto geometries = [&] {
         std::vector<QRect> result;
         for (QToolButton* button : strip)
@@ -262,49 +234,27 @@ TEST_F(PanelInputTest, ADraggedHeaderEdgeFollowsThePointerAndMovesTheButtonsRigh
     EXPECT_EQ(sortKey(left()), "name 1-0") << "a resize is not a click";
 }
 
-TEST_F(PanelInputTest, AHeaderSortClearsTheMarksOfThePanelItSorts) {
-    trigger("Zaznaczwszystko1");
-    click(right(), 4);
-    key(right(), Qt::Key_Space);
-    window->ActivateLeftPanel();
-    right().widgets().nameButton->click();
-    ASSERT_TRUE(pumpUntil([this] { return marked(right()).empty(); }));
-    EXPECT_EQ(marked(left()).size(), 12u);
-}
-
-TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToIt) {
-    click(left(), 2); // [beta]
-    key(left(), Qt::Key_Return);
-    ASSERT_TRUE(pumpUntil([this] { return left().explorer().GetPath() == home.at("beta"); }));
-    ASSERT_TRUE(pumpUntil([this] { return showing(left(), 1); }));
-    EXPECT_EQ(left().widgets().pathLabel->text(), QString::fromStdString(home.at("beta")));
-    key(left(), Qt::Key_Backspace);
-    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
-    EXPECT_EQ(left().model().currentRow(), 2) << "the cursor is on the folder just left";
-    EXPECT_EQ(window->SelectedName, "[beta]");
-}
-
-TEST_F(PanelInputTest, MarksGoWithTheFolderAndStayOnARefresh) {
+TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks) {
     click(left(), 3);
     key(left(), Qt::Key_Space);
     left().explorer().ReadDir(home.path(), true);
     left().explorer().FillGrid();
     QApplication::processEvents();
-    EXPECT_EQ(marked(left()), std::vector<int>{3});
-    click(left(), 1);
+    EXPECT_EQ(marked(left()), std::vector<int>{3}) << "a refresh keeps the marks";
+    click(left(), 2); // [beta]
     key(left(), Qt::Key_Return);
-    ASSERT_TRUE(pumpUntil([this] { return left().explorer().GetPath() == home.at("alpha"); }));
-    ASSERT_TRUE(pumpUntil([this] { return showing(left(), 1); }));
+    ASSERT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
     key(left(), Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
-    EXPECT_TRUE(marked(left()).empty());
+    EXPECT_EQ(state(left()), State({}, 2)) << "the cursor is on the folder just left";
+    EXPECT_EQ(window->SelectedName, "[beta]");
 }
 
 TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntry) {
     EXPECT_EQ(window->ActivePanel, 2);
     click(left(), 3);
-    EXPECT_EQ(window->SelectedName, "a.txt");
-    EXPECT_EQ(window->SelectedSize, 1023);
+    EXPECT_EQ(std::pair(window->SelectedName, window->SelectedSize),
+              std::pair(std::string("a.txt"), std::int64_t{1023}));
     right().explorer().ReadDir(home.path(), true);
     right().explorer().FillGrid();
     QApplication::processEvents();
@@ -312,20 +262,21 @@ TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntr
         << "the inactive panel's refill changes its own row only";
 
     key(left(), Qt::Key_Tab);
-    EXPECT_EQ(window->ActivePanel, 1);
-    EXPECT_EQ(window->SelectedName, "[..]");
+    EXPECT_EQ(std::pair(window->ActivePanel.load(), window->SelectedName),
+              std::pair(1, std::string("[..]")));
     key(right(), Qt::Key_Tab);
-    EXPECT_EQ(window->ActivePanel, 2);
-    EXPECT_EQ(window->SelectedName, "a.txt");
+    EXPECT_EQ(std::pair(window->ActivePanel.load(), window->SelectedName),
+              std::pair(2, std::string("a.txt")));
 }
 
 TEST_F(PanelInputTest, TypingALetterJumpsToTheNextEntryBeginningWithIt) {
-    QTest::keyClicks(&left().grid(), "b");
-    EXPECT_EQ(left().model().currentRow(), 2);
-    QTest::keyClicks(&left().grid(), "b");
-    EXPECT_EQ(left().model().currentRow(), 4);
-    QTest::keyClick(&left().grid(), Qt::Key_B, Qt::ShiftModifier);
-    EXPECT_EQ(left().model().currentRow(), 2);
+    std::vector<int> rows;
+    for (const Qt::KeyboardModifier modifier :
+         {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
+        QTest::keyClick(&left().grid(), Qt::Key_B, modifier);
+        rows.push_back(left().model().currentRow());
+    }
+    EXPECT_EQ(rows, (std::vector<int>{2, 4, 2}));
 }
 
 } // namespace

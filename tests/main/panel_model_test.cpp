@@ -1,6 +1,8 @@
 #include "ftp/remote_listing.h"
 #include "main/panel_model.h"
 
+#include "support/scoped_time_zone.h"
+
 #include <QDate>
 #include <QLocale>
 
@@ -23,20 +25,23 @@ listing::SearchRecord file(std::string name, std::int64_t size = 0) {
     return {std::move(name), size, 0, 0x20};
 }
 
+// The texts of one column, top to bottom.
+QStringList cells(const PanelModel& model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts << model.data(model.index(row, column), Qt::DisplayRole).toString();
+    return texts;
+}
+
 TEST(PanelModel, RowsAreUpThenFoldersThenFiles) {
     PanelModel model;
     model.setListing(listingOf({"docs"}, {file("huge.img", std::int64_t{5} << 30)}), false);
     ASSERT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(model.nameCell(0), "[..]");
-    EXPECT_EQ(model.sizeCell(0), "<DIR>");
-    EXPECT_EQ(model.nameCell(1), "[docs]");
-    EXPECT_EQ(model.sizeCell(1), "<DIR>");
-    EXPECT_EQ(model.nameCell(2), "huge.img");
-    EXPECT_EQ(model.data(model.index(2, PanelModel::SizeColumn), Qt::DisplayRole).toString(),
-              "5368709120");
-    EXPECT_EQ(model.data(model.index(0, PanelModel::AttrColumn), Qt::DisplayRole).toString(), "16");
-    EXPECT_EQ(model.folderRow("docs"), 1);
-    EXPECT_EQ(model.folderRow("Docs"), std::nullopt);
+    EXPECT_EQ(model.nameCell(0) + model.nameCell(1) + model.nameCell(2), "[..][docs]huge.img");
+    EXPECT_EQ(cells(model, PanelModel::SizeColumn), (QStringList{"<DIR>", "<DIR>", "5368709120"}));
+    EXPECT_EQ(cells(model, PanelModel::AttrColumn).front(), "16");
+    EXPECT_EQ(std::pair(model.folderRow("docs"), model.folderRow("Docs")),
+              std::pair(std::optional<int>(1), std::optional<int>()));
 }
 
 TEST(PanelModel, MarksFollowTheEntriesOfTheSameFolderAndGoWithAnotherFolder) {
@@ -82,37 +87,18 @@ TEST(PanelModel, MarksByExtensionIgnoringCase) {
 TEST(PanelModel, RangesToggleBothEndsAndStayInsideTheRows) {
     PanelModel model;
     model.setListing(listingOf({}, {file("1"), file("2"), file("3"), file("4")}), false);
-    model.toggleRange(3, 1);
-    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 3}));
-    model.toggleRange(3, 4);
-    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 4}));
-    model.toggleRange(2, 99);
-    EXPECT_EQ(model.markedRows(), (std::vector<int>{1, 2, 4})) << "a range past the end is ignored";
-}
-
-TEST(PanelModel, TheSelectionCountsFoldersAndFileBytes) {
-    PanelModel model;
-    model.setListing(listingOf({"d"}, {file("a", 1000), file("b", 1100), file("c", 3000)}), false);
-    model.markAllButUp();
-    const PanelModel::Selection selection = model.selection();
-    EXPECT_EQ(selection.files, 3);
-    EXPECT_EQ(selection.folders, 1);
-    EXPECT_EQ(selection.bytes, 5100);
-}
-
-TEST(PanelModel, TheCurrentRowIsMarkedOnlyWhenNothingElseIs) {
-    PanelModel model;
-    model.setListing(listingOf({}, {file("a"), file("b")}), false);
-    model.markCurrentIfNoneMarked(2);
-    EXPECT_EQ(model.markedRows(), std::vector<int>{2});
-    model.markCurrentIfNoneMarked(1);
-    EXPECT_EQ(model.markedRows(), std::vector<int>{2});
+    std::vector<std::vector<int>> marks;
+    for (const auto& [first, last] : {std::pair{3, 1}, {3, 4}, {2, 99}}) {
+        model.toggleRange(first, last);
+        marks.push_back(model.markedRows());
+    }
+    // A range past the end is ignored.
+    EXPECT_EQ(marks, (std::vector<std::vector<int>>{{1, 2, 3}, {1, 2, 4}, {1, 2, 4}}));
 }
 
 TEST(PanelModel, RemoteRowsShowLinksModesAndTheServersOwnDates) {
     // Far east of the server: a conversion to local time would move every date.
-    const QByteArray savedZone = qgetenv("TZ");
-    qputenv("TZ", "Pacific/Kiritimati");
+    const ScopedTimeZone zone("Pacific/Kiritimati");
     auto remote = std::make_shared<listing::DirectoryListing>();
     listing::SearchRecord link{"lib", 0, serverClockSeconds({2001, 1, 9, 0, 0}), 0x10, true};
     link.Mode = 0777;
@@ -123,28 +109,20 @@ TEST(PanelModel, RemoteRowsShowLinksModesAndTheServersOwnDates) {
     remote->Files.push_back(script);
     PanelModel model;
     model.setListing(remote, false, true);
-    const auto cell = [&](int row, int column) {
-        return model.data(model.index(row, column), Qt::DisplayRole).toString();
-    };
     const QLocale locale = QLocale::system();
-    EXPECT_EQ(model.sizeCell(1), "<LNK>");
     EXPECT_TRUE(model.isLink(1));
-    EXPECT_EQ(model.sizeCell(2), "<DIR>");
-    EXPECT_EQ(cell(1, PanelModel::AttrColumn), "777");
-    EXPECT_EQ(cell(2, PanelModel::AttrColumn), "16") << "no mode: the attribute bits";
-    EXPECT_EQ(cell(3, PanelModel::AttrColumn), "755");
-    EXPECT_EQ(cell(1, PanelModel::DateColumn),
-              locale.toString(QDate(2001, 1, 9), QLocale::ShortFormat));
-    EXPECT_EQ(cell(2, PanelModel::DateColumn), "1970-01-01");
-    EXPECT_TRUE(cell(3, PanelModel::DateColumn)
-                    .startsWith(locale.toString(QDate(2024, 2, 29), QLocale::ShortFormat) + " "));
+    EXPECT_EQ(cells(model, PanelModel::SizeColumn).mid(1), (QStringList{"<LNK>", "<DIR>", "5"}));
+    // Without a mode, the attribute bits.
+    EXPECT_EQ(cells(model, PanelModel::AttrColumn).mid(1), (QStringList{"777", "16", "755"}));
+    const QStringList dates = cells(model, PanelModel::DateColumn);
+    EXPECT_EQ(
+        dates.mid(1, 2),
+        (QStringList{locale.toString(QDate(2001, 1, 9), QLocale::ShortFormat), "1970-01-01"}));
+    EXPECT_TRUE(
+        dates[3].startsWith(locale.toString(QDate(2024, 2, 29), QLocale::ShortFormat) + " "));
 
     model.setListing(remote, false, false);
     EXPECT_EQ(model.sizeCell(1), "<DIR>") << "a local link to a folder is a folder";
-    if (savedZone.isEmpty())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", savedZone);
 }
 
 } // namespace

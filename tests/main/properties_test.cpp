@@ -25,14 +25,6 @@ protected:
         ASSERT_TRUE(manager.offerOn(bus.connect("fake")));
     }
 
-    void selectEntry(const std::string& cell) {
-        PanelController& p = panel(PanelSide::Left);
-        for (int row = 0; row < p.model().rowCount(); ++row)
-            if (p.model().nameCell(row) == cell)
-                return p.selectRow(row);
-        FAIL() << "no row " << cell;
-    }
-
     PrivateBus bus;
     FakeFileManager manager;
 };
@@ -60,7 +52,7 @@ TEST_F(PropertiesWindowTest, EachCommandAsksForTheItemsItNames) {
         {"[d]", unshare, folder},
     };
     for (const Case& c : cases) {
-        selectEntry(c.cell);
+        select(PanelSide::Left, c.cell);
         const qsizetype before = manager.shown.size();
         c.command->trigger();
         ASSERT_TRUE(pumpUntil([&] { return manager.shown.size() > before; })) << c.cell;

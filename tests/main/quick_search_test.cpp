@@ -19,44 +19,29 @@ listing::DirectoryListing listingOf(std::vector<std::string> dirs, std::vector<s
 const listing::DirectoryListing kListing = listingOf({"bin", "apps", "boot"}, {"b.txt", "a.txt"});
 constexpr int kBin = 1, kApps = 2, kBoot = 3, kBTxt = 4;
 
-std::optional<int> type(QuickSearchState& state, const char* key) {
-    return quickSearch(state, kListing, QString::fromUtf8(key));
-}
+// Each sequence of letters starts from a fresh state; each letter gives the row it jumps to.
+TEST(QuickSearch, LettersStepThroughFoldersThenFilesWithOneSharedCursor) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<const char*, std::optional<int>>> steps;
+    } cases[] = {
+        {"repeats cycle", {{"b", kBin}, {"b", kBoot}, {"b", kBTxt}, {"b", kBin}}},
+        {"one cursor, any case", {{"a", kApps}, {"b", kBoot}, {"b", kBTxt}, {"B", kBin}}},
+        {"a miss starts at the files",
+         {{"x", std::nullopt}, {"b", kBTxt}, {"b", kBin}, {"b", kBoot}}},
+    };
+    for (const auto& c : cases) {
+        QuickSearchState state;
+        for (const auto& [key, row] : c.steps)
+            EXPECT_EQ(quickSearch(state, kListing, QString::fromUtf8(key)), row) << c.what;
+    }
+    QuickSearchState longer{true, 50, 70}; // left from a longer listing
+    EXPECT_EQ(quickSearch(longer, kListing, QStringLiteral("b")), kBTxt);
 
-TEST(QuickSearch, RepeatedLettersStepThroughFoldersThenFilesThenAgain) {
+    const listing::DirectoryListing nonAscii = listingOf({}, {"Zebra", "Ärger", "ärmel"});
     QuickSearchState state;
-    EXPECT_EQ(type(state, "b"), kBin);
-    EXPECT_EQ(type(state, "b"), kBoot);
-    EXPECT_EQ(type(state, "b"), kBTxt);
-    EXPECT_EQ(type(state, "b"), kBin);
-}
-
-TEST(QuickSearch, TheCursorIsSharedByAllLetters) {
-    QuickSearchState state;
-    EXPECT_EQ(type(state, "a"), kApps);
-    EXPECT_EQ(type(state, "b"), kBoot) << "bin lies before the cursor";
-    EXPECT_EQ(type(state, "b"), kBTxt);
-    EXPECT_EQ(type(state, "B"), kBin) << "case does not matter";
-}
-
-TEST(QuickSearch, ALetterThatMatchesNothingStartsTheNextSearchAtTheFiles) {
-    QuickSearchState state;
-    EXPECT_EQ(type(state, "x"), std::nullopt);
-    EXPECT_EQ(type(state, "b"), kBTxt);
-    EXPECT_EQ(type(state, "b"), kBin);
-    EXPECT_EQ(type(state, "b"), kBoot);
-}
-
-TEST(QuickSearch, MatchesANonAsciiInitialWhateverItsCase) {
-    const listing::DirectoryListing listing = listingOf({}, {"Zebra", "Ärger", "ärmel"});
-    QuickSearchState state;
-    EXPECT_EQ(quickSearch(state, listing, QStringLiteral("ä")), 2);
-    EXPECT_EQ(quickSearch(state, listing, QStringLiteral("Ä")), 3);
-}
-
-TEST(QuickSearch, AStateFromALongerListingFindsFromTheStart) {
-    QuickSearchState state{true, 50, 70};
-    EXPECT_EQ(type(state, "b"), kBTxt) << "the folder pass ends at once and resets the cycle";
+    EXPECT_EQ(quickSearch(state, nonAscii, QStringLiteral("ä")), 2);
+    EXPECT_EQ(quickSearch(state, nonAscii, QStringLiteral("Ä")), 3);
 }
 
 } // namespace

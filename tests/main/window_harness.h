@@ -2,16 +2,22 @@
 
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "workers/command_codes.h"
 
 #include "support/pump.h"
 #include "support/scripted_messages.h"
 #include "support/shipped_files.h"
 #include "support/temp_tree.h"
 
+#include <QAction>
 #include <QLabel>
+#include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 // A main window over a scratch program folder (the shipped files and empty history and
 // favourites files) and a scratch home folder, where both panels start. The environment it
@@ -58,6 +64,8 @@ public:
     }
 
     PanelController& panel(PanelSide side) { return window->panel(side); }
+    PanelController& left() { return panel(PanelSide::Left); }
+    PanelController& right() { return panel(PanelSide::Right); }
     std::string path(PanelSide side) { return panel(side).explorer().GetPath(); }
     // The panel shows the folder (with that many rows) and both workers are idle.
     bool showing(PanelSide side, const std::string& folder, int rows = -1) {
@@ -67,6 +75,63 @@ public:
                    (rows < 0 || panel(side).model().rowCount() == rows) &&
                    window->RemoteCommand.idle() && window->LocalCommand.idle();
         });
+    }
+
+    // The row whose name cell reads so, if the panel shows one.
+    std::optional<int> rowOf(PanelSide side, const std::string& nameCell) {
+        for (int row = 0; row < panel(side).model().rowCount(); ++row)
+            if (panel(side).model().nameCell(row) == nameCell)
+                return row;
+        return std::nullopt;
+    }
+    // Puts the panel's cursor on the row whose name cell reads so.
+    void select(PanelSide side, const std::string& nameCell) {
+        const std::optional<int> row = rowOf(side, nameCell);
+        if (!row)
+            ADD_FAILURE() << "no row " << nameCell;
+        panel(side).selectRow(row.value_or(0));
+    }
+    // Makes the worker's command hold its mailbox until release is set, as a long command does.
+    static void holdUntil(auto& worker, int code, const std::atomic<bool>& release) {
+        worker.setHandler(code, [&release](const CommandParams&) {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        });
+    }
+    QAction* action(const char* name) { return window->findChild<QAction*>(name); }
+    void trigger(const char* name) { action(name)->trigger(); }
+    std::string tr(const char* key) { return window->Translate(key); }
+    template <class Widget = QWidget> Widget* child(const char* name) {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    // No command, job or pack runs and the panels take keys.
+    bool idle() {
+        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
+               window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
+               !window->zipJobRunning();
+    }
+    // Reads both panels again once idle, and waits until that is done.
+    void reread() {
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdRefreshPanels));
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    // Triggers the action and waits until what it started has ended.
+    void run(const char* name) {
+        trigger(name);
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+    }
+    // The texts of the message boxes shown so far, and the last one's ("" before any).
+    std::vector<std::string> boxTexts() {
+        std::vector<std::string> texts;
+        for (const MessageRequest& request : messages->shown())
+            texts.push_back(request.text);
+        return texts;
+    }
+    std::string lastBox() {
+        const auto texts = boxTexts();
+        return texts.empty() ? std::string() : texts.back();
     }
 
     TempTree program;

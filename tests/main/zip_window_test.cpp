@@ -26,42 +26,33 @@ namespace {
 using Entries = std::vector<std::string>;
 
 // Both panels show home/work.
-class ZipWindowTest : public testing::Test {
+class ZipWindowTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
         home.dir("work");
-        ASSERT_TRUE(harness.open());
+        ASSERT_TRUE(open());
         for (LocalExplorer* explorer : {window->LeftExplorer.get(), window->RightExplorer.get()})
             explorer->SetPath(home.at("work"));
         reread();
     }
 
-    PanelController& left() { return window->panel(PanelSide::Left); }
-    bool idle() {
-        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
-               window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
-               !window->zipJobRunning();
-    }
-    void reread() {
-        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-        ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
-        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-    }
     int rowOf(const std::string& nameCell) {
-        for (int row = 0; row < left().model().rowCount(); ++row)
-            if (left().model().nameCell(row) == nameCell)
-                return row;
-        ADD_FAILURE() << "no row " << nameCell;
-        return 0;
+        return WindowHarness::rowOf(PanelSide::Left, nameCell).value();
     }
-    void select(const std::string& nameCell) { left().selectRow(rowOf(nameCell)); }
-    void trigger(const char* action) { window->findChild<QAction*>(action)->trigger(); }
-    // Triggers the command and waits until the job it started has ended.
-    void run(const char* action) {
-        trigger(action);
+    void select(const std::string& nameCell) { WindowHarness::select(PanelSide::Left, nameCell); }
+    void mark(std::initializer_list<const char*> nameCells) {
+        for (const char* name : nameCells)
+            left().model().setMarked(rowOf(name), true);
+    }
+    // Answers the folder question with the text, presses the viewer's Unpack and waits.
+    void unpackFromViewer(TOKRightDlg1234* viewer, const std::string& target) {
+        messages->answerTextNext(target);
+        viewer->findChild<QToolButton*>("SpeedButton1")->click();
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     }
-    std::string tr(const char* key) { return window->Translate(key); }
+    std::string unpacked(const std::string& folder) {
+        return readFile(home.at(folder + "/one")) + readFile(home.at(folder + "/two"));
+    }
     std::string work(const std::string& name) { return home.at("work/" + name); }
 
     TOKRightDlg1234* openViewer(const std::string& archive) {
@@ -72,11 +63,6 @@ protected:
             ADD_FAILURE() << "no viewer listed " << archive;
         return viewer;
     }
-
-    WindowHarness harness;
-    TempTree& home = harness.home;
-    std::unique_ptr<TForm1>& window = harness.window;
-    ScriptedMessages*& messages = harness.messages;
 };
 
 // The viewer's grid, and the middle of one of its rows.
@@ -94,7 +80,9 @@ std::vector<int> markedRows(TOKRightDlg1234* viewer) {
     return rows;
 }
 
-TEST_F(ZipWindowTest, PackProposesTheFoldersNameAndPacksTheCurrentRowWhenNothingIsMarked) {
+// The pack proposes the folder's name and takes the current row when nothing is marked; the
+// unpack of what it made takes folder texts without a slash and relative ones.
+TEST_F(ZipWindowTest, PackAndUnpackAskForTheTargetAndTakeTheCurrentRow) {
     home.write("work/a.txt", "a");
     home.write("work/b.txt", "b");
     reread();
@@ -103,49 +91,43 @@ TEST_F(ZipWindowTest, PackProposesTheFoldersNameAndPacksTheCurrentRowWhenNothing
     run("Zip1");
 
     ASSERT_FALSE(messages->shown().empty());
-    EXPECT_EQ(messages->shown().front().title, tr("Pack"));
-    EXPECT_EQ(messages->shown().front().text, tr("ArchiveName") + "\n" + work("work.zip"));
+    const MessageRequest asked = messages->shown().front();
+    EXPECT_EQ(asked.title + "|" + asked.text,
+              tr("Pack") + "|" + tr("ArchiveName") + "\n" + work("work.zip"));
     EXPECT_EQ(archiveEntries(work("work.zip")), Entries{"a.txt"});
     EXPECT_TRUE(left().model().markedRows().empty());
     rowOf("work.zip"); // the panel was read again
     EXPECT_TRUE(window->SpeedButton24->isHidden());
     // The progress timer's next tick clears the strip and stops itself.
     EXPECT_TRUE(pumpUntil([this] {
-        return window->findChild<QLabel*>("Label18")->text() == " " &&
-               !window->findChild<QTimer*>("Timer2")->isActive();
+        return child<QLabel>("Label18")->text() == " " && !child<QTimer>("Timer2")->isActive();
     }));
+
+    for (const std::string& typed : {home.at("absolute"), std::string("relative")}) {
+        SCOPED_TRACE(typed);
+        select("work.zip");
+        messages->answerTextNext(typed);
+        run("UnZip1");
+        const MessageRequest asked = messages->shown().back();
+        EXPECT_EQ(asked.title + "|" + asked.text,
+                  tr("Unpack") + "|" + tr("UnpackTo") + "\n" + work(""));
+    }
+    EXPECT_EQ(readFile(home.at("absolute/a.txt")) + readFile(work("relative/a.txt")), "aa");
+    const std::size_t count = messages->shown().size();
+    select("[relative]");
+    trigger("UnZip1"); // a folder is no archive
+    EXPECT_EQ(messages->shown().size(), count);
 }
 
 TEST_F(ZipWindowTest, MarkingTheArchiveItselfEndsThePackWithoutAWord) {
     home.write("work/a.txt", "a");
     home.write("work/work.zip", "old");
     reread();
-    for (const char* name : {"a.txt", "work.zip"})
-        left().model().setMarked(rowOf(name), true);
+    mark({"a.txt", "work.zip"});
     messages->answerTextNext("work.zip"); // relative: the panel's folder
     run("Zip1");
     EXPECT_EQ(messages->shown().size(), 1u);
     EXPECT_EQ(readFile(work("work.zip")), "old");
-}
-
-TEST_F(ZipWindowTest, UnpackTakesFolderTextsWithoutASlashAndRelativeOnes) {
-    writeArchive(work("a.zip"), {{"x.txt", "x"}});
-    reread();
-    for (const std::string& typed : {home.at("absolute"), std::string("relative")}) {
-        SCOPED_TRACE(typed);
-        select("a.zip");
-        messages->answerTextNext(typed);
-        run("UnZip1");
-        EXPECT_EQ(messages->shown().back().title, tr("Unpack"));
-        EXPECT_EQ(messages->shown().back().text, tr("UnpackTo") + "\n" + work(""));
-    }
-    EXPECT_EQ(readFile(home.at("absolute/x.txt")), "x");
-    EXPECT_EQ(readFile(work("relative/x.txt")), "x");
-
-    const std::size_t asked = messages->shown().size();
-    select("[relative]");
-    trigger("UnZip1"); // a folder is no archive
-    EXPECT_EQ(messages->shown().size(), asked);
 }
 
 TEST_F(ZipWindowTest, TheViewerShowsTheTreeTotalsAndRatio) {
@@ -161,10 +143,11 @@ TEST_F(ZipWindowTest, TheViewerShowsTheTreeTotalsAndRatio) {
     EXPECT_EQ(rows,
               QStringList({QString::fromStdString(work("a.zip")), "      top.txt",
                            "            dir/", "                  in.JPG", "      x.tar.gz"}));
-    EXPECT_EQ(viewer->windowTitle().toStdString(), tr("ZipArchive") + " 0KB/0KB");
-    EXPECT_EQ(viewer->findChild<QLabel*>("Label1")->text().toStdString(), tr("Files") + ": 3");
-    EXPECT_EQ(viewer->findChild<QLabel*>("Label2")->text().toStdString(),
-              tr("CommpresionLevel") + " 75%"); // 3 bytes of 4, the total counted from 1
+    // 3 bytes of 4, the total counted from 1.
+    EXPECT_EQ(viewer->windowTitle() + "|" + viewer->findChild<QLabel*>("Label1")->text() + "|" +
+                  viewer->findChild<QLabel*>("Label2")->text(),
+              QString::fromStdString(tr("ZipArchive") + " 0KB/0KB|" + tr("Files") + ": 3|" +
+                                     tr("CommpresionLevel") + " 75%"));
     EXPECT_EQ(viewer->findChild<QProgressBar*>("Image3")->value(), 144);
     QTest::keyClick(grid(viewer), Qt::Key_Escape);
     EXPECT_TRUE(pumpUntil([this] { return window->findChild<TOKRightDlg1234*>() == nullptr; }));
@@ -199,7 +182,7 @@ TEST_F(ZipWindowTest, TheViewerMarksBySweepingAndByShiftClicks) {
     QTest::mouseClick(surface, Qt::LeftButton, {}, rowPoint(viewer, 0));
     QTest::mouseClick(surface, Qt::LeftButton, Qt::ShiftModifier, rowPoint(viewer, 3));
     EXPECT_EQ(markedRows(viewer), (std::vector<int>{5}));
-    EXPECT_EQ(viewer->model().index(5).data(ZipViewModel::MarkedRole).toBool(), true);
+    EXPECT_TRUE(viewer->model().index(5).data(ZipViewModel::MarkedRole).toBool());
 }
 
 TEST_F(ZipWindowTest, TheViewerUnpacksItsOwnArchiveWhereverTheMainRowIs) {
@@ -209,28 +192,23 @@ TEST_F(ZipWindowTest, TheViewerUnpacksItsOwnArchiveWhereverTheMainRowIs) {
     TOKRightDlg1234* viewer = openViewer("a.zip");
     ASSERT_NE(viewer, nullptr);
     select("b.zip");
-    auto* unpack = viewer->findChild<QToolButton*>("SpeedButton1");
 
     // Marked entries, or the whole archive when none is marked.
     viewer->model().toggleMark(2);
-    messages->answerTextNext(home.at("marked"));
-    unpack->click();
-    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-    EXPECT_EQ(messages->shown().back().text, tr("UnpackTo") + "\n" + work(""));
+    unpackFromViewer(viewer, home.at("marked"));
+    EXPECT_EQ(lastBox(), tr("UnpackTo") + "\n" + work(""));
     EXPECT_FALSE(std::filesystem::exists(home.at("marked/one")));
     EXPECT_EQ(readFile(home.at("marked/two")), "2");
     EXPECT_TRUE(viewer->markedEntries().empty()) << "the unpack takes the viewer's marks";
 
-    messages->answerTextNext(home.at("whole"));
-    unpack->click();
-    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-    EXPECT_EQ(readFile(home.at("whole/one")) + readFile(home.at("whole/two")), "12");
+    unpackFromViewer(viewer, home.at("whole"));
+    EXPECT_EQ(unpacked("whole"), "12");
     EXPECT_FALSE(std::filesystem::exists(home.at("whole/other")));
 
     // While another command runs the button does nothing.
     const std::size_t asked = messages->shown().size();
     window->Panel2->setEnabled(false);
-    unpack->click();
+    viewer->findChild<QToolButton*>("SpeedButton1")->click();
     EXPECT_EQ(messages->shown().size(), asked);
     window->Panel2->setEnabled(true);
 }
@@ -240,21 +218,19 @@ TEST_F(ZipWindowTest, ClosingTheViewerWhileItsUnpackRunsLeavesTheUnpackToFinish)
     reread();
     TOKRightDlg1234* viewer = openViewer("a.zip");
     ASSERT_NE(viewer, nullptr);
-    viewer->model().toggleMark(1);
-    viewer->model().toggleMark(2);
+    viewer->model().toggleRange(1, 2);
     messages->answerTextNext(home.at("out"));
     viewer->findChild<QToolButton*>("SpeedButton1")->click();
     delete viewer; // before the job's clearing of its marks reaches the screen
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-    EXPECT_EQ(readFile(home.at("out/one")) + readFile(home.at("out/two")), "12");
+    EXPECT_EQ(unpacked("out"), "12");
 }
 
 TEST_F(ZipWindowTest, TheCancelButtonStopsAPackAndKeepsWhatWasPacked) {
     home.write("work/first.txt", "complete");
     home.file("work/later.zip", std::int64_t{16} << 30); // stored: the archive grows fast
     reread();
-    for (const char* name : {"first.txt", "later.zip"})
-        left().model().setMarked(rowOf(name), true);
+    mark({"first.txt", "later.zip"});
     messages->answerTextNext(home.at("out.zip"));
     trigger("Zip1");
     ASSERT_TRUE(window->zipJobRunning());
@@ -270,8 +246,7 @@ TEST_F(ZipWindowTest, TheCancelButtonStopsAPackAndKeepsWhatWasPacked) {
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(archiveEntries(home.at("out.zip")), Entries{"first.txt"});
     EXPECT_TRUE(unzipTestPasses(home.at("out.zip")));
-    EXPECT_TRUE(left().model().isMarked(rowOf("later.zip")));
-    EXPECT_FALSE(left().model().isMarked(rowOf("first.txt")));
+    EXPECT_EQ(left().model().markedRows(), std::vector<int>{rowOf("later.zip")});
 }
 
 } // namespace

@@ -1,14 +1,12 @@
 #include "settings/language_files.h"
 
+#include "support/as_nobody.h"
 #include "support/file_content.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -64,23 +62,14 @@ TEST(LanguageFiles, OnlyALanguageDocumentIsCopiedAndTheTargetIsNeverLeftHalfWrit
 }
 
 TEST(LanguageFiles, AnUnreadableSourceIsRefused) {
-    // As the unprivileged user "nobody" in a child process: no permission bit stops root.
     TempTree dir;
     const std::string source = dir.write("secret.xml", kGood);
     ::chmod(source.c_str(), 0);
     const std::string target = dir.write("Language.xml", "old");
     ::chmod(dir.path().c_str(), 0777);
     ::chmod(target.c_str(), 0666);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                                  ::setgid(65534) == 0 && ::setuid(65534) == 0);
-        const std::string failure = dropped ? installLanguageFile(source, target) : "";
-        ::_exit(!dropped ? 2 : failure.find("ermission") != std::string::npos ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    const std::string failure = runAsNobody([&] { return installLanguageFile(source, target); });
+    EXPECT_NE(failure.find("ermission"), std::string::npos) << failure;
     EXPECT_EQ(readFile(target), "old");
 }
 

@@ -145,9 +145,7 @@ TEST(SettingsFile, AFolderIsStoredUpToItsFirstNameXmlCannotHold) {
     const std::pair<std::string, std::string> cases[] = {
         {"/home/a/b", "/home/a/b"},
         {"/home/\xff\xfe/x", "/home"},
-        {"/a/b\x01"
-         "c/d",
-         "/a"},
+        {"/a/b\001c/d", "/a"},
         {"/a/\xef\xbf\xbe", "/a"},
         {"/a/\xed\xa0\x80/b", "/a"},
         {"/\xc3", "/"},

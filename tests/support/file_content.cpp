@@ -33,6 +33,13 @@ std::string crlfText(const std::vector<std::string>& lines) {
     return text;
 }
 
+int leftoverTempFiles(const std::filesystem::path& folder) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        count += entry.path().filename().string().starts_with(".tarvo-") ? 1 : 0;
+    return count;
+}
+
 std::string randomBytes(std::size_t size, unsigned seed) {
     std::mt19937 generator(seed);
     std::string bytes(size, '\0');

@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A screen for engine tests: records what the engine shows and answers questions from a script.
@@ -17,53 +18,19 @@ public:
         views_.push_back(std::move(view));
         sides_.push_back(side);
     }
-    void clearMarks(PanelSide) override {
-        std::lock_guard lock(mutex_);
-        ++marksCleared_;
-    }
-    void openDocument(std::string path) override {
-        std::lock_guard lock(mutex_);
-        opened_.push_back(std::move(path));
-    }
-    void jobEnded(const std::shared_ptr<Job>&, int) override {
-        std::lock_guard lock(mutex_);
-        ++jobsEnded_;
-    }
-    void showCurrentFile(std::string text) override {
-        std::lock_guard lock(mutex_);
-        currentFiles_.push_back(std::move(text));
-    }
-    void unmarkRow(PanelSide, int row, std::string) override {
-        std::lock_guard lock(mutex_);
-        unmarked_.push_back(row);
-    }
-
-    void addToHistory(PanelSide, std::string entry) override {
-        std::lock_guard lock(mutex_);
-        history_.push_back(std::move(entry));
-    }
-    void appendConsole(std::string text) override {
-        std::lock_guard lock(mutex_);
-        console_.push_back(std::move(text));
-    }
-    void showSession(SessionView session) override {
-        std::lock_guard lock(mutex_);
-        sessions_.push_back(std::move(session));
-    }
+    void clearMarks(PanelSide) override { add(marksCleared_, 1); }
+    void openDocument(std::string path) override { add(opened_, std::move(path)); }
+    void jobEnded(const std::shared_ptr<Job>&, int) override { add(jobsEnded_, 1); }
+    void showCurrentFile(std::string text) override { add(currentFiles_, std::move(text)); }
+    void unmarkRow(PanelSide, int row, std::string) override { add(unmarked_, row); }
+    void addToHistory(PanelSide, std::string entry) override { add(history_, std::move(entry)); }
+    void appendConsole(std::string text) override { add(console_, std::move(text)); }
+    void showSession(SessionView session) override { add(sessions_, std::move(session)); }
 
     ScriptedMessages& script() { return messages_; }
-    std::vector<std::string> console() const {
-        std::lock_guard lock(mutex_);
-        return console_;
-    }
-    std::vector<SessionView> sessions() const {
-        std::lock_guard lock(mutex_);
-        return sessions_;
-    }
-    std::vector<PanelView> views() const {
-        std::lock_guard lock(mutex_);
-        return views_;
-    }
+    std::vector<std::string> console() const { return copy(console_); }
+    std::vector<SessionView> sessions() const { return copy(sessions_); }
+    std::vector<PanelView> views() const { return copy(views_); }
     PanelView lastView() const {
         std::lock_guard lock(mutex_);
         return views_.empty() ? PanelView{} : views_.back();
@@ -72,32 +39,28 @@ public:
         std::lock_guard lock(mutex_);
         return sides_.empty() ? PanelSide::Left : sides_.back();
     }
-    std::vector<std::string> opened() const {
-        std::lock_guard lock(mutex_);
-        return opened_;
-    }
-    std::vector<std::string> history() const {
-        std::lock_guard lock(mutex_);
-        return history_;
-    }
-    int marksCleared() const {
-        std::lock_guard lock(mutex_);
-        return marksCleared_;
-    }
-    int jobsEnded() const {
-        std::lock_guard lock(mutex_);
-        return jobsEnded_;
-    }
-    std::vector<std::string> currentFiles() const {
-        std::lock_guard lock(mutex_);
-        return currentFiles_;
-    }
-    std::vector<int> unmarked() const {
-        std::lock_guard lock(mutex_);
-        return unmarked_;
-    }
+    std::vector<std::string> opened() const { return copy(opened_); }
+    std::vector<std::string> history() const { return copy(history_); }
+    int marksCleared() const { return copy(marksCleared_); }
+    int jobsEnded() const { return copy(jobsEnded_); }
+    std::vector<std::string> currentFiles() const { return copy(currentFiles_); }
+    std::vector<int> unmarked() const { return copy(unmarked_); }
 
 private:
+    // The engine calls from its workers while the test reads.
+    template <class T, class V> void add(std::vector<T>& list, V&& value) {
+        std::lock_guard lock(mutex_);
+        list.push_back(std::forward<V>(value));
+    }
+    void add(int& counter, int step) {
+        std::lock_guard lock(mutex_);
+        counter += step;
+    }
+    template <class T> T copy(const T& member) const {
+        std::lock_guard lock(mutex_);
+        return member;
+    }
+
     mutable std::mutex mutex_;
     ScriptedMessages messages_;
     std::vector<PanelView> views_;

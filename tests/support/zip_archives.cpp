@@ -2,20 +2,32 @@
 
 #include "local/zip/zip_api.h"
 
-#include <cstdlib>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
 
 namespace zip = tarvo::zip;
 
-namespace {
+CommandResult runCommand(const std::string& command) {
+    CommandResult result;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    std::array<char, 4096> chunk{};
+    for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
+        result.output.append(chunk.data(), got);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
 
-std::string quoted(const std::string& text) {
+std::string shellQuoted(const std::string& text) {
     std::string result = "'";
     for (const char c : text)
         result += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return result + "'";
 }
-
-} // namespace
 
 std::vector<std::string> archiveEntries(const std::string& archive) {
     std::vector<std::string> names;
@@ -32,18 +44,18 @@ std::vector<std::string> archiveEntries(const std::string& archive) {
 }
 
 bool unzipTestPasses(const std::string& archive) {
-    return std::system(("unzip -tqq " + quoted(archive) + " >/dev/null 2>&1").c_str()) == 0;
+    return runCommand("unzip -tqq " + shellQuoted(archive)).status == 0;
 }
 
 void writeArchive(const std::string& archive,
                   const std::vector<std::pair<std::string, std::string>>& entries,
                   const std::string& damaged) {
     std::string command = "python3 " +
-                          quoted(std::string(TARVO_TEST_SUPPORT_DIR) + "/write_zip.py") + " " +
-                          quoted(archive);
+                          shellQuoted(std::string(TARVO_TEST_SUPPORT_DIR) + "/write_zip.py") + " " +
+                          shellQuoted(archive);
     if (!damaged.empty())
-        command += " --damage " + quoted(damaged);
+        command += " --damage " + shellQuoted(damaged);
     for (const auto& [name, content] : entries)
-        command += " " + quoted(name) + " " + quoted(content);
-    std::system(command.c_str());
+        command += " " + shellQuoted(name) + " " + shellQuoted(content);
+    runCommand(command);
 }

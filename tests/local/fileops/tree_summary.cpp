@@ -51,11 +51,3 @@ std::string treeSummary(const std::string& root) {
         summary += line + "\n";
     return summary;
 }
-
-int leftoverTempFiles(const std::string& folder) {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().rfind(".tarvo-", 0) == 0)
-            ++count;
-    return count;
-}

@@ -7,6 +7,3 @@
 // link. Two trees are copies of each other when their summaries are equal. Links are never
 // followed.
 std::string treeSummary(const std::string& root);
-
-// The names in a folder that are hidden temporary files of ours.
-int leftoverTempFiles(const std::string& folder);

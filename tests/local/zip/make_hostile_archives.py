@@ -15,17 +15,22 @@ def info(name, *, mode=0o644, extra=b"", compress=zipfile.ZIP_STORED):
     return entry
 
 
-# Writes an archive, then hands its bytes to `change` if given.
-def write(path, entries, comment=b"", change=None):
+# Writes an archive into `folder`, then hands its bytes to `change` if given; its bytes.
+def write(name, entries, comment=b"", change=None):
+    path = os.path.join(folder, name)
     with zipfile.ZipFile(path, "w") as archive:
         for entry, data in entries:
             archive.writestr(entry, data)
         archive.comment = comment
-    if change:
-        with open(path, "rb") as archive:
-            content = bytearray(archive.read())
-        with open(path, "wb") as archive:
-            archive.write(change(content))
+    with open(path, "rb") as archive:
+        content = bytearray(archive.read())
+    return save(name, change(content)) if change else content
+
+
+def save(name, content):
+    with open(os.path.join(folder, name), "wb") as archive:
+        archive.write(content)
+    return content
 
 
 def counted(delta):
@@ -60,8 +65,22 @@ def overlapping(content):
     return content[:central] + directory + tail
 
 
-def main(folder):
-    write(os.path.join(folder, "traversal.zip"), [
+# Turns one byte of the deflated data.
+def flip(content):
+    name_length, extra_length = struct.unpack_from("<HH", content, 26)
+    content[30 + name_length + extra_length + 40] ^= 0x55
+    return content
+
+
+# zipfile writes no encrypted entries, so the flag is set afterwards in both headers.
+def encrypt(content):
+    content[6] |= 0x01
+    content[content.rfind(b"PK\x01\x02") + 8] |= 0x01
+    return content
+
+
+def main():
+    content = write("traversal.zip", [
         (info("../evil1.txt"), b"evil"),
         (info("a/../../evil2.txt"), b"evil"),
         (info("/abs/inside.txt"), b"inside"),
@@ -72,72 +91,48 @@ def main(folder):
 
     # "UT" declares 13 bytes of times, but the field ends after the modification time.
     cut_ut = b"UT" + struct.pack("<HB", 13, 7) + struct.pack("<i", 1_000_000_000)
-    write(os.path.join(folder, "truncated_ut.zip"), [(info("cut.txt", extra=cut_ut), b"cut")])
-
+    write("truncated_ut.zip", [(info("cut.txt", extra=cut_ut), b"cut")])
     data = b"all work and no play makes jack a dull boy\n" * 200
-    flipped = os.path.join(folder, "flipped.zip")
-    write(flipped, [(info("data.txt", compress=zipfile.ZIP_DEFLATED), data)])
-    with open(flipped, "r+b") as archive:
-        name_length, extra_length = struct.unpack("<HH", archive.read(30)[26:30])
-        archive.seek(30 + name_length + extra_length + 40)
-        byte = archive.read(1)
-        archive.seek(-1, os.SEEK_CUR)
-        archive.write(bytes([byte[0] ^ 0x55]))
-
-    write(os.path.join(folder, "long_names.zip"), [
+    write("flipped.zip", [(info("data.txt", compress=zipfile.ZIP_DEFLATED), data)], change=flip)
+    write("long_names.zip", [
         (info("n" * 300), b"one component"),
         (info("/".join(["d" * 99] * 3) + "/file.txt"), b"nested"),
     ])
-
-    # zipfile writes no encrypted entries, so the flag is set afterwards in both headers.
-    encrypted = os.path.join(folder, "encrypted.zip")
-    write(encrypted, [(info("secret.txt"), b"x" * 24)])
-    with open(encrypted, "r+b") as archive:
-        content = bytearray(archive.read())
-        content[6] |= 0x01
-        content[content.rfind(b"PK\x01\x02") + 8] |= 0x01
-        archive.seek(0)
-        archive.write(content)
-
+    write("encrypted.zip", [(info("secret.txt"), b"x" * 24)], change=encrypt)
     # Entries named as bsdtar names them when it packs ".".
-    write(os.path.join(folder, "dot_slash.zip"), [
+    write("dot_slash.zip", [
         (info("./", mode=0o40755), b""), (info("./a.txt"), b"alpha"),
         (info("./sub/", mode=0o40755), b""), (info("./sub/b.txt"), b"beta"),
     ])
     # Permissions of an archive made on Unix, set-id and sticky bits among them.
-    write(os.path.join(folder, "unix_modes.zip"), [
+    write("unix_modes.zip", [
         (info("run.sh", mode=0o100755), b"#!/bin/sh\n"),
         (info("private.txt", mode=0o100600), b"private"),
         (info("setuid", mode=0o104755), b"no set-id"),
         (info("sticky", mode=0o101777), b"no sticky"),
     ])
     # The longest comments; the second holds what looks like an end record.
-    write(os.path.join(folder, "comment_65514.zip"), [(info("c.txt"), b"comment")], b"#" * 65514)
+    write("comment_65514.zip", [(info("c.txt"), b"comment")], b"#" * 65514)
     fake_end = b"PK\x05\x06" + bytes(18)
-    write(os.path.join(folder, "comment_65535.zip"), [(info("c.txt"), b"comment")],
+    write("comment_65535.zip", [(info("c.txt"), b"comment")],
           fake_end + b"#" * (65535 - len(fake_end)))
 
     three = [(info(name), name.encode()) for name in ("x", "y", "z")]
-    write(os.path.join(folder, "count_smaller.zip"), three, change=counted(-1))
-    write(os.path.join(folder, "count_larger.zip"), three, change=counted(+1))
-    write(os.path.join(folder, "zip64_count.zip"), [(info("x"), b"x")], change=zip64_count)
-    write(os.path.join(folder, "overlapping.zip"),
+    write("count_smaller.zip", three, change=counted(-1))
+    write("count_larger.zip", three, change=counted(+1))
+    write("zip64_count.zip", [(info("x"), b"x")], change=zip64_count)
+    write("overlapping.zip",
           [(info("zeros.txt", compress=zipfile.ZIP_DEFLATED), bytes(100000))], change=overlapping)
 
-    with open(os.path.join(folder, "traversal.zip"), "rb") as whole:
-        content = whole.read()
-    with open(os.path.join(folder, "truncated.zip"), "wb") as cut:
-        cut.write(content[: len(content) // 2])
+    save("truncated.zip", content[: len(content) // 2])
     # An end record that promises a central directory the file does not hold.
-    with open(os.path.join(folder, "lying_end.zip"), "wb") as lying:
-        lying.write(struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 5, 5, 1000, 0, 0))
+    save("lying_end.zip", struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 5, 5, 1000, 0, 0))
     # A central record whose local header offset points into the middle of nowhere.
-    moved = bytearray(content)
-    central = moved.rfind(b"PK\x01\x02")
-    moved[central + 42:central + 46] = struct.pack("<I", 7)
-    with open(os.path.join(folder, "bad_offset.zip"), "wb") as bad:
-        bad.write(moved)
+    central = content.rfind(b"PK\x01\x02")
+    content[central + 42:central + 46] = struct.pack("<I", 7)
+    save("bad_offset.zip", content)
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    folder = sys.argv[1]
+    main()

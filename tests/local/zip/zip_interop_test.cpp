@@ -7,11 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tarvo::zip {
 namespace {
-
-using test::quoted;
-using test::run;
 
 // The tools must see UTF-8 names as UTF-8 whatever locale the test runs in.
 const std::string Utf8 = "LC_ALL=C.UTF-8 ";
@@ -19,10 +18,7 @@ const std::string Utf8 = "LC_ALL=C.UTF-8 ";
 class Interop : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder :
-             {"src", "src/tree", "src/tree/sub", "src/tree/sub/deep", "src/tree/emptydir"}) {
-            ::mkdir(dir.at(folder).c_str(), 0755);
-        }
+        std::filesystem::create_directories(dir.at("src/tree/emptydir"));
         const std::vector<std::pair<std::string, std::string>> files = {
             {"hello.txt", std::string(5000, 'h') + "ello\n"}, {"empty.txt", ""},
             {"random.bin", randomBytes(200000, 1)},           {"archive.gz", randomBytes(5000, 2)},
@@ -30,7 +26,7 @@ protected:
         };
         std::int64_t time = 1500000000;
         for (const auto& [name, content] : files) {
-            writeFile(tree + "/" + name, content);
+            dir.write("src/tree/" + name, content);
             test::setTimes(tree + "/" + name, time + 7, time);
             time += 86400 * 33 + 1;
         }
@@ -50,23 +46,23 @@ protected:
 
 TEST_F(Interop, OurArchivesPassThePeersChecksAndUnpackToTheSource) {
     const std::string archive = packOurs();
-    const test::CommandResult tested = run(Utf8 + "unzip -t " + quoted(archive));
-    EXPECT_EQ(tested.status, 0) << tested.output;
-    const test::CommandResult info = run(Utf8 + "zipinfo -v " + quoted(archive));
-    EXPECT_EQ(info.status, 0) << info.output;
-    const test::CommandResult python = test::pythonTestZip(archive);
+    for (const std::string check : {"unzip -t ", "zipinfo -v "}) {
+        const CommandResult checked = runCommand(Utf8 + check + shellQuoted(archive));
+        EXPECT_EQ(checked.status, 0) << check << checked.output;
+    }
+    const CommandResult python = test::pythonTestZip(archive);
     EXPECT_EQ(python.status, 0) << python.output;
 
-    const test::CommandResult bsdtar =
-        run("mkdir " + quoted(dir.at("bsdtar")) + " && " + Utf8 + "bsdtar -x -f " +
-            quoted(archive) + " -C " + quoted(dir.at("bsdtar")));
-    ASSERT_EQ(bsdtar.status, 0) << bsdtar.output;
-    EXPECT_TRUE(test::sameTree(tree, dir.at("bsdtar/tree"), true));
-
-    const test::CommandResult unzip =
-        run(Utf8 + "unzip -q " + quoted(archive) + " -d " + quoted(dir.at("unzip")));
-    ASSERT_EQ(unzip.status, 0) << unzip.output;
-    EXPECT_TRUE(test::sameTree(tree, dir.at("unzip/tree"), true));
+    const std::string into[] = {shellQuoted(dir.at("bsdtar")), shellQuoted(dir.at("unzip"))};
+    const std::pair<std::string, std::string> unpackers[] = {
+        {"bsdtar", "mkdir " + into[0] + " && " + Utf8 + "bsdtar -x -f " + shellQuoted(archive) +
+                       " -C " + into[0]},
+        {"unzip", Utf8 + "unzip -q " + shellQuoted(archive) + " -d " + into[1]}};
+    for (const auto& [tool, command] : unpackers) {
+        const CommandResult unpacked = runCommand(command);
+        ASSERT_EQ(unpacked.status, 0) << unpacked.output;
+        EXPECT_TRUE(test::sameTree(tree, dir.at(tool + "/tree"), true)) << tool;
+    }
 }
 
 // An archive another tool writes of src/tree, which we unpack to the same tree.
@@ -84,8 +80,9 @@ TEST_P(PeerArchives, UnpackToTheSourceTree) {
     const PeerArchive& peer = GetParam();
     const std::string archive = dir.at(std::string(peer.name) + ".zip");
     std::string command = peer.command;
-    command.replace(command.find("ARCHIVE"), 7, quoted(archive));
-    const test::CommandResult made = run("cd " + quoted(dir.at("src")) + " && " + Utf8 + command);
+    command.replace(command.find("ARCHIVE"), 7, shellQuoted(archive));
+    const CommandResult made =
+        runCommand("cd " + shellQuoted(dir.at("src")) + " && " + Utf8 + command);
     ASSERT_EQ(made.status, 0) << made.output;
     EXPECT_NE(test::FileBytes(archive).bytes.find(peer.marker), std::string::npos);
     test::unpackAll(archive, dir.at("out"));
@@ -93,30 +90,26 @@ TEST_P(PeerArchives, UnpackToTheSourceTree) {
 }
 
 std::string python(const char* mode) {
-    return test::Python + " " + quoted(test::testSourceFile("write_python_archive.py")) + " " +
+    return test::Python + " " + shellQuoted(test::testSourceFile("write_python_archive.py")) + " " +
            mode + " tree ARCHIVE";
 }
 
 const std::string CentralHeader("PK\x01\x02", 4);
 
-INSTANTIATE_TEST_SUITE_P(
-    Tools, PeerArchives,
-    ::testing::Values(
-        PeerArchive{"infozip", "zip -r -q ARCHIVE tree", "/tree", true, CentralHeader},
-        PeerArchive{"streamed", "zip -r -q - tree | cat > ARCHIVE", "/tree", true,
-                    std::string("PK\x07\x08", 4)},
-        PeerArchive{"zip64", "zip -r -q -fz ARCHIVE tree", "/tree", true,
-                    std::string("\x01\x00\x10\x00", 4)},
-        PeerArchive{"python_stored", python("stored"), "/tree", false, CentralHeader},
-        PeerArchive{"python_deflated", python("deflated"), "/tree", false, CentralHeader},
-        PeerArchive{"python_zip64", python("zip64"), "/tree", false,
-                    std::string("\x01\x00\x10\x00", 4)},
-        PeerArchive{"bsdtar", "bsdtar -c --format zip -f ARCHIVE tree", "/tree", true,
-                    CentralHeader},
-        // Entries named "./", "./hello.txt", ...
-        PeerArchive{"bsdtar_dot", "bsdtar -c --format zip -f ARCHIVE -C tree .", "", true,
-                    std::string("./hello.txt")}),
-    [](const auto& info) { return std::string(info.param.name); });
+const PeerArchive kPeers[] = {
+    {"infozip", "zip -r -q ARCHIVE tree", "/tree", true, CentralHeader},
+    {"streamed", "zip -r -q - tree | cat > ARCHIVE", "/tree", true, std::string("PK\x07\x08", 4)},
+    {"zip64", "zip -r -q -fz ARCHIVE tree", "/tree", true, std::string("\x01\x00\x10\x00", 4)},
+    {"python_stored", python("stored"), "/tree", false, CentralHeader},
+    {"python_deflated", python("deflated"), "/tree", false, CentralHeader},
+    {"python_zip64", python("zip64"), "/tree", false, std::string("\x01\x00\x10\x00", 4)},
+    {"bsdtar", "bsdtar -c --format zip -f ARCHIVE tree", "/tree", true, CentralHeader},
+    // Entries named "./", "./hello.txt", ...
+    {"bsdtar_dot", "bsdtar -c --format zip -f ARCHIVE -C tree .", "", true,
+     std::string("./hello.txt")}};
+
+INSTANTIATE_TEST_SUITE_P(Tools, PeerArchives, ::testing::ValuesIn(kPeers),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarvo::zip

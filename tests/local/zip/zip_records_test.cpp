@@ -12,13 +12,6 @@
 namespace tarvo::zip {
 namespace {
 
-std::uint32_t u32(const Bytes& bytes, std::size_t at) {
-    return getU32(bytes.data() + at);
-}
-std::uint64_t u64(const Bytes& bytes, std::size_t at) {
-    return u32(bytes, at) | static_cast<std::uint64_t>(u32(bytes, at + 4)) << 32;
-}
-
 EntryRecord smallEntry() {
     EntryRecord entry;
     entry.name = "a.bin";
@@ -47,12 +40,12 @@ TEST(ZipRecords, Zip64SizesAreChosenOnlyWhenThe32BitFieldsCouldOverflow) {
     Bytes descriptor;
     appendDataDescriptor(descriptor, entry);
     ASSERT_EQ(descriptor.size(), 24u);
-    EXPECT_EQ(u64(descriptor, 8), 100u);
-    EXPECT_EQ(u64(descriptor, 16), 0x100000000u);
+    EXPECT_EQ(getU64(descriptor.data() + 8), 100u);
+    EXPECT_EQ(getU64(descriptor.data() + 16), 0x100000000u);
 }
 
 TEST(DosTime, LocalTimeIsEncodedAndLateYearsAreClamped) {
-    test::ScopedTimeZone zone("CET-1");
+    ScopedTimeZone zone("CET-1");
     const DosTimestamp stamp = dosTimestampFromUnix(test::localTime(2021, 3, 4, 10, 15, 37));
     EXPECT_EQ(stamp.time, (10 << 11) | (15 << 5) | 18);
     EXPECT_EQ(stamp.date, (41 << 9) | (3 << 5) | 4);

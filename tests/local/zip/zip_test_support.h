@@ -1,43 +1,28 @@
 #pragma once
 
-// Helpers of the zip layer's tests: files with pinned times, running the
-// peer tools, and packing a folder tree the way the packing job does.
+// Helpers of the zip layer's tests: files with pinned times, the peer tools, and packing and
+// unpacking a folder tree the way the jobs do.
 
+#include "local/zip/byte_order.h"
 #include "local/zip/zip_api.h"
 #include "support/file_content.h"
+#include "support/scoped_time_zone.h"
 #include "support/temp_tree.h"
+#include "support/zip_archives.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace tarvo::zip::test {
 
-// Sets TZ for the lifetime of the object, so local times are predictable.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone);
-    ~ScopedTimeZone();
-
-private:
-    std::string previous_;
-    bool hadPrevious_ = false;
-};
-
 void setTimes(const std::string& path, std::int64_t accessTime, std::int64_t modificationTime);
 std::int64_t modificationTime(const std::string& path);
-bool exists(const std::string& path);
 // Unix seconds of a local date and time in the current TZ.
 std::int64_t localTime(int year, int month, int day, int hour, int minute, int second);
 
-struct CommandResult {
-    int status = -1;
-    std::string output; // stdout and stderr
-};
-// Runs a shell command line.
-CommandResult run(const std::string& command);
-std::string quoted(const std::string& text);
 inline const std::string Python = "/usr/bin/python3";
 // Python's zipfile testzip() on an archive: status 0 when every entry reads back intact.
 CommandResult pythonTestZip(const std::string& archive);
@@ -58,10 +43,15 @@ void unpackAll(const std::string& archive, const std::string& folder);
 // Little-endian fields of a file's bytes.
 struct FileBytes {
     explicit FileBytes(const std::string& path) : bytes(readFile(path)) {}
-    std::uint16_t u16(std::size_t at) const;
-    std::uint32_t u32(std::size_t at) const;
-    std::uint64_t u64(std::size_t at) const;
+    std::uint16_t u16(std::size_t at) const { return getU16(field(at, 2)); }
+    std::uint32_t u32(std::size_t at) const { return getU32(field(at, 4)); }
+    std::uint64_t u64(std::size_t at) const { return getU64(field(at, 8)); }
     std::string text(std::size_t at, std::size_t size) const { return bytes.substr(at, size); }
+    const std::uint8_t* field(std::size_t at, std::size_t size) const {
+        if (at + size > bytes.size())
+            throw std::out_of_range("a field past the end of the file");
+        return reinterpret_cast<const std::uint8_t*>(bytes.data()) + at;
+    }
     std::string bytes;
 };
 

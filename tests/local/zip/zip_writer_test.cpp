@@ -5,37 +5,21 @@
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 namespace tarvo::zip {
 namespace {
 
 using test::FileBytes;
+using Fields = std::vector<std::uint64_t>;
 
 const std::string HelloText = "hello hello hello hello hello\n";
 const std::string StoredText = "already compressed, honestly";
-
-std::uint32_t crcOf(const std::string& text) {
-    return static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
-}
-
-std::string inflateRaw(const std::string& data, std::size_t expectedSize) {
-    z_stream stream{};
-    inflateInit2(&stream, -MAX_WBITS);
-    std::string out(expectedSize, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int status = inflate(&stream, Z_FINISH);
-    inflateEnd(&stream);
-    return status == Z_STREAM_END ? out : std::string("<not a raw deflate stream>");
-}
 
 class ZipWriter : public ::testing::Test {
 protected:
@@ -55,103 +39,52 @@ protected:
     }
 
     TempTree dir;
-    test::ScopedTimeZone zone{"EST5"};
+    ScopedTimeZone zone{"EST5"};
     const std::int64_t modificationTime = test::localTime(2021, 3, 4, 10, 15, 37);
     const std::int64_t accessTime = test::localTime(2022, 1, 2, 3, 4, 5);
-    const std::uint16_t dosTime = (10 << 11) | (15 << 5) | 18;
-    const std::uint16_t dosDate = (41 << 9) | (3 << 5) | 4;
 };
 
-TEST_F(ZipWriter, SmallArchiveMatchesTheRecordLayoutByteForByte) {
+// Signatures, sizes, CRCs and offsets are checked by the peer tools in the interoperability
+// tests; these are the fields they accept whatever their values.
+TEST_F(ZipWriter, RecordsCarryTheFlagsTimesAndAttributesOfEachKindOfEntry) {
     writeSampleArchive(dir.at("sample.zip"));
     const FileBytes zip(dir.at("sample.zip"));
-
-    // hello.txt: deflated, final header flags 0x0002, local "UT" with three times.
-    EXPECT_EQ(zip.u32(0), 0x04034B50u);
-    EXPECT_EQ(zip.u16(4), 20);
-    EXPECT_EQ(zip.u16(6), 0x0002);
-    EXPECT_EQ(zip.u16(8), 8);
-    EXPECT_EQ(zip.u16(10), dosTime);
-    EXPECT_EQ(zip.u16(12), dosDate);
-    EXPECT_EQ(zip.u32(14), crcOf(HelloText));
-    const std::uint32_t packedSize = zip.u32(18);
-    EXPECT_EQ(zip.u32(22), HelloText.size());
-    EXPECT_EQ(zip.u16(26), 9);
-    EXPECT_EQ(zip.u16(28), 17);
-    EXPECT_EQ(zip.text(30, 9), "hello.txt");
-    EXPECT_EQ(zip.text(39, 2), "UT");
-    EXPECT_EQ(zip.u16(41), 13);
-    EXPECT_EQ(zip.bytes[43], 0x07);
-    EXPECT_EQ(zip.u32(44), static_cast<std::uint32_t>(modificationTime));
-    EXPECT_EQ(zip.u32(48), static_cast<std::uint32_t>(accessTime));
-    EXPECT_EQ(inflateRaw(zip.text(56, packedSize), HelloText.size()), HelloText);
-
-    // The folder follows the data directly: no data descriptor on a file target.
-    const std::size_t folder = 56 + packedSize;
-    EXPECT_EQ(zip.u32(folder), 0x04034B50u);
-    EXPECT_EQ(zip.u16(folder + 6), 0x0000);
-    EXPECT_EQ(zip.u16(folder + 8), 0);
-    EXPECT_EQ(zip.u32(folder + 14), 0u);
-    EXPECT_EQ(zip.u32(folder + 18), 0u);
-    EXPECT_EQ(zip.u32(folder + 22), 0u);
-    EXPECT_EQ(zip.text(folder + 30, 4), "sub/");
-
-    const std::size_t stored = folder + 30 + 4 + 17;
-    EXPECT_EQ(zip.u16(stored + 6), 0x0000);
-    EXPECT_EQ(zip.u16(stored + 8), 0);
-    EXPECT_EQ(zip.u32(stored + 18), StoredText.size());
-    EXPECT_EQ(zip.text(stored + 30, 11), "sub/data.gz");
-    EXPECT_EQ(zip.text(stored + 30 + 11 + 17, StoredText.size()), StoredText);
-
-    // Central directory: made-by 0x0B17, the final flags, a 9-byte "UT" with the modification
-    // time only, and the external attributes of each kind of source.
-    const std::size_t central = stored + 30 + 11 + 17 + StoredText.size();
-    const std::uint32_t expectedAttributes[] = {0x81800020, 0x41C00010, 0x81000021};
-    const std::uint32_t expectedOffsets[] = {0, static_cast<std::uint32_t>(folder),
-                                             static_cast<std::uint32_t>(stored)};
-    const std::string names[] = {"hello.txt", "sub/", "sub/data.gz"};
-    std::size_t at = central;
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(names[i]);
-        EXPECT_EQ(zip.u32(at), 0x02014B50u);
-        EXPECT_EQ(zip.u16(at + 4), 0x0B17);
-        EXPECT_EQ(zip.u16(at + 6), 20);
-        EXPECT_EQ(zip.u16(at + 8), i == 0 ? 0x0002 : 0x0000);
-        EXPECT_EQ(zip.u16(at + 28), names[i].size());
-        EXPECT_EQ(zip.u16(at + 30), 9);
-        EXPECT_EQ(zip.u16(at + 32), 0);
-        EXPECT_EQ(zip.u16(at + 34), 0);
-        EXPECT_EQ(zip.u16(at + 36), 0);
-        EXPECT_EQ(zip.u32(at + 38), expectedAttributes[i]);
-        EXPECT_EQ(zip.u32(at + 42), expectedOffsets[i]);
-        EXPECT_EQ(zip.text(at + 46, names[i].size()), names[i]);
-        const std::size_t ut = at + 46 + names[i].size();
-        EXPECT_EQ(zip.text(ut, 2), "UT");
-        EXPECT_EQ(zip.u16(ut + 2), 5);
-        EXPECT_EQ(zip.bytes[ut + 4], 0x07);
-        if (i != 1) {
-            EXPECT_EQ(zip.u16(at + 12), dosTime);
-            EXPECT_EQ(zip.u32(ut + 5), static_cast<std::uint32_t>(modificationTime));
+    const std::size_t folder = 56 + zip.u32(18); // no data descriptor on a file target
+    const struct {
+        std::string name;
+        std::size_t local;
+        std::uint16_t flags, method;
+        std::uint32_t attributes;
+    } entries[] = {{"hello.txt", 0, 0x0002, 8, 0x81800020},
+                   {"sub/", folder, 0, 0, 0x41C00010},
+                   {"sub/data.gz", folder + 30 + 4 + 17, 0, 0, 0x81000021}};
+    EXPECT_EQ((Fields{zip.u16(10), zip.u16(12)}),
+              (Fields{(10 << 11) | (15 << 5) | 18, (41 << 9) | (3 << 5) | 4}));
+    std::size_t central = zip.u32(zip.bytes.size() - 22 + 16);
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        const std::size_t local = entry.local;
+        const std::size_t size = entry.name.size();
+        // Local "UT": modification and access time; central "UT": modification time only.
+        EXPECT_EQ(std::tuple(zip.text(local + 30, size), zip.text(local + 30 + size, 5),
+                             zip.text(central + 46 + size, 5)),
+                  std::tuple(entry.name, std::string("UT\x0D\x00\x07", 5),
+                             std::string("UT\x05\x00\x07", 5)));
+        EXPECT_EQ(
+            (Fields{zip.u16(local + 4), zip.u16(local + 6), zip.u16(local + 8),
+                    zip.u16(central + 4), zip.u16(central + 8), zip.u32(central + 38),
+                    zip.u32(central + 42)}),
+            (Fields{20, entry.flags, entry.method, 0x0B17, entry.flags, entry.attributes, local}));
+        if (entry.name != "sub/") { // a folder entry has the time it was packed
+            EXPECT_EQ(zip.text(central + 12, 4), zip.text(10, 4));
+            EXPECT_EQ((Fields{zip.u32(local + 30 + size + 5), zip.u32(local + 30 + size + 9),
+                              zip.u32(central + 46 + size + 5)}),
+                      (Fields{std::uint64_t(modificationTime), std::uint64_t(accessTime),
+                              std::uint64_t(modificationTime)}));
         }
-        at = ut + 9;
+        central += 46 + size + 9;
     }
-
-    ASSERT_EQ(zip.bytes.size(), at + 22);
-    EXPECT_EQ(zip.u32(at), 0x06054B50u);
-    EXPECT_EQ(zip.u32(at + 4), 0u);
-    EXPECT_EQ(zip.u16(at + 8), 3);
-    EXPECT_EQ(zip.u16(at + 10), 3);
-    EXPECT_EQ(zip.u32(at + 12), at - central);
-    EXPECT_EQ(zip.u32(at + 16), central);
-    EXPECT_EQ(zip.u16(at + 20), 0);
-}
-
-TEST_F(ZipWriter, ArchiveWithoutEntriesIsTheBareEndRecord) {
-    ZipHandle writer = ZipCreate(dir.at("empty.zip"));
-    ASSERT_NE(writer, nullptr);
-    EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
-    const std::string expected = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-    EXPECT_EQ(readFile(dir.at("empty.zip")), expected);
+    EXPECT_EQ(zip.bytes.size(), central + 22);
 }
 
 TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8FlagAndDotNamesTheHiddenBit) {
@@ -164,8 +97,7 @@ TEST_F(ZipWriter, NonAsciiNamesAloneCarryTheUtf8FlagAndDotNamesTheHiddenBit) {
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
     const FileBytes zip(dir.at("names.zip"));
     const std::size_t second = 30 + std::string("Grüße.txt").size() + 17 + zip.u32(18);
-    EXPECT_EQ(zip.u16(6), 0x0802);
-    EXPECT_EQ(zip.u16(second + 6), 0x0800);
+    EXPECT_EQ((Fields{zip.u16(6), zip.u16(second + 6)}), (Fields{0x0802, 0x0800}));
 
     ZipHandle reader = ZipOpen(dir.at("names.zip"));
     ZipEntryInfo info;
@@ -184,8 +116,7 @@ TEST_F(ZipWriter, DosDateIsClampedWhileTheUtFieldKeepsTheRealTime) {
     ASSERT_EQ(ZipAddFile(writer, "old.txt", dir.at("old.txt")), ZipOk);
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
     const FileBytes zip(dir.at("old.zip"));
-    EXPECT_EQ(zip.u16(10), 0);                       // 00:00:00
-    EXPECT_EQ(zip.u16(12), (0 << 9) | (1 << 5) | 1); // 1980-01-01
+    EXPECT_EQ((Fields{zip.u16(10), zip.u16(12)}), (Fields{0, (1 << 5) | 1})); // 1980-01-01 0:00
     EXPECT_EQ(static_cast<std::int32_t>(zip.u32(30 + 7 + 5)), in1975);
 }
 
@@ -198,20 +129,13 @@ TEST_F(ZipWriter, TargetThatCannotSeekGetsDataDescriptors) {
     writeFile(dir.at("streamed.zip"), streamed);
 
     const FileBytes zip(dir.at("streamed.zip"));
-    EXPECT_EQ(zip.u16(6), 0x0008);
-    EXPECT_EQ(zip.u32(14), 0u); // CRC and packed size follow the data
-    EXPECT_EQ(zip.u32(18), 0u);
+    const std::size_t central = zip.u32(zip.bytes.size() - 22 + 16);
+    EXPECT_EQ((Fields{zip.u16(6), zip.u16(central + 8)}), (Fields{0x0008, 0x0008}));
     const std::size_t descriptor = zip.bytes.find(std::string("PK\x07\x08", 4));
     ASSERT_NE(descriptor, std::string::npos);
-    EXPECT_EQ(zip.u32(descriptor + 4), crcOf(HelloText));
-    EXPECT_EQ(zip.u32(descriptor + 8), descriptor - 56);
-    EXPECT_EQ(zip.u32(descriptor + 12), HelloText.size());
-    const std::size_t central = zip.bytes.find(std::string("PK\x01\x02", 4));
-    EXPECT_EQ(zip.u16(central + 8), 0x0008);
-
-    EXPECT_EQ(test::run("unzip -tq " + test::quoted(dir.at("streamed.zip"))).status, 0);
+    EXPECT_EQ(zip.text(descriptor + 4, 12), zip.text(central + 16, 12)) << "CRC and sizes";
+    EXPECT_TRUE(unzipTestPasses(dir.at("streamed.zip")));
     test::unpackAll(dir.at("streamed.zip"), dir.at("out"));
-    EXPECT_EQ(readFile(dir.at("out/sub/data.gz")), StoredText);
     EXPECT_EQ(readFile(dir.at("out/hello.txt")), HelloText);
 }
 
@@ -224,7 +148,7 @@ TEST_F(ZipWriter, ExistingArchiveStaysUntilTheNewOneIsCompleteAndReadOnlyOneIsKe
     ASSERT_EQ(ZipAddFile(writer, "f.txt", dir.at("f.txt")), ZipOk);
     EXPECT_EQ(readFile(archive), "old archive");
     ASSERT_EQ(ZipCloseWriter(writer), ZipOk);
-    EXPECT_EQ(test::run("unzip -tq " + test::quoted(archive)).status, 0);
+    EXPECT_TRUE(unzipTestPasses(archive));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
         << "no temporary file is left behind";
 
@@ -248,16 +172,12 @@ TEST_F(ZipWriter, OnlyRegularFilesArePackedAndFailuresLeaveNoEntry) {
     EXPECT_EQ(ZipAddFile(writer, "", dir.at("ok.txt")), ZipBadArguments);
     EXPECT_EQ(ZipAddFile(writer, "ok.txt", dir.at("ok.txt")), ZipOk);
     EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
-    const test::CommandResult listing = test::run("unzip -Z1 " + test::quoted(dir.at("a.zip")));
-    EXPECT_EQ(listing.output, "ok.txt\n");
+    EXPECT_EQ(archiveEntries(dir.at("a.zip")), std::vector<std::string>{"ok.txt"});
+    EXPECT_TRUE(unzipTestPasses(dir.at("a.zip"))) << "no bytes of a failed entry are left";
 }
 
 TEST_F(ZipWriter, WriteFailureIsStickyAndTheArchiveIsNotCompleted) {
-    std::string big(1 << 20, '\0');
-    for (std::size_t i = 0; i < big.size(); ++i) {
-        big[i] = static_cast<char>((i * 7919) >> 3);
-    }
-    writeFile(dir.at("big.gz"), big);
+    writeFile(dir.at("big.gz"), randomBytes(1 << 20, 5));
     ZipHandle writer = ZipCreate("/dev/full");
     ASSERT_NE(writer, nullptr);
     EXPECT_EQ(ZipAddFile(writer, "big.gz", dir.at("big.gz")), ZipWriteError);
@@ -265,7 +185,7 @@ TEST_F(ZipWriter, WriteFailureIsStickyAndTheArchiveIsNotCompleted) {
     EXPECT_EQ(ZipCloseWriter(writer), ZipWriteError);
 }
 
-TEST_F(ZipWriter, HandlesAreCheckedAndEachSideKeepsItsLastResult) {
+TEST_F(ZipWriter, AnEmptyArchiveIsTheBareEndRecordAndEachSideChecksItsHandles) {
     EXPECT_EQ(ZipAddFile(nullptr, "a", "b"), ZipBadArguments);
     EXPECT_EQ(ZipLastWriterResult(), ZipBadArguments);
     ZipHandle writer = ZipCreate(dir.at("a.zip"));
@@ -275,6 +195,7 @@ TEST_F(ZipWriter, HandlesAreCheckedAndEachSideKeepsItsLastResult) {
     EXPECT_EQ(ZipLastReaderResult(), ZipWrongHandle);
     EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
     EXPECT_EQ(ZipLastWriterResult(), ZipOk);
+    EXPECT_EQ(readFile(dir.at("a.zip")), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
 
     ZipHandle reader = ZipOpen(dir.at("a.zip"));
     ASSERT_NE(reader, nullptr);

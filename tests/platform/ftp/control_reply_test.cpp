@@ -23,22 +23,16 @@ ConnectOptions scriptedOptions(const ScriptedServer& server) {
     return options;
 }
 
-TEST(ControlReplies, PreliminaryAndMultiLineGreetingAreReadWhole) {
-    ScriptedServer server("120 soon\r\n220-Hello\r\n 123 inner\r\n220-more\r\n220 Ready\r\n",
-                          {{"USER", "230 Logged in\r\n"}});
+TEST(ControlReplies, PreliminaryAndMultiLineRepliesAreReadWholeAndPathsUnquoted) {
+    ScriptedServer server(
+        "120 soon\r\n220-Hello\r\n 123 inner\r\n220-more\r\n220 Ready\r\n",
+        {{"USER", "230 Logged in\r\n"}, {"PWD", "257 \"/a \"\"q\"\" b\" is current\r\n"}});
     Session session;
     ASSERT_TRUE(session.connect(scriptedOptions(server)));
     EXPECT_EQ(lastError(), FtpError::None);
     EXPECT_EQ(lastResponse(),
               "120 soon\n220-Hello\n 123 inner\n220-more\n220 Ready\n230 Logged in\n");
     EXPECT_EQ(server.received(), std::vector<std::string>{"USER u"}); // no PASS after 230
-}
-
-TEST(ControlReplies, CurrentDirUnquotesThePath) {
-    ScriptedServer server(
-        "220 hi\r\n", {{"USER", "230 ok\r\n"}, {"PWD", "257 \"/a \"\"q\"\" b\" is current\r\n"}});
-    Session session;
-    ASSERT_TRUE(session.connect(scriptedOptions(server)));
     EXPECT_EQ(session.currentDir(), "/a \"q\" b");
 }
 

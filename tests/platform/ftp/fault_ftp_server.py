@@ -7,7 +7,8 @@ modes: normal; drop-data N (RETR sends N bytes, closes the data connection, repl
        rest-ignored (350 to REST, offset ignored); rest-refused (502 to REST);
        stor-552 (552 after the data of a STOR); close-421 (421 and close after login);
        pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME,
-       LIST of the root DIR/default); early-226 DIR (as canned, the 226 sent before the data);
+       LIST of the root DIR/default; every command line received is added to DIR/received);
+       early-226 DIR (as canned, the 226 sent before the data);
        greet-421-once (the first connection is greeted with 421 and closed); list-421-once
        (the first LIST gets 421 and a close);
        stop-reading (a STOR reads its first chunk, then nothing until the client ends the data
@@ -103,11 +104,10 @@ def make_handler(mode, argument):
 
         def ftp_REST(self, line):
             if mode == "rest-refused":
-                self.respond("502 Command not implemented.")
-            elif mode == "rest-ignored":
-                self.respond("350 Restarting at position %s." % line)
-            else:
-                super().ftp_REST(line)
+                return self.respond("502 Command not implemented.")
+            if mode == "rest-ignored":
+                return self.respond("350 Restarting at position %s." % line)
+            super().ftp_REST(line)
 
         def ftp_RETR(self, file):
             if mode != "drop-data":
@@ -133,6 +133,9 @@ def make_handler(mode, argument):
             return path
 
         def pre_process_command(self, line, cmd, arg):
+            if mode in ("canned", "early-226"):
+                with open(os.path.join(argument, "received"), "a") as received:
+                    received.write(line + "\n")
             if mode == "close-421" and self.authenticated and cmd not in ("USER", "PASS"):
                 self.respond("421 Service not available, closing control connection.")
                 self.close_when_done()
@@ -145,23 +148,16 @@ def make_handler(mode, argument):
                 # address instead of using the control connection's peer cannot connect.
                 numbers = resp[resp.index("(") + 1 : resp.index(")")].split(",")
                 resp = "227 Entering passive mode (127,0,0,2,%s,%s)." % (numbers[4], numbers[5])
-            if logfun is None:
-                super().respond(resp)
-            else:
-                super().respond(resp, logfun)
+            super().respond(resp, *([logfun] if logfun else []))
 
     return FaultyHandler
 
 
 def main():
     args = sys.argv[1:]
-    throttle = 0
-    if "--throttle" in args:
-        index = args.index("--throttle")
-        throttle = int(args[index + 1])
-        del args[index : index + 2]
-    address, root, user, password, mode = args[:5]
-    argument = args[5] if len(args) > 5 else None
+    throttle = int(args.pop(args.index("--throttle") + 1)) if "--throttle" in args else 0
+    args = [arg for arg in args if arg != "--throttle"]
+    address, root, user, password, mode, argument = (args + [None])[:6]
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmwMT")
     authorizer.add_anonymous(root)

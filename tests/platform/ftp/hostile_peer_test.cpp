@@ -194,67 +194,64 @@ constexpr auto Closed = FtpError::ControlClosed;
 constexpr auto NoSession = FtpError::InvalidHandle;
 constexpr auto Standing = FtpError::None;
 
-INSTANTIATE_TEST_SUITE_P(
-    Peers, HostilePeers,
-    ::testing::Values(
-        HostileCase{"FloodBeforeTheGreeting",
-                    [] {
-                        return scriptedPeer({kEndless120, 0ms, true});
-                    },
-                    connectOnly, Timeout, kResponseCutMarker, NoSession, false},
-        HostileCase{"GreetingNeverSent", [] { return scriptedPeer(""); }, connectOnly, Timeout,
-                    nullptr, NoSession, false},
-        HostileCase{"GreetingNeverEnds",
-                    [] { return scriptedPeer("220-Welcome\r\n220-still talking\r\n"); },
-                    connectOnly, Timeout, nullptr, NoSession, false},
-        HostileCase{"GreetingWithoutLineEnd", [] { return scriptedPeer("220 no line end"); },
-                    connectOnly, Timeout, nullptr, NoSession, false},
-        HostileCase{"EndlessReplyLine",
-                    [] { return endlessReply("220 " + std::string(3 * 1024 * 1024, 'x')); },
-                    connectOnly, Aborted, nullptr, NoSession, false},
-        HostileCase{"EndlessMultiLineReply",
-                    [] { return endlessReply("220-x\r\n" + std::string(2 * 1024 * 1024, '\n')); },
-                    connectOnly, Aborted, nullptr, NoSession, false},
-        HostileCase{"BusyGreeting", [] { return scriptedPeer("421 Too many users\r\n"); },
-                    connectOnly, Closed, "421 Too many users\n", NoSession, false},
-        HostileCase{"UserRefused",
-                    [] {
-                        return scriptedPeer("220 hi\r\n", {{"USER", "530 Not you\r\n"}});
-                    },
-                    connectOnly, FtpError::LoginFailed, "530 Not you\n", NoSession, false},
-        // Reply codes begin with 1 to 5; anything else is no reply at all.
-        HostileCase{"ReplyWithoutCode", [] { return answeringChangeDir("hello\r\n"); },
-                    connectAndChangeDir, Aborted, nullptr, Closed, true},
-        HostileCase{"ReplyCodeFrom8", [] { return answeringChangeDir("826 hello\r\n"); },
-                    connectAndChangeDir, Aborted, nullptr, Closed, true},
-        HostileCase{"ReplyCodeFrom0", [] { return answeringChangeDir("099 hello\r\n"); },
-                    connectAndChangeDir, Aborted, nullptr, Closed, true},
-        HostileCase{"FloodAfterACommand",
-                    [] {
-                        return answeringChangeDir({kEndless120, 0ms, true});
-                    },
-                    connectAndChangeDir, Timeout, kResponseCutMarker, Closed, true},
-        HostileCase{"SilenceAfterACommand", [] { return answeringChangeDir(""); },
-                    connectAndChangeDir, Timeout, nullptr, Closed, true},
-        HostileCase{"ClosingWith421", [] { return faultServer("close-421"); }, connectAndChangeDir,
-                    Closed, "421 ", Closed, false},
-        HostileCase{"RefusingAnUploadAfterItsData", [] { return faultServer("stor-552"); },
-                    upload(100'000), FtpError::ServerRefused, "552 ", Standing, false},
-        HostileCase{"UploadPeerStopsReading", [] { return faultServer("stop-reading"); },
-                    upload(std::size_t{256} << 20), Timeout, "426 Upload reset by the client.",
-                    Standing, false},
-        HostileCase{"DroppingTheDataConnection", [] { return faultServer("drop-data", "1000"); },
-                    download(50'000), FtpError::ServerRefused, "426 ", Standing, false},
-        HostileCase{"DownloadPeerStallsAndNeverReplies", [] { return faultServer("stall-data"); },
-                    download(4 << 20), Timeout, nullptr, Closed, true},
-        HostileCase{"ListingPeerStallsAndNeverReplies", [] { return faultServer("stall-data"); },
-                    list, Timeout, nullptr, Closed, true},
-        // The data connection goes to the control connection's peer, not where 227 says.
-        HostileCase{"NamingAnotherPassiveAddress", [] { return faultServer("pasv-elsewhere"); },
-                    download(4), FtpError::None, "226 ", Standing, false},
-        HostileCase{"NameLookupThatDoesNotEnd", [] { return scriptedPeer("220 hi\r\n"); },
-                    disconnectDuringLookup, FtpError::Cancelled, nullptr, NoSession, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+const HostileCase kHostile[] = {
+    {"FloodBeforeTheGreeting",
+     [] {
+         return scriptedPeer({kEndless120, 0ms, true});
+     },
+     connectOnly, Timeout, kResponseCutMarker, NoSession, false},
+    {"GreetingNeverSent", [] { return scriptedPeer(""); }, connectOnly, Timeout, nullptr, NoSession,
+     false},
+    {"GreetingNeverEnds", [] { return scriptedPeer("220-Welcome\r\n220-still talking\r\n"); },
+     connectOnly, Timeout, nullptr, NoSession, false},
+    {"GreetingWithoutLineEnd", [] { return scriptedPeer("220 no line end"); }, connectOnly, Timeout,
+     nullptr, NoSession, false},
+    {"EndlessReplyLine", [] { return endlessReply("220 " + std::string(3 * 1024 * 1024, 'x')); },
+     connectOnly, Aborted, nullptr, NoSession, false},
+    {"EndlessMultiLineReply",
+     [] { return endlessReply("220-x\r\n" + std::string(2 * 1024 * 1024, '\n')); }, connectOnly,
+     Aborted, nullptr, NoSession, false},
+    {"BusyGreeting", [] { return scriptedPeer("421 Too many users\r\n"); }, connectOnly, Closed,
+     "421 Too many users\n", NoSession, false},
+    {"UserRefused",
+     [] {
+         return scriptedPeer("220 hi\r\n", {{"USER", "530 Not you\r\n"}});
+     },
+     connectOnly, FtpError::LoginFailed, "530 Not you\n", NoSession, false},
+    // Reply codes begin with 1 to 5; anything else is no reply at all.
+    {"ReplyWithoutCode", [] { return answeringChangeDir("hello\r\n"); }, connectAndChangeDir,
+     Aborted, nullptr, Closed, true},
+    {"ReplyCodeFrom8", [] { return answeringChangeDir("826 hello\r\n"); }, connectAndChangeDir,
+     Aborted, nullptr, Closed, true},
+    {"ReplyCodeFrom0", [] { return answeringChangeDir("099 hello\r\n"); }, connectAndChangeDir,
+     Aborted, nullptr, Closed, true},
+    {"FloodAfterACommand",
+     [] {
+         return answeringChangeDir({kEndless120, 0ms, true});
+     },
+     connectAndChangeDir, Timeout, kResponseCutMarker, Closed, true},
+    {"SilenceAfterACommand", [] { return answeringChangeDir(""); }, connectAndChangeDir, Timeout,
+     nullptr, Closed, true},
+    {"ClosingWith421", [] { return faultServer("close-421"); }, connectAndChangeDir, Closed, "421 ",
+     Closed, false},
+    {"RefusingAnUploadAfterItsData", [] { return faultServer("stor-552"); }, upload(100'000),
+     FtpError::ServerRefused, "552 ", Standing, false},
+    {"UploadPeerStopsReading", [] { return faultServer("stop-reading"); },
+     upload(std::size_t{256} << 20), Timeout, "426 Upload reset by the client.", Standing, false},
+    {"DroppingTheDataConnection", [] { return faultServer("drop-data", "1000"); }, download(50'000),
+     FtpError::ServerRefused, "426 ", Standing, false},
+    {"DownloadPeerStallsAndNeverReplies", [] { return faultServer("stall-data"); },
+     download(4 << 20), Timeout, nullptr, Closed, true},
+    {"ListingPeerStallsAndNeverReplies", [] { return faultServer("stall-data"); }, list, Timeout,
+     nullptr, Closed, true},
+    // The data connection goes to the control connection's peer, not where 227 says.
+    {"NamingAnotherPassiveAddress", [] { return faultServer("pasv-elsewhere"); }, download(4),
+     FtpError::None, "226 ", Standing, false},
+    {"NameLookupThatDoesNotEnd", [] { return scriptedPeer("220 hi\r\n"); }, disconnectDuringLookup,
+     FtpError::Cancelled, nullptr, NoSession, true}};
+
+INSTANTIATE_TEST_SUITE_P(Peers, HostilePeers, ::testing::ValuesIn(kHostile),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tarvo::ftp

@@ -43,82 +43,75 @@ TEST_P(ListLine, IsReadAsTheServerMeantIt) {
     EXPECT_EQ(described(listing), GetParam().gives);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealServerForms, ListLine,
-    ::testing::Values(
-        // GNU ls: times of the last months (the latest date not in the future), years
-        // right-aligned to five, and the group column.
-        LineCase{"drwxr-xr-x    2 1000     1000         4096 Mar 05 12:34 src\r\n",
-                 "d 0 2024-03-05 12:34 src"},
-        LineCase{"-rw-r--r--   1 ftp      ftp      5368709120 Jan 15  2007 big.iso",
-                 "f 5368709120 2007-01-15 00:00 big.iso"},
-        LineCase{"-rw-r--r-- 1 o g 1 Dec 24 18:00 x\n", "f 1 2023-12-24 18:00 x"},
-        LineCase{"-rw-r--r-- 1 o g 1 Jun 15 11:59 x", "f 1 2024-06-15 11:59 x"},
-        LineCase{"-rw-r--r--  1 root  wheel  1234 Jan 15  2007 motd",
-                 "f 1234 2007-01-15 00:00 motd"},
-        // Names with blanks, leading ones where the columns show them, and dates in names.
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 15 2007 my file .txt",
-                 "f 5 2007-01-15 00:00 my file .txt"},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 15 2007 trailing  ", "f 5 2007-01-15 00:00 trailing  "},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 15  2007  leading", "f 5 2007-01-15 00:00  leading"},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 15 00:00  lead", "f 5 2024-01-15 00:00  lead"},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 15 2007 Feb 2 2002 x",
-                 "f 5 2007-01-15 00:00 Feb 2 2002 x"},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 15 2007 a -> b", "f 5 2007-01-15 00:00 a -> b"},
-        // A year left-aligned and padded with a blank.
-        LineCase{"-rw-r--r--   1 user group  1234 Jan 15 2007  name",
-                 "f 1234 2007-01-15 00:00 name"},
-        // Links lose their target.
-        LineCase{"lrwxrwxrwx 1 o g 7 Jan 15 2007 lib -> usr/lib", "l 7 2007-01-15 00:00 lib"},
-        LineCase{"lrwxrwxrwx 1 o g 9 Jan 15 2007 my lib -> lib.6", "l 9 2007-01-15 00:00 my lib"},
-        // Columns missing (group, link count, both), or holding blanks.
-        LineCase{"-rw-r--r-- 1 owner 1234 Jan 15 2007 a.txt", "f 1234 2007-01-15 00:00 a.txt"},
-        LineCase{"drwxr-xr-x 3 ftp 4096 Feb 29 08:15 two words", "d 0 2024-02-29 08:15 two words"},
-        LineCase{"-rw-r--r-- ftp ftp 1234 Jan 15 2007 a.txt", "f 1234 2007-01-15 00:00 a.txt"},
-        LineCase{"drwxr-xr-x folder 0 Jan 15 2007 Docs", "d 0 2007-01-15 00:00 Docs"},
-        LineCase{"-rwxrwxrwx   1 Domain Users Domain Users   1234 Jan 15  2007 report.doc",
-                 "f 1234 2007-01-15 00:00 report.doc"},
-        LineCase{"-rw-r--r-- 1 mar 5 2000 Jan 15 2007 x", "f 2000 2007-01-15 00:00 x"},
-        // Sizes that are no plain number read as 0.
-        LineCase{"crw-rw-rw-   1 root     root       1,   3 Jan 15  2007 null",
-                 "f 0 2007-01-15 00:00 null"},
-        LineCase{"brw-rw----   1 root     disk     8,0 Jan 15  2007 sda",
-                 "f 0 2007-01-15 00:00 sda"},
-        LineCase{"-rw-r--r-- 1 u g -1 Jan 15 2007 negative", "f 0 2007-01-15 00:00 negative"},
-        LineCase{"-rw-r--r-- 1 u g 18446744073709551616 Jan 15 2007 x", "f 0 2007-01-15 00:00 x"},
-        LineCase{"-rw-r--r-- 1 u g 18446744073709551615 Jan 15 2007 x",
-                 "f 18446744073709551615 2007-01-15 00:00 x"},
-        LineCase{"-rw-r--r-- 1 u g 33.5k Jan 15 2007 human", "f 0 2007-01-15 00:00 human"},
-        LineCase{"-rw-r--r--   1 user     group12345678 Jan 15  2007 glued",
-                 "f 0 2007-01-15 00:00 glued"},
-        // Permission columns short, with an ACL mark, or of another system entirely.
-        LineCase{"drwxr-x 2 u g 4096 Jan 15 2007 short", "d 0 2007-01-15 00:00 short"},
-        LineCase{"-rw-r--r--+ 1 u g 10 Jan 15 2007 acl", "f 10 2007-01-15 00:00 acl"},
-        LineCase{"d [RWCEAFMS] admin 512 Jan 15 2007 SYSTEM", "d 0 2007-01-15 00:00 SYSTEM"},
-        LineCase{"- [RWCEAFMS] admin 1234 Jan 15 2007 a.nlm", "f 1234 2007-01-15 00:00 a.nlm"},
-        // MS-DOS and IIS.
-        LineCase{"01-15-07  10:30AM       <DIR>          Program Files",
-                 "d 0 2007-01-15 10:30 Program Files"},
-        LineCase{"12-31-1999  12:05PM           4294967296 year end.log",
-                 "f 4294967296 1999-12-31 12:05 year end.log"},
-        LineCase{"03-04-85  12:00AM  1 x", "f 1 1985-03-04 00:00 x"},
-        LineCase{"02-01-2020  21:05  123 a.txt", "f 123 2020-02-01 21:05 a.txt"},
-        // A month name of another language: the entry stays, in January.
-        LineCase{"-rw-r--r-- 1 o g 5 Foo 1 2001 x", "f 5 2001-01-01 00:00 x"},
-        LineCase{"-rw-r--r-- 1 o g 5 M\xC3\xA4r 9 2001 x", "f 5 2001-01-09 00:00 x"},
-        // No entries: summaries, blank lines, the directory itself and its parent.
-        LineCase{"total 12", "skip"}, LineCase{"", "skip"}, LineCase{"   ", "skip"},
-        LineCase{"drwxr-xr-x 2 o g 4096 Jan 15 2007 .", "skip"},
-        LineCase{"drwxr-xr-x 2 o g 4096 Jan 15 2007 ..", "skip"},
-        LineCase{"01-15-07  10:30AM  <DIR>  ..", "skip"},
-        // Lines that cannot be taken apart are counted.
-        LineCase{"garbage line here", "unreadable"},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 32 2001 x", "unreadable"},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 1 25:00 x", "unreadable"},
-        LineCase{"-rw-r--r-- 1 o g 5 Jan 1 2001", "unreadable"},
-        LineCase{"13-01-07  10:30AM  <DIR>  x", "unreadable"},
-        LineCase{"01-15-07  13:30PM  <DIR>  x", "unreadable"},
-        LineCase{"01-15-07  10:30AM  12k  x", "unreadable"}));
+const LineCase kLines[] = {
+    // GNU ls: times of the last months (the latest date not in the future), years
+    // right-aligned to five, and the group column.
+    {"drwxr-xr-x    2 1000     1000         4096 Mar 05 12:34 src\r\n", "d 0 2024-03-05 12:34 src"},
+    {"-rw-r--r--   1 ftp      ftp      5368709120 Jan 15  2007 big.iso",
+     "f 5368709120 2007-01-15 00:00 big.iso"},
+    {"-rw-r--r-- 1 o g 1 Dec 24 18:00 x\n", "f 1 2023-12-24 18:00 x"},
+    {"-rw-r--r-- 1 o g 1 Jun 15 11:59 x", "f 1 2024-06-15 11:59 x"},
+    {"-rw-r--r--  1 root  wheel  1234 Jan 15  2007 motd", "f 1234 2007-01-15 00:00 motd"},
+    // Names with blanks, leading ones where the columns show them, and dates in names.
+    {"-rw-r--r-- 1 o g 5 Jan 15 2007 my file .txt", "f 5 2007-01-15 00:00 my file .txt"},
+    {"-rw-r--r-- 1 o g 5 Jan 15 2007 trailing  ", "f 5 2007-01-15 00:00 trailing  "},
+    {"-rw-r--r-- 1 o g 5 Jan 15  2007  leading", "f 5 2007-01-15 00:00  leading"},
+    {"-rw-r--r-- 1 o g 5 Jan 15 00:00  lead", "f 5 2024-01-15 00:00  lead"},
+    {"-rw-r--r-- 1 o g 5 Jan 15 2007 Feb 2 2002 x", "f 5 2007-01-15 00:00 Feb 2 2002 x"},
+    {"-rw-r--r-- 1 o g 5 Jan 15 2007 a -> b", "f 5 2007-01-15 00:00 a -> b"},
+    // A year left-aligned and padded with a blank.
+    {"-rw-r--r--   1 user group  1234 Jan 15 2007  name", "f 1234 2007-01-15 00:00 name"},
+    // Links lose their target.
+    {"lrwxrwxrwx 1 o g 7 Jan 15 2007 lib -> usr/lib", "l 7 2007-01-15 00:00 lib"},
+    {"lrwxrwxrwx 1 o g 9 Jan 15 2007 my lib -> lib.6", "l 9 2007-01-15 00:00 my lib"},
+    // Columns missing (group, link count, both), or holding blanks.
+    {"-rw-r--r-- 1 owner 1234 Jan 15 2007 a.txt", "f 1234 2007-01-15 00:00 a.txt"},
+    {"drwxr-xr-x 3 ftp 4096 Feb 29 08:15 two words", "d 0 2024-02-29 08:15 two words"},
+    {"-rw-r--r-- ftp ftp 1234 Jan 15 2007 a.txt", "f 1234 2007-01-15 00:00 a.txt"},
+    {"drwxr-xr-x folder 0 Jan 15 2007 Docs", "d 0 2007-01-15 00:00 Docs"},
+    {"-rwxrwxrwx   1 Domain Users Domain Users   1234 Jan 15  2007 report.doc",
+     "f 1234 2007-01-15 00:00 report.doc"},
+    {"-rw-r--r-- 1 mar 5 2000 Jan 15 2007 x", "f 2000 2007-01-15 00:00 x"},
+    // Sizes that are no plain number read as 0.
+    {"crw-rw-rw-   1 root     root       1,   3 Jan 15  2007 null", "f 0 2007-01-15 00:00 null"},
+    {"brw-rw----   1 root     disk     8,0 Jan 15  2007 sda", "f 0 2007-01-15 00:00 sda"},
+    {"-rw-r--r-- 1 u g -1 Jan 15 2007 negative", "f 0 2007-01-15 00:00 negative"},
+    {"-rw-r--r-- 1 u g 18446744073709551616 Jan 15 2007 x", "f 0 2007-01-15 00:00 x"},
+    {"-rw-r--r-- 1 u g 18446744073709551615 Jan 15 2007 x",
+     "f 18446744073709551615 2007-01-15 00:00 x"},
+    {"-rw-r--r-- 1 u g 33.5k Jan 15 2007 human", "f 0 2007-01-15 00:00 human"},
+    {"-rw-r--r--   1 user     group12345678 Jan 15  2007 glued", "f 0 2007-01-15 00:00 glued"},
+    // Permission columns short, with an ACL mark, or of another system entirely.
+    {"drwxr-x 2 u g 4096 Jan 15 2007 short", "d 0 2007-01-15 00:00 short"},
+    {"-rw-r--r--+ 1 u g 10 Jan 15 2007 acl", "f 10 2007-01-15 00:00 acl"},
+    {"d [RWCEAFMS] admin 512 Jan 15 2007 SYSTEM", "d 0 2007-01-15 00:00 SYSTEM"},
+    {"- [RWCEAFMS] admin 1234 Jan 15 2007 a.nlm", "f 1234 2007-01-15 00:00 a.nlm"},
+    // MS-DOS and IIS.
+    {"01-15-07  10:30AM       <DIR>          Program Files", "d 0 2007-01-15 10:30 Program Files"},
+    {"12-31-1999  12:05PM           4294967296 year end.log",
+     "f 4294967296 1999-12-31 12:05 year end.log"},
+    {"03-04-85  12:00AM  1 x", "f 1 1985-03-04 00:00 x"},
+    {"02-01-2020  21:05  123 a.txt", "f 123 2020-02-01 21:05 a.txt"},
+    // A month name of another language: the entry stays, in January.
+    {"-rw-r--r-- 1 o g 5 Foo 1 2001 x", "f 5 2001-01-01 00:00 x"},
+    {"-rw-r--r-- 1 o g 5 M\xC3\xA4r 9 2001 x", "f 5 2001-01-09 00:00 x"},
+    // No entries: summaries, blank lines, the directory itself and its parent.
+    {"total 12", "skip"},
+    {"", "skip"},
+    {"   ", "skip"},
+    {"drwxr-xr-x 2 o g 4096 Jan 15 2007 .", "skip"},
+    {"drwxr-xr-x 2 o g 4096 Jan 15 2007 ..", "skip"},
+    {"01-15-07  10:30AM  <DIR>  ..", "skip"},
+    // Lines that cannot be taken apart are counted.
+    {"garbage line here", "unreadable"},
+    {"-rw-r--r-- 1 o g 5 Jan 32 2001 x", "unreadable"},
+    {"-rw-r--r-- 1 o g 5 Jan 1 25:00 x", "unreadable"},
+    {"-rw-r--r-- 1 o g 5 Jan 1 2001", "unreadable"},
+    {"13-01-07  10:30AM  <DIR>  x", "unreadable"},
+    {"01-15-07  13:30PM  <DIR>  x", "unreadable"},
+    {"01-15-07  10:30AM  12k  x", "unreadable"}};
+
+INSTANTIATE_TEST_SUITE_P(RealServerForms, ListLine, ::testing::ValuesIn(kLines));
 
 RemoteEntry onlyEntry(std::string_view line, const RemoteTime& now = kNow) {
     Listing listing;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pwd.h>
@@ -32,27 +33,20 @@ std::string sourceDir() {
 
 // Binds port 0 on the address to learn a port nothing listens on.
 std::uint16_t closedPort(const std::string& host) {
-    const bool v6 = host.find(':') != std::string::npos;
-    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_storage storage{};
-    socklen_t length = 0;
-    if (v6) {
-        auto* address = reinterpret_cast<sockaddr_in6*>(&storage);
-        address->sin6_family = AF_INET6;
-        ::inet_pton(AF_INET6, host.c_str(), &address->sin6_addr);
-        length = sizeof *address;
-    } else {
-        auto* address = reinterpret_cast<sockaddr_in*>(&storage);
-        address->sin_family = AF_INET;
-        ::inet_pton(AF_INET, host.c_str(), &address->sin_addr);
-        length = sizeof *address;
-    }
-    ::bind(fd, reinterpret_cast<sockaddr*>(&storage), length);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length);
-    const std::uint16_t port = ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
-                                        : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
+    addrinfo hints{};
+    hints.ai_flags = AI_NUMERICHOST;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), "0", &hints, &found) != 0)
+        throw std::runtime_error("not an address: " + host);
+    const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::bind(fd, found->ai_addr, found->ai_addrlen);
+    ::freeaddrinfo(found);
+    sockaddr_in6 bound{}; // the port lies at the same place for both families
+    socklen_t length = sizeof bound;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
     ::close(fd);
-    return port;
+    return ntohs(bound.sin6_port);
 }
 
 namespace {
@@ -63,8 +57,7 @@ bool answers(const std::string& host, std::uint16_t port) {
     options.host = host;
     options.port = port;
     options.user = "nobody";
-    options.timeouts.connect = std::chrono::milliseconds(500);
-    options.timeouts.receive = std::chrono::milliseconds(500);
+    options.timeouts = {std::chrono::milliseconds(500), std::chrono::milliseconds(500)};
     probe.connect(options);
     return lastError() != FtpError::CannotConnect;
 }
@@ -77,6 +70,16 @@ bool ensureVsftpdUser() {
     const std::string setPassword = std::string("echo '") + kVsftpdUser + ':' + kVsftpdPassword +
                                     "' | chpasswd >/dev/null 2>&1";
     return std::system(setPassword.c_str()) == 0;
+}
+
+std::unique_ptr<TestServer> newServer(const std::string& host, std::string user,
+                                      std::string password) {
+    auto server = std::make_unique<TestServer>();
+    server->dir = std::make_unique<TempTree>();
+    server->host = host;
+    server->user = std::move(user);
+    server->password = std::move(password);
+    return server;
 }
 
 } // namespace
@@ -121,8 +124,7 @@ ConnectOptions TestServer::options(TransferMode mode) const {
     options.user = user;
     options.password = password;
     options.mode = mode;
-    options.timeouts.connect = std::chrono::milliseconds(5'000);
-    options.timeouts.receive = std::chrono::milliseconds(10'000);
+    options.timeouts = {std::chrono::milliseconds(5'000), std::chrono::milliseconds(10'000)};
     return options;
 }
 
@@ -138,12 +140,8 @@ void TestServer::putFile(const std::string& name, const std::string& content) co
 
 std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std::string& mode,
                                              const std::string& argument, int throttle) {
-    auto server = std::make_unique<TestServer>();
-    server->dir = std::make_unique<TempTree>();
+    auto server = newServer(host, "tester", "secret");
     server->root = server->dir->path();
-    server->host = host;
-    server->user = "tester";
-    server->password = "secret";
     std::vector<std::string> argv = {
         kPython,      sourceDir() + "/tests/platform/ftp/fault_ftp_server.py",
         host,         server->root.string(),
@@ -164,15 +162,11 @@ std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std:
 std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
     if (::getuid() != 0 || ::access(kVsftpd, X_OK) != 0 || !ensureVsftpdUser())
         return nullptr;
-    auto server = std::make_unique<TestServer>();
-    server->dir = std::make_unique<TempTree>();
+    auto server = newServer(host, kVsftpdUser, kVsftpdPassword);
     server->root = server->dir->at("home");
-    server->host = host;
-    server->user = kVsftpdUser;
-    server->password = kVsftpdPassword;
     const std::filesystem::path empty = server->dir->at("empty");
-    std::filesystem::create_directories(server->root);
-    std::filesystem::create_directories(empty);
+    for (const auto& folder : {server->root, empty})
+        std::filesystem::create_directories(folder);
     const passwd* entry = ::getpwnam(kVsftpdUser);
     if (::chown(server->root.c_str(), entry->pw_uid, entry->pw_gid) != 0)
         return nullptr;

@@ -1,0 +1,181 @@
+// The FTP client's dialogs: a site's connection settings, the permissions of remote entries and
+// the command window, with the remote worker's side of the last two.
+#include "ftp/permission_mode.h"
+#include "ftp/site_settings.h"
+#include "main/chmod_dialog.h"
+#include "main/command_dialog.h"
+#include "main/job_frame.h"
+#include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/site_settings_dialog.h"
+#include "workers/command_codes.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+// How long a raw command waits for the keep-alive to let go of the control connection.
+constexpr std::chrono::milliseconds kControlWait{200};
+
+std::string text(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+} // namespace
+
+void TForm1::connectFtpDialogCommands() {
+    SpeedButton3->setEnabled(true);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connectAction(
+        "OpcjeFTP1", [this] { SpeedButton3Click(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
+    connectAction(
+        "noweedycja1", [this] { noweedycja1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
+    connectAction("FTPCommand1", [this] { FTPCommand1Click(); });
+
+    RemoteWorker->setHandler(cmdChmod,
+                             [this](const CommandParams& params) { changeRemoteModes(params); });
+    RemoteWorker->setHandler(cmdRawCommand, [this](const CommandParams& params) {
+        const TimedLock lock(locks.control, kControlWait);
+        if (!lock)
+            return; // the keep-alive holds the connection
+        const ServerWait wait(*this);
+        FtpSession->ExecuteCommand(params.RawCommand, params.RawLog);
+    });
+}
+
+// --- site settings ---
+
+void TForm1::SpeedButton3Click() {
+    // The connection bar's texts as they stand, which may differ from the saved site.
+    SiteSettings settings;
+    settings.Name = text(Edit2);
+    settings.Host = text(eSrvName);
+    settings.Port = text(eSrvPort);
+    settings.User = text(eUserName);
+    settings.Password = text(eUserPasswd);
+    showProfile(SiteStore->currentSite(), settings);
+    openSiteSettings(settings);
+}
+
+void TForm1::noweedycja1Click() {
+    openSiteSettings(newSiteSettings());
+}
+
+void TForm1::openSiteSettings(const SiteSettings& settings) {
+    auto* dialog = new TOKRightDlg2(this, language_, settings, [this](SiteSettings& taken) {
+        return applySiteSettings(taken);
+    });
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    windowSwitchKey().holdWhileOpen(dialog);
+    dialog->show();
+}
+
+bool TForm1::applySiteSettings(SiteSettings& settings) {
+    const std::pair<const std::string&, const char*> required[] = {
+        {settings.Name, "NameFieldIsBlank"},
+        {settings.Host, "HostFieldIsBlank"},
+        {settings.Port, "PortFieldIsBlank"}};
+    for (const auto& [field, key] : required) {
+        if (field.empty()) {
+            messages().show({"Tarvo Manager", Translate(key), MessageButton::Ok});
+            return false;
+        }
+    }
+    Edit2->setText(QString::fromStdString(settings.Name));
+    eSrvName->setText(QString::fromStdString(settings.Host));
+    eSrvPort->setText(QString::fromStdString(settings.Port));
+    eUserName->setText(QString::fromStdString(settings.User));
+    eUserPasswd->setText(QString::fromStdString(settings.Password));
+    SiteRecord profile = SiteStore->currentSite();
+    applyToProfile(settings, profile);
+    // The running profile keeps the settings whatever the save that follows makes of them.
+    SiteStore->setCurrentSite(profile);
+    SpeedButton1Click();
+    return true;
+}
+
+// --- permissions ---
+
+void TForm1::openChmodDialog() {
+    auto* dialog = new TOKRightDlg(this, language_, static_cast<unsigned>(SelectedMode),
+                                   [this](unsigned bits) { return postChmod(bits); });
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::rejected, this, [this] {
+        PanelController& active = activePanel();
+        active.model().setMarked(ActiveRow, false);
+        active.repaint();
+        ShowSelectionInfo();
+    });
+    windowSwitchKey().holdWhileOpen(dialog);
+    dialog->show();
+}
+
+bool TForm1::postChmod(unsigned bits) {
+    const int ftpPanel = FtpSession->FtpPanel;
+    if (ftpPanel == 0)
+        return true; // nothing to change: the dialog just closes
+    // While a command runs the change waits in the dialog: nothing is posted over it.
+    if (!panelsIdle() || !RemoteCommand.idle())
+        return false;
+    queueMarked(panel(sideOf(ftpPanel)), "");
+    CommandParams params = commandParams();
+    params.ActivePanel = ftpPanel;
+    params.SelectedMode = static_cast<int>(bits);
+    const std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false);
+    if (queue)
+        postJob(RemoteCommand, cmdChmod, std::move(params), queue);
+    return true;
+}
+
+void TForm1::changeRemoteModes(const CommandParams& params) {
+    const JobFrame frame(*this, params.job);
+    FTPCom& session = *FtpSession;
+    const PanelSide side = sideOf(params.ActivePanel);
+    session.ChmodAnswer = 0;
+    std::optional<ServerWait> wait(std::in_place, *this);
+    for (const MarkDomain& entry : params.queue->Items) {
+        if (session.ChmodAnswer == 2 || params.job->stopRequested())
+            break;
+        params.job->progress.setCurrentItem(entry.Name);
+        // Each entry keeps its own set-id and sticky bits.
+        const unsigned mode = changedMode(static_cast<unsigned>(params.SelectedMode),
+                                          static_cast<unsigned>(entry.Mode));
+        if (!session.Chmod(entry.Name, modeNumber(mode)))
+            break;
+        unmarkRow(side, entry.Row, entry.Name);
+    }
+    wait.reset(); // the relist below waits on its own
+    if (session.FtpPanel == params.ActivePanel && session.List() > -2)
+        session.FillGrid("*.*");
+}
+
+// --- command window ---
+
+void TForm1::FTPCommand1Click() {
+    if (!panelsIdle())
+        return;
+    auto* dialog = new TOKRightDlg12345(
+        {language_, messages(),
+         [this](const std::string& command, QPointer<TOKRightDlg12345> window) {
+             return postRawCommand(command, window);
+         },
+         [this] { return chooseLogFile(); }},
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+bool TForm1::postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window) {
+    CommandParams params = commandParams();
+    params.RawCommand = command;
+    // The lines go to the window the command came from, while it is open.
+    params.RawLog = [this, window](std::string line) {
+        bridge.post([window, line = std::move(line)] {
+            if (window)
+                window->appendLog(QString::fromStdString(line));
+        });
+    };
+    return RemoteCommand.post(cmdRawCommand, std::move(params));
+}

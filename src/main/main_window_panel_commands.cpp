@@ -1,0 +1,30 @@
+// The commands that depend on the active panel and the FTP session: a move has no remote form,
+// saving as needs a remote file, and packing, archives, drives and printing need local ones.
+#include "main/main_window.h"
+
+#include <QAction>
+#include <QToolButton>
+
+void TForm1::UpdateMenusForPanel(int panelNumber) {
+    const int ftpPanel = FtpSession->FtpPanel;
+    holdCommand(findChild<QAction*>("Move1"), ftpPanel != 0);
+    holdCommand(SpeedButton11, ftpPanel != 0);
+    const bool remote = ftpPanel == panelNumber;
+    holdCommand(findChild<QAction*>("Zapiszjako1"), !remote);
+    for (const char* name : {"Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})
+        holdCommand(findChild<QAction*>(name), remote);
+}
+
+// A command held here comes back when released; one its owner keeps disabled (not built, or
+// its desktop tool missing) stays disabled.
+void TForm1::holdCommand(QObject* command, bool hold) {
+    if (!hold) {
+        if (heldCommands_.erase(command) != 0)
+            command->setProperty("enabled", true);
+        return;
+    }
+    if (command->property("enabled").toBool()) {
+        command->setProperty("enabled", false);
+        heldCommands_.insert(command);
+    }
+}

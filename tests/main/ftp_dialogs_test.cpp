@@ -1,0 +1,369 @@
+// The FTP client's dialogs driven through the window: a site's settings, permissions of remote
+// entries and the command window.
+#include "ftp/site_record.h"
+#include "main/chmod_dialog.h"
+#include "main/command_dialog.h"
+#include "main/site_settings_dialog.h"
+#include "settings/language_table.h"
+#include "window_harness.h"
+#include "workers/command_codes.h"
+
+#include "support/file_content.h"
+#include "test_servers.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using tarvo::ftp::test::TestServer;
+
+template <class Condition> bool waitFor(Condition condition) {
+    return pumpUntil(condition, 20s);
+}
+
+unsigned modeOf(const fs::path& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0xFFFFu;
+}
+
+class FtpDialogsTest : public testing::Test, protected WindowHarness {
+protected:
+    void SetUp() override {
+        program.write("config/lista.txt", "");
+        create();
+    }
+
+    QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
+
+    // The dialog of that kind the last command opened.
+    template <class Dialog> Dialog* opened() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Dialog* last = nullptr;
+        for (Dialog* dialog : window->findChildren<Dialog*>()) {
+            if (dialog->isVisible())
+                last = dialog;
+        }
+        return last;
+    }
+
+    void fillBar(const TestServer& server) {
+        edit("Edit2")->setText("site");
+        edit("eSrvName")->setText(QString::fromStdString(server.host));
+        edit("eSrvPort")->setText(QString::number(server.process->port()));
+        edit("eUserName")->setText(QString::fromStdString(server.user));
+        edit("eUserPasswd")->setText(QString::fromStdString(server.password));
+    }
+    // Connects the left panel; true once it shows the listing with that many rows.
+    bool connectLeft(const TestServer& server, int rows) {
+        window->LeftExplorer->SetSortKey("name 1-0");
+        window->show();
+        if (!waitFor([this] { return idle(); }))
+            return false;
+        fillBar(server);
+        window->butConnect->click();
+        return waitFor(
+            [&] { return left().model().remote() && left().model().rowCount() == rows && idle(); });
+    }
+    // Holds the remote worker in a command until release is set.
+    void holdWorker(const std::atomic<bool>& release) {
+        holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
+        ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+    }
+};
+
+TEST(ChmodDialog, TheBoxesShowTheModeAndGiveTheChosenBits) {
+    NamedMutex lock("XMLMutex2");
+    const LanguageTable texts(lock);
+    // Each ticked box by its caption's first letter: read, write, execute.
+    const std::pair<unsigned, const char*> cases[] = {
+        {0731, "rwe-we--e"}, {0, "---------"}, {0644, "rw-r--r--"}, {04755, "rwer-er-e"}};
+    for (const auto& [mode, ticks] : cases) {
+        SCOPED_TRACE(ticks);
+        TOKRightDlg dialog(nullptr, texts, mode, [](unsigned) { return true; });
+        std::string shown;
+        for (int box = 1; box <= 9; ++box) {
+            const auto* check = dialog.findChild<QCheckBox*>(QString("CheckBox%1").arg(box));
+            shown += check->isChecked() ? check->text().front().toLatin1() : '-';
+        }
+        EXPECT_EQ(shown, ticks);
+        EXPECT_EQ(dialog.chosenMode(), mode & 0777);
+    }
+}
+
+TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
+    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "normal");
+    server->putFile("plain.txt", "p");
+    server->putFile("setid", "s");
+    server->putFile("gone1", "g");
+    server->putFile("gone2", "g");
+    fs::create_directory(server->root / "sticky");
+    fs::permissions(server->root / "plain.txt", fs::perms(0644));
+    fs::permissions(server->root / "setid", fs::perms(04755));
+    fs::permissions(server->root / "sticky", fs::perms(01777));
+    ASSERT_TRUE(connectLeft(*server, 6)); // "[..]", [sticky], gone1, gone2, plain.txt, setid
+
+    // An untouched Apply keeps the set-id and sticky bits, which have no boxes.
+    select(PanelSide::Left, "[sticky]");
+    trigger("Zmieatrybuty1");
+    opened<TOKRightDlg>()->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([&] {
+        return child<QPlainTextEdit>("Memo1")->toPlainText().contains(
+                   "Command:> SITE chmod 1777 sticky") &&
+               idle();
+    }));
+    EXPECT_EQ(modeOf(server->root / "sticky"), 01777u);
+
+    // Two marked entries, the dialog showing the current one's 755: each keeps its own bits.
+    select(PanelSide::Left, "setid");
+    left().model().setMarked(*rowOf(PanelSide::Left, "setid"), true);
+    left().model().setMarked(*rowOf(PanelSide::Left, "[sticky]"), true);
+    trigger("Zmieatrybuty1");
+    auto* dialog = opened<TOKRightDlg>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->chosenMode(), 0755u);
+    EXPECT_EQ(window->windowSwitchKey().current(), QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    dialog->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([&] { return modeOf(server->root / "sticky") == 01755 && idle(); }));
+    EXPECT_EQ(modeOf(server->root / "setid"), 04755u);
+    EXPECT_TRUE(left().model().markedRows().empty());
+    EXPECT_EQ(window->windowSwitchKey().current(), QKeySequence(Qt::Key_Tab));
+
+    // An unticked box changes the mode on disk; while a command runs the dialog waits.
+    select(PanelSide::Left, "plain.txt");
+    trigger("Zmieatrybuty1");
+    dialog = opened<TOKRightDlg>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+    std::atomic<bool> release{false};
+    holdWorker(release);
+    dialog->SpeedButton1->click();
+    EXPECT_TRUE(dialog->isVisible()) << "a command runs: nothing posted over it";
+    release = true;
+    ASSERT_TRUE(waitFor([&] { return idle(); }));
+    dialog->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([&] { return modeOf(server->root / "plain.txt") == 0444 && idle(); }));
+
+    // A refusal's Cancel ends the batch: the second entry is not tried.
+    fs::remove(server->root / "gone1");
+    fs::remove(server->root / "gone2");
+    select(PanelSide::Left, "gone1");
+    left().model().setMarked(*rowOf(PanelSide::Left, "gone1"), true);
+    left().model().setMarked(*rowOf(PanelSide::Left, "gone2"), true);
+    trigger("Zmieatrybuty1");
+    const std::size_t boxes = messages->shown().size();
+    messages->answerNext(MessageButton::Cancel);
+    opened<TOKRightDlg>()->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([&] { return messages->shown().size() > boxes && idle(); }));
+    EXPECT_EQ(messages->shown().size(), boxes + 1);
+    EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\nSITE chmod 644 gone1");
+
+    // Without a connection Apply only closes the dialog.
+    trigger("Zmieatrybuty1");
+    dialog = opened<TOKRightDlg>();
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([&] { return !left().model().remote() && idle(); }));
+    dialog->SpeedButton1->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(window->RemoteCommand.idle());
+}
+
+TEST_F(FtpDialogsTest, SiteSettingsApplyToTheBarTheProfileAndTheRecord) {
+    const auto record = [this](const char* site) {
+        return decodeSiteRecord(readFile(program.at(std::string("config/") + site)));
+    };
+    // A new site: port 21, a minute between keep-alives, the default time-outs.
+    trigger("noweedycja1");
+    auto* dialog = opened<TOKRightDlg2>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->Edit6->text(), "21");
+    EXPECT_EQ(dialog->TimeNOOP->text(), "60");
+    EXPECT_TRUE(dialog->Edit1->text().isEmpty());
+    EXPECT_FALSE(dialog->Panel1->isVisible());
+    dialog->Edit1->setText("work");
+    QTest::keyClick(dialog->Edit1, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible()) << "Enter in the name does nothing";
+    dialog->SpeedButton2->click();
+    EXPECT_EQ(lastBox(), window->Translate("HostFieldIsBlank"));
+    dialog->Edit3->setText("ftp.example.org");
+    messages->answerNext(MessageButton::Yes);
+    QTest::keyClick(dialog->TimeNOOP, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible()) << "Enter in the interval applies";
+    auto saved = record("work");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->NoopInterval, 600);
+    EXPECT_EQ(std::vector<int>({saved->CtrlRecvTimeout, saved->CtrlSendTimeout,
+                                saved->DataRecvTimeout, saved->DataSendTimeout}),
+              (std::vector<int>{1000, 1000, 10000, 10000}));
+    EXPECT_EQ(edit("eSrvName")->text(), "ftp.example.org");
+
+    // The current site's dialog shows the bar's texts, not the saved ones.
+    edit("eSrvName")->setText("typed.example.org");
+    trigger("OpcjeFTP1");
+    dialog = opened<TOKRightDlg2>();
+    EXPECT_EQ(dialog->Edit3->text(), "typed.example.org");
+    EXPECT_EQ(dialog->Edit1->text(), "work");
+
+    // 5 s runs as 50 cycles when the save is declined, and is saved as 30 s.
+    dialog->TimeNOOP->setText("5");
+    messages->answerNext(MessageButton::No);
+    dialog->SpeedButton2->click();
+    trigger("OpcjeFTP1");
+    dialog = opened<TOKRightDlg2>();
+    EXPECT_EQ(dialog->TimeNOOP->text(), "5");
+    messages->answerNext(MessageButton::Yes);
+    dialog->SpeedButton2->click();
+    EXPECT_EQ(record("work")->NoopInterval, 300);
+
+    // No whole number of seconds that the cycle count holds: 90 s. One time-out that is no
+    // 32-bit number resets all four.
+    struct Case {
+        const char* interval;
+        std::array<const char*, 4> timeouts;
+        int cycles;
+        std::array<int, 4> stored;
+    };
+    const Case cases[] = {
+        {"0", {"1", "2", "3", "4"}, 900, {1, 2, 3, 4}},
+        {"-5", {"1", "2", "x", "4"}, 900, {1000, 1000, 10000, 10000}},
+        {"214748365", {"1", "2", "3", "99999999999"}, 900, {1000, 1000, 10000, 10000}},
+        {"ten", {"", "", "", ""}, 900, {1000, 1000, 10000, 10000}},
+        {"214748364", {"1", "2", "3", "4"}, 2147483640, {1, 2, 3, 4}}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.interval);
+        trigger("OpcjeFTP1");
+        dialog = opened<TOKRightDlg2>();
+        dialog->TimeNOOP->setText(test.interval);
+        const std::array<QLineEdit*, 4> edits = {dialog->IOCtrlReciTime, dialog->IOCtrlSendTime,
+                                                 dialog->IODataReciTime, dialog->IODataSendTime};
+        for (std::size_t i = 0; i < edits.size(); ++i)
+            edits[i]->setText(test.timeouts[i]);
+        messages->answerNext(MessageButton::Yes);
+        dialog->SpeedButton2->click();
+        saved = record("work");
+        EXPECT_EQ(saved->NoopInterval, test.cycles);
+        EXPECT_EQ((std::array<int, 4>{saved->CtrlRecvTimeout, saved->CtrlSendTimeout,
+                                      saved->DataRecvTimeout, saved->DataSendTimeout}),
+                  test.stored);
+    }
+
+    // A start folder longer than the record holds is refused at the save and still runs.
+    const std::string longFolder = "/" + std::string(600, 'd');
+    trigger("OpcjeFTP1");
+    dialog = opened<TOKRightDlg2>();
+    EXPECT_EQ(dialog->TimeNOOP->text(), "214748364");
+    dialog->Edit5->setText(QString::fromStdString(longFolder));
+    dialog->SpeedButton2->click();
+    EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\n" + longFolder);
+    EXPECT_FALSE(dialog->isVisible());
+    trigger("OpcjeFTP1");
+    EXPECT_EQ(opened<TOKRightDlg2>()->Edit5->text().toStdString(), longFolder);
+    EXPECT_TRUE(record("work")->StartDir.empty());
+}
+
+TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
+    TempTree canned;
+    writeFile(canned.at("default"), "-rw-r--r-- 1 o g 1 Jan 1 2001 one.txt\r\n");
+    writeFile(canned.at("pub"), "");
+    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path());
+    fs::create_directory(server->root / "pub");
+    const auto run = [](TOKRightDlg12345* window, const QString& command) {
+        window->ComboBox1->setEditText(command);
+        QTest::keyClick(window->ComboBox1->lineEdit(), Qt::Key_Return);
+    };
+    const auto log = [](TOKRightDlg12345* window) {
+        return window->Memo1->toPlainText().toStdString();
+    };
+
+    window->show();
+    trigger("FTPCommand1");
+    auto* offline = opened<TOKRightDlg12345>();
+    ASSERT_NE(offline, nullptr);
+    run(offline, "pwd");
+    ASSERT_TRUE(
+        waitFor([&] { return log(offline).find("Connect call failed.") != std::string::npos; }));
+    EXPECT_NE(log(offline).find("] Command:> pwd\n"), std::string::npos);
+    offline->close();
+
+    ASSERT_TRUE(connectLeft(*server, 2));
+    trigger("FTPCommand1");
+    QPointer<TOKRightDlg12345> first = opened<TOKRightDlg12345>();
+    trigger("FTPCommand1");
+    QPointer<TOKRightDlg12345> second = opened<TOKRightDlg12345>();
+    ASSERT_TRUE(first && second && first != second);
+
+    first->ComboBox1->setEditText("pwd");
+    second->ComboBox1->setEditText("syst");
+    first->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([&] { return log(first).find("257 ") != std::string::npos && idle(); }));
+    EXPECT_TRUE(log(second).empty());
+    second->SpeedButton1->click();
+    ASSERT_TRUE(waitFor([&] { return log(second).find("215 ") != std::string::npos && idle(); }));
+    EXPECT_EQ(log(first).find("syst"), std::string::npos);
+
+    // The listing's data follows its replies; the history takes each command once.
+    for (const char* command : {"LIST -a", "LIST", "pwd"}) {
+        run(first, command);
+        ASSERT_TRUE(waitFor([&] { return idle(); }));
+    }
+    ASSERT_TRUE(waitFor([&] { return log(first).find("one.txt") != std::string::npos; }));
+    QStringList history;
+    for (int i = 0; i < first->ComboBox1->count(); ++i)
+        history << first->ComboBox1->itemText(i);
+    EXPECT_EQ(history, (QStringList{"pwd", "LIST -a"}));
+
+    // While a command runs nothing is posted, and the command stays in the box.
+    std::atomic<bool> release{false};
+    holdWorker(release);
+    const std::string before = log(first);
+    run(first, "NOOP");
+    EXPECT_EQ(first->ComboBox1->currentText(), "NOOP");
+    release = true;
+    ASSERT_TRUE(waitFor([&] { return idle(); }));
+    EXPECT_EQ(log(first), before);
+    EXPECT_EQ(readFile(canned.at("received")).find("NOOP"), std::string::npos);
+
+    // Save As: a failure names the file and the reason; the log is written with CR LF.
+    window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
+    EXPECT_FALSE(first->SpeedButton2Click());
+    EXPECT_EQ(lastBox().rfind(window->Translate("OperationNotAllowed") + "\n\n" +
+                                  program.at("no/such/log") + "\n",
+                              0),
+              0u)
+        << lastBox();
+    window->chooseLogFile = [this] { return QString::fromStdString(program.at("log.txt")); };
+    EXPECT_TRUE(second->SpeedButton2Click());
+    const std::string written = readFile(program.at("log.txt"));
+    EXPECT_NE(written.find("] Command:> syst\r\n"), std::string::npos) << written;
+    EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+
+    // A CWD moves the panel; the session ended there is where the site's settings start.
+    run(second, "CWD /pub");
+    ASSERT_TRUE(waitFor([&] { return left().model().rowCount() == 1 && idle(); }));
+    EXPECT_EQ(left().widgets().pathLabel->text(), "0:/pub");
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([&] { return !left().model().remote() && idle(); }));
+    trigger("OpcjeFTP1");
+    auto* settings = opened<TOKRightDlg2>();
+    EXPECT_EQ(settings->Edit5->text(), "/pub");
+    messages->answerNext(MessageButton::Yes);
+    settings->SpeedButton2->click();
+    EXPECT_EQ(decodeSiteRecord(readFile(program.at("config/site")))->StartDir, "/pub");
+}
+
+} // namespace
