@@ -1,6 +1,7 @@
 // The main window's transfers: F5, the Copy button and row drops between the FTP panel and a
 // local one, save as, and F4 with the re-upload of saved edit copies.
 #include "ftp/transfer_batch.h"
+#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/program_folder.h"
@@ -15,12 +16,6 @@
 #include <unistd.h>
 
 namespace listing = tarvo::listing;
-
-namespace {
-
-constexpr int kQuietFinish = 2;
-
-} // namespace
 
 void TForm1::connectTransferCommands() {
     connectAction(
@@ -45,26 +40,21 @@ void TForm1::connectTransferCommands() {
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 
-    // A batch ends its job whatever way it leaves, quietly when it failed unexpectedly.
     const auto batchHandler = [this](bool download) {
         return [this, download](const CommandParams& params) {
-            int kind = kQuietFinish;
-            try {
-                const OperationTexts texts = operationTexts();
-                const TransferBatch batch{*FtpSession, *this, *params.job,
-                                          sideOf(params.ActivePanel),
-                                          download ? texts.DownloadingText : texts.UploadingText};
-                kind = download ? downloadMarked(batch, *params.queue,
-                                                 explorer(sideOf(params.TargetPanel)))
-                                : uploadMarked(batch, *params.queue);
-            } catch (const std::exception&) {
-            }
-            jobEnded(params.job, kind);
+            const JobFrame frame(*this, params.job); // ends it quietly should anything throw
+            const OperationTexts texts = operationTexts();
+            const TransferBatch batch{*FtpSession, *this, *params.job, sideOf(params.ActivePanel),
+                                      download ? texts.DownloadingText : texts.UploadingText};
+            jobEnded(params.job, download ? downloadMarked(batch, *params.queue,
+                                                           explorer(sideOf(params.TargetPanel)))
+                                          : uploadMarked(batch, *params.queue));
         };
     };
     RemoteWorker->setHandler(cmdDownload, batchHandler(true));
     RemoteWorker->setHandler(cmdUpload, batchHandler(false));
     RemoteWorker->setHandler(cmdSaveAs, [this](const CommandParams& params) {
+        const JobFrame frame(*this, params.job);
         FTPCom& session = *FtpSession;
         const MarkDomain& entry = params.queue->Items.front();
         session.beginBatch(params.job.get(), operationTexts().DownloadingText);
@@ -72,7 +62,7 @@ void TForm1::connectTransferCommands() {
         const int result = session.get(entry.Target, params.NewName,
                                        joinPath(entry.Source, entry.Name), entry.Size);
         session.beginBatch(nullptr, {});
-        jobEnded(params.job, result > -1 ? 1 : kQuietFinish);
+        jobEnded(params.job, result > -1 ? 1 : JobFrame::kQuietFinish);
     });
     RemoteWorker->setHandler(cmdEditRemote,
                              [this](const CommandParams& params) { editRemoteFile(params); });
@@ -125,9 +115,10 @@ void TForm1::SpeedButton12Click() {
 }
 
 void TForm1::editRemoteFile(const CommandParams& params) {
+    const JobFrame frame(*this, params.job);
     FTPCom& session = *FtpSession;
     const MarkDomain& entry = params.queue->Items.front();
-    int kind = kQuietFinish;
+    int kind = JobFrame::kQuietFinish;
     const auto copy =
         EditedFiles.createCopy(joinPath(programFolder(), "TempFiles"), params.NewName, entry.Name);
     if (!copy) {
