@@ -183,7 +183,7 @@ private:
     void closeConnection(bool sendQuit, int panel);
     int lostConnection();
     void connectionGone();
-    int CheckLocalTarget(DownloadFile& file);
+    int CheckLocalTarget(DownloadFile& file, const std::string& target);
     int CheckRemoteTarget(const std::string& remotePath);
     int GetResume(DownloadFile& file, const std::string& remotePath, std::int64_t size,
                   bool replace);

@@ -112,14 +112,14 @@ int FTPCom::AskOverwrite(const std::string& path, std::atomic<int>& answer) {
     return FtpPanel == 0 ? -2 : result;
 }
 
-int FTPCom::CheckLocalTarget(DownloadFile& file) {
+int FTPCom::CheckLocalTarget(DownloadFile& file, const std::string& target) {
     if (std::exchange(EditDownload, false))
         return 1;
     if (file.partExists())
         return 2;
     if (!file.finalExists())
         return 0;
-    return AskOverwrite(file.name(), DownloadAnswer);
+    return AskOverwrite(target, DownloadAnswer);
 }
 
 int FTPCom::transferWithoutConnection(const std::string& path) {
@@ -179,7 +179,7 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
         return -1;
     const std::string target = joinPath(folder, name);
     auto file = DownloadFile::inFolder(folder, name);
-    const int check = file ? CheckLocalTarget(*file) : 0;
+    const int check = file ? CheckLocalTarget(*file, target) : 0;
     if (check < 0)
         return check;
     bool replace = check == 1;

@@ -169,6 +169,19 @@ TEST_F(Transfers, TheOverwriteAnswersStickAndNoAnswerSkips) {
     }
 }
 
+TEST_F(Transfers, TheTargetChecksLookInTheTargetsOwnFolder) {
+    start("normal");
+    server->putFile("a.txt", "new");
+    const std::string elsewhere = program.dir("elsewhere");
+    writeFile(elsewhere + "/a.txt", "old");
+    writeFile(elsewhere + "/b.txt.part", "partial");
+    screen.script().answerNext(MessageButton::No);
+    EXPECT_EQ(ftp->get(elsewhere, "a.txt", "/a.txt", 3), -1) << "a save as elsewhere asks";
+    EXPECT_EQ(boxes(), std::vector<std::string>{"Overwrite\n\n" + elsewhere + "/a.txt?\n"});
+    EXPECT_EQ(download("a.txt", 3), 1) << "the panel's folder holds no a.txt: nothing asked";
+    EXPECT_EQ(boxes().size(), 1u);
+}
+
 TEST_F(Transfers, AFailedDownloadLeavesTheReplacedFileAsItWas) {
     start("drop-data", "200000");
     server->putFile("a.txt", data);
