@@ -5,6 +5,8 @@
 // the connect to the sorted listing.
 #include "panel_bench.h"
 
+#include "bench_screen.h"
+
 #include "ftp/ftp_com.h"
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
@@ -17,56 +19,12 @@
 #include <string>
 #include <unordered_map>
 
-namespace {
-
-// Tells every box on stderr; a question gets its first button, a reconnect offer No.
-class StderrMessages : public MessageService {
-public:
-    MessageButton show(const MessageRequest& request) override {
-        std::fprintf(stderr, "ftpbench: %s\n", request.text.c_str());
-        for (unsigned bit = 1; bit != 0; bit <<= 1) {
-            if (request.buttons & bit)
-                return static_cast<MessageButton>(bit == MessageButton::Yes ? MessageButton::No
-                                                                            : bit);
-        }
-        return MessageButton::Ok;
-    }
-    std::optional<std::string> askText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-};
-
-// Keeps what the session shows; the console goes to stderr only when something failed.
-class BenchScreen : public Frontend {
-public:
-    MessageService& messages() override { return messages_; }
-    void setPanelsEnabled(bool) override {}
-    void showPanel(PanelSide, PanelView view) override { shown = std::move(view); }
-    void addToHistory(PanelSide, std::string) override {}
-    void jobEnded(const std::shared_ptr<Job>&, int) override {}
-    void showCurrentFile(std::string) override {}
-    void unmarkRow(PanelSide, int, std::string) override {}
-    void clearMarks(PanelSide) override {}
-    void openDocument(std::string) override {}
-    void appendConsole(std::string text) override { console += text + "\n"; }
-    void showSession(SessionView) override {}
-
-    PanelView shown;
-    std::string console;
-
-private:
-    StderrMessages messages_;
-};
-
-} // namespace
-
 int panelBench(int argc, char** argv) {
     if (argc < 7 || argc > 8) {
         std::fprintf(stderr, "usage: ftpbench panel HOST PORT USER PASS DIR [KEY]\n");
         return 2;
     }
-    BenchScreen screen;
+    BenchScreen screen{MessageButton::No};
     NamedMutex languageLock{"XMLMutex2"};
     const LanguageTable texts{languageLock};
     IOFile sites;

@@ -13,7 +13,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+class DownloadFile;
 class IOFile;
 class NameMask;
 class LanguageTable;
@@ -125,6 +127,41 @@ public:
     // worker ends its command without waiting for the server.
     void shutdown();
 
+    // --- transfers (remote worker) ---
+    // The job whose progress the transfers write and whose stop ends them, for one batch;
+    // also forgets which remote folder the upload checks listed. Null: the session's own. The
+    // action word leads the status line's "word: name".
+    void beginBatch(Job* job, std::string action);
+    // The next download asks nothing about its target (a fresh edit copy).
+    bool EditDownload = false;
+    // Downloads the remote file into the local folder under the name. 1 complete, 0 resumed
+    // to its end, -1 skipped or refused, -2 or less the batch stops.
+    int get(const std::string& folder, const std::string& name, std::string remotePath,
+            std::int64_t size);
+    // Uploads the local file to the remote path: 1 complete, -1 skipped or not readable, -2
+    // or less the batch stops.
+    int send(std::string remotePath, const std::string& localSource);
+    // Downloads everything below the remote folder into the local folder, which exists.
+    int GetDir(std::string remotePath, const std::string& localFolder);
+    // Uploads everything below the local folder into the remote folder, which exists.
+    int SendDir(std::string localFolder, const std::string& remotePath);
+    // Writes the path of every file below the remote folder to the console.
+    void Tree(std::string path);
+    // Makes a local folder for a download, or takes one that is there: false (told) when the
+    // name is taken by anything but a real folder, such as a link leading elsewhere.
+    bool makeLocalFolder(const std::string& path);
+    // Who the session is connected to ("user@host:port"); empty while no panel shows it.
+    // Remote worker only.
+    std::string serverIdentity() const;
+    // Makes a remote folder for an upload; one that exists already is fine.
+    void makeRemoteFolder(const std::string& path);
+    // The overwrite question with the batch's sticky answer: 1 overwrite, -1 skip (also when
+    // no answer came), -2 not connected.
+    int AskOverwrite(const std::string& path, std::atomic<int>& answer);
+    // A name a server or a listing gave that must not become part of a local or remote path
+    // ("", ".", "..", or holding "/" or NUL): told on the console and in a box.
+    bool refusedName(const std::string& name);
+
 private:
     LocalExplorer& explorerOf(int panel) const;
     void console(const std::string& text);
@@ -146,6 +183,20 @@ private:
     void closeConnection(bool sendQuit, int panel);
     int lostConnection();
     void connectionGone();
+    int CheckLocalTarget(DownloadFile& file, const std::string& target);
+    int CheckRemoteTarget(const std::string& remotePath);
+    int GetResume(DownloadFile& file, const std::string& remotePath, std::int64_t size,
+                  bool replace);
+    // Copies the stream into the file; true on a clean end (the server's final reply too).
+    bool receive(tarvo::ftp::Stream& stream, DownloadFile& file, std::uint64_t offset,
+                 std::int64_t size);
+    void transferFailed(const std::string& title);
+    int transferWithoutConnection(const std::string& path);
+    // The console line (the download's ends in a blank, the upload's not) and the box; its
+    // Cancel stops the batch.
+    void unableToOpenLocalFile(const std::string& line, const std::string& path);
+    bool batchStopped(const std::atomic<int>& answer) const;
+    JobProgress& progress();
 
     Frontend& frontend_;
     const LanguageTable& texts_;
@@ -171,6 +222,11 @@ private:
     int detachedPanel_ = 0;
 
     // Remote worker only.
+    Job* job_ = nullptr;
+    Job ownJob_; // progress of a transfer outside a batch (a re-upload)
+    std::string action_ = "Copying";
+    std::string remoteCheckDir_;
+    std::vector<std::string> remoteCheckNames_; // files of remoteCheckDir_, sorted
     ConnectFields lastFields_;
     int connectingPanel_ = 0;
     int linkLost_ = 0; // -2 once a lost connection was seen: the disconnect sends no QUIT

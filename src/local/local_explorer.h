@@ -76,6 +76,9 @@ public:
     // Deletes the job's entries, folders with all they hold; an entry whose kind is no longer
     // the listed one is left alone.
     void DeleteItems(const JobQueue& queue, Job& job);
+    // Writes the path of every file below the folder to the console, depth first, links
+    // never followed.
+    void Tree(const std::string& folder);
     // The next fill of the same folder puts the cursor on the folder of that name (the first row
     // when there is none), as after making a folder.
     void SetCursorTarget(const std::string& name);

@@ -5,6 +5,7 @@
 #include "local/fileops/removal.h"
 #include "local/fileops/transfer.h"
 #include "local/local_explorer.h"
+#include "local/tree_entries.h"
 #include "platform/message_service.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
@@ -114,5 +115,15 @@ void LocalExplorer::DeleteItems(const JobQueue& queue, Job& job) {
             host.failed({item.Folder ? fileops::Problem::FolderNotDeleted
                                      : fileops::Problem::FileNotDeleted,
                          0, joinPath(item.Source, item.Name)});
+    }
+}
+
+void LocalExplorer::Tree(const std::string& folder) {
+    for (const TreeEntry& entry : readTreeEntries(folder)) {
+        const std::string path = joinPath(folder, entry.name);
+        if (entry.type == S_IFDIR)
+            Tree(path);
+        else
+            frontend_.appendConsole(path);
     }
 }

@@ -89,6 +89,7 @@ void TForm1::startWorkers() {
     hooks.sessionShown = [this] { return FtpSession->FtpPanel.load() != 0; };
     hooks.sendNoop = [this] { FtpSession->Noop(); };
     hooks.settleSession = [this] { FtpSession->settle(); };
+    hooks.checkEditedFiles = [this] { CheckEditedFiles(); };
     RemoteWorker = std::make_unique<TMonThreadH>(RemoteCommand, locks.control, std::move(hooks));
     LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);
     for (CommandWorker* worker : {static_cast<CommandWorker*>(RemoteWorker.get()),
@@ -139,6 +140,7 @@ void TForm1::connectCommands() {
     connectNavigationCommands();
     connectPeripheryCommands();
     connectZipCommands();
+    connectTransferCommands();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {

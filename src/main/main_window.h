@@ -2,6 +2,7 @@
 
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
+#include "ftp/edited_files.h"
 #include "ftp/ftp_com.h"
 #include "ftp/site_record.h"
 #include "ftp/site_store.h"
@@ -252,11 +253,25 @@ private:
     void RefreshRowIfVisible(int row);
     void RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel);
 
+    // Transfers (main_window_transfers.cpp): download and upload of the marked rows, save
+    // as, and F4 with the re-upload of edited copies.
+    void connectTransferCommands();
+    // Downloads or uploads the marked rows of the panel, by which side shows the session.
+    void postTransfer(PanelSide source);
+    void Zapiszjako1Click();   // save as
+    void SpeedButton12Click(); // edit (F4)
+    void editRemoteFile(const CommandParams& params);
+    void startEditor(const std::string& path);
+    // Every tenth idle cycle of the remote worker: saved edit copies go back to the server.
+    void CheckEditedFiles();
+    EditedCopies EditedFiles;
+
     // The progress strip (main_window_progress.cpp).
     void connectProgressStrip();
     void Timer2Timer();
     void SpeedButton24Click(); // cancel
     void showJobProgress();
+    void showTransferProgress(const JobProgress& progress);
     void showServerWait();
     void showArchiveWork();
     void setBar(double fraction);
@@ -267,6 +282,8 @@ private:
     QueueList Jobs;
     int TimerTicks = 0;
     std::int64_t lastTickBytes_ = 0;
+    std::int64_t lastTickDone_ = 0; // of the transfer's file at the last tick
+    int TransferTicks = 0;          // ticks in which the transfer moved bytes
     int WaitAnimationStep = 0;
     int ZipAnimationStep = 0;
     bool busyCursor_ = false;

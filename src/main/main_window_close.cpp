@@ -66,7 +66,16 @@ void TForm1::closeFtpSession() {
 }
 
 void TForm1::deleteEditedCopies() {
-    // The local copies of remote files opened for editing are deleted here.
+    // A copy whose last save never reached the server is the only place that work is in.
+    const std::vector<std::string> kept = EditedFiles.removeUploadedCopies();
+    if (kept.empty())
+        return;
+    std::string paths;
+    for (const std::string& path : kept)
+        paths += "\n" + path;
+    messages().show({"Tarvo Manager",
+                     "These edited copies were never uploaded and are kept:\n" + paths,
+                     MessageButton::Ok, MessageIcon::Information});
 }
 
 void TForm1::saveSettings() {

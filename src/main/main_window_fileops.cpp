@@ -174,14 +174,15 @@ void TForm1::RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other
 
 void TForm1::queueMarked(PanelController& source, const std::string& target) {
     const PanelModel& model = source.model();
-    const std::string folder = source.explorer().GetPath();
+    const std::string folder =
+        sessionShownIn(source.side()) ? FtpSession->currentDir() : source.explorer().GetPath();
     for (const int row : model.markedRows()) {
         const listing::SearchRecord* record = model.recordAt(row);
         if (record == nullptr)
             continue; // "[..]" is never worked on
         Jobs.AddItem({folder, target, record->Name,
                       model.kindOf(row) == PanelModel::RowKind::Folder, record->IsSymlink, row,
-                      record->Mode});
+                      record->Mode, record->Size});
     }
 }
 
@@ -204,8 +205,11 @@ void TForm1::copyMarked(bool move) {
 }
 
 void TForm1::postCopy(PanelSide source, bool move) {
-    if (FtpSession->FtpPanel != 0)
-        return; // with an FTP panel a copy is an upload or a download, the transfers' own
+    if (FtpSession->FtpPanel != 0) {
+        if (!move) // a move exists only between local panels
+            postTransfer(source);
+        return;
+    }
     const PanelSide target = otherSide(source);
     queueMarked(panel(source), explorer(target).GetPath());
     CommandParams params = commandParams();

@@ -55,6 +55,10 @@ void TForm1::showJobProgress() {
         return;
     const JobProgress& progress = runningJob_->progress;
     Label18->setText(QString::fromStdString(progress.currentItem()));
+    if (FtpSession->FtpPanel > 0) {
+        showTransferProgress(progress);
+        return;
+    }
     const std::int64_t total = progress.bytesTotal;
     const std::int64_t done = std::min<std::int64_t>(progress.bytesDone, total);
     if (total <= 0)
@@ -65,6 +69,26 @@ void TForm1::showJobProgress() {
     lastTickBytes_ = moved;
     setBar(static_cast<double>(done) / static_cast<double>(total));
     Label10->setText(progressText(done, total));
+    setWindowTitle(kTitle + " " + Label10->text());
+    TrayIcon1->setToolTip(windowTitle());
+}
+
+void TForm1::showTransferProgress(const JobProgress& progress) {
+    const std::int64_t moved = progress.bytesMoved;
+    const std::int64_t done = progress.bytesDone;
+    const std::int64_t delta = moved - lastTickBytes_;
+    lastTickBytes_ = moved;
+    if (done < lastTickDone_)
+        TransferTicks = 0; // the next file started: its own time left
+    lastTickDone_ = done;
+    if (delta <= 0)
+        return;
+    ++TransferTicks;
+    const std::int64_t total = progress.bytesTotal;
+    const std::int64_t whole = total > 0 ? total : done;
+    setBar(whole > 0 ? static_cast<double>(std::min(done, whole)) / static_cast<double>(whole) : 0);
+    Label10->setText(transferText(done, total, TransferTicks));
+    Label15->setText(transferSpeedText(delta));
     setWindowTitle(kTitle + " " + Label10->text());
     TrayIcon1->setToolTip(windowTitle());
 }
@@ -114,6 +138,8 @@ void TForm1::showArchiveWork() {
 }
 
 void TForm1::OperationFinished(int kind) {
+    TransferTicks = 0;
+    lastTickDone_ = 0;
     setBar(0);
     Label15->setText(" ");
     Label10->setText(" ");

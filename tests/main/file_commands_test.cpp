@@ -397,6 +397,22 @@ TEST(ProgressText, CountsInSixtyFourBitsPastFourGibibytes) {
     EXPECT_EQ(speedText(-4096), "0 KB/s") << "a count that went back";
 }
 
+TEST(ProgressText, TransferTicksReadAsTimeLeftAndSpeed) {
+    const std::pair<std::int64_t, const char*> times[] = {{59, "59sec"},         {60, "1min 0sec"},
+                                                          {3599, "59min 59sec"}, {3600, "1h 0min"},
+                                                          {3725, "1h 2min"},     {-3, "-3sec"}};
+    for (const auto& [seconds, text] : times)
+        EXPECT_EQ(timeLeftText(seconds), text) << seconds;
+    EXPECT_EQ(transferSpeedText(1024), "1024 B/s");
+    EXPECT_EQ(transferSpeedText(1025), "1 KB/s");
+    const std::int64_t over31 = (std::int64_t{1} << 31) + 4096;
+    EXPECT_EQ(transferSpeedText(over31), "2097156 KB/s") << "not the low 32 bits";
+    // A quarter done after 10 ticks: 30 more to go.
+    EXPECT_EQ(transferText(256 * 1024, 1024 * 1024, 10), "25%  256KB / 1024KB 30sec");
+    EXPECT_EQ(transferText(2048, 0, 4), "100%  2KB / 0KB 0sec") << "size not known";
+    EXPECT_EQ(transferText(0, 4096, 1), "");
+}
+
 TEST(PanelDrops, TakeLocalFileUrlsAsBytesWithoutATrailingSlash) {
     const QList<QUrl> urls{QUrl("file:///home/user/a%20b.txt"), QUrl("file://localhost/srv/data/"),
                            QUrl("file:///tmp/%FF%FE.bin"),      QUrl("file://otherhost/share/x"),

@@ -354,6 +354,53 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     EXPECT_EQ(window->LeftExplorer->GetSortKey(), "size 0-1") << "the panel keeps the sort";
 }
 
+TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
+    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "normal");
+    fs::create_directories(server->root / "tree" / "sub");
+    writeFile(server->root / "tree" / "sub" / "t.txt", "tree");
+    writeFile(server->root / "doc.txt", "remote");
+    // The editor saves the copy it was given at once.
+    TempTree tools;
+    const std::string editor = tools.write("editor.sh", "#!/bin/sh\nprintf saved > \"$1\"\n");
+    ::chmod(editor.c_str(), 0755);
+    window->EditorPath = editor;
+    window->LeftExplorer->SetSortKey("name 1-0");
+    window->show();
+    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    fillBar(*server);
+    window->butConnect->click();
+    ASSERT_TRUE(waitFor([this] { return showsRemote(3); }));
+
+    left().model().setMarked(1, true); // [tree]
+    left().model().setMarked(2, true); // doc.txt
+    trigger("kopiuj1");
+    ASSERT_TRUE(waitFor([this] {
+        return fs::exists(home.at("doc.txt")) && fs::exists(home.at("tree/sub/t.txt")) &&
+               showsRemote(3);
+    }));
+    EXPECT_EQ(readFile(home.at("doc.txt")), "remote");
+    EXPECT_EQ(readFile(home.at("tree/sub/t.txt")), "tree");
+    EXPECT_TRUE(left().model().markedRows().empty());
+
+    PanelController& right = window->panel(PanelSide::Right);
+    ASSERT_TRUE(waitFor([&] { return right.model().rowCount() == 4; })); // the new entries show
+    window->ActivateLeftPanel();
+    QTest::keyClick(&left().grid(), Qt::Key_Tab);
+    for (int row = 1; row < right.model().rowCount(); ++row) {
+        if (right.model().nameCell(row) == "local.txt")
+            right.selectRow(row);
+    }
+    trigger("kopiuj1");
+    ASSERT_TRUE(waitFor([&] { return fs::exists(server->root / "local.txt") && showsRemote(4); }));
+
+    window->ActivateLeftPanel();
+    left().selectRow(2); // doc.txt
+    trigger("Edytuj2");
+    ASSERT_TRUE(waitFor([&] { return readFile(server->root / "doc.txt") == "saved"; }))
+        << consoleText().toStdString();
+    EXPECT_TRUE(messages->shown().empty()) << lastBox();
+}
+
 // Saved remote locations from the favourites and the history: each opens its site and folder,
 // or changes nothing; the commands that need a local panel follow the session.
 TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing) {

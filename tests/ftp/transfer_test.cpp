@@ -1,0 +1,277 @@
+// Downloads and uploads of single files against pyftpdlib servers that fail on purpose: the part
+// file, resume (past 4 GiB too), the overwrite questions, hostile names and cancels.
+#include "session_fixture.h"
+
+#include "ftp/download_file.h"
+#include "support/file_content.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using tarvo::ftp::test::TestServer;
+
+bool consoleHolds(const std::vector<std::string>& lines, const std::string& part) {
+    for (const std::string& line : lines) {
+        if (line.find(part) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+class Transfers : public SessionFixture {
+protected:
+    void start(const std::string& mode, const std::string& argument = "", int throttle = 0) {
+        server = tarvo::ftp::test::startFaultServer("127.0.0.1", mode, argument, throttle);
+        ASSERT_EQ(ftp->Connect(fieldsFor(*server), 2), 1) << console();
+        ftp->beginBatch(&job, "Copying");
+    }
+    std::string local(const std::string& name) const { return folder + "/" + name; }
+    int download(const std::string& name, std::int64_t size) {
+        return ftp->get(folder, name, "/" + name, size);
+    }
+
+    std::unique_ptr<TestServer> server;
+    Job job;
+    std::string folder = program.dir("dl");
+    const std::string data = randomBytes(300000, 7);
+};
+
+TEST_F(Transfers, AFreshDownloadBecomesTheFileOnlyWhenComplete) {
+    start("normal");
+    server->putFile("a.txt", data);
+    server->putFile("empty", "");
+    server->putFile("odd:name?", "x");
+    struct Case {
+        const char* name;
+        std::int64_t size; // 0: not known
+        std::string content;
+    };
+    for (const Case& c : {Case{"a.txt", 300000, data}, Case{"a.txt", 0, data}, Case{"empty", 0, ""},
+                          Case{"odd:name?", 1, "x"}}) {
+        fs::remove(local(c.name));
+        EXPECT_EQ(download(c.name, c.size), 1) << c.name << console();
+        EXPECT_EQ(readFile(local(c.name)), c.content) << c.name;
+        EXPECT_FALSE(fs::exists(local(std::string(c.name) + ".part"))) << c.name;
+    }
+}
+
+TEST_F(Transfers, ADroppedDownloadKeepsAPartFileOnlyWhenItIsWorthResuming) {
+    for (const auto& [sent, kept] : {std::pair{150000, 150000}, std::pair{50000, 0}}) {
+        start("drop-data", std::to_string(sent));
+        server->putFile("a.txt", data);
+        EXPECT_LT(download("a.txt", 300000), 0);
+        EXPECT_FALSE(fs::exists(local("a.txt"))) << "never an incomplete file under the name";
+        ASSERT_TRUE(fs::exists(local("a.txt.part")));
+        EXPECT_EQ(fs::file_size(local("a.txt.part")), static_cast<std::uintmax_t>(kept));
+        EXPECT_EQ(readFile(local("a.txt.part")), data.substr(0, kept));
+        fs::remove(local("a.txt.part"));
+    }
+}
+
+TEST_F(Transfers, AResumeFetchesOnlyTheMissingBytes) {
+    struct Case {
+        const char* mode;
+        int result;
+        std::string box; // last box after the resume question
+    };
+    for (const Case& c : {Case{"normal", 0, ""}, Case{"rest-ignored", 0, ""},
+                          Case{"rest-refused", -2, "ServerDontSupportResume"}}) {
+        start(c.mode);
+        server->putFile("a.txt", data);
+        writeFile(local("a.txt.part"), data.substr(0, 120000));
+        screen.script().answerNext(MessageButton::Yes);
+        EXPECT_EQ(download("a.txt", 300000), c.result) << c.mode << console();
+        EXPECT_EQ(boxes().front(), "ResumeDownload " + local("a.txt") + "?") << c.mode;
+        if (c.result == 0) {
+            EXPECT_EQ(readFile(local("a.txt")), data) << c.mode;
+            EXPECT_FALSE(fs::exists(local("a.txt.part"))) << c.mode;
+            EXPECT_TRUE(consoleHolds(screen.console(), "350")) << c.mode;
+        } else {
+            EXPECT_EQ(boxes().back(), c.box);
+            EXPECT_EQ(readFile(local("a.txt.part")), data.substr(0, 120000)) << "untouched";
+            fs::remove(local("a.txt.part"));
+        }
+        fs::remove(local("a.txt"));
+    }
+}
+
+TEST_F(Transfers, AResumePastFourGibibytesSendsTheWholeOffset) {
+    start("normal");
+    constexpr std::int64_t kOffset = (std::int64_t{1} << 32) + 5;
+    // Sparse on both sides: only the tail holds data.
+    const std::string remote = (server->root / "big").string();
+    writeFile(remote, "");
+    ASSERT_EQ(::truncate(remote.c_str(), kOffset), 0);
+    {
+        std::FILE* file = std::fopen(remote.c_str(), "ab");
+        std::fputs("tail", file);
+        std::fclose(file);
+    }
+    writeFile(local("big.part"), "");
+    ASSERT_EQ(::truncate(local("big.part").c_str(), kOffset), 0);
+    screen.script().answerNext(MessageButton::Yes);
+    EXPECT_EQ(download("big", kOffset + 4), 0) << console();
+    EXPECT_TRUE(consoleHolds(screen.console(), std::to_string(kOffset))) << console();
+    EXPECT_EQ(fs::file_size(local("big")), static_cast<std::uintmax_t>(kOffset + 4));
+}
+
+TEST_F(Transfers, OnlyTheExactPartNameCountsAsAPartFile) {
+    start("normal");
+    server->putFile("a.txt", "new");
+    writeFile(local("xa.txt.part"), "other");
+    writeFile(local("a.txt.partial"), "other");
+    EXPECT_EQ(download("a.txt", 3), 1) << "no resume question";
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(readFile(local("a.txt")), "new");
+}
+
+TEST_F(Transfers, AFinishedResumeAsksBeforeItReplacesTheFile) {
+    start("normal");
+    server->putFile("a.txt", data);
+    writeFile(local("a.txt"), "mine");
+    writeFile(local("a.txt.part"), data.substr(0, 1000));
+    screen.script().answerNext(MessageButton::No); // overwrite?
+    EXPECT_EQ(download("a.txt", 300000), -1);
+    EXPECT_EQ(readFile(local("a.txt")), "mine");
+    EXPECT_EQ(readFile(local("a.txt.part")), data.substr(0, 1000));
+}
+
+TEST_F(Transfers, TheOverwriteAnswersStickAndNoAnswerSkips) {
+    start("normal");
+    for (const char* name : {"1", "2", "3"}) {
+        server->putFile(name, "new");
+        writeFile(local(name), "old");
+    }
+    struct Case {
+        MessageButton answer;
+        const char* content;
+        std::size_t questions;
+    };
+    for (const Case& c : {Case{MessageButton::Ok, "old", 3}, Case{MessageButton::NoToAll, "old", 1},
+                          Case{MessageButton::YesToAll, "new", 1}}) {
+        ftp->DownloadAnswer = 0;
+        const std::size_t before = boxes().size();
+        for (std::size_t i = 0; i < c.questions; ++i)
+            screen.script().answerNext(c.answer); // Ok is no button of the question
+        for (const char* name : {"1", "2", "3"})
+            download(name, 3);
+        EXPECT_EQ(boxes().size() - before, c.questions) << c.content;
+        for (const char* name : {"1", "2", "3"})
+            EXPECT_EQ(readFile(local(name)), c.content) << name;
+    }
+}
+
+TEST_F(Transfers, TheTargetChecksLookInTheTargetsOwnFolder) {
+    start("normal");
+    server->putFile("a.txt", "new");
+    const std::string elsewhere = program.dir("elsewhere");
+    writeFile(elsewhere + "/a.txt", "old");
+    writeFile(elsewhere + "/b.txt.part", "partial");
+    screen.script().answerNext(MessageButton::No);
+    EXPECT_EQ(ftp->get(elsewhere, "a.txt", "/a.txt", 3), -1) << "a save as elsewhere asks";
+    EXPECT_EQ(boxes(), std::vector<std::string>{"Overwrite\n\n" + elsewhere + "/a.txt?\n"});
+    EXPECT_EQ(download("a.txt", 3), 1) << "the panel's folder holds no a.txt: nothing asked";
+    EXPECT_EQ(boxes().size(), 1u);
+}
+
+TEST_F(Transfers, AFailedDownloadLeavesTheReplacedFileAsItWas) {
+    start("drop-data", "200000");
+    server->putFile("a.txt", data);
+    writeFile(local("a.txt"), "precious");
+    ::chmod(local("a.txt").c_str(), 0444);
+    screen.script().answerNext(MessageButton::Yes);
+    EXPECT_LT(download("a.txt", 300000), 0);
+    EXPECT_EQ(readFile(local("a.txt")), "precious");
+}
+
+TEST_F(Transfers, AReplacedFileKeepsItsModeAndBecomesWritable) {
+    start("normal");
+    server->putFile("a.txt", "new");
+    writeFile(local("a.txt"), "old");
+    ::chmod(local("a.txt").c_str(), 0440);
+    screen.script().answerNext(MessageButton::Yes);
+    EXPECT_EQ(download("a.txt", 3), 1);
+    struct stat info {};
+    ASSERT_EQ(::stat(local("a.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(Transfers, NamesThatWouldLeaveTheFolderAreRefused) {
+    start("normal");
+    for (const std::string& name :
+         {std::string(), std::string("."), std::string(".."), std::string("../x"),
+          std::string("/abs"), std::string("a/b"), std::string("a\0b", 3)}) {
+        const std::size_t before = boxes().size();
+        EXPECT_EQ(ftp->get(folder, name, "/x", 0), -1) << name;
+        EXPECT_EQ(boxes().size(), before + 1) << name;
+    }
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_TRUE(consoleHolds(screen.console(), "Refused the name \"../x\""));
+}
+
+TEST_F(Transfers, ACancelFromAnotherThreadStopsTheDownloadAtOnce) {
+    start("normal", "", 200000);
+    server->putFile("a.txt", randomBytes(4'000'000, 3));
+    // Also when the size is not known: a cut transfer is never a complete file.
+    for (const std::int64_t size : {std::int64_t{4'000'000}, std::int64_t{0}}) {
+        Job cancelled;
+        ftp->beginBatch(&cancelled, "Copying");
+        std::thread canceller([&cancelled] {
+            while (cancelled.progress.bytesDone == 0)
+                std::this_thread::sleep_for(5ms);
+            cancelled.requestStop();
+        });
+        EXPECT_LE(download("a.txt", size), -2) << size;
+        canceller.join();
+        EXPECT_FALSE(fs::exists(local("a.txt"))) << size;
+        fs::remove(local("a.txt.part"));
+    }
+    EXPECT_TRUE(boxes().empty()) << "a cancel is the user's wish: no box";
+}
+
+TEST_F(Transfers, AnUploadSucceedsOnlyWhenTheServerKeptEveryByte) {
+    for (const auto& [mode, result] : {std::pair{"normal", 1}, std::pair{"stor-552", -1}}) {
+        start(mode);
+        writeFile(local("up.bin"), data);
+        EXPECT_EQ(ftp->send("/up.bin", local("up.bin")), result) << mode << console();
+        if (result == 1)
+            EXPECT_EQ(readFile(server->root / "up.bin"), data);
+        else
+            EXPECT_TRUE(consoleHolds(screen.console(), "File transfer faild")) << mode;
+    }
+}
+
+TEST_F(Transfers, AnUnreadableSourceNeverReachesTheServer) {
+    start("normal");
+    server->putFile("keep", "remote data");
+    ASSERT_EQ(::mkfifo(local("fifo").c_str(), 0644), 0);
+    fs::create_directory(local("folder"));
+    for (const char* name : {"fifo", "folder", "missing"}) {
+        screen.script().answerNext(MessageButton::Yes); // overwrite "keep"
+        EXPECT_EQ(ftp->send("/keep", local(name)), -1) << name;
+    }
+    EXPECT_FALSE(consoleHolds(screen.console(), "STOR"));
+    EXPECT_EQ(readFile(server->root / "keep"), "remote data");
+}
+
+TEST_F(Transfers, TheUploadCheckListsTheTargetFolderWithoutEnteringIt) {
+    start("normal");
+    fs::create_directory(server->root / "sub");
+    writeFile(server->root / "sub" / "f.txt", "old");
+    writeFile(local("f.txt"), "new");
+    screen.script().answerNext(MessageButton::No);
+    EXPECT_EQ(ftp->send("/sub//f.txt", local("f.txt")), -1);
+    EXPECT_EQ(boxes(), std::vector<std::string>{"Overwrite\n\n/sub/f.txt?\n"});
+    EXPECT_EQ(ftp->currentDir(), "/");
+    EXPECT_EQ(readFile(server->root / "sub" / "f.txt"), "old");
+}
+
+} // namespace
