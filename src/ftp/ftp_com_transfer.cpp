@@ -55,6 +55,13 @@ bool restWasRefused() {
 
 } // namespace
 
+template <class Open> auto FTPCom::opened(Open open) {
+    // Until the server has answered the command the strip shows the wait; then the data's
+    // progress.
+    const ServerWait wait(frontend_);
+    return open();
+}
+
 void FTPCom::beginBatch(Job* job, std::string action) {
     job_ = job;
     action_ = std::move(action);
@@ -201,7 +208,7 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
         return -2;
     }
     command("RETR " + remotePath);
-    auto stream = session_.openRead(remotePath);
+    auto stream = opened([&] { return session_.openRead(remotePath); });
     if (!stream) {
         file->discard();
         return HandleError(" ");
@@ -220,6 +227,7 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
             return -1;
         }
         progress().bytesDone = 0;
+        frontend_.completeProgress();
         status(" File transfer complete");
         return 1;
     }
@@ -235,7 +243,7 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
     if (!file.openPart(offset))
         return -2;
     command("RETR " + remotePath);
-    auto stream = session_.openRead(remotePath, offset);
+    auto stream = opened([&] { return session_.openRead(remotePath, offset); });
     if (!stream) {
         if (tarvo::ftp::lastError() == FtpError::ServerRefused && restWasRefused()) {
             LogResponse();
@@ -256,6 +264,7 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
         if (!file.finish(replace))
             return -1;
         progress().bytesDone = 0;
+        frontend_.completeProgress();
         return 0;
     }
     // A server that took the offset and still sent the whole file: the old part is dropped.
@@ -303,7 +312,7 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
         return -1;
     }
     command("STOR " + remotePath);
-    auto stream = session_.openWrite(remotePath);
+    auto stream = opened([&] { return session_.openWrite(remotePath); });
     if (!stream)
         return HandleError(" ");
     LogResponse();
@@ -338,6 +347,7 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
     if (clean && sent == info.st_size) {
         LogResponse();
         status(" File transfer complete");
+        frontend_.completeProgress();
         return 1;
     }
     status(" File transfer faild");
