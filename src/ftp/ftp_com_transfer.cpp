@@ -26,7 +26,11 @@ constexpr const char* kTitle = "Tarvo Manager";
 constexpr int kYesToAll = 10;
 constexpr int kNoToAll = 9;
 constexpr int kCancelled = 2;
-constexpr std::size_t kBufferSize = 256 * 1024;
+// A download writes in large blocks: fewer calls, and the disk takes them best. An upload reads
+// in smaller ones that stay in the processor's cache between the read and the send; larger
+// ones measured slower against a local server.
+constexpr std::size_t kBufferSize = 1024 * 1024;
+constexpr std::size_t kSendBuffer = 128 * 1024;
 // An unfinished download keeps its bytes for a resume only when there are enough of them to
 // be worth it; a smaller part file is emptied.
 constexpr std::uint64_t kKeepPartAbove = 100000;
@@ -327,7 +331,7 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
     {
         const std::stop_callback abort((job_ != nullptr ? *job_ : ownJob_).stopToken(),
                                        [&stream] { stream->abort(); });
-        std::vector<char> buffer(kBufferSize);
+        std::vector<char> buffer(kSendBuffer);
         for (;;) {
             const ssize_t got = ::read(source.get(), buffer.data(), buffer.size());
             if (got < 0 && errno == EINTR)
