@@ -1,5 +1,6 @@
 # Shared by the FTP comparison scripts (sourced): the bench user, and vsftpd serving
-# $WORK/home to it on 127.0.0.1:$PORT until the script ends. Needs root.
+# $WORK/home to it on 127.0.0.1:$PORT until the script ends; VSFTPD_EXTRA adds lines to its
+# configuration. Needs root.
 BENCH_USER=tarvobench
 BENCH_PASS=Tarvo-Bench-1
 
@@ -27,6 +28,7 @@ seccomp_sandbox=NO
 pam_service_name=vsftpd
 check_shell=NO
 xferlog_enable=NO
+${VSFTPD_EXTRA:-}
 CONF
     /usr/sbin/vsftpd "$WORK/vsftpd.conf" &
     VSFTPD=$!

@@ -93,6 +93,8 @@ public:
     // A network command began (true) or ended (false) waiting for the server: the status strip
     // shows the wait meanwhile. Screens without a status strip need not show it.
     virtual void serverWait(bool /*waiting*/) {}
+    // A transfer or a listing ended: the status strip shows it complete and comes to rest.
+    virtual void completeProgress() {}
 };
 
 // Shows a wait for the server for as long as it lives, or until it is ended: a wait ends before

@@ -188,6 +188,8 @@ private:
     int GetResume(DownloadFile& file, const std::string& remotePath, std::int64_t size,
                   bool replace);
     // Copies the stream into the file; true on a clean end (the server's final reply too).
+    // Opens a transfer's data stream while the strip shows the wait for the server.
+    template <class Open> auto opened(Open open);
     bool receive(tarvo::ftp::Stream& stream, DownloadFile& file, std::uint64_t offset,
                  std::int64_t size);
     void transferFailed(const std::string& title);

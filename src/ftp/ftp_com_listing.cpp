@@ -143,6 +143,7 @@ int FTPCom::ReadListing() {
     copy.finish();
     if (!listed)
         return HandleError(" ");
+    frontend_.completeProgress();
     LogResponse();
     // Some servers answer a LIST they cannot serve with an error text on the data connection.
     if (const std::string first = lowered(firstLine); first.rfind("ftp", 0) == 0) {

@@ -26,7 +26,11 @@ constexpr const char* kTitle = "Tarvo Manager";
 constexpr int kYesToAll = 10;
 constexpr int kNoToAll = 9;
 constexpr int kCancelled = 2;
-constexpr std::size_t kBufferSize = 256 * 1024;
+// A download writes in large blocks: fewer calls, and the disk takes them best. An upload reads
+// in smaller ones that stay in the processor's cache between the read and the send; larger
+// ones measured slower against a local server.
+constexpr std::size_t kBufferSize = 1024 * 1024;
+constexpr std::size_t kSendBuffer = 128 * 1024;
 // An unfinished download keeps its bytes for a resume only when there are enough of them to
 // be worth it; a smaller part file is emptied.
 constexpr std::uint64_t kKeepPartAbove = 100000;
@@ -54,6 +58,13 @@ bool restWasRefused() {
 }
 
 } // namespace
+
+template <class Open> auto FTPCom::opened(Open open) {
+    // Until the server has answered the command the strip shows the wait; then the data's
+    // progress.
+    const ServerWait wait(frontend_);
+    return open();
+}
 
 void FTPCom::beginBatch(Job* job, std::string action) {
     job_ = job;
@@ -201,7 +212,7 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
         return -2;
     }
     command("RETR " + remotePath);
-    auto stream = session_.openRead(remotePath);
+    auto stream = opened([&] { return session_.openRead(remotePath); });
     if (!stream) {
         file->discard();
         return HandleError(" ");
@@ -220,6 +231,7 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
             return -1;
         }
         progress().bytesDone = 0;
+        frontend_.completeProgress();
         status(" File transfer complete");
         return 1;
     }
@@ -235,7 +247,7 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
     if (!file.openPart(offset))
         return -2;
     command("RETR " + remotePath);
-    auto stream = session_.openRead(remotePath, offset);
+    auto stream = opened([&] { return session_.openRead(remotePath, offset); });
     if (!stream) {
         if (tarvo::ftp::lastError() == FtpError::ServerRefused && restWasRefused()) {
             LogResponse();
@@ -256,6 +268,7 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
         if (!file.finish(replace))
             return -1;
         progress().bytesDone = 0;
+        frontend_.completeProgress();
         return 0;
     }
     // A server that took the offset and still sent the whole file: the old part is dropped.
@@ -303,7 +316,7 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
         return -1;
     }
     command("STOR " + remotePath);
-    auto stream = session_.openWrite(remotePath);
+    auto stream = opened([&] { return session_.openWrite(remotePath); });
     if (!stream)
         return HandleError(" ");
     LogResponse();
@@ -318,7 +331,7 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
     {
         const std::stop_callback abort((job_ != nullptr ? *job_ : ownJob_).stopToken(),
                                        [&stream] { stream->abort(); });
-        std::vector<char> buffer(kBufferSize);
+        std::vector<char> buffer(kSendBuffer);
         for (;;) {
             const ssize_t got = ::read(source.get(), buffer.data(), buffer.size());
             if (got < 0 && errno == EINTR)
@@ -338,6 +351,7 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
     if (clean && sent == info.st_size) {
         LogResponse();
         status(" File transfer complete");
+        frontend_.completeProgress();
         return 1;
     }
     status(" File transfer faild");

@@ -96,6 +96,7 @@ public:
     void appendConsole(std::string text) override;
     void showSession(SessionView session) override;
     void serverWait(bool waiting) override;
+    void completeProgress() override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -276,7 +277,10 @@ private:
     void showArchiveWork();
     void setBar(double fraction);
     void setBusyCursor(bool busy);
+    // Blank texts, the plain title and the bar at the given fill: the strip with nothing to show.
+    void showStripAtRest(double barFraction);
     void OperationFinished(int kind);
+    void CompleteProgress();
 
     std::shared_ptr<Job> runningJob_; // the file job the strip shows and the cancel stops
     QueueList Jobs;
@@ -287,6 +291,8 @@ private:
     int WaitAnimationStep = 0;
     int ZipAnimationStep = 0;
     bool busyCursor_ = false;
+    // The window's title while no progress shows in it: the session's, or the program's name.
+    QString restingTitle_ = QStringLiteral("Tarvo Manager");
 
     // Zip jobs and the archive viewer (main_window_zip.cpp).
     void connectZipCommands();

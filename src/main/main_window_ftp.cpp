@@ -36,7 +36,8 @@ void TForm1::showSession(SessionView session) {
         PanelController& shown = panel(session.Side);
         LocalExplorer& local = explorer(session.Side);
         shown.widgets().driveBox->setVisible(!session.Connected);
-        setWindowTitle(QString::fromStdString(session.Title));
+        restingTitle_ = QString::fromStdString(session.Title);
+        setWindowTitle(restingTitle_);
         TrayIcon1->setToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle));
         butConnect->setText(
             QString::fromStdString(Translate(session.Connected ? "Disconnect" : "Connect")));

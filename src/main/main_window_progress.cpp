@@ -31,8 +31,10 @@ void TForm1::Timer2Timer() {
     const TimedLock lock(locks.progress, 66ms);
     if (!lock)
         return; // a worker is writing the strip: the next tick shows it
-    showJobProgress();
+    // The end of a wait clears the strip before a transfer's bytes show on it: a transfer that
+    // moves data shows its progress, not the wait that came before.
     showServerWait();
+    showJobProgress();
     showArchiveWork();
 }
 
@@ -108,10 +110,7 @@ void TForm1::showServerWait() {
     }
     WaitAnimationStep = 0;
     if (state == -1) {
-        Label10->setText(QString());
-        setWindowTitle(kTitle);
-        Label15->setText(QString());
-        setBar(0);
+        showStripAtRest(0);
         setBusyCursor(false);
     }
     int seen = state; // a new wait announced meanwhile stays
@@ -137,18 +136,36 @@ void TForm1::showArchiveWork() {
     ZipState.compare_exchange_strong(seen, 0);
 }
 
-void TForm1::OperationFinished(int kind) {
+void TForm1::showStripAtRest(double barFraction) {
     TransferTicks = 0;
     lastTickDone_ = 0;
-    setBar(0);
+    setBar(barFraction);
     Label15->setText(" ");
     Label10->setText(" ");
-    Label18->setText(" ");
-    setWindowTitle(kTitle);
+    setWindowTitle(restingTitle_);
     TrayIcon1->setToolTip(kTitle);
+}
+
+void TForm1::OperationFinished(int kind) {
+    showStripAtRest(0);
+    Label18->setText(" ");
     setBusyCursor(false);
     if (kind != 2)
         QApplication::beep();
+}
+
+void TForm1::completeProgress() {
+    bridge.post([this] { CompleteProgress(); });
+}
+
+void TForm1::CompleteProgress() {
+    const TimedLock lock(locks.progress, 50ms);
+    if (!lock)
+        return;
+    showStripAtRest(1);
+    // The finished transfer's last bytes are shown by its end: the next tick starts anew.
+    if (runningJob_)
+        lastTickBytes_ = runningJob_->progress.bytesMoved;
 }
 
 void TForm1::showCurrentFile(std::string text) {

@@ -54,10 +54,13 @@ TEST_F(Transfers, AFreshDownloadBecomesTheFileOnlyWhenComplete) {
         std::int64_t size; // 0: not known
         std::string content;
     };
+    const std::vector<std::string> waitedAndCompleted{"wait", "ready", "complete"};
     for (const Case& c : {Case{"a.txt", 300000, data}, Case{"a.txt", 0, data}, Case{"empty", 0, ""},
                           Case{"odd:name?", 1, "x"}}) {
         fs::remove(local(c.name));
+        screen.takeStrip();
         EXPECT_EQ(download(c.name, c.size), 1) << c.name << console();
+        EXPECT_EQ(screen.takeStrip(), waitedAndCompleted) << c.name;
         EXPECT_EQ(readFile(local(c.name)), c.content) << c.name;
         EXPECT_FALSE(fs::exists(local(std::string(c.name) + ".part"))) << c.name;
     }
@@ -67,7 +70,10 @@ TEST_F(Transfers, ADroppedDownloadKeepsAPartFileOnlyWhenItIsWorthResuming) {
     for (const auto& [sent, kept] : {std::pair{150000, 150000}, std::pair{50000, 0}}) {
         start("drop-data", std::to_string(sent));
         server->putFile("a.txt", data);
+        screen.takeStrip();
         EXPECT_LT(download("a.txt", 300000), 0);
+        EXPECT_EQ(screen.takeStrip(), (std::vector<std::string>{"wait", "ready"}))
+            << "never shown complete";
         EXPECT_FALSE(fs::exists(local("a.txt"))) << "never an incomplete file under the name";
         ASSERT_TRUE(fs::exists(local("a.txt.part")));
         EXPECT_EQ(fs::file_size(local("a.txt.part")), static_cast<std::uintmax_t>(kept));
@@ -241,7 +247,12 @@ TEST_F(Transfers, AnUploadSucceedsOnlyWhenTheServerKeptEveryByte) {
     for (const auto& [mode, result] : {std::pair{"normal", 1}, std::pair{"stor-552", -1}}) {
         start(mode);
         writeFile(local("up.bin"), data);
+        screen.takeStrip();
         EXPECT_EQ(ftp->send("/up.bin", local("up.bin")), result) << mode << console();
+        std::vector<std::string> shown{"wait", "ready"};
+        if (result == 1)
+            shown.emplace_back("complete"); // only a kept upload shows complete
+        EXPECT_EQ(screen.takeStrip(), shown) << mode;
         if (result == 1)
             EXPECT_EQ(readFile(server->root / "up.bin"), data);
         else

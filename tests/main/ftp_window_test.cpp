@@ -355,7 +355,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
 }
 
 TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
-    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "normal");
+    // Each download waits a moment for the server, long enough to see the strip show it.
+    const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "slow-retr", "1");
     fs::create_directories(server->root / "tree" / "sub");
     writeFile(server->root / "tree" / "sub" / "t.txt", "tree");
     writeFile(server->root / "doc.txt", "remote");
@@ -371,13 +372,25 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     window->butConnect->click();
     ASSERT_TRUE(waitFor([this] { return showsRemote(3); }));
 
+    const QString sessionTitle = window->windowTitle();
+    auto* progressText = child<QLabel>("Label10");
+    const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
     left().model().setMarked(1, true); // [tree]
     left().model().setMarked(2, true); // doc.txt
     trigger("kopiuj1");
+    EXPECT_TRUE(waitFor([&] { return progressText->text() == waiting; }));
+    EXPECT_FALSE(fs::exists(home.at("tree/sub/t.txt"))); // the first file's data is yet to come
     ASSERT_TRUE(waitFor([this] {
         return fs::exists(home.at("doc.txt")) && fs::exists(home.at("tree/sub/t.txt")) &&
                showsRemote(3);
     }));
+    // At rest once the transfers have ended, with the session's title back.
+    EXPECT_TRUE(waitFor([&] {
+        return window->windowTitle() == sessionTitle && progressText->text().trimmed().isEmpty();
+    })) << window->windowTitle().toStdString()
+        << "|" << progressText->text().toStdString();
+    EXPECT_TRUE(sessionTitle.startsWith("Tarvo Manager [site - 127.0.0.1"))
+        << sessionTitle.toStdString();
     EXPECT_EQ(readFile(home.at("doc.txt")), "remote");
     EXPECT_EQ(readFile(home.at("tree/sub/t.txt")), "tree");
     EXPECT_TRUE(left().model().markedRows().empty());

@@ -26,6 +26,8 @@ public:
     void addToHistory(PanelSide, std::string entry) override { add(history_, std::move(entry)); }
     void appendConsole(std::string text) override { add(console_, std::move(text)); }
     void showSession(SessionView session) override { add(sessions_, std::move(session)); }
+    void serverWait(bool waiting) override { add(strip_, waiting ? "wait" : "ready"); }
+    void completeProgress() override { add(strip_, "complete"); }
 
     ScriptedMessages& script() { return messages_; }
     std::vector<std::string> console() const { return copy(console_); }
@@ -45,6 +47,11 @@ public:
     int jobsEnded() const { return copy(jobsEnded_); }
     std::vector<std::string> currentFiles() const { return copy(currentFiles_); }
     std::vector<int> unmarked() const { return copy(unmarked_); }
+    // The status strip's services called since the last take, in order.
+    std::vector<std::string> takeStrip() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(strip_, {});
+    }
 
 private:
     // The engine calls from its workers while the test reads.
@@ -73,4 +80,5 @@ private:
     int jobsEnded_ = 0;
     std::vector<std::string> currentFiles_;
     std::vector<int> unmarked_;
+    std::vector<std::string> strip_;
 };

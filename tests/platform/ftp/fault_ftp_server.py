@@ -13,7 +13,7 @@ modes: normal; drop-data N (RETR sends N bytes, closes the data connection, repl
        (the first LIST gets 421 and a close);
        stop-reading (a STOR reads its first chunk, then nothing until the client ends the data
        connection); stall-data (RETR and LIST send their first chunk, then nothing, and never
-       reply)
+       reply); slow-retr SECONDS (RETR answers only after that time, holding the whole server)
 In every mode an upload that the client resets is answered with 426, never as complete.
 """
 
@@ -21,6 +21,7 @@ import errno
 import os
 import select
 import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
@@ -110,6 +111,8 @@ def make_handler(mode, argument):
             super().ftp_REST(line)
 
         def ftp_RETR(self, file):
+            if mode == "slow-retr":
+                time.sleep(float(argument))
             if mode != "drop-data":
                 return super().ftp_RETR(file)
             with open(file, "rb") as source:
