@@ -33,10 +33,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using tarvo::ftp::test::TestServer;
 
-template <class Condition> bool waitFor(Condition condition) {
-    return pumpUntil(condition, 20s);
-}
-
 unsigned modeOf(const fs::path& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0xFFFFu;
@@ -73,11 +69,11 @@ protected:
     bool connectLeft(const TestServer& server, int rows) {
         window->LeftExplorer->SetSortKey("name 1-0");
         window->show();
-        if (!waitFor([this] { return idle(); }))
+        if (!pumpUntil([this] { return idle(); }))
             return false;
         fillBar(server);
         window->butConnect->click();
-        return waitFor(
+        return pumpUntil(
             [&] { return left().model().remote() && left().model().rowCount() == rows && idle(); });
     }
     // Holds the remote worker in a command until release is set.
@@ -122,7 +118,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     select(PanelSide::Left, "[sticky]");
     trigger("Zmieatrybuty1");
     opened<TOKRightDlg>()->SpeedButton1->click();
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(pumpUntil([&] {
         return child<QPlainTextEdit>("Memo1")->toPlainText().contains(
                    "Command:> SITE chmod 1777 sticky") &&
                idle();
@@ -139,7 +135,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     EXPECT_EQ(dialog->chosenMode(), 0755u);
     EXPECT_EQ(window->windowSwitchKey().current(), QKeySequence(Qt::CTRL | Qt::Key_Tab));
     dialog->SpeedButton1->click();
-    ASSERT_TRUE(waitFor([&] { return modeOf(server->root / "sticky") == 01755 && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return modeOf(server->root / "sticky") == 01755 && idle(); }));
     EXPECT_EQ(modeOf(server->root / "setid"), 04755u);
     EXPECT_TRUE(left().model().markedRows().empty());
     EXPECT_EQ(window->windowSwitchKey().current(), QKeySequence(Qt::Key_Tab));
@@ -155,9 +151,9 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     dialog->SpeedButton1->click();
     EXPECT_TRUE(dialog->isVisible()) << "a command runs: nothing posted over it";
     release = true;
-    ASSERT_TRUE(waitFor([&] { return idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return idle(); }));
     dialog->SpeedButton1->click();
-    ASSERT_TRUE(waitFor([&] { return modeOf(server->root / "plain.txt") == 0444 && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return modeOf(server->root / "plain.txt") == 0444 && idle(); }));
 
     // A refusal's Cancel ends the batch: the second entry is not tried.
     fs::remove(server->root / "gone1");
@@ -169,7 +165,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     const std::size_t boxes = messages->shown().size();
     messages->answerNext(MessageButton::Cancel);
     opened<TOKRightDlg>()->SpeedButton1->click();
-    ASSERT_TRUE(waitFor([&] { return messages->shown().size() > boxes && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return messages->shown().size() > boxes && idle(); }));
     EXPECT_EQ(messages->shown().size(), boxes + 1);
     EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\nSITE chmod 644 gone1");
 
@@ -177,7 +173,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     trigger("Zmieatrybuty1");
     dialog = opened<TOKRightDlg>();
     window->butConnect->click();
-    ASSERT_TRUE(waitFor([&] { return !left().model().remote() && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     dialog->SpeedButton1->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(window->RemoteCommand.idle());
@@ -296,7 +292,7 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     ASSERT_NE(offline, nullptr);
     run(offline, "pwd");
     ASSERT_TRUE(
-        waitFor([&] { return log(offline).find("Connect call failed.") != std::string::npos; }));
+        pumpUntil([&] { return log(offline).find("Connect call failed.") != std::string::npos; }));
     EXPECT_NE(log(offline).find("] Command:> pwd\n"), std::string::npos);
     offline->close();
 
@@ -310,18 +306,18 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     first->ComboBox1->setEditText("pwd");
     second->ComboBox1->setEditText("syst");
     first->SpeedButton1->click();
-    ASSERT_TRUE(waitFor([&] { return log(first).find("257 ") != std::string::npos && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return log(first).find("257 ") != std::string::npos && idle(); }));
     EXPECT_TRUE(log(second).empty());
     second->SpeedButton1->click();
-    ASSERT_TRUE(waitFor([&] { return log(second).find("215 ") != std::string::npos && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return log(second).find("215 ") != std::string::npos && idle(); }));
     EXPECT_EQ(log(first).find("syst"), std::string::npos);
 
     // The listing's data follows its replies; the history takes each command once.
     for (const char* command : {"LIST -a", "LIST", "pwd"}) {
         run(first, command);
-        ASSERT_TRUE(waitFor([&] { return idle(); }));
+        ASSERT_TRUE(pumpUntil([&] { return idle(); }));
     }
-    ASSERT_TRUE(waitFor([&] { return log(first).find("one.txt") != std::string::npos; }));
+    ASSERT_TRUE(pumpUntil([&] { return log(first).find("one.txt") != std::string::npos; }));
     QStringList history;
     for (int i = 0; i < first->ComboBox1->count(); ++i)
         history << first->ComboBox1->itemText(i);
@@ -334,7 +330,7 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     run(first, "NOOP");
     EXPECT_EQ(first->ComboBox1->currentText(), "NOOP");
     release = true;
-    ASSERT_TRUE(waitFor([&] { return idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return idle(); }));
     EXPECT_EQ(log(first), before);
     EXPECT_EQ(readFile(canned.at("received")).find("NOOP"), std::string::npos);
 
@@ -354,10 +350,10 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
 
     // A CWD moves the panel; the session ended there is where the site's settings start.
     run(second, "CWD /pub");
-    ASSERT_TRUE(waitFor([&] { return left().model().rowCount() == 1 && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && idle(); }));
     EXPECT_EQ(left().widgets().pathLabel->text(), "0:/pub");
     window->butConnect->click();
-    ASSERT_TRUE(waitFor([&] { return !left().model().remote() && idle(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     trigger("OpcjeFTP1");
     auto* settings = opened<TOKRightDlg2>();
     EXPECT_EQ(settings->Edit5->text(), "/pub");

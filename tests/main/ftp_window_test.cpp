@@ -36,12 +36,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using tarvo::ftp::test::TestServer;
 
-// Server commands get more time than the screen alone: a listing or a login under the
-// thread checker takes a while.
-template <class Condition> bool waitFor(Condition condition) {
-    return pumpUntil(condition, 20s);
-}
-
 class FtpWindowTest : public testing::Test, protected WindowHarness {
 protected:
     void SetUp() override {
@@ -118,10 +112,10 @@ protected:
         writeFile(canned.at("default"), listing);
         crawling = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
         window->show();
-        ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+        ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
         fillBar(*crawling);
         window->butConnect->click();
-        ASSERT_TRUE(waitFor([this] { return consoleText().contains("Command:> LIST"); }));
+        ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
     }
 
     TempTree canned;
@@ -151,7 +145,7 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
 
     window->butConnect->click(); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
-    ASSERT_TRUE(waitFor([this] {
+    ASSERT_TRUE(pumpUntil([this] {
         return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
                left().model().rowCount() == 2;
     }));
@@ -200,12 +194,12 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     EXPECT_TRUE(edit("eUserPasswd")->text().isEmpty());
 
     release = true;
-    ASSERT_TRUE(waitFor([this] { return window->RemoteCommand.idle(); }));
+    ASSERT_TRUE(pumpUntil([this] { return window->RemoteCommand.idle(); }));
     dialog->OKBtn->click();
-    ASSERT_TRUE(waitFor([&] { return connectPosted.load(); }));
+    ASSERT_TRUE(pumpUntil([&] { return connectPosted.load(); }));
     EXPECT_EQ(posted.Connect.User + ":" + posted.Connect.Password, "ann:secret");
     EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(pumpUntil([&] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return dialog.isNull();
     })) << "a closed dialog goes";
@@ -215,7 +209,7 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
     window->appendConsole("[12:00:00] Command:> LIST");
     window->appendConsole("150 Here it comes.\n226 Done.");
     auto* memo = child<QPlainTextEdit>("Memo1");
-    ASSERT_TRUE(waitFor([&] { return memo->blockCount() == 3; }));
+    ASSERT_TRUE(pumpUntil([&] { return memo->blockCount() == 3; }));
 
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
     trigger("Filtry1");
@@ -283,13 +277,13 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
         GTEST_SKIP() << "vsftpd cannot run here (needs root)";
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
 
     fillBar(*server);
     messages->answerNext(MessageButton::Yes);
     child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
     window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return showsRemote(4); }));
+    ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
     EXPECT_EQ(
         (QStringList{path->text(), child<QLabel>("Label8")->text(), window->butConnect->text()}),
@@ -299,54 +293,54 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
 
     left().selectRow(1);
     QTest::keyClick(&left().grid(), Qt::Key_Return);
-    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/sub" && showsRemote(2); }));
+    ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/sub" && showsRemote(2); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
     QTest::keyClick(&left().grid(), Qt::Key_Backspace);
-    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/" && showsRemote(4); }));
+    ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/" && showsRemote(4); }));
     EXPECT_EQ(left().model().currentRow(), 1) << "the cursor is on the folder just left";
 
     messages->answerTextNext("made");
     trigger("UtwKat1");
-    ASSERT_TRUE(waitFor([this] { return showsRemote(5); }));
+    ASSERT_TRUE(pumpUntil([this] { return showsRemote(5); }));
     EXPECT_TRUE(fs::is_directory(server->root / "made"));
     EXPECT_EQ(left().model().nameCell(left().model().currentRow()), "[made]");
 
     messages->answerTextNext("renamed");
     trigger("ZmNazw1");
-    ASSERT_TRUE(waitFor([this, server] { return fs::is_directory(server->root / "renamed"); }));
+    ASSERT_TRUE(pumpUntil([this, server] { return fs::is_directory(server->root / "renamed"); }));
     EXPECT_EQ(lastBox().substr(lastBox().rfind('\n') + 1), "made") << "no brackets";
-    ASSERT_TRUE(waitFor([this] {
+    ASSERT_TRUE(pumpUntil([this] {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
     }));
 
     left().selectRow(*left().model().folderRow("renamed"));
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
-    ASSERT_TRUE(waitFor(
+    ASSERT_TRUE(pumpUntil(
         [this, server] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
     EXPECT_NE(lastBox().find("\n[renamed]"), std::string::npos);
 
     child<QToolButton>("SpeedButton15")->click(); // size, largest first
-    ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "big.txt"; }));
+    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "big.txt"; }));
     child<QToolButton>("SpeedButton15")->click();
-    ASSERT_TRUE(waitFor([this] { return left().model().nameCell(2) == "small.txt"; }));
+    ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "small.txt"; }));
 
     // The mask box filters the last listing; a saved location of the site opens in the session.
     QComboBox* mask = left().widgets().maskBox;
     mask->setEditText("s*");
     QTest::keyClick(mask->lineEdit(), Qt::Key_Return);
-    ASSERT_TRUE(waitFor([this] { return showsRemote(3); }));
+    ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
     EXPECT_EQ(left().model().nameCell(2), "small.txt");
     program.write("Favorites.dat", "/sub@site\r\n");
     window->RebuildFavoritesMenu();
     window->findChild<QMenu*>("Navigator1")->actions().back()->trigger();
-    ASSERT_TRUE(waitFor([&] { return path->text() == "0:/sub" && showsRemote(2); }));
+    ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/sub" && showsRemote(2); }));
     const std::string history = readFile(program.at("HistoryLeft.dat"));
     EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
     EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
 
     window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] {
+    ASSERT_TRUE(pumpUntil([this] {
         return !left().model().remote() && left().model().rowCount() == 2 &&
                window->RemoteCommand.idle();
     }));
@@ -367,10 +361,10 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     window->EditorPath = editor;
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
     window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return showsRemote(3); }));
+    ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
 
     const QString sessionTitle = window->windowTitle();
     auto* progressText = child<QLabel>("Label10");
@@ -378,14 +372,14 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     left().model().setMarked(1, true); // [tree]
     left().model().setMarked(2, true); // doc.txt
     trigger("kopiuj1");
-    EXPECT_TRUE(waitFor([&] { return progressText->text() == waiting; }));
+    EXPECT_TRUE(pumpUntil([&] { return progressText->text() == waiting; }));
     EXPECT_FALSE(fs::exists(home.at("tree/sub/t.txt"))); // the first file's data is yet to come
-    ASSERT_TRUE(waitFor([this] {
+    ASSERT_TRUE(pumpUntil([this] {
         return fs::exists(home.at("doc.txt")) && fs::exists(home.at("tree/sub/t.txt")) &&
                showsRemote(3);
     }));
     // At rest once the transfers have ended, with the session's title back.
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(pumpUntil([&] {
         return window->windowTitle() == sessionTitle && progressText->text().trimmed().isEmpty();
     })) << window->windowTitle().toStdString()
         << "|" << progressText->text().toStdString();
@@ -396,7 +390,7 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     EXPECT_TRUE(left().model().markedRows().empty());
 
     PanelController& right = window->panel(PanelSide::Right);
-    ASSERT_TRUE(waitFor([&] { return right.model().rowCount() == 4; })); // the new entries show
+    ASSERT_TRUE(pumpUntil([&] { return right.model().rowCount() == 4; })); // the new entries show
     window->ActivateLeftPanel();
     QTest::keyClick(&left().grid(), Qt::Key_Tab);
     for (int row = 1; row < right.model().rowCount(); ++row) {
@@ -404,12 +398,13 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
             right.selectRow(row);
     }
     trigger("kopiuj1");
-    ASSERT_TRUE(waitFor([&] { return fs::exists(server->root / "local.txt") && showsRemote(4); }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return fs::exists(server->root / "local.txt") && showsRemote(4); }));
 
     window->ActivateLeftPanel();
     left().selectRow(2); // doc.txt
     trigger("Edytuj2");
-    ASSERT_TRUE(waitFor([&] { return readFile(server->root / "doc.txt") == "saved"; }))
+    ASSERT_TRUE(pumpUntil([&] { return readFile(server->root / "doc.txt") == "saved"; }))
         << consoleText().toStdString();
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
 }
@@ -421,12 +416,12 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     if (!server)
         GTEST_SKIP() << "vsftpd cannot run here (needs root)";
     window->show();
-    ASSERT_TRUE(waitFor([this] { return left().model().rowCount() == 2; }));
+    ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     saveSite("other", *server);
     saveSite("site", *server);
     const std::map<std::string, bool> localStates = panelCommandStates();
     window->butConnect->click();
-    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/"); }));
+    ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
     ASSERT_EQ(left().model().rowCount(), 3);
 
     // The session's panel offers no move, packing or drives; the local panel offers them.
@@ -449,7 +444,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     for (const Refused& entry : refused) {
         const std::size_t before = messages->shown().size();
         openFavorite(entry.line);
-        ASSERT_TRUE(waitFor([&] { return messages->shown().size() > before && idle(); }))
+        ASSERT_TRUE(pumpUntil([&] { return messages->shown().size() > before && idle(); }))
             << entry.line;
         EXPECT_EQ(lastBox(), entry.box);
         EXPECT_TRUE(showsRemoteFolder("/")) << entry.line;
@@ -459,12 +454,12 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     }
 
     openFavorite("/sub@site");
-    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/sub"); }));
+    ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/sub"); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
     EXPECT_EQ(leftHistory(), home.path() + "\r\n/sub@site\r\n");
     left().widgets().historyButton->click();
     auto* visits = child<QMenu>("MenuHistoryLeft");
-    ASSERT_TRUE(waitFor([&] { return visits->isVisible(); }));
+    ASSERT_TRUE(pumpUntil([&] { return visits->isVisible(); }));
     ASSERT_EQ(visits->actions().size(), 2);
     EXPECT_EQ(visits->actions()[1]->text(), "ftp://127.0.0.1/sub");
     EXPECT_EQ(visits->actions()[1], visits->defaultAction()) << "the session's folder";
@@ -477,16 +472,16 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     // Back leaves the session for the local folder, with every command as before; Forward
     // connects again, into the folder of the entry.
     trigger("Back1");
-    ASSERT_TRUE(waitFor([this] {
+    ASSERT_TRUE(pumpUntil([this] {
         return !left().model().remote() && pathLabel().toStdString() == home.path() && idle();
     }));
     EXPECT_EQ(panelCommandStates(), localStates);
     trigger("Forward1");
-    ASSERT_TRUE(waitFor([this] { return showsRemoteFolder("/sub"); }));
+    ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/sub"); }));
 
     // Another site's entry ends this session and opens that site's, in its folder.
     openFavorite("/@other");
-    ASSERT_TRUE(waitFor([this] {
+    ASSERT_TRUE(pumpUntil([this] {
         return edit("Edit2")->text() == "other" && showsRemoteFolder("/") &&
                left().model().rowCount() == 3;
     }));
@@ -506,12 +501,12 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
     auto* progressText = child<QLabel>("Label10");
-    ASSERT_TRUE(waitFor([&] { return progressText->text() == waiting; }));
+    ASSERT_TRUE(pumpUntil([&] { return progressText->text() == waiting; }));
     EXPECT_EQ(window->ServerWaitState, 1);
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 
     window->butConnect->click(); // disconnect while the listing crawls in
-    ASSERT_TRUE(waitFor([this] { return idle() && !window->FtpSession->connected(); }));
+    ASSERT_TRUE(pumpUntil([this] { return idle() && !window->FtpSession->connected(); }));
     QTest::qWait(200); // what the worker still posted lands now
     EXPECT_NE(progressText->text(), waiting);
     EXPECT_NE(window->ServerWaitState, 1);
