@@ -12,6 +12,13 @@
 
 namespace {
 
+// Lives as long as the process: Qt's bus thread tears a connection down on its own time and may
+// still look at the objects it exported after the test has let go of them.
+FakeFileManager& lastingFileManager() {
+    static auto* const manager = new FakeFileManager;
+    return *manager;
+}
+
 class PropertiesWindowTest : public testing::Test, protected WindowHarness {
 protected:
     void TearDown() override {
@@ -26,7 +33,7 @@ protected:
     }
 
     PrivateBus bus;
-    FakeFileManager manager;
+    FakeFileManager& manager = lastingFileManager();
 };
 
 TEST_F(PropertiesWindowTest, EachCommandAsksForTheItemsItNames) {
