@@ -76,4 +76,15 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     EXPECT_TRUE(window.LocalCommand.idle()) << "the worker was joined";
 }
 
+TEST_F(MainWindowTest, KeysGoToTheFocusedGridAndEnterOpensAFolder) {
+    harness.home.write("sub/inner.txt", "");
+    ASSERT_TRUE(harness.open());
+    ASSERT_TRUE(harness.activate());
+    WindowHarness::press(Qt::Key_Down);
+    EXPECT_EQ(harness.currentName(PanelSide::Left), "[sub]");
+    WindowHarness::press(Qt::Key_Return);
+    ASSERT_TRUE(harness.showing(PanelSide::Left, harness.home.at("sub")));
+    EXPECT_EQ(WindowHarness::focused(), &harness.left().grid());
+}
+
 } // namespace

@@ -10,7 +10,9 @@
 #include "support/temp_tree.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -61,6 +63,61 @@ public:
         window->RightExplorer->SetSortKey("name 1-0");
         window->show();
         return showing(PanelSide::Left, home.path()) && showing(PanelSide::Right, home.path());
+    }
+
+    // The user's path: keys go to whatever has the keyboard focus and clicks to the place on
+    // the screen, so a test fails where a user's key would be lost.
+    // Shows the window as the active one, with the keyboard focus on the left panel's grid.
+    bool activate() {
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        left().grid().setFocus();
+        return pumpUntil([this] { return focused() == &left().grid(); });
+    }
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    // A key pressed and released by the user: it goes to the focused widget, or fails the test
+    // when nothing has the focus.
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target = focused();
+        if (!target) {
+            ADD_FAILURE() << "no widget has the keyboard focus";
+            return;
+        }
+        QTest::keyClick(target, key, modifiers);
+    }
+    static void typeText(const QString& text) {
+        if (QWidget* target = focused())
+            QTest::keyClicks(target, text);
+        else
+            ADD_FAILURE() << "no widget has the keyboard focus";
+    }
+    // A click (or double click) on the row's name cell, where the user sees it.
+    void clickRow(PanelSide side, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(panel(side).grid().viewport(), Qt::LeftButton, modifiers,
+                          rowCenter(side, row));
+    }
+    void doubleClickRow(PanelSide side, int row) {
+        QWidget* viewport = panel(side).grid().viewport();
+        const QPoint point = rowCenter(side, row);
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, point);
+        QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, point);
+    }
+    QPoint rowCenter(PanelSide side, int row) {
+        PanelGrid& grid = panel(side).grid();
+        return grid.visualRect(grid.model()->index(row, 0)).center();
+    }
+    // The name cells the panel shows, top to bottom.
+    std::vector<std::string> names(PanelSide side) {
+        std::vector<std::string> cells;
+        for (int row = 0; row < panel(side).model().rowCount(); ++row)
+            cells.push_back(panel(side).model().nameCell(row));
+        return cells;
+    }
+    // The name cell under the panel's cursor.
+    std::string currentName(PanelSide side) {
+        const PanelModel& model = panel(side).model();
+        return model.rowCount() > 0 ? model.nameCell(model.currentRow()) : std::string();
     }
 
     PanelController& panel(PanelSide side) { return window->panel(side); }
