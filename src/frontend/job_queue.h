@@ -12,11 +12,11 @@ struct MarkDomain {
     std::string Source; // the folder the entry is in
     std::string Target; // the folder it goes to; empty for a delete
     std::string Name;
-    bool Folder = false;   // listed as a folder (a link to a folder too)
-    bool Link = false;     // listed as a symbolic link
-    int Row = -1;          // the panel row it came from; -1 for a name dropped from elsewhere
-    int Mode = 0;          // Unix permission bits an FTP listing gave; 0 when none
-    std::int64_t Size = 0; // bytes of a file as listed; 0 when not known
+    bool Folder = false;    // listed as a folder (a link to a folder too)
+    bool Link = false;      // listed as a symbolic link
+    int Row = -1;           // the panel row it came from; -1 for a name dropped from elsewhere
+    int Mode = 0;           // Unix permission bits an FTP listing gave; 0 when none
+    std::uint64_t Size = 0; // bytes of a file as listed; 0 when not known
 };
 
 // A file job: its entries in row order and whether it moves them.

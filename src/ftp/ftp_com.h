@@ -94,7 +94,7 @@ public:
     // Enters an entry as the panel names it ("[name]", "[..]", "[/]"; a file of size 0 is tried
     // as a folder, for links): 16 after a folder entry, 32 after a file entry, -1 without a
     // connection.
-    int ChangeDir(const std::string& entry, int attributes, std::int64_t size);
+    int ChangeDir(const std::string& entry, int attributes, std::uint64_t size);
     // Opens a folder by its full path (a saved location of this site). Only a folder the
     // server entered changes the panel and goes into the history; a refusal is reported and
     // leaves everything as it was. 16 when entered, else the error handler's result.

@@ -31,7 +31,7 @@ bool holdsName(const std::vector<listing::SearchRecord>& records, const std::str
 
 } // namespace
 
-int FTPCom::ChangeDir(const std::string& entry, int attributes, std::int64_t size) {
+int FTPCom::ChangeDir(const std::string& entry, int attributes, std::uint64_t size) {
     if ((attributes & listing::Directory) == 0) {
         // A link taken as a file is listed with size 0: it may lead to a folder.
         if (size == 0 && session_.changeDir(entry))

@@ -39,7 +39,7 @@ listing::SearchRecord recordOf(RemoteEntry&& entry) {
     const bool folder =
         entry.directory || (entry.link && record.Name.find('.') == std::string::npos);
     record.Attr = folder ? listing::Directory : kNormalFile;
-    record.Size = entry.directory || entry.link ? 0 : static_cast<std::int64_t>(entry.size);
+    record.Size = entry.directory || entry.link ? 0 : entry.size;
     return record;
 }
 

@@ -3,6 +3,7 @@
 #include "local/disk_space.h"
 #include "local/listing/directory_reader.h"
 #include "local/listing/listing_sort.h"
+#include "platform/byte_total.h"
 #include "platform/message_service.h"
 #include "platform/name_mask.h"
 #include "platform/program_folder.h"
@@ -197,9 +198,9 @@ std::string LocalExplorer::GetDiskSpace(const std::string& key) const {
 }
 
 std::string listingTotals(const LanguageTable& texts, const listing::DirectoryListing& listing) {
-    std::int64_t bytes = 0;
+    std::uint64_t bytes = 0;
     for (const listing::SearchRecord& file : listing.Files)
-        bytes += file.Size;
+        bytes = addBytes(bytes, file.Size);
     return texts.translate("Files") + " " + std::to_string(listing.Files.size()) + " | " +
            texts.translate("Dirs") + " " + std::to_string(listing.Dirs.size()) + " | " +
            texts.translate("Size") + " " + std::to_string(bytes / 1024) + "KB";

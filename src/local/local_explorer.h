@@ -116,6 +116,6 @@ private:
 };
 
 // The totals line under a panel: "Files 12 | Dirs 3 | Size 5120KB" (the file sizes' sum in
-// whole KiB).
+// whole KiB, stopping at the largest 64-bit value).
 std::string listingTotals(const LanguageTable& texts,
                           const tarvo::listing::DirectoryListing& listing);

@@ -113,7 +113,7 @@ public:
 
     // The entry under the active panel's current row.
     std::string SelectedName;
-    std::int64_t SelectedSize = 0;
+    std::uint64_t SelectedSize = 0;
 
     // Shared state.
     std::atomic<int> ActivePanel{2}; // 2 left, 1 right

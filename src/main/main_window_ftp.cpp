@@ -137,7 +137,7 @@ void TForm1::connectFtpWorkerCommands() {
     };
     // Changing folder: a negative result means the connection was not there.
     const auto enter = [this, &session](const std::string& entry, int attributes,
-                                        std::int64_t size) {
+                                        std::uint64_t size) {
         const std::uint64_t generation = session.generation();
         if (session.ChangeDir(entry, attributes, size) < 0 && session.generation() == generation)
             messages().show(

@@ -32,6 +32,11 @@ NavigationStore::Lines splitLines(const std::string& text) {
     return lines;
 }
 
+// The files hold one entry a line: a name holding a line break would come back as two.
+bool fitsOneLine(const std::string& entry) {
+    return !entry.empty() && entry.find_first_of("\r\n") == std::string::npos;
+}
+
 } // namespace
 
 NavigationStore::NavigationStore(std::string folder) : folder_(std::move(folder)) {}
@@ -65,7 +70,7 @@ std::optional<NavigationStore::Lines> NavigationStore::favorites() const {
 }
 
 void NavigationStore::recordVisit(PanelSide side, const std::string& entry) {
-    if (entry.empty())
+    if (!fitsOneLine(entry))
         return;
     std::lock_guard lock(mutex_);
     std::optional<Lines> lines = read(historyFile(side));
@@ -81,7 +86,7 @@ void NavigationStore::recordVisit(PanelSide side, const std::string& entry) {
 }
 
 bool NavigationStore::addFavorite(const std::string& entry) {
-    if (entry.empty())
+    if (!fitsOneLine(entry))
         return false;
     return changeFavorites([&entry](Lines& lines) {
         if (std::find(lines.begin(), lines.end(), entry) != lines.end())

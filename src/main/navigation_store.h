@@ -29,10 +29,11 @@ public:
     std::optional<Lines> favorites() const;
 
     // Moves the entry to the end of the panel's history (appending it when new); when the
-    // history is full its oldest line goes.
+    // history is full its oldest line goes. An entry holding a line break is not recorded.
     void recordVisit(PanelSide side, const std::string& entry);
 
-    // Appends the entry unless it is a favourite already. True when the file was changed.
+    // Appends the entry unless it is a favourite already or holds a line break. True when the
+    // file was changed.
     bool addFavorite(const std::string& entry);
 
     // Applies change to the favourites as the file holds them now; when change returns true

@@ -2,6 +2,7 @@
 
 #include "ftp/remote_listing.h"
 #include "local/listing/cell_text.h"
+#include "platform/byte_total.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -187,7 +188,7 @@ PanelModel::Selection PanelModel::selection() const {
         if (kindOf(row) == RowKind::File) {
             ++totals.files;
             if (const listing::SearchRecord* record = recordAt(row))
-                totals.bytes += record->Size;
+                totals.bytes = addBytes(totals.bytes, record->Size);
         } else {
             ++totals.folders;
         }

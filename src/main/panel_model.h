@@ -24,7 +24,7 @@ public:
     struct Selection {
         int files = 0;
         int folders = 0;
-        std::int64_t bytes = 0;
+        std::uint64_t bytes = 0; // stops at the largest value
     };
 
     explicit PanelModel(QObject* parent = nullptr);

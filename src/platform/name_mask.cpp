@@ -12,6 +12,14 @@ char32_t fold(char32_t c) {
     return QChar::toCaseFolded(c);
 }
 
+// The smallest code point each sequence length may carry: a longer form of a smaller one is
+// not UTF-8 (else an overlong "*" would be a wildcard).
+constexpr char32_t kSmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
+
+bool isCharacter(char32_t c, int length) {
+    return c >= kSmallestOfLength[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+}
+
 // Folded code points of UTF-8 text. A byte that does not start a valid sequence stands for
 // itself in a range no character uses, so a name that is not UTF-8 still matches itself.
 std::u32string foldedCharacters(std::string_view text) {
@@ -40,7 +48,7 @@ std::u32string foldedCharacters(std::string_view text) {
             valid = (next & 0xC0) == 0x80;
             c = (c << 6) | (next & 0x3F);
         }
-        if (!valid) {
+        if (!valid || !isCharacter(c, length)) {
             out += static_cast<char32_t>(0x110000 + byte);
             ++i;
             continue;

@@ -54,12 +54,17 @@ QByteArray readRegularFile(const std::string& path) {
     }
 }
 
-// A streaming pass, cheap at any depth, before the document is built.
-void checkNesting(const QByteArray& content) {
+// A streaming pass, cheap at any depth, before the document is built. It stops at a document
+// type declaration before any entity it declares is expanded: a small file whose entity is
+// referenced many times expands to gigabytes, and our documents never declare one.
+void checkStructure(const QByteArray& content) {
     QXmlStreamReader reader(content);
     int depth = 0;
     while (!reader.atEnd()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::DTD)
+            throw std::runtime_error(place(reader.lineNumber(), reader.columnNumber()) +
+                                     "a document type declaration, which is not accepted");
         if (token == QXmlStreamReader::StartElement && ++depth > kMaxXmlDepth)
             throw std::runtime_error(place(reader.lineNumber(), reader.columnNumber()) +
                                      "elements nested deeper than " + std::to_string(kMaxXmlDepth) +
@@ -140,7 +145,7 @@ std::string XmlElement::markup() const {
 
 std::shared_ptr<QDomDocument> parseXmlText(const std::string& text) {
     const QByteArray content = QByteArray::fromStdString(text);
-    checkNesting(content);
+    checkStructure(content);
     auto document = std::make_shared<QDomDocument>();
     QString message;
     int line = 0;

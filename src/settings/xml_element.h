@@ -48,7 +48,8 @@ inline constexpr int kMaxXmlDepth = 64;
 // Parses a file (or a text) into a document. Throws std::runtime_error with a readable reason
 // ("line 3, column 7: ...", "is not a regular file"; the caller names the file) when the file
 // cannot be read, is no regular file (a FIFO is never waited on), is larger than
-// kMaxXmlFileSize, nests elements deeper than kMaxXmlDepth or is not well-formed. The declared
+// kMaxXmlFileSize, nests elements deeper than kMaxXmlDepth, holds a document type declaration
+// (whose entities could expand without bound) or is not well-formed. The declared
 // encoding is honoured; without a declaration the text must be UTF-8.
 std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path);
 std::shared_ptr<QDomDocument> parseXmlText(const std::string& text);

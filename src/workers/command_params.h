@@ -1,8 +1,8 @@
 #pragma once
 
+#include "frontend/connect_fields.h"
 #include "frontend/job.h"
 #include "frontend/job_queue.h"
-#include "frontend/connect_fields.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,7 +19,7 @@ struct CommandParams {
     std::string SelectedName;
     int SelectedAttr = 0;
     int SelectedMode = 0;
-    std::int64_t SelectedSize = 0;
+    std::uint64_t SelectedSize = 0;
     std::vector<int> MarkedRows; // rows of the source panel, ascending
 
     // A folder to read into a panel, and the special folder to show.

@@ -145,6 +145,16 @@ TEST_F(CannedListing, UnixAndMsDosLinesBecomeRowsAndUnreadableLinesAreSkippedWit
     EXPECT_EQ(readFile(program.at("temp")), listing) << "the raw reply, byte for byte";
 }
 
+TEST_F(CannedListing, SizesPast2To63KeepTheirValueAndTheTotalStopsAtTheLargest) {
+    serve("canned", "-rw-r--r-- 1 o g 9223372036854775808 Jan 1 2001 half\r\n"
+                    "-rw-r--r-- 1 o g 18446744073709551615 Jan 1 2001 max\r\n"
+                    "01-01-20  10:00AM  9999999999999999999 dos\r\n");
+    connectAndShow(*server);
+    EXPECT_EQ(std::tuple(row("half")->Size, row("max")->Size, row("dos")->Size),
+              std::tuple(9223372036854775808u, 18446744073709551615u, 9999999999999999999u));
+    EXPECT_EQ(screen.lastView().Totals, "Files 3 | Dirs 0 | Size 18014398509481983KB");
+}
+
 TEST_F(CannedListing, AnErrorTextForAListingLeadsUpOneLevel) {
     serve("canned", "-rw-r--r-- 1 o g 1 Jan 2 2001 top\r\n");
     fs::create_directory(server->root / "err");

@@ -69,6 +69,12 @@ TEST_F(NavigationStoreTest, FilesAreWrittenWithCrLfAndReadWithEitherEnding) {
     EXPECT_EQ(left(), (Lines{"/a", "/b", "/c"})) << "empty lines are skipped";
     store.recordVisit(PanelSide::Left, "/srv/a@b");
     EXPECT_EQ(readFile(folder.at("HistoryLeft.dat")), "/a\r\n/b\r\n/c\r\n/srv/a@b\r\n");
+    // A name holding a line break would plant a line of its own: it is not recorded.
+    store.recordVisit(PanelSide::Left, "/x\n/planted");
+    store.recordVisit(PanelSide::Left, "/x\r");
+    EXPECT_FALSE(store.addFavorite("/x\n/planted"));
+    EXPECT_EQ(readFile(folder.at("HistoryLeft.dat")), "/a\r\n/b\r\n/c\r\n/srv/a@b\r\n");
+    EXPECT_EQ(readFile(folder.at("Favorites.dat")), "");
 }
 
 TEST_F(NavigationStoreTest, AMissingFileIsNeverCreated) {

@@ -254,7 +254,7 @@ TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntr
     EXPECT_EQ(window->ActivePanel, 2);
     click(left(), 3);
     EXPECT_EQ(std::pair(window->SelectedName, window->SelectedSize),
-              std::pair(std::string("a.txt"), std::int64_t{1023}));
+              std::pair(std::string("a.txt"), std::uint64_t{1023}));
     right().explorer().ReadDir(home.path(), true);
     right().explorer().FillGrid();
     QApplication::processEvents();

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace listing = tarvo::listing;
 
 namespace {
@@ -21,7 +23,7 @@ listingOf(std::vector<std::string> dirs, std::vector<listing::SearchRecord> file
     return result;
 }
 
-listing::SearchRecord file(std::string name, std::int64_t size = 0) {
+listing::SearchRecord file(std::string name, std::uint64_t size = 0) {
     return {std::move(name), size, 0, 0x20};
 }
 
@@ -42,6 +44,17 @@ TEST(PanelModel, RowsAreUpThenFoldersThenFiles) {
     EXPECT_EQ(cells(model, PanelModel::AttrColumn).front(), "16");
     EXPECT_EQ(std::pair(model.folderRow("docs"), model.folderRow("Docs")),
               std::pair(std::optional<int>(1), std::optional<int>()));
+}
+
+TEST(PanelModel, SizesPast2To63ShowAsTheyAreAndTheSelectionSumStopsAtTheLargest) {
+    const std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+    PanelModel model;
+    model.setListing(listingOf({}, {file("max", max), file("half", std::uint64_t{1} << 63)}),
+                     false);
+    EXPECT_EQ(cells(model, PanelModel::SizeColumn),
+              (QStringList{"<DIR>", "18446744073709551615", "9223372036854775808"}));
+    model.markAllButUp();
+    EXPECT_EQ(model.selection().bytes, max);
 }
 
 TEST(PanelModel, MarksFollowTheEntriesOfTheSameFolderAndGoWithAnotherFolder) {

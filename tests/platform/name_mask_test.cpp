@@ -43,6 +43,13 @@ TEST(NameMask, MatchesAsTheMaskBoxesPromiseAndOnlyStarDotStarWithoutLooking) {
         {"straße", "STRASSE", false},
         {"*\xff*", "a\377b", true}, // bytes that are not UTF-8 stand for themselves
         {"*\xff*", "a\376b", false},
+        {"\xc0\xaa", "anything", false}, // an overlong "*" is two bytes, not a wildcard
+        {"\xc0\xaa", "\xc0\xaa", true},
+        {"*.txt", "x.tx\xc1\xb4", false}, // nor is an overlong "t" a "t"
+        {"*\xe0\x80\xaa", "a*", false},
+        {"?", "\xed\xa0\x80", false}, // a surrogate is three bytes
+        {"???", "\xed\xa0\x80", true},
+        {"?", "\xf4\x90\x80\x80", false}, // as is a code point past U+10FFFF
     };
     for (const Case& c : cases)
         EXPECT_EQ(NameMask(c.mask).matches(c.name), c.matches)

@@ -111,7 +111,11 @@ const UnusableFile kUnusable[] = {
     {"Fifo", Kind::Fifo, "", "is not a regular file"},
     {"Folder", Kind::Folder, "", "is not a regular file"},
     {"Huge", Kind::Huge, "", "is larger than"},
-    {"DeeplyNested", Kind::Text, nested(100'000), "nested deeper than 64 levels"}};
+    {"DeeplyNested", Kind::Text, nested(100'000), "nested deeper than 64 levels"},
+    {"EntityDeclared", Kind::Text,
+     "<!DOCTYPE Language [<!ENTITY a \"aaaaaaaa\">]>" +
+         languageDocument("<String Name=\"Copy\">&a;&a;&a;&a;</String>"),
+     "a document type declaration"}};
 
 INSTANTIATE_TEST_SUITE_P(Files, UnusableLanguageFiles, testing::ValuesIn(kUnusable),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -57,6 +57,8 @@ TEST(SettingsFile, AnUnusableFileIsReportedUsedAsDefaultsAndLeftAlone) {
         {"<Other><Settings/></Other>", "its root element is not <TarvoManager>"},
         {"<TarvoManager>caf\xe9</TarvoManager>", "line 1, column"}, // Latin-1, undeclared
         {"", "line 1, column"},
+        {"<!DOCTYPE TarvoManager [<!ENTITY a \"x\">]><TarvoManager>&a;</TarvoManager>",
+         "a document type declaration"},
     };
     for (const auto& [content, reason] : cases) {
         TempTree dir;

@@ -31,7 +31,7 @@ std::string attributeText(std::int32_t attr) {
     return text;
 }
 
-std::string sizeText(std::int64_t size) {
+std::string sizeText(std::uint64_t size) {
     return std::to_string(size);
 }
 

@@ -12,7 +12,7 @@ namespace tarvo::listing {
 std::string attributeText(std::int32_t attr);
 
 // The size cell: the exact byte count in decimal, no grouping, no unit.
-std::string sizeText(std::int64_t size);
+std::string sizeText(std::uint64_t size);
 
 // The locale's long time format without its time-zone field ("t"); quoted literals are kept.
 QString timeFormatWithoutZone(const QLocale& locale);

@@ -27,7 +27,7 @@ std::int32_t attributesFor(const std::string& name, mode_t mode) {
 
 void fillFromStat(SearchRecord& record, const struct statx& status) {
     record.Attr = attributesFor(record.Name, status.stx_mode);
-    record.Size = S_ISDIR(status.stx_mode) ? 0 : static_cast<std::int64_t>(status.stx_size);
+    record.Size = S_ISDIR(status.stx_mode) ? 0 : status.stx_size;
     record.Time = status.stx_mtime.tv_sec;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <numeric>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace tarvo::listing {
@@ -49,14 +50,14 @@ void sortByKeys(std::vector<SearchRecord>& records, const std::vector<Key>& keys
     reorder(records, order);
 }
 
+// Sizes are unsigned and times signed: each compares as its own type.
 template <typename Field>
 void sortByNumber(std::vector<SearchRecord>& records, bool descending, Field field) {
-    std::vector<std::int64_t> keys;
+    std::vector<std::invoke_result_t<Field, const SearchRecord&>> keys;
     keys.reserve(records.size());
     for (const SearchRecord& record : records)
         keys.push_back(field(record));
-    sortByKeys(records, keys, descending,
-               [](std::int64_t a, std::int64_t b) { return (a > b) - (a < b); });
+    sortByKeys(records, keys, descending, [](auto a, auto b) { return (a > b) - (a < b); });
 }
 
 } // namespace

@@ -20,7 +20,7 @@ enum Attribute : std::int32_t {
 // a hundred thousand of these and sorting moves them.
 struct SearchRecord {
     std::string Name;       // bytes as the file system gives them, no path
-    std::int64_t Size = 0;  // bytes
+    std::uint64_t Size = 0; // bytes
     std::int64_t Time = 0;  // last write, seconds since the Unix epoch
     std::int32_t Attr = 0;  // Attribute bits
     bool IsSymlink = false; // the entry is a link; Attr and Size describe its target when reachable

@@ -64,6 +64,19 @@ bool findEndRecord(ZipInput& input, std::uint64_t& at, Bytes& record) {
     return true;
 }
 
+// A Zip64 end record at `at`, ending by `limit`, for a single disk.
+bool readZip64EndRecord(ZipInput& input, std::uint64_t at, std::uint64_t limit,
+                        DirectoryPlace& place) {
+    std::uint8_t record[Zip64EndRecordSize];
+    if (at > limit || limit - at < Zip64EndRecordSize || !input.readAt(at, record, sizeof record) ||
+        getU32(record) != Zip64EndRecordSignature || getU32(record + 16) != 0 ||
+        getU32(record + 20) != 0 || getU64(record + 24) != getU64(record + 32)) {
+        return false;
+    }
+    place = {getU64(record + 32), getU64(record + 40), getU64(record + 48), at};
+    return true;
+}
+
 // The Zip64 end record named by the locator just before the end record, if there is one.
 // False for a locator that leads nowhere.
 bool readZip64Place(ZipInput& input, std::uint64_t endRecordAt, DirectoryPlace& place) {
@@ -73,15 +86,15 @@ bool readZip64Place(ZipInput& input, std::uint64_t endRecordAt, DirectoryPlace& 
         getU32(locator) != Zip64LocatorSignature) {
         return true;
     }
-    const std::uint64_t at = getU64(locator + 8);
-    std::uint8_t record[Zip64EndRecordSize];
-    if (at > endRecordAt || !input.readAt(at, record, sizeof record) ||
-        getU32(record) != Zip64EndRecordSignature || getU32(record + 16) != 0 ||
-        getU32(record + 20) != 0 || getU64(record + 24) != getU64(record + 32)) {
-        return false;
+    const std::uint64_t locatorAt = endRecordAt - Zip64LocatorSize;
+    const std::uint64_t recorded = getU64(locator + 8);
+    if (readZip64EndRecord(input, recorded, locatorAt, place)) {
+        return true;
     }
-    place = {getU64(record + 32), getU64(record + 40), getU64(record + 48), at};
-    return true;
+    // Data before the archive (a self-extracting stub) shifts the recorded offset too; the
+    // record then ends where the locator begins.
+    return locatorAt >= Zip64EndRecordSize && recorded < locatorAt - Zip64EndRecordSize &&
+           readZip64EndRecord(input, locatorAt - Zip64EndRecordSize, locatorAt, place);
 }
 
 bool locateDirectory(ZipInput& input, DirectoryPlace& place) {

@@ -49,8 +49,8 @@ struct ZipEntryInfo {
     std::int64_t accessTime = 0;
     std::int64_t creationTime = 0;
     std::int64_t modificationTime = 0;
-    std::int64_t compressedSize = 0;
-    std::int64_t uncompressedSize = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t uncompressedSize = 0;
     std::uint32_t crc32 = 0;
 };
 

@@ -80,8 +80,8 @@ ZipResult TUnzip::select(int index) {
     info.name = cleanEntryName(record.rawName, (record.flags & FlagUtf8Name) != 0);
     const bool slash = !info.name.empty() && info.name.back() == '/';
     info.attributes = attributesFromCentral(record.versionMadeBy, record.externalAttributes, slash);
-    info.compressedSize = static_cast<std::int64_t>(record.compressedSize);
-    info.uncompressedSize = static_cast<std::int64_t>(record.uncompressedSize);
+    info.compressedSize = record.compressedSize;
+    info.uncompressedSize = record.uncompressedSize;
     info.crc32 = record.crc;
     applyTimes(info, record.dosDateTime, localExtra);
 
@@ -152,7 +152,7 @@ ZipResult TUnzip::extractFile(const ExtractionPlan& plan) {
     extractionBuffer_.resize(ExtractionBufferSize);
     ExtractedFileFacts facts;
     facts.crc = cached_.crc32;
-    facts.size = static_cast<std::uint64_t>(cached_.uncompressedSize);
+    facts.size = cached_.uncompressedSize;
     facts.accessTime = cached_.accessTime;
     facts.modificationTime = cached_.modificationTime;
     facts.readOnly = (cached_.attributes & ZipAttrReadOnly) != 0;

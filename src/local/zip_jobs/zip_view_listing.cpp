@@ -1,6 +1,7 @@
 #include "local/zip_jobs/zip_view_listing.h"
 
 #include "local/zip/zip_api.h"
+#include "platform/byte_total.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -41,8 +42,8 @@ ZipViewListing listZipArchive(const std::string& archivePath, const std::stop_to
             listing.Rows.emplace_back(kLevel, ' ');
             continue;
         }
-        listing.Packed += info.compressedSize;
-        listing.Unpacked += info.uncompressedSize;
+        listing.Packed = addBytes(listing.Packed, info.compressedSize);
+        listing.Unpacked = addBytes(listing.Unpacked, info.uncompressedSize);
         if (info.name.empty() || info.name.back() != '/')
             ++listing.Files;
         listing.Rows.push_back(rowText(info.name));

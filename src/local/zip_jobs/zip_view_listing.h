@@ -14,8 +14,8 @@ struct ZipViewListing {
     std::vector<std::string> Rows;
     bool Opened = false; // false: the file is no archive this layer can read
     int Files = 0;
-    std::int64_t Packed = 0;
-    std::int64_t Unpacked = 1; // counted from 1: an empty archive has the ratio 0
+    std::uint64_t Packed = 0;   // both stop at the largest value
+    std::uint64_t Unpacked = 1; // counted from 1: an empty archive has the ratio 0
 };
 
 // Lists the archive; one that cannot be opened lists as row 0 alone. A stop ends the listing

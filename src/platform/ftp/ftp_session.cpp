@@ -60,16 +60,18 @@ bool simpleCommand(SessionCore& core, std::string_view verb, std::string_view pa
            }) == FtpError::None;
 }
 
-// The quoted path of a 257 reply; a doubled quote inside stands for one.
-std::optional<std::string> quotedPath(const std::string& text) {
+// The quoted path of a 257 reply; a doubled quote inside stands for one. A quote is closed on
+// its own line: a path never spans the lines of a reply, whose next line starts with its code.
+std::optional<std::string> quotedPath(std::string_view text) {
     auto pos = text.find('"');
-    if (pos == std::string::npos)
+    if (pos == std::string_view::npos)
         return std::nullopt;
+    const std::string_view line = text.substr(0, text.find('\n', pos));
     std::string path;
-    for (++pos; pos < text.size(); ++pos) {
-        if (text[pos] != '"') {
-            path += text[pos];
-        } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
+    for (++pos; pos < line.size(); ++pos) {
+        if (line[pos] != '"') {
+            path += line[pos];
+        } else if (pos + 1 < line.size() && line[pos + 1] == '"') {
             path += '"';
             ++pos;
         } else {

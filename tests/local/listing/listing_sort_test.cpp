@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace listing = tarvo::listing;
 
 using listing::DirectoryListing;
@@ -15,7 +17,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-SearchRecord record(std::string name, std::int64_t size, std::int64_t time, std::int32_t attr) {
+SearchRecord record(std::string name, std::uint64_t size, std::int64_t time, std::int32_t attr) {
     return {std::move(name), size, time, attr, false};
 }
 
@@ -113,12 +115,16 @@ TEST(ListingSort, SizesAndTimesCompareInFullSixtyFourBits) {
     const std::int64_t fourGiB = std::int64_t{1} << 32;
     const QCollator collator = listing::nameCollator(QLocale("en_US"));
     DirectoryListing listing;
-    listing.Files = {record("big", big, big, 0), record("one", 1, 1, 0),
-                     record("4g", fourGiB, fourGiB, 0), record("zero", 0, 0, 0)};
+    // Sizes past 2^63 are the largest, not negative.
+    const std::uint64_t maxSize = std::numeric_limits<std::uint64_t>::max();
+    const std::int64_t maxTime = std::numeric_limits<std::int64_t>::max();
+    listing.Files = {record("big", big, big, 0), record("max", maxSize, maxTime, 0),
+                     record("one", 1, 1, 0), record("4g", fourGiB, fourGiB, 0),
+                     record("zero", 0, 0, 0)};
 
     for (const char* key : {"size 0-1", "date 0-1", "size 1-0", "date 1-0"}) {
         listing::sortListing(listing, key, collator);
-        const Names ascending{"zero", "one", "big", "4g"};
+        const Names ascending{"zero", "one", "big", "4g", "max"};
         EXPECT_EQ(namesOf(listing.Files), key[5] == '0' ? ascending : reversed(ascending)) << key;
     }
 }

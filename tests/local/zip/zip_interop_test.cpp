@@ -94,6 +94,11 @@ std::string python(const char* mode) {
            mode + " tree ARCHIVE";
 }
 
+std::string stubbed(const std::string& zip) {
+    return zip +
+           " ../plain.zip tree && { printf '#!/bin/sh\\nexit 0\\n'; cat ../plain.zip; } > ARCHIVE";
+}
+
 const std::string CentralHeader("PK\x01\x02", 4);
 
 const PeerArchive kPeers[] = {
@@ -104,6 +109,9 @@ const PeerArchive kPeers[] = {
     {"python_deflated", python("deflated"), "/tree", false, CentralHeader},
     {"python_zip64", python("zip64"), "/tree", false, std::string("\x01\x00\x10\x00", 4)},
     {"bsdtar", "bsdtar -c --format zip -f ARCHIVE tree", "/tree", true, CentralHeader},
+    // Behind a self-extracting stub, whose bytes shift every offset the archive records.
+    {"stub", stubbed("zip -r -q"), "/tree", true, "#!/bin/sh"},
+    {"stub_zip64", stubbed("zip -r -q -fz"), "/tree", true, std::string("PK\x06\x07", 4)},
     // Entries named "./", "./hello.txt", ...
     {"bsdtar_dot", "bsdtar -c --format zip -f ARCHIVE -C tree .", "", true,
      std::string("./hello.txt")}};

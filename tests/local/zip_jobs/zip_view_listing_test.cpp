@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <tuple>
 
 namespace {
@@ -45,6 +46,22 @@ TEST(ZipViewListing, AnEmptyArchiveAndAFileThatIsNoArchiveShowNothingButThePath)
         EXPECT_EQ(zipViewRatioText(listing, "Level"), "Level 0%");
         EXPECT_EQ(zipViewRatio(listing), 0.0);
     }
+}
+
+// A Zip64 entry may claim any 64-bit size: the total stops at the largest instead of wrapping.
+TEST(ZipViewListing, AClaimedSizePast2To63MakesTheLargestTotal) {
+    TempTree tree;
+    const std::string archive = tree.at("huge.zip");
+    const CommandResult made = runCommand("python3 -c 'import sys, zipfile\n"
+                                          "with zipfile.ZipFile(sys.argv[1], \"w\") as z:\n"
+                                          "    z.writestr(\"huge\", \"x\")\n"
+                                          "    z.getinfo(\"huge\").file_size = 2**64 - 1' " +
+                                          shellQuoted(archive));
+    ASSERT_EQ(made.status, 0) << made.output;
+    const ZipViewListing listing = listZipArchive(archive);
+    EXPECT_EQ(std::tuple(listing.Files, listing.Packed, listing.Unpacked),
+              std::tuple(1, 1u, std::numeric_limits<std::uint64_t>::max()));
+    EXPECT_EQ(zipViewCaption(listing, "Z"), "Z 0KB/18014398509481983KB");
 }
 
 TEST(ZipViewListing, TotalsAndRatioTexts) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <optional>
 
 namespace tarvo::ftp {
 namespace {
@@ -34,6 +35,20 @@ TEST(ControlReplies, PreliminaryAndMultiLineRepliesAreReadWholeAndPathsUnquoted)
               "120 soon\n220-Hello\n 123 inner\n220-more\n220 Ready\n230 Logged in\n");
     EXPECT_EQ(server.received(), std::vector<std::string>{"USER u"}); // no PASS after 230
     EXPECT_EQ(session.currentDir(), "/a \"q\" b");
+}
+
+// A quoted path ends on its line; the next line of the reply is no part of it.
+TEST(ControlReplies, TheFolderOfAMultiLinePwdReplyIsReadWithinOneLine) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"257-\"/x\r\n257 y\"\r\n", std::nullopt},
+        {"257-\"/a\" is current\r\n257 \"/b\"\r\n", "/a"},
+    };
+    for (const auto& [reply, folder] : cases) {
+        ScriptedServer server("220 hi\r\n", {{"USER", "230 ok\r\n"}, {"PWD", reply}});
+        Session session;
+        ASSERT_TRUE(session.connect(scriptedOptions(server)));
+        EXPECT_EQ(session.currentDir(), folder) << reply;
+    }
 }
 
 TEST(ControlReplies, LineBreaksAndNulInArgumentsAreNeverSent) {
