@@ -51,24 +51,6 @@ TEST(RemoteSort, KeysOrderAsTheFtpPanelDoes) {
     }
 }
 
-TEST(RemoteRecords, LinksModesAndDates) {
-    std::vector<RemoteEntry> entries = {
-        {"lib", false, true, 7, {2001, 1, 1, 0, 0}, 0777},
-        {"libc.so", false, true, 9, {2001, 1, 1, 0, 0}, 0777},
-        {"DOS", true, false, 0, {2007, 1, 15, 10, 30}, 0},
-        {"dos.txt", false, false, 3, {2007, 1, 15, 0, 0}, 0},
-    };
-    listing::DirectoryListing shown;
-    addRemoteEntries(entries, shown);
-    ASSERT_EQ(names(shown), (std::vector<std::string>{"lib", "DOS", "libc.so", "dos.txt"}));
-    EXPECT_TRUE(shown.Dirs[0].IsSymlink);
-    EXPECT_EQ(shown.Dirs[0].Size, 0);
-    EXPECT_EQ(shown.Files[0].Size, 0) << "a link taken as a file shows no size";
-    EXPECT_EQ(remoteAttributeNumber(shown.Dirs[1]), 16);
-    EXPECT_EQ(remoteAttributeNumber(shown.Files[1]), 128);
-    EXPECT_EQ(remoteAttributeNumber(shown.Files[0]), 777);
-}
-
 TEST(RemoteRecords, ServerClockSeconds) {
     EXPECT_EQ(serverClockSeconds({1970, 1, 1, 0, 0}), 0);
     EXPECT_EQ(serverClockSeconds({2024, 2, 29, 10, 0}), 1709200800);

@@ -61,26 +61,15 @@ protected:
     std::vector<std::string> mounted;
 };
 
-TEST_F(DriveChangeTest, AMountShowsInBothBoxesAndAnUnmountSendsItsPanelHome) {
-    const std::string stick = mountRam("stick");
-    ASSERT_TRUE(bothList(stick, true));
-    choose(PanelSide::Left, stick);
-    EXPECT_EQ(box(PanelSide::Right)->currentText().toStdString().find("[-" + stick),
-              std::string::npos)
-        << "the other panel keeps its own drive";
-
-    // Nothing of the program's may keep the file system busy.
-    ASSERT_EQ(::umount(stick.c_str()), 0);
-    mounted.clear();
-    ASSERT_TRUE(bothList(stick, false));
-    EXPECT_TRUE(showing(PanelSide::Left, home.path()));
-    EXPECT_TRUE(showing(PanelSide::Right, home.path()));
-}
-
-TEST_F(DriveChangeTest, AMoveReplacesTheItemEvenWithTheCountUnchanged) {
+// A mount shows in both boxes; a move replaces its item with the count unchanged and sends the
+// panel showing it home; so does the unmount, which nothing of the program's may keep busy.
+TEST_F(DriveChangeTest, MountsMovesAndUnmountsFollowInBothBoxesAndSendThePanelHome) {
     const std::string before = mountRam("before");
     ASSERT_TRUE(bothList(before, true));
-    choose(PanelSide::Right, before);
+    choose(PanelSide::Left, before);
+    EXPECT_EQ(box(PanelSide::Right)->currentText().toStdString().find("[-" + before),
+              std::string::npos)
+        << "the other panel keeps its own drive";
     const int count = box(PanelSide::Left)->count();
 
     const std::string after = mounts.dir("after");
@@ -89,7 +78,13 @@ TEST_F(DriveChangeTest, AMoveReplacesTheItemEvenWithTheCountUnchanged) {
     ASSERT_TRUE(bothList(after, true));
     EXPECT_TRUE(bothList(before, false));
     EXPECT_EQ(box(PanelSide::Left)->count(), count);
-    EXPECT_TRUE(showing(PanelSide::Right, home.path())) << "its file system left that place";
+    EXPECT_TRUE(showing(PanelSide::Left, home.path())) << "its file system left that place";
+
+    choose(PanelSide::Right, after);
+    ASSERT_EQ(::umount(after.c_str()), 0);
+    mounted.clear();
+    ASSERT_TRUE(bothList(after, false));
+    EXPECT_TRUE(showing(PanelSide::Right, home.path()));
 }
 
 } // namespace

@@ -14,8 +14,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace {
 
 std::string languageDocument(const std::string& native, const std::string& quit,
@@ -92,13 +90,6 @@ TEST_F(LanguageDialogTest, DocumentsThatAreNoLanguageAreRefusedAndNothingIsCopie
         EXPECT_TRUE(lastBoxBegins("App error in LoadXMLLangFile\n\n")) << name;
         EXPECT_FALSE(std::filesystem::exists(program.at("lang/import-") + name));
     }
-    EXPECT_EQ(readFile(program.at("Language.xml")), active);
-
-    // A copy that fails keeps the old file whole: a file without a write bit is not replaced.
-    ::chmod(program.at("Language.xml").c_str(), 0444);
-    highlight(dialog, "Zzz.xml");
-    part<QPushButton>(dialog, "SpeedButton1")->click();
-    EXPECT_TRUE(lastBoxBegins("App error in ReplaceLangXMLFile\n\n"));
     EXPECT_EQ(readFile(program.at("Language.xml")), active);
     EXPECT_EQ(action("wyjcie1")->text(), "Quit");
 }

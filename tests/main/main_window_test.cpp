@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 
 namespace {
 
@@ -37,13 +36,6 @@ TEST_F(MainWindowTest, AFreshWindowShowsBothPanelsTheSitesAndItsTexts) {
     EXPECT_EQ(window.ComboBox1->count(), 2);
     EXPECT_EQ(window.ActivePanel, 2);
     EXPECT_EQ(window.ZipState, 0) << "the first tick must not stop the timer of a first copy";
-}
-
-TEST_F(MainWindowTest, WithoutALanguageFileTheUserIsToldAndTextsAreTheirKeys) {
-    std::filesystem::remove(harness.program.at("Language.xml"));
-    ASSERT_TRUE(harness.open());
-    ASSERT_EQ(harness.messages->shown().size(), 1u);
-    EXPECT_EQ(harness.window->butConnect->text(), "Connect");
 }
 
 TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {

@@ -14,8 +14,6 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -138,14 +136,6 @@ TEST_F(NavigationTest, TheHistoryMenuShowsTheActivePanelsVisits) {
               QString::fromStdString(home.at("Tom && Jerry") + "|/pub@mirror"));
     EXPECT_EQ(items[1], menu->defaultAction()) << "the current folder";
     menu->hide();
-}
-
-TEST_F(NavigationTest, AFolderChangedOnAWorkerGoesIntoItsOwnPanelsHistory) {
-    ASSERT_EQ(window->ActivePanel, 2);
-    std::thread worker([this] { window->RightExplorer->Open("[alpha]", 0x10); });
-    worker.join();
-    EXPECT_EQ(std::pair(history(PanelSide::Right), history(PanelSide::Left)),
-              std::pair(Lines{home.at("alpha")}, Lines{}));
 }
 
 TEST_F(NavigationTest, FavoritesFollowTheFileInTheMenu) {

@@ -145,6 +145,12 @@ TEST(PanelImageIndex, FollowsTheRowKindThenTheWholeLowerCasedExtension) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PanelIcons::imageIndex(c.kind, QString::fromUtf8(c.name)), c.image) << c.name;
+    // The archive viewer's rows: folders and the archive's own path show a folder.
+    for (const auto& [text, image] : {std::pair{"      x.JPG", 16},
+                                      {"      x.tar.gz", 4},
+                                      {"            dir/", 0},
+                                      {"/home/ann/a.zip", 0}})
+        EXPECT_EQ(PanelIcons::archiveRowImage(text), image) << text;
 }
 
 } // namespace

@@ -62,29 +62,6 @@ protected:
     }
 };
 
-TEST_F(PanelInputTest, ShiftClicksToggleRangesFromTheCurrentRow) {
-    click(left(), 3);
-    click(left(), 7, Qt::ShiftModifier);
-    EXPECT_EQ(marked(left()), (std::vector<int>{3, 4, 5, 6, 7}));
-    click(left(), 9, Qt::ShiftModifier);
-    EXPECT_EQ(marked(left()), (std::vector<int>{3, 4, 5, 6, 8, 9}));
-    click(left(), 11);
-    EXPECT_EQ(state(left()), State({3, 4, 5, 6, 8, 9}, 11)) << "a plain click only moves the row";
-}
-
-TEST_F(PanelInputTest, RightButtonDragsToggleEveryRowPassed) {
-    QTest::mousePress(viewport(left()), Qt::RightButton, {}, pointOf(left(), 5));
-    EXPECT_EQ(marked(left()), std::vector<int>{5});
-    QTest::mouseRelease(viewport(left()), Qt::RightButton, {}, pointOf(left(), 5));
-    trigger("Odznaczwszystko1");
-    rightDrag({5, 6, 7, 8, 9, 8});
-    EXPECT_EQ(marked(left()), (std::vector<int>{5, 6, 7, 9}));
-
-    trigger("Odznaczwszystko1");
-    rightDrag({2, 10}); // a fast jump skips rows 3 to 9
-    EXPECT_EQ(marked(left()), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10}));
-}
-
 TEST_F(PanelInputTest, SpaceMarksInPlaceAndInsertMovesOn) {
     click(left(), 4);
     key(left(), Qt::Key_Space);
@@ -248,25 +225,6 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
     EXPECT_EQ(state(left()), State({}, 2)) << "the cursor is on the folder just left";
     EXPECT_EQ(window->SelectedName, "[beta]");
-}
-
-TEST_F(PanelInputTest, TabSwitchesPanelsAndARefillOfTheOtherKeepsTheSelectedEntry) {
-    EXPECT_EQ(window->ActivePanel, 2);
-    click(left(), 3);
-    EXPECT_EQ(std::pair(window->SelectedName, window->SelectedSize),
-              std::pair(std::string("a.txt"), std::uint64_t{1023}));
-    right().explorer().ReadDir(home.path(), true);
-    right().explorer().FillGrid();
-    QApplication::processEvents();
-    EXPECT_EQ(window->SelectedName, "a.txt")
-        << "the inactive panel's refill changes its own row only";
-
-    key(left(), Qt::Key_Tab);
-    EXPECT_EQ(std::pair(window->ActivePanel.load(), window->SelectedName),
-              std::pair(1, std::string("[..]")));
-    key(right(), Qt::Key_Tab);
-    EXPECT_EQ(std::pair(window->ActivePanel.load(), window->SelectedName),
-              std::pair(2, std::string("a.txt")));
 }
 
 TEST_F(PanelInputTest, TypingALetterJumpsToTheNextEntryBeginningWithIt) {

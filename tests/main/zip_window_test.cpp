@@ -1,6 +1,5 @@
 // The zip commands and the archive viewer driven as a user drives them: menus, prompts, the
 // viewer's mouse marking and its Unpack button, the cancel button.
-#include "main/panel_icons.h"
 #include "main/zip_view_dialog.h"
 #include "window_harness.h"
 #include "workers/command_codes.h"
@@ -10,7 +9,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QProgressBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -128,38 +126,6 @@ TEST_F(ZipWindowTest, MarkingTheArchiveItselfEndsThePackWithoutAWord) {
     run("Zip1");
     EXPECT_EQ(messages->shown().size(), 1u);
     EXPECT_EQ(readFile(work("work.zip")), "old");
-}
-
-TEST_F(ZipWindowTest, TheViewerShowsTheTreeTotalsAndRatio) {
-    writeArchive(work("a.zip"),
-                 {{"top.txt", "t"}, {"dir/", ""}, {"dir/in.JPG", "j"}, {"x.tar.gz", "g"}});
-    reread();
-    TOKRightDlg1234* viewer = openViewer("a.zip");
-    ASSERT_NE(viewer, nullptr);
-    EXPECT_FALSE(viewer->isModal());
-    QStringList rows;
-    for (int row = 0; row < viewer->model().rowCount(); ++row)
-        rows << viewer->model().index(row).data().toString();
-    EXPECT_EQ(rows,
-              QStringList({QString::fromStdString(work("a.zip")), "      top.txt",
-                           "            dir/", "                  in.JPG", "      x.tar.gz"}));
-    // 3 bytes of 4, the total counted from 1.
-    EXPECT_EQ(viewer->windowTitle() + "|" + viewer->findChild<QLabel*>("Label1")->text() + "|" +
-                  viewer->findChild<QLabel*>("Label2")->text(),
-              QString::fromStdString(tr("ZipArchive") + " 0KB/0KB|" + tr("Files") + ": 3|" +
-                                     tr("CommpresionLevel") + " 75%"));
-    EXPECT_EQ(viewer->findChild<QProgressBar*>("Image3")->value(), 144);
-    QTest::keyClick(grid(viewer), Qt::Key_Escape);
-    EXPECT_TRUE(pumpUntil([this] { return window->findChild<TOKRightDlg1234*>() == nullptr; }));
-}
-
-TEST(ZipViewerIcons, FoldersAndTheArchiveShowAFolderAndFilesTheirExtensionsPicture) {
-    const std::pair<const char*, int> cases[] = {
-        {"      x.JPG", 16},     {"      x.jpg", 16},    {"      x.tar.gz", 4}, {"      noext", 4},
-        {"            dir/", 0}, {"/home/ann/a.zip", 0}, {"      m.c", 18},     {"      p.png", 23},
-    };
-    for (const auto& [text, image] : cases)
-        EXPECT_EQ(PanelIcons::archiveRowImage(text), image) << text;
 }
 
 TEST_F(ZipWindowTest, TheViewerMarksBySweepingAndByShiftClicks) {

@@ -58,6 +58,8 @@ TEST(LanguageFiles, OnlyALanguageDocumentIsCopiedAndTheTargetIsNeverLeftHalfWrit
 
     const std::string content = readFile(target);
     EXPECT_NE(installLanguageFile(dir.at("gone.xml"), target), "");
+    ::chmod(target.c_str(), 0444); // a file without a write bit is not replaced
+    EXPECT_NE(installLanguageFile(dir.write("source.xml", kGood), target), "");
     EXPECT_EQ(readFile(target), content);
 }
 

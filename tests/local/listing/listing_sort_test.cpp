@@ -129,14 +129,6 @@ TEST(ListingSort, SizesAndTimesCompareInFullSixtyFourBits) {
     }
 }
 
-TEST(ListingSort, ExtensionStartsAtTheLastDot) {
-    for (const auto& [name, extension] : {std::pair("archive.tar.gz", ".gz"),
-                                          {".bashrc", ".bashrc"},
-                                          {"a.", "."},
-                                          {"Makefile", ""}})
-        EXPECT_EQ(listing::extensionOf(name), extension) << name;
-}
-
 namespace {
 
 // A listing that arrives in parts gets the order one sort of the whole would give.
