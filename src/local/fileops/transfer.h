@@ -57,7 +57,8 @@ private:
     // Copies the files of a folder this transfer made on the pool, counted in its batch.
     void copyAside(Level& level);
     std::unique_ptr<Level> folder(const Entry& entry, bool exists);
-    // Gives a folder left its copy's mode and times, and removes a moved one.
+    // Once a folder's entries are done: gives its copy the source's mode and times, and removes
+    // the source of a move.
     void finish(Level& level);
     // A file, link or node: returns true when the entry now stands at the target.
     bool nonFolder(const Entry& entry, bool replace);
