@@ -20,6 +20,7 @@ class IOFile;
 class NameMask;
 class LanguageTable;
 class LocalExplorer;
+class RemoteWalkBound;
 
 // The one FTP session of the program: the connection, the current remote folder and its
 // listing, which one panel shows while connected. Every call that talks to the server blocks
@@ -104,7 +105,8 @@ public:
     // Deletes one file (0x80) or empty folder (0x10): 1 when deleted, else below 0.
     int Delete(const std::string& path, int attributes);
     // Deletes everything below the folder, links as links; returns the path without a
-    // trailing separator.
+    // trailing separator. A tree without end (see RemoteWalkBound) is told in one box and
+    // stops the deletes as a Cancel does.
     std::string DeleteDir(std::string path);
     // Renames an entry of the current folder; never onto a name the listing holds. 1 when
     // renamed; otherwise the user was told, and the result is below 1.
@@ -141,11 +143,13 @@ public:
     // Uploads the local file to the remote path: 1 complete, -1 skipped or not readable, -2
     // or less the batch stops.
     int send(std::string remotePath, const std::string& localSource);
-    // Downloads everything below the remote folder into the local folder, which exists.
+    // Downloads everything below the remote folder into the local folder, which exists. A tree
+    // without end is told in one box and stops the batch (-2).
     int GetDir(std::string remotePath, const std::string& localFolder);
     // Uploads everything below the local folder into the remote folder, which exists.
     int SendDir(std::string localFolder, const std::string& remotePath);
-    // Writes the path of every file below the remote folder to the console.
+    // Writes the path of every file below the remote folder to the console; a tree without
+    // end is told in one box.
     void Tree(std::string path);
     // Makes a local folder for a download, or takes one that is there: false (told) when the
     // name is taken by anything but a real folder, such as a link leading elsewhere.
@@ -168,6 +172,13 @@ private:
     void status(const std::string& text);
     void command(const std::string& text);
     void box(const std::string& text);
+    // The walks proper, `depth` levels below the folder walked.
+    void deleteTree(std::string path, RemoteWalkBound& bound, int depth);
+    int getTree(std::string remotePath, const std::string& localFolder, RemoteWalkBound& bound,
+                int depth);
+    void listTree(std::string path, RemoteWalkBound& bound, int depth);
+    // Tells where a walk of a tree without end stopped, if it did; true then.
+    bool toldEndlessTree(const RemoteWalkBound& bound);
     int ReadListing();
     // The folder the server is in names the entries from now on: read back after every change
     // of folder, whether the change worked or not, and shown.

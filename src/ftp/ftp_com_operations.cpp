@@ -3,6 +3,7 @@
 #include "ftp/ftp_com.h"
 
 #include "ftp/raw_command.h"
+#include "ftp/remote_walk_bound.h"
 
 #include "platform/message_service.h"
 #include "platform/program_folder.h"
@@ -132,24 +133,37 @@ int FTPCom::Delete(const std::string& path, int attributes) {
 std::string FTPCom::DeleteDir(std::string path) {
     if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
         path.pop_back();
+    RemoteWalkBound bound;
+    deleteTree(path, bound, 0);
+    toldEndlessTree(bound);
+    return path;
+}
+
+void FTPCom::deleteTree(std::string path, RemoteWalkBound& bound, int depth) {
+    if (!bound.enter(path, depth)) {
+        DeleteAnswer = 2; // nothing above can be emptied: the deletes end here
+        return;
+    }
     const auto listed = session_.find(path);
     if (!listed)
-        return path;
+        return;
     for (const tarvo::ftp::RemoteEntry& entry : listed->entries) {
         if (DeleteAnswer == 2)
             break;
+        // A name that holds a "/" could name an entry of another folder.
+        if (refusedName(entry.name))
+            continue;
         const std::string inner = joinPath(path, entry.name);
         // A link is removed as a link: entering it would empty its target, which may lie
         // anywhere on the server.
         if (entry.directory && !entry.link) {
-            DeleteDir(inner);
+            deleteTree(inner, bound, depth + 1);
             if (DeleteAnswer != 2)
                 Delete(inner, listing::Directory);
         } else {
             Delete(inner, 0x80);
         }
     }
-    return path;
 }
 
 int FTPCom::Rename(const std::string& from, const std::string& to) {

@@ -1,7 +1,9 @@
 // The FTP session's walks of folder trees: download of a remote tree, upload of a local one,
 // and the remote tree listing. No walk follows a link into a folder: a link may lead above the
-// folder walked, or into a loop.
+// folder walked, or into a loop; and no walk of the server's tree goes on without end.
 #include "ftp/ftp_com.h"
+
+#include "ftp/remote_walk_bound.h"
 
 #include "local/tree_entries.h"
 #include "platform/message_service.h"
@@ -51,9 +53,24 @@ void FTPCom::makeRemoteFolder(const std::string& path) {
     LogResponse();
 }
 
+bool FTPCom::toldEndlessTree(const RemoteWalkBound& bound) {
+    if (!bound.stopped())
+        return false;
+    status(" Folder tree without end, stopped at: " + bound.stoppedAt());
+    box("The server's folder tree goes on without end; stopped at\n\n" + bound.stoppedAt());
+    return true;
+}
+
 int FTPCom::GetDir(std::string remotePath, const std::string& localFolder) {
+    RemoteWalkBound bound;
+    const int result = getTree(std::move(remotePath), localFolder, bound, 0);
+    return toldEndlessTree(bound) ? -2 : result;
+}
+
+int FTPCom::getTree(std::string remotePath, const std::string& localFolder, RemoteWalkBound& bound,
+                    int depth) {
     dropTrailingSeparator(remotePath);
-    if (!session_.connected())
+    if (!session_.connected() || !bound.enter(remotePath, depth))
         return -2;
     const auto listed = session_.find(remotePath);
     if (!listed)
@@ -89,7 +106,7 @@ int FTPCom::GetDir(std::string remotePath, const std::string& localFolder) {
         }
         console("--> " + remote);
         if (!batchStopped(DownloadAnswer))
-            result = GetDir(remote, local);
+            result = getTree(remote, local, bound, depth + 1);
     }
     return result;
 }
@@ -117,18 +134,26 @@ int FTPCom::SendDir(std::string localFolder, const std::string& remotePath) {
 }
 
 void FTPCom::Tree(std::string path) {
+    RemoteWalkBound bound;
+    listTree(std::move(path), bound, 0);
+    toldEndlessTree(bound);
+}
+
+void FTPCom::listTree(std::string path, RemoteWalkBound& bound, int depth) {
     dropTrailingSeparator(path);
-    if (!session_.connected())
+    if (!session_.connected() || !bound.enter(path, depth))
         return;
     const auto listed = session_.find(path);
     if (!listed)
         return;
     for (const tarvo::ftp::RemoteEntry& entry : listed->entries) {
+        if (bound.stopped())
+            return;
         if (entry.name == "." || entry.name == ".." || entry.name.find('/') != std::string::npos)
             continue;
         const std::string inner = joinPath(path, entry.name);
         if (entry.directory && !entry.link)
-            Tree(inner);
+            listTree(inner, bound, depth + 1);
         else if (!entry.directory)
             console(inner);
     }

@@ -2,6 +2,7 @@
 
 #include "main/app_icon.h"
 #include "main/product_info.h"
+#include "main/widget_helpers.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -15,7 +16,7 @@
 namespace {
 
 QLabel* line(const QString& text, QWidget* parent, bool bold = false) {
-    auto* label = new QLabel(text, parent);
+    auto* label = plainLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     if (bold) {
@@ -36,7 +37,7 @@ TOKRightDlg123::TOKRightDlg123(std::function<void()> openHomePage, QWidget* pare
     setWindowTitle(QStringLiteral("About Tarvo Manager v%1").arg(product::kVersion));
 
     auto* layout = new QVBoxLayout(this);
-    auto* logo = new QLabel(this);
+    auto* logo = plainLabel(QString(), this);
     logo->setPixmap(appIcon().pixmap(64, 64));
     logo->setAlignment(Qt::AlignCenter);
     logo->setAccessibleName(QStringLiteral("Tarvo Manager"));

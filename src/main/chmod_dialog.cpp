@@ -28,7 +28,7 @@ TOKRightDlg::TOKRightDlg(QWidget* owner, const LanguageTable& texts, unsigned mo
     const char* rows[] = {"user", "group", "all"};
     const char* columns[] = {"read", "write", "execute"};
     for (int row = 0; row < 3; ++row) {
-        grid->addWidget(new QLabel(rows[row], this), row, 0);
+        grid->addWidget(plainLabel(rows[row], this), row, 0);
         for (int column = 0; column < 3; ++column) {
             const int index = row * 3 + column;
             const std::string name = "CheckBox" + std::to_string(index + 1);

@@ -3,6 +3,7 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
+#include "main/widget_helpers.h"
 #include "platform/program_folder.h"
 #include "workers/command_codes.h"
 
@@ -38,7 +39,8 @@ void TForm1::showSession(SessionView session) {
         shown.widgets().driveBox->setVisible(!session.Connected);
         restingTitle_ = QString::fromStdString(session.Title);
         setWindowTitle(restingTitle_);
-        TrayIcon1->setToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle));
+        TrayIcon1->setToolTip(
+            plainToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle)));
         butConnect->setText(
             QString::fromStdString(Translate(session.Connected ? "Disconnect" : "Connect")));
         UpdateMenusForPanel(ActivePanel);

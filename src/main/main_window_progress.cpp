@@ -1,6 +1,7 @@
 // The progress strip under the panels: the progress timer, the status services and the cancel.
 #include "main/main_window.h"
 #include "main/progress_text.h"
+#include "main/widget_helpers.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -72,7 +73,7 @@ void TForm1::showJobProgress() {
     setBar(static_cast<double>(done) / static_cast<double>(total));
     Label10->setText(progressText(done, total));
     setWindowTitle(kTitle + " " + Label10->text());
-    TrayIcon1->setToolTip(windowTitle());
+    TrayIcon1->setToolTip(plainToolTip(windowTitle()));
 }
 
 void TForm1::showTransferProgress(const JobProgress& progress) {
@@ -92,7 +93,7 @@ void TForm1::showTransferProgress(const JobProgress& progress) {
     Label10->setText(transferText(done, total, TransferTicks));
     Label15->setText(transferSpeedText(delta));
     setWindowTitle(kTitle + " " + Label10->text());
-    TrayIcon1->setToolTip(windowTitle());
+    TrayIcon1->setToolTip(plainToolTip(windowTitle()));
 }
 
 void TForm1::showServerWait() {

@@ -3,6 +3,7 @@
 
 #include "main/main_window.h"
 #include "main/menu_tree.h"
+#include "main/widget_helpers.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -93,7 +94,7 @@ void TForm1::applyTexts() {
         if (entry.kind == TextKind::Hint) {
             // The hint names a button that shows an icon: it is the button's name for screen
             // readers too.
-            widget->setToolTip(text);
+            widget->setToolTip(plainToolTip(text));
             widget->setAccessibleName(text);
         } else {
             setCaption(widget, text);

@@ -3,6 +3,7 @@
 #include "platform/ui_bridge.h"
 
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -53,6 +54,7 @@ MessageButton QtMessageService::show(const MessageRequest& request) {
         [this, request] {
             QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title),
                             QString::fromStdString(request.text), QMessageBox::NoButton, owner_);
+            box.setTextFormat(Qt::PlainText); // names, paths and replies, never markup
             for (const auto& [ours, qt] : kButtons)
                 if (request.buttons & ours)
                     box.addButton(qt);
@@ -77,6 +79,8 @@ std::optional<std::string> QtMessageService::askText(const std::string& caption,
             QInputDialog dialog(owner_);
             dialog.setWindowTitle(QString::fromStdString(caption));
             dialog.setLabelText(QString::fromStdString(prompt));
+            for (auto* label : dialog.findChildren<QLabel*>())
+                label->setTextFormat(Qt::PlainText);
             dialog.setTextValue(QString::fromStdString(initial));
             QObject::connect(&bridge_, &UiBridge::shuttingDown, &dialog, &QDialog::reject);
             if (dialog.exec() != QDialog::Accepted)

@@ -25,7 +25,7 @@ std::string text(const QLineEdit* edit) {
 QLineEdit* labelledEdit(QFormLayout* form, QWidget* parent, const char* name,
                         const QString& label) {
     auto* field = named<QLineEdit>(name, parent);
-    auto* caption = new QLabel(label, parent);
+    auto* caption = plainLabel(label, parent);
     caption->setBuddy(field);
     field->setAccessibleName(label);
     form->addRow(caption, field);
@@ -62,13 +62,13 @@ TOKRightDlg2::TOKRightDlg2(QWidget* owner, const LanguageTable& texts, const Sit
     layout->addWidget(CkNOOP);
     auto* intervalRow = new QWidget(this);
     auto* interval = rowLayout(intervalRow, 0, 6);
-    auto* intervalLabel = new QLabel(translated("Interval"), intervalRow);
+    auto* intervalLabel = plainLabel(translated("Interval"), intervalRow);
     TimeNOOP = named<QLineEdit>("TimeNOOP", intervalRow);
     intervalLabel->setBuddy(TimeNOOP);
     TimeNOOP->setAccessibleName(intervalLabel->text());
     interval->addWidget(intervalLabel);
     interval->addWidget(TimeNOOP);
-    interval->addWidget(new QLabel("s", intervalRow));
+    interval->addWidget(plainLabel("s", intervalRow));
     layout->addWidget(intervalRow);
 
     Panel1 = named<QWidget>("Panel1", this);

@@ -1,5 +1,7 @@
 #include "main/zip_view_dialog.h"
 
+#include "main/widget_helpers.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -57,7 +59,7 @@ private:
 };
 
 QLabel* blueLabel(QWidget* parent) {
-    auto* label = new QLabel(parent);
+    auto* label = plainLabel(QString(), parent);
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);

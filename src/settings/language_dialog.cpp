@@ -16,10 +16,15 @@
 
 #include <sys/stat.h>
 
+#include <type_traits>
+
 namespace {
 
+// A label shows the language file's texts as they are, never as markup.
 template <class Widget> Widget* named(const char* name, QWidget* parent) {
     auto* widget = new Widget(parent);
+    if constexpr (std::is_base_of_v<QLabel, Widget>)
+        widget->setTextFormat(Qt::PlainText);
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }

@@ -3,6 +3,7 @@
 #include "session_fixture.h"
 
 #include "ftp/edited_files.h"
+#include "ftp/remote_walk_bound.h"
 #include "ftp/transfer_batch.h"
 #include "support/file_content.h"
 
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -163,6 +165,43 @@ TEST_F(Batches, HostileNamesInAListingAreRefused) {
     EXPECT_EQ(readFile(folder + "/good"), "good");
     EXPECT_FALSE(fs::exists(program.at("evil")));
     EXPECT_EQ(boxes(), std::vector<std::string>{"OperationNotAllowed\n\n../evil"});
+}
+
+// A server that lists a folder inside itself, one level deeper each time: every walk stops
+// once, below the deepest level a real tree has, with one box, and deletes nothing.
+TEST_F(Batches, AWalkOfATreeWithoutEndStopsOnceWithOneBox) {
+    TempTree canned;
+    const std::string nested = "drwxr-xr-x 2 u g 0 Jan 01 2020 d\r\n";
+    canned.write("default", nested);
+    canned.write("d", nested);
+    start("canned", canned.path());
+    std::string stoppedAt;
+    for (int level = 0; level <= RemoteWalkBound::kMaxDepth + 1; ++level)
+        stoppedAt += "/d";
+    const std::pair<const char*, std::function<void()>> walks[] = {
+        {"download", [&] { EXPECT_EQ(ftp->GetDir("/d", folder), -2); }},
+        {"tree", [&] { ftp->Tree("/d"); }},
+        {"delete", [&] { ftp->DeleteDir("/d"); }},
+    };
+    for (const auto& [name, walk] : walks) {
+        const std::size_t before = boxes().size();
+        walk();
+        const std::vector<std::string> all = boxes();
+        const std::vector<std::string> shown(all.begin() + static_cast<long>(before), all.end());
+        EXPECT_EQ(shown,
+                  std::vector<std::string>{
+                      "The server's folder tree goes on without end; stopped at\n\n" + stoppedAt})
+            << name;
+    }
+    EXPECT_EQ(ftp->DeleteAnswer, 2) << "the deletes end as after a Cancel";
+    const std::string received = readFile(canned.at("received"));
+    EXPECT_EQ(received.find("DELE"), std::string::npos);
+    EXPECT_EQ(received.find("RMD"), std::string::npos);
+
+    RemoteWalkBound bound;
+    EXPECT_TRUE(bound.enter("/a//b/", 0));
+    EXPECT_FALSE(bound.enter("/a/./c/../b", 1)) << "the same folder, written otherwise";
+    EXPECT_EQ(bound.stoppedAt(), "/a/./c/../b");
 }
 
 class EditCopies : public Batches {

@@ -1,9 +1,12 @@
+#include "main/qt_message_service.h"
 #include "main/window_harness.h"
 #include "workers/command_codes.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -77,6 +80,44 @@ TEST_F(MainWindowTest, KeysGoToTheFocusedGridAndEnterOpensAFolder) {
     WindowHarness::press(Qt::Key_Return);
     ASSERT_TRUE(harness.showing(PanelSide::Left, harness.home.at("sub")));
     EXPECT_EQ(WindowHarness::focused(), &harness.left().grid());
+}
+
+// A name that reads as markup shows as it is: as rich text, the image tag would have the label
+// read the file it names until the memory runs out, and a heading would break the layout.
+TEST_F(MainWindowTest, NamesThatLookLikeMarkupShowAsTheyAreInEveryLabelAndBox) {
+    const std::string image = "<img src=&#47;dev&#47;zero>";
+    harness.home.dir(image);
+    harness.home.dir(image + "/<h1>x<br>y");
+    ASSERT_TRUE(harness.open());
+    ASSERT_TRUE(harness.activate());
+    harness.select(PanelSide::Left, "[" + image + "]");
+    WindowHarness::press(Qt::Key_Return);
+    ASSERT_TRUE(harness.showing(PanelSide::Left, harness.home.at(image)));
+    for (const char* dialog :
+         {"About1", "Jzyk1", "noweedycja1", "OrganizeFavorites1", "FTPCommand1"})
+        harness.trigger(dialog);
+
+    for (const QLabel* label : harness.window->findChildren<QLabel*>()) {
+        if (label->text().startsWith("<a href=")) // the about box's one link, a fixed text
+            continue;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText)
+            << label->objectName().toStdString() << " in "
+            << label->window()->objectName().toStdString();
+    }
+
+    UiBridge bridge;
+    QtMessageService service(bridge, nullptr);
+    const QString text = QString::fromStdString("Could not delete\n\n" + image);
+    Qt::TextFormat boxFormat = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), text);
+        boxFormat = box->textFormat();
+        box->accept();
+    });
+    service.show({"Tarvo Manager", text.toStdString(), MessageButton::Ok});
+    EXPECT_EQ(boxFormat, Qt::PlainText);
 }
 
 } // namespace

@@ -10,6 +10,8 @@ namespace tarvo::fileops {
 
 // Removes entries, folders with everything in them, depth first. Never follows a symbolic link:
 // a link is removed as a link and its target stays. Changes no permissions to get its way.
+// The folders it is in are kept on a stack of its own, with one path for them all, so a tree
+// of any depth costs neither the thread's stack nor memory beyond its depth.
 class Removal {
 public:
     Removal(WalkHost& host, std::stop_token stop) : host_(host), stop_(std::move(stop)) {}
@@ -19,6 +21,16 @@ public:
     bool run(const Folder& folder, const std::string& name);
 
 private:
+    struct Level;
+    enum class Step { Gone, Kept, Folder };
+
+    // Removes a file, link or node; a folder is left to the walk.
+    Step begin(int folderFd, const std::string& name, const std::string& path);
+    // Opens and lists the folder onto the stack; false (reported) when it cannot.
+    bool enter(int folderFd, const std::string& name, const std::string& path,
+               std::vector<Level>& levels);
+    bool removeFolder(int folderFd, const std::string& name, const std::string& path);
+
     WalkHost& host_;
     std::stop_token stop_;
 };

@@ -18,23 +18,6 @@ namespace {
 
 constexpr int kNoFollow = AT_SYMLINK_NOFOLLOW;
 
-// Waits for a folder's copies however the walk leaves the folder: they use its descriptors.
-class WaitForCopies {
-public:
-    WaitForCopies(const std::unique_ptr<CopyPool>& pool, CopyPool::Batch& batch)
-        : pool_(pool), batch_(batch) {}
-    ~WaitForCopies() {
-        if (pool_)
-            pool_->wait(batch_);
-    }
-    WaitForCopies(const WaitForCopies&) = delete;
-    WaitForCopies& operator=(const WaitForCopies&) = delete;
-
-private:
-    const std::unique_ptr<CopyPool>& pool_;
-    CopyPool::Batch& batch_;
-};
-
 int copyLink(int sourceFolder, const std::string& name, const struct stat& status, int targetFolder,
              bool replace) {
     std::string target(static_cast<std::size_t>(status.st_size) + 1, '\0');
@@ -70,6 +53,36 @@ int copyNode(const std::string& name, const struct stat& status, int targetFolde
 
 } // namespace
 
+// A tree of any depth costs nothing of the thread's stack, and as each level keeps only its
+// own name, memory in proportion to the depth; paths are put together when needed.
+struct Transfer::Level {
+    struct Named {
+        std::string name;
+        struct stat status;
+    };
+    const Level* parent = nullptr; // null for the folders the transfer was given
+    std::string name;
+    int source = -1;
+    int target = -1;
+    UniqueFd from; // hold `source` and `target` below the top
+    UniqueFd into;
+    struct stat status {};    // of the source folder, for the copy's mode and times
+    bool exists = false;      // the target folder was there already
+    bool listed = false;      // all of the source folder's names were read
+    std::vector<Named> files; // of a folder made here: copied side by side
+    std::vector<Named> others;
+    std::size_t next = 0; // in `others`
+    CopyPool::Batch batch;
+};
+
+struct Transfer::Entry {
+    const Level& in;
+    const std::string& name;
+    const struct stat& status;
+    std::string sourcePath;
+    std::string targetPath;
+};
+
 bool Failure::diskFull() const {
     return problem == Problem::CopyFailed && (error == ENOSPC || error == EDQUOT);
 }
@@ -96,8 +109,36 @@ CopyPool& Transfer::pool() {
     return *pool_;
 }
 
+std::string Transfer::pathOf(const Level& in, const std::string& name,
+                             const std::string& top) const {
+    std::vector<const std::string*> names{&name};
+    for (const Level* level = &in; level->parent != nullptr; level = level->parent)
+        names.push_back(&level->name);
+    std::string path = top;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!path.empty() && path.back() != '/')
+            path += '/';
+        path += **name;
+    }
+    return path;
+}
+
+std::string Transfer::sourcePath(const Level& in, const std::string& name) const {
+    return pathOf(in, name, sourceTop_);
+}
+
+std::string Transfer::targetPath(const Level& in, const std::string& name) const {
+    return pathOf(in, name, targetTop_);
+}
+
 void Transfer::run(const Folder& source, const std::string& name, const Folder& target) {
-    struct stat status {};
+    sourceTop_ = source.path;
+    targetTop_ = target.path;
+    auto top = std::make_unique<Level>();
+    top->source = source.fd;
+    top->target = target.fd;
+    top->others.push_back({name, {}});
+    struct stat& status = top->others.back().status;
     if (::fstatat(source.fd, name.c_str(), &status, kNoFollow) != 0) {
         fail(Problem::CopyFailed, errno, joinPath(source.path, name));
         return;
@@ -106,43 +147,74 @@ void Transfer::run(const Folder& source, const std::string& name, const Folder& 
         fail(Problem::IntoItself, 0, joinPath(target.path, name));
         return;
     }
-    entry(source, name, status, target);
+    walk(std::move(top));
 }
 
-void Transfer::entry(const Folder& source, const std::string& name, const struct stat& status,
-                     const Folder& target, bool fresh) {
-    const Entry entry{
-        source, target, name, status, joinPath(source.path, name), joinPath(target.path, name)};
+void Transfer::walk(std::unique_ptr<Level> top) {
+    // Levels end innermost first, also when the walk is left by an exception: copies still
+    // running in a level use its descriptors and name their paths through the levels above.
+    struct Stack {
+        std::vector<std::unique_ptr<Level>> levels;
+        Transfer& transfer;
+        ~Stack() {
+            while (!levels.empty()) {
+                if (transfer.pool_)
+                    transfer.pool_->wait(levels.back()->batch);
+                levels.pop_back();
+            }
+        }
+    } stack{{}, *this};
+    stack.levels.push_back(std::move(top));
+    while (!stack.levels.empty()) {
+        Level& level = *stack.levels.back();
+        if (level.next < level.others.size() && !stopped()) {
+            const Level::Named& other = level.others[level.next++];
+            const bool fresh = level.parent != nullptr && !level.exists;
+            if (auto inner = entry(level, other.name, other.status, fresh))
+                stack.levels.push_back(std::move(inner));
+            continue;
+        }
+        if (pool_)
+            pool_->wait(level.batch);
+        if (level.parent != nullptr)
+            finish(level);
+        stack.levels.pop_back();
+    }
+}
+
+std::unique_ptr<Transfer::Level> Transfer::entry(const Level& in, const std::string& name,
+                                                 const struct stat& status, bool fresh) {
+    const Entry entry{in, name, status, sourcePath(in, name), targetPath(in, name)};
     struct stat existing {};
     errno = ENOENT;
-    const bool exists = !fresh && ::fstatat(target.fd, name.c_str(), &existing, kNoFollow) == 0;
+    const bool exists = !fresh && ::fstatat(in.target, name.c_str(), &existing, kNoFollow) == 0;
     if (!exists && errno != ENOENT) {
         fail(Problem::CopyFailed, errno, entry.targetPath);
-        return;
+        return nullptr;
     }
     if (exists && FileId::of(existing) == FileId::of(status)) {
         fail(Problem::SameEntry, 0, entry.targetPath);
-        return;
+        return nullptr;
     }
     if (S_ISDIR(status.st_mode)) {
-        if (exists && !S_ISDIR(existing.st_mode))
-            fail(Problem::FolderNotMade, EEXIST, entry.targetPath);
-        else
-            folder(entry, exists);
-        return;
+        if (!exists || S_ISDIR(existing.st_mode))
+            return folder(entry, exists);
+        fail(Problem::FolderNotMade, EEXIST, entry.targetPath);
+        return nullptr;
     }
     if (S_ISSOCK(status.st_mode)) {
         fail(Problem::Socket, 0, entry.sourcePath);
-        return;
+        return nullptr;
     }
     if (exists && S_ISDIR(existing.st_mode)) {
         fail(Problem::CopyFailed, EISDIR, entry.targetPath);
-        return;
+        return nullptr;
     }
     if (exists && (!replaceExisting(entry.targetPath) || stopped()))
-        return;
+        return nullptr;
     if (nonFolder(entry, exists) && mode_ == TransferMode::Move && crossDevice_)
         removeSource(entry);
+    return nullptr;
 }
 
 bool Transfer::nonFolder(const Entry& entry, bool replace) {
@@ -159,8 +231,8 @@ bool Transfer::nonFolder(const Entry& entry, bool replace) {
 }
 
 int Transfer::rename(const Entry& entry, bool replace) {
-    const int source = entry.source.fd;
-    const int target = entry.target.fd;
+    const int source = entry.in.source;
+    const int target = entry.in.target;
     const char* name = entry.name.c_str();
     if (replace)
         return ::renameat(source, name, target, name) == 0 ? 0 : errno;
@@ -178,18 +250,18 @@ int Transfer::rename(const Entry& entry, bool replace) {
 int Transfer::copyNonFolder(const Entry& entry, bool replace) {
     const struct stat& status = entry.status;
     if (S_ISLNK(status.st_mode))
-        return copyLink(entry.source.fd, entry.name, status, entry.target.fd, replace);
+        return copyLink(entry.in.source, entry.name, status, entry.in.target, replace);
     if (!S_ISREG(status.st_mode))
-        return copyNode(entry.name, status, entry.target.fd, replace);
+        return copyNode(entry.name, status, entry.in.target, replace);
     // Never blocks on whatever replaced the file meanwhile, and never opens a link's target.
-    UniqueFd file(::openat(entry.source.fd, entry.name.c_str(),
+    UniqueFd file(::openat(entry.in.source, entry.name.c_str(),
                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat opened {};
     if (!file.valid() || ::fstat(file.get(), &opened) != 0)
         return errno;
     if (!S_ISREG(opened.st_mode) || FileId::of(opened) != FileId::of(status))
         return EAGAIN;
-    FileCopyRequest request{file.get(), &opened,   entry.target.fd, entry.name,
+    FileCopyRequest request{file.get(), &opened,   entry.in.target, entry.name,
                             replace,    tryClone_, &route_};
     const int error =
         copyRegularFile(request, data_, stop_, [this](std::int64_t bytes) { host_.moved(bytes); });
@@ -199,95 +271,96 @@ int Transfer::copyNonFolder(const Entry& entry, bool replace) {
 }
 
 void Transfer::removeSource(const Entry& entry) {
-    if (::unlinkat(entry.source.fd, entry.name.c_str(), 0) != 0)
+    if (::unlinkat(entry.in.source, entry.name.c_str(), 0) != 0)
         fail(Problem::FileNotDeleted, errno, entry.sourcePath);
 }
 
-void Transfer::copyAside(const std::vector<Named>& files, const Folder& source,
-                         const Folder& target, CopyPool::Batch& batch) {
+void Transfer::copyAside(Level& level) {
+    const std::size_t count = level.files.size();
     // Several tasks a thread, so a large file does not hold the others up.
-    const std::size_t tasks = std::min(files.size(), pool().threads() * std::size_t{4});
-    const std::size_t each = (files.size() + tasks - 1) / tasks;
-    for (std::size_t first = 0; first < files.size(); first += each) {
-        const std::size_t last = std::min(files.size(), first + each);
-        pool().submit(batch, [this, &files, first, last, &source, &target] {
+    const std::size_t tasks = std::min(count, pool().threads() * std::size_t{4});
+    const std::size_t each = (count + tasks - 1) / tasks;
+    for (std::size_t first = 0; first < count; first += each) {
+        const std::size_t last = std::min(count, first + each);
+        pool().submit(level.batch, [this, &level, first, last] {
             for (std::size_t i = first; i < last && !stopped(); ++i) {
+                const Level::Named& file = level.files[i];
                 try {
-                    entry(source, files[i].name, files[i].status, target, true);
+                    entry(level, file.name, file.status, true);
                 } catch (const std::exception&) {
                     // Out of memory, most likely: this file is not done, and the user hears so.
-                    fail(Problem::CopyFailed, 0, joinPath(target.path, files[i].name));
+                    fail(Problem::CopyFailed, 0, targetPath(level, file.name));
                 }
             }
         });
     }
 }
 
-void Transfer::folder(const Entry& entry, bool exists) {
+std::unique_ptr<Transfer::Level> Transfer::folder(const Entry& entry, bool exists) {
     if (made_.count(FileId::of(entry.status)))
-        return; // a copy made by this transfer is never walked as a source
+        return nullptr; // a copy made by this transfer is never walked as a source
     if (!exists && renaming()) {
         host_.started(entry.sourcePath, 0);
         const int error = rename(entry, false);
         if (error == 0)
-            return;
+            return nullptr;
         if (error != EXDEV && error != EEXIST) {
             fail(Problem::CopyFailed, error, entry.targetPath);
-            return;
+            return nullptr;
         }
         crossDevice_ = error == EXDEV;
         exists = error == EEXIST;
     }
-    if (!exists && ::mkdirat(entry.target.fd, entry.name.c_str(), 0700) != 0) {
+    if (!exists && ::mkdirat(entry.in.target, entry.name.c_str(), 0700) != 0) {
         fail(Problem::FolderNotMade, errno, entry.targetPath);
-        return;
+        return nullptr;
     }
-    const UniqueFd into = openSubfolder(entry.target.fd, entry.name);
-    if (!into.valid()) {
+    auto level = std::make_unique<Level>();
+    level->into = openSubfolder(entry.in.target, entry.name);
+    if (!level->into.valid()) {
         fail(Problem::FolderNotMade, errno, entry.targetPath);
-        return;
+        return nullptr;
     }
     struct stat made {};
-    if (!exists && ::fstat(into.get(), &made) == 0)
+    if (!exists && ::fstat(level->into.get(), &made) == 0)
         made_.insert(FileId::of(made));
-    const UniqueFd from = openSubfolder(entry.source.fd, entry.name);
+    level->parent = &entry.in;
+    level->name = entry.name;
+    level->status = entry.status;
+    level->exists = exists;
+    level->from = openSubfolder(entry.in.source, entry.name);
+    level->source = level->from.get();
+    level->target = level->into.get();
     std::vector<std::string> names;
-    const int error = from.valid() ? listNames(from.get(), names) : errno;
+    const int error = level->from.valid() ? listNames(level->source, names) : errno;
     if (error != 0)
         fail(Problem::CopyFailed, error, entry.sourcePath);
-    const Folder source{from.get(), entry.sourcePath};
-    const Folder target{into.get(), entry.targetPath};
-    std::vector<Named> files; // of a folder made here: copied side by side
-    std::vector<Named> others;
+    level->listed = error == 0;
     for (std::string& name : names) {
         struct stat status {};
-        if (::fstatat(from.get(), name.c_str(), &status, kNoFollow) != 0)
-            fail(Problem::CopyFailed, errno, joinPath(source.path, name));
+        if (::fstatat(level->source, name.c_str(), &status, kNoFollow) != 0)
+            fail(Problem::CopyFailed, errno, joinPath(entry.sourcePath, name));
         else
-            (!exists && S_ISREG(status.st_mode) ? files : others)
+            (!exists && S_ISREG(status.st_mode) ? level->files : level->others)
                 .push_back({std::move(name), status});
     }
-    {
-        CopyPool::Batch batch;
-        const WaitForCopies wait(pool_, batch);
-        if (!files.empty())
-            copyAside(files, source, target, batch);
-        for (const Named& other : others) {
-            if (stopped())
-                break;
-            this->entry(source, other.name, other.status, target, !exists);
-        }
-    }
-    if (!exists) {
+    if (!level->files.empty())
+        copyAside(*level);
+    return level;
+}
+
+void Transfer::finish(Level& level) {
+    if (!level.exists) {
         // Last, so that a read-only folder could be filled and its time is not the copy's.
-        const struct timespec times[2] = {entry.status.st_atim, entry.status.st_mtim};
-        ::fchmod(into.get(), entry.status.st_mode & 0777);
-        ::futimens(into.get(), times);
+        const struct timespec times[2] = {level.status.st_atim, level.status.st_mtim};
+        ::fchmod(level.target, level.status.st_mode & 0777);
+        ::futimens(level.target, times);
     }
-    if (mode_ == TransferMode::Move && error == 0 && !stopped() &&
-        ::unlinkat(entry.source.fd, entry.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOTEMPTY &&
+    const Level& parent = *level.parent;
+    if (mode_ == TransferMode::Move && level.listed && !stopped() &&
+        ::unlinkat(parent.source, level.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOTEMPTY &&
         errno != EEXIST)
-        fail(Problem::FolderNotDeleted, errno, entry.sourcePath);
+        fail(Problem::FolderNotDeleted, errno, sourcePath(parent, level.name));
 }
 
 } // namespace tarvo::fileops

@@ -41,26 +41,25 @@ public:
     void run(const Folder& source, const std::string& name, const Folder& target);
 
 private:
-    struct Entry {
-        const Folder& source;
-        const Folder& target;
-        const std::string& name;
-        const struct stat& status;
-        std::string sourcePath;
-        std::string targetPath;
-    };
+    // A folder pair the walk is in; the walk keeps them on a stack of its own.
+    struct Level;
+    struct Entry;
 
+    std::string sourcePath(const Level& in, const std::string& name) const;
+    std::string targetPath(const Level& in, const std::string& name) const;
+    std::string pathOf(const Level& in, const std::string& name, const std::string& top) const;
+    // Walks the top level's entries and every folder below, innermost level first.
+    void walk(std::unique_ptr<Level> top);
     // In a folder this transfer made (`fresh`) nothing is in the way: nothing is looked up.
-    void entry(const Folder& source, const std::string& name, const struct stat& status,
-               const Folder& target, bool fresh = false);
-    struct Named {
-        std::string name;
-        struct stat status;
-    };
-    // Copies the files of a folder this transfer made on the pool, counted in the batch.
-    void copyAside(const std::vector<Named>& files, const Folder& source, const Folder& target,
-                   CopyPool::Batch& batch);
-    void folder(const Entry& entry, bool exists);
+    // Returns the level of a folder to walk, if the entry is one.
+    std::unique_ptr<Level> entry(const Level& in, const std::string& name,
+                                 const struct stat& status, bool fresh = false);
+    // Copies the files of a folder this transfer made on the pool, counted in its batch.
+    void copyAside(Level& level);
+    std::unique_ptr<Level> folder(const Entry& entry, bool exists);
+    // Once a folder's entries are done: gives its copy the source's mode and times, and removes
+    // the source of a move.
+    void finish(Level& level);
     // A file, link or node: returns true when the entry now stands at the target.
     bool nonFolder(const Entry& entry, bool replace);
     int copyNonFolder(const Entry& entry, bool replace);
@@ -78,6 +77,8 @@ private:
     WalkHost& host_;
     std::stop_token stop_;
     DataPath& data_;
+    std::string sourceTop_; // the paths of the folders the transfer was given
+    std::string targetTop_;
     std::atomic<bool> crossDevice_{false};
     std::atomic<bool> tryClone_{true}; // until the file systems refuse to share blocks
     DataRoute route_;

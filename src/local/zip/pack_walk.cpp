@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 namespace tarvo::zip {
 
@@ -16,31 +17,50 @@ public:
     Walker(const std::vector<FileIdentity>& leaveOut, const std::stop_token& stop, PackWalk& result)
         : leaveOut_(leaveOut), stop_(stop), result_(result) {}
 
-    void walk(const std::string& path, const std::string& name, std::size_t origin) {
-        if (stop_.stop_requested()) {
-            result_.stopped = true;
-            return;
+    // Depth first on a stack of its own: a deep tree costs nothing of the thread's stack.
+    void walk(std::string path, std::string name, std::size_t origin) {
+        std::vector<Pending> pending;
+        pending.push_back({std::move(path), std::move(name)});
+        while (!pending.empty()) {
+            if (stop_.stop_requested()) {
+                result_.stopped = true;
+                return;
+            }
+            const Pending next = std::move(pending.back());
+            pending.pop_back();
+            visit(next, origin, pending);
         }
+    }
+
+private:
+    struct Pending {
+        std::string path;
+        std::string name;
+    };
+
+    // Adds the entry; a folder's entries go onto `pending`, the first of them on top.
+    void visit(const Pending& entry, std::size_t origin, std::vector<Pending>& pending) {
+        const std::string& path = entry.path;
         struct stat status {};
         if (::lstat(path.c_str(), &status) != 0) {
             skip(path, std::strerror(errno));
         } else if (S_ISLNK(status.st_mode)) {
             skip(path, "symbolic link, not followed", true);
         } else if (S_ISDIR(status.st_mode)) {
-            if (!name.empty()) {
-                add({name, {}, true}, origin);
+            if (!entry.name.empty()) {
+                add({entry.name, {}, true}, origin);
             }
-            walkFolder(path, name, origin);
+            listFolder(entry, pending);
         } else if (!S_ISREG(status.st_mode)) {
             skip(path, "neither a regular file nor a folder");
         } else if (std::find(leaveOut_.begin(), leaveOut_.end(),
                              FileIdentity{status.st_dev, status.st_ino}) == leaveOut_.end()) {
-            add({name, path, false}, origin);
+            add({entry.name, path, false}, origin);
         }
     }
 
-private:
-    void walkFolder(const std::string& path, const std::string& prefix, std::size_t origin) {
+    void listFolder(const Pending& folderEntry, std::vector<Pending>& pending) {
+        const std::string& path = folderEntry.path;
         DIR* folder = ::opendir(path.c_str());
         if (folder == nullptr) {
             skip(path, std::strerror(errno));
@@ -58,10 +78,11 @@ private:
             skip(path, std::strerror(errno));
         }
         ::closedir(folder);
-        std::sort(names.begin(), names.end());
+        std::sort(names.begin(), names.end(), std::greater<>());
         const std::string base = path == "/" ? std::string() : path;
+        const std::string& prefix = folderEntry.name;
         for (const std::string& name : names) {
-            walk(base + "/" + name, prefix.empty() ? name : prefix + "/" + name, origin);
+            pending.push_back({base + "/" + name, prefix.empty() ? name : prefix + "/" + name});
         }
     }
 

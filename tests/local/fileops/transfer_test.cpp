@@ -2,6 +2,7 @@
 // leaves behind.
 #include "local/fileops/entry_ops.h"
 #include "local/fileops/file_copy.h"
+#include "local/fileops/removal.h"
 #include "local/fileops/transfer.h"
 
 #include "fileops/test_host.h"
@@ -10,6 +11,7 @@
 #include "support/temp_tree.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -19,6 +21,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <tuple>
 
@@ -339,6 +342,57 @@ TEST(Transfer, SocketsAreReportedAndPassedOver) {
     EXPECT_EQ(std::tie(host.failures[0].problem, host.failures[0].path),
               std::tuple(Problem::Socket, path));
     EXPECT_EQ(readFile(tree.at("to/sub/a.txt")), "a");
+}
+
+// Runs `work` on a thread with a stack far smaller than a job thread's, so that a walk that
+// recursed once per level would overflow it within the test's depth.
+void onSmallStack(const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(::pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(::pthread_attr_setstacksize(&attributes, 256 << 10), 0);
+    pthread_t thread;
+    auto run = [](void* work) -> void* {
+        (*static_cast<const std::function<void()>*>(work))();
+        return nullptr;
+    };
+    ASSERT_EQ(
+        ::pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)), 0);
+    ::pthread_join(thread, nullptr);
+    ::pthread_attr_destroy(&attributes);
+}
+
+// A move across file systems walks as a copy does; one in memory stays fast on a busy machine,
+// where a thousand folders on disk take seconds to remove.
+TEST(DeepTree, IsCopiedAndDeletedWithoutTheThreadsStack) {
+    constexpr int kDepth = 1000;
+    TempTree tree(shmIsAnotherFileSystem() ? "/dev/shm" : "/tmp");
+    std::string bottom = "deep";
+    {
+        UniqueFd folder = fileops::openFolder(tree.path());
+        for (int level = 0; level < kDepth; ++level) {
+            const char* name = level == 0 ? "deep" : "d";
+            ASSERT_EQ(::mkdirat(folder.get(), name, 0755), 0);
+            folder = fileops::openSubfolder(folder.get(), name);
+            bottom += level == 0 ? "" : "/d";
+        }
+        ::close(::openat(folder.get(), "bottom", O_CREAT | O_WRONLY, 0644));
+    }
+    tree.dir("copy");
+
+    TestHost host;
+    onSmallStack([&] { transfer(TransferMode::Copy, host, tree.path(), "deep", tree.at("copy")); });
+    EXPECT_TRUE(std::filesystem::exists(tree.at("copy/" + bottom + "/bottom")));
+    for (const std::string& folder : {tree.path(), tree.at("copy")}) {
+        bool removed = false;
+        onSmallStack([&] {
+            const UniqueFd fd = fileops::openFolder(folder);
+            removed = fileops::Removal(host, host.stop.get_token()).run({fd.get(), folder}, "deep");
+        });
+        EXPECT_TRUE(removed);
+        EXPECT_FALSE(std::filesystem::exists(folder + "/deep"));
+    }
+    for (const fileops::Failure& failure : host.failures)
+        ADD_FAILURE() << failure.path.substr(0, 80) << ": " << failure.error;
 }
 
 } // namespace
