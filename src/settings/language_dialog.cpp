@@ -84,6 +84,7 @@ TOKRightDlg12::TOKRightDlg12(Services services, QWidget* parent)
     SpeedButton3 = button("SpeedButton3", info);
     Label11 = sectionTitle("Label11", info);
     SpeedButton4 = button("SpeedButton4", info);
+    SpeedButton4->setEnabled(services_.editorAvailable);
 
     auto* header = new QFormLayout;
     header->setLabelAlignment(Qt::AlignRight);

@@ -125,6 +125,8 @@ TEST_F(LanguageDialogTest, ImportRefreshesThisDialogAndHighlightsTheFile) {
 TEST_F(LanguageDialogTest, EditAndApplyWithNothingHighlightedDoNothingButClose) {
     const std::string active = readFile(program.at("Language.xml"));
     TOKRightDlg12* dialog = openDialog();
+    ASSERT_TRUE(pumpUntil([&] { return window->findChildren<QProcess*>().isEmpty(); }))
+        << "the window's own question for the desktop's editor";
     part<QPushButton>(dialog, "SpeedButton4")->click();
     EXPECT_TRUE(window->findChildren<QProcess*>().isEmpty()) << "no editor is started";
     QPointer<TOKRightDlg12> watched(dialog);
