@@ -109,6 +109,13 @@ void PanelController::setActive(bool active) {
     repaint();
 }
 
+void PanelController::applyTexts(const LanguageTable& texts) {
+    header_.fitCaptions();
+    if (!widgets_.totalsLabel->text().isEmpty())
+        widgets_.totalsLabel->setText(
+            QString::fromStdString(listingTotals(texts, model_.listing())));
+}
+
 void PanelController::applyView(const PanelView& view) {
     const int scroll = grid_->verticalScrollBar()->value();
     // Another source (the FTP session coming or going) is another folder.
