@@ -4,6 +4,7 @@
 #include "settings/language_dialog.h"
 
 #include "support/as_nobody.h"
+#include "support/file_content.h"
 
 #include <QAccessible>
 #include <QListWidget>
@@ -12,6 +13,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -128,6 +131,29 @@ TEST_F(WindowViewTest, WhatCannotBeReadIsNamedWithTheReason) {
     EXPECT_EQ(left().widgets().pathLabel->text().toStdString(), "..");
     reread();
     EXPECT_EQ(boxTexts().size(), 2u) << "a re-read of the same folder stays quiet";
+}
+
+TEST_F(WindowViewTest, TheKeyboardLayoutListsOnlyCommandsTheWindowHas) {
+    create();
+    std::set<QKeySequence> working;
+    for (const QAction* item : window->findChildren<QAction*>())
+        for (const QKeySequence& key : item->shortcuts())
+            if (item->isVisible())
+                working.insert(key);
+    // The window's own sections, up to the dialogs' keys.
+    const std::string text = readFile(program.at("keyboard.txt"));
+    const std::regex combination(R"(\n  ((Ctrl\+|Alt\+|Shift\+)+\w+) )");
+    const std::string commands = text.substr(0, text.find("\nDialogs\n"));
+    int listed = 0;
+    for (auto it = std::sregex_iterator(commands.begin(), commands.end(), combination);
+         it != std::sregex_iterator(); ++it, ++listed) {
+        QString key = QString::fromStdString((*it)[1]).replace("Enter", "Return");
+        // Clicks are no keys, and Alt+F4 is the desktop's own close of the window.
+        if (!key.endsWith("click") && key != "Alt+F4") {
+            EXPECT_TRUE(working.count(QKeySequence::fromString(key))) << key.toStdString();
+        }
+    }
+    EXPECT_GT(listed, 20);
 }
 
 } // namespace
