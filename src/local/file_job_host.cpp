@@ -4,6 +4,8 @@
 #include "platform/message_service.h"
 #include "settings/language_table.h"
 
+#include <system_error>
+
 namespace fileops = tarvo::fileops;
 
 namespace {
@@ -88,9 +90,14 @@ void FileJobHost::failed(const fileops::Failure& failure) {
         return;
     if (failure.diskFull())
         job_.requestStop(); // nothing more fits: the rest of the job is not tried
-    const MessageButton answer = frontend_.messages().show(
-        {"Tarvo Manager", texts_.translate(messageKey(failure)) + "\n\n" + failure.path,
-         MessageButton::Ok | MessageButton::Cancel, MessageIcon::Information});
+    std::string text = texts_.translate(messageKey(failure)) + "\n\n" + failure.path;
+    // "Operation not allowed" alone does not say what went wrong with the copy.
+    if (failure.problem == fileops::Problem::CopyFailed && !failure.diskFull() &&
+        failure.error != 0)
+        text += "\n" + std::generic_category().message(failure.error);
+    const MessageButton answer =
+        frontend_.messages().show({"Tarvo Manager", text, MessageButton::Ok | MessageButton::Cancel,
+                                   MessageIcon::Information});
     if (answer == MessageButton::Cancel)
         job_.requestStop();
 }

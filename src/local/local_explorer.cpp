@@ -11,6 +11,9 @@
 
 #include <QLocale>
 
+#include <cerrno>
+#include <system_error>
+
 namespace listing = tarvo::listing;
 
 namespace {
@@ -73,6 +76,7 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
     auto fresh = std::make_shared<listing::DirectoryListing>();
     bool listed = true;
     bool incomplete = false;
+    int error = 0;
     try {
         const NameMask nameMask(mask);
         listing::NameFilter filter;
@@ -81,14 +85,21 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
         listing::ReadResult result = listing::readDirectory(path, calls_, filter);
         listed = result.ok() || result.Partial;
         incomplete = result.Partial;
+        error = result.Error;
         *fresh = std::move(result.Listing);
     } catch (const std::exception&) {
         fresh = std::make_shared<listing::DirectoryListing>();
         incomplete = true;
     }
-    if (incomplete)
-        frontend_.messages().show({"Tarvo Manager", "Could not load full file list.",
-                                   MessageButton::Ok, MessageIcon::None});
+    // A folder the user may not read is told when it is entered; a re-read of it (each
+    // activation of the window brings one) stays quiet.
+    const bool refused = (error == EACCES || error == EPERM) && path != GetPath();
+    if (incomplete || refused) {
+        std::string text = "Could not load full file list.";
+        if (error != 0)
+            text += "\n\n" + path + "\n" + std::generic_category().message(error);
+        frontend_.messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::None});
+    }
     std::string totals = listingTotals(texts_, *fresh);
     const std::string shown = listed ? path : "..";
     const QCollator collator = listing::nameCollator(QLocale::system());

@@ -51,7 +51,28 @@ HeaderStrip::HeaderStrip(const PanelWidgets& panel, QObject* parent)
     widths_[SizeSlot] = metrics.horizontalAdvance(QStringLiteral("00000000000")) + 6;
     widths_[AttrSlot] = metrics.horizontalAdvance(QStringLiteral("rahs")) + 10;
     widths_[DateSlot] = metrics.horizontalAdvance(sampleDate + u' ') + 6;
-    designWidths_ = widths_;
+    contentWidths_ = widths_;
+    fitCaptions();
+}
+
+int HeaderStrip::captionWidth(int slot) const {
+    const QToolButton* button = buttons_[static_cast<std::size_t>(slot)];
+    QFont bold = button->font();
+    bold.setBold(true);
+    // As the button draws it: inside its frame, the arrow and a gap, then the text.
+    const int frame = button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    constexpr int kArrowGap = 4;
+    constexpr int kSpare = 4;
+    return QFontMetrics(bold).horizontalAdvance(button->text()) + button->iconSize().width() +
+           kArrowGap + 2 * frame + kSpare;
+}
+
+void HeaderStrip::fitCaptions() {
+    for (int slot = TypeSlot; slot < SlotCount; ++slot) {
+        const auto index = static_cast<std::size_t>(slot);
+        designWidths_[index] = std::max(contentWidths_[index], captionWidth(slot));
+        widths_[index] = std::max(widths_[index], designWidths_[index]);
+    }
     fitNameToStrip();
     relayout();
 }
@@ -104,8 +125,9 @@ void HeaderStrip::fitNameToStrip() {
     int others = 0;
     for (int slot = TypeSlot; slot < SlotCount; ++slot)
         others += widthOf(slot);
-    widths_[NameSlot] = std::max(kMinimumName, header_->width() - offset - others - scrollBar -
-                                                   grid_->frameWidth());
+    widths_[NameSlot] =
+        std::max(std::max(kMinimumName, captionWidth(NameSlot)),
+                 header_->width() - offset - others - scrollBar - grid_->frameWidth());
 }
 
 void HeaderStrip::relayout() {

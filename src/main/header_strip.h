@@ -30,6 +30,10 @@ public:
     void setBriefView(bool brief);
     bool briefView() const { return brief_; }
 
+    // Widens the columns whose caption (bold, as under the pointer) and sort arrow would not fit;
+    // called whenever the captions change.
+    void fitCaptions();
+
 signals:
     void sortClicked(tarvo::listing::SortColumn column);
 
@@ -45,12 +49,14 @@ private:
     void relayout();
     int slotOf(QObject* button) const;
     int widthOf(int slot) const;
+    int captionWidth(int slot) const;
 
     QWidget* header_;
     PanelGrid* grid_;
     std::array<QToolButton*, SlotCount> buttons_;
     std::array<int, SlotCount> widths_{};
     std::array<int, SlotCount> designWidths_{};
+    std::array<int, SlotCount> contentWidths_{}; // what the cells need, captions aside
     bool brief_ = false;
     // While a button's right edge is dragged: how far right of the pointer the edge stood at the
     // press, so that the edge follows the pointer at that distance.

@@ -183,6 +183,7 @@ private:
     void entrySelected(PanelController& panel);
     // Rewrites the selection line of the active panel: marked files, folders and their size.
     void ShowSelectionInfo();
+    void showSelectionLine(PanelController& panel);
     void Aktywneokno1Click(); // switch panels
     void openCurrentEntry(PanelSide side);
     void upButtonClick(PanelSide side);

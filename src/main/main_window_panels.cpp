@@ -72,7 +72,10 @@ void TForm1::entrySelected(PanelController& source) {
 }
 
 void TForm1::ShowSelectionInfo() {
-    PanelController& active = activePanel();
+    showSelectionLine(activePanel());
+}
+
+void TForm1::showSelectionLine(PanelController& active) {
     const PanelModel::Selection selection = active.model().selection();
     const std::string text = Translate("Files") + " " + std::to_string(selection.files) + " | " +
                              Translate("Dirs") + " " + std::to_string(selection.folders) + " | " +

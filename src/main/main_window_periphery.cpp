@@ -96,18 +96,21 @@ void TForm1::connectTray() {
 }
 
 void TForm1::Minimalizyjdozasobnika1Click() {
+    // The icon is there also for a tray that appears later.
+    TrayIcon1->show();
     // Without a tray nothing would be left to bring the window back: it is minimised instead.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         showMinimized();
         return;
     }
-    TrayIcon1->show();
     hide();
 }
 
 void TForm1::TrayIcon1Click() {
+    // Out of the minimised state before it shows: a window shown while still minimised comes
+    // back as an icon.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
 }
@@ -115,7 +118,8 @@ void TForm1::TrayIcon1Click() {
 void TForm1::Jzyk1Click() {
     auto* dialog = new TOKRightDlg12(
         {language_, messages(), [this] { FormCreate(); },
-         [this](const std::string& file) { tools_->editText(QString::fromStdString(file)); }},
+         [this](const std::string& file) { tools_->editText(QString::fromStdString(file)); },
+         tools_->textEditorAvailable()},
         this);
     windowSwitchKey_->holdWhileOpen(dialog);
     dialog->show();

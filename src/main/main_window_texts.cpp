@@ -3,6 +3,7 @@
 
 #include "main/main_window.h"
 #include "main/menu_tree.h"
+#include "main/panel_controller.h"
 #include "main/widget_helpers.h"
 
 #include <QAbstractButton>
@@ -103,4 +104,11 @@ void TForm1::applyTexts() {
     // A hint rather than the box's text: the text of the site box names the site to load.
     ComboBox1->lineEdit()->setPlaceholderText(QString::fromStdString(Translate("FTPConnect")));
     translateMenus(menuBar(), mainMenuTree(), language_);
+    // The panels' status lines and captions speak the language too: they change at once, not
+    // with the next listing.
+    for (PanelController* panel : {leftPanel_.get(), rightPanel_.get()}) {
+        panel->applyTexts(language_);
+        if (!panel->widgets().selectionLabel->text().isEmpty())
+            showSelectionLine(*panel);
+    }
 }

@@ -43,18 +43,20 @@ void TForm1::connectShellTools() {
         "NoweOkno1", [this] { tools_->startProgram(QCoreApplication::applicationFilePath(), {}); },
         QKeySequence(Qt::CTRL | Qt::Key_T));
 
-    const bool editor = DesktopTools::available(DesktopTool::TextEditor);
-    if (auto* notepad = findChild<QAbstractButton*>("SpeedButton42")) {
-        notepad->setEnabled(editor);
-        connect(notepad, &QAbstractButton::clicked, this, [this] { tools_->editText({}); });
-    }
+    auto* notepad = findChild<QAbstractButton*>("SpeedButton42");
+    connect(notepad, &QAbstractButton::clicked, this, [this] { tools_->editText({}); });
     // Edit with has no menu place; its key works anywhere in the window.
     auto* editWith = new QAction(this);
     editWith->setObjectName("DefaultEdit1");
     editWith->setShortcut(QKeySequence(Qt::Key_F3));
     addAction(editWith);
     connect(editWith, &QAction::triggered, this, [this] { DefaultEdit1Click(); });
-    editWith->setEnabled(editor);
+    const auto enableEditor = [notepad, editWith](bool available) {
+        notepad->setEnabled(available);
+        editWith->setEnabled(available);
+    };
+    enableEditor(tools_->textEditorAvailable());
+    connect(tools_, &DesktopTools::textEditorChecked, this, enableEditor);
 
     connectAction(
         "Print1", [this] { Print1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F9));
@@ -65,11 +67,12 @@ void TForm1::connectShellTools() {
         "waciwoci1", [this] { waciwoci1Click(); }, QKeySequence(Qt::ALT | Qt::Key_Return));
     connectAction("ShareCurrentDirectory1", [this] { ShareCurrentDirectory1Click(); });
     connectAction("UnshareDirectory1", [this] { ShareCurrentDirectory1Click(); });
-    enableTool({"waciwoci1"}, editor);
-    enableTool({"ShareCurrentDirectory1", "UnshareDirectory1"}, false);
-    connect(tools_, &DesktopTools::propertiesServiceFound, this, [this] {
-        enableTool({"waciwoci1", "ShareCurrentDirectory1", "UnshareDirectory1"}, true);
-    });
+    const auto enableProperties = [this] {
+        enableTool({"waciwoci1", "ShareCurrentDirectory1", "UnshareDirectory1"},
+                   tools_->propertiesAvailable());
+    };
+    enableProperties();
+    connect(tools_, &DesktopTools::propertiesServiceFound, this, enableProperties);
 
     const bool mounts = DesktopTools::available(DesktopTool::NetworkMounts);
     connectAction("MapNetworkDrive1", [this] { networkDriveClick("MapNetworkDrive1", false); });

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolButton>
 
 namespace listing = tarvo::listing;
 
@@ -89,6 +90,7 @@ PanelController::PanelController(PanelSide side, const PanelWidgets& widgets,
                 {std::move(standardIcons), [this] { return isActive(); },
                  [this] { return header_.tagOffset(); }}) {
     grid_->setModel(&model_);
+    grid_->setColumnHidden(PanelModel::ExtColumn, true);
     grid_->setItemDelegate(&delegate_);
     grid_->setInput(this);
     connect(&header_, &HeaderStrip::sortClicked, this, &PanelController::headerClicked);
@@ -107,6 +109,16 @@ void PanelController::setActive(bool active) {
     label.setColor(QPalette::WindowText, active ? kActivePath : kInactivePath);
     widgets_.pathLabel->setPalette(label);
     repaint();
+}
+
+void PanelController::applyTexts(const LanguageTable& texts) {
+    header_.fitCaptions();
+    model_.setCaptions(widgets_.nameButton->text(), widgets_.typeButton->text(),
+                       widgets_.sizeButton->text(), widgets_.attrButton->text(),
+                       widgets_.dateButton->text());
+    if (!widgets_.totalsLabel->text().isEmpty())
+        widgets_.totalsLabel->setText(
+            QString::fromStdString(listingTotals(texts, model_.listing())));
 }
 
 void PanelController::applyView(const PanelView& view) {

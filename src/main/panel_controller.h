@@ -17,6 +17,7 @@
 #include <vector>
 
 class FTPCom;
+class LanguageTable;
 class LocalExplorer;
 class PanelIcons;
 
@@ -63,6 +64,9 @@ public:
     void showSortKey(const std::string& key);
     void setBriefView(bool brief) { header_.setBriefView(brief); }
     bool briefView() const { return header_.briefView(); }
+    // Writes again what depends on the language: the header's column widths for its captions
+    // and the totals line.
+    void applyTexts(const LanguageTable& texts);
     void repaint();
     // Which key presses switch panels; without it every Tab does.
     void setSwitchKey(std::function<bool(const QKeyEvent&)> isSwitchKey) {

@@ -46,9 +46,7 @@ PanelDelegate::PanelDelegate(const PanelModel& model, PanelIcons& icons, Environ
       environment_(std::move(environment)) {}
 
 QString PanelDelegate::typeTag(const QString& name) {
-    const int dot = name.lastIndexOf(u'.');
-    const QString letters = dot < 0 ? QString() : name.mid(dot + 1).toUpper().left(4);
-    return u' ' + letters + QStringLiteral("    ");
+    return u' ' + typeLetters(name) + QStringLiteral("    ");
 }
 
 void PanelDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

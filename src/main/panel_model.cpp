@@ -99,9 +99,35 @@ QVariant PanelModel::data(const QModelIndex& index, int role) const {
         if (remote_)
             return listing::serverDateText(record->Time, kUnknownRemoteTime, locale_);
         return listing::dateText(record->Time, locale_);
+    case ExtColumn:
+        if (kindOf(row) != RowKind::File)
+            return {};
+        return typeLetters(QString::fromStdString(nameCell(row)));
     default:
         return {};
     }
+}
+
+QVariant PanelModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ColumnCount)
+        return {};
+    return captions_[static_cast<std::size_t>(section)];
+}
+
+void PanelModel::setCaptions(const QString& name, const QString& ext, const QString& size,
+                             const QString& attr, const QString& date) {
+    captions_[NameColumn] = name;
+    captions_[ExtColumn] = ext;
+    captions_[SizeColumn] = size;
+    captions_[AttrColumn] = attr;
+    captions_[DateColumn] = date;
+    emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
+}
+
+QString typeLetters(const QString& name) {
+    const int dot = static_cast<int>(name.lastIndexOf(u'.'));
+    return dot < 0 ? QString() : name.mid(dot + 1).toUpper().left(4);
 }
 
 void PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> listing,

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QLocale>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -17,7 +18,17 @@
 class PanelModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { IconColumn, NameColumn, SizeColumn, AttrColumn, DateColumn, ColumnCount };
+    // The type tag shows inside the name column; ExtColumn, hidden in the grid, gives it to
+    // screen readers as a column of its own.
+    enum Column {
+        IconColumn,
+        NameColumn,
+        SizeColumn,
+        AttrColumn,
+        DateColumn,
+        ExtColumn,
+        ColumnCount
+    };
     enum class RowKind { Up, Folder, File };
     enum Role { MarkedRole = Qt::UserRole + 1, KindRole };
 
@@ -32,6 +43,10 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // The column captions the panel's header shows, for screen readers.
+    void setCaptions(const QString& name, const QString& ext, const QString& size,
+                     const QString& attr, const QString& date);
 
     // Shows another listing. Marks stay on the entries that are still there when the same folder
     // is shown again, and all go when another folder is shown. A remote listing (of an FTP
@@ -76,7 +91,12 @@ private:
     int currentRow_ = 0;
     bool remote_ = false;
     QLocale locale_ = QLocale::system();
+    std::array<QString, ColumnCount> captions_;
 };
+
+// The letters of the type tag: the name's extension in capitals, at most four; none without
+// a dot.
+QString typeLetters(const QString& name);
 
 // The extension as the mark-by-extension command compares it: from the last "." of the name
 // cell to its end, lower-cased; empty without a dot.

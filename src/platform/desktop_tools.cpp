@@ -1,5 +1,7 @@
 #include "platform/desktop_tools.h"
 
+#include "platform/desktop_entry.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -36,88 +38,39 @@ const std::map<DesktopTool, std::vector<const char*>>& candidates() {
     return table;
 }
 
+// The terminals that run a command given as the words after an option, in the terminal
+// command's order. lxterminal and qterminal take the command as one text that they split
+// again, so a file name with blanks would come apart: they run no editor.
+const std::pair<const char*, const char*> kCommandTerminals[] = {
+    {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"}, {"konsole", "-e"},
+    {"xfce4-terminal", "-x"},      {"mate-terminal", "-x"},  {"xterm", "-e"}};
+
 const QString kMimeQuery = QStringLiteral("xdg-mime");
 const QString kFileManager = QStringLiteral("org.freedesktop.FileManager1");
 
-// Undoes the desktop-file string escapes (\s \n \t \r \\).
-QString unescapeValue(const QString& value) {
-    QString out;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            out += value[i];
-            continue;
-        }
-        const QChar next = value[++i];
-        switch (next.unicode()) {
-        case 's':
-            out += ' ';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        default:
-            out += next;
-        }
+// Why the file manager showed no properties, in words; the bus's own text for what is rare.
+QString propertiesFailure(const QDBusError& error) {
+    switch (error.type()) {
+    case QDBusError::ServiceUnknown:
+    case QDBusError::NoServer:
+    case QDBusError::Disconnected:
+        return QStringLiteral("No file manager that shows properties is running.");
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+        return QStringLiteral("The file manager did not answer.");
+    case QDBusError::UnknownMethod:
+    case QDBusError::UnknownInterface:
+    case QDBusError::UnknownObject:
+        return QStringLiteral("The file manager cannot show properties.");
+    default:
+        return QStringLiteral("The file manager answered: ") + error.message();
     }
-    return out;
 }
 
-// Splits the command line into words: blanks separate them, double quotes hold blanks, and
-// inside quotes a backslash takes the next character literally.
-QStringList splitWords(const QString& line) {
-    QStringList words;
-    QString word;
-    bool inWord = false;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted) {
-            if (c == '\\' && i + 1 < line.size())
-                word += line[++i];
-            else if (c == '"')
-                quoted = false;
-            else
-                word += c;
-        } else if (c == '"') {
-            quoted = inWord = true;
-        } else if (c.isSpace()) {
-            if (inWord)
-                words << word;
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words << word;
-    return words;
-}
-
-// The word with its field codes expanded; sets `placed` when it took the file.
-QString expandFieldCodes(const QString& word, const QString& file, bool& placed) {
-    QString out;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        if (word[i] != '%' || i + 1 == word.size()) {
-            out += word[i];
-            continue;
-        }
-        const QChar code = word[++i];
-        if (code == '%') {
-            out += '%';
-        } else if (QStringLiteral("fFuU").contains(code)) {
-            out += file;
-            placed = true;
-        }
-    }
-    return out;
+std::string missingText(DesktopTool tool) {
+    const auto& names = candidates().at(tool);
+    return "None of the programs for this command is installed: " +
+           QStringList(names.begin(), names.end()).join(", ").toStdString() + ".";
 }
 
 QString readText(const QString& path) {
@@ -140,40 +93,13 @@ std::string endReport(const QString& program, const QByteArray& output, int exit
 
 } // namespace
 
-QString desktopEntryExec(const QString& entryText) {
-    bool inEntry = false;
-    for (const QString& raw : entryText.split('\n')) {
-        const QString line = raw.trimmed();
-        if (line.startsWith('[')) {
-            inEntry = line == QStringLiteral("[Desktop Entry]");
-            continue;
-        }
-        if (!inEntry)
-            continue;
-        const qsizetype equals = line.indexOf('=');
-        if (equals > 0 && line.left(equals).trimmed() == QStringLiteral("Exec"))
-            return line.mid(equals + 1).trimmed();
-    }
-    return {};
-}
-
-QStringList desktopEntryCommand(const QString& exec, const QString& file) {
-    QStringList command;
-    bool placed = false;
-    for (const QString& word : splitWords(unescapeValue(exec))) {
-        const QString expanded = expandFieldCodes(word, file, placed);
-        // A word that was nothing but a field code without a value goes away.
-        if (!expanded.isEmpty() || !word.contains('%'))
-            command << expanded;
-    }
-    if (!placed && !file.isEmpty() && !command.isEmpty())
-        command << file;
-    return command;
-}
-
 DesktopTools::DesktopTools(FailureHandler onFailure, QDBusConnection bus, QObject* parent)
     : QObject(parent), onFailure_(std::move(onFailure)), bus_(std::move(bus)) {
     askForPropertiesService();
+    withTextEditor({}, [this](const EditorLaunch& launch) {
+        textEditorAvailable_ = launch.installed;
+        emit textEditorChecked(textEditorAvailable_);
+    });
 }
 
 QString DesktopTools::program(DesktopTool tool) {
@@ -183,12 +109,6 @@ QString DesktopTools::program(DesktopTool tool) {
             return found;
     }
     return {};
-}
-
-bool DesktopTools::available(DesktopTool tool) {
-    if (tool == DesktopTool::TextEditor && !QStandardPaths::findExecutable(kMimeQuery).isEmpty())
-        return true;
-    return !program(tool).isEmpty();
 }
 
 bool DesktopTools::startProgram(const QString& program, const QStringList& arguments,
@@ -205,9 +125,7 @@ bool DesktopTools::startProgram(const QString& program, const QStringList& argum
 }
 
 void DesktopTools::reportMissing(DesktopTool tool) {
-    const auto& names = candidates().at(tool);
-    onFailure_("None of the programs for this command is installed: " +
-               QStringList(names.begin(), names.end()).join(", ").toStdString() + ".");
+    onFailure_(missingText(tool));
 }
 
 void DesktopTools::start(DesktopTool tool, const QStringList& arguments, const QString& folder) {
@@ -246,43 +164,77 @@ void DesktopTools::run(DesktopTool tool, const QStringList& arguments) {
 }
 
 void DesktopTools::editText(const QString& file) {
+    withTextEditor(file, [this](const EditorLaunch& launch) {
+        if (launch.program.isEmpty())
+            onFailure_(launch.failure);
+        else
+            startProgram(launch.program, launch.arguments);
+    });
+}
+
+void DesktopTools::withTextEditor(const QString& file,
+                                  std::function<void(const EditorLaunch&)> use) {
     const QString query = QStandardPaths::findExecutable(kMimeQuery);
     if (query.isEmpty()) {
-        startEditor({}, file);
+        use(editorLaunch({}, file));
         return;
     }
     // The desktop's choice is asked each time, so a change of it counts at once.
     auto* process = new QProcess(this);
     process->setStandardInputFile(QProcess::nullDevice());
-    connect(process, &QProcess::finished, this, [this, process, file] {
+    connect(process, &QProcess::finished, this, [process, file, use] {
         const QString entry = QString::fromUtf8(process->readAllStandardOutput()).trimmed();
         process->deleteLater();
-        const QString path = entry.isEmpty()
-                                 ? QString()
-                                 : QStandardPaths::locate(QStandardPaths::ApplicationsLocation,
-                                                          entry.section('\n', 0, 0));
-        const QString exec = path.isEmpty() ? QString() : desktopEntryExec(readText(path));
-        startEditor(desktopEntryCommand(exec, file), file);
+        use(editorLaunch(entry.section('\n', 0, 0), file));
     });
-    connect(process, &QProcess::errorOccurred, this, [this, process, file](auto error) {
+    connect(process, &QProcess::errorOccurred, this, [process, file, use](auto error) {
         if (error != QProcess::FailedToStart)
             return;
         process->deleteLater();
-        startEditor({}, file);
+        use(editorLaunch({}, file));
     });
     process->start(
         query, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain")});
 }
 
-void DesktopTools::startEditor(const QStringList& desktopDefault, const QString& file) {
-    if (!desktopDefault.isEmpty()) {
-        const QString found = QStandardPaths::findExecutable(desktopDefault.front());
-        if (!found.isEmpty()) {
-            startProgram(found, desktopDefault.mid(1));
-            return;
+DesktopTools::EditorLaunch DesktopTools::editorLaunch(const QString& desktopEntry,
+                                                      const QString& file) {
+    const QString path =
+        desktopEntry.isEmpty()
+            ? QString()
+            : QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopEntry);
+    const QString entry = path.isEmpty() ? QString() : readText(path);
+    const QStringList command =
+        desktopEntryCommand(desktopEntryValue(entry, QStringLiteral("Exec")), file);
+    const QString editor =
+        command.isEmpty() ? QString() : QStandardPaths::findExecutable(command.front());
+    std::string failure;
+    if (!editor.isEmpty()) {
+        if (desktopEntryValue(entry, QStringLiteral("Terminal")) != QStringLiteral("true"))
+            return {editor, command.mid(1), {}, true};
+        // Started without a terminal, such an editor has nowhere to show and ends at once.
+        for (const auto& [name, option] : kCommandTerminals) {
+            const QString terminal = QStandardPaths::findExecutable(QString::fromLatin1(name));
+            if (!terminal.isEmpty())
+                return {terminal,
+                        QStringList{QString::fromLatin1(option), editor} + command.mid(1),
+                        {},
+                        true};
         }
+        QStringList terminals;
+        for (const auto& [name, option] : kCommandTerminals)
+            terminals << QString::fromLatin1(name);
+        failure = ("The text editor \"" + command.front() +
+                   "\" runs in a terminal, and no terminal program is installed: " +
+                   terminals.join(", ") + ".")
+                      .toStdString();
     }
-    start(DesktopTool::TextEditor, file.isEmpty() ? QStringList() : QStringList{file});
+    // Without a usable default, the first text editor found.
+    if (const QString found = program(DesktopTool::TextEditor); !found.isEmpty())
+        return {found, file.isEmpty() ? QStringList() : QStringList{file}, {}, true};
+    if (failure.empty())
+        failure = missingText(DesktopTool::TextEditor);
+    return {{}, {}, failure, !editor.isEmpty()};
 }
 
 void DesktopTools::askForPropertiesService() {
@@ -319,7 +271,7 @@ void DesktopTools::showProperties(const QString& path) {
             [this, watcher, path](QDBusPendingCallWatcher*) {
                 if (watcher->isError())
                     onFailure_(("Could not show the properties of \"" + path + "\".\n\n" +
-                                watcher->error().message())
+                                propertiesFailure(watcher->error()))
                                    .toStdString());
                 watcher->deleteLater();
             });

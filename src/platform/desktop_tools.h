@@ -34,8 +34,7 @@ public:
 
     // The full path of the tool's first candidate on PATH; empty when none is there.
     static QString program(DesktopTool tool);
-    // The text editor is also available when the desktop names a default for text files.
-    static bool available(DesktopTool tool);
+    static bool available(DesktopTool tool) { return !program(tool).isEmpty(); }
 
     // Starts the tool apart from this program, in folder (empty: this program's folder).
     void start(DesktopTool tool, const QStringList& arguments, const QString& folder = {});
@@ -46,8 +45,11 @@ public:
     // tool wrote.
     void run(DesktopTool tool, const QStringList& arguments);
     // The desktop's default program for text files, else the first text editor found; with
-    // an empty file it starts without one.
+    // an empty file it starts without one. A default that runs in a terminal starts in one.
     void editText(const QString& file);
+    // Whether a text editor's program is installed; false until the desktop's default was
+    // asked for, and textEditorChecked announces the answer.
+    bool textEditorAvailable() const { return textEditorAvailable_; }
 
     // Whether a file manager shows item properties; false until the bus has answered, and
     // propertiesServiceFound announces the change.
@@ -56,21 +58,24 @@ public:
 
 signals:
     void propertiesServiceFound();
+    void textEditorChecked(bool available);
 
 private:
     void reportMissing(DesktopTool tool);
     void askForPropertiesService();
-    void startEditor(const QStringList& desktopDefault, const QString& file);
+    // How the text editor starts for a file: its program and arguments, else why it cannot.
+    struct EditorLaunch {
+        QString program;
+        QStringList arguments;
+        std::string failure;
+        bool installed = false; // the editor's own program is there (it may lack a terminal)
+    };
+    // Asks the desktop for its default editor without waiting and gives how it starts.
+    void withTextEditor(const QString& file, std::function<void(const EditorLaunch&)> use);
+    static EditorLaunch editorLaunch(const QString& desktopEntry, const QString& file);
 
     FailureHandler onFailure_;
     QDBusConnection bus_;
     bool propertiesAvailable_ = false;
+    bool textEditorAvailable_ = false;
 };
-
-// The command line of a desktop entry's Exec value for one file: the value's escapes and
-// quoting undone, %f %F %u %U replaced by the file (dropped when it is empty), %% kept as %,
-// other field codes dropped; the file is appended when the value has no field code for it.
-QStringList desktopEntryCommand(const QString& exec, const QString& file);
-
-// The Exec value of the [Desktop Entry] group of a desktop file's text; empty when it has none.
-QString desktopEntryExec(const QString& entryText);

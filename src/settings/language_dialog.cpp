@@ -89,12 +89,16 @@ TOKRightDlg12::TOKRightDlg12(Services services, QWidget* parent)
     SpeedButton3 = button("SpeedButton3", info);
     Label11 = sectionTitle("Label11", info);
     SpeedButton4 = button("SpeedButton4", info);
+    SpeedButton4->setEnabled(services_.editorAvailable);
 
     auto* header = new QFormLayout;
     header->setLabelAlignment(Qt::AlignRight);
     for (const auto& [caption, value] :
-         {std::pair{Label7, Label4}, {Label8, Label3}, {Label6, Label2}, {Label5, Label1}})
+         {std::pair{Label7, Label4}, {Label8, Label3}, {Label6, Label2}, {Label5, Label1}}) {
         header->addRow(caption, value);
+        // A screen reader reads the value (the label's own text) labelled by its caption.
+        caption->setBuddy(value);
+    }
     auto* infoLayout = new QVBoxLayout(info);
     infoLayout->setContentsMargins(0, 0, 0, 4);
     infoLayout->addWidget(Label10);
@@ -126,8 +130,10 @@ TOKRightDlg12::TOKRightDlg12(Services services, QWidget* parent)
     layout->addLayout(buttons);
     resize(368, 288);
 
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
+    // A click makes the row current before it selects it: the header follows the selection, so
+    // it reads the entry the click or key chose.
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!highlightedFile().empty())
             ListBox1Click();
     });
     connect(SpeedButton1, &QPushButton::clicked, this, &TOKRightDlg12::SpeedButton1Click);
@@ -157,10 +163,6 @@ void TOKRightDlg12::applyCaptions() {
         else
             static_cast<QPushButton*>(widget)->setText(translated(key));
     }
-    // The values are read under their row's caption.
-    for (const auto& [caption, value] :
-         {std::pair{Label7, Label4}, {Label8, Label3}, {Label6, Label2}, {Label5, Label1}})
-        value->setAccessibleName(caption->text());
     ListBox1->setAccessibleName(translated("Language"));
     setWindowTitle(translated("Language"));
 }

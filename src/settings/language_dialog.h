@@ -24,6 +24,7 @@ public:
         MessageService& messages;
         std::function<void()> reloadTexts;                // the window's texts from Language.xml
         std::function<void(const std::string&)> editFile; // opens a file in the text editor
+        bool editorAvailable;                             // a text editor is installed
     };
 
     TOKRightDlg12(Services services, QWidget* parent);

@@ -171,8 +171,11 @@ TEST_F(LocalExplorerTest, AReadFailingPartWayShowsWhatWasReadAndSaysSo) {
               std::tuple(3u, tree.path(), "Files 3 | Dirs 0 | Size 6KB"));
     const auto shown = screen.script().shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(std::tie(shown[0].title, shown[0].text, shown[0].buttons),
-              std::tuple("Tarvo Manager", "Could not load full file list.", MessageButton::Ok));
+    EXPECT_EQ(
+        std::tie(shown[0].title, shown[0].text, shown[0].buttons),
+        std::tuple("Tarvo Manager",
+                   "Could not load full file list.\n\n" + tree.path() + "\nInput/output error",
+                   MessageButton::Ok));
 }
 
 TEST_F(LocalExplorerTest, TheOrderShownFollowsAHeaderSortThatCameDuringARead) {

@@ -5,6 +5,7 @@
 
 #include "support/file_content.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
@@ -115,6 +116,8 @@ TEST_F(LanguageDialogTest, ImportRefreshesThisDialogAndHighlightsTheFile) {
 TEST_F(LanguageDialogTest, EditAndApplyWithNothingHighlightedDoNothingButClose) {
     const std::string active = readFile(program.at("Language.xml"));
     TOKRightDlg12* dialog = openDialog();
+    ASSERT_TRUE(pumpUntil([&] { return window->findChildren<QProcess*>().isEmpty(); }))
+        << "the window's own question for the desktop's editor";
     part<QPushButton>(dialog, "SpeedButton4")->click();
     EXPECT_TRUE(window->findChildren<QProcess*>().isEmpty()) << "no editor is started";
     QPointer<TOKRightDlg12> watched(dialog);
@@ -147,6 +150,26 @@ TEST_F(LanguageDialogTest, ThePanelSwitchMovesToCtrlTabUntilTheLastDialogCloses)
     second->close();
     EXPECT_EQ(item->shortcut(), QKeySequence(Qt::Key_Tab));
     EXPECT_TRUE(press(Qt::NoModifier));
+}
+
+TEST_F(LanguageDialogTest, AClickOrAKeyShowsTheFilesHeaderWhichAScreenReaderReaches) {
+    TOKRightDlg12* dialog = openDialog();
+    auto* list = part<QListWidget>(dialog, "ListBox1");
+    QApplication::setActiveWindow(dialog);
+    QListWidgetItem* item = list->findItems("Zzz.xml", Qt::MatchExactly).front();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    EXPECT_EQ(shownNative(dialog), "Testish");
+    ASSERT_TRUE(pumpUntil([&] { return focused() == list; }));
+    press(Qt::Key_Up);
+    EXPECT_EQ(shownNative(dialog), "English");
+    EXPECT_TRUE(messages->shown().empty()) << lastBox();
+
+    QAccessibleInterface* value =
+        QAccessible::queryAccessibleInterface(part<QLabel>(dialog, "Label4"));
+    EXPECT_EQ(value->text(QAccessible::Name), "English");
+    const auto captions = value->relations(QAccessible::Label);
+    ASSERT_EQ(captions.size(), 1);
+    EXPECT_EQ(captions.front().first->text(QAccessible::Name), "Name");
 }
 
 } // namespace

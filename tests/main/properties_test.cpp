@@ -5,6 +5,7 @@
 #include "support/private_bus.h"
 
 #include <QAction>
+#include <QDBusMessage>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -39,6 +40,17 @@ protected:
 TEST_F(PropertiesWindowTest, EachCommandAsksForTheItemsItNames) {
     home.write("a b.txt", "text");
     const std::string folder = home.dir("d");
+    // Without a file manager on the bus the items stay disabled once the bus has answered (its
+    // answers to the window come before the answer to a later question).
+    manager.withdraw();
+    QDBusConnection("fake").unregisterService("org.freedesktop.FileManager1");
+    ASSERT_TRUE(open());
+    QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ListNames"));
+    pumpUntil([] { return true; });
+    EXPECT_FALSE(window->findChild<QAction*>("waciwoci1")->isEnabled());
+
+    ASSERT_TRUE(manager.offerOn(QDBusConnection("fake")));
     ASSERT_TRUE(open());
     QAction* properties = window->findChild<QAction*>("waciwoci1");
     QAction* share = window->findChild<QAction*>("ShareCurrentDirectory1");
@@ -71,11 +83,14 @@ TEST_F(PropertiesWindowTest, EachCommandAsksForTheItemsItNames) {
     }
     EXPECT_TRUE(messages->shown().empty());
 
-    // The file manager went away: the failure is told with the bus's reason.
+    // The file manager went away: the failure is told in words.
     QDBusConnection("fake").unregisterService("org.freedesktop.FileManager1");
-    properties->trigger();
+    ASSERT_TRUE(activate());
+    select(PanelSide::Left, "a b.txt");
+    press(Qt::Key_Return, Qt::AltModifier);
     ASSERT_TRUE(pumpUntil([&] { return !messages->shown().empty(); }));
-    EXPECT_EQ(messages->shown().back().text.rfind("Could not show the properties of \"", 0), 0u);
+    EXPECT_EQ(lastBox(), "Could not show the properties of \"" + home.at("a b.txt") +
+                             "\".\n\nNo file manager that shows properties is running.");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The commands that start the desktop's programs, against fake programs on PATH that record
 // their name, working folder and arguments; and the tray and activation behaviour.
 #include "main/window_harness.h"
+#include "settings/language_dialog.h"
 #include "workers/command_codes.h"
 
 #include "support/file_content.h"
@@ -8,7 +9,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -183,13 +186,20 @@ TEST_F(ShellToolsTest, NetworkMountsTakeTheLocationAskedFor) {
 
 TEST_F(ShellToolsTest, HideInTrayMinimisesWithoutATrayAndOpenBringsTheWindowBack) {
     ASSERT_TRUE(open());
-    action("Minimalizyjdozasobnika1")->trigger();
+    ASSERT_TRUE(activate());
+    press(Qt::Key_M, Qt::ControlModifier);
     if (QSystemTrayIcon::isSystemTrayAvailable())
         EXPECT_FALSE(window->isVisible());
     else
         EXPECT_TRUE(window->isMinimized() && window->isVisible());
-    trigger("Otwrz1");
-    EXPECT_TRUE(window->isVisible() && !window->isMinimized());
+    EXPECT_TRUE(window->findChild<QSystemTrayIcon*>()->isVisible())
+        << "for a tray that comes later";
+    auto* menu = child<QMenu>("PopupMenu1");
+    menu->popup(QPoint(0, 0));
+    ASSERT_TRUE(pumpUntil([&] { return menu->isVisible(); }));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action("Otwrz1")).center());
+    EXPECT_TRUE(pumpUntil([&] { return window->isVisible() && !window->isMinimized(); }));
+    EXPECT_FALSE(window->windowHandle()->windowStates() & Qt::WindowMinimized);
 }
 
 TEST_F(ShellToolsTest, APressOnAPanelsPathRowActivatesIt) {
@@ -222,6 +232,63 @@ TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
     ASSERT_TRUE(pumpUntil([&] { return !window->Panel5->isEnabled(); }));
     activate();
     EXPECT_TRUE(window->RemoteCommand.idle());
+}
+
+TEST_F(ShellToolsTest, AnEditorForTheTerminalStartsInOneAndAMissingEditorIsDisabled) {
+    home.write("a b.txt", "text");
+    home.write(".local/share/applications/vim.desktop",
+               "[Desktop Entry]\nName=Vim\nExec=vim %F\nTerminal=true\n");
+    const std::string file = home.at("a b.txt");
+    const std::string here = std::filesystem::current_path().string();
+    struct Case {
+        std::vector<std::string> programs;
+        std::vector<std::string> started; // empty: a box, or nothing when disabled
+        bool enabled = true;
+    };
+    const Case cases[] = {
+        {{"vim", "x-terminal-emulator", "xterm"}, {"x-terminal-emulator", "[-e]", "vim"}},
+        {{"vim", "lxterminal", "gnome-terminal"}, {"gnome-terminal", "[--]", "vim"}},
+        {{"vim", "gedit"}, {"gedit"}},
+        {{"vim"}, {}},
+        {{"xterm"}, {}, false},
+    };
+    for (const Case& c : cases) {
+        usePrograms(c.programs);
+        const std::string bins = std::getenv("PATH");
+        script(bins, "xdg-mime", "echo vim.desktop\n");
+        ASSERT_TRUE(open());
+        ASSERT_TRUE(pumpUntil([&] { return noProgramRunning(); })) << "the default was asked for";
+        EXPECT_EQ(action("DefaultEdit1")->isEnabled(), c.enabled) << c.programs.size();
+        EXPECT_EQ(child<QAbstractButton>("SpeedButton42")->isEnabled(), c.enabled);
+        trigger("Jzyk1");
+        auto* language = window->findChildren<TOKRightDlg12*>().back();
+        EXPECT_EQ(language->findChild<QPushButton*>("SpeedButton4")->isEnabled(), c.enabled);
+        language->close();
+
+        ASSERT_TRUE(activate());
+        select(PanelSide::Left, "a b.txt");
+        const std::size_t before = logged().size();
+        const std::size_t boxes = messages->shown().size();
+        press(Qt::Key_F3);
+        if (!c.started.empty()) {
+            std::vector<std::string> expected{c.started.front(), here};
+            for (std::size_t i = 1; i < c.started.size(); ++i)
+                expected.push_back(c.started[i].front() == '['
+                                       ? c.started[i]
+                                       : "[" + bins + "/" + c.started[i] + "]");
+            expected.push_back("[" + file + "]");
+            const auto all = waitForLog(before + expected.size());
+            EXPECT_EQ(std::vector<std::string>(all.begin() + before, all.end()), expected);
+        } else if (c.enabled) {
+            ASSERT_TRUE(pumpUntil([&] { return messages->shown().size() > boxes; }));
+            EXPECT_EQ(lastBox().rfind("The text editor \"vim\" runs in a terminal, and no terminal "
+                                      "program is installed: x-terminal-emulator, ",
+                                      0),
+                      0u)
+                << lastBox();
+        }
+        ASSERT_TRUE(pumpUntil([&] { return noProgramRunning(); }));
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // Desktop entries' command lines, and a program that cannot start.
+#include "platform/desktop_entry.h"
 #include "platform/desktop_tools.h"
 
 #include "support/pump.h"
@@ -30,10 +31,11 @@ TEST(DesktopEntry, ExecValuesBecomeArgumentLists) {
                   c.command)
             << c.exec;
 
-    EXPECT_EQ(desktopEntryExec("# x\nExec=wrong\n[Desktop Entry]\nName=E\nExec = ed %F\n"
-                               "[Desktop Action New]\nExec=ed --new\n"),
+    EXPECT_EQ(desktopEntryValue("# x\nExec=wrong\n[Desktop Entry]\nName=E\nExec = ed %F\n"
+                                "[Desktop Action New]\nExec=ed --new\n",
+                                "Exec"),
               "ed %F");
-    EXPECT_EQ(desktopEntryExec("[Desktop Entry]\nName=E\n"), "");
+    EXPECT_EQ(desktopEntryValue("[Desktop Entry]\nName=E\n", "Exec"), "");
 }
 
 TEST(DesktopTools, AProgramThatCannotStartIsReportedWithTheReason) {

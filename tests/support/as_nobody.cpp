@@ -1,6 +1,7 @@
 #include "support/as_nobody.h"
 
 #include <grp.h>
+#include <sys/fsuid.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,4 +31,10 @@ std::string runAsNobody(const std::function<std::string()>& work) {
     int status = 0;
     ::waitpid(child, &status, 0);
     return result;
+}
+
+void fileAccessAsNobody(bool nobody) {
+    const unsigned id = nobody ? 65534 : 0;
+    ::setfsgid(id);
+    ::setfsuid(id);
 }

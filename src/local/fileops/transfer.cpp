@@ -219,15 +219,16 @@ std::unique_ptr<Transfer::Level> Transfer::entry(const Level& in, const std::str
 
 bool Transfer::nonFolder(const Entry& entry, bool replace) {
     host_.started(entry.sourcePath, S_ISREG(entry.status.st_mode) ? entry.status.st_size : 0);
-    int error = renaming() ? rename(entry, replace) : EXDEV;
-    if (error == EXDEV) {
+    CopyError copied{renaming() ? rename(entry, replace) : EXDEV};
+    if (copied.error == EXDEV) {
         if (mode_ == TransferMode::Move)
             crossDevice_ = true;
-        error = copyNonFolder(entry, replace);
+        copied = copyNonFolder(entry, replace);
     }
-    if (error != 0 && error != ECANCELED)
-        fail(Problem::CopyFailed, error, entry.targetPath);
-    return error == 0;
+    if (copied.error != 0 && copied.error != ECANCELED)
+        fail(Problem::CopyFailed, copied.error,
+             copied.atSource ? entry.sourcePath : entry.targetPath);
+    return copied.error == 0;
 }
 
 int Transfer::rename(const Entry& entry, bool replace) {
@@ -247,27 +248,27 @@ int Transfer::rename(const Entry& entry, bool replace) {
     return ::renameat(source, name, target, name) == 0 ? 0 : errno;
 }
 
-int Transfer::copyNonFolder(const Entry& entry, bool replace) {
+Transfer::CopyError Transfer::copyNonFolder(const Entry& entry, bool replace) {
     const struct stat& status = entry.status;
     if (S_ISLNK(status.st_mode))
-        return copyLink(entry.in.source, entry.name, status, entry.in.target, replace);
+        return {copyLink(entry.in.source, entry.name, status, entry.in.target, replace)};
     if (!S_ISREG(status.st_mode))
-        return copyNode(entry.name, status, entry.in.target, replace);
+        return {copyNode(entry.name, status, entry.in.target, replace)};
     // Never blocks on whatever replaced the file meanwhile, and never opens a link's target.
     UniqueFd file(::openat(entry.in.source, entry.name.c_str(),
                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat opened {};
     if (!file.valid() || ::fstat(file.get(), &opened) != 0)
-        return errno;
+        return {errno, true};
     if (!S_ISREG(opened.st_mode) || FileId::of(opened) != FileId::of(status))
-        return EAGAIN;
+        return {EAGAIN, true};
     FileCopyRequest request{file.get(), &opened,   entry.in.target, entry.name,
                             replace,    tryClone_, &route_};
     const int error =
         copyRegularFile(request, data_, stop_, [this](std::int64_t bytes) { host_.moved(bytes); });
     if (!request.tryClone)
         tryClone_ = false;
-    return error;
+    return {error};
 }
 
 void Transfer::removeSource(const Entry& entry) {

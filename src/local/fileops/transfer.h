@@ -62,7 +62,12 @@ private:
     void finish(Level& level);
     // A file, link or node: returns true when the entry now stands at the target.
     bool nonFolder(const Entry& entry, bool replace);
-    int copyNonFolder(const Entry& entry, bool replace);
+    // An error of a copy and whether it concerns the source (which could not be read).
+    struct CopyError {
+        int error = 0;
+        bool atSource = false;
+    };
+    CopyError copyNonFolder(const Entry& entry, bool replace);
     // Renames the entry into place; EXDEV when it lies on another file system.
     int rename(const Entry& entry, bool replace);
     void removeSource(const Entry& entry);
