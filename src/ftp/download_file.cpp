@@ -6,6 +6,7 @@
 #include <linux/fs.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,10 +14,11 @@
 
 namespace {
 
-bool isRegularFile(int folder, const std::string& name) {
+bool isOwnPart(int fd) {
     struct stat info {};
-    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(info.st_mode);
+    char value = 0;
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+           ::fgetxattr(fd, kPartFileMarker, &value, sizeof value) >= 0;
 }
 
 } // namespace
@@ -38,17 +40,24 @@ bool DownloadFile::finalExists() const {
 }
 
 bool DownloadFile::partExists() const {
-    return isRegularFile(folder_.get(), partName());
+    // Opened without blocking or following a link, so that a pipe or a link of the name is
+    // merely not a part file.
+    const tarvo::UniqueFd part(::openat(folder_.get(), partName().c_str(),
+                                        O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    return part.valid() && isOwnPart(part.get());
 }
 
 bool DownloadFile::createFresh() {
-    if (!partExists()) {
-        writing_ = partName();
-        file_.reset(::openat(folder_.get(), writing_.c_str(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
-        if (file_.valid() || errno != EEXIST)
-            return file_.valid();
+    writing_ = partName();
+    file_.reset(::openat(folder_.get(), writing_.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (file_.valid()) {
+        // Without the marker the file stays an ordinary one, never resumed.
+        (void)::fsetxattr(file_.get(), kPartFileMarker, "1", 1, 0);
+        return true;
     }
+    if (errno != EEXIST)
+        return false;
     file_ = tarvo::createTempFile(folder_.get(), writing_);
     return file_.valid();
 }
@@ -58,7 +67,7 @@ bool DownloadFile::openPart(std::uint64_t& offset) {
     file_.reset(::openat(folder_.get(), writing_.c_str(),
                          O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat info {};
-    if (!file_.valid() || ::fstat(file_.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!file_.valid() || !isOwnPart(file_.get()) || ::fstat(file_.get(), &info) != 0) {
         file_.reset();
         return false;
     }
@@ -90,6 +99,9 @@ bool DownloadFile::rename(const std::string& from, bool replace) {
 }
 
 bool DownloadFile::finish(bool replace) {
+    // The complete file is no part file, whatever name it is given.
+    if (::fremovexattr(file_.get(), kPartFileMarker) != 0 && errno != ENODATA && errno != ENOTSUP)
+        return false;
     if (!file_.close())
         return false;
     return rename(writing_, replace);

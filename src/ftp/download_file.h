@@ -11,6 +11,15 @@
 // when a part file is kept from before, a hidden temporary beside it) and only a complete file
 // takes NAME. Every check and change is made relative to the folder itself, so a folder
 // renamed or replaced meanwhile never redirects the data.
+//
+// A part file is this program's only while it carries kPartFileMarker, an extended attribute
+// set when the download creates it and removed before the complete file takes its name: a file
+// that merely has the name (the server's own "NAME.part", downloaded earlier, or the user's) is
+// never resumed, and a complete download never passes for a part file. Where the file system
+// keeps no extended attributes an unfinished download still stays as the part file, but is not
+// resumed: the whole file is downloaded again beside it.
+inline constexpr const char* kPartFileMarker = "user.tarvo.partial";
+
 class DownloadFile {
 public:
     // The folder and the name in it. Fails (no value) when the folder cannot be opened.
@@ -19,13 +28,15 @@ public:
     const std::string& name() const { return name_; }
     std::string partName() const { return name_ + ".part"; }
 
-    // Whether a file (not a folder) of the name, or a part file of it, exists now.
+    // Whether a file (not a folder) of the name, or a part file this program wrote, exists now.
     bool finalExists() const;
     bool partExists() const;
 
-    // Starts a fresh download: into the part file when there is none, else into a temporary.
+    // Starts a fresh download: into the part file when no file has its name, else into a
+    // temporary.
     bool createFresh();
-    // Continues the part file at its end; the offset is its size.
+    // Continues the part file at its end, when it is one this program wrote; the offset is its
+    // size.
     bool openPart(std::uint64_t& offset);
 
     bool write(const char* data, std::size_t size);

@@ -198,6 +198,8 @@ private:
     int CheckRemoteTarget(const std::string& remotePath);
     int GetResume(DownloadFile& file, const std::string& remotePath, std::int64_t size,
                   bool replace);
+    // The size the server gives for the file (SIZE); 0 when it gives none.
+    std::int64_t serverSize(const std::string& remotePath);
     // Copies the stream into the file; true on a clean end (the server's final reply too).
     // Opens a transfer's data stream while the strip shows the wait for the server.
     template <class Open> auto opened(Open open);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <stop_token>
 #include <vector>
 
@@ -190,7 +191,13 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
         return -1;
     const std::string target = joinPath(folder, name);
     auto file = DownloadFile::inFolder(folder, name);
-    const int check = file ? CheckLocalTarget(*file, target) : 0;
+    int check = file ? CheckLocalTarget(*file, target) : 0;
+    if (check == 2 && size == 0 && (size = serverSize(remotePath)) == 0) {
+        // Without a size nothing tells the rest of the file from the whole file sent again by
+        // a server that ignores the offset: the whole file is downloaded, the part file stays.
+        status(" The size of " + remotePath + " is not known: it is downloaded whole");
+        check = file->finalExists() ? AskOverwrite(target, DownloadAnswer) : 0;
+    }
     if (check < 0)
         return check;
     bool replace = check == 1;
@@ -241,6 +248,15 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
     return std::min(HandleError(" "), -1);
 }
 
+std::int64_t FTPCom::serverSize(const std::string& remotePath) {
+    command("SIZE " + remotePath);
+    const auto size = session_.fileSize(remotePath);
+    LogResponse();
+    return size && *size <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+               ? static_cast<std::int64_t>(*size)
+               : 0;
+}
+
 int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::int64_t size,
                       bool replace) {
     std::uint64_t offset = 0;
@@ -264,7 +280,7 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
     const std::uint64_t total = file.size();
     stream.reset();
     const auto expected = static_cast<std::uint64_t>(size);
-    if (clean && (size == 0 || total == expected)) {
+    if (clean && total == expected) {
         if (!file.finish(replace))
             return -1;
         progress().bytesDone = 0;
@@ -272,7 +288,7 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
         return 0;
     }
     // A server that took the offset and still sent the whole file: the old part is dropped.
-    if (clean && size > 0 && offset > 0 && total == offset + expected)
+    if (clean && offset > 0 && total == offset + expected)
         return file.finishFrom(offset, replace) ? 0 : -1;
     transferFailed(remotePath);
     file.keepUnfinishedPart(kKeepPartAbove);

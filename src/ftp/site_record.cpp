@@ -83,6 +83,14 @@ std::string encodeSiteRecord(const SiteRecord& site) {
     return record;
 }
 
+int usableNoopInterval(int cycles) {
+    // Under 10 s, zero and negative ones (a stored number of 2^31 or more) included, the worker
+    // would send a NOOP every few cycles or on every one.
+    constexpr int kShortest = 100;
+    constexpr int kRaised = 300;
+    return cycles < kShortest ? kRaised : cycles;
+}
+
 std::optional<SiteRecord> decodeSiteRecord(std::string_view bytes) {
     if (bytes.size() != kSiteRecordSize)
         return std::nullopt;
@@ -95,7 +103,7 @@ std::optional<SiteRecord> decodeSiteRecord(std::string_view bytes) {
     site.StartDir = getText(bytes, kStartDir);
     site.Passive = bytes[kPassive] != 0;
     site.KeepAlive = bytes[kKeepAlive] != 0;
-    site.NoopInterval = getNumber(bytes, kNoopInterval);
+    site.NoopInterval = usableNoopInterval(getNumber(bytes, kNoopInterval));
     site.CtrlRecvTimeout = getNumber(bytes, kCtrlRecvTimeout);
     site.CtrlSendTimeout = getNumber(bytes, kCtrlSendTimeout);
     site.DataRecvTimeout = getNumber(bytes, kDataRecvTimeout);

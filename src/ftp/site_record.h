@@ -33,8 +33,12 @@ inline constexpr std::size_t kSiteRecordSize = 1352;
 // The record must be storable (see unstorableText).
 std::string encodeSiteRecord(const SiteRecord& site);
 
-// The record in a file's bytes; nothing unless they are exactly one record. Bytes after a
-// text's terminator are not read.
+// The keep-alive interval as saving and loading a record keep it: one under 100 cycles becomes
+// 300, so that no record makes the worker send a NOOP on every cycle.
+int usableNoopInterval(int cycles);
+
+// The record in a file's bytes; the keep-alive interval made usable; nothing unless they are
+// exactly one record. Bytes after a text's terminator are not read.
 std::optional<SiteRecord> decodeSiteRecord(std::string_view bytes);
 
 // The first text of the record that its file cannot hold as it is: longer than its field, or

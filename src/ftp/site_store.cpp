@@ -10,10 +10,6 @@ constexpr unsigned kPrivateFile = 0600; // a record holds a password, merely scr
 constexpr unsigned kListFile = 0644;
 constexpr std::size_t kMaxListSize = 16 * 1024 * 1024;
 
-// Keep-alive intervals under 10 s would send a NOOP every few cycles.
-constexpr int kShortestNoopInterval = 100;
-constexpr int kRaisedNoopInterval = 300;
-
 std::string listText(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names)
@@ -61,8 +57,7 @@ std::vector<std::string> IOFile::LoadSiteList() const {
 
 std::optional<IOFile::Failure> IOFile::SaveSite(SiteRecord site,
                                                 const std::vector<std::string>* newList) {
-    if (site.NoopInterval < kShortestNoopInterval)
-        site.NoopInterval = kRaisedNoopInterval;
+    site.NoopInterval = usableNoopInterval(site.NoopInterval);
     const std::string recordPath = configPath(site.Name);
     if (!isSiteFileName(site.Name) || unstorableText(site))
         return Failure{recordPath, "the site cannot be stored"};

@@ -212,11 +212,12 @@ private:
     void setIconMode(bool standard);
 
     // Settings, start-up and close.
-    void loadEditorSetting();
+    std::string loadEditorSetting(); // why env.dat could not be read, if it could not
     void showEditorChoice(const std::string& program);
     void N9Click();
     void Notepad1Click();
     void readStartSettings();
+    void reportUnreadableFiles(std::string editorProblem);
     void storeOperationTexts();
     void FormShow();
     void resolveStartFoldersOnce(); // on the remote worker, before the first listing

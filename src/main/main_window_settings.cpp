@@ -10,11 +10,14 @@
 void TForm1::FormCreate() {
     const bool firstRun = !formCreated_;
     formCreated_ = true;
+    std::string editorProblem;
     if (firstRun)
-        loadEditorSetting();
+        editorProblem = loadEditorSetting();
     loadActiveLanguage(language_, messages());
-    if (firstRun)
+    if (firstRun) {
         readStartSettings();
+        reportUnreadableFiles(std::move(editorProblem));
+    }
     storeOperationTexts();
     applyTexts();
     if (firstRun)
@@ -32,6 +35,19 @@ void TForm1::readStartSettings() {
     LeftExplorer->SetSortKey(saved.SortTypeLeft);
     RightExplorer->SetSortKey(saved.SortTypeRight);
     setIconMode(saved.StandardIcons);
+}
+
+// env.dat, the favourites and the histories: one box for those that exist and cannot be read.
+void TForm1::reportUnreadableFiles(std::string editorProblem) {
+    std::vector<std::string> problems = navigation_.problems();
+    if (!editorProblem.empty())
+        problems.insert(problems.begin(), std::move(editorProblem));
+    if (problems.empty())
+        return;
+    std::string text;
+    for (const std::string& problem : problems)
+        text += (text.empty() ? "" : "\n\n") + problem;
+    messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Warning});
 }
 
 void TForm1::storeOperationTexts() {
@@ -52,13 +68,15 @@ void TForm1::connectSettingsCommands() {
     connectAction("Notepad1", [this] { Notepad1Click(); });
 }
 
-void TForm1::loadEditorSetting() {
-    showEditorChoice(readEditorSetting(editorSettingPath()).EditorPath);
+std::string TForm1::loadEditorSetting() {
+    EditorChoice choice = readEditorSetting(editorSettingPath());
+    showEditorChoice(choice.EditorPath);
+    return std::move(choice.Problem);
 }
 
 void TForm1::showEditorChoice(const std::string& program) {
     EditorPath = program;
-    const bool custom = EditorChoice{program}.custom();
+    const bool custom = EditorChoice{program, {}}.custom();
     auto* chosen = findChild<QAction*>("N9");
     chosen->setText(custom ? QString::fromStdString(program) : QStringLiteral("..."));
     (custom ? chosen : findChild<QAction*>("Notepad1"))->setChecked(true);

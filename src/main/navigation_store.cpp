@@ -2,10 +2,9 @@
 
 #include "platform/atomic_file.h"
 #include "platform/program_folder.h"
+#include "platform/whole_file.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -41,15 +40,26 @@ bool fitsOneLine(const std::string& entry) {
 
 NavigationStore::NavigationStore(std::string folder) : folder_(std::move(folder)) {}
 
+std::optional<NavigationStore::Lines> NavigationStore::read(const std::string& name,
+                                                            std::string& problem) const {
+    const auto content = readProgramFile(joinPath(folder_, name), problem);
+    return content ? std::optional(splitLines(*content)) : std::nullopt;
+}
+
 std::optional<NavigationStore::Lines> NavigationStore::read(const std::string& name) const {
-    std::ifstream file(joinPath(folder_, name), std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::stringstream content;
-    content << file.rdbuf();
-    if (file.bad())
-        return std::nullopt;
-    return splitLines(content.str());
+    std::string problem;
+    return read(name, problem);
+}
+
+std::vector<std::string> NavigationStore::problems() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> found;
+    for (const char* name :
+         {kFavoritesFile, historyFile(PanelSide::Left), historyFile(PanelSide::Right)}) {
+        if (std::string problem; !read(name, problem) && !problem.empty())
+            found.push_back(std::move(problem));
+    }
+    return found;
 }
 
 bool NavigationStore::write(const std::string& name, const Lines& lines) const {

@@ -15,6 +15,8 @@
 // another and a failed write leaves the file as it was. Lines end with CR LF; LF alone is read
 // too, and empty lines are skipped. A file that cannot be read is never created: the program
 // ships the three files, empty, and a missing one means "keep no history" or "no favourites".
+// Only regular files of at most kProgramFileLimit bytes are read, opened without blocking: a
+// pipe, a device or a huge file under one of the names counts as a file that cannot be read.
 class NavigationStore {
 public:
     using Lines = std::vector<std::string>;
@@ -23,6 +25,9 @@ public:
     static constexpr std::size_t kHistoryLines = 27;
 
     explicit NavigationStore(std::string folder);
+
+    // Why each of the files that exist cannot be read, naming the file; empty when all can.
+    std::vector<std::string> problems() const;
 
     // None when the file cannot be read.
     std::optional<Lines> history(PanelSide side) const;
@@ -41,6 +46,7 @@ public:
     bool changeFavorites(const std::function<bool(Lines&)>& change);
 
 private:
+    std::optional<Lines> read(const std::string& name, std::string& problem) const;
     std::optional<Lines> read(const std::string& name) const;
     bool write(const std::string& name, const Lines& lines) const;
 

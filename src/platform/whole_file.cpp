@@ -13,6 +13,10 @@ std::string reasonOf(int code) {
     return std::strerror(code);
 }
 
+std::string tooLarge(std::size_t maxBytes) {
+    return "larger than " + std::to_string(maxBytes) + " bytes";
+}
+
 // Closes the descriptor when the scope ends.
 class Descriptor {
 public:
@@ -49,7 +53,7 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t ma
         return std::nullopt;
     }
     if (static_cast<std::size_t>(status.st_size) > maxBytes) {
-        error = "file too large";
+        error = tooLarge(maxBytes);
         return std::nullopt;
     }
     std::string content;
@@ -65,9 +69,22 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t ma
         if (got == 0)
             return content;
         if (content.size() + static_cast<std::size_t>(got) > maxBytes) {
-            error = "file too large";
+            error = tooLarge(maxBytes); // it grew while being read
             return std::nullopt;
         }
         content.append(buffer, static_cast<std::size_t>(got));
     }
+}
+
+std::optional<std::string> readProgramFile(const std::string& path, std::string& problem) {
+    problem.clear();
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 && errno == ENOENT)
+        return std::nullopt;
+    std::string error;
+    auto content = readWholeFile(path, kProgramFileLimit, error);
+    if (!content)
+        problem = "The file " + path + " could not be read (" + error +
+                  "). It is left as it is and not used.";
+    return content;
 }

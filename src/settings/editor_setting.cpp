@@ -2,15 +2,13 @@
 
 #include "platform/atomic_file.h"
 #include "platform/program_folder.h"
-
-#include <fstream>
+#include "platform/whole_file.h"
 
 #include <sys/stat.h>
 
 namespace {
 
 constexpr std::string_view kKey = "EditorForF4=";
-constexpr std::size_t kLongestUsefulFile = 64 * 1024; // one line and a path, with room to spare
 
 bool isExecutableFile(const std::string& path) {
     struct stat status {};
@@ -25,10 +23,10 @@ std::string editorSettingPath() {
 }
 
 EditorChoice readEditorSetting(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string text(kLongestUsefulFile, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::string problem;
+    const std::string text = readProgramFile(file, problem).value_or("");
+    if (!problem.empty())
+        return {kDefaultEditor, std::move(problem)};
     if (text.find("EditorForF4=default") != std::string::npos)
         return {};
     std::string firstLine = text.substr(0, text.find('\n'));
@@ -39,7 +37,7 @@ EditorChoice readEditorSetting(const std::string& file) {
     std::string program = firstLine.substr(kKey.size());
     if (!isExecutableFile(program))
         return {};
-    return {std::move(program)};
+    return {std::move(program), {}};
 }
 
 std::string writeEditorSetting(const std::string& file, const std::string& program) {

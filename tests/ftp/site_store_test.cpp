@@ -100,6 +100,17 @@ TEST_F(SiteStoreTest, AHandBuiltRecordWithBytesAfterItsTerminatorsLoads) {
                        loaded->StartDir, loaded->Passive, loaded->KeepAlive, loaded->NoopInterval),
               std::tuple("old", "h", "u", "pq", 21, "", false, true, 0x55555555));
     EXPECT_EQ(store.currentSite().Host, "h");
+
+    // Intervals that would send a NOOP on every cycle load as a save would store them.
+    for (const auto& [stored, loads] :
+         {std::pair{0u, 300}, {0xFFFFFFFBu, 300}, {0x80000000u, 300}, {99u, 300}, {100u, 100}}) {
+        for (int i = 0; i < 4; ++i)
+            bytes[1332 + i] = static_cast<char>(stored >> (8 * i));
+        home.write("config/old", bytes);
+        const auto record = IOFile().ReadSite("old");
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->NoopInterval, loads) << stored;
+    }
 }
 
 TEST_F(SiteStoreTest, NamesWithoutACompleteRecordLeaveTheProfileAlone) {

@@ -6,6 +6,7 @@
 #include "support/file_content.h"
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -24,6 +25,12 @@ bool consoleHolds(const std::vector<std::string>& lines, const std::string& part
             return true;
     }
     return false;
+}
+
+// A part file as an unfinished download of this program leaves it.
+void writePart(const std::string& path, const std::string& content) {
+    writeFile(path, content);
+    ASSERT_EQ(::setxattr(path.c_str(), kPartFileMarker, "1", 1, 0), 0);
 }
 
 class Transfers : public SessionFixture {
@@ -82,35 +89,72 @@ TEST_F(Transfers, ADroppedDownloadKeepsAPartFileOnlyWhenItIsWorthResuming) {
         ASSERT_TRUE(fs::exists(local("a.txt.part")));
         EXPECT_EQ(fs::file_size(local("a.txt.part")), static_cast<std::uintmax_t>(kept));
         EXPECT_EQ(readFile(local("a.txt.part")), data.substr(0, kept));
+        EXPECT_TRUE(DownloadFile::inFolder(folder, "a.txt")->partExists()) << "marked for a resume";
         fs::remove(local("a.txt.part"));
     }
 }
 
+// Without the listing's size the server's SIZE tells whether what arrived is the rest or the
+// whole file again; where nothing tells, the whole file is downloaded beside the part file.
 TEST_F(Transfers, AResumeFetchesOnlyTheMissingBytes) {
     struct Case {
         const char* mode;
+        const char* argument;
+        std::int64_t size; // 0: not listed
         int result;
-        std::string box; // last box after the resume question
+        bool asked;      // the resume question
+        std::string box; // last box after it
     };
-    for (const Case& c : {Case{"normal", 0, ""}, Case{"rest-ignored", 0, ""},
-                          Case{"rest-refused", -2, "ServerDontSupportResume"}}) {
-        start(c.mode);
+    for (const Case& c :
+         {Case{"normal", "", 300000, 0, true, ""}, Case{"rest-ignored", "", 300000, 0, true, ""},
+          Case{"rest-ignored", "", 0, 0, true, ""},
+          Case{"rest-ignored", "no-size", 0, 1, false, ""},
+          Case{"rest-refused", "", 300000, -2, true, "ServerDontSupportResume"}}) {
+        SCOPED_TRACE(std::string(c.mode) + " " + c.argument + " " + std::to_string(c.size));
+        start(c.mode, c.argument);
         server->putFile("a.txt", data);
-        writeFile(local("a.txt.part"), data.substr(0, 120000));
-        screen.script().answerNext(MessageButton::Yes);
-        EXPECT_EQ(download("a.txt", 300000), c.result) << c.mode << console();
-        EXPECT_EQ(boxes().front(), "ResumeDownload " + local("a.txt") + "?") << c.mode;
+        writePart(local("a.txt.part"), data.substr(0, 120000));
+        const std::size_t before = boxes().size();
+        if (c.asked)
+            screen.script().answerNext(MessageButton::Yes);
+        EXPECT_EQ(download("a.txt", c.size), c.result) << console();
+        const std::vector<std::string> all = boxes();
+        const std::vector<std::string> shown(all.begin() + static_cast<long>(before), all.end());
+        EXPECT_EQ(!shown.empty() && shown.front() == "ResumeDownload " + local("a.txt") + "?",
+                  c.asked);
+        if (c.result >= 0) {
+            EXPECT_EQ(readFile(local("a.txt")), data);
+        }
         if (c.result == 0) {
-            EXPECT_EQ(readFile(local("a.txt")), data) << c.mode;
-            EXPECT_FALSE(fs::exists(local("a.txt.part"))) << c.mode;
-            EXPECT_TRUE(consoleHolds(screen.console(), "350")) << c.mode;
+            EXPECT_FALSE(fs::exists(local("a.txt.part")));
+            EXPECT_TRUE(consoleHolds(screen.console(), "350"));
         } else {
-            EXPECT_EQ(boxes().back(), c.box);
+            if (!c.box.empty()) {
+                EXPECT_EQ(shown.back(), c.box);
+            }
             EXPECT_EQ(readFile(local("a.txt.part")), data.substr(0, 120000)) << "untouched";
             fs::remove(local("a.txt.part"));
         }
         fs::remove(local("a.txt"));
     }
+}
+
+// A file named as a part file that this program did not leave unfinished, such as the
+// server's own "x.part" downloaded earlier, is no unfinished download of x.
+TEST_F(Transfers, OnlyAPartFileThisProgramLeftIsResumed) {
+    start("normal");
+    server->putFile("x", data);
+    server->putFile("x.part", "the server's own file");
+    EXPECT_EQ(download("x.part", 21), 1) << console();
+    EXPECT_EQ(download("x", 300000), 1) << console();
+    EXPECT_TRUE(boxes().empty()) << "no resume question";
+    EXPECT_EQ(readFile(local("x")), data);
+    EXPECT_EQ(readFile(local("x.part")), "the server's own file");
+    writeFile(local("x.part"), "the user's own file");
+    screen.script().answerNext(MessageButton::Yes);
+    EXPECT_EQ(download("x", 300000), 1) << console();
+    EXPECT_EQ(boxes(), std::vector<std::string>{"Overwrite\n\n" + local("x") + "?\n"});
+    EXPECT_EQ(readFile(local("x.part")), "the user's own file");
 }
 
 TEST_F(Transfers, AResumePastFourGibibytesSendsTheWholeOffset) {
@@ -125,7 +169,7 @@ TEST_F(Transfers, AResumePastFourGibibytesSendsTheWholeOffset) {
         std::fputs("tail", file);
         std::fclose(file);
     }
-    writeFile(local("big.part"), "");
+    writePart(local("big.part"), "");
     ASSERT_EQ(::truncate(local("big.part").c_str(), kOffset), 0);
     screen.script().answerNext(MessageButton::Yes);
     EXPECT_EQ(download("big", kOffset + 4), 0) << console();
@@ -137,7 +181,7 @@ TEST_F(Transfers, AFinishedResumeAsksBeforeItReplacesTheFile) {
     start("normal");
     server->putFile("a.txt", data);
     writeFile(local("a.txt"), "mine");
-    writeFile(local("a.txt.part"), data.substr(0, 1000));
+    writePart(local("a.txt.part"), data.substr(0, 1000));
     screen.script().answerNext(MessageButton::No); // overwrite?
     EXPECT_EQ(download("a.txt", 300000), -1);
     EXPECT_EQ(readFile(local("a.txt")), "mine");

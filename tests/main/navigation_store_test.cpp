@@ -4,10 +4,15 @@
 #include "support/file_size_limit.h"
 #include "support/temp_tree.h"
 
+#include "platform/whole_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +90,34 @@ TEST_F(NavigationStoreTest, AMissingFileIsNeverCreated) {
     EXPECT_FALSE(std::filesystem::exists(folder.at("HistoryRight.dat")));
     EXPECT_FALSE(std::filesystem::exists(folder.at("Favorites.dat")));
     EXPECT_FALSE(store.favorites().has_value());
+}
+
+// Special files and huge ones under the three names: nothing blocks, nothing is read or
+// written, and each is named as a problem; a missing one is none.
+TEST_F(NavigationStoreTest, FilesThatAreNoSmallRegularFilesAreLeftAloneAndReported) {
+    const std::string history = folder.at("HistoryLeft.dat");
+    const std::string favorites = folder.at("Favorites.dat");
+    const std::vector<std::function<void()>> makers = {
+        [&] { ASSERT_EQ(::mkfifo(history.c_str(), 0600), 0); },
+        [&] { folder.symlink("HistoryLeft.dat", "/dev/zero"); },
+        [&] { folder.dir("HistoryLeft.dat"); },
+        [&] { folder.file("HistoryLeft.dat", kProgramFileLimit + 1); },
+    };
+    for (std::size_t i = 0; i < makers.size(); ++i) {
+        std::filesystem::remove(history);
+        std::filesystem::remove(favorites);
+        makers[i]();
+        EXPECT_FALSE(store.history(PanelSide::Left)) << i;
+        store.recordVisit(PanelSide::Left, "/a");
+        EXPECT_FALSE(store.addFavorite("/a")) << "a missing file is not created";
+        const auto problems = store.problems();
+        ASSERT_EQ(problems.size(), 1u) << i;
+        EXPECT_EQ(problems[0].rfind("The file " + history + " could not be read (", 0), 0u)
+            << problems[0];
+        EXPECT_FALSE(std::filesystem::exists(favorites));
+    }
+    EXPECT_EQ(std::filesystem::file_size(history), kProgramFileLimit + 1) << "left as it was";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
 }
 
 TEST_F(NavigationStoreTest, TwoThreadsRecordingLoseNothing) {

@@ -131,6 +131,27 @@ TEST_F(SettingsWindowTest, ABrokenFileIsReportedAtStartAndReplacedOnlyByTheClose
     EXPECT_EQ(savedSettings().SortTypeLeft, "date 1-0");
 }
 
+TEST_F(SettingsWindowTest, SpecialFilesInTheProgramFolderAreReportedAndTheWindowComesUp) {
+    for (const char* name : {"env.dat", "Favorites.dat", "HistoryLeft.dat"})
+        std::filesystem::remove(program.at(name));
+    for (const char* name : {"env.dat", "Favorites.dat"})
+        ASSERT_EQ(::mkfifo(program.at(name).c_str(), 0600), 0);
+    program.symlink("HistoryLeft.dat", "/dev/zero");
+    start();
+    ASSERT_EQ(messages->shown().size(), 1u);
+    const std::string text = messages->shown()[0].text;
+    for (const char* name : {"env.dat", "Favorites.dat", "HistoryLeft.dat"})
+        EXPECT_NE(text.find("The file " + program.at(name) + " could not be read ("),
+                  std::string::npos)
+            << text;
+    // A change of folder records no visit in the pipe's stead and does not wait on it.
+    select(PanelSide::Left, "[sub]");
+    QTest::keyClick(&left().grid(), Qt::Key_Return);
+    ASSERT_TRUE(showing(PanelSide::Left, home.at("sub")));
+    EXPECT_TRUE(std::filesystem::is_fifo(program.at("Favorites.dat")));
+    EXPECT_TRUE(std::filesystem::is_symlink(program.at("HistoryLeft.dat")));
+}
+
 TEST_F(SettingsWindowTest, ALanguageRerunKeepsWhatTheUserChangedSinceTheStart) {
     writeSettings({{"SortTypeLeft", "name 0-1"}, {"Reserved2", "AllIcon"}});
     start();

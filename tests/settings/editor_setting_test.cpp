@@ -1,5 +1,6 @@
 #include "settings/editor_setting.h"
 
+#include "platform/whole_file.h"
 #include "support/file_content.h"
 #include "support/temp_tree.h"
 
@@ -32,6 +33,17 @@ TEST(EditorSetting, OnlyAnExistingExecutableFileOnTheFirstLineIsAnEditor) {
         EXPECT_EQ(readEditorSetting(dir.at("env.dat")).EditorPath, editor) << content;
     }
     EXPECT_EQ(readEditorSetting(dir.at("missing.dat")).EditorPath, kDefaultEditor);
+    EXPECT_EQ(readEditorSetting(dir.at("missing.dat")).Problem, "") << "missing is no problem";
+
+    // A pipe is not waited on, nor a huge file read: both are named.
+    ASSERT_EQ(::mkfifo(dir.at("fifo.dat").c_str(), 0600), 0);
+    dir.file("huge.dat", kProgramFileLimit + 1);
+    for (const char* name : {"fifo.dat", "huge.dat"}) {
+        const EditorChoice choice = readEditorSetting(dir.at(name));
+        EXPECT_EQ(choice.EditorPath, kDefaultEditor);
+        EXPECT_EQ(choice.Problem.rfind("The file " + dir.at(name) + " could not be read (", 0), 0u)
+            << choice.Problem;
+    }
 }
 
 TEST(EditorSetting, WritesOneLineWithCrLfAndLeavesAReadOnlyFileAlone) {

@@ -12,7 +12,6 @@ constexpr std::uint32_t UnixRegularFile = 0x80000000;
 constexpr std::uint32_t UnixOwnerRead = 0x01000000;
 constexpr std::uint32_t UnixOwnerWrite = 0x00800000;
 constexpr std::uint32_t UnixOwnerExecute = 0x00400000;
-constexpr std::uint32_t UnixDirectory = 0x40000000;
 
 constexpr int UnixHost = 3;
 
@@ -60,7 +59,9 @@ std::uint32_t attributesFromCentral(std::uint16_t versionMadeBy, std::uint32_t e
                                            ZipAttrDirectory | ZipAttrArchive);
     } else {
         attributes = ZipAttrArchive;
-        if ((externalAttributes & UnixDirectory) != 0) {
+        // The type field, not its folder bit alone: sockets and block devices have that bit
+        // too, and their entries hold data.
+        if (((externalAttributes >> 16) & S_IFMT) == S_IFDIR) {
             attributes |= ZipAttrDirectory;
         }
         if ((externalAttributes & UnixOwnerWrite) == 0) {

@@ -39,4 +39,10 @@ ZipResult SourceFile::open(const std::string& path, SourceFile& source) {
     return ZipOk;
 }
 
+bool SourceFile::unchangedAfterReading(std::uint64_t bytesRead) const {
+    struct stat status {};
+    return bytesRead == info_.size && ::fstat(fd_.get(), &status) == 0 &&
+           static_cast<std::uint64_t>(status.st_size) == info_.size;
+}
+
 } // namespace tarvo::zip

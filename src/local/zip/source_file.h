@@ -30,6 +30,9 @@ public:
     static ZipResult open(const std::string& path, SourceFile& source);
 
     int fd() const { return fd_.get(); }
+    // Whether the file read to its end was the file as opened: as many bytes read as it had
+    // then, and still that size. A file written to while it was read fails this.
+    bool unchangedAfterReading(std::uint64_t bytesRead) const;
     const SourceInfo& info() const { return info_; }
 
 private:

@@ -50,8 +50,12 @@ ZipResult ZipTarget::open(const std::string& path, std::unique_ptr<ZipTarget>& t
         if (S_ISDIR(existing.st_mode)) {
             return ZipCannotOpen;
         }
-        opened->fd_.reset(::open(finalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
-        if (!opened->fd_.valid()) {
+        // Opened without waiting: a pipe that no one reads refuses at once instead of holding
+        // the caller. Its writes block as usual afterwards.
+        opened->fd_.reset(::open(finalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        if (!opened->fd_.valid() ||
+            ::fcntl(opened->fd_.get(), F_SETFL,
+                    ::fcntl(opened->fd_.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
             return ZipCannotOpen;
         }
         opened->canSeek_ = ::lseek(opened->fd_.get(), 0, SEEK_CUR) >= 0;

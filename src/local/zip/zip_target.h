@@ -19,7 +19,8 @@ class ZipTarget : public DataSink {
 public:
     // Opens `path` for writing. A regular file (or a new one) is written under a temporary
     // name in its folder and takes its name in finish(), so an existing archive stays intact
-    // until the new one is complete; anything else (a FIFO, a device) is written directly.
+    // until the new one is complete; anything else (a FIFO, a device) is written directly, and
+    // a FIFO without a reader is refused rather than waited on.
     // An existing read-only file is not replaced.
     static ZipResult open(const std::string& path, std::unique_ptr<ZipTarget>& target);
     // An unfinished target removes its temporary file.

@@ -82,7 +82,10 @@ ZipResult TZip::addFile(const std::string& name, const std::string& sourcePath,
         announcedEntry(std::move(archiveName), method,
                        externalAttributesForFile(source.info().mode, sourcePath), source.info());
     return writeEntry(entry, [&](DataSink& sink, DataSummary& summary) {
-        return encoder_.encode(source.fd(), method, sink, summary);
+        const ZipResult encoded = encoder_.encode(source.fd(), method, sink, summary);
+        return encoded == ZipOk && !source.unchangedAfterReading(summary.bytesRead)
+                   ? ZipChangeNotAllowed
+                   : encoded;
     });
 }
 
@@ -114,7 +117,10 @@ bool TZip::prepare(const std::string& name, const std::string& sourcePath, const
     }
     prepared.info = source.info();
     MemorySink sink(prepared.data);
-    return encoder.encode(source.fd(), methodForFile(archiveName), sink, prepared.summary) == ZipOk;
+    // A file that changed meanwhile is left to the writer, which reads it again and reports it.
+    return encoder.encode(source.fd(), methodForFile(archiveName), sink, prepared.summary) ==
+               ZipOk &&
+           source.unchangedAfterReading(prepared.summary.bytesRead);
 }
 
 ZipResult TZip::writeEntry(EntryRecord& entry, const DataProducer& produceData) {
@@ -128,9 +134,10 @@ ZipResult TZip::writeEntry(EntryRecord& entry, const DataProducer& produceData) 
 
     DataSummary summary;
     if (const ZipResult produced = produceData(*target_, summary); produced != ZipOk) {
-        // A stopped entry leaves nothing behind: the archive ends with the entries before it.
-        if (produced == ZipCancelled && !target_->cutBack(entry.localHeaderOffset)) {
-            return target_->stickyError() != ZipOk ? target_->stickyError() : produced;
+        // A stopped or failed entry leaves nothing behind where the target can seek: the
+        // archive ends with the entries before it.
+        if (!target_->cutBack(entry.localHeaderOffset) && target_->stickyError() != ZipOk) {
+            return target_->stickyError();
         }
         return produced;
     }

@@ -55,14 +55,19 @@ public:
         std::vector<zip::FileIdentity> leaveOut;
         struct stat existing {};
         if (::stat(job_.ArchivePath.c_str(), &existing) == 0) {
+            // A pipe, a device or a folder of that name is no archive to replace; a pipe
+            // would hold the job in its opening until a reader came.
+            if (!S_ISREG(existing.st_mode)) {
+                cannotCreate("\n\n" + job_.ArchivePath + ": not a regular file");
+                return;
+            }
             if (!overwriteAllowed())
                 return; // the old archive stays as it is, and nothing is re-read
             leaveOut.push_back({existing.st_dev, existing.st_ino});
         }
         zip::ZipHandle handle = zip::ZipCreate(job_.ArchivePath);
         if (handle == nullptr) {
-            host_.messages().show({kTitle, host_.translate("CouldNotCreateFileArchive"),
-                                   MessageButton::Ok, MessageIcon::Information});
+            cannotCreate("");
             return;
         }
         // The archive is written inside a marked folder too: it never packs itself.
@@ -80,6 +85,11 @@ public:
     }
 
 private:
+    void cannotCreate(const std::string& detail) {
+        host_.messages().show({kTitle, host_.translate("CouldNotCreateFileArchive") + detail,
+                               MessageButton::Ok, MessageIcon::Information});
+    }
+
     bool overwriteAllowed() {
         host_.setZipState(-1);
         const MessageButton answer = host_.messages().show(

@@ -81,6 +81,20 @@ std::optional<std::string> quotedPath(std::string_view text) {
     return std::nullopt;
 }
 
+// The number of a one-line "213 n" reply, nothing else.
+std::optional<std::uint64_t> sizeInReply(const Reply& reply) {
+    constexpr std::string_view kPrefix = "213 ";
+    const std::string_view text = reply.text;
+    if (reply.code != 213 || !text.starts_with(kPrefix))
+        return std::nullopt;
+    const std::string_view digits = text.substr(kPrefix.size());
+    std::uint64_t size = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return size;
+}
+
 // Whether the command line starts with the four-letter verb, in any case.
 bool startsWithVerb(std::string_view line, std::string_view verb) {
     if (line.size() < verb.size() || (line.size() > verb.size() && line[verb.size()] != ' '))
@@ -363,6 +377,23 @@ bool Session::rename(std::string_view from, std::string_view to) {
                            return detail::exchangeExpecting(control, "RNTO " + std::string(to), 2,
                                                             call, reply);
                        }) == FtpError::None;
+}
+
+std::optional<std::uint64_t> Session::fileSize(std::string_view path) {
+    std::optional<std::uint64_t> size;
+    runExchange(*core_, {path}, [&](ControlConnection& control, const CallContext& call) {
+        // Some servers give no size in ASCII mode, and others give the size a line-end
+        // conversion would make.
+        switchToBinaryQuietly(*core_, call);
+        Reply reply;
+        if (const FtpError error =
+                detail::exchangeExpecting(control, "SIZE " + std::string(path), 2, call, reply);
+            error != FtpError::None)
+            return error;
+        size = sizeInReply(reply);
+        return size ? FtpError::None : FtpError::ServerRefused;
+    });
+    return size;
 }
 
 std::unique_ptr<Stream> Session::openRead(std::string_view path, std::uint64_t offset) {

@@ -100,6 +100,9 @@ public:
     bool removeDir(std::string_view path);
     bool deleteFile(std::string_view path);
     bool rename(std::string_view from, std::string_view to);
+    // The size of a file in bytes as the server's SIZE reply (213) gives it, counted for a
+    // binary transfer; nothing when the server gives none.
+    std::optional<std::uint64_t> fileSize(std::string_view path);
 
     // Binary transfers (TYPE I, RETR or STOR). A download from a non-zero offset sends
     // "REST offset" right before its RETR; a refused REST fails the call (ServerRefused, the

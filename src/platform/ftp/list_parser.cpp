@@ -201,22 +201,53 @@ std::size_t nameStart(std::string_view line, const Tokens& tokens, std::size_t t
     return start;
 }
 
-bool dateAt(const Tokens& tokens, std::size_t month, const RemoteTime& now, RemoteTime& time) {
-    return month >= 2 && month + 3 < tokens.size() &&
-           unixTime(tokens[month].text(), tokens[month + 1].text(), tokens[month + 2].text(), now,
-                    time);
+// "YYYY-MM-DD" and "HH:MM", as "ls -l --time-style=long-iso" prints them.
+bool isoTime(std::string_view date, std::string_view clock, RemoteTime& time) {
+    time = RemoteTime{};
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-' ||
+        !parseNumber(date.substr(0, 4), year) || !parseNumber(date.substr(5, 2), month) ||
+        !parseNumber(date.substr(8, 2), day) || month < 1 || month > 12 || day < 1 || day > 31)
+        return false;
+    time.year = static_cast<std::int16_t>(year);
+    time.month = static_cast<std::int8_t>(month);
+    time.day = static_cast<std::int8_t>(day);
+    return parseClock(clock, time);
 }
 
-// The month column: where the nine- or eight-column forms have it, else the first place
-// from the left where month, day and time-or-year follow each other (a date inside a name
-// lies further right).
-bool findDate(const Tokens& tokens, const RemoteTime& now, std::size_t& month, RemoteTime& time) {
-    for (month = 5; month >= 4; --month) {
-        if (dateAt(tokens, month, now, time))
+// The columns of a line's date: the first, and the last, after which the name begins.
+struct DateColumns {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+
+// Month, day and time-or-year at `first`, or an ISO date and time there; a name after them.
+bool dateAt(const Tokens& tokens, std::size_t first, const RemoteTime& now, DateColumns& date,
+            RemoteTime& time) {
+    if (first < 2)
+        return false;
+    date.first = first;
+    if (first + 3 < tokens.size() && unixTime(tokens[first].text(), tokens[first + 1].text(),
+                                              tokens[first + 2].text(), now, time)) {
+        date.last = first + 2;
+        return true;
+    }
+    date.last = first + 1;
+    return first + 2 < tokens.size() &&
+           isoTime(tokens[first].text(), tokens[first + 1].text(), time);
+}
+
+// The date: where the nine- or eight-column forms have it, else the first place from the left
+// where a date follows (a date inside a name lies further right).
+bool findDate(const Tokens& tokens, const RemoteTime& now, DateColumns& date, RemoteTime& time) {
+    for (std::size_t first = 5; first >= 4; --first) {
+        if (dateAt(tokens, first, now, date, time))
             return true;
     }
-    for (month = 2; month + 3 < tokens.size(); ++month) {
-        if (month != 4 && month != 5 && dateAt(tokens, month, now, time))
+    for (std::size_t first = 2; first + 2 < tokens.size(); ++first) {
+        if (first != 4 && first != 5 && dateAt(tokens, first, now, date, time))
             return true;
     }
     return false;
@@ -226,15 +257,15 @@ LineKind parseUnixLine(std::string_view line, const RemoteTime& now, RemoteEntry
     if (line.front() == 't')
         return LineKind::Ignored; // the summary line, "total 12"
     const auto tokens = tokenize(line, kMaxTokens);
-    std::size_t month = 0;
-    if (!findDate(tokens, now, month, entry.time))
+    DateColumns date;
+    if (!findDate(tokens, now, date, entry.time))
         return LineKind::Unreadable;
-    entry.name = line.substr(nameStart(line, tokens, month + 2));
+    entry.name = line.substr(nameStart(line, tokens, date.last));
     const char type = line.front();
     entry.directory = type == 'd';
     entry.link = type == 'l';
     entry.mode = permissionBits(tokens[0].text());
-    entry.size = entry.directory ? 0 : sizeBefore(tokens, month);
+    entry.size = entry.directory ? 0 : sizeBefore(tokens, date.first);
     if (entry.link) {
         if (const auto arrow = entry.name.find(" -> "); arrow != std::string::npos)
             entry.name.resize(arrow);
@@ -285,14 +316,21 @@ bool parseDosClock(std::string_view text, RemoteTime& time) {
     return true;
 }
 
+// A size no file can have reads as 0, as in the Unix form.
+bool isNegativeNumber(std::string_view text) {
+    std::uint64_t magnitude = 0;
+    return text.size() > 1 && text[0] == '-' && parseNumber(text.substr(1), magnitude);
+}
+
 LineKind parseDosLine(std::string_view line, RemoteEntry& entry) {
     const auto tokens = tokenize(line, 3);
     if (tokens.size() < 3 || !parseDosDate(tokens[0].text(), entry.time) ||
         !parseDosClock(tokens[1].text(), entry.time))
         return LineKind::Unreadable;
-    if (tokens[2].text() == "<DIR>")
+    const std::string_view size = tokens[2].text();
+    if (size == "<DIR>")
         entry.directory = true;
-    else if (!parseNumber(tokens[2].text(), entry.size))
+    else if (!parseNumber(size, entry.size) && !isNegativeNumber(size))
         return LineKind::Unreadable;
     // The name is the rest of the line after the blanks that follow the size column.
     std::size_t nameStart = tokens[2].end;

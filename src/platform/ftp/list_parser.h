@@ -47,11 +47,12 @@ RemoteTime currentLocalTime();
 // reads as January.
 //
 // Lines of the Unix "ls -l" family are read by their date: the month, day and time-or-year
-// columns are found first, the size is the column before them and the name what follows
-// them. So owner and group columns may be missing or hold blanks, and the permission column
-// may be short; its first letter tells directories ("d") and links ("l") from files. A size
-// that is no plain number (a device's "major, minor", "33.5k", a size glued to the group)
-// reads as 0. Lines that begin with a digit are read in the MS-DOS form.
+// columns (or an ISO date and time, "2005-04-08 11:22") are found first, the size is the column
+// before them and the name what follows them. So owner and group columns may be missing or hold
+// blanks, and the permission column may be short; its first letter tells directories ("d") and
+// links ("l") from files. A size that is no plain number (a device's "major, minor", "33.5k", a
+// size glued to the group) reads as 0. Lines that begin with a digit are read in the MS-DOS form,
+// where a negative size reads as 0 too.
 void appendListing(std::string_view lines, const RemoteTime& now, Listing& listing);
 
 } // namespace tarvo::ftp

@@ -111,6 +111,12 @@ def main():
         (info("setuid", mode=0o104755), b"no set-id"),
         (info("sticky", mode=0o101777), b"no sticky"),
     ])
+    # Types that share the folder's bit: a socket, a block device; then a real folder.
+    write("special_modes.zip", [
+        (info("socket", mode=0o140644), b"socket data"),
+        (info("device", mode=0o60644), b"device data"),
+        (info("folder", mode=0o40755), b""),
+    ])
     # The longest comments; the second holds what looks like an end record.
     write("comment_65514.zip", [(info("c.txt"), b"comment")], b"#" * 65514)
     fake_end = b"PK\x05\x06" + bytes(18)

@@ -235,7 +235,8 @@ const HostileCase kHostile[] = {
      {{"run.sh", "#!/bin/sh\n", 0755},
       {"private.txt", "private", 0600},
       {"setuid", "no set-id", 0755},
-      {"sticky", "no sticky", 0777}}}};
+      {"sticky", "no sticky", 0777}}},
+    {"special_modes.zip", {}, {{"socket", "socket data", 0666}, {"device", "device data", 0666}}}};
 
 INSTANTIATE_TEST_SUITE_P(Archives, HostileArchiveTable, ::testing::ValuesIn(kHostile),
                          [](const auto& info) {

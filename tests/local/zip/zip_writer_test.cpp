@@ -2,12 +2,17 @@
 
 #include "zip_test_support.h"
 
+#include "platform/posix/unique_fd.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -20,6 +25,29 @@ using Fields = std::vector<std::uint64_t>;
 
 const std::string HelloText = "hello hello hello hello hello\n";
 const std::string StoredText = "already compressed, honestly";
+
+// The reading end of a FIFO, opened before its writer so that the writer finds a reader.
+UniqueFd openReader(const std::string& fifo) {
+    UniqueFd reader(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    EXPECT_TRUE(reader.valid());
+    return reader;
+}
+
+// What the writer of the pipe writes until it closes it; calls `first` once the first bytes
+// are there. Only once a writer has opened the pipe: before, a read finds its end at once.
+std::string drain(int reader, const std::function<void()>& first = {}) {
+    ::fcntl(reader, F_SETFL, ::fcntl(reader, F_GETFL) & ~O_NONBLOCK);
+    std::string bytes;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t got = ::read(reader, buffer.data(), buffer.size());
+        if (got <= 0)
+            return bytes;
+        if (bytes.empty() && first)
+            first();
+        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+}
 
 class ZipWriter : public ::testing::Test {
 protected:
@@ -122,11 +150,10 @@ TEST_F(ZipWriter, DosDateIsClampedWhileTheUtFieldKeepsTheRealTime) {
 
 TEST_F(ZipWriter, TargetThatCannotSeekGetsDataDescriptors) {
     ASSERT_EQ(::mkfifo(dir.at("pipe").c_str(), 0600), 0);
-    std::string streamed;
-    std::thread drain([&] { streamed = readFile(dir.at("pipe")); });
-    writeSampleArchive(dir.at("pipe"));
-    drain.join();
-    writeFile(dir.at("streamed.zip"), streamed);
+    EXPECT_EQ(ZipCreate(dir.at("pipe")), nullptr) << "no reader: refused, not waited for";
+    const UniqueFd reader = openReader(dir.at("pipe"));
+    writeSampleArchive(dir.at("pipe")); // small enough for the pipe's buffer
+    writeFile(dir.at("streamed.zip"), drain(reader.get()));
 
     const FileBytes zip(dir.at("streamed.zip"));
     const std::size_t central = zip.u32(zip.bytes.size() - 22 + 16);
@@ -174,6 +201,36 @@ TEST_F(ZipWriter, OnlyRegularFilesArePackedAndFailuresLeaveNoEntry) {
     EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
     EXPECT_EQ(archiveEntries(dir.at("a.zip")), std::vector<std::string>{"ok.txt"});
     EXPECT_TRUE(unzipTestPasses(dir.at("a.zip"))) << "no bytes of a failed entry are left";
+}
+
+// The source changes once the packing is under way: the writer then waits on the pipe, having
+// read far less than the size left or added.
+TEST_F(ZipWriter, AFileThatChangesWhileItIsPackedFailsAndGetsNoEntry) {
+    const std::string source = dir.at("changing.bin");
+    for (const bool grows : {false, true}) {
+        SCOPED_TRACE(grows ? "grows" : "shrinks");
+        writeFile(source, randomBytes(4 << 20, 3));
+        ::unlink(dir.at("pipe").c_str());
+        ASSERT_EQ(::mkfifo(dir.at("pipe").c_str(), 0600), 0);
+        const UniqueFd reader = openReader(dir.at("pipe"));
+        ZipHandle writer = ZipCreate(dir.at("pipe"));
+        ASSERT_NE(writer, nullptr);
+        std::string streamed;
+        std::thread drainer([&] {
+            streamed = drain(reader.get(), [&] {
+                if (grows)
+                    std::ofstream(source, std::ios::app) << randomBytes(1 << 20, 4);
+                else
+                    std::filesystem::resize_file(source, 1 << 20);
+            });
+        });
+        EXPECT_EQ(ZipAddFile(writer, "changing.bin", source), ZipChangeNotAllowed);
+        EXPECT_EQ(ZipAddDirectory(writer, "after"), ZipOk);
+        EXPECT_EQ(ZipCloseWriter(writer), ZipOk);
+        drainer.join();
+        writeFile(dir.at("streamed.zip"), streamed);
+        EXPECT_EQ(archiveEntries(dir.at("streamed.zip")), std::vector<std::string>{"after/"});
+    }
 }
 
 TEST_F(ZipWriter, WriteFailureIsStickyAndTheArchiveIsNotCompleted) {

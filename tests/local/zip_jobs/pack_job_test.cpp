@@ -9,10 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <thread>
 #include <tuple>
@@ -190,13 +192,38 @@ TEST(PackJob, AnArchiveThatCannotBeWrittenLeavesNothingAndTheOldOneIntact) {
     }
 }
 
+// A folder the archive cannot go into; a pipe or a folder under the archive's name is refused
+// without the overwrite question, and the job never waits on the pipe.
 TEST(PackJob, AnArchiveThatCannotBeCreatedIsSaidSo) {
-    TempTree tree;
-    tree.write("a.txt", "x");
-    RecordingZipHost host;
-    host.run(packJob(tree, {{"a.txt", 1}}, tree.at("missing/out.zip")));
-    EXPECT_EQ(host.reports(), Entries{"CouldNotCreateFileArchive"});
-    EXPECT_EQ(std::tuple(host.beeps, host.rereads, host.ended), std::tuple(0, 0, true));
+    for (const char* kind : {"missing folder", "pipe", "folder"}) {
+        SCOPED_TRACE(kind);
+        TempTree tree;
+        tree.write("a.txt", "x");
+        std::string archive = tree.at("out.zip");
+        std::string report = "CouldNotCreateFileArchive\n\n" + archive + ": not a regular file";
+        if (kind == std::string("missing folder")) {
+            archive = tree.at("missing/out.zip");
+            report = "CouldNotCreateFileArchive";
+        } else if (kind == std::string("pipe")) {
+            ASSERT_EQ(::mkfifo(archive.c_str(), 0600), 0);
+        } else {
+            tree.dir("out.zip");
+        }
+        RecordingZipHost host;
+        host.script.answerNext(MessageButton::Yes);
+        ZipThread thread(packJob(tree, {{"a.txt", 1}}, archive), host);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (thread.Busy() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (thread.Busy()) {
+            ADD_FAILURE() << "the job waits on the pipe";
+            ::close(::open(archive.c_str(), O_RDONLY | O_NONBLOCK)); // lets it go
+        }
+        thread.join();
+        EXPECT_EQ(host.script.shown().size(), 1u) << "no overwrite question";
+        EXPECT_EQ(host.reports(), Entries{report});
+        EXPECT_EQ(std::tuple(host.beeps, host.rereads, host.ended), std::tuple(0, 0, true));
+    }
 }
 
 } // namespace

@@ -4,7 +4,8 @@ Prints the port it listens on as its first output line.
 
 usage: fault_ftp_server.py ADDRESS ROOT USER PASSWORD MODE [ARGUMENT] [--throttle BYTES_PER_S]
 modes: normal; drop-data N (RETR sends N bytes, closes the data connection, replies 426);
-       rest-ignored (350 to REST, offset ignored); rest-refused (502 to REST);
+       rest-ignored (350 to REST, offset ignored; with the argument no-size, 502 to SIZE);
+       rest-refused (502 to REST);
        stor-552 (552 after the data of a STOR); close-421 (421 and close after login);
        pasv-elsewhere (227 names another address); canned DIR (LIST NAME sends DIR/NAME,
        LIST of the root DIR/default; every command line received is added to DIR/received);
@@ -109,6 +110,11 @@ def make_handler(mode, argument):
             if mode == "rest-ignored":
                 return self.respond("350 Restarting at position %s." % line)
             super().ftp_REST(line)
+
+        def ftp_SIZE(self, path):
+            if argument == "no-size":
+                return self.respond("502 Command not implemented.")
+            return super().ftp_SIZE(path)
 
         def ftp_RETR(self, file):
             if mode == "slow-retr":

@@ -61,6 +61,12 @@ const LineCase kLines[] = {
     {"-rw-r--r-- 1 o g 5 Jan 15 2007 a -> b", "f 5 2007-01-15 00:00 a -> b"},
     // A year left-aligned and padded with a blank.
     {"-rw-r--r--   1 user group  1234 Jan 15 2007  name", "f 1234 2007-01-15 00:00 name"},
+    // ISO dates, as "ls -l --time-style=long-iso" prints them.
+    {"-rw-r--r-- 1 user group 346 2005-04-08 11:22 name", "f 346 2005-04-08 11:22 name"},
+    {"drwxr-xr-x 2 root root 4096 2012-02-07 00:31 my dir", "d 0 2012-02-07 00:31 my dir"},
+    {"-rw-r--r-- 1 owner 7 2012-02-07 00:31  lead", "f 7 2012-02-07 00:31  lead"},
+    {"lrwxrwxrwx 1 u g 7 2012-02-07 00:31 lib -> usr/lib", "l 7 2012-02-07 00:31 lib"},
+    {"-rw-r--r-- 1 u g 7 2012-13-07 00:31 x", "unreadable"},
     // Links lose their target.
     {"lrwxrwxrwx 1 o g 7 Jan 15 2007 lib -> usr/lib", "l 7 2007-01-15 00:00 lib"},
     {"lrwxrwxrwx 1 o g 9 Jan 15 2007 my lib -> lib.6", "l 9 2007-01-15 00:00 my lib"},
@@ -92,6 +98,7 @@ const LineCase kLines[] = {
      "f 4294967296 1999-12-31 12:05 year end.log"},
     {"03-04-85  12:00AM  1 x", "f 1 1985-03-04 00:00 x"},
     {"02-01-2020  21:05  123 a.txt", "f 123 2020-02-01 21:05 a.txt"},
+    {"01-01-20 10:00AM -5 name", "f 0 2020-01-01 10:00 name"},
     // A month name of another language: the entry stays, in January.
     {"-rw-r--r-- 1 o g 5 Foo 1 2001 x", "f 5 2001-01-01 00:00 x"},
     {"-rw-r--r-- 1 o g 5 M\xC3\xA4r 9 2001 x", "f 5 2001-01-09 00:00 x"},
