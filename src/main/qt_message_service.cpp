@@ -2,8 +2,10 @@
 
 #include "platform/ui_bridge.h"
 
+#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #include <array>
@@ -46,21 +48,49 @@ MessageButton closeAnswer(unsigned buttons) {
     return MessageButton::Ok;
 }
 
+// A box belongs to the window the user works in (a dialog of the main window, say): it shows
+// over that window, and closing it gives the keyboard back there.
+QWidget* boxParent(QWidget* owner) {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return owner;
+}
+
+// A box on the heap, deleted at the end of the scope unless a parent that went while the box
+// was open took it along.
+template <class Box> class ScopedBox {
+public:
+    explicit ScopedBox(Box* box) : box_(box) {}
+    ~ScopedBox() { delete box_.data(); }
+    ScopedBox(const ScopedBox&) = delete;
+    ScopedBox& operator=(const ScopedBox&) = delete;
+    Box* operator->() const { return box_.data(); }
+    Box* get() const { return box_.data(); }
+    explicit operator bool() const { return !box_.isNull(); }
+
+private:
+    QPointer<Box> box_;
+};
+
 } // namespace
 
 MessageButton QtMessageService::show(const MessageRequest& request) {
     return bridge_.ask<MessageButton>(
         [this, request] {
-            QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title),
-                            QString::fromStdString(request.text), QMessageBox::NoButton, owner_);
+            const ScopedBox box(new QMessageBox(
+                qtIcon(request.icon), QString::fromStdString(request.title),
+                QString::fromStdString(request.text), QMessageBox::NoButton, boxParent(owner_)));
             for (const auto& [ours, qt] : kButtons)
                 if (request.buttons & ours)
-                    box.addButton(qt);
+                    box->addButton(qt);
             if (request.buttons & MessageButton::Cancel)
-                box.setEscapeButton(QMessageBox::Cancel);
-            QObject::connect(&bridge_, &UiBridge::shuttingDown, &box, &QMessageBox::reject);
-            box.exec();
-            const auto clicked = box.standardButton(box.clickedButton());
+                box->setEscapeButton(QMessageBox::Cancel);
+            QObject::connect(&bridge_, &UiBridge::shuttingDown, box.get(), &QMessageBox::reject);
+            box->exec();
+            const auto clicked =
+                box ? box->standardButton(box->clickedButton()) : QMessageBox::NoButton;
             for (const auto& [ours, qt] : kButtons)
                 if (clicked == qt)
                     return ours;
@@ -74,14 +104,14 @@ std::optional<std::string> QtMessageService::askText(const std::string& caption,
                                                      const std::string& initial) {
     return bridge_.ask<std::optional<std::string>>(
         [this, caption, prompt, initial]() -> std::optional<std::string> {
-            QInputDialog dialog(owner_);
-            dialog.setWindowTitle(QString::fromStdString(caption));
-            dialog.setLabelText(QString::fromStdString(prompt));
-            dialog.setTextValue(QString::fromStdString(initial));
-            QObject::connect(&bridge_, &UiBridge::shuttingDown, &dialog, &QDialog::reject);
-            if (dialog.exec() != QDialog::Accepted)
+            const ScopedBox dialog(new QInputDialog(boxParent(owner_)));
+            dialog->setWindowTitle(QString::fromStdString(caption));
+            dialog->setLabelText(QString::fromStdString(prompt));
+            dialog->setTextValue(QString::fromStdString(initial));
+            QObject::connect(&bridge_, &UiBridge::shuttingDown, dialog.get(), &QDialog::reject);
+            if (dialog->exec() != QDialog::Accepted || !dialog)
                 return std::nullopt;
-            return dialog.textValue().toStdString();
+            return dialog->textValue().toStdString();
         },
         std::nullopt);
 }

@@ -1,0 +1,72 @@
+// The FTP panel and its session as the keyboard drives them: the grid keeps the focus through
+// remote listings, Back and Forward walk the remote history, the site box loads what it names,
+// captions follow the session, and failed or partial transfers say what happened.
+#include "ftp_window_fixture.h"
+#include "window_harness.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tarvo::ftp::test::TestServer;
+
+class FtpKeysTest : public FtpWindowTest {
+protected:
+    // A server whose root holds the folders many and pub, and a file.
+    void startServer(const std::string& mode = "normal", const std::string& argument = "",
+                     int throttle = 0) {
+        server = tarvo::ftp::test::startFaultServer("127.0.0.1", mode, argument, throttle);
+        fs::create_directory(server->root / "many");
+        fs::create_directory(server->root / "pub");
+        server->putFile("pub/inner.txt", "inner");
+        server->putFile("top.txt", "top");
+    }
+    // Shows the window as the active one and connects the left panel by the connect button,
+    // then gives the grid the focus with a click on its first row.
+    void connectLeft(const QString& site = "site") {
+        window->LeftExplorer->SetSortKey("name 1-0");
+        ASSERT_TRUE(activate());
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+        fillBar(*server, site);
+        QTest::mouseClick(window->butConnect, Qt::LeftButton);
+        ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
+        clickRow(PanelSide::Left, 0);
+        ASSERT_EQ(focused(), &left().grid());
+    }
+    // Enter on the row of that name, and the panel shows the folder.
+    void enter(const std::string& row, const QString& folder) {
+        select(PanelSide::Left, row);
+        press(Qt::Key_Return);
+        ASSERT_TRUE(pumpUntil([&] { return showsRemoteFolder(folder); }));
+    }
+
+    std::unique_ptr<TestServer> server;
+};
+
+TEST_F(FtpKeysTest, TheGridKeepsTheFocusThroughRemoteListings) {
+    startServer();
+    ASSERT_NO_FATAL_FAILURE(connectLeft());
+
+    ASSERT_NO_FATAL_FAILURE(enter("[pub]", "/pub"));
+    EXPECT_EQ(focused(), &left().grid());
+    press(Qt::Key_Down);
+    EXPECT_EQ(currentName(PanelSide::Left), "inner.txt");
+    press(Qt::Key_Backspace);
+    ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
+    EXPECT_EQ(currentName(PanelSide::Left), "[pub]");
+    press(Qt::Key_Up);
+    EXPECT_EQ(currentName(PanelSide::Left), "[many]");
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), &right().grid()) << "Tab goes to the other panel";
+}
+
+} // namespace
