@@ -69,4 +69,39 @@ TEST_F(FtpKeysTest, TheGridKeepsTheFocusThroughRemoteListings) {
     EXPECT_EQ(focused(), &right().grid()) << "Tab goes to the other panel";
 }
 
+// Back and Forward walk the recorded folders of the session and record nothing, whether its
+// site was saved or not.
+TEST_F(FtpKeysTest, BackAndForwardWalkTheRemoteHistoryWithoutRecording) {
+    startServer();
+    for (const bool saved : {false, true}) {
+        SCOPED_TRACE(saved ? "saved site" : "site never saved");
+        program.write("HistoryLeft.dat", "");
+        create();
+        if (saved)
+            saveSite("site1", *server);
+        ASSERT_NO_FATAL_FAILURE(connectLeft("site1"));
+        ASSERT_NO_FATAL_FAILURE(enter("[many]", "/many"));
+        press(Qt::Key_Backspace);
+        ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
+        ASSERT_NO_FATAL_FAILURE(enter("[pub]", "/pub"));
+        const std::string visited = leftHistory();
+        const std::size_t boxes = messages->shown().size();
+        EXPECT_NE(visited.find("/many@site1\r\n/@site1\r\n/pub@site1\r\n"), std::string::npos)
+            << visited;
+
+        const std::pair<Qt::Key, QString> steps[] = {{Qt::Key_Left, "/"},
+                                                     {Qt::Key_Left, "/many"},
+                                                     {Qt::Key_Right, "/"},
+                                                     {Qt::Key_Right, "/pub"}};
+        for (const auto& [key, folder] : steps) {
+            press(key, Qt::AltModifier);
+            ASSERT_TRUE(pumpUntil([&] { return showsRemoteFolder(folder); }))
+                << folder.toStdString() << " | " << pathLabel().toStdString();
+            EXPECT_EQ(focused(), &left().grid());
+        }
+        EXPECT_EQ(leftHistory(), visited);
+        EXPECT_EQ(messages->shown().size(), boxes) << lastBox();
+    }
+}
+
 } // namespace
