@@ -104,4 +104,37 @@ TEST_F(FtpKeysTest, BackAndForwardWalkTheRemoteHistoryWithoutRecording) {
     }
 }
 
+// After a restart the site box names no site until one is chosen; choosing one, also the one
+// it shows, loads it, and Enter in the box connects to it.
+TEST_F(FtpKeysTest, TheSiteBoxAndTheBarAgreeAfterARestart) {
+    startServer();
+    program.write("config/lista.txt", "");
+    create();
+    saveSite("first", *server);
+    saveSite("second", *server);
+    create(); // the next run
+    auto* sites = child<QComboBox>("ComboBox1");
+    EXPECT_EQ(sites->currentText(), "");
+    EXPECT_EQ(sites->lineEdit()->placeholderText().toStdString(), tr("FTPConnect"));
+    EXPECT_EQ(bar().join('|'), "||21||");
+
+    ASSERT_TRUE(activate());
+    QTest::mouseClick(sites->lineEdit(), Qt::LeftButton);
+    ASSERT_EQ(focused(), sites);
+    press(Qt::Key_Down);
+    const QString first = "first|127.0.0.1|" + QString::number(server->process->port()) + "|" +
+                          QString::fromStdString(server->user + "|" + server->password);
+    EXPECT_EQ(bar().join('|'), first);
+
+    // Chosen again from its list, the site shown is loaded again.
+    edit("eSrvName")->setText("typed.example.org");
+    press(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(pumpUntil([&] { return sites->view()->isVisible(); }));
+    press(Qt::Key_Return);
+    EXPECT_EQ(bar().join('|'), first);
+
+    press(Qt::Key_Return);
+    EXPECT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
+}
+
 } // namespace
