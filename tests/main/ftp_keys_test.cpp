@@ -2,9 +2,11 @@
 // remote listings, Back and Forward walk the remote history, the site box loads what it names,
 // captions follow the session, and failed or partial transfers say what happened.
 #include "ftp_window_fixture.h"
+#include "settings/language_dialog.h"
 #include "window_harness.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -135,6 +137,33 @@ TEST_F(FtpKeysTest, TheSiteBoxAndTheBarAgreeAfterARestart) {
 
     press(Qt::Key_Return);
     EXPECT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
+}
+
+// A language applied while connected: the connect button still says what a click does.
+TEST_F(FtpKeysTest, TheConnectButtonFollowsTheSessionAfterALanguageChange) {
+    program.write("lang/Zzz.xml",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Language Native=\"Testish\" "
+                  "Code=\"tt\" Author=\"Ann\" Version=\"2\"><Strings><String "
+                  "Name=\"Connect\">Verbinden</String><String "
+                  "Name=\"Disconnect\">Trennen</String></Strings></Language>\n");
+    startServer();
+    ASSERT_NO_FATAL_FAILURE(connectLeft());
+
+    trigger("Jzyk1");
+    auto* languages =
+        window->findChildren<TOKRightDlg12*>().back()->findChild<QListWidget*>("ListBox1");
+    ASSERT_NE(languages, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return QApplication::activeWindow() == languages->window(); }));
+    for (int tab = 0; tab < 10 && focused() != languages; ++tab)
+        press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), languages);
+    press(Qt::Key_End);
+    ASSERT_EQ(languages->currentItem()->text(), "Zzz.xml");
+    press(Qt::Key_Return);
+    EXPECT_EQ(window->butConnect->text(), "Trennen");
+    QTest::mouseClick(window->butConnect, Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([this] { return !left().model().remote() && idle(); }));
+    EXPECT_EQ(window->butConnect->text(), "Verbinden");
 }
 
 } // namespace
