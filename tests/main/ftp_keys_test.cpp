@@ -2,6 +2,7 @@
 // remote listings, Back and Forward walk the remote history, the site box loads what it names,
 // captions follow the session, and failed or partial transfers say what happened.
 #include "ftp_window_fixture.h"
+#include "platform/ftp/ftp_error.h"
 #include "settings/language_dialog.h"
 #include "window_harness.h"
 
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -164,6 +166,35 @@ TEST_F(FtpKeysTest, TheConnectButtonFollowsTheSessionAfterALanguageChange) {
     QTest::mouseClick(window->butConnect, Qt::LeftButton);
     ASSERT_TRUE(pumpUntil([this] { return !left().model().remote() && idle(); }));
     EXPECT_EQ(window->butConnect->text(), "Verbinden");
+}
+
+// A download that breaks off when the server goes names the file and what ended the
+// connection, under the program's title.
+TEST_F(FtpKeysTest, AFailedDownloadSaysWhy) {
+    startServer("normal", "", 100000);
+    server->putFile("big.bin", std::string(2'000'000, 'b'));
+    ASSERT_NO_FATAL_FAILURE(connectLeft());
+    select(PanelSide::Left, "big.bin");
+    press(Qt::Key_F5);
+    ASSERT_TRUE(pumpUntil([this] {
+        std::error_code error;
+        return fs::file_size(home.at("big.bin.part"), error) > 0 && !error;
+    }));
+    server->process.reset(); // killed
+
+    const std::string failed = tr("FileTransferFaild");
+    const auto failureBox = [&]() -> std::optional<MessageRequest> {
+        for (const MessageRequest& box : messages->shown())
+            if (box.text.starts_with(failed))
+                return box;
+        return std::nullopt;
+    };
+    messages->answerNext(MessageButton::Ok);
+    messages->answerNext(MessageButton::No); // no reconnect
+    ASSERT_TRUE(pumpUntil([&] { return failureBox() && idle(); })) << lastBox();
+    EXPECT_EQ(failureBox()->title, "Tarvo Manager");
+    EXPECT_EQ(failureBox()->text, failed + "\n\n/big.bin\n" +
+                                      tarvo::ftp::errorText(tarvo::ftp::FtpError::ControlClosed));
 }
 
 } // namespace
