@@ -197,4 +197,30 @@ TEST_F(FtpKeysTest, AFailedDownloadSaysWhy) {
                                       tarvo::ftp::errorText(tarvo::ftp::FtpError::ControlClosed));
 }
 
+// An upload leaves links to folders out, at the top and in the tree, names them all in one box
+// and unmarks them with the rest.
+TEST_F(FtpKeysTest, AnUploadNamesTheLinksItLeavesOut) {
+    startServer();
+    home.write("tree/sub/a.txt", "a");
+    fs::create_directory_symlink(home.at("tree"), home.at("tree/loop"));
+    fs::create_directory_symlink(home.at("tree"), home.at("dirlink"));
+    ASSERT_NO_FATAL_FAILURE(connectLeft());
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), &right().grid());
+    ASSERT_TRUE(pumpUntil([this] { return rowOf(PanelSide::Right, "[dirlink]").has_value(); }));
+    select(PanelSide::Right, "[dirlink]");
+    press(Qt::Key_Insert);
+    ASSERT_EQ(currentName(PanelSide::Right), "[tree]");
+    press(Qt::Key_Insert);
+
+    press(Qt::Key_F5);
+    ASSERT_TRUE(pumpUntil([this] { return idle() && rowOf(PanelSide::Left, "[tree]"); }));
+    EXPECT_EQ(readFile(server->root / "tree/sub/a.txt"), "a");
+    EXPECT_FALSE(fs::exists(server->root / "dirlink"));
+    EXPECT_FALSE(fs::exists(server->root / "tree/loop"));
+    EXPECT_EQ(lastBox(), tr("OperationNotAllowed") + "\n\n" + home.at("dirlink") + "\n" +
+                             home.at("tree/loop"));
+    EXPECT_TRUE(right().model().markedRows().empty());
+}
+
 } // namespace
