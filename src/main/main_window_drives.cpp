@@ -129,15 +129,18 @@ void TForm1::syncDriveBox(PanelSide side) {
 }
 
 void TForm1::driveBoxClick(PanelSide side) {
-    const int index = driveBox(side)->currentIndex();
+    QComboBox* box = driveBox(side);
+    const int index = box->currentIndex();
     if (index < 0 || index >= static_cast<int>(DriveLetters.size()))
         return;
     // After Select Drive the arrow keys step through the drives and the box keeps the keyboard
     // focus; a pick from the list hands it to the grid.
-    const bool stepping = steppingDriveBox_ == driveBox(side);
-    activatePanel(side);
-    if (stepping)
-        driveBox(side)->setFocus();
+    const bool stepping = steppingDriveBox_ == box;
+    activatePanel(side); // focuses the grid
+    if (stepping) {
+        box->setFocus();
+        steppingDriveBox_ = box;
+    }
     postFolderRead(side, DriveLetters[static_cast<std::size_t>(index)].MountPoint, "*.*", true);
 }
 
