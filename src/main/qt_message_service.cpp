@@ -58,6 +58,12 @@ QWidget* boxParent(QWidget* owner) {
     return owner;
 }
 
+// Not every window manager activates the window a closed box stood over.
+void giveKeyboardBack(const QPointer<QWidget>& window) {
+    if (window && window->isVisible())
+        window->activateWindow();
+}
+
 // A box on the heap, deleted at the end of the scope unless a parent that went while the box
 // was open took it along.
 template <class Box> class ScopedBox {
@@ -79,9 +85,10 @@ private:
 MessageButton QtMessageService::show(const MessageRequest& request) {
     return bridge_.ask<MessageButton>(
         [this, request] {
+            const QPointer<QWidget> parent = boxParent(owner_);
             const ScopedBox box(new QMessageBox(
                 qtIcon(request.icon), QString::fromStdString(request.title),
-                QString::fromStdString(request.text), QMessageBox::NoButton, boxParent(owner_)));
+                QString::fromStdString(request.text), QMessageBox::NoButton, parent));
             for (const auto& [ours, qt] : kButtons)
                 if (request.buttons & ours)
                     box->addButton(qt);
@@ -89,6 +96,7 @@ MessageButton QtMessageService::show(const MessageRequest& request) {
                 box->setEscapeButton(QMessageBox::Cancel);
             QObject::connect(&bridge_, &UiBridge::shuttingDown, box.get(), &QMessageBox::reject);
             box->exec();
+            giveKeyboardBack(parent);
             const auto clicked =
                 box ? box->standardButton(box->clickedButton()) : QMessageBox::NoButton;
             for (const auto& [ours, qt] : kButtons)
@@ -104,12 +112,15 @@ std::optional<std::string> QtMessageService::askText(const std::string& caption,
                                                      const std::string& initial) {
     return bridge_.ask<std::optional<std::string>>(
         [this, caption, prompt, initial]() -> std::optional<std::string> {
-            const ScopedBox dialog(new QInputDialog(boxParent(owner_)));
+            const QPointer<QWidget> parent = boxParent(owner_);
+            const ScopedBox dialog(new QInputDialog(parent));
             dialog->setWindowTitle(QString::fromStdString(caption));
             dialog->setLabelText(QString::fromStdString(prompt));
             dialog->setTextValue(QString::fromStdString(initial));
             QObject::connect(&bridge_, &UiBridge::shuttingDown, dialog.get(), &QDialog::reject);
-            if (dialog->exec() != QDialog::Accepted || !dialog)
+            const bool accepted = dialog->exec() == QDialog::Accepted;
+            giveKeyboardBack(parent);
+            if (!accepted || !dialog)
                 return std::nullopt;
             return dialog->textValue().toStdString();
         },

@@ -2,6 +2,9 @@
 // remote listings, Back and Forward walk the remote history, the site box loads what it names,
 // captions follow the session, and failed or partial transfers say what happened.
 #include "ftp_window_fixture.h"
+#include "main/command_dialog.h"
+#include "main/qt_message_service.h"
+#include "main/site_settings_dialog.h"
 #include "platform/ftp/ftp_error.h"
 #include "settings/language_dialog.h"
 #include "window_harness.h"
@@ -11,11 +14,15 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -221,6 +228,62 @@ TEST_F(FtpKeysTest, AnUploadNamesTheLinksItLeavesOut) {
     EXPECT_EQ(lastBox(), tr("OperationNotAllowed") + "\n\n" + home.at("dirlink") + "\n" +
                              home.at("tree/loop"));
     EXPECT_TRUE(right().model().markedRows().empty());
+}
+
+// A box a dialog raises is that dialog's: closed, it gives the keyboard back to the dialog, not
+// to the main window, where the next Enter would connect.
+TEST_F(FtpKeysTest, ABoxRaisedByADialogGivesTheFocusBackToIt) {
+    window = std::make_unique<TForm1>([](UiBridge& bridge, QWidget* owner) {
+        return std::make_unique<QtMessageService>(bridge, owner);
+    });
+    messages = nullptr;
+    window->FormCreate();
+    window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
+    ASSERT_TRUE(activate());
+
+    // Each opens its dialog and clicks where a box comes up: Enter in the keep-alive interval
+    // applies settings without a host, Save As writes where it cannot.
+    struct Case {
+        const char* command;
+        std::function<QWidget*(QDialog*)> target;
+    };
+    const Case cases[] = {
+        {"noweedycja1",
+         [](QDialog* dialog) -> QWidget* { return static_cast<TOKRightDlg2*>(dialog)->TimeNOOP; }},
+        {"FTPCommand1",
+         [](QDialog* dialog) -> QWidget* {
+             return static_cast<TOKRightDlg12345*>(dialog)->SpeedButton2;
+         }},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.command);
+        trigger(test.command);
+        QDialog* dialog = nullptr;
+        ASSERT_TRUE(pumpUntil([&] {
+            dialog = qobject_cast<QDialog*>(QApplication::activeWindow());
+            return dialog != nullptr;
+        }));
+        QWidget* boxOwner = nullptr;
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && QApplication::activeWindow() == box && focused() &&
+                focused()->window() == box) {
+                boxOwner = box->parentWidget();
+                press(Qt::Key_Return);
+            }
+        });
+        closer.start();
+        QWidget* target = test.target(dialog);
+        QTest::mouseClick(target, Qt::LeftButton);
+        if (qobject_cast<QLineEdit*>(target))
+            press(Qt::Key_Return);
+        ASSERT_TRUE(pumpUntil([&] { return boxOwner != nullptr; }));
+        EXPECT_EQ(boxOwner, dialog);
+        EXPECT_TRUE(pumpUntil([&] { return focused() && focused()->window() == dialog; }));
+        dialog->close();
+    }
 }
 
 } // namespace
