@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -283,6 +285,42 @@ TEST_F(FtpKeysTest, ABoxRaisedByADialogGivesTheFocusBackToIt) {
         EXPECT_EQ(boxOwner, dialog);
         EXPECT_TRUE(pumpUntil([&] { return focused() && focused()->window() == dialog; }));
         dialog->close();
+    }
+}
+
+// Esc closes the command window wherever its focus is.
+TEST_F(FtpKeysTest, EscClosesTheCommandWindowFromAnyOfItsControls) {
+    ASSERT_TRUE(activate());
+    struct Case {
+        const char* where;
+        std::function<void(TOKRightDlg12345*)> go;
+    };
+    const Case cases[] = {
+        {"command box", [](TOKRightDlg12345*) {}},
+        {"Execute", [](TOKRightDlg12345*) { press(Qt::Key_Tab); }},
+        {"log",
+         [](TOKRightDlg12345* dialog) {
+             QTest::mouseClick(dialog->Memo1->viewport(), Qt::LeftButton, {}, {5, 5});
+         }},
+        {"menu key", [](TOKRightDlg12345*) { press(Qt::Key_T, Qt::AltModifier); }},
+        {"menu bar",
+         [](TOKRightDlg12345*) {
+             press(Qt::Key_Alt);
+             press(Qt::Key_Right);
+         }},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.where);
+        trigger("FTPCommand1");
+        const QPointer dialog = window->findChildren<TOKRightDlg12345*>().back();
+        ASSERT_TRUE(pumpUntil([&] { return QApplication::activeWindow() == dialog; }));
+        dialog->appendLog("one two\nthree\n");
+        test.go(dialog);
+        press(Qt::Key_Escape);
+        EXPECT_TRUE(pumpUntil([&] { return !dialog || !dialog->isVisible(); }));
+        if (dialog)
+            dialog->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
 
