@@ -28,7 +28,6 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
