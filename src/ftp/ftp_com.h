@@ -97,9 +97,10 @@ public:
     // connection.
     int ChangeDir(const std::string& entry, int attributes, std::uint64_t size);
     // Opens a folder by its full path (a saved location of this site). Only a folder the
-    // server entered changes the panel and goes into the history; a refusal is reported and
-    // leaves everything as it was. 16 when entered, else the error handler's result.
-    int OpenFolder(const std::string& folder);
+    // server entered changes the panel and, when recordVisit is set, goes into the history; a
+    // refusal is reported and leaves everything as it was. 16 when entered, else the error
+    // handler's result.
+    int OpenFolder(const std::string& folder, bool recordVisit);
     // Makes a folder under the current one; true also when the listing shows it already.
     bool MkDir(std::string name);
     // Deletes one file (0x80) or empty folder (0x10): 1 when deleted, else below 0.
@@ -148,6 +149,10 @@ public:
     int GetDir(std::string remotePath, const std::string& localFolder);
     // Uploads everything below the local folder into the remote folder, which exists.
     int SendDir(std::string localFolder, const std::string& remotePath);
+    // Notes a local entry an upload leaves out, as no file it can send (a link to a folder, a
+    // FIFO, a socket, a device); the batch names them all in one box at its end.
+    void passOver(const std::string& localPath);
+    void reportPassedOver();
     // Writes the path of every file below the remote folder to the console; a tree without
     // end is told in one box.
     void Tree(std::string path);
@@ -203,9 +208,11 @@ private:
     // Copies the stream into the file; true on a clean end (the server's final reply too).
     // Opens a transfer's data stream while the strip shows the wait for the server.
     template <class Open> auto opened(Open open);
+    // writeError: the local file's error when writing it failed.
     bool receive(tarvo::ftp::Stream& stream, DownloadFile& file, std::uint64_t offset,
-                 std::int64_t size);
-    void transferFailed(const std::string& title);
+                 std::int64_t size, int& writeError);
+    // The box about a transfer that broke off, naming the file and why; none after a cancel.
+    void transferFailed(const std::string& path, int localError);
     int transferWithoutConnection(const std::string& path);
     // The console line (the download's ends in a blank, the upload's not) and the box; its
     // Cancel stops the batch.
@@ -242,6 +249,7 @@ private:
     std::string action_ = "Copying";
     std::string remoteCheckDir_;
     std::vector<std::string> remoteCheckNames_; // files of remoteCheckDir_, sorted
+    std::vector<std::string> passedOver_;       // the batch's entries left out
     ConnectFields lastFields_;
     int connectingPanel_ = 0;
     int linkLost_ = 0; // -2 once a lost connection was seen: the disconnect sends no QUIT

@@ -56,14 +56,15 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::uint64_t si
     return 16;
 }
 
-int FTPCom::OpenFolder(const std::string& folder) {
+int FTPCom::OpenFolder(const std::string& folder, bool recordVisit) {
     ServerWait wait(frontend_);
     const bool entered = session_.changeDir(folder);
     wait.end();
     if (!entered)
         return HandleError(" ");
     showServerFolder();
-    recordFolder();
+    if (recordVisit)
+        recordFolder();
     return 16;
 }
 

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <limits>
 #include <stop_token>
+#include <system_error>
 #include <vector>
 
 using tarvo::ftp::FtpError;
@@ -58,6 +59,20 @@ bool restWasRefused() {
     return replies.rfind("350", 0) != 0 && replies.find("\n350") == std::string::npos;
 }
 
+// Why a transfer broke off: the local file's error; else what ended the connection; else the
+// server's last reply (a refusal, or the end of a short transfer).
+std::string failureReason(int localError) {
+    if (localError != 0)
+        return std::generic_category().message(localError);
+    const FtpError error = tarvo::ftp::lastError();
+    if (error != FtpError::None && error != FtpError::ServerRefused)
+        return tarvo::ftp::errorText(error);
+    std::string replies = tarvo::ftp::lastResponse();
+    while (!replies.empty() && replies.back() == '\n')
+        replies.pop_back();
+    return replies.substr(replies.find_last_of('\n') + 1);
+}
+
 } // namespace
 
 template <class Open> auto FTPCom::opened(Open open) {
@@ -72,6 +87,7 @@ void FTPCom::beginBatch(Job* job, std::string action) {
     action_ = std::move(action);
     remoteCheckDir_.clear();
     remoteCheckNames_.clear();
+    passedOver_.clear();
 }
 
 JobProgress& FTPCom::progress() {
@@ -150,16 +166,18 @@ void FTPCom::unableToOpenLocalFile(const std::string& line, const std::string& p
         CancelRunning();
 }
 
-void FTPCom::transferFailed(const std::string& title) {
+void FTPCom::transferFailed(const std::string& path, int localError) {
     if (tarvo::ftp::lastError() == FtpError::Cancelled ||
         (job_ != nullptr && job_->stopRequested()))
         return; // the user stopped it: no box about it
-    frontend_.messages().show({title, texts_.translate("FileTransferFaild"), MessageButton::Ok,
-                               MessageIcon::Information});
+    frontend_.messages().show(
+        {kTitle,
+         texts_.translate("FileTransferFaild") + "\n\n" + path + "\n" + failureReason(localError),
+         MessageButton::Ok, MessageIcon::Information});
 }
 
 bool FTPCom::receive(tarvo::ftp::Stream& stream, DownloadFile& file, std::uint64_t offset,
-                     std::int64_t size) {
+                     std::int64_t size, int& writeError) {
     JobProgress& shown = progress();
     shown.bytesTotal = size;
     shown.bytesDone = static_cast<std::int64_t>(offset);
@@ -173,7 +191,8 @@ bool FTPCom::receive(tarvo::ftp::Stream& stream, DownloadFile& file, std::uint64
         if (*got == 0)
             return stream.close();
         if (!file.write(buffer.data(), *got)) {
-            if (errno == ENOSPC)
+            writeError = errno;
+            if (writeError == ENOSPC)
                 box(texts_.translate("DiskFull"));
             return false;
         }
@@ -228,7 +247,8 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
     const std::string action = action_ + ": " + shortenedName(remotePath);
     progress().setCurrentItem(action);
     frontend_.showCurrentFile(action);
-    const bool clean = receive(*stream, *file, 0, size);
+    int writeError = 0;
+    const bool clean = receive(*stream, *file, 0, size, writeError);
     const std::uint64_t received = file->size();
     stream.reset();
     if (clean && (size == 0 || received == static_cast<std::uint64_t>(size))) {
@@ -242,7 +262,7 @@ int FTPCom::get(const std::string& folder, const std::string& name, std::string 
         status(" File transfer complete");
         return 1;
     }
-    transferFailed(remotePath);
+    transferFailed(remotePath, writeError);
     console("[" + clock_() + "] Satust:> File transfer failed");
     file->keepUnfinished(kKeepPartAbove);
     return std::min(HandleError(" "), -1);
@@ -276,7 +296,8 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
     const std::string action = action_ + ": " + shortenedName(remotePath);
     progress().setCurrentItem(action);
     frontend_.showCurrentFile(action);
-    const bool clean = receive(*stream, file, offset, size);
+    int writeError = 0;
+    const bool clean = receive(*stream, file, offset, size, writeError);
     const std::uint64_t total = file.size();
     stream.reset();
     const auto expected = static_cast<std::uint64_t>(size);
@@ -290,7 +311,7 @@ int FTPCom::GetResume(DownloadFile& file, const std::string& remotePath, std::in
     // A server that took the offset and still sent the whole file: the old part is dropped.
     if (clean && offset > 0 && total == offset + expected)
         return file.finishFrom(offset, replace) ? 0 : -1;
-    transferFailed(remotePath);
+    transferFailed(remotePath, writeError);
     file.keepUnfinishedPart(kKeepPartAbove);
     return std::min(HandleError(" "), -1);
 }
@@ -371,6 +392,6 @@ int FTPCom::send(std::string remotePath, const std::string& localSource) {
         return 1;
     }
     status(" File transfer faild");
-    transferFailed(localSource);
+    transferFailed(localSource, 0);
     return std::min(HandleError(" "), -1);
 }

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace {
 
@@ -126,11 +127,24 @@ int FTPCom::SendDir(std::string localFolder, const std::string& remotePath) {
         } else if (entry.type == S_IFREG || (entry.type == S_IFLNK && linksToRegularFile(local))) {
             result = send(remote, local);
         } else {
-            // A link to a folder, a FIFO, a socket, a device: nothing a file upload can send.
-            status(" Passed over (no regular file): " + local);
+            passOver(local); // a link to a folder, a FIFO, a socket, a device
         }
     }
     return result;
+}
+
+void FTPCom::passOver(const std::string& localPath) {
+    status(" Passed over (no regular file): " + localPath);
+    passedOver_.push_back(localPath);
+}
+
+void FTPCom::reportPassedOver() {
+    if (passedOver_.empty())
+        return;
+    std::string text = texts_.translate("OperationNotAllowed") + "\n";
+    for (const std::string& path : std::exchange(passedOver_, {}))
+        text += "\n" + path;
+    box(text);
 }
 
 void FTPCom::Tree(std::string path) {

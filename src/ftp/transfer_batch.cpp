@@ -76,9 +76,9 @@ int uploadMarked(const TransferBatch& batch, const JobQueue& queue) {
         }
         const std::string local = joinPath(entry.Source, entry.Name);
         const std::string remote = joinPath(entry.Target, entry.Name);
-        if (entry.Folder && entry.Link)
-            continue; // a link to a folder is never followed
-        if (entry.Folder) {
+        if (entry.Folder && entry.Link) {
+            session.passOver(local); // a link to a folder is never followed
+        } else if (entry.Folder) {
             session.makeRemoteFolder(remote);
             result = session.SendDir(local, remote);
         } else {
@@ -91,6 +91,8 @@ int uploadMarked(const TransferBatch& batch, const JobQueue& queue) {
     // What was sent before a cancel is on the server: the panel shows it.
     if ((result > -2 || session.UploadAnswer == 2) && session.FtpPanel != 0 && session.List() > -2)
         session.FillGrid("*.*");
+    if (!stopped(batch, session.UploadAnswer))
+        session.reportPassedOver();
     session.beginBatch(nullptr, batch.action);
     return result > -1 ? session.UploadAnswer.load() : kQuietFinish;
 }

@@ -5,6 +5,7 @@
 #include "settings/language_table.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -75,6 +76,7 @@ TOKRightDlg12345::TOKRightDlg12345(Services services, QWidget* owner)
 void TOKRightDlg12345::buildMenu() {
     auto* menu = named<QMenuBar>("MainMenu1", this);
     layout()->setMenuBar(menu);
+    menu->installEventFilter(this);
     struct Item {
         const char* name;
         const char* caption;
@@ -103,6 +105,16 @@ void TOKRightDlg12345::buildMenu() {
                 ComboBox1->setFocus(); // the user completes the folder
         });
     }
+}
+
+bool TOKRightDlg12345::eventFilter(QObject* watched, QEvent* event) {
+    // The menu has no lists to close: Esc in it closes the window, as from any other control.
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        reject();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TOKRightDlg12345::SpeedButton1Click() {

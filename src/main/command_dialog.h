@@ -47,6 +47,9 @@ public:
     QPushButton* SpeedButton1;
     QPushButton* SpeedButton2;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenu();
     void appendSlice();

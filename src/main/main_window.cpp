@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
@@ -60,6 +61,9 @@ void TForm1::createEngine() {
         std::make_unique<FTPCom>(*this, language_, *SiteStore, *LeftExplorer, *RightExplorer);
     for (const std::string& name : SiteStore->LoadSiteList())
         ComboBox1->addItem(QString::fromStdString(name));
+    // The box names no site until one is chosen: the bar's fields are empty, and the box shows
+    // its hint rather than a site that was never loaded.
+    ComboBox1->setCurrentIndex(-1);
 }
 
 void TForm1::connectPanel(PanelController& source) {
@@ -145,8 +149,20 @@ void TForm1::connectCommands() {
 
 void TForm1::setPanelsEnabled(bool enabled) {
     bridge.post([this, enabled] {
+        QWidget* focused = QApplication::focusWidget();
+        const bool gridHadFocus = !enabled && panelsIdle() &&
+                                  (Panel5->isAncestorOf(focused) || Panel2->isAncestorOf(focused));
         Panel5->setEnabled(enabled);
         Panel2->setEnabled(enabled);
+        // Disabling hands the keyboard focus on to the next control (the connect button): the
+        // grid takes it back when the panels return, unless the user has moved it meanwhile.
+        if (gridHadFocus) {
+            gridFocusLent_ = true;
+            gridFocusLentTo_ = QApplication::focusWidget();
+        } else if (enabled && std::exchange(gridFocusLent_, false) &&
+                   gridFocusLentTo_ == QApplication::focusWidget()) {
+            activePanel().grid().setFocus();
+        }
     });
 }
 

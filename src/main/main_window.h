@@ -293,6 +293,9 @@ private:
     int WaitAnimationStep = 0;
     int ZipAnimationStep = 0;
     bool busyCursor_ = false;
+    // Whether disabled panels took the keyboard focus from a grid, and where it went.
+    bool gridFocusLent_ = false;
+    QPointer<QWidget> gridFocusLentTo_;
     // The window's title while no progress shows in it: the session's, or the program's name.
     QString restingTitle_ = QStringLiteral("Tarvo Manager");
 
@@ -362,7 +365,8 @@ private:
     void History1Click();
     void Back1Click();
     void Forward1Click();
-    void FavoriteItemClick(const std::string& line);
+    // Back and Forward walk the history without recording the visit.
+    void FavoriteItemClick(const std::string& line, bool recordVisit = true);
     void refuseLocation(const std::string& text);
     void AddtoFavorites1Click();
     void OrganizeFavorites1Click();
@@ -372,9 +376,11 @@ private:
     void showSpecialFolder(const CommandParams& params);
     // The FTP session's part (main_window_navigation_ftp.cpp).
     std::string sessionFolder() const;
-    std::optional<std::string> savedSiteHost(const std::string& site) const;
+    std::optional<std::string> sessionSite() const;
+    std::vector<std::string> knownSites() const;
+    std::optional<std::string> siteHost(const std::string& site) const;
     void connectRemoteNavigation();
-    void openRemoteLocation(const LocationEntry& entry);
+    void openRemoteLocation(const LocationEntry& entry, bool recordVisit);
     void filterRemotePanel(PanelSide side, const std::string& mask);
     void dropRemoteSession();
 
@@ -505,7 +511,8 @@ private:
     std::vector<Drive> DriveLetters; // the drives the boxes list, in their order
     std::unique_ptr<MountWatcher> mountWatcher_;
     std::atomic<bool> mountChangePosted_{false};
-    std::array<bool, 2> driveLost_{}; // [panel number - 1]: its file system went away
+    std::array<bool, 2> driveLost_{};       // [panel number - 1]: its file system went away
+    QComboBox* steppingDriveBox_ = nullptr; // focused by Select Drive, until the focus leaves
     std::optional<Mailbox::Command> pendingRead_;
     bool pendingRefresh_ = false;
     QTimer* pendingPostTimer_ = nullptr;

@@ -13,11 +13,11 @@
 namespace {
 
 // Enter or Esc in a drive box hands the keyboard back to the active panel's grid; the box still
-// sees the key.
+// sees the key. Either, or the focus leaving the box otherwise, ends stepping through the drives.
 class ReturnToGrid : public QObject {
 public:
-    ReturnToGrid(std::function<void()> back, QObject* parent)
-        : QObject(parent), back_(std::move(back)) {}
+    ReturnToGrid(std::function<void()> back, std::function<void()> left, QObject* parent)
+        : QObject(parent), back_(std::move(back)), left_(std::move(left)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -25,12 +25,16 @@ protected:
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
                 back_();
+        } else if (event->type() == QEvent::FocusOut &&
+                   static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+            left_();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     std::function<void()> back_;
+    std::function<void()> left_;
 };
 
 std::string homeFolder() {
@@ -44,7 +48,8 @@ QComboBox* TForm1::driveBox(PanelSide side) {
 }
 
 void TForm1::startDriveWatch() {
-    auto* back = new ReturnToGrid([this] { activePanel().grid().setFocus(); }, this);
+    auto* back = new ReturnToGrid([this] { activePanel().grid().setFocus(); },
+                                  [this] { steppingDriveBox_ = nullptr; }, this);
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
         QComboBox* box = driveBox(side);
         box->setEnabled(true);
@@ -124,17 +129,27 @@ void TForm1::syncDriveBox(PanelSide side) {
 }
 
 void TForm1::driveBoxClick(PanelSide side) {
-    const int index = driveBox(side)->currentIndex();
+    QComboBox* box = driveBox(side);
+    const int index = box->currentIndex();
     if (index < 0 || index >= static_cast<int>(DriveLetters.size()))
         return;
-    activatePanel(side);
+    // After Select Drive the arrow keys step through the drives and the box keeps the keyboard
+    // focus; a pick from the list hands it to the grid.
+    const bool stepping = steppingDriveBox_ == box;
+    activatePanel(side); // focuses the grid
+    if (stepping) {
+        box->setFocus();
+        steppingDriveBox_ = box;
+    }
     postFolderRead(side, DriveLetters[static_cast<std::size_t>(index)].MountPoint, "*.*", true);
 }
 
 void TForm1::Disk1Click() {
     const PanelSide side = sideOf(ActivePanel);
-    if (panelsIdle() && !sessionShownIn(side))
+    if (panelsIdle() && !sessionShownIn(side)) {
         driveBox(side)->setFocus();
+        steppingDriveBox_ = driveBox(side);
+    }
 }
 
 void TForm1::refreshBothPanels() {

@@ -176,10 +176,10 @@ std::vector<TForm1::HistoryItem> TForm1::historyItems() const {
     const auto lines = navigation_.history(sideOf(ActivePanel));
     if (!lines)
         return items;
-    const std::vector<std::string> sites = SiteStore->LoadSiteList();
+    const std::vector<std::string> sites = knownSites();
     for (const std::string& line : *lines) {
         const LocationEntry entry = LocationEntry::parse(line, sites);
-        const std::string host = entry.Remote ? savedSiteHost(entry.Site).value_or("") : "";
+        const std::string host = entry.Remote ? siteHost(entry.Site).value_or("") : "";
         items.push_back({line, historyCaption(entry, host)});
     }
     return items;
@@ -228,7 +228,7 @@ void TForm1::Back1Click() {
     const int found = currentIndex(items, currentLocation());
     const int before = (found >= 0 ? found : static_cast<int>(items.size())) - 1;
     if (before >= 0)
-        FavoriteItemClick(items[static_cast<std::size_t>(before)].line);
+        FavoriteItemClick(items[static_cast<std::size_t>(before)].line, false);
 }
 
 void TForm1::Forward1Click() {
@@ -237,15 +237,15 @@ void TForm1::Forward1Click() {
     const std::vector<HistoryItem> items = historyItems();
     const int after = currentIndex(items, currentLocation()) + 1;
     if (after < static_cast<int>(items.size()))
-        FavoriteItemClick(items[static_cast<std::size_t>(after)].line);
+        FavoriteItemClick(items[static_cast<std::size_t>(after)].line, false);
 }
 
-void TForm1::FavoriteItemClick(const std::string& line) {
+void TForm1::FavoriteItemClick(const std::string& line, bool recordVisit) {
     if (!panelsIdle() || !RemoteCommand.idle())
         return;
-    const LocationEntry entry = LocationEntry::parse(line, SiteStore->LoadSiteList());
+    const LocationEntry entry = LocationEntry::parse(line, knownSites());
     if (entry.Remote) {
-        openRemoteLocation(entry);
+        openRemoteLocation(entry, recordVisit);
         return;
     }
     if (line.empty() || line.front() != '/') {

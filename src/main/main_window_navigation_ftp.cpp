@@ -11,20 +11,38 @@ std::string TForm1::sessionFolder() const {
     return FtpSession->currentDir();
 }
 
-// The host of a saved site, for the history's "ftp://host/folder" captions; none when its record
-// cannot be read.
-std::optional<std::string> TForm1::savedSiteHost(const std::string& site) const {
+// The site of the open session, saved or not; none while no panel shows one.
+std::optional<std::string> TForm1::sessionSite() const {
+    if (FtpSession->FtpPanel == 0)
+        return std::nullopt;
+    return Edit2->text().toStdString();
+}
+
+// The sites a saved location may name: the saved ones and the open session's.
+std::vector<std::string> TForm1::knownSites() const {
+    std::vector<std::string> sites = SiteStore->LoadSiteList();
+    if (const auto session = sessionSite())
+        sites.push_back(*session);
+    return sites;
+}
+
+// The host of a site, for the history's "ftp://host/folder" captions: the open session's for its
+// site, else the saved record's; none when its record cannot be read.
+std::optional<std::string> TForm1::siteHost(const std::string& site) const {
+    if (site == sessionSite())
+        return eSrvName->text().toStdString();
     if (const auto record = SiteStore->ReadSite(site))
         return record->Host;
     return std::nullopt;
 }
 
-// Opens a remote folder of a saved site: in the open session when it is that site's, else in a
-// new session of that site, which starts in the folder.
-void TForm1::openRemoteLocation(const LocationEntry& entry) {
-    if (FtpSession->FtpPanel != 0 && entry.Site == Edit2->text().toStdString()) {
+// Opens a remote folder of a site: in the open session when it is that site's, else in a new
+// session of that saved site, which starts in the folder.
+void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
+    if (entry.Site == sessionSite()) {
         CommandParams params = commandParams();
         params.FolderPath = entry.Folder;
+        params.RecordVisit = recordVisit;
         RemoteCommand.post(cmdOpenRemoteFolder, std::move(params));
         return;
     }
@@ -45,7 +63,7 @@ void TForm1::connectRemoteNavigation() {
         if (FtpSession->FtpPanel == 0)
             return;
         setPanelsEnabled(false);
-        FtpSession->OpenFolder(params.FolderPath);
+        FtpSession->OpenFolder(params.FolderPath, params.RecordVisit);
         setPanelsEnabled(true);
     });
 }

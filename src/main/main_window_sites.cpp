@@ -26,6 +26,9 @@ void TForm1::connectSiteCommands() {
     SpeedButton1->setEnabled(true);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::ComboBox1Change);
+    // Choosing the site the box already names changes no text, and loads it all the same.
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this](int index) { ComboBox1Change(ComboBox1->itemText(index)); });
     connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, &TForm1::butConnectClick);
     connectAction(
         "usu2", [this] { usu2Click(); }, QKeySequence(Qt::CTRL | Qt::Key_Delete));

@@ -2,9 +2,11 @@
 
 #include "platform/ui_bridge.h"
 
+#include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #include <array>
@@ -47,22 +49,58 @@ MessageButton closeAnswer(unsigned buttons) {
     return MessageButton::Ok;
 }
 
+// A box belongs to the window the user works in (a dialog of the main window, say): it shows
+// over that window, and closing it gives the keyboard back there.
+QWidget* boxParent(QWidget* owner) {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return owner;
+}
+
+// Not every window manager activates the window a closed box stood over.
+void giveKeyboardBack(const QPointer<QWidget>& window) {
+    if (window && window->isVisible())
+        window->activateWindow();
+}
+
+// A box on the heap, deleted at the end of the scope unless a parent that went while the box
+// was open took it along.
+template <class Box> class ScopedBox {
+public:
+    explicit ScopedBox(Box* box) : box_(box) {}
+    ~ScopedBox() { delete box_.data(); }
+    ScopedBox(const ScopedBox&) = delete;
+    ScopedBox& operator=(const ScopedBox&) = delete;
+    Box* operator->() const { return box_.data(); }
+    Box* get() const { return box_.data(); }
+    explicit operator bool() const { return !box_.isNull(); }
+
+private:
+    QPointer<Box> box_;
+};
+
 } // namespace
 
 MessageButton QtMessageService::show(const MessageRequest& request) {
     return bridge_.ask<MessageButton>(
         [this, request] {
-            QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title),
-                            QString::fromStdString(request.text), QMessageBox::NoButton, owner_);
-            box.setTextFormat(Qt::PlainText); // names, paths and replies, never markup
+            const QPointer<QWidget> parent = boxParent(owner_);
+            const ScopedBox box(new QMessageBox(
+                qtIcon(request.icon), QString::fromStdString(request.title),
+                QString::fromStdString(request.text), QMessageBox::NoButton, parent));
+            box->setTextFormat(Qt::PlainText); // names, paths and replies, never markup
             for (const auto& [ours, qt] : kButtons)
                 if (request.buttons & ours)
-                    box.addButton(qt);
+                    box->addButton(qt);
             if (request.buttons & MessageButton::Cancel)
-                box.setEscapeButton(QMessageBox::Cancel);
-            QObject::connect(&bridge_, &UiBridge::shuttingDown, &box, &QMessageBox::reject);
-            box.exec();
-            const auto clicked = box.standardButton(box.clickedButton());
+                box->setEscapeButton(QMessageBox::Cancel);
+            QObject::connect(&bridge_, &UiBridge::shuttingDown, box.get(), &QMessageBox::reject);
+            box->exec();
+            giveKeyboardBack(parent);
+            const auto clicked =
+                box ? box->standardButton(box->clickedButton()) : QMessageBox::NoButton;
             for (const auto& [ours, qt] : kButtons)
                 if (clicked == qt)
                     return ours;
@@ -76,16 +114,19 @@ std::optional<std::string> QtMessageService::askText(const std::string& caption,
                                                      const std::string& initial) {
     return bridge_.ask<std::optional<std::string>>(
         [this, caption, prompt, initial]() -> std::optional<std::string> {
-            QInputDialog dialog(owner_);
-            dialog.setWindowTitle(QString::fromStdString(caption));
-            dialog.setLabelText(QString::fromStdString(prompt));
-            for (auto* label : dialog.findChildren<QLabel*>())
+            const QPointer<QWidget> parent = boxParent(owner_);
+            const ScopedBox dialog(new QInputDialog(parent));
+            dialog->setWindowTitle(QString::fromStdString(caption));
+            dialog->setLabelText(QString::fromStdString(prompt));
+            for (auto* label : dialog->findChildren<QLabel*>())
                 label->setTextFormat(Qt::PlainText);
-            dialog.setTextValue(QString::fromStdString(initial));
-            QObject::connect(&bridge_, &UiBridge::shuttingDown, &dialog, &QDialog::reject);
-            if (dialog.exec() != QDialog::Accepted)
+            dialog->setTextValue(QString::fromStdString(initial));
+            QObject::connect(&bridge_, &UiBridge::shuttingDown, dialog.get(), &QDialog::reject);
+            const bool accepted = dialog->exec() == QDialog::Accepted;
+            giveKeyboardBack(parent);
+            if (!accepted || !dialog)
                 return std::nullopt;
-            return dialog.textValue().toStdString();
+            return dialog->textValue().toStdString();
         },
         std::nullopt);
 }

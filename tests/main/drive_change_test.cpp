@@ -87,4 +87,27 @@ TEST_F(DriveChangeTest, MountsMovesAndUnmountsFollowInBothBoxesAndSendThePanelHo
     EXPECT_TRUE(showing(PanelSide::Right, home.path()));
 }
 
+// Select Drive focuses the box; the arrows then step through the drives, each listed at once,
+// with the focus staying in the box until Enter or Esc gives it back to the grid.
+TEST_F(DriveChangeTest, TheArrowsStepThroughTheDrivesAfterSelectDrive) {
+    const std::string first = mountRam("first");
+    const std::string second = mountRam("second");
+    ASSERT_TRUE(bothList(second, true));
+    choose(PanelSide::Left, first);
+    ASSERT_EQ(itemOf(PanelSide::Left, second), itemOf(PanelSide::Left, first) + 1);
+    for (const Qt::Key giveBack : {Qt::Key_Return, Qt::Key_Escape}) {
+        ASSERT_TRUE(activate());
+        press(Qt::Key_D, Qt::ControlModifier);
+        ASSERT_EQ(focused(), box(PanelSide::Left));
+        press(Qt::Key_Down);
+        EXPECT_TRUE(showing(PanelSide::Left, second));
+        EXPECT_EQ(focused(), box(PanelSide::Left));
+        press(Qt::Key_Up);
+        EXPECT_TRUE(showing(PanelSide::Left, first));
+        EXPECT_EQ(focused(), box(PanelSide::Left));
+        press(giveBack);
+        EXPECT_EQ(focused(), &left().grid());
+    }
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 // The FTP client driven through the window: the connection bar, the remote panel's keys and
 // commands, the password dialog, the saved sites and the console.
+#include "ftp_window_fixture.h"
 #include "local/local_explorer.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
@@ -27,7 +28,6 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -35,110 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using tarvo::ftp::test::TestServer;
-
-class FtpWindowTest : public testing::Test, protected WindowHarness {
-protected:
-    void SetUp() override {
-        program.write("config/lista.txt", "alpha\r\nbeta\r\n");
-        home.file("local.txt");
-        create();
-    }
-
-    QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
-    QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
-    // Fills the connection bar's name, server, port, user and password boxes; empty texts too.
-    void fill(const QStringList& texts) {
-        const char* boxes[] = {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"};
-        for (int i = 0; i < texts.size(); ++i)
-            edit(boxes[i])->setText(texts[i]);
-    }
-    QStringList bar() {
-        QStringList texts;
-        for (const char* box : {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"})
-            texts << edit(box)->text();
-        return texts;
-    }
-    void fillBar(const TestServer& server, const QString& site = "site") {
-        fill({site, QString::fromStdString(server.host), QString::number(server.process->port()),
-              QString::fromStdString(server.user), QString::fromStdString(server.password)});
-    }
-    QStringList items(QComboBox* box) {
-        QStringList texts;
-        for (int i = 0; i < box->count(); ++i)
-            texts << box->itemText(i);
-        return texts;
-    }
-
-    // The left panel shows the FTP listing with that many rows, the worker is idle and the
-    // panels take keys again.
-    bool showsRemote(int rows) {
-        return left().model().remote() && left().model().rowCount() == rows && idle();
-    }
-    // The left panel shows the FTP session in that folder, and every command has ended.
-    bool showsRemoteFolder(const QString& folder) {
-        return left().model().remote() && pathLabel() == "0:" + folder && idle();
-    }
-    QString pathLabel() { return left().widgets().pathLabel->text(); }
-
-    // Saves the server as a site of that name, as the user does with the bar's save button.
-    void saveSite(const std::string& name, const TestServer& server) {
-        fillBar(server, QString::fromStdString(name));
-        messages->answerNext(MessageButton::Yes);
-        child<QToolButton>("SpeedButton1")->click();
-    }
-    // Opens a line as its favourites item does.
-    void openFavorite(const std::string& line) {
-        program.write("Favorites.dat", line + "\r\n");
-        window->RebuildFavoritesMenu();
-        child<QMenu>("Navigator1")->actions().back()->trigger();
-    }
-    std::string leftHistory() { return readFile(program.at("HistoryLeft.dat")); }
-    // Whether each command that depends on the active panel and the session is enabled.
-    std::map<std::string, bool> panelCommandStates() {
-        std::map<std::string, bool> states;
-        for (const char* name :
-             {"Move1", "Zapiszjako1", "Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})
-            states[name] = action(name)->isEnabled();
-        states["SpeedButton11"] = child<QToolButton>("SpeedButton11")->isEnabled();
-        return states;
-    }
-
-    // Shows the window and connects the left panel to a server whose listing takes minutes;
-    // returns once the LIST is sent.
-    void connectToACrawlingListing() {
-        std::string listing;
-        for (int i = 0; i < 20000; ++i)
-            listing += "-rw-r--r-- 1 o g 1 Jan 1 2001 remote" + std::to_string(i) + "\r\n";
-        writeFile(canned.at("default"), listing);
-        crawling = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path(), 4096);
-        window->show();
-        ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
-        fillBar(*crawling);
-        window->butConnect->click();
-        ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
-    }
-
-    TempTree canned;
-    std::unique_ptr<TestServer> crawling;
-};
-
-// The one vsftpd of these tests, its root holding just these files (parents made, owned by
-// the server's user); none when vsftpd cannot run here.
-const TestServer* vsftpdWith(const std::map<std::string, std::string>& files) {
-    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
-    if (!server)
-        return nullptr;
-    for (const auto& entry : fs::directory_iterator(server->root))
-        fs::remove_all(entry.path());
-    for (const auto& [name, content] : files) {
-        fs::create_directories((server->root / name).parent_path());
-        writeFile(server->root / name, content);
-    }
-    const passwd* user = ::getpwnam(server->user.c_str());
-    for (const auto& entry : fs::recursive_directory_iterator(server->root))
-        EXPECT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
-    return server.get();
-}
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());

@@ -36,6 +36,9 @@ FtpError lastError();
 // kept, then kResponseCutMarker ends it.
 const std::string& lastResponse();
 
+// The error in words, as the system words the failure behind it where it has one.
+std::string errorText(FtpError error);
+
 inline constexpr std::size_t kMaxResponseSize = 1024 * 1024;
 inline constexpr const char* kResponseCutMarker = "[further reply lines dropped]\n";
 
