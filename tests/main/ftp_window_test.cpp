@@ -8,6 +8,7 @@
 #include "workers/command_codes.h"
 
 #include "support/file_content.h"
+#include "support/skip_or_fail.h"
 #include "test_servers.h"
 
 #include <QAction>
@@ -27,7 +28,6 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -123,21 +123,20 @@ protected:
 };
 
 // The one vsftpd of these tests, its root holding just these files (parents made, owned by
-// the server's user); none when vsftpd cannot run here.
-const TestServer* vsftpdWith(const std::map<std::string, std::string>& files) {
-    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
-    if (!server)
-        return nullptr;
-    for (const auto& entry : fs::directory_iterator(server->root))
+// the server's account), or why it could not start.
+const tarvo::ftp::test::StartedServer& vsftpdWith(const std::map<std::string, std::string>& files) {
+    static const auto started = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    if (!started.server)
+        return started;
+    const TestServer& server = *started.server;
+    for (const auto& entry : fs::directory_iterator(server.root))
         fs::remove_all(entry.path());
     for (const auto& [name, content] : files) {
-        fs::create_directories((server->root / name).parent_path());
-        writeFile(server->root / name, content);
+        fs::create_directories((server.root / name).parent_path());
+        writeFile(server.root / name, content);
     }
-    const passwd* user = ::getpwnam(server->user.c_str());
-    for (const auto& entry : fs::recursive_directory_iterator(server->root))
-        EXPECT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
-    return server.get();
+    server.handOver();
+    return started;
 }
 
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
@@ -271,10 +270,11 @@ TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
 // A user's round on vsftpd: connect, enter a folder, go back up, make, rename and delete a
 // folder, sort, disconnect.
 TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
-    const TestServer* server = vsftpdWith(
+    const auto& started = vsftpdWith(
         {{"sub/inner.txt", "inner"}, {"big.txt", std::string(3000, 'b')}, {"small.txt", "s"}});
-    if (!server)
-        GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+    if (!started.server)
+        SKIP_OR_FAIL(started.whyNot);
+    const TestServer* server = started.server.get();
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
@@ -412,9 +412,10 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
 // Saved remote locations from the favourites and the history: each opens its site and folder,
 // or changes nothing; the commands that need a local panel follow the session.
 TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing) {
-    const TestServer* server = vsftpdWith({{"sub/inner.txt", "inner"}, {"top.txt", "top"}});
-    if (!server)
-        GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+    const auto& started = vsftpdWith({{"sub/inner.txt", "inner"}, {"top.txt", "top"}});
+    if (!started.server)
+        SKIP_OR_FAIL(started.whyNot);
+    const TestServer* server = started.server.get();
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     saveSite("other", *server);
