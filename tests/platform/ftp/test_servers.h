@@ -59,14 +59,15 @@ struct TestServer {
 // server; throttle in bytes per second, 0 for none.
 std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std::string& mode,
                                              const std::string& argument = "", int throttle = 0);
+// A server, or why it could not start.
+struct StartedServer {
+    std::unique_ptr<TestServer> server;
+    std::string whyNot;
+};
 // vsftpd on the address and a free port, with a configuration of its own: a user who may
 // write (and chmod) in a private root, and anonymous logins that may only read. The user exists
 // for vsftpd alone, so the machine gains no account and no system file changes. Needs root:
 // vsftpd changes into the root and to the user, and the user needs a mount namespace.
-struct StartedServer {
-    std::unique_ptr<TestServer> server;
-    std::string whyNot; // why there is no server
-};
 StartedServer startVsftpd(const std::string& host);
 
 // A loopback port on which nothing listens.
