@@ -5,8 +5,8 @@
 # (default 5), alternating the two clients; WHAT picks some of get, put, list, panel and raw. Each
 # client is timed twice: by its own clock (ftpbench's last line, curl's time_total) and by
 # the wall clock around the whole process (start-up, login, transfer, QUIT). Prints the
-# medians and the ratios curl/ftpbench (above 1: ftpbench is faster). Needs root (vsftpd
-# and its local user).
+# medians and the ratios curl/ftpbench (above 1: ftpbench is faster). Needs root (vsftpd,
+# and the mount namespace its user lives in).
 #   bench/ftp/compare_with_curl.sh [ROUNDS [WHAT]]
 set -euo pipefail
 
@@ -15,7 +15,6 @@ WHAT=${2:-get put list panel raw}
 wants() { [[ " $WHAT " == *" $1 "* ]]; }
 FTPBENCH=${FTPBENCH:-$(dirname "$0")/../../build/bench/ftpbench}
 WORK=${WORK:-/var/tmp/tarvo-ftpbench}
-PORT=${PORT:-22200}
 source "$(dirname "$0")/bench_vsftpd.sh"
 export TARVO_HOME=$WORK # the panel's listing keeps its raw copy there
 
@@ -30,7 +29,7 @@ if [ "$(find "$WORK/home/many" -type f | wc -l)" -ne 100000 ]; then
 for i in range(100000):
     open('$WORK/home/many/file_%06d.dat' % i, 'w').close()"
 fi
-chown -R "$BENCH_USER" "$WORK/home"
+chown -R "$BENCH_OWNER" "$WORK/home"
 
 start_vsftpd
 

@@ -3,15 +3,14 @@
 # download and upload, and with lftp's mirror for a tree of 5,000 small files each way, against
 # vsftpd on loopback, one file system for both sides. ROUNDS rounds (default 5), the clients
 # alternating which goes first; each timed by the wall clock around the whole process. Prints
-# the medians and the ratio other/xferbench (above 1: xferbench is faster). Needs root (vsftpd
-# and its local user).
+# the medians and the ratio other/xferbench (above 1: xferbench is faster). Needs root (vsftpd,
+# and the mount namespace its user lives in).
 #   bench/ftp/compare_xfer.sh [ROUNDS]
 set -euo pipefail
 
 ROUNDS=${1:-5}
 XFERBENCH=${XFERBENCH:-$(dirname "$0")/../../build/bench/xferbench}
 WORK=${WORK:-/var/tmp/tarvo-xferbench}
-PORT=${PORT:-22201}
 source "$(dirname "$0")/bench_vsftpd.sh"
 export TARVO_HOME=$WORK
 
@@ -30,7 +29,7 @@ for d in range(50):
             out.write(os.urandom(1000 + 37 * f))"
     cp -r "$WORK/src/tree" "$WORK/home/tree"
 fi
-chown -R "$BENCH_USER" "$WORK/home"
+chown -R "$BENCH_OWNER" "$WORK/home"
 
 start_vsftpd
 

@@ -206,6 +206,11 @@ std::vector<Drive> buildDriveTable(const std::vector<MountRecord>& records,
             continue;
         table.push_back({record->MountPoint, kindOf(*record, probe)});
     }
+    // In a chroot the root is a plain folder with no record of its own; every path still needs
+    // a drive.
+    if (std::none_of(table.begin(), table.end(),
+                     [](const Drive& drive) { return drive.MountPoint == "/"; }))
+        table.insert(table.begin(), Drive{"/", DriveKind::Fixed});
     return table;
 }
 

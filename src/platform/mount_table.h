@@ -43,7 +43,8 @@ struct DriveProbe {
 
 // The browsable mounts: pseudo file systems, snap images and everything under /proc, /sys,
 // /dev, /run and /var/lib/docker left out; a mount point mounted over again counts once, at
-// its last record; "/" always stays.
+// its last record; "/" always stays, and heads the table even where it is no mount point (a
+// chroot).
 std::vector<Drive> buildDriveTable(const std::vector<MountRecord>& records,
                                    const DriveProbe& probe);
 

@@ -4,37 +4,29 @@
 
 #include "ftp/remote_listing.h"
 #include "support/file_content.h"
+#include "support/skip_or_fail.h"
 
 #include <filesystem>
-#include <pwd.h>
 #include <regex>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using tarvo::ftp::test::TestServer;
 
-TestServer* vsftpd() {
-    static const std::unique_ptr<TestServer> server = tarvo::ftp::test::startVsftpd("127.0.0.1");
-    return server.get();
-}
-
-// Everything below the server's root belongs to the server's user, who may then change it.
-void handOver(const TestServer& server) {
-    const passwd* user = ::getpwnam(server.user.c_str());
-    for (const auto& entry : fs::recursive_directory_iterator(server.root))
-        EXPECT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
+const tarvo::ftp::test::StartedServer& vsftpd() {
+    static const auto started = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    return started;
 }
 
 class VsftpdSession : public SessionFixture {
 protected:
     void SetUp() override {
         SessionFixture::SetUp();
-        server = vsftpd();
-        if (server == nullptr)
-            GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+        if (!vsftpd().server)
+            SKIP_OR_FAIL(vsftpd().whyNot);
+        server = vsftpd().server.get();
         for (const auto& entry : fs::directory_iterator(server->root))
             fs::remove_all(entry.path());
         fs::create_directories(server->root / "sub" / "inner");
@@ -42,7 +34,7 @@ protected:
         writeFile(server->root / "b.txt", "b");
         fs::create_directory_symlink("sub", server->root / "lnk");
         fs::create_directory_symlink("sub", server->root / "dir.lnk");
-        handOver(*server);
+        server->handOver();
     }
 
     TestServer* server = nullptr;
@@ -136,7 +128,7 @@ TEST_F(VsftpdSession, DeletingATreeRemovesItsLinksButNotWhatTheyPointAt) {
     writeFile(server->root / "tree" / "deeper" / "f", "f");
     fs::create_directory_symlink("../outside", server->root / "tree" / "deeper" / "away");
     fs::create_directory_symlink("../outside", server->root / "tree" / "also.away");
-    handOver(*server);
+    server->handOver();
     connectAndShow(*server);
 
     EXPECT_EQ(ftp->DeleteDir("/tree/"), "/tree");
@@ -180,7 +172,7 @@ TEST_F(VsftpdSession, ConsoleLinesAndALongReply) {
         remote += "/" + std::string(200, letter);
     }
     fs::create_directories(deep);
-    handOver(*server);
+    server->handOver();
     sites->setStartDir(remote);
     connectAndShow(*server);
     EXPECT_EQ(ftp->currentDir(), remote);

@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <pwd.h>
 #include <string>
 #include <unistd.h>
 
@@ -113,21 +112,19 @@ protected:
 };
 
 // The one vsftpd of these tests, its root holding just these files (parents made, owned by
-// the server's user); none when vsftpd cannot run here.
-inline const tarvo::ftp::test::TestServer*
+// the server's account), or why it could not start.
+inline const tarvo::ftp::test::StartedServer&
 vsftpdWith(const std::map<std::string, std::string>& files) {
-    static const std::unique_ptr<tarvo::ftp::test::TestServer> server =
-        tarvo::ftp::test::startVsftpd("127.0.0.1");
-    if (!server)
-        return nullptr;
-    for (const auto& entry : std::filesystem::directory_iterator(server->root))
+    static const auto started = tarvo::ftp::test::startVsftpd("127.0.0.1");
+    if (!started.server)
+        return started;
+    const tarvo::ftp::test::TestServer& server = *started.server;
+    for (const auto& entry : std::filesystem::directory_iterator(server.root))
         std::filesystem::remove_all(entry.path());
     for (const auto& [name, content] : files) {
-        std::filesystem::create_directories((server->root / name).parent_path());
-        writeFile(server->root / name, content);
+        std::filesystem::create_directories((server.root / name).parent_path());
+        writeFile(server.root / name, content);
     }
-    const passwd* user = ::getpwnam(server->user.c_str());
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(server->root))
-        EXPECT_EQ(::lchown(entry.path().c_str(), user->pw_uid, user->pw_gid), 0);
-    return server.get();
+    server.handOver();
+    return started;
 }

@@ -9,6 +9,7 @@
 #include "workers/command_codes.h"
 
 #include "support/file_content.h"
+#include "support/skip_or_fail.h"
 #include "test_servers.h"
 
 #include <QAction>
@@ -167,10 +168,11 @@ TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
 // A user's round on vsftpd: connect, enter a folder, go back up, make, rename and delete a
 // folder, sort, disconnect.
 TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
-    const TestServer* server = vsftpdWith(
+    const auto& started = vsftpdWith(
         {{"sub/inner.txt", "inner"}, {"big.txt", std::string(3000, 'b')}, {"small.txt", "s"}});
-    if (!server)
-        GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+    if (!started.server)
+        SKIP_OR_FAIL(started.whyNot);
+    const TestServer* server = started.server.get();
     window->LeftExplorer->SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
@@ -308,9 +310,10 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
 // Saved remote locations from the favourites and the history: each opens its site and folder,
 // or changes nothing; the commands that need a local panel follow the session.
 TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing) {
-    const TestServer* server = vsftpdWith({{"sub/inner.txt", "inner"}, {"top.txt", "top"}});
-    if (!server)
-        GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+    const auto& started = vsftpdWith({{"sub/inner.txt", "inner"}, {"top.txt", "top"}});
+    if (!started.server)
+        SKIP_OR_FAIL(started.whyNot);
+    const TestServer* server = started.server.get();
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     saveSite("other", *server);

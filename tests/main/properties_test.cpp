@@ -3,6 +3,7 @@
 #include "main/window_harness.h"
 
 #include "support/private_bus.h"
+#include "support/skip_or_fail.h"
 
 #include <QAction>
 #include <QDBusMessage>
@@ -28,7 +29,7 @@ protected:
     }
     void SetUp() override {
         if (bus.address().isEmpty())
-            GTEST_SKIP() << "no D-Bus daemon could be started";
+            SKIP_OR_FAIL(bus.whyNot().toStdString());
         setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8().constData(), 1);
         ASSERT_TRUE(manager.offerOn(bus.connect("fake")));
     }

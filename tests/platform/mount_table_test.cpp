@@ -67,6 +67,10 @@ TEST(MountTable, KeepsWhatAUserBrowsesInTheKernelsOrderAndTheRootWhateverItIs) {
         buildDriveTable(parseMountInfo("1 0 0:5 / / rw - proc none rw\n"),
                         {[](const std::string&) { return false; }, {}});
     EXPECT_EQ(rootOnly, (std::vector<Drive>{{"/", DriveKind::Fixed}})) << "the root stays";
+    const std::vector<Drive> chroot =
+        buildDriveTable(parseMountInfo("2 1 8:1 / /data rw - ext4 /dev/sda1 rw\n"), {});
+    EXPECT_EQ(chroot, (std::vector<Drive>{{"/", DriveKind::Fixed}, {"/data", DriveKind::Fixed}}))
+        << "a root that is no mount point (a chroot) is a drive all the same";
 }
 
 TEST(MountTable, APathsDriveIsTheLongestMountPointByWholeComponents) {

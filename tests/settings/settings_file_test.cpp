@@ -2,10 +2,13 @@
 
 #include "support/file_content.h"
 #include "support/run_settings_print.h"
+#include "support/skip_or_fail.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -133,7 +136,7 @@ TEST(SettingsFile, AFailedSaveLeavesThePreviousFileWholeAndNoTemporaryFile) {
     // A full file system.
     const std::string tiny = dir.dir("tiny");
     if (::mount("tarvo-test", tiny.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a small file system here";
+        SKIP_OR_FAIL(std::string("cannot mount a small file system here: ") + std::strerror(errno));
     writeFile(tiny + "/TarvoManager.xml", kDefaultFile);
     auto full = failedSave(tiny);
     writeFile(tiny + "/filler", std::string(64 * 1024, 'f')); // the rest of the space

@@ -3,11 +3,16 @@
 #include <QStandardPaths>
 
 PrivateBus::PrivateBus() {
-    if (QStandardPaths::findExecutable("dbus-daemon").isEmpty())
+    if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) {
+        whyNot_ = "dbus-daemon is not installed";
         return;
+    }
     daemon_.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
     if (daemon_.waitForReadyRead(10000))
         address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    if (address_.isEmpty())
+        whyNot_ = "dbus-daemon did not start: " + daemon_.errorString() + " " +
+                  QString::fromUtf8(daemon_.readAllStandardError());
 }
 
 PrivateBus::~PrivateBus() {

@@ -13,13 +13,15 @@ public:
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
-    // Empty when no daemon could be started (dbus-daemon missing).
+    // Empty when no daemon could be started; then whyNot() says why.
     const QString& address() const { return address_; }
+    const QString& whyNot() const { return whyNot_; }
     QDBusConnection connect(const QString& name) const;
 
 private:
     QProcess daemon_;
     QString address_;
+    QString whyNot_;
 };
 
 // Stands in for a file manager: records the items whose properties it was asked to show.

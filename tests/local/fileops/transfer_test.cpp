@@ -8,6 +8,7 @@
 #include "fileops/test_host.h"
 #include "fileops/tree_summary.h"
 #include "support/file_content.h"
+#include "support/skip_or_fail.h"
 #include "support/temp_tree.h"
 
 #include <fcntl.h>
@@ -112,7 +113,7 @@ TEST_P(WholeTree, ArrivesEntryForEntryWithModesTimesLinksAndHoles) {
     const TreeCase& param = GetParam();
     TempTree tree;
     if (param.otherFileSystem && !shmIsAnotherFileSystem())
-        GTEST_SKIP() << "no second file system at /dev/shm";
+        SKIP_OR_FAIL("no second file system at /dev/shm");
     TempTree other(param.otherFileSystem ? "/dev/shm" : "/tmp");
     const std::string source = makeVariedTree(tree);
     const std::string before = treeSummary(source);

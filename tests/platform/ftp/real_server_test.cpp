@@ -1,6 +1,7 @@
 // The transport against real servers: every case against vsftpd on IPv4 and IPv6, passive and
 // active; a smoke case per mode against pyftpdlib.
 #include "platform/ftp/ftp_session.h"
+#include "support/skip_or_fail.h"
 #include "test_servers.h"
 
 #include <gtest/gtest.h>
@@ -33,23 +34,27 @@ const std::string& twentyMegabytes() {
     return bytes;
 }
 
-// One server per kind and address for the whole run; they stop when the program ends.
-TestServer* serverFor(const ServerSetup& setup) {
-    static std::map<std::pair<ServerKind, std::string>, std::unique_ptr<TestServer>> running;
-    auto& slot = running[{setup.kind, setup.host}];
-    if (!slot) {
-        slot = setup.kind == ServerKind::Vsftpd ? test::startVsftpd(setup.host)
-                                                : test::startFaultServer(setup.host, "normal");
+// One server per kind and address for the whole run (or why it could not start); they stop
+// when the program ends.
+const test::StartedServer& serverFor(const ServerSetup& setup) {
+    static std::map<std::pair<ServerKind, std::string>, test::StartedServer> running;
+    test::StartedServer& slot = running[{setup.kind, setup.host}];
+    if (!slot.server && slot.whyNot.empty()) {
+        if (setup.kind == ServerKind::Vsftpd)
+            slot = test::startVsftpd(setup.host);
+        else
+            slot.server = test::startFaultServer(setup.host, "normal");
     }
-    return slot.get();
+    return slot;
 }
 
 class RealServer : public ::testing::TestWithParam<ServerSetup> {
 protected:
     void SetUp() override {
-        server_ = serverFor(GetParam());
-        if (server_ == nullptr)
-            GTEST_SKIP() << "vsftpd cannot run here (needs root)";
+        const test::StartedServer& started = serverFor(GetParam());
+        if (!started.server)
+            SKIP_OR_FAIL(started.whyNot);
+        server_ = started.server.get();
         for (const auto& entry : std::filesystem::directory_iterator(server_->root))
             std::filesystem::remove_all(entry.path());
         ASSERT_TRUE(session_.connect(server_->options(GetParam().mode))) << lastResponse();

@@ -1,15 +1,20 @@
 #include "test_servers.h"
 
 #include <arpa/inet.h>
+#include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pwd.h>
+#include <sched.h>
 #include <stdexcept>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -21,8 +26,14 @@ namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
 constexpr const char* kVsftpd = "/usr/sbin/vsftpd";
+// The test's login on vsftpd. The account exists only in vsftpd's own view of /etc/passwd and
+// /etc/shadow, files of the test's laid over the machine's in a mount namespace of vsftpd's own:
+// the machine gains no account. Its sessions run with the ids of "nobody".
 constexpr const char* kVsftpdUser = "tarvoftp";
 constexpr const char* kVsftpdPassword = "Tarvo-Test-1";
+constexpr const char* kVsftpdPasswordHash = "$6$tarvotest$AT3DXI3oSbVeR8P/pAp6MO1H6fzLAQUfJDAxS/"
+                                            "Xj1UALcmdlabGZlT5Dv3oY.pRlq33HjnpOXTtbws0Iyyfb80";
+constexpr const char* kVsftpdIds = "nobody";
 
 std::string sourceDir() {
     const char* dir = std::getenv("TARVO_SOURCE_DIR");
@@ -51,25 +62,54 @@ std::uint16_t closedPort(const std::string& host) {
 
 namespace {
 
-bool answers(const std::string& host, std::uint16_t port) {
+// How a login on a freshly started server went: its port not open yet, or the reply.
+enum class Probe { NotListening, LoggedIn, Refused };
+
+Probe logIn(const TestServer& server) {
     Session probe;
-    ConnectOptions options;
-    options.host = host;
-    options.port = port;
-    options.user = "nobody";
+    ConnectOptions options = server.options();
     options.timeouts = {std::chrono::milliseconds(500), std::chrono::milliseconds(500)};
-    probe.connect(options);
-    return lastError() != FtpError::CannotConnect;
+    if (probe.connect(options))
+        return Probe::LoggedIn;
+    return lastError() == FtpError::CannotConnect ? Probe::NotListening : Probe::Refused;
 }
 
-bool ensureVsftpdUser() {
-    if (::getpwnam(kVsftpdUser) == nullptr &&
-        std::system((std::string("useradd -M -s /bin/sh -d / ") + kVsftpdUser + " >/dev/null 2>&1")
-                        .c_str()) != 0)
-        return false;
-    const std::string setPassword = std::string("echo '") + kVsftpdUser + ':' + kVsftpdPassword +
-                                    "' | chpasswd >/dev/null 2>&1";
-    return std::system(setPassword.c_str()) == 0;
+std::string vsftpdConfig(const TestServer& server, std::uint16_t port,
+                         const std::filesystem::path& empty) {
+    const bool v6 = server.host.find(':') != std::string::npos;
+    return (v6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6="
+               : "listen=YES\nlisten_ipv6=NO\nlisten_address=") +
+           server.host + "\nlisten_port=" + std::to_string(port) +
+           "\nbackground=NO\n"
+           "anonymous_enable=YES\nanon_root=" +
+           server.root.string() +
+           "\nno_anon_password=YES\nlocal_enable=YES\nwrite_enable=YES\n"
+           "local_umask=022\nchmod_enable=YES\nlocal_root=" +
+           server.root.string() +
+           "\nchroot_local_user=YES\nallow_writeable_chroot=YES\nsecure_chroot_dir=" +
+           empty.string() +
+           "\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
+           "pasv_enable=YES\nport_enable=YES\nconnect_from_port_20=NO\n"
+           "delay_failed_login=0\ndelay_successful_login=0\n"
+           "pam_service_name=vsftpd\ncheck_shell=NO\nxferlog_enable=NO\nuserlist_enable=NO\n";
+}
+
+// vsftpd's own user database: the machine's accounts (vsftpd runs parts of itself as "nobody"
+// and anonymous sessions as "ftp") and the test user, with a shell PAM accepts and "/" as home.
+// Nothing else logs in there, so its shadow file holds the test user alone.
+std::vector<std::pair<std::string, std::string>> writeUserDatabase(const TestServer& server,
+                                                                   const passwd& ids) {
+    std::ifstream machine("/etc/passwd");
+    std::ofstream passwdFile(server.dir->at("passwd"));
+    const std::string ours = std::string(kVsftpdUser) + ':';
+    for (std::string line; std::getline(machine, line);)
+        if (!line.starts_with(ours)) // the machine's own account of that name, if any, is not it
+            passwdFile << line << '\n';
+    passwdFile << kVsftpdUser << ":x:" << ids.pw_uid << ':' << ids.pw_gid
+               << ":Tarvo tests:/:/bin/sh\n";
+    std::ofstream(server.dir->at("shadow"))
+        << kVsftpdUser << ':' << kVsftpdPasswordHash << ":19000:0:99999:7:::\n";
+    return {{server.dir->at("passwd"), "/etc/passwd"}, {server.dir->at("shadow"), "/etc/shadow"}};
 }
 
 std::unique_ptr<TestServer> newServer(const std::string& host, std::string user,
@@ -84,13 +124,42 @@ std::unique_ptr<TestServer> newServer(const std::string& host, std::string user,
 
 } // namespace
 
-ServerProcess::ServerProcess(const std::vector<std::string>& argv, bool readPort) {
+namespace {
+
+// In a child between fork and exec: gives it a mount namespace of its own, private so that
+// nothing mounted in it shows outside, and lays each file over its system path there. Reports a
+// failure on the standard output.
+bool layOver(const std::vector<std::pair<std::string, std::string>>& overlays) {
+    const auto report = [](const char* what, const std::string& path) {
+        const std::string message =
+            std::string("cannot ") + what + path + ": " + std::strerror(errno) + "\n";
+        [[maybe_unused]] const auto written =
+            ::write(STDOUT_FILENO, message.data(), message.size());
+        return false;
+    };
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return report("make a mount namespace of its own", "");
+    for (const auto& [file, over] : overlays)
+        if (::mount(file.c_str(), over.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            return report("lay the test's file over ", over);
+    return true;
+}
+
+} // namespace
+
+ServerProcess::ServerProcess(const std::vector<std::string>& argv, bool readPort,
+                             const std::vector<std::pair<std::string, std::string>>& overlays) {
     int output[2] = {-1, -1};
     if (::pipe2(output, O_CLOEXEC) != 0)
         return;
     pid_ = ::fork();
     if (pid_ == 0) {
+        ::setpgid(0, 0); // so that the server's own children end with it
+        ::dup2(output[1], STDIN_FILENO);
         ::dup2(output[1], STDOUT_FILENO);
+        if (!overlays.empty() && !layOver(overlays))
+            ::_exit(126);
         std::vector<char*> args;
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
@@ -98,23 +167,44 @@ ServerProcess::ServerProcess(const std::vector<std::string>& argv, bool readPort
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    ::setpgid(pid_, pid_); // also here: the destructor may come before the child's own call
     ::close(output[1]);
+    output_ = output[0];
     if (readPort) {
         std::string line;
-        pollfd entry{output[0], POLLIN, 0};
+        pollfd entry{output_, POLLIN, 0};
         char c = 0;
-        while (::poll(&entry, 1, 10'000) > 0 && ::read(output[0], &c, 1) == 1 && c != '\n')
+        while (::poll(&entry, 1, 10'000) > 0 && ::read(output_, &c, 1) == 1 && c != '\n')
             line += c;
         port_ = static_cast<std::uint16_t>(std::atoi(line.c_str()));
     }
-    ::close(output[0]);
 }
 
 ServerProcess::~ServerProcess() {
     if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
+        ::kill(-pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
+    if (output_ >= 0)
+        ::close(output_);
+}
+
+bool ServerProcess::ended() {
+    if (pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == pid_)
+        pid_ = -1;
+    return pid_ <= 0;
+}
+
+std::string ServerProcess::output() const {
+    std::string text;
+    pollfd entry{output_, POLLIN, 0};
+    char buffer[512];
+    ssize_t got = 0;
+    while (::poll(&entry, 1, 0) > 0 && (got = ::read(output_, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<std::size_t>(got));
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    return text;
 }
 
 ConnectOptions TestServer::options(TransferMode mode) const {
@@ -129,13 +219,19 @@ ConnectOptions TestServer::options(TransferMode mode) const {
 }
 
 void TestServer::putFile(const std::string& name, const std::string& content) const {
-    const auto path = root / name;
-    writeFile(path, content);
-    if (::getuid() == 0 && user == kVsftpdUser) {
-        const passwd* entry = ::getpwnam(kVsftpdUser);
-        if (entry != nullptr && ::chown(path.c_str(), entry->pw_uid, entry->pw_gid) != 0)
-            throw std::runtime_error("chown failed");
-    }
+    writeFile(root / name, content);
+    handOver();
+}
+
+void TestServer::handOver() const {
+    if (owner.empty())
+        return;
+    const passwd* account = ::getpwnam(owner.c_str());
+    if (account == nullptr)
+        throw std::runtime_error("no account " + owner);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        if (::lchown(entry.path().c_str(), account->pw_uid, account->pw_gid) != 0)
+            throw std::runtime_error("cannot hand " + entry.path().string() + " to " + owner);
 }
 
 std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std::string& mode,
@@ -159,43 +255,46 @@ std::unique_ptr<TestServer> startFaultServer(const std::string& host, const std:
     return server;
 }
 
-std::unique_ptr<TestServer> startVsftpd(const std::string& host) {
-    if (::getuid() != 0 || ::access(kVsftpd, X_OK) != 0 || !ensureVsftpdUser())
-        return nullptr;
+StartedServer startVsftpd(const std::string& host) {
+    if (::access(kVsftpd, X_OK) != 0)
+        return {nullptr,
+                std::string("vsftpd cannot run: ") + kVsftpd + ": " + std::strerror(errno)};
+    if (::geteuid() != 0)
+        return {nullptr, "vsftpd needs root: it changes into its root folder and to its user"};
     auto server = newServer(host, kVsftpdUser, kVsftpdPassword);
-    server->root = server->dir->at("home");
-    const std::filesystem::path empty = server->dir->at("empty");
-    for (const auto& folder : {server->root, empty})
-        std::filesystem::create_directories(folder);
-    const passwd* entry = ::getpwnam(kVsftpdUser);
-    if (::chown(server->root.c_str(), entry->pw_uid, entry->pw_gid) != 0)
-        return nullptr;
-    const bool v6 = host.find(':') != std::string::npos;
-    const std::uint16_t port = closedPort(host); // free now; vsftpd takes it
+    server->owner = kVsftpdIds;
+    server->root = server->dir->dir("home");
+    const std::filesystem::path empty = server->dir->dir("empty");
+    const passwd* ids = ::getpwnam(kVsftpdIds);
+    if (ids == nullptr || ::chown(server->root.c_str(), ids->pw_uid, ids->pw_gid) != 0)
+        return {nullptr, std::string("cannot give the server's root to ") + kVsftpdIds};
+    const auto userDatabase = writeUserDatabase(*server, *ids);
     const std::filesystem::path config = server->dir->at("vsftpd.conf");
-    std::ofstream(config) << (v6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=" + host
-                                 : "listen=YES\nlisten_ipv6=NO\nlisten_address=" + host)
-                          << "\nlisten_port=" << port << "\nbackground=NO\n"
-                          << "anonymous_enable=YES\nanon_root=" << server->root.string()
-                          << "\nno_anon_password=YES\nlocal_enable=YES\nwrite_enable=YES\n"
-                          << "local_umask=022\nchmod_enable=YES\nlocal_root="
-                          << server->root.string()
-                          << "\nchroot_local_user=YES\nallow_writeable_chroot=YES\n"
-                          << "secure_chroot_dir=" << empty.string()
-                          << "\nseccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
-                          << "pasv_enable=YES\nport_enable=YES\nconnect_from_port_20=NO\n"
-                          << "delay_failed_login=0\ndelay_successful_login=0\n"
-                          << "pam_service_name=vsftpd\ncheck_shell=NO\nxferlog_enable=NO\n"
-                          << "userlist_enable=NO\n";
-    server->process =
-        std::make_unique<ServerProcess>(std::vector<std::string>{kVsftpd, config.string()}, false);
-    server->process->setPort(port);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (answers(host, port))
-            return server;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::string whyNot;
+    // The port is free when picked but another program may take it before vsftpd binds it:
+    // then vsftpd stops, and a new port is tried.
+    for (int start = 0; start < 5; ++start) {
+        const std::uint16_t port = closedPort(host);
+        std::ofstream(config) << vsftpdConfig(*server, port, empty);
+        server->process = std::make_unique<ServerProcess>(
+            std::vector<std::string>{kVsftpd, config.string()}, false, userDatabase);
+        server->process->setPort(port);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        Probe probe = Probe::NotListening;
+        while ((probe = logIn(*server)) == Probe::NotListening && !server->process->ended() &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (probe == Probe::LoggedIn)
+            return {std::move(server), {}};
+        if (probe == Probe::Refused)
+            return {nullptr, "vsftpd refused the test user's login: " + lastResponse()};
+        if (!server->process->ended())
+            return {nullptr, "vsftpd did not answer on port " + std::to_string(port)};
+        whyNot = "vsftpd stopped: " + server->process->output();
+        if (whyNot.find("bind") == std::string::npos)
+            break;
     }
-    return nullptr;
+    return {nullptr, whyNot};
 }
 
 } // namespace tarvo::ftp::test
