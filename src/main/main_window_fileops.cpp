@@ -7,7 +7,6 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/program_folder.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QTimer>
@@ -76,61 +75,58 @@ void TForm1::connectFileCommands() {
 }
 
 void TForm1::connectFileJobs() {
-    LocalWorker->setHandler(cmdLocalCopy, [this](const CommandParams& params) {
-        const JobFrame frame(*this, params.job);
-        LocalExplorer& target = explorer(sideOf(params.TargetPanel));
+    LocalWorker->on<cmd::LocalCopy>([this](const cmd::LocalCopy& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        LocalExplorer& target = explorer(sideOf(command.targetPanel));
         LocalExplorer& source = *target.OtherPanel;
-        source.CopyMoveItems(*params.queue, *params.job);
+        source.CopyMoveItems(*work.queue, *work.job);
         reread(target);
-        if (params.queue->Move)
+        if (work.queue->Move)
             reread(source);
     });
-    LocalWorker->setHandler(cmdLocalDrop, [this](const CommandParams& params) {
-        const JobFrame frame(*this, params.job);
-        LocalExplorer& target = explorer(sideOf(params.TargetPanel));
-        target.CopyMoveItems(*params.queue, *params.job);
+    LocalWorker->on<cmd::LocalDrop>([this](const cmd::LocalDrop& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        LocalExplorer& target = explorer(sideOf(command.targetPanel));
+        target.CopyMoveItems(*work.queue, *work.job);
         reread(target);
     });
-    RemoteWorker->setHandler(cmdDelete, [this](const CommandParams& params) {
-        const JobFrame frame(*this, params.job);
-        if (FtpSession->FtpPanel == params.ActivePanel) {
-            deleteRemoteEntries(params);
+    RemoteWorker->on<cmd::Delete>([this](const cmd::Delete& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        if (FtpSession->FtpPanel == command.panel) {
+            deleteRemoteEntries(command);
             return;
         }
-        LocalExplorer& panel = explorer(sideOf(params.ActivePanel));
-        panel.DeleteItems(*params.queue, *params.job);
+        LocalExplorer& panel = explorer(sideOf(command.panel));
+        panel.DeleteItems(*work.queue, *work.job);
         reread(panel);
         RefreshPanelIfAffected(panel, *panel.OtherPanel, FtpSession->FtpPanel);
     });
 }
 
-bool TForm1::postJob(Mailbox& mailbox, int code, CommandParams params,
-                     std::optional<JobQueue> queue) {
+std::optional<JobWork> TForm1::startJob(std::optional<JobQueue> queue) {
     if (!queue || !panelsIdle())
-        return false;
-    params.queue = std::make_shared<const JobQueue>(std::move(*queue));
-    params.job = std::make_shared<Job>();
+        return std::nullopt;
+    const JobWork work{std::make_shared<Job>(),
+                       std::make_shared<const JobQueue>(std::move(*queue))};
     // The panels go at once, not when the worker starts: no second command can slip in.
-    runningJob_ = params.job;
+    runningJob_ = work.job;
     Panel5->setEnabled(false);
     Panel2->setEnabled(false);
     lastTickBytes_ = 0;
     Timer2->start();
     SpeedButton24->show();
-    deliverJob(mailbox, code, std::move(params));
-    return true;
+    return work;
 }
 
-void TForm1::deliverJob(Mailbox& mailbox, int code, CommandParams params) {
-    if (params.job->stopRequested()) {
-        jobEnded(params.job, JobFrame::kQuietFinish);
-        return;
-    }
-    // The worker may be finishing a short command (a folder being read): the job waits for it.
-    if (!mailbox.post(code, params))
-        QTimer::singleShot(50, this, [this, &mailbox, code, params = std::move(params)] {
-            deliverJob(mailbox, code, params);
-        });
+void TForm1::jobPosted(const std::shared_ptr<Job>& job, PostResult result) {
+    // A job posted while the worker finishes a short command (a folder being read) waits for
+    // it; one the worker refuses gives the panels back.
+    if (result == PostResult::Refused)
+        jobEnded(job, JobFrame::kQuietFinish);
+    reportPost(result);
 }
 
 void TForm1::jobEnded(const std::shared_ptr<Job>& job, int finishKind) {
@@ -212,9 +208,7 @@ void TForm1::postCopy(PanelSide source, bool move) {
     }
     const PanelSide target = otherSide(source);
     queueMarked(panel(source), explorer(target).GetPath());
-    CommandParams params = commandParams();
-    params.TargetPanel = panelNumber(target);
-    postJob(LocalCommand, cmdLocalCopy, std::move(params), Jobs.Commit(cmdLocalCopy, move));
+    postJob(LocalCommand, cmd::LocalCopy{panelNumber(target), {}}, Jobs.Commit(cmdLocalCopy, move));
 }
 
 void TForm1::dropRows(PanelSide target) {
@@ -234,9 +228,8 @@ void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) 
         Jobs.AddItem({slash == 0 ? "/" : path.substr(0, slash), into, path.substr(slash + 1), false,
                       false, -1});
     }
-    CommandParams params = commandParams();
-    params.TargetPanel = panelNumber(target);
-    postJob(LocalCommand, cmdLocalDrop, std::move(params), Jobs.Commit(cmdLocalDrop, false));
+    postJob(LocalCommand, cmd::LocalDrop{panelNumber(target), {}},
+            Jobs.Commit(cmdLocalDrop, false));
 }
 
 void TForm1::butGetFileClick() {
@@ -248,9 +241,7 @@ void TForm1::butGetFileClick() {
     PanelController& active = activePanel();
     if (FtpSession->FtpPanel == ActivePanel) {
         // The server's work runs on the remote worker.
-        CommandParams params = commandParams();
-        params.NewName = *name;
-        RemoteCommand.post(cmdRemoteMkDir, std::move(params));
+        reportPost(RemoteCommand.post(cmd::RemoteMkDir{*name}));
         return;
     }
     active.explorer().MkDir(*name);
@@ -288,7 +279,7 @@ void TForm1::butSetFileClick() {
         return;
     }
     queueMarked(active, "");
-    postJob(RemoteCommand, cmdDelete, commandParams(), Jobs.Commit(cmdDelete, false));
+    postJob(RemoteCommand, cmd::Delete{ActivePanel, {}}, Jobs.Commit(cmdDelete, false));
     active.grid().setFocus();
 }
 
@@ -309,10 +300,8 @@ void TForm1::SpeedButton10Click() {
             messages().show({"Tarvo Manager", Translate("OperationNotAllowed") + "\n\n" + *name,
                              MessageButton::Ok, MessageIcon::Information});
         } else if (name && FtpSession->FtpPanel == ActivePanel) {
-            CommandParams params = commandParams(); // the server's work runs on the remote worker
-            params.SelectedName = current;
-            params.NewName = *name;
-            RemoteCommand.post(cmdRename, std::move(params));
+            // The server's work runs on the remote worker.
+            reportPost(RemoteCommand.post(cmd::Rename{current, *name}));
         } else if (name) {
             active.explorer().Rename(current, *name);
             refreshBothPanels();

@@ -6,7 +6,6 @@
 #include "main/panel_controller.h"
 #include "main/panel_numbers.h"
 #include "main/zip_view_dialog.h"
-#include "workers/command_codes.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -214,7 +213,7 @@ void TForm1::rereadPanels() {
 }
 
 bool TForm1::postPanelRefresh() {
-    return RemoteCommand.post(cmdRefreshPanels);
+    return RemoteCommand.post(cmd::RefreshPanels{}) != PostResult::Refused;
 }
 
 void TForm1::beep() {

@@ -1,6 +1,5 @@
 // A command that throws is reported on the console and on stderr, and the panels are usable.
 #include "main/window_harness.h"
-#include "workers/command_codes.h"
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -16,12 +15,11 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     ASSERT_NE(console, nullptr);
     window.Panel5->setEnabled(false);
     window.Panel2->setEnabled(false);
-    window.RemoteWorker->setHandler(cmdRefreshPanels, [](const CommandParams&) {
-        throw std::runtime_error("the disk went away");
-    });
+    window.RemoteWorker->on<cmd::RefreshPanels>(
+        [](const cmd::RefreshPanels&) { throw std::runtime_error("the disk went away"); });
 
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmdRefreshPanels));
+    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmd::RefreshPanels{}));
     const bool reported = pumpUntil([&] {
         return console->toPlainText().contains("the disk went away") &&
                window.Panel5->isEnabled() && window.Panel2->isEnabled();

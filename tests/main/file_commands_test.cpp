@@ -5,7 +5,6 @@
 #include "main/panel_drops.h"
 #include "main/progress_text.h"
 #include "window_harness.h"
-#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 
@@ -189,8 +188,8 @@ TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     home.write("left/a.txt", "a");
     reread();
     std::atomic<bool> release{false};
-    holdUntil(*window->LocalWorker, cmdLocalReset, release); // a folder being read, say
-    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmdLocalReset));
+    holdUntil<cmd::LocalUp>(*window->LocalWorker, release); // a folder being read, say
+    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
     select(left(), "a.txt");
     trigger("kopiuj1");
     EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";

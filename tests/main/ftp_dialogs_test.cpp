@@ -6,7 +6,6 @@
 #include "main/site_settings_dialog.h"
 #include "settings/language_table.h"
 #include "window_harness.h"
-#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "test_servers.h"
@@ -78,8 +77,8 @@ protected:
     }
     // Holds the remote worker in a command until release is set.
     void holdWorker(const std::atomic<bool>& release) {
-        holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
-        ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+        holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
+        ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
     }
 };
 

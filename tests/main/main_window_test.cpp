@@ -1,6 +1,5 @@
 #include "main/qt_message_service.h"
 #include "main/window_harness.h"
-#include "workers/command_codes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,14 +45,14 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     window.FormCreate();
     window.show();
     std::atomic<int> answer{0};
-    window.LocalWorker->setHandler(cmdLocalCopy, [&](const CommandParams&) {
+    window.LocalWorker->on<cmd::LocalCopy>([&](const cmd::LocalCopy&) {
         answer =
             window.messages().show({"Tarvo Manager", "Overwrite?",
                                     MessageButton::Yes | MessageButton::No | MessageButton::Cancel,
                                     MessageIcon::Question});
     });
     // No event has run since the show, so nothing else holds the mailbox.
-    ASSERT_TRUE(window.LocalCommand.post(cmdLocalCopy));
+    ASSERT_EQ(window.LocalCommand.post(cmd::LocalCopy{}), PostResult::Started);
 
     // Close from inside the question's own event loop, as a user would with the box open.
     std::atomic<bool> closeReturned{false};
