@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -332,6 +333,17 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     ASSERT_TRUE(pumpUntil(
         [&] { return idle() && log(first).find("] Command:> NOOP\n") != std::string::npos; }));
     EXPECT_NE(readFile(canned.at("received")).find("NOOP"), std::string::npos);
+
+    // While a job runs the command is refused: the status line says so, the box keeps it.
+    std::atomic<bool> jobEnds{false};
+    holdUntil<cmd::Download>(*window->RemoteWorker, jobEnds);
+    ASSERT_EQ(window->RemoteCommand.post(cmd::Download{}), PostResult::Started);
+    run(first, "STAT");
+    EXPECT_EQ(first->ComboBox1->currentText(), "STAT");
+    EXPECT_TRUE(child<QLabel>("Label18")->text().startsWith("Busy"));
+    jobEnds = true;
+    ASSERT_TRUE(pumpUntil([&] { return idle(); }));
+    EXPECT_EQ(readFile(canned.at("received")).find("STAT"), std::string::npos);
 
     // Save As: a failure names the file and the reason; the log is written with CR LF.
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };

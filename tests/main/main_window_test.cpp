@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -54,13 +55,17 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     // No event has run since the show, so nothing else holds the mailbox.
     ASSERT_EQ(window.LocalCommand.post(cmd::LocalCopy{}), PostResult::Started);
 
-    // Close from inside the question's own event loop, as a user would with the box open.
+    // Close while the box is open, as a user would. The box runs no event loop of its own, in
+    // which other posted tasks would run inside the one that opened it.
     std::atomic<bool> closeReturned{false};
+    const int outerLoopLevel = QThread::currentThread()->loopLevel();
+    int loopLevel = -1;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, &window, [&] {
         if (QApplication::activeModalWidget() == nullptr)
             return;
         watcher.stop();
+        loopLevel = QThread::currentThread()->loopLevel();
         window.close();
         closeReturned = true;
     });
@@ -68,6 +73,7 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     ASSERT_TRUE(pumpUntil([&] { return closeReturned && answer != 0; }));
     EXPECT_EQ(answer, MessageButton::Cancel);
     EXPECT_TRUE(window.LocalCommand.idle()) << "the worker was joined";
+    EXPECT_EQ(loopLevel, outerLoopLevel);
 }
 
 TEST_F(MainWindowTest, KeysGoToTheFocusedGridAndEnterOpensAFolder) {
