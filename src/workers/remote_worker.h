@@ -12,8 +12,6 @@
 // all while neither is.
 class TMonThreadH : public CommandWorker {
 public:
-    using Duration = std::chrono::steady_clock::duration;
-
     // The site's keep-alive settings are counted in passes of the worker's former 100 ms
     // cycle, which the interval keeps.
     static constexpr std::chrono::milliseconds kPass{100};
