@@ -135,7 +135,8 @@ void PanelController::applyView(const PanelView& view) {
     // Another source (the FTP session coming or going) is another folder.
     const bool folderChanged = view.FolderChanged || view.Session != shownSession_;
     shownSession_ = view.Session;
-    model_.setListing(view.Listing, !folderChanged, view.Session != 0);
+    // Freeing a million names would hold the screen up for tens of milliseconds.
+    sorter_.release(model_.setListing(view.Listing, !folderChanged, view.Session != 0));
     if (const auto arrow = arrowOf(view.SortKey))
         header_.showGlyph(arrow->column, arrow->image);
     widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));

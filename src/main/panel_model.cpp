@@ -104,14 +104,15 @@ QVariant PanelModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-void PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> listing,
-                            bool sameFolder, bool remote) {
+std::shared_ptr<const listing::DirectoryListing>
+PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> listing, bool sameFolder,
+                       bool remote) {
     std::unordered_set<std::string> keptNames;
     if (sameFolder)
         for (const int row : markedRows())
             keptNames.insert(nameCell(row));
     beginResetModel();
-    listing_ = std::move(listing);
+    std::swap(listing_, listing);
     remote_ = remote;
     marks_.assign(static_cast<std::size_t>(rowCount()), 0);
     if (!keptNames.empty())
@@ -120,6 +121,7 @@ void PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> lis
                 marks_[static_cast<std::size_t>(row)] = 1;
     currentRow_ = std::clamp(currentRow_, 0, rowCount() - 1);
     endResetModel();
+    return listing;
 }
 
 void PanelModel::setCurrentRow(int row) {
