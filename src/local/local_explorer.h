@@ -36,8 +36,8 @@ public:
 
     // Shows the lists in the panel, with the path label and the totals and disk lines of the
     // last read; when the panel now shows another folder, the cursor goes to the folder just
-    // left (or the first row). No file system access: a refill after a sort may run on the GUI
-    // thread.
+    // left (or the first row). No file system access: a refill after a header sort runs on the
+    // panel's sort thread. Any thread.
     void FillGrid();
 
     // Sorts the lists by key (which also becomes the panel's sort key); with clearMarks the

@@ -37,8 +37,10 @@ void BackgroundSort::run(std::stop_token stop) {
             garbage.clear();
             // The C library keeps what a large listing freed for later use, split into small
             // pieces that a later allocation on the screen's thread would sort through; it goes
-            // back to the system here instead.
+            // back to the system here instead. The sanitizers' allocators keep their own.
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
             malloc_trim(0);
+#endif
         }
         if (sort)
             sort();
