@@ -17,10 +17,10 @@ namespace {
 // Collation keys cost a few microseconds each; spread them when there are many, also the few
 // thousand of each part of a listing that arrives over the network.
 constexpr std::size_t kKeysPerThread = 4096;
-// Below this many records one thread sorts alone; above it each thread sorts a piece and the
-// pieces are merged.
+// The smallest piece of a sort one thread takes; the sorted pieces are merged.
 constexpr std::size_t kSortPiece = 16384;
-constexpr std::size_t kMovesPerThread = 65536;
+// Cheap steps per record (ranking, moving) spread over threads from this many records on.
+constexpr std::size_t kRecordsPerThread = 65536;
 
 // QCollator instances must not be shared between threads, so each worker gets its own.
 QCollator collatorLike(const QCollator& model) {
@@ -41,14 +41,14 @@ std::uint64_t bigEndian(std::string_view bytes) {
 // The records in the order of the indices; the moves spread over threads on large lists.
 void reorder(std::vector<SearchRecord>& records, const std::vector<RankedIndex>& order) {
     std::vector<SearchRecord> sorted(records.size());
-    parallelFor(order.size(), kMovesPerThread, [&](std::size_t begin, std::size_t end) {
+    parallelFor(order.size(), kRecordsPerThread, [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i)
             sorted[i] = std::move(records[order[i].Index]);
     });
     records.swap(sorted);
 }
 
-// Sorts ranks[first, last) by before: pieces on several threads, then merged pairwise.
+// Sorts ranks from first on by before: pieces on several threads, then merged pairwise.
 template <typename Before>
 void parallelSort(std::vector<RankedIndex>& ranks, std::size_t first, Before before) {
     const auto at = [&](std::size_t index) {
@@ -86,7 +86,7 @@ std::uint64_t orderedNumber(std::int64_t number) {
 template <typename Field>
 void sortByNumber(std::vector<SearchRecord>& records, bool descending, Field field) {
     std::vector<RankedIndex> order(records.size());
-    parallelFor(records.size(), kMovesPerThread, [&](std::size_t begin, std::size_t end) {
+    parallelFor(records.size(), kRecordsPerThread, [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i)
             order[i] = {orderedNumber(field(records[i])), 0, i};
     });
@@ -172,7 +172,7 @@ void CollationOrder::add(const std::vector<SearchRecord>& records, std::size_t f
     const std::size_t first = order_.size();
     keys_.add(records, from);
     order_.resize(first + records.size() - from);
-    parallelFor(order_.size() - first, kMovesPerThread, [&](std::size_t begin, std::size_t end) {
+    parallelFor(order_.size() - first, kRecordsPerThread, [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = first + begin; i < first + end; ++i) {
             const auto [high, low] = keys_.prefix(i);
             order_[i] = {high, low, i};
