@@ -74,9 +74,11 @@ public:
     // Wakes every call blocked on the connection and stops the running batches.
     void CancelRunning();
 
+    void SetSortKey(const std::string& key);
     // Sorts the shown listing by the key (which becomes the session's sort key); clearMarks
-    // clears the panel's marks first. No network traffic.
-    void Sort(const std::string& key, bool clearMarks);
+    // clears the panel's marks. No network traffic. False, and nothing changed, when a listing
+    // or another key came meanwhile.
+    bool Sort(const std::string& key, bool clearMarks);
     // Shows the listing in the panel. A mask ("*.txt") shows only the entries of the last
     // listing whose names it takes; "*.*" shows the shown entries as they stand. The cursor goes
     // to the folder last left, or the one whose name the make-directory command stored.
@@ -238,6 +240,7 @@ private:
     std::string sortKey_;
     std::shared_ptr<const tarvo::listing::DirectoryListing> all_;   // every entry of the listing
     std::shared_ptr<const tarvo::listing::DirectoryListing> shown_; // filtered and sorted
+    std::string shownKey_;                                          // the key shown_ is in order of
     std::uint64_t listingGeneration_ = 0; // counts stored listings, so a stale sort is dropped
     bool closeDue_ = false;               // a disconnect waits for the worker
     bool quitDue_ = false;

@@ -157,36 +157,46 @@ int FTPCom::ReadListing() {
                                    MessageButton::Ok, MessageIcon::Information});
     auto sorted = std::make_shared<listing::DirectoryListing>(std::move(fresh).sorted());
     // A header sort during the listing changed the key it was prepared for.
-    if (const std::string now = GetSortKey(); now != key)
+    const std::string now = GetSortKey();
+    if (now != key)
         sorted = sortedCopy(*sorted, now);
     std::lock_guard lock(mutex_);
     // The filter and the name checks need every entry, in no particular order.
     all_ = sorted;
     shown_ = std::move(sorted);
+    shownKey_ = now;
     ++listingGeneration_;
     return 0;
 }
 
-void FTPCom::Sort(const std::string& key, bool clearMarks) {
+void FTPCom::SetSortKey(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    sortKey_ = key;
+}
+
+bool FTPCom::Sort(const std::string& key, bool clearMarks) {
     std::shared_ptr<const listing::DirectoryListing> current;
     std::uint64_t stored = 0;
-    int panel = 0;
     {
         std::lock_guard lock(mutex_);
         sortKey_ = key;
         current = shown_;
         stored = listingGeneration_;
-        panel = FtpPanel;
     }
-    if (clearMarks && panel != 0)
-        frontend_.clearMarks(sideOf(panel));
     auto sorted = sortedCopy(*current, key);
-    std::lock_guard lock(mutex_);
-    // A listing read meanwhile is newer than this sort and was sorted by the new key already.
-    if (listingGeneration_ == stored) {
+    {
+        std::lock_guard lock(mutex_);
+        // A listing read meanwhile is newer and was sorted by the key in force; a newer key
+        // brings its own sort.
+        if (listingGeneration_ != stored || sortKey_ != key)
+            return false;
         shown_ = std::move(sorted);
+        shownKey_ = key;
         ++listingGeneration_;
     }
+    if (const int panel = FtpPanel; clearMarks && panel != 0)
+        frontend_.clearMarks(sideOf(panel));
+    return true;
 }
 
 void FTPCom::FillGrid(const std::string& mask) {
@@ -200,7 +210,7 @@ void FTPCom::FillGrid(const std::string& mask) {
         view.Path = currentDir_;
         view.PathLabel = "0:" + currentDir_;
         view.Listing = shown_;
-        view.Totals = listingTotals(texts_, *shown_);
+        view.SortKey = shownKey_;
         view.Disk = host_;
         view.FolderChanged = lastFilledDir_ != currentDir_;
         if (view.FolderChanged)
@@ -208,8 +218,10 @@ void FTPCom::FillGrid(const std::string& mask) {
         view.Session = generation_;
         lastFilledDir_ = currentDir_;
     }
-    if (panel != 0)
-        frontend_.showPanel(sideOf(panel), std::move(view));
+    if (panel == 0)
+        return;
+    view.Totals = listingTotals(texts_, *view.Listing);
+    frontend_.showPanel(sideOf(panel), std::move(view));
 }
 
 void FTPCom::showOnly(const NameMask& names) {
@@ -230,6 +242,7 @@ void FTPCom::showOnly(const NameMask& names) {
     std::lock_guard lock(mutex_);
     if (all_ == all) {
         shown_ = std::move(sorted);
+        shownKey_ = key;
         ++listingGeneration_;
     }
 }

@@ -115,6 +115,7 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
         lock.lock();
     }
     listing_ = std::move(fresh);
+    listingKey_ = key;
     totals_ = std::move(totals);
     pathLabel_ = shown;
     ++generation_;
@@ -135,6 +136,7 @@ void LocalExplorer::FillGrid() {
     view.Path = path_;
     view.PathLabel = pathLabel_;
     view.Listing = listing_;
+    view.SortKey = listingKey_;
     view.Totals = totals_;
     view.Disk = disk_;
     view.FolderChanged = lastShownPath_ != path_;
@@ -155,7 +157,7 @@ void LocalExplorer::SetCursorTarget(const std::string& name) {
     cursorTarget_ = name;
 }
 
-void LocalExplorer::Sort(const std::string& key, bool clearMarks) {
+bool LocalExplorer::Sort(const std::string& key, bool clearMarks) {
     std::shared_ptr<const listing::DirectoryListing> current;
     std::uint64_t generation = 0;
     {
@@ -164,16 +166,21 @@ void LocalExplorer::Sort(const std::string& key, bool clearMarks) {
         current = listing_;
         generation = generation_;
     }
-    if (clearMarks)
-        frontend_.clearMarks(side_);
     auto sorted = std::make_shared<listing::DirectoryListing>(*current);
     listing::sortListing(*sorted, key, listing::nameCollator(QLocale::system()));
-    std::lock_guard lock(mutex_);
-    // A folder read meanwhile is newer than this sort and was sorted by the new key already.
-    if (generation_ == generation) {
+    {
+        std::lock_guard lock(mutex_);
+        // A folder read meanwhile is newer and was sorted by the key in force; a newer key
+        // brings its own sort.
+        if (generation_ != generation || sortKey_ != key)
+            return false;
         listing_ = std::move(sorted);
+        listingKey_ = key;
         ++generation_;
     }
+    if (clearMarks)
+        frontend_.clearMarks(side_);
+    return true;
 }
 
 int LocalExplorer::Open(const std::string& entry, int attributes) {

@@ -36,13 +36,14 @@ public:
 
     // Shows the lists in the panel, with the path label and the totals and disk lines of the
     // last read; when the panel now shows another folder, the cursor goes to the folder just
-    // left (or the first row). No file system access: a refill after a sort may run on the GUI
-    // thread.
+    // left (or the first row). No file system access: a refill after a header sort runs on the
+    // panel's sort thread. Any thread.
     void FillGrid();
 
     // Sorts the lists by key (which also becomes the panel's sort key); with clearMarks the
-    // panel's marks go, since they belong to rows and would land on other entries.
-    void Sort(const std::string& key, bool clearMarks);
+    // panel's marks go, since they belong to rows and would land on other entries. False, and
+    // nothing changed, when a folder read or another key came meanwhile. Any thread.
+    bool Sort(const std::string& key, bool clearMarks);
 
     // Opens an entry as the panel shows it: "[name]" enters that folder, "[..]" the parent,
     // anything else is a file handed to the desktop. A folder entry records the panel's path in
@@ -108,7 +109,8 @@ private:
     std::string lastShownPath_;
     std::string sortKey_;
     std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;
-    std::string totals_; // the lines under the panel, as of the last read
+    std::string listingKey_; // the key listing_ is in order of
+    std::string totals_;     // the lines under the panel, as of the last read
     std::string disk_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
     std::optional<std::string> cursorTarget_;

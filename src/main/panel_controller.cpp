@@ -40,6 +40,27 @@ HeaderSort headerSort(listing::SortColumn column, bool flag) {
     return flag ? HeaderSort{"date 1-0", 1} : HeaderSort{"date 0-1", 0};
 }
 
+// The column and arrow of one of the ten keys, and the direction flag a click that applies it
+// finds.
+struct KeyArrow {
+    listing::SortColumn column;
+    bool flag;
+    int image;
+};
+
+std::optional<KeyArrow> arrowOf(const std::string& key) {
+    for (const listing::SortColumn column :
+         {listing::SortColumn::Name, listing::SortColumn::Type, listing::SortColumn::Size,
+          listing::SortColumn::Attr, listing::SortColumn::Date}) {
+        for (const bool flag : {false, true}) {
+            const HeaderSort sort = headerSort(column, flag);
+            if (sort.key == key)
+                return KeyArrow{column, flag, sort.image};
+        }
+    }
+    return std::nullopt;
+}
+
 // The header's direction flags of the panel's explorer or of the FTP session.
 template <class Lister> bool& directionFlag(Lister& explorer, listing::SortColumn column) {
     switch (column) {
@@ -126,7 +147,10 @@ void PanelController::applyView(const PanelView& view) {
     // Another source (the FTP session coming or going) is another folder.
     const bool folderChanged = view.FolderChanged || view.Session != shownSession_;
     shownSession_ = view.Session;
-    model_.setListing(view.Listing, !folderChanged, view.Session != 0);
+    // Freeing a million names would hold the screen up for tens of milliseconds.
+    sorter_.release(model_.setListing(view.Listing, !folderChanged, view.Session != 0));
+    if (const auto arrow = arrowOf(view.SortKey))
+        header_.showGlyph(arrow->column, arrow->image);
     widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));
     widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
     widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
@@ -194,25 +218,20 @@ void PanelController::headerClicked(listing::SortColumn column) {
 
 template <class Lister> void PanelController::sortBy(listing::SortColumn column, Lister& lister) {
     bool& flag = directionFlag(lister, column);
-    const HeaderSort sort = headerSort(column, flag);
-    header_.showGlyph(column, sort.image);
-    lister.Sort(sort.key, true);
-    lister.FillGrid();
+    const std::string key = headerSort(column, flag).key;
     flag = !flag;
+    // Set at once, so that a folder read finishing meanwhile stores its lists in this order.
+    lister.SetSortKey(key);
+    sorter_.start([&lister, key] {
+        if (lister.Sort(key, true))
+            lister.FillGrid();
+    });
 }
 
 void PanelController::showSortKey(const std::string& key) {
-    for (const listing::SortColumn column :
-         {listing::SortColumn::Name, listing::SortColumn::Type, listing::SortColumn::Size,
-          listing::SortColumn::Attr, listing::SortColumn::Date}) {
-        for (const bool flag : {false, true}) {
-            const HeaderSort sort = headerSort(column, flag);
-            if (sort.key == key) {
-                header_.showGlyph(column, sort.image);
-                directionFlag(explorer_, column) = !flag;
-                return;
-            }
-        }
+    if (const auto arrow = arrowOf(key)) {
+        header_.showGlyph(arrow->column, arrow->image);
+        directionFlag(explorer_, arrow->column) = !arrow->flag;
     }
 }
 

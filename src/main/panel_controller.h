@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frontend/frontend.h"
+#include "main/background_sort.h"
 #include "main/header_strip.h"
 #include "main/panel_delegate.h"
 #include "main/panel_grid.h"
@@ -57,6 +58,8 @@ public:
     // While the FTP session shows in this panel, header sorts order its listing.
     void setSession(FTPCom& session, int panelNumber);
 
+    // Sorts on a thread of its own; the arrow changes when the sorted listing shows, since each
+    // view brings the key of its order.
     void headerClicked(tarvo::listing::SortColumn column);
     // Shows a sort key that was applied elsewhere (the settings of the last run) as a header
     // click would have left it: the arrow on its column, the column's next click reversing it.
@@ -119,4 +122,5 @@ private:
     FTPCom* session_ = nullptr;
     int panelNumber_ = 0;
     std::uint64_t shownSession_ = 0; // the FTP connection whose listing is shown; 0 local
+    BackgroundSort sorter_;          // last: its sorts use the panel's explorer and the FTP session
 };

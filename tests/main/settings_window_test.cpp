@@ -163,7 +163,8 @@ TEST_F(SettingsWindowTest, ALanguageRerunKeepsWhatTheUserChangedSinceTheStart) {
     window->FormCreate();
     EXPECT_EQ(std::pair(window->LeftExplorer->GetSortKey(), action("Standard1")->isChecked()),
               std::pair(std::string("size 1-0"), true));
-    EXPECT_EQ(imageOf(button("SpeedButton15")->icon()), arrow(QStyle::SP_ArrowDown));
+    EXPECT_TRUE(pumpUntil(
+        [&] { return imageOf(button("SpeedButton15")->icon()) == arrow(QStyle::SP_ArrowDown); }));
     EXPECT_EQ(readFile(settingsPath()), file);
     EXPECT_EQ(window->operationTexts().DeletingText, window->Translate("Deleting"));
 }
