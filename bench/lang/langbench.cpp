@@ -1,6 +1,7 @@
 // langbench FILE [COUNT]: loads the language file COUNT times (default 1) into a language table
-// the way the window does (parse, fill, swap in) and prints each load's time, then
-// "N keys, median S s". Exit status 1, with the reason, when the file is refused.
+// the way the window does (one streaming pass that fills the table, then the swap) and prints
+// each load's time, then "N keys, median S s". Exit status 1, with the reason, when the file is
+// refused.
 #include "platform/timed_mutex.h"
 #include "settings/language_table.h"
 

@@ -349,6 +349,7 @@ private:
     void refreshButtonClick(PanelSide side);
     void odwie1Click(); // refresh the active panel
     void refreshBothPanels();
+    void refreshPanels(std::array<bool, 2> wanted); // [panel number - 1]
     void maskBoxEnter(PanelSide side);
     void postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
                         bool recordVisit);
@@ -508,13 +509,14 @@ private:
 
     // Navigation.
     NavigationStore navigation_{programFolder()};
-    std::vector<Drive> DriveLetters; // the drives the boxes list, in their order
+    std::vector<Drive> DriveLetters;  // the drives the boxes list, in their order
+    std::vector<MountRecord> mounts_; // the mount table DriveLetters was built from
     std::unique_ptr<MountWatcher> mountWatcher_;
     std::atomic<bool> mountChangePosted_{false};
     std::array<bool, 2> driveLost_{};       // [panel number - 1]: its file system went away
     QComboBox* steppingDriveBox_ = nullptr; // focused by Select Drive, until the focus leaves
     std::optional<Mailbox::Command> pendingRead_;
-    bool pendingRefresh_ = false;
+    std::array<bool, 2> pendingRefresh_{}; // [panel number - 1]
     QTimer* pendingPostTimer_ = nullptr;
     QMenu* Navigator1 = nullptr;
     QMenu* MenuHistoryLeft = nullptr;

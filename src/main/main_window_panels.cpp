@@ -125,15 +125,16 @@ void TForm1::connectWorkerCommands() {
     });
     RemoteWorker->setHandler(cmdLeftPanelUp,
                              [this](const CommandParams&) { LeftExplorer->GoUp(); });
-    RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams&) {
+    // FolderPanel names the one panel to read again; 0 reads both.
+    RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams& params) {
         resolveStartFoldersOnce();
-        if (FtpSession->FtpPanel != 1) {
-            RightExplorer->ReadDir(RightExplorer->GetPath(), true);
-            RightExplorer->FillGrid();
-        }
-        if (FtpSession->FtpPanel != 2) {
-            LeftExplorer->ReadDir(LeftExplorer->GetPath(), true);
-            LeftExplorer->FillGrid();
+        for (const int number : {1, 2}) {
+            if (FtpSession->FtpPanel == number ||
+                (params.FolderPanel != 0 && params.FolderPanel != number))
+                continue;
+            LocalExplorer& shown = explorer(sideOf(number));
+            shown.ReadDir(shown.GetPath(), true);
+            shown.FillGrid();
         }
     });
     LocalWorker->setHandler(cmdLocalOpenLeft, [this](const CommandParams& params) {

@@ -77,6 +77,7 @@ std::optional<MountRecord> parseLine(std::string_view line) {
     if (separator == fields.end() || fields.end() - separator < 3)
         return std::nullopt;
     MountRecord record;
+    record.Id = static_cast<unsigned>(std::strtoul(std::string(fields[0]).c_str(), nullptr, 10));
     const std::string device(fields[2]);
     char* end = nullptr;
     record.Major = static_cast<unsigned>(std::strtoul(device.c_str(), &end, 10));
@@ -218,11 +219,15 @@ DriveProbe systemDriveProbe() {
     return {systemIsDirectory, systemBlockDeviceKind};
 }
 
-std::vector<Drive> readDriveTable() {
+std::vector<MountRecord> readMountRecords() {
     std::ifstream file("/proc/self/mountinfo");
     std::stringstream text;
     text << file.rdbuf();
-    return buildDriveTable(parseMountInfo(text.str()), systemDriveProbe());
+    return parseMountInfo(text.str());
+}
+
+std::vector<Drive> readDriveTable() {
+    return buildDriveTable(readMountRecords(), systemDriveProbe());
 }
 
 std::string driveLabel(DriveKind kind) {
@@ -252,5 +257,14 @@ std::optional<std::size_t> driveIndexOf(const std::vector<Drive>& table, std::st
         if (isWithin(path, point) && (!best || point.size() > table[*best].MountPoint.size()))
             best = i;
     }
+    return best;
+}
+
+const MountRecord* mountOf(const std::vector<MountRecord>& records, std::string_view path) {
+    const MountRecord* best = nullptr;
+    for (const MountRecord& record : records)
+        if (isWithin(path, record.MountPoint) &&
+            (!best || record.MountPoint.size() >= best->MountPoint.size()))
+            best = &record;
     return best;
 }

@@ -169,9 +169,8 @@ void TOKRightDlg12::applyCaptions() {
 
 void TOKRightDlg12::FormShow() {
     applyCaptions();
-    if (std::optional<TXMLLanguageType> active = services_.language.document())
-        showHeader(active->Get_Native(), active->Get_Code(), active->Get_Version(),
-                   active->Get_Author());
+    if (const std::optional<LanguageHeader> active = services_.language.header())
+        showHeader(*active);
     fillList();
 }
 
@@ -184,12 +183,11 @@ void TOKRightDlg12::fillList() {
     ListBox1->setCurrentRow(-1);
 }
 
-void TOKRightDlg12::showHeader(const std::string& native, const std::string& code,
-                               const std::string& version, const std::string& author) {
-    Label4->setText(QString::fromStdString(native));
-    Label3->setText(QString::fromStdString(code));
-    Label2->setText(QString::fromStdString(version));
-    Label1->setText(QString::fromStdString(author));
+void TOKRightDlg12::showHeader(const LanguageHeader& header) {
+    Label4->setText(QString::fromStdString(header.native));
+    Label3->setText(QString::fromStdString(header.code));
+    Label2->setText(QString::fromStdString(header.version));
+    Label1->setText(QString::fromStdString(header.author));
 }
 
 std::string TOKRightDlg12::highlightedFile() const {
@@ -208,12 +206,11 @@ void TOKRightDlg12::ListBox1Click() {
     const std::string name = highlightedFile();
     const std::string path = joinPath(languageFolder(), name);
     try {
-        std::optional<TXMLLanguageType> document = LoadLanguage(path);
-        if (!document)
+        const std::optional<LanguageHeader> header = readLanguageFile(path);
+        if (!header)
             throw std::runtime_error(path + " is not a language document (its root element is not "
                                             "<Language>).");
-        showHeader(document->Get_Native(), document->Get_Code(), document->Get_Version(),
-                   document->Get_Author());
+        showHeader(*header);
     } catch (const std::exception& error) {
         fail("App error - IndexErrorInSelectLangXMLFile", error.what());
     }

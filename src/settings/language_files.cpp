@@ -41,7 +41,7 @@ std::vector<std::string> listLanguageFiles(const std::string& folder) {
 
 std::string installLanguageFile(const std::string& source, const std::string& target) {
     try {
-        if (!LoadLanguage(source))
+        if (!readLanguageFile(source))
             return source + " is not a language document (its root element is not <Language>).";
     } catch (const std::exception& error) {
         return source + ": " + error.what();

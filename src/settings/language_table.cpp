@@ -21,9 +21,9 @@ std::string LanguageTable::translate(const std::string& key) const {
     return found == table->texts.end() ? key : found->second;
 }
 
-std::optional<TXMLLanguageType> LanguageTable::document() const {
+std::optional<LanguageHeader> LanguageTable::header() const {
     const auto table = current();
-    return table ? table->document : std::nullopt;
+    return table ? table->header : std::nullopt;
 }
 
 std::size_t LanguageTable::size() const {
@@ -34,14 +34,13 @@ std::size_t LanguageTable::size() const {
 std::optional<std::string> LanguageTable::load(const std::string& path) {
     auto fresh = std::make_shared<Table>();
     try {
-        fresh->document = LoadLanguage(path);
-        if (!fresh->document)
+        // Filled while the file is read: no document of it is built.
+        fresh->header =
+            readLanguageFile(path, [&texts = fresh->texts](std::string&& name, std::string&& text) {
+                texts.emplace(std::move(name), std::move(text));
+            });
+        if (!fresh->header)
             return path + ": is not a language document (its root element is not <Language>)";
-        // One pass over the items: looking each up by its index would walk the list again.
-        for (const XmlElement& element : fresh->document->Get_Strings().children("String")) {
-            TXMLStringType item(element);
-            fresh->texts.emplace(item.Get_Name(), item.text());
-        }
     } catch (const std::exception& error) {
         return path + ": " + error.what();
     }

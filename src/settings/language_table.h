@@ -27,15 +27,15 @@ public:
     // previous table stays in use and the reason is returned.
     std::optional<std::string> load(const std::string& path);
 
-    // The document the table was last filled from (for the language dialog), if any.
-    std::optional<TXMLLanguageType> document() const;
+    // The header of the document the table was last filled from (for the language dialog).
+    std::optional<LanguageHeader> header() const;
 
     std::size_t size() const;
 
 private:
     struct Table {
         std::unordered_map<std::string, std::string> texts;
-        std::optional<TXMLLanguageType> document;
+        std::optional<LanguageHeader> header;
     };
     std::shared_ptr<const Table> current() const;
 
