@@ -7,6 +7,7 @@
 #include "local/local_explorer.h"
 #include "platform/message_service.h"
 #include "platform/name_mask.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -74,11 +75,6 @@ private:
     int fd_ = -1;
     bool failed_ = false;
 };
-
-std::string lastComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The listing's first line in lower case, as far as it came.
 std::string lowered(std::string text) {
@@ -204,7 +200,7 @@ void FTPCom::FillGrid(const std::string& mask) {
         view.Disk = host_;
         view.FolderChanged = lastFilledDir_ != currentDir_;
         if (view.FolderChanged)
-            view.CursorFolder = lastComponent(lastFilledDir_);
+            view.CursorFolder = nameOf(lastFilledDir_);
         view.Session = generation_;
         lastFilledDir_ = currentDir_;
     }

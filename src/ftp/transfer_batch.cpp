@@ -2,7 +2,7 @@
 
 #include "ftp/ftp_com.h"
 #include "local/local_explorer.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "main/panel_controller.h"
 #include "main/panel_numbers.h"
 #include "main/zip_view_dialog.h"
+#include "platform/posix/path.h"
 #include "workers/command_codes.h"
 
 #include <QApplication>
@@ -20,11 +21,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "local/zip/pack_walk.h"
 
+#include "platform/posix/path.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -111,8 +113,7 @@ PackWalk walkForPacking(const std::vector<std::string>& paths,
         while (path.size() > 1 && path.back() == '/') {
             path.pop_back();
         }
-        const std::size_t slash = path.rfind('/');
-        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        std::string name = nameOf(path);
         if (name == "." || name == "..") {
             name.clear();
         }

@@ -4,7 +4,7 @@
 #include "local/zip/zip_api.h"
 #include "local/zip_jobs/zip_failures.h"
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 #include <sys/stat.h>
 
@@ -16,11 +16,6 @@ namespace zip = tarvo::zip;
 namespace {
 
 const std::string kTitle = "Tarvo Manager";
-
-std::string lastComponent(const std::string& name) {
-    const auto slash = name.rfind('/');
-    return slash == std::string::npos ? name : name.substr(slash + 1);
-}
 
 // Gives each row back once the last of its entries is written, in row order. A row that adds
 // no entry (a link, say) is done when the rows before it are.
@@ -113,7 +108,7 @@ private:
             // A marked file, or a file inside a marked folder.
             host_.showZipStatus(name.find('/') == std::string::npos
                                     ? "ADD to archive (" + count + "): " + name
-                                    : "Adding to archive (" + count + "): " + lastComponent(name));
+                                    : "Adding to archive (" + count + "): " + nameOf(name));
         };
         observer.finished = [&](std::size_t index, zip::ZipResult result) {
             if (result == zip::ZipCancelled)

@@ -2,6 +2,7 @@
 
 #include "local/zip/zip_api.h"
 #include "platform/byte_total.h"
+#include "platform/posix/path.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,8 +20,7 @@ std::string rowText(const std::string& name) {
         return std::string(indent, ' ') + name;
     if (indent > kLevel)
         indent += kLevel;
-    const auto slash = name.rfind('/');
-    return std::string(indent, ' ') + (slash == std::string::npos ? name : name.substr(slash + 1));
+    return std::string(indent, ' ') + nameOf(name);
 }
 
 } // namespace
