@@ -54,17 +54,18 @@ public:
                 return; // the old archive stays as it is, and nothing is re-read
             leaveOut.push_back({existing.st_dev, existing.st_ino});
         }
-        zip::ZipHandle handle = zip::ZipCreate(job_.ArchivePath);
+        zip::UniqueZipHandle handle(zip::ZipCreate(job_.ArchivePath));
         if (handle == nullptr) {
             host_.messages().show({kTitle, host_.translate("CouldNotCreateFileArchive"),
                                    MessageButton::Ok, MessageIcon::Information});
             return;
         }
         // The archive is written inside a marked folder too: it never packs itself.
-        if (zip::FileIdentity written; zip::ZipWriterFile(handle, written))
+        if (zip::FileIdentity written; zip::ZipWriterFile(handle.get(), written))
             leaveOut.push_back(written);
-        pack(handle, leaveOut);
-        if (const zip::ZipResult closed = zip::ZipCloseWriter(handle); closed != zip::ZipOk)
+        pack(handle.get(), leaveOut);
+        if (const zip::ZipResult closed = zip::ZipCloseWriter(handle.release());
+            closed != zip::ZipOk)
             failures_.add(job_.ArchivePath, zipResultText(closed));
         if (!failures_.empty())
             host_.messages().show({kTitle, failures_.report(host_.translate("OperationNotAllowed")),
