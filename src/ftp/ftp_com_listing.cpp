@@ -8,6 +8,7 @@
 #include "platform/message_service.h"
 #include "platform/name_mask.h"
 #include "platform/posix/path.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -34,22 +35,22 @@ constexpr std::size_t kLongestFirstLine = 4096;
 class ListingCopy {
 public:
     explicit ListingCopy(std::string path) : path_(std::move(path)), temporary_(path_ + ".XXXXXX") {
-        fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+        fd_.reset(::mkostemp(temporary_.data(), O_CLOEXEC));
     }
     ~ListingCopy() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (fd_.valid()) {
+            fd_.reset();
             ::unlink(temporary_.c_str());
         }
     }
     ListingCopy(const ListingCopy&) = delete;
     ListingCopy& operator=(const ListingCopy&) = delete;
 
-    bool opened() const { return fd_ >= 0; }
+    bool opened() const { return fd_.valid(); }
 
     void append(std::string_view bytes) {
-        while (fd_ >= 0 && !failed_ && !bytes.empty()) {
-            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        while (fd_.valid() && !failed_ && !bytes.empty()) {
+            const ssize_t written = ::write(fd_.get(), bytes.data(), bytes.size());
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0)
@@ -61,10 +62,9 @@ public:
 
     // Puts the copy in place; a copy that could not be written whole leaves the old one.
     void finish() {
-        if (fd_ < 0)
+        if (!fd_.valid())
             return;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
+        const bool closed = fd_.close();
         if (failed_ || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0)
             ::unlink(temporary_.c_str());
     }
@@ -72,7 +72,7 @@ public:
 private:
     std::string path_;
     std::string temporary_;
-    int fd_ = -1;
+    tarvo::UniqueFd fd_;
     bool failed_ = false;
 };
 

@@ -58,11 +58,13 @@ void TForm1::connectTransferCommands() {
         const JobFrame frame(*this, params.job);
         FTPCom& session = *FtpSession;
         const MarkDomain& entry = params.queue->Items.front();
-        session.beginBatch(params.job.get(), operationTexts().DownloadingText);
-        session.DownloadAnswer = 0;
-        const int result = session.get(entry.Target, params.NewName,
-                                       joinPath(entry.Source, entry.Name), entry.Size);
-        session.beginBatch(nullptr, {});
+        int result = 0;
+        {
+            const BatchScope scope(session, params.job.get(), operationTexts().DownloadingText);
+            session.DownloadAnswer = 0;
+            result = session.get(entry.Target, params.NewName, joinPath(entry.Source, entry.Name),
+                                 entry.Size);
+        }
         jobEnded(params.job, result > -1 ? 1 : JobFrame::kQuietFinish);
     });
     RemoteWorker->setHandler(cmdEditRemote,
@@ -128,12 +130,14 @@ void TForm1::editRemoteFile(const CommandParams& params) {
         return;
     }
     const std::string remote = joinPath(entry.Source, entry.Name);
-    session.beginBatch(params.job.get(), operationTexts().DownloadingText);
-    session.DownloadAnswer = 0;
-    session.EditDownload = true;
-    const int result = session.get(folderOf(*copy), nameOf(*copy), remote, entry.Size);
-    session.EditDownload = false;
-    session.beginBatch(nullptr, {});
+    int result = 0;
+    {
+        const BatchScope scope(session, params.job.get(), operationTexts().DownloadingText);
+        session.DownloadAnswer = 0;
+        session.EditDownload = true;
+        result = session.get(folderOf(*copy), nameOf(*copy), remote, entry.Size);
+        session.EditDownload = false;
+    }
     const auto stamp = stampOf(*copy);
     if (result == 1 && session.DownloadAnswer != 2 && session.FtpPanel > 0 && stamp) {
         // Stamped before the editor starts: a quick first save is still a change.

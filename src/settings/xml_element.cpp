@@ -1,5 +1,7 @@
 #include "settings/xml_element.h"
 
+#include "platform/posix/unique_fd.h"
+
 #include <QTextStream>
 #include <QXmlStreamReader>
 
@@ -24,15 +26,11 @@ std::string place(qint64 line, qint64 column) {
 // Opened without blocking and checked before anything is read: opening a FIFO for reading
 // would otherwise wait for a writer forever.
 QByteArray readRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    const tarvo::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.valid())
         throw std::runtime_error(std::string("cannot be read: ") + std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw std::runtime_error("is not a regular file");
     const std::string tooLarge =
         "is larger than " + std::to_string(kMaxXmlFileSize / (1024 * 1024)) + " MiB";
@@ -41,7 +39,7 @@ QByteArray readRegularFile(const std::string& path) {
     QByteArray content;
     char chunk[64 * 1024];
     for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        const ssize_t got = ::read(file.get(), chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
