@@ -1,7 +1,7 @@
 // Zip jobs and the archive viewer: the pack, unpack and view commands, and what the jobs ask of
 // the screen while they run on their own threads.
+#include "app/coalesced_text.h"
 #include "local/zip_jobs/archive_paths.h"
-#include "main/coalesced_text.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/panel_numbers.h"

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "app/quick_search.h"
 #include "frontend/frontend.h"
 #include "main/header_strip.h"
 #include "main/panel_delegate.h"
 #include "main/panel_grid.h"
 #include "main/panel_model.h"
 #include "main/panel_widgets.h"
-#include "main/quick_search.h"
 #include "main/row_sweep.h"
 
 #include <QPoint>

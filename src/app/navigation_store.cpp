@@ -1,4 +1,4 @@
-#include "main/navigation_store.h"
+#include "app/navigation_store.h"
 
 #include "platform/atomic_file.h"
 #include "platform/posix/path.h"

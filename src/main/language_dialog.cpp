@@ -1,4 +1,4 @@
-#include "settings/language_dialog.h"
+#include "main/language_dialog.h"
 
 #include "platform/message_service.h"
 #include "platform/posix/path.h"
