@@ -86,9 +86,7 @@ std::string replaceFileContent(const std::string& path, std::string_view content
     // Decided by the mode bits, not by access(): root may write anything.
     if (exists && (old.st_mode & S_IWUSR) == 0)
         return "the file is read-only";
-    const mode_t mode = wanted   ? static_cast<mode_t>(*wanted)
-                        : exists ? (old.st_mode & 07777)
-                                 : 0644;
+    const mode_t mode = wanted ? static_cast<mode_t>(*wanted) : exists ? (old.st_mode & 07777) : 0644;
     bool done = false;
     std::string error = replaceThroughTemporary(path, content, mode, true, done);
     if (!done)
