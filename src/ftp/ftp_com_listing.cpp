@@ -7,6 +7,8 @@
 #include "local/local_explorer.h"
 #include "platform/message_service.h"
 #include "platform/name_mask.h"
+#include "platform/posix/path.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -33,22 +35,22 @@ constexpr std::size_t kLongestFirstLine = 4096;
 class ListingCopy {
 public:
     explicit ListingCopy(std::string path) : path_(std::move(path)), temporary_(path_ + ".XXXXXX") {
-        fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+        fd_.reset(::mkostemp(temporary_.data(), O_CLOEXEC));
     }
     ~ListingCopy() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (fd_.valid()) {
+            fd_.reset();
             ::unlink(temporary_.c_str());
         }
     }
     ListingCopy(const ListingCopy&) = delete;
     ListingCopy& operator=(const ListingCopy&) = delete;
 
-    bool opened() const { return fd_ >= 0; }
+    bool opened() const { return fd_.valid(); }
 
     void append(std::string_view bytes) {
-        while (fd_ >= 0 && !failed_ && !bytes.empty()) {
-            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        while (fd_.valid() && !failed_ && !bytes.empty()) {
+            const ssize_t written = ::write(fd_.get(), bytes.data(), bytes.size());
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0)
@@ -60,10 +62,9 @@ public:
 
     // Puts the copy in place; a copy that could not be written whole leaves the old one.
     void finish() {
-        if (fd_ < 0)
+        if (!fd_.valid())
             return;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
+        const bool closed = fd_.close();
         if (failed_ || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0)
             ::unlink(temporary_.c_str());
     }
@@ -71,14 +72,9 @@ public:
 private:
     std::string path_;
     std::string temporary_;
-    int fd_ = -1;
+    tarvo::UniqueFd fd_;
     bool failed_ = false;
 };
-
-std::string lastComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The listing's first line in lower case, as far as it came.
 std::string lowered(std::string text) {
@@ -214,7 +210,7 @@ void FTPCom::FillGrid(const std::string& mask) {
         view.Disk = host_;
         view.FolderChanged = lastFilledDir_ != currentDir_;
         if (view.FolderChanged)
-            view.CursorFolder = lastComponent(lastFilledDir_);
+            view.CursorFolder = nameOf(lastFilledDir_);
         view.Session = generation_;
         lastFilledDir_ = currentDir_;
     }

@@ -6,7 +6,7 @@
 #include "platform/byte_total.h"
 #include "platform/message_service.h"
 #include "platform/name_mask.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_table.h"
 
 #include <QLocale>
@@ -19,19 +19,6 @@ namespace listing = tarvo::listing;
 namespace {
 
 constexpr int kDirectory = 0x10;
-
-// "/a/b" -> "/a", "/a" -> "/", and the root stays the root.
-std::string parentOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return path;
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string lastComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // A folder row shows its name in brackets.
 std::string withoutBrackets(const std::string& entry) {
@@ -141,7 +128,7 @@ void LocalExplorer::FillGrid() {
     view.Disk = disk_;
     view.FolderChanged = lastShownPath_ != path_;
     if (view.FolderChanged)
-        view.CursorFolder = lastComponent(lastShownPath_);
+        view.CursorFolder = nameOf(lastShownPath_);
     else if (cursorTarget_)
         view.CursorFolder = *cursorTarget_;
     view.PlaceCursor = view.FolderChanged || cursorTarget_.has_value();
@@ -190,7 +177,7 @@ int LocalExplorer::Open(const std::string& entry, int attributes) {
     }
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
-        const std::string target = name == ".." ? parentOf(GetPath()) : joinPath(GetPath(), name);
+        const std::string target = name == ".." ? folderOf(GetPath()) : joinPath(GetPath(), name);
         ReadDir(target, true);
         FillGrid();
     }

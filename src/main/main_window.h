@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/coalesced_text.h"
+#include "app/location_entry.h"
+#include "app/navigation_store.h"
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
 #include "ftp/edited_files.h"
@@ -8,9 +11,6 @@
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
 #include "local/zip_jobs/zip_thread.h"
-#include "main/coalesced_text.h"
-#include "main/location_entry.h"
-#include "main/navigation_store.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"

@@ -6,6 +6,7 @@
 #include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "workers/command_codes.h"
 
@@ -230,9 +231,7 @@ void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) 
         return;
     const std::string into = explorer(target).GetPath();
     for (const std::string& path : paths) {
-        const auto slash = path.rfind('/');
-        Jobs.AddItem({slash == 0 ? "/" : path.substr(0, slash), into, path.substr(slash + 1), false,
-                      false, -1});
+        Jobs.AddItem({folderOf(path), into, nameOf(path), false, false, -1});
     }
     CommandParams params = commandParams();
     params.TargetPanel = panelNumber(target);

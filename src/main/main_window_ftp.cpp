@@ -4,7 +4,7 @@
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
 #include "main/widget_helpers.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "workers/command_codes.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 // The progress strip under the panels: the progress timer, the status services and the cancel.
+#include "app/progress_text.h"
 #include "main/main_window.h"
-#include "main/progress_text.h"
 #include "main/widget_helpers.h"
 
 #include <QApplication>

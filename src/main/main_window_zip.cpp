@@ -1,11 +1,12 @@
 // Zip jobs and the archive viewer: the pack, unpack and view commands, and what the jobs ask of
 // the screen while they run on their own threads.
+#include "app/coalesced_text.h"
 #include "local/zip_jobs/archive_paths.h"
-#include "main/coalesced_text.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/panel_numbers.h"
 #include "main/zip_view_dialog.h"
+#include "platform/posix/path.h"
 #include "workers/command_codes.h"
 
 #include <QApplication>
@@ -20,11 +21,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 } // namespace
 

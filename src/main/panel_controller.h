@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/quick_search.h"
 #include "frontend/frontend.h"
 #include "main/background_sort.h"
 #include "main/header_strip.h"
@@ -7,7 +8,6 @@
 #include "main/panel_grid.h"
 #include "main/panel_model.h"
 #include "main/panel_widgets.h"
-#include "main/quick_search.h"
 #include "main/row_sweep.h"
 
 #include <QPoint>

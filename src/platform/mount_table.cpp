@@ -1,5 +1,6 @@
 #include "platform/mount_table.h"
 
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 
 #include <algorithm>
@@ -127,11 +128,6 @@ std::string realPath(const std::string& path) {
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
 }
 
-std::string baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool flagIsSet(const std::string& file) {
     std::ifstream in(file);
     char c = 0;
@@ -149,21 +145,21 @@ std::string sysFolderOf(unsigned major, unsigned minor, const std::string& sourc
     if (!source.starts_with("/dev/"))
         return {};
     const std::string device = realPath(source);
-    return device.empty() ? std::string() : realPath("/sys/class/block/" + baseName(device));
+    return device.empty() ? std::string() : realPath("/sys/class/block/" + nameOf(device));
 }
 
 DriveKind systemBlockDeviceKind(unsigned major, unsigned minor, const std::string& source) {
     const std::string folder = sysFolderOf(major, minor, source);
     if (folder.empty())
         return DriveKind::Fixed;
-    if (baseName(folder).starts_with("sr"))
+    if (nameOf(folder).starts_with("sr"))
         return DriveKind::Optical;
     if (folder.find("/usb") != std::string::npos || flagIsSet(folder + "/removable"))
         return DriveKind::Removable;
     // A partition: whether its disk is removable.
     struct stat status {};
     if (::stat((folder + "/partition").c_str(), &status) == 0 &&
-        flagIsSet(folder.substr(0, folder.find_last_of('/')) + "/removable"))
+        flagIsSet(folderOf(folder) + "/removable"))
         return DriveKind::Removable;
     return DriveKind::Fixed;
 }

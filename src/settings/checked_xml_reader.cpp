@@ -1,5 +1,7 @@
 #include "settings/checked_xml_reader.h"
 
+#include "platform/posix/unique_fd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,15 +17,11 @@ std::string xmlPlace(qint64 line, qint64 column) {
 // Opened without blocking and checked before anything is read: opening a FIFO for reading
 // would otherwise wait for a writer forever.
 QByteArray readXmlFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    const tarvo::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.valid())
         throw std::runtime_error(std::string("cannot be read: ") + std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw std::runtime_error("is not a regular file");
     const std::string tooLarge =
         "is larger than " + std::to_string(kMaxXmlFileSize / (1024 * 1024)) + " MiB";
@@ -33,7 +31,7 @@ QByteArray readXmlFile(const std::string& path) {
     content.reserve(status.st_size);
     char chunk[64 * 1024];
     for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        const ssize_t got = ::read(file.get(), chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/name_mask.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "settings/language_document.h"
 

@@ -1,6 +1,7 @@
 #include "settings/language_table.h"
 
 #include "platform/message_service.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 
 #include <cstdio>

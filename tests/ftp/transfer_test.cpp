@@ -3,6 +3,7 @@
 #include "session_fixture.h"
 
 #include "ftp/download_file.h"
+#include "ftp/transfer_batch.h"
 #include "support/file_content.h"
 
 #include <sys/stat.h>
@@ -267,7 +268,7 @@ TEST_F(Transfers, ACancelFromAnotherThreadStopsTheDownloadAtOnce) {
     // Also when the size is not known: a cut transfer is never a complete file.
     for (const std::int64_t size : {std::int64_t{4'000'000}, std::int64_t{0}}) {
         Job cancelled;
-        ftp->beginBatch(&cancelled, "Copying");
+        const BatchScope batch(*ftp, &cancelled, "Copying"); // let go before the job ends
         std::thread canceller([&cancelled] {
             while (cancelled.progress.bytesDone == 0)
                 std::this_thread::sleep_for(5ms);

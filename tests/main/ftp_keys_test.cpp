@@ -7,7 +7,7 @@
 #include "main/qt_message_service.h"
 #include "main/site_settings_dialog.h"
 #include "platform/ftp/ftp_error.h"
-#include "settings/language_dialog.h"
+#include "main/language_dialog.h"
 #include "window_harness.h"
 
 #include <QAction>

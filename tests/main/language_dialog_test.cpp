@@ -1,7 +1,7 @@
 // The language dialog on a window over a scratch program folder: the list, the headers, Apply,
 // Import and Edit, what they refuse, and the panel switch's key while such dialogs are open.
+#include "main/language_dialog.h"
 #include "main/window_harness.h"
-#include "settings/language_dialog.h"
 
 #include "support/file_content.h"
 

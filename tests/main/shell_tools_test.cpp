@@ -1,7 +1,7 @@
 // The commands that start the desktop's programs, against fake programs on PATH that record
 // their name, working folder and arguments; and the tray and activation behaviour.
+#include "main/language_dialog.h"
 #include "main/window_harness.h"
-#include "settings/language_dialog.h"
 #include "workers/command_codes.h"
 
 #include "support/file_content.h"

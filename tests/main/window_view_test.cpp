@@ -1,7 +1,7 @@
 // What the window shows a user and a screen reader: header captions, texts after a language
 // change, folders and files that cannot be read, the panel's table over the accessibility bus.
+#include "main/language_dialog.h"
 #include "main/window_harness.h"
-#include "settings/language_dialog.h"
 
 #include "support/as_nobody.h"
 #include "support/file_content.h"

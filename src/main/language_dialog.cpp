@@ -1,7 +1,7 @@
-#include "settings/language_dialog.h"
+#include "main/language_dialog.h"
 
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_files.h"
 #include "settings/language_table.h"
 
@@ -58,11 +58,6 @@ QPushButton* button(const char* name, QWidget* parent) {
     // Enter is Apply's wherever the focus is, as on the dialog's other keys.
     button->setAutoDefault(false);
     return button;
-}
-
-std::string baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -241,7 +236,7 @@ void TOKRightDlg12::SpeedButton3Click() {
 }
 
 void TOKRightDlg12::importFile(const std::string& source) {
-    const std::string name = baseName(source);
+    const std::string name = nameOf(source);
     ::mkdir(languageFolder().c_str(), 0755); // a missing lang folder is made on the first import
     const std::string failure = installLanguageFile(source, joinPath(languageFolder(), name));
     if (!failure.empty()) {

@@ -1,4 +1,4 @@
-#include "main/location_entry.h"
+#include "app/location_entry.h"
 
 #include <gtest/gtest.h>
 

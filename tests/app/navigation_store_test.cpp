@@ -1,4 +1,4 @@
-#include "main/navigation_store.h"
+#include "app/navigation_store.h"
 
 #include "support/file_content.h"
 #include "support/file_size_limit.h"
