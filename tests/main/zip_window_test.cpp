@@ -7,7 +7,6 @@
 #include "support/file_content.h"
 #include "support/zip_archives.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QTableView>
 #include <QTest>
