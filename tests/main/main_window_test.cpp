@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QTableView>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
