@@ -200,18 +200,14 @@ TEST_F(VsftpdSession, ConsoleLinesAndALongReply) {
 TEST_F(VsftpdSession, ChmodSetsTheModeNumberAndReportsARefusal) {
     EXPECT_FALSE(ftp->Chmod("a.txt", 600)) << "no connection";
     connectAndShow(*server);
-    struct Case {
-        const char* name;
-        int mode;
-        unsigned expected;
-    };
-    const Case cases[] = {
-        {"a.txt", 600, 0600}, {"a.txt", 0, 0}, {"sub", 711, 0711}, {"b.txt", 44, 044}};
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.name + std::string(" ") + std::to_string(test.mode));
-        EXPECT_TRUE(ftp->Chmod(test.name, test.mode));
-        EXPECT_EQ(static_cast<unsigned>(fs::status(server->root / test.name).permissions()) & 07777,
-                  test.expected);
+    for (const auto& [name, mode, expected] : {std::tuple{"a.txt", 600, 0600u},
+                                               {"a.txt", 0, 0u},
+                                               {"sub", 711, 0711u},
+                                               {"b.txt", 44, 044u}}) {
+        SCOPED_TRACE(name + std::string(" ") + std::to_string(mode));
+        EXPECT_TRUE(ftp->Chmod(name, mode));
+        EXPECT_EQ(static_cast<unsigned>(fs::status(server->root / name).permissions()) & 07777,
+                  expected);
     }
     EXPECT_NE(console().find("[12:00:00] Command:> SITE chmod 0 a.txt\n"), std::string::npos);
     EXPECT_TRUE(boxes().empty());
