@@ -200,24 +200,21 @@ TEST_F(LocalExplorerTest, TheOrderShownFollowsAHeaderSortThatCameDuringARead) {
 }
 
 TEST(DiskSpace, UsedCountsTheBlocksInUseAndFreeWhatAUserMayWrite) {
-    const struct {
-        unsigned long frsize;
-        unsigned long blocks, bfree, bavail;
-        std::int64_t used, free;
-    } cases[] = {
-        {4096, 1000, 300, 200, 700 * 4096, 200 * 4096}, // blocks reserved for root
-        {1024, 500, 500, 500, 0, 500 * 1024},           // empty, nothing reserved
-        {4096, 66053021, 61542048, 20573324, std::int64_t{4510973} * 4096,
-         std::int64_t{20573324} * 4096}, // a large disk with a big reserve
-    };
-    for (const auto& c : cases) {
+    // Block size, blocks, free blocks, blocks a user may take; bytes used and free.
+    const std::tuple<unsigned long, unsigned long, unsigned long, unsigned long, std::int64_t,
+                     std::int64_t>
+        cases[] = {
+            {4096, 1000, 300, 200, 700 * 4096, 200 * 4096}, // blocks reserved for root
+            {1024, 500, 500, 500, 0, 500 * 1024},           // empty, nothing reserved
+            {4096, 66053021, 61542048, 20573324, std::int64_t{4510973} * 4096,
+             std::int64_t{20573324} * 4096}, // a large disk with a big reserve
+        };
+    for (const auto& [frsize, blocks, bfree, bavail, used, free] : cases) {
         struct statvfs info {};
-        info.f_frsize = c.frsize;
-        info.f_blocks = c.blocks;
-        info.f_bfree = c.bfree;
-        info.f_bavail = c.bavail;
+        std::tie(info.f_frsize, info.f_blocks, info.f_bfree, info.f_bavail) =
+            std::tie(frsize, blocks, bfree, bavail);
         const DiskSpace space = diskSpaceFrom(info);
-        EXPECT_EQ(std::pair(space.Used, space.Free), std::pair(c.used, c.free)) << c.blocks;
+        EXPECT_EQ(std::pair(space.Used, space.Free), std::pair(used, free)) << blocks;
     }
 }
 
