@@ -8,7 +8,6 @@
 
 #include "support/file_content.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>

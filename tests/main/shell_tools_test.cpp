@@ -7,8 +7,6 @@
 #include "support/file_content.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
