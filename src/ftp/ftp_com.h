@@ -64,6 +64,8 @@ public:
     bool connected() const { return session_.connected(); }
     std::uint64_t generation() const;
     std::string currentDir() const;
+    // The site name the session was opened with, whatever the site fields read since.
+    std::string siteName() const;
     std::string GetSortKey() const;
     // The listing as the panel shows it (filtered and sorted).
     std::shared_ptr<const tarvo::listing::DirectoryListing> shownListing() const;
@@ -237,6 +239,7 @@ private:
     std::string currentDir_;
     std::string lastFilledDir_;
     std::string host_;
+    std::string siteName_;
     std::string sortKey_;
     std::shared_ptr<const tarvo::listing::DirectoryListing> all_;   // every entry of the listing
     std::shared_ptr<const tarvo::listing::DirectoryListing> shown_; // filtered and sorted

@@ -111,9 +111,11 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
     lock.unlock();
 
     // Measured here, on the reading thread: a stalled file system must not stall the screen.
-    std::string disk = diskLine();
+    std::string free = GetDiskSpace("DiskFree");
+    std::string used = GetDiskSpace("DiskSize");
     lock.lock();
-    disk_ = std::move(disk);
+    diskFree_ = std::move(free);
+    diskUsed_ = std::move(used);
     return shown;
 }
 
@@ -125,7 +127,7 @@ void LocalExplorer::FillGrid() {
     view.Listing = listing_;
     view.SortKey = listingKey_;
     view.Totals = totals_;
-    view.Disk = disk_;
+    view.Disk = diskLine(diskFree_, diskUsed_);
     view.FolderChanged = lastShownPath_ != path_;
     if (view.FolderChanged)
         view.CursorFolder = nameOf(lastShownPath_);
@@ -211,7 +213,11 @@ std::string listingTotals(const LanguageTable& texts, const listing::DirectoryLi
            texts.translate("Size") + " " + std::to_string(bytes / 1024) + "KB";
 }
 
-std::string LocalExplorer::diskLine() const {
-    return texts_.translate("Free") + ": " + GetDiskSpace("DiskFree") + texts_.translate("Used") +
-           ": " + GetDiskSpace("DiskSize");
+std::string LocalExplorer::diskLine(const std::string& free, const std::string& used) const {
+    return texts_.translate("Free") + ": " + free + texts_.translate("Used") + ": " + used;
+}
+
+std::string LocalExplorer::DiskLine() const {
+    std::lock_guard lock(mutex_);
+    return diskLine(diskFree_, diskUsed_);
 }

@@ -56,6 +56,10 @@ public:
     // "DiskFree" or "DiskSize" (used space) of the panel's file system, in whole MiB + "MB ".
     std::string GetDiskSpace(const std::string& key) const;
 
+    // The disk line of the last read in the texts now in force (after a language change), from
+    // the figures measured then: no file system access.
+    std::string DiskLine() const;
+
     std::string GetPath() const;
     void SetPath(const std::string& path);
     std::string GetSortKey() const;
@@ -96,7 +100,7 @@ public:
     bool SortTypeDir = false;
 
 private:
-    std::string diskLine() const;
+    std::string diskLine(const std::string& free, const std::string& used) const;
 
     Frontend& frontend_;
     const LanguageTable& texts_;
@@ -111,7 +115,8 @@ private:
     std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;
     std::string listingKey_; // the key listing_ is in order of
     std::string totals_;     // the lines under the panel, as of the last read
-    std::string disk_;
+    std::string diskFree_;   // the disk line's figures, as of the last read
+    std::string diskUsed_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
     std::optional<std::string> cursorTarget_;
     tarvo::fileops::DataPath* dataPath_ = &tarvo::fileops::kernelDataPath();

@@ -140,6 +140,9 @@ void PanelController::applyTexts(const LanguageTable& texts) {
     if (!widgets_.totalsLabel->text().isEmpty())
         widgets_.totalsLabel->setText(
             QString::fromStdString(listingTotals(texts, model_.listing())));
+    // The session's panel shows its host there, which no language changes.
+    if (shownSession_ == 0 && !widgets_.diskLabel->text().isEmpty())
+        widgets_.diskLabel->setText(QString::fromStdString(explorer_.DiskLine()));
 }
 
 void PanelController::applyView(const PanelView& view) {

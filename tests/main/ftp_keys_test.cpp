@@ -84,6 +84,10 @@ TEST_F(FtpKeysTest, TheGridKeepsTheFocusAndBackAndForwardWalkTheRemoteHistoryWit
         const std::size_t boxes = messages->shown().size();
         EXPECT_NE(visited.find("/many@site1\r\n/@site1\r\n/pub@site1\r\n"), std::string::npos)
             << visited;
+        // A name typed into the bar meanwhile (to save the site under it) renames no session.
+        QTest::mouseClick(edit("Edit2"), Qt::LeftButton);
+        typeText("2");
+        clickRow(PanelSide::Left, 0);
 
         const std::pair<Qt::Key, QString> steps[] = {{Qt::Key_Left, "/"},
                                                      {Qt::Key_Left, "/many"},

@@ -81,7 +81,8 @@ TEST_F(WindowViewTest, ALanguageChangeRewritesTheStatusLinesAtOnce) {
     program.write("lang/Zzz.xml",
                   "<Language Native=\"Z\" Code=\"zz\" Author=\"A\" Version=\"1\"><Strings>"
                   "<String Name=\"Files\">Dateien</String><String Name=\"Dirs\">Ordner</String>"
-                  "<String Name=\"Size\">Groesse</String></Strings></Language>");
+                  "<String Name=\"Size\">Groesse</String><String Name=\"Free\">Frei</String>"
+                  "<String Name=\"Used\">Belegt</String></Strings></Language>");
     home.write("b.txt", "text");
     ASSERT_TRUE(open());
     ASSERT_TRUE(activate());
@@ -99,6 +100,8 @@ TEST_F(WindowViewTest, ALanguageChangeRewritesTheStatusLinesAtOnce) {
               "Dateien 1 | Ordner 0 | Groesse 0KB");
     EXPECT_EQ(left().widgets().selectionLabel->text().toStdString(),
               "Dateien 0 | Ordner 0 | Groesse 0KB");
+    const std::string disk = left().widgets().diskLabel->text().toStdString();
+    EXPECT_TRUE(std::regex_match(disk, std::regex("Frei: [0-9]+MB Belegt: [0-9]+MB "))) << disk;
 }
 
 TEST_F(WindowViewTest, WhatCannotBeReadIsNamedWithTheReason) {
