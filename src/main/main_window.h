@@ -486,7 +486,7 @@ private:
     QWidget* Panel13 = nullptr; // second toolbar
 
     std::unique_ptr<MessageService> messages_;
-    LanguageTable language_{locks.language};
+    LanguageTable language_;
     PanelIcons icons_;
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;

@@ -15,11 +15,7 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
-
 namespace {
-
-using namespace std::chrono_literals;
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -181,8 +177,7 @@ void TForm1::stopZipJobs() {
 }
 
 void TForm1::setZipState(int state) {
-    if (const TimedLock lock(locks.progress, 55ms); lock)
-        ZipState = state;
+    ZipState = state;
     // A tick that saw a question's -1 stopped the timer: the job going on starts it again.
     if (state > 0)
         bridge.post([this] { Timer2->start(); });

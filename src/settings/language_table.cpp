@@ -6,29 +6,18 @@
 #include <cstdio>
 #include <stdexcept>
 
-std::shared_ptr<const LanguageTable::Table> LanguageTable::current() const {
-    TimedLock lock(lock_, lookupWait_);
-    if (!lock)
-        return nullptr;
-    return table_;
-}
-
 std::string LanguageTable::translate(const std::string& key) const {
     const auto table = current();
-    if (!table)
-        return key;
     const auto found = table->texts.find(key);
     return found == table->texts.end() ? key : found->second;
 }
 
 std::optional<TXMLLanguageType> LanguageTable::document() const {
-    const auto table = current();
-    return table ? table->document : std::nullopt;
+    return current()->document;
 }
 
 std::size_t LanguageTable::size() const {
-    const auto table = current();
-    return table ? table->texts.size() : 0;
+    return current()->texts.size();
 }
 
 std::optional<std::string> LanguageTable::load(const std::string& path) {
@@ -45,10 +34,7 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
     } catch (const std::exception& error) {
         return path + ": " + error.what();
     }
-    TimedLock lock(lock_, lookupWait_);
-    if (!lock)
-        return std::string("the language table stayed locked");
-    table_ = std::move(fresh);
+    table_.store(std::move(fresh));
     return std::nullopt;
 }
 

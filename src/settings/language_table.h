@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/timed_mutex.h"
 #include "settings/language_document.h"
 
-#include <chrono>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,16 +10,13 @@
 
 class MessageService;
 
-// The texts of the active language by key. Lookups come from every thread; a reload builds
-// the new table aside and swaps it in whole, so a lookup sees either the old or the new table.
+// The texts of the active language by key. Lookups come from every thread and take no lock: a
+// table once built never changes, and a reload builds the new table aside and swaps the pointer
+// atomically, so a lookup sees either the old or the new table and keeps what it took alive.
 class LanguageTable {
 public:
-    explicit LanguageTable(NamedMutex& lock,
-                           std::chrono::milliseconds lookupWait = std::chrono::seconds(5))
-        : lock_(lock), lookupWait_(lookupWait) {}
-
-    // The text of the key; the key itself when it has no entry or the table stays locked
-    // longer than five seconds. Exact, case-sensitive match; the first of duplicate keys wins.
+    // The text of the key; the key itself when it has no entry. Exact, case-sensitive match; the
+    // first of duplicate keys wins.
     std::string translate(const std::string& key) const;
 
     // Replaces the table with the entries of the language document at path. On failure the
@@ -37,11 +33,9 @@ private:
         std::unordered_map<std::string, std::string> texts;
         std::optional<TXMLLanguageType> document;
     };
-    std::shared_ptr<const Table> current() const;
+    std::shared_ptr<const Table> current() const { return table_.load(); }
 
-    NamedMutex& lock_;
-    std::chrono::milliseconds lookupWait_;
-    std::shared_ptr<const Table> table_ = std::make_shared<Table>();
+    std::atomic<std::shared_ptr<const Table>> table_{std::make_shared<const Table>()};
 };
 
 // Fills the table from Language.xml in the program folder. When that fails the user is told

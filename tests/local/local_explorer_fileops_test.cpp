@@ -44,8 +44,7 @@ protected:
 
     TempTree tree;
     RecordingFrontend screen;
-    NamedMutex lock{"XMLMutex2"};
-    LanguageTable texts{lock};
+    LanguageTable texts;
     LocalExplorer panel{screen, texts, PanelSide::Right};
     Job job;
 };

@@ -27,8 +27,7 @@ class LocalExplorerTest : public testing::Test {
 protected:
     TempTree tree;
     RecordingFrontend screen;
-    NamedMutex lock{"XMLMutex2"};
-    LanguageTable texts{lock};
+    LanguageTable texts;
     LocalExplorer explorer{screen, texts, PanelSide::Left};
 };
 
@@ -50,7 +49,7 @@ TEST_F(LocalExplorerTest, ShowsEveryEntryAndTheTotalsOfTheFiles) {
 }
 
 TEST_F(LocalExplorerTest, TheShippedEnglishWordsTheTotalsAndDiskLines) {
-    LanguageTable english{lock};
+    LanguageTable english;
     ASSERT_EQ(
         english.load(std::string(std::getenv("TARVO_SOURCE_DIR")) + "/resources/lang/English.xml"),
         std::nullopt);
