@@ -6,6 +6,11 @@
 #include <cstdio>
 #include <stdexcept>
 
+std::shared_ptr<const LanguageTable::Table> LanguageTable::current() const {
+    const std::lock_guard lock(swap_);
+    return table_;
+}
+
 std::string LanguageTable::translate(const std::string& key) const {
     const auto table = current();
     const auto found = table->texts.find(key);
@@ -34,7 +39,12 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
     } catch (const std::exception& error) {
         return path + ": " + error.what();
     }
-    table_.store(std::move(fresh));
+    std::shared_ptr<const Table> swapped = std::move(fresh);
+    {
+        const std::lock_guard lock(swap_);
+        table_.swap(swapped);
+    }
+    // The old table is freed here, outside the lock: lookups never wait for that.
     return std::nullopt;
 }
 

@@ -2,17 +2,17 @@
 
 #include "settings/language_document.h"
 
-#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 class MessageService;
 
-// The texts of the active language by key. Lookups come from every thread and take no lock: a
-// table once built never changes, and a reload builds the new table aside and swaps the pointer
-// atomically, so a lookup sees either the old or the new table and keeps what it took alive.
+// The texts of the active language by key. Lookups come from every thread and never wait for a
+// load: a table once built never changes, and a reload builds the new table aside and swaps the
+// pointer in, so a lookup sees either the old or the new table and keeps what it took alive.
 class LanguageTable {
 public:
     // The text of the key; the key itself when it has no entry. Exact, case-sensitive match; the
@@ -33,9 +33,12 @@ private:
         std::unordered_map<std::string, std::string> texts;
         std::optional<TXMLLanguageType> document;
     };
-    std::shared_ptr<const Table> current() const { return table_.load(); }
+    std::shared_ptr<const Table> current() const;
 
-    std::atomic<std::shared_ptr<const Table>> table_{std::make_shared<const Table>()};
+    // Held only to copy or replace the pointer. Not std::atomic<std::shared_ptr>: GCC 12's
+    // hides its hand-over from the thread checker.
+    mutable std::mutex swap_;
+    std::shared_ptr<const Table> table_ = std::make_shared<const Table>();
 };
 
 // Fills the table from Language.xml in the program folder. When that fails the user is told
