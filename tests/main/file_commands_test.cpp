@@ -360,8 +360,8 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
 }
 
 // Make folder, rename and attributes run on the local worker: while it is held (by a stalled
-// mount, say) the window still takes them, and once it is free each is made, in the order given.
-TEST_F(FileCommandsTest, EntryChangesWaitForABusyLocalWorkerAndAreMadeInOrder) {
+// mount, say) the window still takes them, and once it is free each is made, none lost.
+TEST_F(FileCommandsTest, EntryChangesRunOnTheLocalWorkerAndWaitWhileItIsBusy) {
     home.write("left/a.txt", "a");
     home.write("left/c.txt", "c");
     reread();
