@@ -2,7 +2,6 @@
 // the way the window does (one streaming pass that fills the table, then the swap) and prints
 // each load's time, then "N keys, median S s". Exit status 1, with the reason, when the file is
 // refused.
-#include "platform/timed_mutex.h"
 #include "settings/language_table.h"
 
 #include <algorithm>
@@ -20,8 +19,7 @@ int main(int argc, char** argv) {
     }
     const std::string file = argv[1];
     const int count = argc == 3 ? std::max(1, std::atoi(argv[2])) : 1;
-    NamedMutex lock("XMLMutex2");
-    LanguageTable table(lock);
+    LanguageTable table;
     std::vector<double> seconds;
     for (int run = 0; run < count; ++run) {
         const auto start = std::chrono::steady_clock::now();

@@ -66,15 +66,16 @@ public:
     void SetSortKey(const std::string& key);
     std::shared_ptr<const tarvo::listing::DirectoryListing> GetListing() const;
 
-    // File operations (local_explorer_fileops.cpp). A name is an entry of the panel's folder.
+    // File operations (local_explorer_fileops.cpp), run by the workers. A name is an entry of
+    // the folder given, the one the panel showed when the user gave the command.
 
     // Makes the folder `name` (which may name a deeper place); true when it was made. A folder
     // that is there already is no failure; another failure shows "DirectoryNotCreated".
-    bool MkDir(const std::string& name);
+    bool MkDir(const std::string& folder, const std::string& name);
     // Renames an entry; never replaces another one. True on success; no message.
-    bool Rename(const std::string& from, const std::string& to);
+    bool Rename(const std::string& folder, const std::string& from, const std::string& to);
     // Read-only on or off; true on success.
-    bool SetReadOnly(const std::string& name, bool readOnly);
+    bool SetReadOnly(const std::string& folder, const std::string& name, bool readOnly);
     // Copies or moves the job's entries, each from its folder into its target folder, asking
     // before an existing file is replaced; a row the job is done with loses its mark.
     void CopyMoveItems(const JobQueue& queue, Job& job);

@@ -253,6 +253,8 @@ private:
     // Posts a file job; false (and nothing posted) when it is empty or a command runs.
     bool postJob(Mailbox& mailbox, int code, CommandParams params, std::optional<JobQueue> queue);
     void deliverJob(Mailbox& mailbox, int code, CommandParams params);
+    // Posts a command that must not be lost to a worker busy with a short one.
+    void postWhenFree(Mailbox& mailbox, int code, CommandParams params);
     void RefreshRowIfVisible(int row);
     void RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel);
 
@@ -487,7 +489,7 @@ private:
     QWidget* Panel13 = nullptr; // second toolbar
 
     std::unique_ptr<MessageService> messages_;
-    LanguageTable language_{locks.language};
+    LanguageTable language_;
     PanelIcons icons_;
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;

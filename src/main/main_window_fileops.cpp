@@ -103,6 +103,27 @@ void TForm1::connectFileJobs() {
         reread(panel);
         RefreshPanelIfAffected(panel, *panel.OtherPanel, FtpSession->FtpPanel);
     });
+    // A single entry changes on the local worker too: a dead mount then blocks the worker, never
+    // the window. The panels are read again as after any change.
+    LocalWorker->setHandler(cmdLocalMkDir, [this](const CommandParams& params) {
+        LocalExplorer& panel = explorer(sideOf(params.ActivePanel));
+        panel.MkDir(params.FolderPath, params.NewName);
+        // A panel gone elsewhere meanwhile would take the cursor target to another folder.
+        if (panel.GetPath() == params.FolderPath)
+            panel.SetCursorTarget(params.NewName);
+        bridge.post([this] { refreshBothPanels(); });
+    });
+    LocalWorker->setHandler(cmdLocalRename, [this](const CommandParams& params) {
+        explorer(sideOf(params.ActivePanel))
+            .Rename(params.FolderPath, params.SelectedName, params.NewName);
+        bridge.post([this] { refreshBothPanels(); });
+    });
+    LocalWorker->setHandler(cmdLocalAttributes, [this](const CommandParams& params) {
+        LocalExplorer& panel = explorer(sideOf(params.ActivePanel));
+        for (const MarkDomain& item : params.queue->Items)
+            panel.SetReadOnly(item.Source, item.Name, params.ReadOnly);
+        bridge.post([this] { refreshBothPanels(); });
+    });
 }
 
 bool TForm1::postJob(Mailbox& mailbox, int code, CommandParams params,
@@ -131,6 +152,15 @@ void TForm1::deliverJob(Mailbox& mailbox, int code, CommandParams params) {
     if (!mailbox.post(code, params))
         QTimer::singleShot(50, this, [this, &mailbox, code, params = std::move(params)] {
             deliverJob(mailbox, code, params);
+        });
+}
+
+void TForm1::postWhenFree(Mailbox& mailbox, int code, CommandParams params) {
+    // The worker may be finishing a short command (a folder being read): this one waits for it,
+    // and commands given meanwhile follow in the order given.
+    if (!mailbox.post(code, params))
+        QTimer::singleShot(50, this, [this, &mailbox, code, params = std::move(params)] {
+            postWhenFree(mailbox, code, params);
         });
 }
 
@@ -252,9 +282,10 @@ void TForm1::butGetFileClick() {
         RemoteCommand.post(cmdRemoteMkDir, std::move(params));
         return;
     }
-    active.explorer().MkDir(*name);
-    active.explorer().SetCursorTarget(*name);
-    refreshBothPanels();
+    CommandParams params = commandParams();
+    params.FolderPath = active.explorer().GetPath();
+    params.NewName = *name;
+    postWhenFree(LocalCommand, cmdLocalMkDir, std::move(params));
     active.grid().setFocus();
 }
 
@@ -313,8 +344,11 @@ void TForm1::SpeedButton10Click() {
             params.NewName = *name;
             RemoteCommand.post(cmdRename, std::move(params));
         } else if (name) {
-            active.explorer().Rename(current, *name);
-            refreshBothPanels();
+            CommandParams params = commandParams();
+            params.FolderPath = active.explorer().GetPath();
+            params.SelectedName = current;
+            params.NewName = *name;
+            postWhenFree(LocalCommand, cmdLocalRename, std::move(params));
         }
     }
     model.setMarked(row, false);
@@ -335,13 +369,16 @@ void TForm1::Zmieatrybuty1Click() {
     TOKRightDlg1 dialog(this, language_, SelectedAttr);
     windowSwitchKey().holdWhileOpen(&dialog);
     if (dialog.exec() == QDialog::Accepted) {
-        for (const int row : model.markedRows()) {
-            if (const listing::SearchRecord* record = model.recordAt(row)) {
-                active.explorer().SetReadOnly(record->Name, dialog.readOnly());
+        queueMarked(active, "");
+        for (const int row : model.markedRows())
+            if (model.recordAt(row) != nullptr)
                 model.setMarked(row, false);
-            }
+        CommandParams params = commandParams();
+        params.ReadOnly = dialog.readOnly();
+        if (auto queue = Jobs.Commit(cmdLocalAttributes, false)) { // none when only "[..]"
+            params.queue = std::make_shared<const JobQueue>(std::move(*queue));
+            postWhenFree(LocalCommand, cmdLocalAttributes, std::move(params));
         }
-        refreshBothPanels();
     } else {
         model.setMarked(ActiveRow, false);
     }

@@ -16,8 +16,6 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -177,8 +175,7 @@ void TForm1::stopZipJobs() {
 }
 
 void TForm1::setZipState(int state) {
-    if (const TimedLock lock(locks.progress, 55ms); lock)
-        ZipState = state;
+    ZipState = state;
     // A tick that saw a question's -1 stopped the timer: the job going on starts it again.
     if (state > 0)
         bridge.post([this] { Timer2->start(); });

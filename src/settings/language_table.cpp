@@ -8,16 +8,12 @@
 #include <stdexcept>
 
 std::shared_ptr<const LanguageTable::Table> LanguageTable::current() const {
-    TimedLock lock(lock_, lookupWait_);
-    if (!lock)
-        return nullptr;
+    const std::lock_guard lock(swap_);
     return table_;
 }
 
 std::string LanguageTable::translate(const std::string& key) const {
     const auto table = current();
-    if (!table)
-        return key;
     const auto found = table->texts.find(key);
     return found == table->texts.end() ? key : found->second;
 }
@@ -28,8 +24,7 @@ std::optional<LanguageHeader> LanguageTable::header() const {
 }
 
 std::size_t LanguageTable::size() const {
-    const auto table = current();
-    return table ? table->texts.size() : 0;
+    return current()->texts.size();
 }
 
 std::optional<std::string> LanguageTable::load(const std::string& path) {
@@ -45,10 +40,12 @@ std::optional<std::string> LanguageTable::load(const std::string& path) {
     } catch (const std::exception& error) {
         return path + ": " + error.what();
     }
-    TimedLock lock(lock_, lookupWait_);
-    if (!lock)
-        return std::string("the language table stayed locked");
-    table_ = std::move(fresh);
+    std::shared_ptr<const Table> swapped = std::move(fresh);
+    {
+        const std::lock_guard lock(swap_);
+        table_.swap(swapped);
+    }
+    // The old table is freed here, outside the lock: lookups never wait for that.
     return std::nullopt;
 }
 

@@ -22,7 +22,8 @@ struct CommandParams {
     std::uint64_t SelectedSize = 0;
     std::vector<int> MarkedRows; // rows of the source panel, ascending
 
-    // A folder to read into a panel, and the special folder to show.
+    // A folder to read into a panel (or the one a make folder or rename works in), and the
+    // special folder to show.
     int FolderPanel = 0; // 2 left, 1 right
     std::string FolderPath;
     std::string Mask = "*.*";
@@ -34,6 +35,7 @@ struct CommandParams {
     std::shared_ptr<const JobQueue> queue;
 
     std::string NewName;   // a name the user typed for the command (a new folder, a rename)
+    bool ReadOnly = false; // what an attribute change sets on the queue's entries
     ConnectFields Connect; // the connection bar, for a connect
 
     // A command typed in a command window, and where its log lines go (from the worker).

@@ -27,13 +27,12 @@ class LocalExplorerTest : public testing::Test {
 protected:
     TempTree tree;
     RecordingFrontend screen;
-    NamedMutex lock{"XMLMutex2"};
-    LanguageTable texts{lock};
+    LanguageTable texts;
     LocalExplorer explorer{screen, texts, PanelSide::Left};
 };
 
 TEST_F(LocalExplorerTest, ShowsEveryEntryAndTheTotalsAndDiskLinesInTheShippedEnglish) {
-    LanguageTable english{lock};
+    LanguageTable english;
     ASSERT_EQ(
         english.load(std::string(std::getenv("TARVO_SOURCE_DIR")) + "/resources/lang/English.xml"),
         std::nullopt);

@@ -106,6 +106,22 @@ protected:
             panel.model().setMarked(rowOf(panel, name), true);
     }
     QString label(const char* name) { return child<QLabel>(name)->text(); }
+    mode_t mode(const char* name) {
+        struct stat status {};
+        ::stat(home.at(name).c_str(), &status);
+        return status.st_mode & 0777;
+    }
+    // Answers the modal attribute dialog once it shows: ticks read-only as told, then presses a
+    // button.
+    static void answerAttributeDialog(bool readOnly, const char* button) {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = qobject_cast<TOKRightDlg1*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_FALSE(dialog->findChild<QCheckBox*>("CheckBox3")->isEnabled());
+            dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(readOnly);
+            dialog->findChild<QPushButton*>(button)->click();
+        });
+    }
     std::size_t entries(const char* folder) {
         return std::distance(std::filesystem::directory_iterator(home.at(folder)), {});
     }
@@ -317,32 +333,17 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
     home.write("left/file", "f");
     home.dir("left/folder", 0755);
     reread();
-    const auto mode = [&](const char* name) {
-        struct stat status {};
-        ::stat(home.at(name).c_str(), &status);
-        return status.st_mode & 0777;
-    };
-    // Answers the modal dialog once it shows: ticks read-only as told, then presses a button.
-    const auto answerDialog = [](bool readOnly, const char* button) {
-        QTimer::singleShot(0, [=] {
-            auto* dialog = qobject_cast<TOKRightDlg1*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_FALSE(dialog->findChild<QCheckBox*>("CheckBox3")->isEnabled());
-            dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(readOnly);
-            dialog->findChild<QPushButton*>(button)->click();
-        });
-    };
-
     const auto change = [&](const char* row, bool readOnly, const char* button) {
         select(left(), row);
-        answerDialog(readOnly, button);
-        trigger("Zmieatrybuty1");
+        answerAttributeDialog(readOnly, button);
+        run("Zmieatrybuty1");
     };
 
     select(left(), "file");
     mark(left(), {"[folder]"});
-    answerDialog(true, "SpeedButton1");
+    answerAttributeDialog(true, "SpeedButton1");
     child<QToolButton>("SpeedButton46")->click(); // the second toolbar's button
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(std::pair(mode("left/file"), mode("left/folder")), std::pair(0644u, 0555u))
         << "marked rows only";
     EXPECT_TRUE(left().model().markedRows().empty());
@@ -354,6 +355,36 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
     EXPECT_TRUE(left().model().markedRows().empty()) << "Cancel unmarks the current row";
     change("[..]", true, "SpeedButton1");
     EXPECT_EQ(mode("left"), 0755u) << "\"[..]\" is never changed";
+}
+
+// Make folder, rename and attributes run on the local worker: while it is held (by a stalled
+// mount, say) the window still takes them, and once it is free each is made, none lost.
+TEST_F(FileCommandsTest, EntryChangesRunOnTheLocalWorkerAndWaitWhileItIsBusy) {
+    home.write("left/a.txt", "a");
+    home.write("left/c.txt", "c");
+    reread();
+    std::atomic<bool> release{false};
+    holdUntil(*window->LocalWorker, cmdLocalReset, release);
+    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmdLocalReset));
+    messages->answerTextNext("new");
+    trigger("UtwKat1");
+    select(left(), "a.txt");
+    messages->answerTextNext("b.txt");
+    trigger("ZmNazw1");
+    select(left(), "c.txt");
+    answerAttributeDialog(true, "SpeedButton1");
+    trigger("Zmieatrybuty1");
+    EXPECT_EQ(std::tuple(std::filesystem::exists(home.at("left/new")),
+                         std::filesystem::exists(home.at("left/a.txt")), mode("left/c.txt")),
+              std::tuple(false, true, 0644u))
+        << "nothing changes on the window's thread";
+
+    release = true;
+    const std::vector<std::string> changed{"[..]", "[new]", "b.txt", "c.txt"};
+    EXPECT_TRUE(pumpUntil([&] {
+        return idle() && names(PanelSide::Left) == changed && mode("left/c.txt") == 0444u;
+    })) << testing::PrintToString(names(PanelSide::Left));
+    EXPECT_EQ(messages->shown().size(), 2u) << "the two questions, no failure";
 }
 
 TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
