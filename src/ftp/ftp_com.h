@@ -52,14 +52,6 @@ public:
     std::atomic<int> DeleteAnswer{0};
     std::atomic<int> ChmodAnswer{0};
 
-    // Direction of the next header sort of each column (set: its "1-0" key). Screen thread
-    // only: they are the panel's own while it shows the session.
-    bool SortSizeDir = true;
-    bool SortDateDir = true;
-    bool SortNameDir = false;
-    bool SortAttrDir = true;
-    bool SortTypeDir = true;
-
     // --- any thread ---
     bool connected() const { return session_.connected(); }
     std::uint64_t generation() const;

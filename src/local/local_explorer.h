@@ -2,6 +2,7 @@
 
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
+#include "frontend/panel_source.h"
 #include "local/fileops/data_path.h"
 #include "local/listing/directory_reader.h"
 #include "local/listing/search_record.h"
@@ -18,7 +19,7 @@ class LanguageTable;
 // The model of one local panel: its folder, the folder's entries in the order the panel shows
 // them, the sort key, and what the screen shows of them. Reading runs on a worker; the screen
 // receives immutable listings through the Frontend.
-class LocalExplorer {
+class LocalExplorer final : public PanelSource {
 public:
     // Folders are read with calls, the system's unless a test makes them fail.
     LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side,
@@ -38,12 +39,12 @@ public:
     // last read; when the panel now shows another folder, the cursor goes to the folder just
     // left (or the first row). No file system access: a refill after a header sort runs on the
     // panel's sort thread. Any thread.
-    void FillGrid();
+    void FillGrid() override;
 
     // Sorts the lists by key (which also becomes the panel's sort key); with clearMarks the
     // panel's marks go, since they belong to rows and would land on other entries. False, and
     // nothing changed, when a folder read or another key came meanwhile. Any thread.
-    bool Sort(const std::string& key, bool clearMarks);
+    bool Sort(const std::string& key, bool clearMarks) override;
 
     // Opens an entry as the panel shows it: "[name]" enters that folder, "[..]" the parent,
     // anything else is a file handed to the desktop. A folder entry records the panel's path in
@@ -60,10 +61,10 @@ public:
     // the figures measured then: no file system access.
     std::string DiskLine() const;
 
-    std::string GetPath() const;
+    std::string GetPath() const override;
     void SetPath(const std::string& path);
     std::string GetSortKey() const;
-    void SetSortKey(const std::string& key);
+    void SetSortKey(const std::string& key) override;
     std::shared_ptr<const tarvo::listing::DirectoryListing> GetListing() const;
 
     // File operations (local_explorer_fileops.cpp), run by the workers. A name is an entry of
@@ -92,13 +93,6 @@ public:
     void SetDataPath(tarvo::fileops::DataPath& path) { dataPath_ = &path; }
 
     LocalExplorer* OtherPanel = nullptr; // set once both panels exist
-
-    // Direction of the next header sort of each column: set = its "1-0" key. GUI thread only.
-    bool SortSizeDir = true;
-    bool SortDateDir = true;
-    bool SortNameDir = false;
-    bool SortAttrDir = true;
-    bool SortTypeDir = false;
 
 private:
     std::string diskLine(const std::string& free, const std::string& used) const;

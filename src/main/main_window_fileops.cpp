@@ -205,8 +205,7 @@ void TForm1::RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other
 
 void TForm1::queueMarked(PanelController& source, const std::string& target) {
     const PanelModel& model = source.model();
-    const std::string folder =
-        sessionShownIn(source.side()) ? FtpSession->currentDir() : source.explorer().GetPath();
+    const std::string folder = source.source().GetPath();
     for (const int row : model.markedRows()) {
         const listing::SearchRecord* record = model.recordAt(row);
         if (record == nullptr)

@@ -1,6 +1,5 @@
 #include "main/panel_controller.h"
 
-#include "ftp/ftp_com.h"
 #include "local/local_explorer.h"
 #include "main/panel_drops.h"
 
@@ -61,21 +60,20 @@ std::optional<KeyArrow> arrowOf(const std::string& key) {
     return std::nullopt;
 }
 
-// The header's direction flags of the panel's explorer or of the FTP session.
-template <class Lister> bool& directionFlag(Lister& explorer, listing::SortColumn column) {
+bool& directionFlag(SortDirections& directions, listing::SortColumn column) {
     switch (column) {
     case listing::SortColumn::Name:
-        return explorer.SortNameDir;
+        return directions.name;
     case listing::SortColumn::Type:
-        return explorer.SortTypeDir;
+        return directions.type;
     case listing::SortColumn::Size:
-        return explorer.SortSizeDir;
+        return directions.size;
     case listing::SortColumn::Attr:
-        return explorer.SortAttrDir;
+        return directions.attr;
     case listing::SortColumn::Date:
         break;
     }
-    return explorer.SortDateDir;
+    return directions.date;
 }
 
 QByteArray sideTag(PanelSide side) {
@@ -207,34 +205,33 @@ void PanelController::selectRow(int row, bool rangeMark) {
     repaint();
 }
 
-void PanelController::setSession(FTPCom& session, int panelNumber) {
-    session_ = &session;
-    panelNumber_ = panelNumber;
+void PanelController::setSession(FTPCom& session) {
+    remote_.emplace(session);
+}
+
+PanelSource& PanelController::source() {
+    if (remote_ && remote_->shownIn(side_))
+        return *remote_;
+    return explorer_;
 }
 
 void PanelController::headerClicked(listing::SortColumn column) {
-    if (session_ != nullptr && session_->FtpPanel == panelNumber_)
-        sortBy(column, *session_);
-    else
-        sortBy(column, explorer_);
-}
-
-template <class Lister> void PanelController::sortBy(listing::SortColumn column, Lister& lister) {
-    bool& flag = directionFlag(lister, column);
+    bool& flag = directionFlag(directions_, column);
     const std::string key = headerSort(column, flag).key;
     flag = !flag;
-    // Set at once, so that a folder read finishing meanwhile stores its lists in this order.
-    lister.SetSortKey(key);
-    sorter_.start([&lister, key] {
-        if (lister.Sort(key, true))
-            lister.FillGrid();
+    PanelSource& sorted = source();
+    // Set at once, so that a listing arriving meanwhile is stored in this order.
+    sorted.SetSortKey(key);
+    sorter_.start([&sorted, key] {
+        if (sorted.Sort(key, true))
+            sorted.FillGrid();
     });
 }
 
 void PanelController::showSortKey(const std::string& key) {
     if (const auto arrow = arrowOf(key)) {
         header_.showGlyph(arrow->column, arrow->image);
-        directionFlag(explorer_, arrow->column) = !arrow->flag;
+        directionFlag(directions_, arrow->column) = !arrow->flag;
     }
 }
 
