@@ -80,8 +80,7 @@ int main(int argc, char** argv) {
         queue.Items.push_back(itemFor(source, target));
 
     NoScreen screen;
-    NamedMutex lock{"XMLMutex2"};
-    const LanguageTable texts{lock};
+    const LanguageTable texts;
     LocalExplorer explorer{screen, texts, PanelSide::Left};
     Job job;
     job.OverwriteAnswer = kYesToAll;

@@ -25,8 +25,7 @@ int panelBench(int argc, char** argv) {
         return 2;
     }
     BenchScreen screen{MessageButton::No};
-    NamedMutex languageLock{"XMLMutex2"};
-    const LanguageTable texts{languageLock};
+    const LanguageTable texts;
     IOFile sites;
     SiteRecord site = sites.currentSite();
     site.Passive = true;

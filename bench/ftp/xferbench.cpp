@@ -52,8 +52,7 @@ int main(int argc, char** argv) {
     const std::string target = argv[7];
 
     BenchScreen screen(MessageButton::Yes);
-    NamedMutex languageLock{"XMLMutex2"};
-    LanguageTable texts{languageLock};
+    LanguageTable texts;
     IOFile sites;
     SiteRecord site = sites.currentSite();
     site.Passive = !active;

@@ -1,7 +1,7 @@
 // langbench FILE [COUNT]: loads the language file COUNT times (default 1) into a language table
-// the way the window does (parse, fill, swap in) and prints each load's time, then
-// "N keys, median S s". Exit status 1, with the reason, when the file is refused.
-#include "platform/timed_mutex.h"
+// the way the window does (one streaming pass that fills the table, then the swap) and prints
+// each load's time, then "N keys, median S s". Exit status 1, with the reason, when the file is
+// refused.
 #include "settings/language_table.h"
 
 #include <algorithm>
@@ -19,8 +19,7 @@ int main(int argc, char** argv) {
     }
     const std::string file = argv[1];
     const int count = argc == 3 ? std::max(1, std::atoi(argv[2])) : 1;
-    NamedMutex lock("XMLMutex2");
-    LanguageTable table(lock);
+    LanguageTable table;
     std::vector<double> seconds;
     for (int run = 0; run < count; ++run) {
         const auto start = std::chrono::steady_clock::now();

@@ -31,8 +31,9 @@ struct PanelView {
     std::string Path;      // the folder listed
     std::string PathLabel; // what the path label shows: the folder, or ".." when unreadable
     std::shared_ptr<const tarvo::listing::DirectoryListing> Listing;
-    std::string Totals; // "Files 12 | Dirs 3 | Size 5120KB"
-    std::string Disk;   // "Free: 10240MB Used: 50000MB "
+    std::string SortKey; // the key Listing is in order of, whose arrow the header shows
+    std::string Totals;  // "Files 12 | Dirs 3 | Size 5120KB"
+    std::string Disk;    // "Free: 10240MB Used: 50000MB "
     // The panel now shows another folder than before: its marks go, and the cursor goes to the
     // folder row named CursorFolder (the folder just left when going up), else to row 0.
     bool FolderChanged = false;

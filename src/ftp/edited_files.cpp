@@ -3,7 +3,7 @@
 #include "frontend/frontend.h"
 #include "ftp/ftp_com.h"
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_table.h"
 
 #include <fcntl.h>

@@ -58,6 +58,11 @@ std::string FTPCom::currentDir() const {
     return currentDir_;
 }
 
+std::string FTPCom::siteName() const {
+    std::lock_guard lock(mutex_);
+    return siteName_;
+}
+
 std::string FTPCom::GetSortKey() const {
     std::lock_guard lock(mutex_);
     return sortKey_;
@@ -100,6 +105,7 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
         std::lock_guard lock(mutex_);
         generation = ++generation_;
         currentDir_ = sites_.currentSite().StartDir;
+        siteName_ = fields.SiteName;
     }
     lastFields_ = fields;
     connectingPanel_ = panel;

@@ -52,18 +52,12 @@ public:
     std::atomic<int> DeleteAnswer{0};
     std::atomic<int> ChmodAnswer{0};
 
-    // Direction of the next header sort of each column (set: its "1-0" key). Screen thread
-    // only: they are the panel's own while it shows the session.
-    bool SortSizeDir = true;
-    bool SortDateDir = true;
-    bool SortNameDir = false;
-    bool SortAttrDir = true;
-    bool SortTypeDir = true;
-
     // --- any thread ---
     bool connected() const { return session_.connected(); }
     std::uint64_t generation() const;
     std::string currentDir() const;
+    // The site name the session was opened with, whatever the site fields read since.
+    std::string siteName() const;
     std::string GetSortKey() const;
     // The listing as the panel shows it (filtered and sorted).
     std::shared_ptr<const tarvo::listing::DirectoryListing> shownListing() const;
@@ -74,9 +68,11 @@ public:
     // Wakes every call blocked on the connection and stops the running batches.
     void CancelRunning();
 
+    void SetSortKey(const std::string& key);
     // Sorts the shown listing by the key (which becomes the session's sort key); clearMarks
-    // clears the panel's marks first. No network traffic.
-    void Sort(const std::string& key, bool clearMarks);
+    // clears the panel's marks. No network traffic. False, and nothing changed, when a listing
+    // or another key came meanwhile.
+    bool Sort(const std::string& key, bool clearMarks);
     // Shows the listing in the panel. A mask ("*.txt") shows only the entries of the last
     // listing whose names it takes; "*.*" shows the shown entries as they stand. The cursor goes
     // to the folder last left, or the one whose name the make-directory command stored.
@@ -235,9 +231,11 @@ private:
     std::string currentDir_;
     std::string lastFilledDir_;
     std::string host_;
+    std::string siteName_;
     std::string sortKey_;
     std::shared_ptr<const tarvo::listing::DirectoryListing> all_;   // every entry of the listing
     std::shared_ptr<const tarvo::listing::DirectoryListing> shown_; // filtered and sorted
+    std::string shownKey_;                                          // the key shown_ is in order of
     std::uint64_t listingGeneration_ = 0; // counts stored listings, so a stale sort is dropped
     bool closeDue_ = false;               // a disconnect waits for the worker
     bool quitDue_ = false;

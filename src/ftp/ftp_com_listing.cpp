@@ -7,6 +7,8 @@
 #include "local/local_explorer.h"
 #include "platform/message_service.h"
 #include "platform/name_mask.h"
+#include "platform/posix/path.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/program_folder.h"
 #include "settings/language_table.h"
 
@@ -33,22 +35,22 @@ constexpr std::size_t kLongestFirstLine = 4096;
 class ListingCopy {
 public:
     explicit ListingCopy(std::string path) : path_(std::move(path)), temporary_(path_ + ".XXXXXX") {
-        fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+        fd_.reset(::mkostemp(temporary_.data(), O_CLOEXEC));
     }
     ~ListingCopy() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (fd_.valid()) {
+            fd_.reset();
             ::unlink(temporary_.c_str());
         }
     }
     ListingCopy(const ListingCopy&) = delete;
     ListingCopy& operator=(const ListingCopy&) = delete;
 
-    bool opened() const { return fd_ >= 0; }
+    bool opened() const { return fd_.valid(); }
 
     void append(std::string_view bytes) {
-        while (fd_ >= 0 && !failed_ && !bytes.empty()) {
-            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        while (fd_.valid() && !failed_ && !bytes.empty()) {
+            const ssize_t written = ::write(fd_.get(), bytes.data(), bytes.size());
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0)
@@ -60,10 +62,9 @@ public:
 
     // Puts the copy in place; a copy that could not be written whole leaves the old one.
     void finish() {
-        if (fd_ < 0)
+        if (!fd_.valid())
             return;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
+        const bool closed = fd_.close();
         if (failed_ || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0)
             ::unlink(temporary_.c_str());
     }
@@ -71,14 +72,9 @@ public:
 private:
     std::string path_;
     std::string temporary_;
-    int fd_ = -1;
+    tarvo::UniqueFd fd_;
     bool failed_ = false;
 };
-
-std::string lastComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The listing's first line in lower case, as far as it came.
 std::string lowered(std::string text) {
@@ -157,36 +153,46 @@ int FTPCom::ReadListing() {
                                    MessageButton::Ok, MessageIcon::Information});
     auto sorted = std::make_shared<listing::DirectoryListing>(std::move(fresh).sorted());
     // A header sort during the listing changed the key it was prepared for.
-    if (const std::string now = GetSortKey(); now != key)
+    const std::string now = GetSortKey();
+    if (now != key)
         sorted = sortedCopy(*sorted, now);
     std::lock_guard lock(mutex_);
     // The filter and the name checks need every entry, in no particular order.
     all_ = sorted;
     shown_ = std::move(sorted);
+    shownKey_ = now;
     ++listingGeneration_;
     return 0;
 }
 
-void FTPCom::Sort(const std::string& key, bool clearMarks) {
+void FTPCom::SetSortKey(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    sortKey_ = key;
+}
+
+bool FTPCom::Sort(const std::string& key, bool clearMarks) {
     std::shared_ptr<const listing::DirectoryListing> current;
     std::uint64_t stored = 0;
-    int panel = 0;
     {
         std::lock_guard lock(mutex_);
         sortKey_ = key;
         current = shown_;
         stored = listingGeneration_;
-        panel = FtpPanel;
     }
-    if (clearMarks && panel != 0)
-        frontend_.clearMarks(sideOf(panel));
     auto sorted = sortedCopy(*current, key);
-    std::lock_guard lock(mutex_);
-    // A listing read meanwhile is newer than this sort and was sorted by the new key already.
-    if (listingGeneration_ == stored) {
+    {
+        std::lock_guard lock(mutex_);
+        // A listing read meanwhile is newer and was sorted by the key in force; a newer key
+        // brings its own sort.
+        if (listingGeneration_ != stored || sortKey_ != key)
+            return false;
         shown_ = std::move(sorted);
+        shownKey_ = key;
         ++listingGeneration_;
     }
+    if (const int panel = FtpPanel; clearMarks && panel != 0)
+        frontend_.clearMarks(sideOf(panel));
+    return true;
 }
 
 void FTPCom::FillGrid(const std::string& mask) {
@@ -200,16 +206,18 @@ void FTPCom::FillGrid(const std::string& mask) {
         view.Path = currentDir_;
         view.PathLabel = "0:" + currentDir_;
         view.Listing = shown_;
-        view.Totals = listingTotals(texts_, *shown_);
+        view.SortKey = shownKey_;
         view.Disk = host_;
         view.FolderChanged = lastFilledDir_ != currentDir_;
         if (view.FolderChanged)
-            view.CursorFolder = lastComponent(lastFilledDir_);
+            view.CursorFolder = nameOf(lastFilledDir_);
         view.Session = generation_;
         lastFilledDir_ = currentDir_;
     }
-    if (panel != 0)
-        frontend_.showPanel(sideOf(panel), std::move(view));
+    if (panel == 0)
+        return;
+    view.Totals = listingTotals(texts_, *view.Listing);
+    frontend_.showPanel(sideOf(panel), std::move(view));
 }
 
 void FTPCom::showOnly(const NameMask& names) {
@@ -230,6 +238,7 @@ void FTPCom::showOnly(const NameMask& names) {
     std::lock_guard lock(mutex_);
     if (all_ == all) {
         shown_ = std::move(sorted);
+        shownKey_ = key;
         ++listingGeneration_;
     }
 }

@@ -6,7 +6,7 @@
 #include "ftp/remote_walk_bound.h"
 
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_table.h"
 
 namespace listing = tarvo::listing;

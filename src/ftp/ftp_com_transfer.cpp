@@ -5,8 +5,8 @@
 
 #include "local/status_text.h"
 #include "platform/message_service.h"
+#include "platform/posix/path.h"
 #include "platform/posix/unique_fd.h"
-#include "platform/program_folder.h"
 #include "settings/language_table.h"
 
 #include <fcntl.h>
@@ -40,17 +40,6 @@ constexpr std::uint64_t kKeepPartAbove = 100000;
 void collapseSlashes(std::string& path) {
     for (auto at = path.find("//"); at != std::string::npos; at = path.find("//", at))
         path.erase(at, 1);
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return "";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
 }
 
 // A refused REST leaves no 350 among the replies of the call; a refused RETR comes after one.

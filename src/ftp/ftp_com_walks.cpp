@@ -7,7 +7,7 @@
 
 #include "local/tree_entries.h"
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_table.h"
 
 #include <sys/stat.h>

@@ -89,24 +89,82 @@ RemoteListingBuilder::RemoteListingBuilder(std::string key, const QCollator& col
         dirOrder_.emplace(rules[0].Column, rules[0].Descending, collator_);
         fileOrder_.emplace(rules[0].Column, rules[0].Descending, collator_);
     }
+    try {
+        builder_ = std::thread([this] { buildWhatArrives(); });
+    } catch (const std::system_error&) {
+    }
+}
+
+RemoteListingBuilder::~RemoteListingBuilder() {
+    finishBuilding();
 }
 
 void RemoteListingBuilder::add(std::vector<RemoteEntry>& entries) {
-    const std::size_t dirs = listing_.Dirs.size();
-    const std::size_t files = listing_.Files.size();
-    addRemoteEntries(entries, listing_);
-    if (!dirOrder_)
+    if (!builder_.joinable()) {
+        build(entries);
         return;
-    dirOrder_->add(listing_.Dirs, dirs);
-    fileOrder_->add(listing_.Files, files);
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        waiting_.push_back(std::move(entries));
+    }
+    entries.clear();
+    arrived_.notify_one();
+}
+
+void RemoteListingBuilder::buildWhatArrives() {
+    std::vector<std::vector<RemoteEntry>> parts;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            arrived_.wait(lock, [this] { return ended_ || !waiting_.empty(); });
+            if (waiting_.empty())
+                return;
+            parts.swap(waiting_);
+        }
+        for (std::vector<RemoteEntry>& part : parts)
+            build(part);
+        parts.clear();
+    }
+}
+
+void RemoteListingBuilder::finishBuilding() {
+    if (!builder_.joinable())
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+    arrived_.notify_one();
+    builder_.join();
+}
+
+void RemoteListingBuilder::build(std::vector<RemoteEntry>& entries) {
+    addRemoteEntries(entries, listing_);
+    // A LIST reply arrives in parts of a few thousand lines; ordering each part alone would
+    // merge the whole order so far that many times over.
+    constexpr std::size_t kOrderBatch = 16384;
+    if (dirOrder_ &&
+        listing_.Dirs.size() + listing_.Files.size() - orderedDirs_ - orderedFiles_ >= kOrderBatch)
+        order();
+}
+
+void RemoteListingBuilder::order() {
+    dirOrder_->add(listing_.Dirs, orderedDirs_);
+    fileOrder_->add(listing_.Files, orderedFiles_);
+    orderedDirs_ = listing_.Dirs.size();
+    orderedFiles_ = listing_.Files.size();
 }
 
 listing::DirectoryListing RemoteListingBuilder::sorted() && {
-    listing::DirectoryListing result = std::move(listing_);
+    finishBuilding();
     if (!dirOrder_) {
+        listing::DirectoryListing result = std::move(listing_);
         sortRemoteListing(result, key_, collator_);
         return result;
     }
+    order();
+    listing::DirectoryListing result = std::move(listing_);
     dirOrder_->sort(result.Dirs);
     fileOrder_->sort(result.Files);
     return result;

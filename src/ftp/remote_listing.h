@@ -7,11 +7,15 @@
 
 #include <QCollator>
 
+#include <condition_variable>
+
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 // The FTP panel's records: a LIST reply's entries as panel rows, and their sort.
@@ -40,20 +44,41 @@ void sortRemoteListing(tarvo::listing::DirectoryListing& listing, std::string_vi
 
 // Builds a listing from its entries as they arrive and prepares the sort meanwhile: for a name
 // or type key the order is built part by part while the server is still sending, so that little
-// is left to do once the last entry is in.
+// is left to do once the last entry is in. The records and the order are built on a thread of
+// the builder's own, so that the reading of the reply never waits for them.
 class RemoteListingBuilder {
 public:
     RemoteListingBuilder(std::string key, const QCollator& collator);
+    ~RemoteListingBuilder();
+    RemoteListingBuilder(const RemoteListingBuilder&) = delete;
+    RemoteListingBuilder& operator=(const RemoteListingBuilder&) = delete;
 
+    // Takes the entries (the vector is left empty).
     void add(std::vector<tarvo::ftp::RemoteEntry>& entries);
-    // The listing sorted by the key; the builder is spent.
+    // The listing sorted by the key, once every entry added is in; the builder is spent.
     tarvo::listing::DirectoryListing sorted() &&;
 
 private:
+    void build(std::vector<tarvo::ftp::RemoteEntry>& entries);
+    void order();
+    void buildWhatArrives();
+    void finishBuilding();
+
     std::string key_;
     QCollator collator_;
     tarvo::listing::DirectoryListing listing_;
     // For a key whose only rule orders by name or type.
     std::optional<tarvo::listing::CollationOrder> dirOrder_;
     std::optional<tarvo::listing::CollationOrder> fileOrder_;
+    // Records not yet in the orders: they take records in batches, since each part they take
+    // is sorted and merged into the whole order so far.
+    std::size_t orderedDirs_ = 0;
+    std::size_t orderedFiles_ = 0;
+
+    // Entries handed over and not yet built; the thread ends once ended_ is set and they are in.
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<std::vector<tarvo::ftp::RemoteEntry>> waiting_;
+    bool ended_ = false;
+    std::thread builder_; // not joinable where no thread could be started: add() builds then
 };

@@ -1,8 +1,11 @@
 #include "ftp/site_store.h"
 
 #include "platform/atomic_file.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "platform/whole_file.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -28,6 +31,12 @@ IOFile::IOFile(FileWriter writer) : ExePath(programFolder()), writer_(std::move(
 
 std::string IOFile::configPath(const std::string& name) const {
     return joinPath(joinPath(ExePath, "config"), name);
+}
+
+// A program folder copied without its config folder gets one at the first save; private, as
+// the records hold passwords. What stands in the way shows as the write's own error.
+void IOFile::makeConfigFolder() const {
+    ::mkdir(joinPath(ExePath, "config").c_str(), 0700);
 }
 
 std::vector<std::string> IOFile::LoadSiteList() const {
@@ -61,6 +70,7 @@ std::optional<IOFile::Failure> IOFile::SaveSite(SiteRecord site,
     const std::string recordPath = configPath(site.Name);
     if (!isSiteFileName(site.Name) || unstorableText(site))
         return Failure{recordPath, "the site cannot be stored"};
+    makeConfigFolder();
     if (std::string error = writer_(recordPath, encodeSiteRecord(site), kPrivateFile);
         !error.empty())
         return Failure{recordPath, std::move(error)};
@@ -75,6 +85,7 @@ std::optional<IOFile::Failure> IOFile::SaveSite(SiteRecord site,
 
 std::optional<IOFile::Failure> IOFile::SaveSiteList(const std::vector<std::string>& names) {
     const std::string path = configPath("lista.txt");
+    makeConfigFolder();
     if (std::string error = writer_(path, listText(names), kListFile); !error.empty())
         return Failure{path, std::move(error)};
     return std::nullopt;

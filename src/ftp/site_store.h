@@ -57,6 +57,7 @@ public:
 
 private:
     std::string configPath(const std::string& name) const;
+    void makeConfigFolder() const;
 
     FileWriter writer_;
     mutable std::mutex mutex_;

@@ -2,7 +2,7 @@
 
 #include "ftp/ftp_com.h"
 #include "local/local_explorer.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 namespace {
 
@@ -25,9 +25,18 @@ bool stopped(const TransferBatch& batch, const std::atomic<int>& answer) {
 
 } // namespace
 
+BatchScope::BatchScope(FTPCom& session, Job* job, std::string action)
+    : session_(session), action_(action) {
+    session_.beginBatch(job, std::move(action));
+}
+
+BatchScope::~BatchScope() {
+    session_.beginBatch(nullptr, action_);
+}
+
 int downloadMarked(const TransferBatch& batch, const JobQueue& queue, LocalExplorer& target) {
     FTPCom& session = batch.session;
-    session.beginBatch(&batch.job, batch.action);
+    const BatchScope scope(session, &batch.job, batch.action);
     session.DownloadAnswer = 0;
     int result = 0;
     for (const MarkDomain& entry : queue.Items) {
@@ -60,13 +69,12 @@ int downloadMarked(const TransferBatch& batch, const JobQueue& queue, LocalExplo
         unmark(batch, entry);
     }
     reread(target);
-    session.beginBatch(nullptr, batch.action);
     return result > -1 ? session.DownloadAnswer.load() : kQuietFinish;
 }
 
 int uploadMarked(const TransferBatch& batch, const JobQueue& queue) {
     FTPCom& session = batch.session;
-    session.beginBatch(&batch.job, batch.action);
+    const BatchScope scope(session, &batch.job, batch.action);
     session.UploadAnswer = 0;
     int result = 0;
     for (const MarkDomain& entry : queue.Items) {
@@ -93,6 +101,5 @@ int uploadMarked(const TransferBatch& batch, const JobQueue& queue) {
         session.FillGrid("*.*");
     if (!stopped(batch, session.UploadAnswer))
         session.reportPassedOver();
-    session.beginBatch(nullptr, batch.action);
     return result > -1 ? session.UploadAnswer.load() : kQuietFinish;
 }

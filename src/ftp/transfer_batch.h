@@ -20,5 +20,20 @@ struct TransferBatch {
     std::string action; // the status line's word before the file name
 };
 
+// Binds the session's transfers to a job and its action word for the scope's length (their
+// progress and their stop are the job's); on every way out, a throw's too, the session is back on
+// its own job.
+class BatchScope {
+public:
+    BatchScope(FTPCom& session, Job* job, std::string action);
+    ~BatchScope();
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
+
+private:
+    FTPCom& session_;
+    std::string action_;
+};
+
 int downloadMarked(const TransferBatch& batch, const JobQueue& queue, LocalExplorer& target);
 int uploadMarked(const TransferBatch& batch, const JobQueue& queue);

@@ -6,7 +6,7 @@
 #include "platform/byte_total.h"
 #include "platform/message_service.h"
 #include "platform/name_mask.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_table.h"
 
 #include <QLocale>
@@ -19,19 +19,6 @@ namespace listing = tarvo::listing;
 namespace {
 
 constexpr int kDirectory = 0x10;
-
-// "/a/b" -> "/a", "/a" -> "/", and the root stays the root.
-std::string parentOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return path;
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string lastComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // A folder row shows its name in brackets.
 std::string withoutBrackets(const std::string& entry) {
@@ -115,6 +102,7 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
         lock.lock();
     }
     listing_ = std::move(fresh);
+    listingKey_ = key;
     totals_ = std::move(totals);
     pathLabel_ = shown;
     ++generation_;
@@ -123,9 +111,11 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
     lock.unlock();
 
     // Measured here, on the reading thread: a stalled file system must not stall the screen.
-    std::string disk = diskLine();
+    std::string free = GetDiskSpace("DiskFree");
+    std::string used = GetDiskSpace("DiskSize");
     lock.lock();
-    disk_ = std::move(disk);
+    diskFree_ = std::move(free);
+    diskUsed_ = std::move(used);
     return shown;
 }
 
@@ -135,11 +125,12 @@ void LocalExplorer::FillGrid() {
     view.Path = path_;
     view.PathLabel = pathLabel_;
     view.Listing = listing_;
+    view.SortKey = listingKey_;
     view.Totals = totals_;
-    view.Disk = disk_;
+    view.Disk = diskLine(diskFree_, diskUsed_);
     view.FolderChanged = lastShownPath_ != path_;
     if (view.FolderChanged)
-        view.CursorFolder = lastComponent(lastShownPath_);
+        view.CursorFolder = nameOf(lastShownPath_);
     else if (cursorTarget_)
         view.CursorFolder = *cursorTarget_;
     view.PlaceCursor = view.FolderChanged || cursorTarget_.has_value();
@@ -155,7 +146,7 @@ void LocalExplorer::SetCursorTarget(const std::string& name) {
     cursorTarget_ = name;
 }
 
-void LocalExplorer::Sort(const std::string& key, bool clearMarks) {
+bool LocalExplorer::Sort(const std::string& key, bool clearMarks) {
     std::shared_ptr<const listing::DirectoryListing> current;
     std::uint64_t generation = 0;
     {
@@ -164,16 +155,21 @@ void LocalExplorer::Sort(const std::string& key, bool clearMarks) {
         current = listing_;
         generation = generation_;
     }
-    if (clearMarks)
-        frontend_.clearMarks(side_);
     auto sorted = std::make_shared<listing::DirectoryListing>(*current);
     listing::sortListing(*sorted, key, listing::nameCollator(QLocale::system()));
-    std::lock_guard lock(mutex_);
-    // A folder read meanwhile is newer than this sort and was sorted by the new key already.
-    if (generation_ == generation) {
+    {
+        std::lock_guard lock(mutex_);
+        // A folder read meanwhile is newer and was sorted by the key in force; a newer key
+        // brings its own sort.
+        if (generation_ != generation || sortKey_ != key)
+            return false;
         listing_ = std::move(sorted);
+        listingKey_ = key;
         ++generation_;
     }
+    if (clearMarks)
+        frontend_.clearMarks(side_);
+    return true;
 }
 
 int LocalExplorer::Open(const std::string& entry, int attributes) {
@@ -183,7 +179,7 @@ int LocalExplorer::Open(const std::string& entry, int attributes) {
     }
     const std::string name = withoutBrackets(entry);
     if (name != ".") {
-        const std::string target = name == ".." ? parentOf(GetPath()) : joinPath(GetPath(), name);
+        const std::string target = name == ".." ? folderOf(GetPath()) : joinPath(GetPath(), name);
         ReadDir(target, true);
         FillGrid();
     }
@@ -217,7 +213,11 @@ std::string listingTotals(const LanguageTable& texts, const listing::DirectoryLi
            texts.translate("Size") + " " + std::to_string(bytes / 1024) + "KB";
 }
 
-std::string LocalExplorer::diskLine() const {
-    return texts_.translate("Free") + ": " + GetDiskSpace("DiskFree") + texts_.translate("Used") +
-           ": " + GetDiskSpace("DiskSize");
+std::string LocalExplorer::diskLine(const std::string& free, const std::string& used) const {
+    return texts_.translate("Free") + ": " + free + texts_.translate("Used") + ": " + used;
+}
+
+std::string LocalExplorer::DiskLine() const {
+    std::lock_guard lock(mutex_);
+    return diskLine(diskFree_, diskUsed_);
 }

@@ -2,6 +2,7 @@
 
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
+#include "frontend/panel_source.h"
 #include "local/fileops/data_path.h"
 #include "local/listing/directory_reader.h"
 #include "local/listing/search_record.h"
@@ -18,7 +19,7 @@ class LanguageTable;
 // The model of one local panel: its folder, the folder's entries in the order the panel shows
 // them, the sort key, and what the screen shows of them. Reading runs on a worker; the screen
 // receives immutable listings through the Frontend.
-class LocalExplorer {
+class LocalExplorer final : public PanelSource {
 public:
     // Folders are read with calls, the system's unless a test makes them fail.
     LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side,
@@ -36,13 +37,14 @@ public:
 
     // Shows the lists in the panel, with the path label and the totals and disk lines of the
     // last read; when the panel now shows another folder, the cursor goes to the folder just
-    // left (or the first row). No file system access: a refill after a sort may run on the GUI
-    // thread.
-    void FillGrid();
+    // left (or the first row). No file system access: a refill after a header sort runs on the
+    // panel's sort thread. Any thread.
+    void FillGrid() override;
 
     // Sorts the lists by key (which also becomes the panel's sort key); with clearMarks the
-    // panel's marks go, since they belong to rows and would land on other entries.
-    void Sort(const std::string& key, bool clearMarks);
+    // panel's marks go, since they belong to rows and would land on other entries. False, and
+    // nothing changed, when a folder read or another key came meanwhile. Any thread.
+    bool Sort(const std::string& key, bool clearMarks) override;
 
     // Opens an entry as the panel shows it: "[name]" enters that folder, "[..]" the parent,
     // anything else is a file handed to the desktop. A folder entry records the panel's path in
@@ -55,21 +57,26 @@ public:
     // "DiskFree" or "DiskSize" (used space) of the panel's file system, in whole MiB + "MB ".
     std::string GetDiskSpace(const std::string& key) const;
 
-    std::string GetPath() const;
+    // The disk line of the last read in the texts now in force (after a language change), from
+    // the figures measured then: no file system access.
+    std::string DiskLine() const;
+
+    std::string GetPath() const override;
     void SetPath(const std::string& path);
     std::string GetSortKey() const;
-    void SetSortKey(const std::string& key);
+    void SetSortKey(const std::string& key) override;
     std::shared_ptr<const tarvo::listing::DirectoryListing> GetListing() const;
 
-    // File operations (local_explorer_fileops.cpp). A name is an entry of the panel's folder.
+    // File operations (local_explorer_fileops.cpp), run by the workers. A name is an entry of
+    // the folder given, the one the panel showed when the user gave the command.
 
     // Makes the folder `name` (which may name a deeper place); true when it was made. A folder
     // that is there already is no failure; another failure shows "DirectoryNotCreated".
-    bool MkDir(const std::string& name);
+    bool MkDir(const std::string& folder, const std::string& name);
     // Renames an entry; never replaces another one. True on success; no message.
-    bool Rename(const std::string& from, const std::string& to);
+    bool Rename(const std::string& folder, const std::string& from, const std::string& to);
     // Read-only on or off; true on success.
-    bool SetReadOnly(const std::string& name, bool readOnly);
+    bool SetReadOnly(const std::string& folder, const std::string& name, bool readOnly);
     // Copies or moves the job's entries, each from its folder into its target folder, asking
     // before an existing file is replaced; a row the job is done with loses its mark.
     void CopyMoveItems(const JobQueue& queue, Job& job);
@@ -87,15 +94,8 @@ public:
 
     LocalExplorer* OtherPanel = nullptr; // set once both panels exist
 
-    // Direction of the next header sort of each column: set = its "1-0" key. GUI thread only.
-    bool SortSizeDir = true;
-    bool SortDateDir = true;
-    bool SortNameDir = false;
-    bool SortAttrDir = true;
-    bool SortTypeDir = false;
-
 private:
-    std::string diskLine() const;
+    std::string diskLine(const std::string& free, const std::string& used) const;
 
     Frontend& frontend_;
     const LanguageTable& texts_;
@@ -108,8 +108,10 @@ private:
     std::string lastShownPath_;
     std::string sortKey_;
     std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;
-    std::string totals_; // the lines under the panel, as of the last read
-    std::string disk_;
+    std::string listingKey_; // the key listing_ is in order of
+    std::string totals_;     // the lines under the panel, as of the last read
+    std::string diskFree_;   // the disk line's figures, as of the last read
+    std::string diskUsed_;
     std::uint64_t generation_ = 0; // counts stored listings, so a stale sort is dropped
     std::optional<std::string> cursorTarget_;
     tarvo::fileops::DataPath* dataPath_ = &tarvo::fileops::kernelDataPath();

@@ -7,7 +7,7 @@
 #include "local/local_explorer.h"
 #include "local/tree_entries.h"
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_table.h"
 
 #include <fcntl.h>
@@ -57,8 +57,7 @@ bool stillAsListed(int folderFd, const MarkDomain& item) {
 
 } // namespace
 
-bool LocalExplorer::MkDir(const std::string& name) {
-    const std::string path = GetPath();
+bool LocalExplorer::MkDir(const std::string& path, const std::string& name) {
     const UniqueFd folder = fileops::openFolder(path);
     const fileops::MakeFolderResult result = folder.valid()
                                                  ? fileops::makeFolder(folder.get(), name)
@@ -71,13 +70,14 @@ bool LocalExplorer::MkDir(const std::string& name) {
     return result == fileops::MakeFolderResult::Made;
 }
 
-bool LocalExplorer::Rename(const std::string& from, const std::string& to) {
-    const UniqueFd folder = fileops::openFolder(GetPath());
+bool LocalExplorer::Rename(const std::string& path, const std::string& from,
+                           const std::string& to) {
+    const UniqueFd folder = fileops::openFolder(path);
     return folder.valid() && fileops::renameEntry(folder.get(), from, to) == 0;
 }
 
-bool LocalExplorer::SetReadOnly(const std::string& name, bool readOnly) {
-    const UniqueFd folder = fileops::openFolder(GetPath());
+bool LocalExplorer::SetReadOnly(const std::string& path, const std::string& name, bool readOnly) {
+    const UniqueFd folder = fileops::openFolder(path);
     return folder.valid() && fileops::setReadOnly(folder.get(), name, readOnly) == 0;
 }
 

@@ -1,5 +1,7 @@
 #include "local/status_text.h"
 
+#include "platform/posix/path.h"
+
 #include <cstddef>
 
 namespace {
@@ -11,8 +13,7 @@ bool continuesCharacter(unsigned char byte) {
 } // namespace
 
 std::string shortenedName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = nameOf(path);
     int characters = 0;
     for (std::size_t at = 0; at < name.size(); ++at) {
         if (continuesCharacter(static_cast<unsigned char>(name[at])))

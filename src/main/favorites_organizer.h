@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/navigation_store.h"
+#include "app/navigation_store.h"
 
 #include <QDialog>
 

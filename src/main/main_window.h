@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/coalesced_text.h"
+#include "app/location_entry.h"
+#include "app/navigation_store.h"
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
 #include "ftp/edited_files.h"
@@ -8,9 +11,6 @@
 #include "ftp/site_store.h"
 #include "local/local_explorer.h"
 #include "local/zip_jobs/zip_thread.h"
-#include "main/coalesced_text.h"
-#include "main/location_entry.h"
-#include "main/navigation_store.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
@@ -360,6 +360,7 @@ private:
     void refreshButtonClick(PanelSide side);
     void odwie1Click(); // refresh the active panel
     void refreshBothPanels();
+    void refreshPanels(std::array<bool, 2> wanted); // [panel number - 1]
     void maskBoxEnter(PanelSide side);
     void postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
                         bool recordVisit);
@@ -497,7 +498,7 @@ private:
     QWidget* Panel13 = nullptr; // second toolbar
 
     std::unique_ptr<MessageService> messages_;
-    LanguageTable language_{locks.language};
+    LanguageTable language_;
     PanelIcons icons_;
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;
@@ -519,12 +520,13 @@ private:
 
     // Navigation.
     NavigationStore navigation_{programFolder()};
-    std::vector<Drive> DriveLetters; // the drives the boxes list, in their order
+    std::vector<Drive> DriveLetters;  // the drives the boxes list, in their order
+    std::vector<MountRecord> mounts_; // the mount table DriveLetters was built from
     std::unique_ptr<MountWatcher> mountWatcher_;
     std::atomic<bool> mountChangePosted_{false};
     std::array<bool, 2> driveLost_{};       // [panel number - 1]: its file system went away
     QComboBox* steppingDriveBox_ = nullptr; // focused by Select Drive, until the focus leaves
-    bool pendingRefresh_ = false;
+    std::array<bool, 2> pendingRefresh_{};  // [panel number - 1]
     QTimer* pendingPostTimer_ = nullptr;
     QMenu* Navigator1 = nullptr;
     QMenu* MenuHistoryLeft = nullptr;

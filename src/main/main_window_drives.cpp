@@ -72,12 +72,23 @@ void TForm1::startDriveWatch() {
 }
 
 void TForm1::mountTableChanged() {
+    // Only a panel whose folder now lies on another mount (one appeared over it, left or moved)
+    // is read again: re-reading a large folder for every mount elsewhere costs real time.
+    const std::vector<MountRecord> before = std::move(mounts_);
     ReadDriveLetters();
-    refreshBothPanels();
+    std::array<bool, 2> moved{};
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+        const std::string path = explorer(side).GetPath();
+        const MountRecord* was = mountOf(before, path);
+        const MountRecord* is = mountOf(mounts_, path);
+        moved[panelNumber(side) - 1] = !was || !is || !(*was == *is);
+    }
+    refreshPanels(moved);
 }
 
 void TForm1::ReadDriveLetters() {
-    std::vector<Drive> table = readDriveTable();
+    mounts_ = readMountRecords();
+    std::vector<Drive> table = buildDriveTable(mounts_, systemDriveProbe());
     // Compared whole, not by count: one mount replacing another keeps the count.
     if (table != DriveLetters)
         FillDriveCombos(std::move(table));
@@ -152,14 +163,19 @@ void TForm1::Disk1Click() {
 }
 
 void TForm1::refreshBothPanels() {
-    pendingRefresh_ = true;
+    refreshPanels({true, true});
+}
+
+void TForm1::refreshPanels(std::array<bool, 2> wanted) {
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        pendingRefresh_[i] = pendingRefresh_[i] || wanted[i];
     postPending();
 }
 
 void TForm1::postPending() {
     // A refresh waits for idle panels: a running command keeps its folder.
     if (panelsIdle()) {
-        if (pendingRefresh_) {
+        if (pendingRefresh_[0] || pendingRefresh_[1]) {
             for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
                 bool& lost = driveLost_[panelNumber(side) - 1];
                 if (!lost)
@@ -169,10 +185,14 @@ void TForm1::postPending() {
                 if (!sessionShownIn(side))
                     panel(side).setPathLabel(QString::fromStdString(homeFolder()));
             }
-            pendingRefresh_ = RemoteCommand.post(cmd::RefreshPanels{}) == PostResult::Refused;
+            cmd::RefreshPanels refresh;
+            if (pendingRefresh_[0] != pendingRefresh_[1]) // one panel alone
+                refresh.panel = pendingRefresh_[0] ? 1 : 2;
+            if (RemoteCommand.post(refresh) != PostResult::Refused)
+                pendingRefresh_ = {};
         }
     }
-    if (pendingRefresh_)
+    if (pendingRefresh_[0] || pendingRefresh_[1])
         pendingPostTimer_->start();
 }
 

@@ -6,6 +6,7 @@
 #include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 
 #include <QAction>
@@ -104,6 +105,25 @@ void TForm1::connectFileJobs() {
         reread(panel);
         RefreshPanelIfAffected(panel, *panel.OtherPanel, FtpSession->FtpPanel);
     });
+    // The panels are read again as after any change.
+    LocalWorker->on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
+        LocalExplorer& panel = explorer(sideOf(command.panel));
+        panel.MkDir(command.folder, command.name);
+        // A panel gone elsewhere meanwhile would take the cursor target to another folder.
+        if (panel.GetPath() == command.folder)
+            panel.SetCursorTarget(command.name);
+        bridge.post([this] { refreshBothPanels(); });
+    });
+    LocalWorker->on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
+        explorer(sideOf(command.panel)).Rename(command.folder, command.name, command.newName);
+        bridge.post([this] { refreshBothPanels(); });
+    });
+    LocalWorker->on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
+        LocalExplorer& panel = explorer(sideOf(command.panel));
+        for (const MarkDomain& item : command.entries->Items)
+            panel.SetReadOnly(item.Source, item.Name, command.readOnly);
+        bridge.post([this] { refreshBothPanels(); });
+    });
 }
 
 std::optional<JobWork> TForm1::startJob(std::optional<JobQueue> queue) {
@@ -170,8 +190,7 @@ void TForm1::RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other
 
 void TForm1::queueMarked(PanelController& source, const std::string& target) {
     const PanelModel& model = source.model();
-    const std::string folder =
-        sessionShownIn(source.side()) ? FtpSession->currentDir() : source.explorer().GetPath();
+    const std::string folder = source.source().GetPath();
     for (const int row : model.markedRows()) {
         const listing::SearchRecord* record = model.recordAt(row);
         if (record == nullptr)
@@ -224,9 +243,7 @@ void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) 
         return;
     const std::string into = explorer(target).GetPath();
     for (const std::string& path : paths) {
-        const auto slash = path.rfind('/');
-        Jobs.AddItem({slash == 0 ? "/" : path.substr(0, slash), into, path.substr(slash + 1), false,
-                      false, -1});
+        Jobs.AddItem({folderOf(path), into, nameOf(path), false, false, -1});
     }
     postJob(LocalCommand, cmd::LocalDrop{panelNumber(target), {}},
             Jobs.Commit(cmdLocalDrop, false));
@@ -244,9 +261,8 @@ void TForm1::butGetFileClick() {
         reportPost(RemoteCommand.post(cmd::RemoteMkDir{*name}));
         return;
     }
-    active.explorer().MkDir(*name);
-    active.explorer().SetCursorTarget(*name);
-    refreshBothPanels();
+    // Behind a short command it waits, in order with what else the user asked.
+    reportPost(LocalCommand.post(cmd::LocalMkDir{ActivePanel, active.explorer().GetPath(), *name}));
     active.grid().setFocus();
 }
 
@@ -303,8 +319,8 @@ void TForm1::SpeedButton10Click() {
             // The server's work runs on the remote worker.
             reportPost(RemoteCommand.post(cmd::Rename{current, *name}));
         } else if (name) {
-            active.explorer().Rename(current, *name);
-            refreshBothPanels();
+            reportPost(LocalCommand.post(
+                cmd::LocalRename{ActivePanel, active.explorer().GetPath(), current, *name}));
         }
     }
     model.setMarked(row, false);
@@ -325,13 +341,14 @@ void TForm1::Zmieatrybuty1Click() {
     TOKRightDlg1 dialog(this, language_, SelectedAttr);
     windowSwitchKey().holdWhileOpen(&dialog);
     if (dialog.exec() == QDialog::Accepted) {
-        for (const int row : model.markedRows()) {
-            if (const listing::SearchRecord* record = model.recordAt(row)) {
-                active.explorer().SetReadOnly(record->Name, dialog.readOnly());
+        queueMarked(active, "");
+        for (const int row : model.markedRows())
+            if (model.recordAt(row) != nullptr)
                 model.setMarked(row, false);
-            }
-        }
-        refreshBothPanels();
+        if (auto queue = Jobs.Commit(cmdLocalAttributes, false)) // none when only "[..]"
+            reportPost(LocalCommand.post(
+                cmd::LocalAttributes{ActivePanel, dialog.readOnly(),
+                                     std::make_shared<const JobQueue>(std::move(*queue))}));
     } else {
         model.setMarked(ActiveRow, false);
     }

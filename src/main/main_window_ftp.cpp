@@ -4,7 +4,7 @@
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
 #include "main/widget_helpers.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -43,21 +43,9 @@ void TForm1::showSession(SessionView session) {
         butConnect->setText(
             QString::fromStdString(Translate(session.Connected ? "Disconnect" : "Connect")));
         UpdateMenusForPanel(ActivePanel);
-        // The header's sort directions belong to the panel: the session borrows them.
-        if (session.Connected) {
-            FtpSession->SortSizeDir = local.SortSizeDir;
-            FtpSession->SortDateDir = local.SortDateDir;
-            FtpSession->SortNameDir = local.SortNameDir;
-            FtpSession->SortAttrDir = local.SortAttrDir;
-            FtpSession->SortTypeDir = local.SortTypeDir;
+        if (session.Connected)
             return;
-        }
         sessionWaitsEnded();
-        local.SortSizeDir = FtpSession->SortSizeDir;
-        local.SortDateDir = FtpSession->SortDateDir;
-        local.SortNameDir = FtpSession->SortNameDir;
-        local.SortAttrDir = FtpSession->SortAttrDir;
-        local.SortTypeDir = FtpSession->SortTypeDir;
         // The remote rows go at once; the local folder follows when the worker has read it.
         PanelView empty;
         empty.Listing = std::make_shared<listing::DirectoryListing>();
@@ -68,8 +56,8 @@ void TForm1::showSession(SessionView session) {
 }
 
 void TForm1::connectFtpCommands() {
-    leftPanel_->setSession(*FtpSession, panelNumber(PanelSide::Left));
-    rightPanel_->setSession(*FtpSession, panelNumber(PanelSide::Right));
+    leftPanel_->setSession(*FtpSession);
+    rightPanel_->setSession(*FtpSession);
     butConnect->setEnabled(true);
     connect(butConnect, &QToolButton::clicked, this, &TForm1::butConnectClick);
     connectAction(

@@ -159,7 +159,7 @@ void TForm1::maskBoxEnter(PanelSide side) {
 
 std::string TForm1::locationEntry(PanelSide side) const {
     if (sessionShownIn(side))
-        return LocationEntry::remote(sessionFolder(), Edit2->text().toStdString()).line();
+        return LocationEntry::remote(sessionFolder(), FtpSession->siteName()).line();
     return (side == PanelSide::Left ? LeftExplorer : RightExplorer)->GetPath();
 }
 

@@ -10,11 +10,12 @@ std::string TForm1::sessionFolder() const {
     return FtpSession->currentDir();
 }
 
-// The site of the open session, saved or not; none while no panel shows one.
+// The site of the open session, saved or not, as it was named at connect (the Name field may
+// have been edited since); none while no panel shows one.
 std::optional<std::string> TForm1::sessionSite() const {
     if (FtpSession->FtpPanel == 0)
         return std::nullopt;
-    return Edit2->text().toStdString();
+    return FtpSession->siteName();
 }
 
 // The sites a saved location may name: the saved ones and the open session's.

@@ -119,15 +119,14 @@ void TForm1::connectWorkerCommands() {
     RemoteWorker->on<cmd::OpenEntry>([this](const cmd::OpenEntry& command) {
         explorer(sideOf(command.panel)).Open(command.name, command.attributes);
     });
-    RemoteWorker->on<cmd::RefreshPanels>([this](const cmd::RefreshPanels&) {
+    RemoteWorker->on<cmd::RefreshPanels>([this](const cmd::RefreshPanels& command) {
         resolveStartFoldersOnce();
-        if (FtpSession->FtpPanel != 1) {
-            RightExplorer->ReadDir(RightExplorer->GetPath(), true);
-            RightExplorer->FillGrid();
-        }
-        if (FtpSession->FtpPanel != 2) {
-            LeftExplorer->ReadDir(LeftExplorer->GetPath(), true);
-            LeftExplorer->FillGrid();
+        for (const int number : {1, 2}) {
+            if (FtpSession->FtpPanel == number || (command.panel != 0 && command.panel != number))
+                continue;
+            LocalExplorer& shown = explorer(sideOf(number));
+            shown.ReadDir(shown.GetPath(), true);
+            shown.FillGrid();
         }
     });
     LocalWorker->on<cmd::LocalUp>(

@@ -1,10 +1,10 @@
 // The window's periphery: hiding in the tray and coming back, the refresh when the program is
 // switched back to, the panel switch's key, the language dialog and the About box.
 #include "main/about_box.h"
+#include "main/language_dialog.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/product_info.h"
-#include "settings/language_dialog.h"
 
 #include <QAction>
 #include <QDBusConnection>

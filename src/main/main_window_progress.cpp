@@ -1,6 +1,6 @@
 // The progress strip under the panels: the progress timer, the status services and the cancel.
+#include "app/progress_text.h"
 #include "main/main_window.h"
-#include "main/progress_text.h"
 #include "main/widget_helpers.h"
 
 #include <QApplication>
@@ -11,8 +11,6 @@
 #include <QToolButton>
 
 namespace {
-
-using namespace std::chrono_literals;
 
 const QString kTitle = QStringLiteral("Tarvo Manager");
 // The two animations grow the bar by a 26th of its length per tick over a cycle of 25 ticks.
@@ -29,9 +27,6 @@ void TForm1::connectProgressStrip() {
 
 void TForm1::Timer2Timer() {
     ++TimerTicks;
-    const TimedLock lock(locks.progress, 66ms);
-    if (!lock)
-        return; // a worker is writing the strip: the next tick shows it
     // The end of a wait clears the strip before a transfer's bytes show on it: a transfer that
     // moves data shows its progress, not the wait that came before.
     showServerWait();
@@ -160,9 +155,6 @@ void TForm1::completeProgress() {
 }
 
 void TForm1::CompleteProgress() {
-    const TimedLock lock(locks.progress, 50ms);
-    if (!lock)
-        return;
     showStripAtRest(1);
     // The finished transfer's last bytes are shown by its end: the next tick starts anew.
     if (runningJob_)
@@ -171,8 +163,7 @@ void TForm1::CompleteProgress() {
 
 void TForm1::showCurrentFile(std::string text) {
     bridge.post([this, text = std::move(text)] {
-        const TimedLock lock(locks.progress, 50ms);
-        if (lock && runningJob_)
+        if (runningJob_)
             Label18->setText(QString::fromStdString(text));
     });
 }

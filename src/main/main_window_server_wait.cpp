@@ -6,10 +6,6 @@
 #include <QProgressBar>
 #include <QTimer>
 
-namespace {
-using namespace std::chrono_literals;
-} // namespace
-
 void TForm1::serverWait(bool waiting) {
     bridge.post([this, waiting] {
         ShowWaitingForServer(waiting);
@@ -21,9 +17,6 @@ void TForm1::serverWait(bool waiting) {
 }
 
 void TForm1::ShowWaitingForServer(bool waiting) {
-    const TimedLock lock(locks.progress, 150ms);
-    if (!lock)
-        return; // the tick repaints the strip
     // The tick animates from here, leaving this text.
     WaitAnimationStep = 1;
     setBar(0);

@@ -3,6 +3,7 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/product_info.h"
+#include "platform/posix/path.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -4,6 +4,7 @@
 #include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "settings/editor_setting.h"
 
@@ -59,11 +60,13 @@ void TForm1::connectTransferCommands() {
         const JobFrame frame(*this, work.job);
         FTPCom& session = *FtpSession;
         const MarkDomain& entry = work.queue->Items.front();
-        session.beginBatch(work.job.get(), operationTexts().DownloadingText);
-        session.DownloadAnswer = 0;
-        const int result = session.get(entry.Target, command.newName,
-                                       joinPath(entry.Source, entry.Name), entry.Size);
-        session.beginBatch(nullptr, {});
+        int result = 0;
+        {
+            const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
+            session.DownloadAnswer = 0;
+            result = session.get(entry.Target, command.newName, joinPath(entry.Source, entry.Name),
+                                 entry.Size);
+        }
         jobEnded(work.job, result > -1 ? 1 : JobFrame::kQuietFinish);
     });
     RemoteWorker->on<cmd::EditRemote>(
@@ -95,10 +98,9 @@ void TForm1::Zapiszjako1Click() {
     if (chosen.isEmpty())
         return;
     const std::string path = chosen.toStdString();
-    const auto slash = path.rfind('/');
-    const cmd::SaveAs command{path.substr(slash + 1), {}};
-    Jobs.AddItem({FtpSession->currentDir(), slash == 0 ? "/" : path.substr(0, slash), SelectedName,
-                  false, false, -1, 0, SelectedSize});
+    const cmd::SaveAs command{nameOf(path), {}};
+    Jobs.AddItem({FtpSession->currentDir(), folderOf(path), SelectedName, false, false, -1, 0,
+                  SelectedSize});
     postJob(RemoteCommand, command, Jobs.Commit(cmdSaveAs, false));
 }
 
@@ -129,15 +131,15 @@ void TForm1::editRemoteFile(const cmd::EditRemote& command) {
         jobEnded(work.job, kind);
         return;
     }
-    const auto slash = copy->rfind('/');
     const std::string remote = joinPath(entry.Source, entry.Name);
-    session.beginBatch(work.job.get(), operationTexts().DownloadingText);
-    session.DownloadAnswer = 0;
-    session.EditDownload = true;
-    const int result =
-        session.get(copy->substr(0, slash), copy->substr(slash + 1), remote, entry.Size);
-    session.EditDownload = false;
-    session.beginBatch(nullptr, {});
+    int result = 0;
+    {
+        const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
+        session.DownloadAnswer = 0;
+        session.EditDownload = true;
+        result = session.get(folderOf(*copy), nameOf(*copy), remote, entry.Size);
+        session.EditDownload = false;
+    }
     const auto stamp = stampOf(*copy);
     if (result == 1 && session.DownloadAnswer != 2 && session.FtpPanel > 0 && stamp) {
         // Stamped before the editor starts: a quick first save is still a change.

@@ -47,8 +47,9 @@ void TForm1::buildWidgets() {
     layout->addWidget(buildConnectBar());
 
     auto* panels = new QSplitter(Qt::Horizontal, central);
-    LeftPanel = buildPanel(kLeftPanelNames, panels);
-    RightPanel = buildPanel(kRightPanelNames, panels);
+    const PathRowIcons icons = pathRowIcons(*panels->style());
+    LeftPanel = buildPanel(kLeftPanelNames, icons, panels);
+    RightPanel = buildPanel(kRightPanelNames, icons, panels);
     panels->addWidget(LeftPanel.container);
     panels->addWidget(RightPanel.container);
     panels->setChildrenCollapsible(false);

@@ -1,11 +1,12 @@
 // Zip jobs and the archive viewer: the pack, unpack and view commands, and what the jobs ask of
 // the screen while they run on their own threads.
+#include "app/coalesced_text.h"
 #include "local/zip_jobs/archive_paths.h"
-#include "main/coalesced_text.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/panel_numbers.h"
 #include "main/zip_view_dialog.h"
+#include "platform/posix/path.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,16 +15,9 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
-
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 } // namespace
 
@@ -180,8 +174,7 @@ void TForm1::stopZipJobs() {
 }
 
 void TForm1::setZipState(int state) {
-    if (const TimedLock lock(locks.progress, 55ms); lock)
-        ZipState = state;
+    ZipState = state;
     // A tick that saw a question's -1 stopped the timer: the job going on starts it again.
     if (state > 0)
         bridge.post([this] { Timer2->start(); });

@@ -1,6 +1,5 @@
 #include "main/panel_controller.h"
 
-#include "ftp/ftp_com.h"
 #include "local/local_explorer.h"
 #include "main/panel_drops.h"
 
@@ -40,21 +39,41 @@ HeaderSort headerSort(listing::SortColumn column, bool flag) {
     return flag ? HeaderSort{"date 1-0", 1} : HeaderSort{"date 0-1", 0};
 }
 
-// The header's direction flags of the panel's explorer or of the FTP session.
-template <class Lister> bool& directionFlag(Lister& explorer, listing::SortColumn column) {
+// The column and arrow of one of the ten keys, and the direction flag a click that applies it
+// finds.
+struct KeyArrow {
+    listing::SortColumn column;
+    bool flag;
+    int image;
+};
+
+std::optional<KeyArrow> arrowOf(const std::string& key) {
+    for (const listing::SortColumn column :
+         {listing::SortColumn::Name, listing::SortColumn::Type, listing::SortColumn::Size,
+          listing::SortColumn::Attr, listing::SortColumn::Date}) {
+        for (const bool flag : {false, true}) {
+            const HeaderSort sort = headerSort(column, flag);
+            if (sort.key == key)
+                return KeyArrow{column, flag, sort.image};
+        }
+    }
+    return std::nullopt;
+}
+
+bool& directionFlag(SortDirections& directions, listing::SortColumn column) {
     switch (column) {
     case listing::SortColumn::Name:
-        return explorer.SortNameDir;
+        return directions.name;
     case listing::SortColumn::Type:
-        return explorer.SortTypeDir;
+        return directions.type;
     case listing::SortColumn::Size:
-        return explorer.SortSizeDir;
+        return directions.size;
     case listing::SortColumn::Attr:
-        return explorer.SortAttrDir;
+        return directions.attr;
     case listing::SortColumn::Date:
         break;
     }
-    return explorer.SortDateDir;
+    return directions.date;
 }
 
 QByteArray sideTag(PanelSide side) {
@@ -119,6 +138,9 @@ void PanelController::applyTexts(const LanguageTable& texts) {
     if (!widgets_.totalsLabel->text().isEmpty())
         widgets_.totalsLabel->setText(
             QString::fromStdString(listingTotals(texts, model_.listing())));
+    // The session's panel shows its host there, which no language changes.
+    if (shownSession_ == 0 && !widgets_.diskLabel->text().isEmpty())
+        widgets_.diskLabel->setText(QString::fromStdString(explorer_.DiskLine()));
 }
 
 void PanelController::applyView(const PanelView& view) {
@@ -126,7 +148,10 @@ void PanelController::applyView(const PanelView& view) {
     // Another source (the FTP session coming or going) is another folder.
     const bool folderChanged = view.FolderChanged || view.Session != shownSession_;
     shownSession_ = view.Session;
-    model_.setListing(view.Listing, !folderChanged, view.Session != 0);
+    // Freeing a million names would hold the screen up for tens of milliseconds.
+    sorter_.release(model_.setListing(view.Listing, !folderChanged, view.Session != 0));
+    if (const auto arrow = arrowOf(view.SortKey))
+        header_.showGlyph(arrow->column, arrow->image);
     widgets_.pathLabel->setText(QString::fromStdString(view.PathLabel));
     widgets_.totalsLabel->setText(QString::fromStdString(view.Totals));
     widgets_.diskLabel->setText(QString::fromStdString(view.Disk));
@@ -180,39 +205,33 @@ void PanelController::selectRow(int row, bool rangeMark) {
     repaint();
 }
 
-void PanelController::setSession(FTPCom& session, int panelNumber) {
-    session_ = &session;
-    panelNumber_ = panelNumber;
+void PanelController::setSession(FTPCom& session) {
+    remote_.emplace(session);
+}
+
+PanelSource& PanelController::source() {
+    if (remote_ && remote_->shownIn(side_))
+        return *remote_;
+    return explorer_;
 }
 
 void PanelController::headerClicked(listing::SortColumn column) {
-    if (session_ != nullptr && session_->FtpPanel == panelNumber_)
-        sortBy(column, *session_);
-    else
-        sortBy(column, explorer_);
-}
-
-template <class Lister> void PanelController::sortBy(listing::SortColumn column, Lister& lister) {
-    bool& flag = directionFlag(lister, column);
-    const HeaderSort sort = headerSort(column, flag);
-    header_.showGlyph(column, sort.image);
-    lister.Sort(sort.key, true);
-    lister.FillGrid();
+    bool& flag = directionFlag(directions_, column);
+    const std::string key = headerSort(column, flag).key;
     flag = !flag;
+    PanelSource& sorted = source();
+    // Set at once, so that a listing arriving meanwhile is stored in this order.
+    sorted.SetSortKey(key);
+    sorter_.start([&sorted, key] {
+        if (sorted.Sort(key, true))
+            sorted.FillGrid();
+    });
 }
 
 void PanelController::showSortKey(const std::string& key) {
-    for (const listing::SortColumn column :
-         {listing::SortColumn::Name, listing::SortColumn::Type, listing::SortColumn::Size,
-          listing::SortColumn::Attr, listing::SortColumn::Date}) {
-        for (const bool flag : {false, true}) {
-            const HeaderSort sort = headerSort(column, flag);
-            if (sort.key == key) {
-                header_.showGlyph(column, sort.image);
-                directionFlag(explorer_, column) = !flag;
-                return;
-            }
-        }
+    if (const auto arrow = arrowOf(key)) {
+        header_.showGlyph(arrow->column, arrow->image);
+        directionFlag(directions_, arrow->column) = !arrow->flag;
     }
 }
 

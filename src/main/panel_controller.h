@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/quick_search.h"
 #include "frontend/frontend.h"
+#include "ftp/remote_panel_source.h"
+#include "main/background_sort.h"
 #include "main/header_strip.h"
 #include "main/panel_delegate.h"
 #include "main/panel_grid.h"
 #include "main/panel_model.h"
 #include "main/panel_widgets.h"
-#include "main/quick_search.h"
 #include "main/row_sweep.h"
 
 #include <QPoint>
@@ -16,10 +18,18 @@
 #include <string>
 #include <vector>
 
-class FTPCom;
 class LanguageTable;
 class LocalExplorer;
 class PanelIcons;
+
+// Which way each column's next header click sorts: set, by its "1-0" key.
+struct SortDirections {
+    bool name = false;
+    bool type = false;
+    bool size = true;
+    bool attr = true;
+    bool date = true;
+};
 
 // The behaviour of one panel on the screen: it shows the listings its explorer publishes,
 // keeps the current row and the marks, and turns the grid's keys and mouse into marking, quick
@@ -39,6 +49,8 @@ public:
     const PanelModel& model() const { return model_; }
     PanelGrid& grid() { return *grid_; }
     LocalExplorer& explorer() { return explorer_; }
+    // The FTP session while it shows in this panel, the local explorer otherwise.
+    PanelSource& source();
     const PanelWidgets& widgets() const { return widgets_; }
 
     // Screen side of the explorer's publications.
@@ -54,9 +66,11 @@ public:
     void setActive(bool active);
     bool isActive() const { return active_; }
 
-    // While the FTP session shows in this panel, header sorts order its listing.
-    void setSession(FTPCom& session, int panelNumber);
+    // While the FTP session shows in this panel, it is the panel's source.
+    void setSession(FTPCom& session);
 
+    // Sorts on a thread of its own; the arrow changes when the sorted listing shows, since each
+    // view brings the key of its order.
     void headerClicked(tarvo::listing::SortColumn column);
     // Shows a sort key that was applied elsewhere (the settings of the last run) as a header
     // click would have left it: the arrow on its column, the column's next click reversing it.
@@ -101,7 +115,6 @@ private:
     void markKey(bool moveDown);
     void dragMarkTo(int row);
     int rowAt(const QMouseEvent* event) const;
-    template <class Lister> void sortBy(tarvo::listing::SortColumn column, Lister& lister);
     void startRowDrag();
 
     const PanelSide side_;
@@ -116,7 +129,10 @@ private:
     std::optional<QPoint> dragStart_; // where the left button went down on a row
     bool active_ = false;
     std::function<bool(const QKeyEvent&)> isSwitchKey_;
-    FTPCom* session_ = nullptr;
-    int panelNumber_ = 0;
+    std::optional<RemotePanelSource> remote_;
     std::uint64_t shownSession_ = 0; // the FTP connection whose listing is shown; 0 local
+    // The panel's, whichever source it shows: the FTP session sorts on from where the local
+    // folder left off, and the folder from where the session did.
+    SortDirections directions_;
+    BackgroundSort sorter_; // last: its sorts use the panel's sources
 };

@@ -113,12 +113,15 @@ QIcon drawnImage(int index) {
 
 } // namespace
 
-PanelIcons::PanelIcons() {
-    ImageList1.reserve(kImageCount);
-    for (int index = 0; index < kImageCount; ++index) {
+PanelIcons::PanelIcons() : ImageList1(kImageCount) {}
+
+const QIcon& PanelIcons::image(int index) const {
+    std::optional<QIcon>& slot = ImageList1[static_cast<std::size_t>(index)];
+    if (!slot) {
         const QIcon themed = QIcon::fromTheme(kImages[static_cast<std::size_t>(index)].themeName);
-        ImageList1.push_back(themed.isNull() ? drawnImage(index) : themed);
+        slot = themed.isNull() ? drawnImage(index) : themed;
     }
+    return *slot;
 }
 
 int PanelIcons::imageIndex(Kind kind, const QString& name) {
@@ -175,5 +178,5 @@ const QIcon& PanelIcons::icon(Kind kind, const QString& name, bool standardMode)
             if (const QIcon* themed = themeIcon(key))
                 return *themed;
     }
-    return ImageList1[static_cast<std::size_t>(imageIndex(kind, name))];
+    return image(imageIndex(kind, name));
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <deque>
+#include <optional>
 #include <vector>
 
 // One icon looked up for a file type in "All" mode, kept for the rest of the run.
@@ -28,13 +29,14 @@ public:
     // Index into the image list for a row of the archive viewer by its text: a folder entry (or
     // the archive's path, row 0) shows a folder, a file the picture of its extension.
     static int archiveRowImage(const QString& rowText);
-    const QIcon& image(int index) const { return ImageList1[static_cast<std::size_t>(index)]; }
+    // Looked up in the theme on first use: a window shows a few of the 25 images at start.
+    const QIcon& image(int index) const;
     // The type key of a file name in "All" mode.
     static QString typeKey(const QString& name);
 
 private:
     const QIcon* themeIcon(const QString& key);
 
-    std::vector<QIcon> ImageList1;
+    mutable std::vector<std::optional<QIcon>> ImageList1;
     std::deque<IconCollection> IconCache; // a deque: icons handed out stay where they are
 };

@@ -130,14 +130,15 @@ QString typeLetters(const QString& name) {
     return dot < 0 ? QString() : name.mid(dot + 1).toUpper().left(4);
 }
 
-void PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> listing,
-                            bool sameFolder, bool remote) {
+std::shared_ptr<const listing::DirectoryListing>
+PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> listing, bool sameFolder,
+                       bool remote) {
     std::unordered_set<std::string> keptNames;
     if (sameFolder)
         for (const int row : markedRows())
             keptNames.insert(nameCell(row));
     beginResetModel();
-    listing_ = std::move(listing);
+    std::swap(listing_, listing);
     remote_ = remote;
     marks_.assign(static_cast<std::size_t>(rowCount()), 0);
     if (!keptNames.empty())
@@ -146,6 +147,7 @@ void PanelModel::setListing(std::shared_ptr<const listing::DirectoryListing> lis
                 marks_[static_cast<std::size_t>(row)] = 1;
     currentRow_ = std::clamp(currentRow_, 0, rowCount() - 1);
     endResetModel();
+    return listing;
 }
 
 void PanelModel::setCurrentRow(int row) {

@@ -50,9 +50,11 @@ public:
 
     // Shows another listing. Marks stay on the entries that are still there when the same folder
     // is shown again, and all go when another folder is shown. A remote listing (of an FTP
-    // server) shows links as "<LNK>", Unix modes and the server's own dates.
-    void setListing(std::shared_ptr<const tarvo::listing::DirectoryListing> listing,
-                    bool sameFolder, bool remote = false);
+    // server) shows links as "<LNK>", Unix modes and the server's own dates. Returns the
+    // listing shown before, for the caller to let go of where freeing it costs no screen time.
+    std::shared_ptr<const tarvo::listing::DirectoryListing>
+    setListing(std::shared_ptr<const tarvo::listing::DirectoryListing> listing, bool sameFolder,
+               bool remote = false);
     bool remote() const { return remote_; }
     const tarvo::listing::DirectoryListing& listing() const { return *listing_; }
 

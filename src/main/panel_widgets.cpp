@@ -28,12 +28,11 @@ QHBoxLayout* row(QWidget* owner) {
     return rowLayout(owner, 0, 2);
 }
 
-QWidget* buildPathRow(const PanelNames& names, PanelWidgets& panel) {
+QWidget* buildPathRow(const PanelNames& names, const PathRowIcons& icons, PanelWidgets& panel) {
     auto* bar = named<QWidget>(names.pathRow, panel.container);
     bar->setAutoFillBackground(true);
     panel.pathRow = bar;
     auto* layout = row(bar);
-    const QStyle* style = panel.container->style();
 
     panel.driveBox = named<QComboBox>(names.driveBox, bar);
     panel.pathLabel = named<QLabel>(names.pathLabel, bar);
@@ -45,21 +44,15 @@ QWidget* buildPathRow(const PanelNames& names, PanelWidgets& panel) {
 
     panel.pathBar = named<QWidget>(names.pathBar, bar);
     auto* buttons = row(panel.pathBar);
-    panel.refreshButton =
-        toolButton(names.refreshButton, panel.pathBar, {},
-                   QIcon::fromTheme("view-refresh", style->standardIcon(QStyle::SP_BrowserReload)));
+    panel.refreshButton = toolButton(names.refreshButton, panel.pathBar, {}, icons.refresh);
     panel.rootButton = toolButton(names.rootButton, panel.pathBar, QStringLiteral("\\"));
     panel.upButton = toolButton(names.upButton, panel.pathBar, QStringLiteral(".."));
-    panel.historyButton = toolButton(
-        names.historyButton, panel.pathBar, {},
-        QIcon::fromTheme("document-open-recent", style->standardIcon(QStyle::SP_DirIcon)));
+    panel.historyButton = toolButton(names.historyButton, panel.pathBar, {}, icons.history);
     for (QWidget* button :
          {static_cast<QWidget*>(panel.refreshButton), static_cast<QWidget*>(panel.rootButton),
           static_cast<QWidget*>(panel.upButton), static_cast<QWidget*>(panel.historyButton)})
         buttons->addWidget(button);
-    panel.favoritesButton =
-        toolButton(names.favoritesButton, bar, {},
-                   QIcon::fromTheme("bookmarks", style->standardIcon(QStyle::SP_DirLinkIcon)));
+    panel.favoritesButton = toolButton(names.favoritesButton, bar, {}, icons.favorites);
 
     // Enabled by the commands that own them.
     for (QWidget* waiting :
@@ -122,13 +115,27 @@ QWidget* buildStatus(const PanelNames& names, PanelWidgets& panel) {
 
 } // namespace
 
-PanelWidgets buildPanel(const PanelNames& names, QWidget* parent) {
+// The theme's icon, else the style's, which is made only when it is needed.
+QIcon themeOrStyleIcon(const char* name, const QStyle& style, QStyle::StandardPixmap standard) {
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(name));
+    if (!themed.isNull() && !themed.availableSizes().isEmpty())
+        return themed;
+    return style.standardIcon(standard);
+}
+
+PathRowIcons pathRowIcons(const QStyle& style) {
+    return {themeOrStyleIcon("view-refresh", style, QStyle::SP_BrowserReload),
+            themeOrStyleIcon("document-open-recent", style, QStyle::SP_DirIcon),
+            themeOrStyleIcon("bookmarks", style, QStyle::SP_DirLinkIcon)};
+}
+
+PanelWidgets buildPanel(const PanelNames& names, const PathRowIcons& icons, QWidget* parent) {
     PanelWidgets panel;
     panel.container = named<QFrame>(names.container, parent);
     auto* layout = new QVBoxLayout(panel.container);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
-    layout->addWidget(buildPathRow(names, panel));
+    layout->addWidget(buildPathRow(names, icons, panel));
     layout->addWidget(buildHeader(names, panel));
     panel.grid = buildGrid(names, panel.container);
     layout->addWidget(panel.grid, 1);

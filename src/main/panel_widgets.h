@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QIcon>
+#include <QStyle>
+
 class QComboBox;
 class QLabel;
 class PanelGrid;
@@ -71,4 +74,13 @@ inline constexpr PanelNames kRightPanelNames{
     "SpeedButton29", "StringGrid1",   "Label14",       "Label17",       "Label12",
     "ComboBox5",     "Right panel"};
 
-PanelWidgets buildPanel(const PanelNames& names, QWidget* parent);
+// The icons of the path row's buttons, made once for both panels: the style's own icons read
+// their image files at every size as they are made.
+struct PathRowIcons {
+    QIcon refresh;
+    QIcon history;
+    QIcon favorites;
+};
+PathRowIcons pathRowIcons(const QStyle& style);
+
+PanelWidgets buildPanel(const PanelNames& names, const PathRowIcons& icons, QWidget* parent);

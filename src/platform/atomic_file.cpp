@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include "platform/posix/path.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -38,13 +40,6 @@ std::string nameUnnamedFile(int fd, const std::string& path) {
     return {};
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Writes the file through a temporary one. With unnamed set, the temporary file has no name
 // while it is written and flushed, so that a process killed meanwhile leaves nothing behind; it
 // is named only to be renamed. False in `done` when that way is not open here.
@@ -54,7 +49,8 @@ std::string replaceThroughTemporary(const std::string& path, std::string_view co
     std::string temporary; // its name, once it has one
     int fd = -1;
     if (unnamed) {
-        fd = ::open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        const std::string folder = folderOf(path); // a bare name lies in the working folder
+        fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     } else {
         temporary = path + ".XXXXXX";
         fd = ::mkstemp(temporary.data());

@@ -96,6 +96,12 @@ std::string endReport(const QString& program, const QByteArray& output, int exit
 DesktopTools::DesktopTools(FailureHandler onFailure, QDBusConnection bus, QObject* parent)
     : QObject(parent), onFailure_(std::move(onFailure)), bus_(std::move(bus)) {
     askForPropertiesService();
+    // Any editor of the list on PATH is an editor whatever the desktop's default is, so the
+    // default (a shell script that starts several programs) is asked for only without one.
+    if (available(DesktopTool::TextEditor)) {
+        textEditorAvailable_ = true;
+        return;
+    }
     withTextEditor({}, [this](const EditorLaunch& launch) {
         textEditorAvailable_ = launch.installed;
         emit textEditorChecked(textEditorAvailable_);

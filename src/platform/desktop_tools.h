@@ -47,8 +47,9 @@ public:
     // The desktop's default program for text files, else the first text editor found; with
     // an empty file it starts without one. A default that runs in a terminal starts in one.
     void editText(const QString& file);
-    // Whether a text editor's program is installed; false until the desktop's default was
-    // asked for, and textEditorChecked announces the answer.
+    // Whether a text editor's program is installed: known at once when an editor of the list
+    // is on PATH; else false until the desktop's default was asked for, and textEditorChecked
+    // announces the answer.
     bool textEditorAvailable() const { return textEditorAvailable_; }
 
     // Whether a file manager shows item properties; false until the bus has answered, and

@@ -1,5 +1,6 @@
 #include "platform/mount_table.h"
 
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 
 #include <algorithm>
@@ -77,6 +78,7 @@ std::optional<MountRecord> parseLine(std::string_view line) {
     if (separator == fields.end() || fields.end() - separator < 3)
         return std::nullopt;
     MountRecord record;
+    record.Id = static_cast<unsigned>(std::strtoul(std::string(fields[0]).c_str(), nullptr, 10));
     const std::string device(fields[2]);
     char* end = nullptr;
     record.Major = static_cast<unsigned>(std::strtoul(device.c_str(), &end, 10));
@@ -126,11 +128,6 @@ std::string realPath(const std::string& path) {
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
 }
 
-std::string baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool flagIsSet(const std::string& file) {
     std::ifstream in(file);
     char c = 0;
@@ -148,21 +145,21 @@ std::string sysFolderOf(unsigned major, unsigned minor, const std::string& sourc
     if (!source.starts_with("/dev/"))
         return {};
     const std::string device = realPath(source);
-    return device.empty() ? std::string() : realPath("/sys/class/block/" + baseName(device));
+    return device.empty() ? std::string() : realPath("/sys/class/block/" + nameOf(device));
 }
 
 DriveKind systemBlockDeviceKind(unsigned major, unsigned minor, const std::string& source) {
     const std::string folder = sysFolderOf(major, minor, source);
     if (folder.empty())
         return DriveKind::Fixed;
-    if (baseName(folder).starts_with("sr"))
+    if (nameOf(folder).starts_with("sr"))
         return DriveKind::Optical;
     if (folder.find("/usb") != std::string::npos || flagIsSet(folder + "/removable"))
         return DriveKind::Removable;
     // A partition: whether its disk is removable.
     struct stat status {};
     if (::stat((folder + "/partition").c_str(), &status) == 0 &&
-        flagIsSet(folder.substr(0, folder.find_last_of('/')) + "/removable"))
+        flagIsSet(folderOf(folder) + "/removable"))
         return DriveKind::Removable;
     return DriveKind::Fixed;
 }
@@ -218,11 +215,15 @@ DriveProbe systemDriveProbe() {
     return {systemIsDirectory, systemBlockDeviceKind};
 }
 
-std::vector<Drive> readDriveTable() {
+std::vector<MountRecord> readMountRecords() {
     std::ifstream file("/proc/self/mountinfo");
     std::stringstream text;
     text << file.rdbuf();
-    return buildDriveTable(parseMountInfo(text.str()), systemDriveProbe());
+    return parseMountInfo(text.str());
+}
+
+std::vector<Drive> readDriveTable() {
+    return buildDriveTable(readMountRecords(), systemDriveProbe());
 }
 
 std::string driveLabel(DriveKind kind) {
@@ -252,5 +253,14 @@ std::optional<std::size_t> driveIndexOf(const std::vector<Drive>& table, std::st
         if (isWithin(path, point) && (!best || point.size() > table[*best].MountPoint.size()))
             best = i;
     }
+    return best;
+}
+
+const MountRecord* mountOf(const std::vector<MountRecord>& records, std::string_view path) {
+    const MountRecord* best = nullptr;
+    for (const MountRecord& record : records)
+        if (isWithin(path, record.MountPoint) &&
+            (!best || record.MountPoint.size() >= best->MountPoint.size()))
+            best = &record;
     return best;
 }

@@ -12,11 +12,14 @@
 
 // One record of /proc/self/mountinfo with its escapes decoded.
 struct MountRecord {
+    unsigned Id = 0; // unique among the mounts present at one time
     unsigned Major = 0;
     unsigned Minor = 0;
     std::string MountPoint;
     std::string FsType;
     std::string Source;
+
+    bool operator==(const MountRecord&) const = default;
 };
 
 // Records in file order; a line that does not have the kernel's layout is skipped.
@@ -51,6 +54,9 @@ std::vector<Drive> buildDriveTable(const std::vector<MountRecord>& records,
 // The probe of this machine: statx without touching network file systems, kinds from /sys.
 DriveProbe systemDriveProbe();
 
+// The records of this process's mounts now.
+std::vector<MountRecord> readMountRecords();
+
 // The table of this process's mounts now.
 std::vector<Drive> readDriveTable();
 
@@ -63,3 +69,8 @@ std::string driveItemText(const Drive& drive);
 // The drive of path: the longest mount point that is a prefix of it by whole components
 // ("/mnt/a" is not the drive of "/mnt/ab"). None for a path that is not absolute.
 std::optional<std::size_t> driveIndexOf(const std::vector<Drive>& table, std::string_view path);
+
+// The mount that holds path: the record of the longest mount point that is a prefix of it by
+// whole components, the last of several at that point (the one mounted over the others). None
+// for a path that is not absolute.
+const MountRecord* mountOf(const std::vector<MountRecord>& records, std::string_view path);

@@ -26,26 +26,23 @@ bool drain(int fd) {
 } // namespace
 
 MountWatcher::MountWatcher(std::function<void()> onChange) : onChange_(std::move(onChange)) {
-    mountInfo_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-    wake_ = ::eventfd(0, EFD_CLOEXEC);
-    if (mountInfo_ >= 0 && wake_ >= 0 && drain(mountInfo_))
+    mountInfo_.reset(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
+    wake_.reset(::eventfd(0, EFD_CLOEXEC));
+    if (mountInfo_.valid() && wake_.valid() && drain(mountInfo_.get()))
         thread_ = std::thread([this] { run(); });
 }
 
 MountWatcher::~MountWatcher() {
     if (thread_.joinable()) {
         const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
+        [[maybe_unused]] const ssize_t written = ::write(wake_.get(), &one, sizeof one);
         thread_.join();
     }
-    for (const int fd : {mountInfo_, wake_})
-        if (fd >= 0)
-            ::close(fd);
 }
 
 void MountWatcher::run() {
     for (;;) {
-        pollfd watched[2] = {{mountInfo_, POLLPRI, 0}, {wake_, POLLIN, 0}};
+        pollfd watched[2] = {{mountInfo_.get(), POLLPRI, 0}, {wake_.get(), POLLIN, 0}};
         if (::poll(watched, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -54,7 +51,7 @@ void MountWatcher::run() {
         if (watched[1].revents != 0)
             return;
         if (watched[0].revents & (POLLPRI | POLLERR)) {
-            if (!drain(mountInfo_))
+            if (!drain(mountInfo_.get()))
                 return;
             onChange_();
         }

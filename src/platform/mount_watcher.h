@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/posix/unique_fd.h"
+
 #include <functional>
 #include <thread>
 
@@ -20,7 +22,7 @@ private:
     void run();
 
     std::function<void()> onChange_;
-    int mountInfo_ = -1;
-    int wake_ = -1; // an eventfd that ends the wait
+    tarvo::UniqueFd mountInfo_;
+    tarvo::UniqueFd wake_; // an eventfd that ends the wait
     std::thread thread_;
 };

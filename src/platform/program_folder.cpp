@@ -18,14 +18,6 @@ std::string programFolder() {
     return executable.parent_path().string();
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty())
-        return name;
-    if (folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
-
 bool isWithin(std::string_view path, std::string_view folder) {
     if (folder == "/")
         return !path.empty() && path.front() == '/';

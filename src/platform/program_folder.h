@@ -7,9 +7,6 @@
 // saved sites, history). It is the folder of the executable unless TARVO_HOME names another one.
 std::string programFolder();
 
-// Joins a name to a folder with one "/" between them; the root "/" gives "/name", never "//name".
-std::string joinPath(const std::string& folder, const std::string& name);
-
 // The path is the folder or lies below it, by whole components ("/mnt/a" is not within
 // "/mnt/ab"; every absolute path is within "/").
 bool isWithin(std::string_view path, std::string_view folder);

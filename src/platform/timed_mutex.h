@@ -48,10 +48,9 @@ private:
     bool owned_;
 };
 
-// The four locks that guard what the worker threads share with the screen.
+// The locks that guard what the worker threads share with the screen. The progress strip needs
+// none: the window's thread owns it and reads the workers' atomic counters.
 struct SharedLocks {
-    NamedMutex progress{"ZipObjMutex1"}; // progress and status display, transfer counters
-    NamedMutex language{"XMLMutex2"};    // the language table
-    NamedMutex dialog{"DialogMutex3"};   // one local overwrite question at a time
-    NamedMutex control{"NOOPMutex4"};    // the FTP control connection: keep-alive and raw commands
+    NamedMutex dialog{"DialogMutex3"}; // one local overwrite question at a time
+    NamedMutex control{"NOOPMutex4"};  // the FTP control connection: keep-alive and raw commands
 };

@@ -1,5 +1,7 @@
 #include "platform/whole_file.h"
 
+#include "platform/posix/unique_fd.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -17,28 +19,12 @@ std::string tooLarge(std::size_t maxBytes) {
     return "larger than " + std::to_string(maxBytes) + " bytes";
 }
 
-// Closes the descriptor when the scope ends.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path, std::size_t maxBytes,
                                          std::string& error) {
     // Non-blocking, so that a pipe under the name cannot hold the caller up.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    const tarvo::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.get() < 0) {
         error = reasonOf(errno);
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "settings/editor_setting.h"
 
 #include "platform/atomic_file.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "platform/whole_file.h"
 

@@ -1,41 +1,30 @@
 #pragma once
 
-#include "settings/xml_element.h"
+#include "settings/checked_xml_reader.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
-// Typed views of a language document:
+// A language document:
 //   <Language Native=".." Code=".." Author=".." Version=".." ...>
 //     <Strings> <String Name="Key">text</String> ... </Strings>
 //   </Language>
 
-class TXMLStringType : public XmlElement {
-public:
-    using XmlElement::XmlElement;
-    explicit TXMLStringType(const XmlElement& element) : XmlElement(element) {}
-    std::string Get_Name() { return attribute("Name"); }
+// The root's attributes, which the language dialog shows; a missing one reads as "".
+struct LanguageHeader {
+    std::string native;
+    std::string code;
+    std::string author;
+    std::string version;
 };
 
-class TXMLStringsType : public XmlElement {
-public:
-    using XmlElement::XmlElement;
-    explicit TXMLStringsType(const XmlElement& element) : XmlElement(element) {}
-    int Count() const { return childCount("String"); }
-    TXMLStringType Get_String(int index) const;
-};
+// Each String item of the first <Strings> under the root, in document order: its Name ("" when
+// missing) and the text inside it, nested elements' text included.
+using LanguageItemSink = std::function<void(std::string&& name, std::string&& text)>;
 
-class TXMLLanguageType : public XmlElement {
-public:
-    using XmlElement::XmlElement;
-    explicit TXMLLanguageType(const XmlElement& element) : XmlElement(element) {}
-    std::string Get_Native() { return attribute("Native"); }
-    std::string Get_Code() { return attribute("Code"); }
-    std::string Get_Author() { return attribute("Author"); }
-    std::string Get_Version() { return attribute("Version"); }
-    TXMLStringsType Get_Strings();
-};
-
-// Reads a language document. Throws std::runtime_error when the file cannot be read or is not
-// well-formed; gives no value when its document element is not <Language>.
-std::optional<TXMLLanguageType> LoadLanguage(const std::string& path);
+// Reads a language document in one streaming pass, nothing of it kept but what onItem takes.
+// Throws std::runtime_error when the file cannot be read or is refused (readXmlFile,
+// CheckedXmlReader); gives no value when its document element is not <Language>.
+std::optional<LanguageHeader> readLanguageFile(const std::string& path,
+                                               const LanguageItemSink& onItem = {});

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/name_mask.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "settings/language_document.h"
 
@@ -41,7 +42,7 @@ std::vector<std::string> listLanguageFiles(const std::string& folder) {
 
 std::string installLanguageFile(const std::string& source, const std::string& target) {
     try {
-        if (!LoadLanguage(source))
+        if (!readLanguageFile(source))
             return source + " is not a language document (its root element is not <Language>).";
     } catch (const std::exception& error) {
         return source + ": " + error.what();

@@ -1,54 +1,51 @@
 #include "settings/language_table.h"
 
 #include "platform/message_service.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 
 #include <cstdio>
 #include <stdexcept>
 
 std::shared_ptr<const LanguageTable::Table> LanguageTable::current() const {
-    TimedLock lock(lock_, lookupWait_);
-    if (!lock)
-        return nullptr;
+    const std::lock_guard lock(swap_);
     return table_;
 }
 
 std::string LanguageTable::translate(const std::string& key) const {
     const auto table = current();
-    if (!table)
-        return key;
     const auto found = table->texts.find(key);
     return found == table->texts.end() ? key : found->second;
 }
 
-std::optional<TXMLLanguageType> LanguageTable::document() const {
+std::optional<LanguageHeader> LanguageTable::header() const {
     const auto table = current();
-    return table ? table->document : std::nullopt;
+    return table ? table->header : std::nullopt;
 }
 
 std::size_t LanguageTable::size() const {
-    const auto table = current();
-    return table ? table->texts.size() : 0;
+    return current()->texts.size();
 }
 
 std::optional<std::string> LanguageTable::load(const std::string& path) {
     auto fresh = std::make_shared<Table>();
     try {
-        fresh->document = LoadLanguage(path);
-        if (!fresh->document)
+        // Filled while the file is read: no document of it is built.
+        fresh->header =
+            readLanguageFile(path, [&texts = fresh->texts](std::string&& name, std::string&& text) {
+                texts.emplace(std::move(name), std::move(text));
+            });
+        if (!fresh->header)
             return path + ": is not a language document (its root element is not <Language>)";
-        // One pass over the items: looking each up by its index would walk the list again.
-        for (const XmlElement& element : fresh->document->Get_Strings().children("String")) {
-            TXMLStringType item(element);
-            fresh->texts.emplace(item.Get_Name(), item.text());
-        }
     } catch (const std::exception& error) {
         return path + ": " + error.what();
     }
-    TimedLock lock(lock_, lookupWait_);
-    if (!lock)
-        return std::string("the language table stayed locked");
-    table_ = std::move(fresh);
+    std::shared_ptr<const Table> swapped = std::move(fresh);
+    {
+        const std::lock_guard lock(swap_);
+        table_.swap(swapped);
+    }
+    // The old table is freed here, outside the lock: lookups never wait for that.
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/posix/path.h"
 #include "platform/program_folder.h"
 
 #include <QList>

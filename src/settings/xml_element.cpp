@@ -1,14 +1,9 @@
 #include "settings/xml_element.h"
 
+#include "settings/checked_xml_reader.h"
+
 #include <QTextStream>
-#include <QXmlStreamReader>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -17,64 +12,11 @@ QString toQ(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-std::string place(qint64 line, qint64 column) {
-    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
-}
-
-// Opened without blocking and checked before anything is read: opening a FIFO for reading
-// would otherwise wait for a writer forever.
-QByteArray readRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        throw std::runtime_error(std::string("cannot be read: ") + std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        throw std::runtime_error("is not a regular file");
-    const std::string tooLarge =
-        "is larger than " + std::to_string(kMaxXmlFileSize / (1024 * 1024)) + " MiB";
-    if (status.st_size > kMaxXmlFileSize)
-        throw std::runtime_error(tooLarge);
-    QByteArray content;
-    char chunk[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw std::runtime_error(std::string("cannot be read: ") + std::strerror(errno));
-        if (got == 0)
-            return content;
-        if (content.size() + got > kMaxXmlFileSize)
-            throw std::runtime_error(tooLarge); // it grew while being read
-        content.append(chunk, got);
-    }
-}
-
-// A streaming pass, cheap at any depth, before the document is built. It stops at a document
-// type declaration before any entity it declares is expanded: a small file whose entity is
-// referenced many times expands to gigabytes, and our documents never declare one.
+// A streaming pass, cheap at any depth, before the document is built.
 void checkStructure(const QByteArray& content) {
-    QXmlStreamReader reader(content);
-    int depth = 0;
-    while (!reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
-        if (token == QXmlStreamReader::DTD)
-            throw std::runtime_error(place(reader.lineNumber(), reader.columnNumber()) +
-                                     "a document type declaration, which is not accepted");
-        if (token == QXmlStreamReader::StartElement && ++depth > kMaxXmlDepth)
-            throw std::runtime_error(place(reader.lineNumber(), reader.columnNumber()) +
-                                     "elements nested deeper than " + std::to_string(kMaxXmlDepth) +
-                                     " levels");
-        if (token == QXmlStreamReader::EndElement)
-            --depth;
-    }
-    if (reader.hasError())
-        throw std::runtime_error(place(reader.lineNumber(), reader.columnNumber()) +
-                                 reader.errorString().toStdString());
+    CheckedXmlReader reader(content);
+    while (!reader.atEnd())
+        reader.next();
 }
 
 } // namespace
@@ -153,11 +95,11 @@ std::shared_ptr<QDomDocument> parseXmlText(const std::string& text) {
     if (!document->setContent(content, &message, &line, &column)) {
         if (message.endsWith('.'))
             message.chop(1);
-        throw std::runtime_error(place(line, column) + message.toStdString());
+        throw std::runtime_error(xmlPlace(line, column) + message.toStdString());
     }
     return document;
 }
 
 std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path) {
-    return parseXmlText(readRegularFile(path).toStdString());
+    return parseXmlText(readXmlFile(path).toStdString());
 }

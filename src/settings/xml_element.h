@@ -3,7 +3,6 @@
 #include <QDomDocument>
 #include <QDomElement>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,17 +38,8 @@ protected:
     QDomElement element_;
 };
 
-// What a document may be: checked before it is built, since building one from a huge or very
-// deeply nested file takes minutes and gigabytes (a document object takes about 45 times the
-// size of its file).
-inline constexpr std::int64_t kMaxXmlFileSize = 16 * 1024 * 1024;
-inline constexpr int kMaxXmlDepth = 64;
-
 // Parses a file (or a text) into a document. Throws std::runtime_error with a readable reason
-// ("line 3, column 7: ...", "is not a regular file"; the caller names the file) when the file
-// cannot be read, is no regular file (a FIFO is never waited on), is larger than
-// kMaxXmlFileSize, nests elements deeper than kMaxXmlDepth, holds a document type declaration
-// (whose entities could expand without bound) or is not well-formed. The declared
-// encoding is honoured; without a declaration the text must be UTF-8.
+// when the file is refused by readXmlFile or the text by CheckedXmlReader (checked before the
+// document is built).
 std::shared_ptr<QDomDocument> parseXmlFile(const std::string& path);
 std::shared_ptr<QDomDocument> parseXmlText(const std::string& text);

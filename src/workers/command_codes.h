@@ -29,12 +29,16 @@ enum RemoteCode : int {
     cmdRemoteMkDir = 70,
 };
 
-// Codes of the local worker's mailbox (local copy and move).
+// Codes of the local worker's mailbox (local copy and move, and the changes of single entries,
+// which a stalled file system would otherwise hold on the GUI thread).
 enum LocalCode : int {
     cmdLocalOpenLeft = 5,
     cmdLocalUp = 6,
+    cmdLocalAttributes = 10,
     cmdLocalCopy = 16,
     cmdLocalTree = 18,
+    cmdLocalRename = 27,
+    cmdLocalMkDir = 70,
     cmdLocalDrop = 166,
     cmdLocalReset = 188,
 };

@@ -119,8 +119,9 @@ struct RawCommand {
     std::function<void(std::string)> log; // called on the worker for every line
 };
 
-struct RefreshPanels { // re-reads both local panels
+struct RefreshPanels { // re-reads the local panels
     static constexpr int id = cmdRefreshPanels;
+    int panel = 0; // the one panel to read again; 0 reads both
 };
 
 struct GoToSpecialFolder {
@@ -165,6 +166,31 @@ struct LocalCopy { // copies or moves the marked entries to the other panel
 struct LocalTree { // writes the other panel's tree into the console
     static constexpr int id = cmdLocalTree;
     int panel = 2;
+};
+
+// A single entry changes on the local worker too: a dead mount then blocks the worker, never
+// the window.
+
+struct LocalMkDir {
+    static constexpr int id = cmdLocalMkDir;
+    int panel = 2;
+    std::string folder; // the panel's folder when the user asked
+    std::string name;
+};
+
+struct LocalRename {
+    static constexpr int id = cmdLocalRename;
+    int panel = 2;
+    std::string folder;
+    std::string name;
+    std::string newName;
+};
+
+struct LocalAttributes {
+    static constexpr int id = cmdLocalAttributes;
+    int panel = 2;
+    bool readOnly = false; // what the marked entries become
+    std::shared_ptr<const JobQueue> entries;
 };
 
 struct LocalDrop { // files dropped from other programs

@@ -138,7 +138,7 @@ TEST_F(VsftpdSession, DeletingATreeRemovesItsLinksButNotWhatTheyPointAt) {
     EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(VsftpdSession, ARenameNeverReplacesAnEntry) {
+TEST_F(VsftpdSession, ARenameNeverReplacesAndMakeAndDeleteReportRefusals) {
     connectAndShow(*server);
     for (const char* taken : {"b.txt", "sub", "", "..", "sub/x"}) {
         EXPECT_EQ(ftp->Rename("a.txt", taken), -1) << taken;
@@ -148,18 +148,17 @@ TEST_F(VsftpdSession, ARenameNeverReplacesAnEntry) {
     EXPECT_EQ(boxes(), std::vector<std::string>(5, "CouldNotRenameFile"));
     EXPECT_EQ(ftp->Rename("a.txt", "c.txt"), 1);
     EXPECT_EQ(readFile(server->root / "c.txt"), "12345");
-}
 
-TEST_F(VsftpdSession, MakeAndDeleteReportRefusals) {
-    connectAndShow(*server);
     EXPECT_TRUE(ftp->MkDir("/sub")) << "a folder the listing shows counts as made";
     EXPECT_TRUE(ftp->MkDir("new"));
     EXPECT_TRUE(fs::is_directory(server->root / "new"));
     screen.script().answerNext(MessageButton::Ok);
     EXPECT_EQ(ftp->Delete("/sub", 0x10), -1) << "a folder that is not empty";
     EXPECT_TRUE(fs::exists(server->root / "sub"));
-    EXPECT_EQ(boxes(), (std::vector<std::string>{"CouldNotDeleteDirectory\n\n/sub",
-                                                 " OperationNotAllowed"}));
+    const auto shown = boxes();
+    EXPECT_EQ(
+        std::vector(shown.begin() + 5, shown.end()),
+        (std::vector<std::string>{"CouldNotDeleteDirectory\n\n/sub", " OperationNotAllowed"}));
     EXPECT_EQ(ftp->DeleteAnswer, 0) << "OK goes on with the batch";
 }
 
@@ -198,25 +197,17 @@ TEST_F(VsftpdSession, ConsoleLinesAndALongReply) {
         << lines[10];
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(VsftpdSession, ChmodSetsTheModeNumberAndReportsARefusal) {
     EXPECT_FALSE(ftp->Chmod("a.txt", 600)) << "no connection";
     connectAndShow(*server);
-    struct Case {
-        const char* name;
-        int mode;
-        unsigned expected;
-    };
-    const Case cases[] = {
-        {"a.txt", 600, 0600}, {"a.txt", 0, 0}, {"sub", 711, 0711}, {"b.txt", 44, 044}};
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.name + std::string(" ") + std::to_string(test.mode));
-        EXPECT_TRUE(ftp->Chmod(test.name, test.mode));
-        EXPECT_EQ(static_cast<unsigned>(fs::status(server->root / test.name).permissions()) & 07777,
-                  test.expected);
+    for (const auto& [name, mode, expected] : {std::tuple{"a.txt", 600, 0600u},
+                                               {"a.txt", 0, 0u},
+                                               {"sub", 711, 0711u},
+                                               {"b.txt", 44, 044u}}) {
+        SCOPED_TRACE(name + std::string(" ") + std::to_string(mode));
+        EXPECT_TRUE(ftp->Chmod(name, mode));
+        EXPECT_EQ(static_cast<unsigned>(fs::status(server->root / name).permissions()) & 07777,
+                  expected);
     }
     EXPECT_NE(console().find("[12:00:00] Command:> SITE chmod 0 a.txt\n"), std::string::npos);
     EXPECT_TRUE(boxes().empty());

@@ -94,8 +94,7 @@ protected:
     }
 
     TempTree program;
-    NamedMutex languageLock{"XMLMutex2"};
-    LanguageTable texts{languageLock};
+    LanguageTable texts;
     TestScreen screen;
     std::unique_ptr<IOFile> sites;
     LocalExplorer left{screen, texts, PanelSide::Left};

@@ -149,12 +149,7 @@ TEST(PortBox, OnlyAPortNumberIsTakenElseTwentyOne) {
 }
 
 TEST_F(SiteStoreTest, TextsTheRecordCannotHoldAreNamed) {
-    struct Case {
-        std::string SiteRecord::*field;
-        std::string text;
-        bool storable;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string SiteRecord::*, std::string, bool> cases[] = {
         {&SiteRecord::Host, std::string(254, 'h'), true},
         {&SiteRecord::Host, std::string(255, 'h'), false},
         {&SiteRecord::User, "caf\xE7", false}, // scrambles to the terminator
@@ -164,11 +159,11 @@ TEST_F(SiteStoreTest, TextsTheRecordCannotHoldAreNamed) {
         {&SiteRecord::StartDir, std::string(511, 'd'), true},
         {&SiteRecord::StartDir, std::string(512, 'd'), false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [field, text, storable] : cases) {
         SiteRecord record = site("s");
-        record.*(c.field) = c.text;
-        EXPECT_EQ(unstorableText(record), c.storable ? std::nullopt : std::optional(c.text))
-            << c.text.size();
+        record.*field = text;
+        EXPECT_EQ(unstorableText(record), storable ? std::nullopt : std::optional(text))
+            << text.size();
     }
 }
 

@@ -3,12 +3,14 @@
 #include "session_fixture.h"
 
 #include "ftp/download_file.h"
+#include "ftp/transfer_batch.h"
 #include "support/file_content.h"
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -20,11 +22,8 @@ using namespace std::chrono_literals;
 using tarvo::ftp::test::TestServer;
 
 bool consoleHolds(const std::vector<std::string>& lines, const std::string& part) {
-    for (const std::string& line : lines) {
-        if (line.find(part) != std::string::npos)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(
+        lines, [&](const auto& line) { return line.find(part) != std::string::npos; });
 }
 
 // A part file as an unfinished download of this program leaves it.
@@ -41,6 +40,9 @@ protected:
         ftp->beginBatch(&job, "Copying");
     }
     std::string local(const std::string& name) const { return folder + "/" + name; }
+    std::string contentOf(const std::string& name) const {
+        return fs::exists(local(name)) ? readFile(local(name)) : "(none)";
+    }
     int download(const std::string& name, std::int64_t size) {
         return ftp->get(folder, name, "/" + name, size);
     }
@@ -59,20 +61,17 @@ TEST_F(Transfers, AFreshDownloadBecomesTheFileOnlyWhenComplete) {
     // Only the exact part name counts as a part file: no resume question for these.
     writeFile(local("xa.txt.part"), "other");
     writeFile(local("a.txt.partial"), "other");
-    struct Case {
-        const char* name;
-        std::int64_t size; // 0: not known
-        std::string content;
-    };
-    const std::vector<std::string> waitedAndCompleted{"wait", "ready", "complete"};
-    for (const Case& c : {Case{"a.txt", 300000, data}, Case{"a.txt", 0, data}, Case{"empty", 0, ""},
-                          Case{"odd:name?", 1, "x"}}) {
-        fs::remove(local(c.name));
+    // Name, size listed (0: not known), content.
+    for (const auto& [name, size, content] : {std::tuple{"a.txt", 300000, data},
+                                              {"a.txt", 0, data},
+                                              {"empty", 0, ""},
+                                              {"odd:name?", 1, "x"}}) {
+        fs::remove(local(name));
         screen.takeStrip();
-        EXPECT_EQ(download(c.name, c.size), 1) << c.name << console();
-        EXPECT_EQ(screen.takeStrip(), waitedAndCompleted) << c.name;
-        EXPECT_EQ(readFile(local(c.name)), c.content) << c.name;
-        EXPECT_FALSE(fs::exists(local(std::string(c.name) + ".part"))) << c.name;
+        EXPECT_EQ(download(name, size), 1) << name << console();
+        EXPECT_EQ(screen.takeStrip(), (std::vector<std::string>{"wait", "ready", "complete"}));
+        EXPECT_EQ(readFile(local(name)), content) << name;
+        EXPECT_FALSE(fs::exists(local(std::string(name) + ".part"))) << name;
     }
     EXPECT_TRUE(boxes().empty());
 }
@@ -97,44 +96,30 @@ TEST_F(Transfers, ADroppedDownloadKeepsAPartFileOnlyWhenItIsWorthResuming) {
 // Without the listing's size the server's SIZE tells whether what arrived is the rest or the
 // whole file again; where nothing tells, the whole file is downloaded beside the part file.
 TEST_F(Transfers, AResumeFetchesOnlyTheMissingBytes) {
-    struct Case {
-        const char* mode;
-        const char* argument;
-        std::int64_t size; // 0: not listed
-        int result;
-        bool asked;      // the resume question
-        std::string box; // last box after it
-    };
-    for (const Case& c :
-         {Case{"normal", "", 300000, 0, true, ""}, Case{"rest-ignored", "", 300000, 0, true, ""},
-          Case{"rest-ignored", "", 0, 0, true, ""},
-          Case{"rest-ignored", "no-size", 0, 1, false, ""},
-          Case{"rest-refused", "", 300000, -2, true, "ServerDontSupportResume"}}) {
-        SCOPED_TRACE(std::string(c.mode) + " " + c.argument + " " + std::to_string(c.size));
-        start(c.mode, c.argument);
+    // Server mode and argument, size listed (0: none), result, whether the resume is offered.
+    for (const auto& [mode, argument, size, result, asked] :
+         {std::tuple{"normal", "", 300000, 0, true},
+          {"rest-ignored", "", 300000, 0, true},
+          {"rest-ignored", "", 0, 0, true},
+          {"rest-ignored", "no-size", 0, 1, false},
+          {"rest-refused", "", 300000, -2, true}}) {
+        SCOPED_TRACE(std::string(mode) + " " + argument + " " + std::to_string(size));
+        start(mode, argument);
         server->putFile("a.txt", data);
         writePart(local("a.txt.part"), data.substr(0, 120000));
         const std::size_t before = boxes().size();
-        if (c.asked)
+        if (asked)
             screen.script().answerNext(MessageButton::Yes);
-        EXPECT_EQ(download("a.txt", c.size), c.result) << console();
-        const std::vector<std::string> all = boxes();
-        const std::vector<std::string> shown(all.begin() + static_cast<long>(before), all.end());
-        EXPECT_EQ(!shown.empty() && shown.front() == "ResumeDownload " + local("a.txt") + "?",
-                  c.asked);
-        if (c.result >= 0) {
-            EXPECT_EQ(readFile(local("a.txt")), data);
-        }
-        if (c.result == 0) {
-            EXPECT_FALSE(fs::exists(local("a.txt.part")));
-            EXPECT_TRUE(consoleHolds(screen.console(), "350"));
-        } else {
-            if (!c.box.empty()) {
-                EXPECT_EQ(shown.back(), c.box);
-            }
-            EXPECT_EQ(readFile(local("a.txt.part")), data.substr(0, 120000)) << "untouched";
-            fs::remove(local("a.txt.part"));
-        }
+        EXPECT_EQ(download("a.txt", size), result) << console();
+        const std::vector<std::string> shown = boxes();
+        EXPECT_EQ(shown.size() > before &&
+                      shown[before] == "ResumeDownload " + local("a.txt") + "?",
+                  asked);
+        EXPECT_EQ(contentOf("a.txt"), result >= 0 ? data : "(none)");
+        EXPECT_EQ(contentOf("a.txt.part"), result == 0 ? "(none)" : data.substr(0, 120000));
+        EXPECT_TRUE(result != 0 || consoleHolds(screen.console(), "350"));
+        EXPECT_TRUE(result >= 0 || shown.back() == "ServerDontSupportResume");
+        fs::remove(local("a.txt.part"));
         fs::remove(local("a.txt"));
     }
 }
@@ -194,22 +179,18 @@ TEST_F(Transfers, TheOverwriteAnswersStickAndNoAnswerSkips) {
         server->putFile(name, "new");
         writeFile(local(name), "old");
     }
-    struct Case {
-        MessageButton answer;
-        const char* content;
-        std::size_t questions;
-    };
-    for (const Case& c : {Case{MessageButton::Ok, "old", 3}, Case{MessageButton::NoToAll, "old", 1},
-                          Case{MessageButton::YesToAll, "new", 1}}) {
+    for (const auto& [answer, content, questions] : {std::tuple{MessageButton::Ok, "old", 3u},
+                                                     {MessageButton::NoToAll, "old", 1u},
+                                                     {MessageButton::YesToAll, "new", 1u}}) {
         ftp->DownloadAnswer = 0;
         const std::size_t before = boxes().size();
-        for (std::size_t i = 0; i < c.questions; ++i)
-            screen.script().answerNext(c.answer); // Ok is no button of the question
+        for (std::size_t i = 0; i < questions; ++i)
+            screen.script().answerNext(answer); // Ok is no button of the question
         for (const char* name : {"1", "2", "3"})
             download(name, 3);
-        EXPECT_EQ(boxes().size() - before, c.questions) << c.content;
+        EXPECT_EQ(boxes().size() - before, questions) << content;
         for (const char* name : {"1", "2", "3"})
-            EXPECT_EQ(readFile(local(name)), c.content) << name;
+            EXPECT_EQ(readFile(local(name)), content) << name;
     }
 }
 
@@ -226,26 +207,21 @@ TEST_F(Transfers, TheTargetChecksLookInTheTargetsOwnFolder) {
     EXPECT_EQ(boxes().size(), 1u);
 }
 
-TEST_F(Transfers, AFailedDownloadLeavesTheReplacedFileAsItWas) {
-    start("drop-data", "200000");
-    server->putFile("a.txt", data);
-    writeFile(local("a.txt"), "precious");
-    ::chmod(local("a.txt").c_str(), 0444);
-    screen.script().answerNext(MessageButton::Yes);
-    EXPECT_LT(download("a.txt", 300000), 0);
-    EXPECT_EQ(readFile(local("a.txt")), "precious");
-}
-
-TEST_F(Transfers, AReplacedFileKeepsItsModeAndBecomesWritable) {
+TEST_F(Transfers, AReplacedFileKeepsItsModeBecomesWritableAndAFailedDownloadLeavesIt) {
     start("normal");
     server->putFile("a.txt", "new");
     writeFile(local("a.txt"), "old");
     ::chmod(local("a.txt").c_str(), 0440);
     screen.script().answerNext(MessageButton::Yes);
     EXPECT_EQ(download("a.txt", 3), 1);
-    struct stat info {};
-    ASSERT_EQ(::stat(local("a.txt").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(fs::status(local("a.txt")).permissions(), fs::perms(0640));
+
+    start("drop-data", "200000");
+    server->putFile("a.txt", data);
+    ::chmod(local("a.txt").c_str(), 0444);
+    screen.script().answerNext(MessageButton::Yes);
+    EXPECT_LT(download("a.txt", 300000), 0);
+    EXPECT_EQ(readFile(local("a.txt")), "new");
 }
 
 TEST_F(Transfers, NamesThatWouldLeaveTheFolderAreRefused) {
@@ -267,7 +243,7 @@ TEST_F(Transfers, ACancelFromAnotherThreadStopsTheDownloadAtOnce) {
     // Also when the size is not known: a cut transfer is never a complete file.
     for (const std::int64_t size : {std::int64_t{4'000'000}, std::int64_t{0}}) {
         Job cancelled;
-        ftp->beginBatch(&cancelled, "Copying");
+        const BatchScope batch(*ftp, &cancelled, "Copying"); // let go before the job ends
         std::thread canceller([&cancelled] {
             while (cancelled.progress.bytesDone == 0)
                 std::this_thread::sleep_for(5ms);

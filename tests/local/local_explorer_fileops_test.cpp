@@ -44,8 +44,7 @@ protected:
 
     TempTree tree;
     RecordingFrontend screen;
-    NamedMutex lock{"XMLMutex2"};
-    LanguageTable texts{lock};
+    LanguageTable texts;
     LocalExplorer panel{screen, texts, PanelSide::Right};
     Job job;
 };
@@ -143,7 +142,6 @@ TEST_F(PanelJobTest, AnUnprivilegedUserSeesWhatCouldNotBeDeletedOrMadeAndCancelS
     tree.write("closed/one", "1");
     tree.write("closed/two", "2");
     tree.write("closed/sub/three", "3");
-    panel.SetPath(tree.at("closed"));
     JobQueue doomed = queue(false, {"one", "sub", "two"}, tree.at("closed"), "");
     doomed.Items[1].Folder = true;
 
@@ -152,10 +150,9 @@ TEST_F(PanelJobTest, AnUnprivilegedUserSeesWhatCouldNotBeDeletedOrMadeAndCancelS
         screen.script().answerNext(MessageButton::Cancel); // "sub/three": stop
         panel.DeleteItems(doomed, job);
         screen.script().answerNext(MessageButton::Ok);
-        const bool made = panel.MkDir("new");
-        panel.SetPath("/");
+        const bool made = panel.MkDir(tree.at("closed"), "new");
         screen.script().answerNext(MessageButton::Ok);
-        const bool madeAtRoot = panel.MkDir("tarvo-not-made");
+        const bool madeAtRoot = panel.MkDir("/", "tarvo-not-made");
         std::string result = made || madeAtRoot ? "made" : "not made";
         for (const std::string& text : boxTexts())
             result += "|" + text;

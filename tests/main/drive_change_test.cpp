@@ -117,4 +117,20 @@ TEST_F(DriveChangeTest, TheArrowsStepThroughTheDrivesAfterSelectDrive) {
     }
 }
 
+// A mount elsewhere reads no panel again; a move reads again only the panel that stood on it.
+TEST_F(DriveChangeTest, OnlyAPanelWhoseMountChangedIsReadAgain) {
+    const std::string moving = mountRam("moving");
+    ASSERT_TRUE(bothList(moving, true));
+    choose(PanelSide::Left, moving);
+    home.file("late"); // shows only where home is read again
+    const std::string elsewhere = mountRam("elsewhere");
+    ASSERT_TRUE(bothList(elsewhere, true));
+    const std::string moved = mounts.dir("moved");
+    ASSERT_EQ(::mount(moving.c_str(), moved.c_str(), nullptr, MS_MOVE, nullptr), 0);
+    mounted = {elsewhere, moved};
+    ASSERT_TRUE(showing(PanelSide::Left, home.path()));
+    EXPECT_TRUE(rowOf(PanelSide::Left, "late"));
+    EXPECT_FALSE(rowOf(PanelSide::Right, "late")) << "the right panel was read again";
+}
+
 } // namespace

@@ -3,12 +3,10 @@
 #include "local/local_explorer.h"
 #include "main/attribute_dialog.h"
 #include "main/panel_drops.h"
-#include "main/progress_text.h"
 #include "window_harness.h"
 
 #include "support/file_content.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -107,6 +105,22 @@ protected:
             panel.model().setMarked(rowOf(panel, name), true);
     }
     QString label(const char* name) { return child<QLabel>(name)->text(); }
+    mode_t mode(const char* name) {
+        struct stat status {};
+        ::stat(home.at(name).c_str(), &status);
+        return status.st_mode & 0777;
+    }
+    // Answers the modal attribute dialog once it shows: ticks read-only as told, then presses a
+    // button.
+    static void answerAttributeDialog(bool readOnly, const char* button) {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = qobject_cast<TOKRightDlg1*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_FALSE(dialog->findChild<QCheckBox*>("CheckBox3")->isEnabled());
+            dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(readOnly);
+            dialog->findChild<QPushButton*>(button)->click();
+        });
+    }
     std::size_t entries(const char* folder) {
         return std::distance(std::filesystem::directory_iterator(home.at(folder)), {});
     }
@@ -318,32 +332,17 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
     home.write("left/file", "f");
     home.dir("left/folder", 0755);
     reread();
-    const auto mode = [&](const char* name) {
-        struct stat status {};
-        ::stat(home.at(name).c_str(), &status);
-        return status.st_mode & 0777;
-    };
-    // Answers the modal dialog once it shows: ticks read-only as told, then presses a button.
-    const auto answerDialog = [](bool readOnly, const char* button) {
-        QTimer::singleShot(0, [=] {
-            auto* dialog = qobject_cast<TOKRightDlg1*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_FALSE(dialog->findChild<QCheckBox*>("CheckBox3")->isEnabled());
-            dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(readOnly);
-            dialog->findChild<QPushButton*>(button)->click();
-        });
-    };
-
     const auto change = [&](const char* row, bool readOnly, const char* button) {
         select(left(), row);
-        answerDialog(readOnly, button);
-        trigger("Zmieatrybuty1");
+        answerAttributeDialog(readOnly, button);
+        run("Zmieatrybuty1");
     };
 
     select(left(), "file");
     mark(left(), {"[folder]"});
-    answerDialog(true, "SpeedButton1");
+    answerAttributeDialog(true, "SpeedButton1");
     child<QToolButton>("SpeedButton46")->click(); // the second toolbar's button
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(std::pair(mode("left/file"), mode("left/folder")), std::pair(0644u, 0555u))
         << "marked rows only";
     EXPECT_TRUE(left().model().markedRows().empty());
@@ -355,6 +354,36 @@ TEST_F(FileCommandsTest, AttributesSetAndClearReadOnlyOnFilesAndFolders) {
     EXPECT_TRUE(left().model().markedRows().empty()) << "Cancel unmarks the current row";
     change("[..]", true, "SpeedButton1");
     EXPECT_EQ(mode("left"), 0755u) << "\"[..]\" is never changed";
+}
+
+// Make folder, rename and attributes run on the local worker: while it is held (by a stalled
+// mount, say) the window still takes them, and once it is free each is made, none lost.
+TEST_F(FileCommandsTest, EntryChangesRunOnTheLocalWorkerAndWaitWhileItIsBusy) {
+    home.write("left/a.txt", "a");
+    home.write("left/c.txt", "c");
+    reread();
+    std::atomic<bool> release{false};
+    holdUntil<cmd::LocalUp>(*window->LocalWorker, release);
+    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
+    messages->answerTextNext("new");
+    trigger("UtwKat1");
+    select(left(), "a.txt");
+    messages->answerTextNext("b.txt");
+    trigger("ZmNazw1");
+    select(left(), "c.txt");
+    answerAttributeDialog(true, "SpeedButton1");
+    trigger("Zmieatrybuty1");
+    EXPECT_EQ(std::tuple(std::filesystem::exists(home.at("left/new")),
+                         std::filesystem::exists(home.at("left/a.txt")), mode("left/c.txt")),
+              std::tuple(false, true, 0644u))
+        << "nothing changes on the window's thread";
+
+    release = true;
+    const std::vector<std::string> changed{"[..]", "[new]", "b.txt", "c.txt"};
+    EXPECT_TRUE(pumpUntil([&] {
+        return idle() && names(PanelSide::Left) == changed && mode("left/c.txt") == 0444u;
+    })) << testing::PrintToString(names(PanelSide::Left));
+    EXPECT_EQ(messages->shown().size(), 2u) << "the two questions, no failure";
 }
 
 TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
@@ -385,31 +414,6 @@ TEST_F(FileCommandsTest, DropsCopyLocalFilesAndTheOtherPanelsRowsOnly) {
     drop(right(), rows);
     ASSERT_TRUE(pumpUntil([this] { return idle() && right().model().rowCount() == 4; }));
     EXPECT_EQ(readFile(home.at("right/row.txt")), "row");
-}
-
-TEST(ProgressText, CountsInSixtyFourBitsPastFourGibibytes) {
-    const std::int64_t gib = std::int64_t{1} << 30;
-    EXPECT_EQ(progressText(1024 * 1024, 2275 * 1024), "45%  1024KB / 2275KB");
-    EXPECT_EQ(progressText(5 * gib, 10 * gib), "50%  5242880KB / 10485760KB");
-    EXPECT_EQ(speedText(5 * gib), "5242880 KB/s") << "not the low 32 bits";
-    EXPECT_EQ(speedText(1023), "0 KB/s");
-    EXPECT_EQ(speedText(-4096), "0 KB/s") << "a count that went back";
-}
-
-TEST(ProgressText, TransferTicksReadAsTimeLeftAndSpeed) {
-    const std::pair<std::int64_t, const char*> times[] = {{59, "59sec"},         {60, "1min 0sec"},
-                                                          {3599, "59min 59sec"}, {3600, "1h 0min"},
-                                                          {3725, "1h 2min"},     {-3, "-3sec"}};
-    for (const auto& [seconds, text] : times)
-        EXPECT_EQ(timeLeftText(seconds), text) << seconds;
-    EXPECT_EQ(transferSpeedText(1024), "1024 B/s");
-    EXPECT_EQ(transferSpeedText(1025), "1 KB/s");
-    const std::int64_t over31 = (std::int64_t{1} << 31) + 4096;
-    EXPECT_EQ(transferSpeedText(over31), "2097156 KB/s") << "not the low 32 bits";
-    // A quarter done after 10 ticks: 30 more to go.
-    EXPECT_EQ(transferText(256 * 1024, 1024 * 1024, 10), "25%  256KB / 1024KB 30sec");
-    EXPECT_EQ(transferText(2048, 0, 4), "100%  2KB / 0KB 0sec") << "size not known";
-    EXPECT_EQ(transferText(0, 4096, 1), "");
 }
 
 TEST(PanelDrops, TakeLocalFileUrlsAsBytesWithoutATrailingSlash) {

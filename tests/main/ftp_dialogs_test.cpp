@@ -84,8 +84,7 @@ protected:
 };
 
 TEST(ChmodDialog, TheBoxesShowTheModeAndGiveTheChosenBits) {
-    NamedMutex lock("XMLMutex2");
-    const LanguageTable texts(lock);
+    const LanguageTable texts;
     // Each ticked box by its caption's first letter: read, write, execute.
     const std::pair<unsigned, const char*> cases[] = {
         {0731, "rwe-we--e"}, {0, "---------"}, {0644, "rw-r--r--"}, {04755, "rwer-er-e"}};

@@ -148,19 +148,24 @@ TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
     // A save that cannot reach the disk changes neither the list nor the box.
     edit("Edit2")->setText("other");
     fs::remove_all(program.at("config"));
+    program.write("config", "");
     messages->answerNext(MessageButton::Yes);
     child<QToolButton>("SpeedButton1")->click();
     EXPECT_NE(lastBox().find(program.at("config/other")), std::string::npos) << lastBox();
     EXPECT_EQ(sites->count(), 3);
-    program.write("config/lista.txt", "alpha\r\nbeta\r\nwork\r\n");
+    // A program folder without a config folder (a copy of the shipped files) gets one.
+    fs::remove(program.at("config"));
+    messages->answerNext(MessageButton::Yes);
+    child<QToolButton>("SpeedButton1")->click();
+    EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\nwork\r\nother\r\n");
 
     // Delete takes the site the name box names, whichever item the list has selected.
     sites->setCurrentIndex(0);
     edit("Edit2")->setText("work");
     messages->answerNext(MessageButton::Yes);
     trigger("usu2");
-    EXPECT_EQ(items(sites), (QStringList{"alpha", "beta"}));
-    EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\n");
+    EXPECT_EQ(items(sites), (QStringList{"alpha", "beta", "other"}));
+    EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\nother\r\n");
     EXPECT_EQ(bar()[0] + "|" + bar()[2], "|21");
 }
 

@@ -1,7 +1,7 @@
 // The language dialog on a window over a scratch program folder: the list, the headers, Apply,
 // Import and Edit, what they refuse, and the panel switch's key while such dialogs are open.
+#include "main/language_dialog.h"
 #include "main/window_harness.h"
-#include "settings/language_dialog.h"
 
 #include "support/file_content.h"
 
@@ -53,18 +53,33 @@ protected:
     bool lastBoxBegins(const std::string& start) { return lastBox().rfind(start, 0) == 0; }
 };
 
-TEST_F(LanguageDialogTest, ListsTheLangFilesAndAppliesTheHighlightedOneForThisAndTheNextRun) {
+TEST_F(LanguageDialogTest,
+       ListsTheLangFilesShowsTheHighlightedHeaderAndAppliesItForThisAndTheNextRun) {
     TOKRightDlg12* dialog = openDialog();
     EXPECT_EQ(dialog->windowTitle(), "Language");
     EXPECT_EQ(dialog->LangFiles(),
               (std::vector<std::string>{"Bad.xml", "English.xml", "Zzz.xml", "lower.xml"}));
     EXPECT_EQ(shownNative(dialog), "English") << "the active language's header";
+    QAccessibleInterface* value =
+        QAccessible::queryAccessibleInterface(part<QLabel>(dialog, "Label4"));
+    EXPECT_EQ(value->text(QAccessible::Name), "English");
+    const auto captions = value->relations(QAccessible::Label);
+    ASSERT_EQ(captions.size(), 1);
+    EXPECT_EQ(captions.front().first->text(QAccessible::Name), "Name");
 
-    highlight(dialog, "Zzz.xml");
+    // A click or a key shows the highlighted file's header.
+    auto* list = part<QListWidget>(dialog, "ListBox1");
+    QApplication::setActiveWindow(dialog);
+    QListWidgetItem* item = list->findItems("Zzz.xml", Qt::MatchExactly).front();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
     EXPECT_EQ(shownNative(dialog) + "|" + part<QLabel>(dialog, "Label1")->text().toStdString(),
               "Testish|Ann");
+    ASSERT_TRUE(pumpUntil([&] { return focused() == list; }));
+    press(Qt::Key_Up);
+    EXPECT_EQ(shownNative(dialog), "English");
+    press(Qt::Key_Down);
     QPointer<TOKRightDlg12> watched(dialog);
-    QTest::keyClick(part<QListWidget>(dialog, "ListBox1"), Qt::Key_Return);
+    press(Qt::Key_Return);
 
     EXPECT_EQ(action("wyjcie1")->text(), "Beenden") << "the window's texts change at once";
     EXPECT_EQ(readFile(program.at("Language.xml")), readFile(program.at("lang/Zzz.xml")));
@@ -95,7 +110,8 @@ TEST_F(LanguageDialogTest, DocumentsThatAreNoLanguageAreRefusedAndNothingIsCopie
     EXPECT_EQ(action("wyjcie1")->text(), "Quit");
 }
 
-TEST_F(LanguageDialogTest, ImportRefreshesThisDialogAndHighlightsTheFile) {
+TEST_F(LanguageDialogTest,
+       ImportRefreshesThisDialogOnlyAndEditAndApplyWithNothingHighlightedClose) {
     TOKRightDlg12* dialog = openDialog();
     TOKRightDlg12* other = openDialog();
     const std::string imported = home.write("Suomi.xml", languageDocument("Suomi", "Lopeta"));
@@ -110,18 +126,15 @@ TEST_F(LanguageDialogTest, ImportRefreshesThisDialogAndHighlightsTheFile) {
     const std::string before = readFile(program.at("lang/Zzz.xml"));
     dialog->importFile(program.at("lang/Zzz.xml"));
     EXPECT_EQ(readFile(program.at("lang/Zzz.xml")), before);
-    EXPECT_TRUE(messages->shown().empty());
-}
 
-TEST_F(LanguageDialogTest, EditAndApplyWithNothingHighlightedDoNothingButClose) {
+    // Edit and Apply with nothing highlighted do nothing but close.
     const std::string active = readFile(program.at("Language.xml"));
-    TOKRightDlg12* dialog = openDialog();
     ASSERT_TRUE(pumpUntil([&] { return window->findChildren<QProcess*>().isEmpty(); }))
         << "the window's own question for the desktop's editor";
-    part<QPushButton>(dialog, "SpeedButton4")->click();
+    part<QPushButton>(other, "SpeedButton4")->click();
     EXPECT_TRUE(window->findChildren<QProcess*>().isEmpty()) << "no editor is started";
-    QPointer<TOKRightDlg12> watched(dialog);
-    part<QPushButton>(dialog, "SpeedButton1")->click();
+    QPointer<TOKRightDlg12> watched(other);
+    part<QPushButton>(other, "SpeedButton1")->click();
     EXPECT_TRUE(pumpUntil([&] { return watched.isNull(); }));
     EXPECT_EQ(readFile(program.at("Language.xml")), active);
     EXPECT_TRUE(messages->shown().empty());
@@ -150,26 +163,6 @@ TEST_F(LanguageDialogTest, ThePanelSwitchMovesToCtrlTabUntilTheLastDialogCloses)
     second->close();
     EXPECT_EQ(item->shortcut(), QKeySequence(Qt::Key_Tab));
     EXPECT_TRUE(press(Qt::NoModifier));
-}
-
-TEST_F(LanguageDialogTest, AClickOrAKeyShowsTheFilesHeaderWhichAScreenReaderReaches) {
-    TOKRightDlg12* dialog = openDialog();
-    auto* list = part<QListWidget>(dialog, "ListBox1");
-    QApplication::setActiveWindow(dialog);
-    QListWidgetItem* item = list->findItems("Zzz.xml", Qt::MatchExactly).front();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-    EXPECT_EQ(shownNative(dialog), "Testish");
-    ASSERT_TRUE(pumpUntil([&] { return focused() == list; }));
-    press(Qt::Key_Up);
-    EXPECT_EQ(shownNative(dialog), "English");
-    EXPECT_TRUE(messages->shown().empty()) << lastBox();
-
-    QAccessibleInterface* value =
-        QAccessible::queryAccessibleInterface(part<QLabel>(dialog, "Label4"));
-    EXPECT_EQ(value->text(QAccessible::Name), "English");
-    const auto captions = value->relations(QAccessible::Label);
-    ASSERT_EQ(captions.size(), 1);
-    EXPECT_EQ(captions.front().first->text(QAccessible::Name), "Name");
 }
 
 } // namespace

@@ -2,44 +2,19 @@
 #include "main/window_harness.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QMessageBox>
-#include <QTableView>
-#include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 namespace {
 
-// A window over the shipped files with two saved sites.
 class MainWindowTest : public testing::Test {
 protected:
-    void SetUp() override { harness.program.write("config/lista.txt", "alpha\r\nbeta\r\n"); }
     WindowHarness harness;
 };
-
-TEST_F(MainWindowTest, AFreshWindowShowsBothPanelsTheSitesAndItsTexts) {
-    ASSERT_TRUE(harness.open());
-    TForm1& window = *harness.window;
-    EXPECT_EQ(window.windowTitle(), "Tarvo Manager");
-    EXPECT_TRUE(harness.messages->shown().empty()) << "the shipped language file loads";
-
-    auto* left = window.findChild<QTableView*>("StringGrid2");
-    auto* right = window.findChild<QTableView*>("StringGrid1");
-    ASSERT_TRUE(left && right);
-    EXPECT_EQ(
-        (QStringList{left->accessibleName(), right->accessibleName(), window.ComboBox1->itemText(0),
-                     window.ComboBox1->itemText(1), window.SpeedButton24->text()}),
-        (QStringList{"Left panel", "Right panel", "alpha", "beta",
-                     "[ " + QString::fromStdString(window.Translate("Cancel")) + " ]"}));
-    EXPECT_EQ(window.ComboBox1->count(), 2);
-    EXPECT_EQ(window.ActivePanel, 2);
-    EXPECT_EQ(window.ZipState, 0) << "the first tick must not stop the timer of a first copy";
-}
 
 TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     TForm1 window; // the real message boxes
@@ -76,17 +51,6 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     EXPECT_EQ(loopLevel, outerLoopLevel);
 }
 
-TEST_F(MainWindowTest, KeysGoToTheFocusedGridAndEnterOpensAFolder) {
-    harness.home.write("sub/inner.txt", "");
-    ASSERT_TRUE(harness.open());
-    ASSERT_TRUE(harness.activate());
-    WindowHarness::press(Qt::Key_Down);
-    EXPECT_EQ(harness.currentName(PanelSide::Left), "[sub]");
-    WindowHarness::press(Qt::Key_Return);
-    ASSERT_TRUE(harness.showing(PanelSide::Left, harness.home.at("sub")));
-    EXPECT_EQ(WindowHarness::focused(), &harness.left().grid());
-}
-
 // A name that reads as markup shows as it is: as rich text, the image tag would have the label
 // read the file it names until the memory runs out, and a heading would break the layout.
 TEST_F(MainWindowTest, NamesThatLookLikeMarkupShowAsTheyAreInEveryLabelAndBox) {
@@ -96,8 +60,9 @@ TEST_F(MainWindowTest, NamesThatLookLikeMarkupShowAsTheyAreInEveryLabelAndBox) {
     ASSERT_TRUE(harness.open());
     ASSERT_TRUE(harness.activate());
     harness.select(PanelSide::Left, "[" + image + "]");
-    WindowHarness::press(Qt::Key_Return);
+    WindowHarness::press(Qt::Key_Return); // to the focused grid, which keeps the focus
     ASSERT_TRUE(harness.showing(PanelSide::Left, harness.home.at(image)));
+    EXPECT_EQ(WindowHarness::focused(), &harness.left().grid());
     for (const char* dialog :
          {"About1", "Jzyk1", "noweedycja1", "OrganizeFavorites1", "FTPCommand1"})
         harness.trigger(dialog);

@@ -132,20 +132,8 @@ TEST(PanelTypeTag, IsABlankUpToFourUpperCaseExtensionLettersAndFourBlanks) {
         EXPECT_EQ(PanelDelegate::typeTag(QString::fromUtf8(c.name)).toStdString(), c.tag) << c.name;
 }
 
-TEST(PanelImageIndex, FollowsTheRowKindThenTheWholeLowerCasedExtension) {
-    const struct {
-        Kind kind;
-        const char* name;
-        int image;
-    } cases[] = {
-        {Kind::Up, "[..]", 8},     {Kind::Folder, "[a.txt]", 0}, {Kind::Link, "x.txt", 17},
-        {Kind::File, "README", 4}, {Kind::File, "", 4},          {Kind::File, "lib.DLL", 12},
-        {Kind::File, "a.lnk", 17}, {Kind::File, "x.c", 18},      {Kind::File, "x.cpp", 19},
-        {Kind::File, "x.cp", 4},   {Kind::File, "a.tar.gz", 4},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(PanelIcons::imageIndex(c.kind, QString::fromUtf8(c.name)), c.image) << c.name;
-    // The archive viewer's rows: folders and the archive's own path show a folder.
+// The archive viewer's rows: folders and the archive's own path show a folder.
+TEST(PanelImageIndex, ArchiveRowsShowAFolderForFoldersAndTheArchiveItself) {
     for (const auto& [text, image] : {std::pair{"      x.JPG", 16},
                                       {"      x.tar.gz", 4},
                                       {"            dir/", 0},

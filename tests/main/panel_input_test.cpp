@@ -153,9 +153,12 @@ TEST_F(PanelInputTest, HeaderClicksSortTheirPanelFromTheColumnsStartDirection) {
     for (const auto& column : columns) {
         column.button->click();
         EXPECT_EQ(sortKey(right()), column.key);
+        // The arrow comes with the sorted rows.
+        EXPECT_TRUE(pumpUntil([&] {
+            return column.button->icon().pixmap(16).toImage() == arrow(column.glyph);
+        })) << column.key;
         for (QToolButton* button : strip)
             EXPECT_EQ(button->icon().isNull(), button != column.button) << column.key;
-        EXPECT_EQ(column.button->icon().pixmap(16).toImage(), arrow(column.glyph)) << column.key;
         if (column.row3) {
             EXPECT_TRUE(pumpUntil([&] { return right().model().nameCell(3) == column.row3; }))
                 << column.key;
@@ -164,6 +167,14 @@ TEST_F(PanelInputTest, HeaderClicksSortTheirPanelFromTheColumnsStartDirection) {
     widgets.dateButton->click();
     EXPECT_EQ(sortKey(right()), "date 0-1") << "a second click turns the order round";
     EXPECT_TRUE(pumpUntil([this] { return marked(right()).empty(); }));
+    // Two clicks before the first sort shows: the rows and the arrow end in the second's order.
+    widgets.nameButton->click();
+    widgets.nameButton->click();
+    EXPECT_TRUE(pumpUntil([&] {
+        return right().model().nameCell(3) == "j.dat" &&
+               &right().model().listing() == right().explorer().GetListing().get();
+    }));
+    EXPECT_EQ(widgets.nameButton->icon().pixmap(16).toImage(), arrow(QStyle::SP_ArrowDown));
     EXPECT_EQ(std::tuple(marked(left()).size(), sortKey(left()),
                          left().widgets().sizeButton->icon().isNull()),
               std::tuple(12u, std::string("name 1-0"), true))

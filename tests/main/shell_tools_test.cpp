@@ -1,13 +1,11 @@
 // The commands that start the desktop's programs, against fake programs on PATH that record
 // their name, working folder and arguments; and the tray and activation behaviour.
+#include "main/language_dialog.h"
 #include "main/window_harness.h"
-#include "settings/language_dialog.h"
 
 #include "support/file_content.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>

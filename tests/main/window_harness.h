@@ -20,9 +20,8 @@
 #include <optional>
 #include <thread>
 
-// A main window over a scratch program folder (the shipped files and empty history and
-// favourites files) and a scratch home folder, where both panels start. The environment it
-// changes is put back when it goes.
+// A main window over a scratch program folder (a copy of the shipped files) and a scratch home
+// folder, where both panels start. The environment it changes is put back when it goes.
 class WindowHarness {
 public:
     WindowHarness() {
@@ -30,8 +29,6 @@ public:
             if (const char* value = std::getenv(name))
                 saved_.emplace_back(name, value);
         useAsProgramFolder(program.path());
-        for (const char* name : {"Favorites.dat", "HistoryLeft.dat", "HistoryRight.dat"})
-            program.write(name, "");
         setenv("HOME", home.path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", home.at(".config").c_str(), 1);
     }

@@ -1,7 +1,7 @@
 // What the window shows a user and a screen reader: header captions, texts after a language
 // change, folders and files that cannot be read, the panel's table over the accessibility bus.
+#include "main/language_dialog.h"
 #include "main/window_harness.h"
-#include "settings/language_dialog.h"
 
 #include "support/as_nobody.h"
 #include "support/file_content.h"
@@ -70,7 +70,8 @@ TEST_F(WindowViewTest, EveryHeaderCaptionFitsWithItsSortArrow) {
          {"SpeedButton14", "SpeedButton22", "SpeedButton15", "SpeedButton16", "SpeedButton17"}) {
         auto* button = child<QToolButton>(name);
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(2, button->height() / 2));
-        ASSERT_FALSE(button->icon().isNull()) << name << ": the click sorts and shows the arrow";
+        ASSERT_TRUE(pumpUntil([button] { return !button->icon().isNull(); }))
+            << name << ": the click sorts and shows the arrow";
         QFont bold = button->font(); // as under the pointer
         bold.setBold(true);
         const int frame =
@@ -84,7 +85,8 @@ TEST_F(WindowViewTest, ALanguageChangeRewritesTheStatusLinesAtOnce) {
     program.write("lang/Zzz.xml",
                   "<Language Native=\"Z\" Code=\"zz\" Author=\"A\" Version=\"1\"><Strings>"
                   "<String Name=\"Files\">Dateien</String><String Name=\"Dirs\">Ordner</String>"
-                  "<String Name=\"Size\">Groesse</String></Strings></Language>");
+                  "<String Name=\"Size\">Groesse</String><String Name=\"Free\">Frei</String>"
+                  "<String Name=\"Used\">Belegt</String></Strings></Language>");
     home.write("b.txt", "text");
     ASSERT_TRUE(open());
     ASSERT_TRUE(activate());
@@ -102,6 +104,8 @@ TEST_F(WindowViewTest, ALanguageChangeRewritesTheStatusLinesAtOnce) {
               "Dateien 1 | Ordner 0 | Groesse 0KB");
     EXPECT_EQ(left().widgets().selectionLabel->text().toStdString(),
               "Dateien 0 | Ordner 0 | Groesse 0KB");
+    const std::string disk = left().widgets().diskLabel->text().toStdString();
+    EXPECT_TRUE(std::regex_match(disk, std::regex("Frei: [0-9]+MB Belegt: [0-9]+MB "))) << disk;
 }
 
 TEST_F(WindowViewTest, WhatCannotBeReadIsNamedWithTheReason) {

@@ -7,15 +7,12 @@
 #include <QDBusConnection>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(DesktopEntry, ExecValuesBecomeArgumentLists) {
-    struct Case {
-        const char* exec;
-        const char* file;
-        QStringList command;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, QStringList> cases[] = {
         {"gedit %U", "/a b/c.txt", {"gedit", "/a b/c.txt"}},
         {"kate -b %F", "/x", {"kate", "-b", "/x"}},
         {"editor", "/x", {"editor", "/x"}},
@@ -26,10 +23,9 @@ TEST(DesktopEntry, ExecValuesBecomeArgumentLists) {
         {"\"ed\\sx\"  %k", "-y", {"ed x", "-y"}},
         {"", "/x", {}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(desktopEntryCommand(QString::fromUtf8(c.exec), QString::fromUtf8(c.file)),
-                  c.command)
-            << c.exec;
+    for (const auto& [exec, file, command] : cases)
+        EXPECT_EQ(desktopEntryCommand(QString::fromUtf8(exec), QString::fromUtf8(file)), command)
+            << exec;
 
     EXPECT_EQ(desktopEntryValue("# x\nExec=wrong\n[Desktop Entry]\nName=E\nExec = ed %F\n"
                                 "[Desktop Action New]\nExec=ed --new\n",

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <tuple>
 
 namespace {
@@ -44,9 +43,15 @@ TEST(MountTable, ParsesTheKernelsLayoutAndDecodesEscapes) {
     ASSERT_EQ(records.size(), 17u) << "the two lines without the kernel's layout are skipped";
     // Optional fields before the separator are skipped.
     const MountRecord& stick = records[6];
-    EXPECT_EQ(std::tie(stick.MountPoint, stick.FsType, stick.Source, stick.Major, stick.Minor,
-                       records[13].MountPoint),
-              std::tuple("/media/ann/MY STICK", "vfat", "/dev/sdb1", 8u, 17u, "/mnt/a\tb\nc\\d"));
+    EXPECT_EQ(
+        std::tie(stick.Id, stick.MountPoint, stick.FsType, stick.Source, stick.Major, stick.Minor,
+                 records[13].MountPoint),
+        std::tuple(50u, "/media/ann/MY STICK", "vfat", "/dev/sdb1", 8u, 17u, "/mnt/a\tb\nc\\d"));
+    // The mount holding a path: of two at one point, the later is on top.
+    for (const auto& [path, id] :
+         {std::pair{"/data/x", 59u}, {"/media/ann/MY STICK/f", 50u}, {"/etc", 27u}})
+        EXPECT_EQ(mountOf(records, path)->Id, id) << path;
+    EXPECT_EQ(mountOf(records, "relative"), nullptr);
 }
 
 TEST(MountTable, KeepsWhatAUserBrowsesInTheKernelsOrderAndTheRootWhateverItIs) {

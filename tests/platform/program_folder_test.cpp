@@ -5,10 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-TEST(ProgramFolder, IsTheExecutablesFolderUnlessTarvoHomeNamesAnotherAndJoinsWithOneSlash) {
-    EXPECT_EQ(joinPath("/", "name"), "/name");
-    EXPECT_EQ(joinPath("/home/user/", "name"), "/home/user/name");
-    EXPECT_EQ(joinPath("", "name"), "name");
+TEST(ProgramFolder, IsTheExecutablesFolderUnlessTarvoHomeNamesAnother) {
     unsetenv("TARVO_HOME");
     EXPECT_EQ(programFolder(),
               std::filesystem::read_symlink("/proc/self/exe").parent_path().string());

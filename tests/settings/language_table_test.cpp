@@ -1,6 +1,5 @@
 #include "settings/language_table.h"
 
-#include "support/held_lock.h"
 #include "support/scripted_messages.h"
 #include "support/temp_tree.h"
 
@@ -16,8 +15,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 std::string languageDocument(const std::string& strings, const std::string& root = "Language") {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + root +
            " Name=\"Test\" Native=\"Testish\" Code=\"tt\" Author=\"A\" Version=\"1\">" +
@@ -27,8 +24,7 @@ std::string languageDocument(const std::string& strings, const std::string& root
 class LanguageTableTest : public testing::Test {
 protected:
     TempTree dir;
-    NamedMutex lock{"XMLMutex2"};
-    LanguageTable table{lock};
+    LanguageTable table;
 
     std::optional<std::string> load(const std::string& content) {
         return table.load(dir.write("Language.xml", content));
@@ -128,16 +124,6 @@ TEST_F(LanguageTableTest, ALargeFileIsReadWhole) {
     ASSERT_FALSE(load(languageDocument(strings)));
     EXPECT_EQ(std::tuple(table.size(), table.translate("K0"), table.translate("K49999")),
               std::tuple(50'000u, "T0", "T49999"));
-}
-
-TEST_F(LanguageTableTest, ALookupThatCannotGetTheLockReturnsTheKey) {
-    LanguageTable impatient(lock, 30ms);
-    ASSERT_FALSE(impatient.load(
-        dir.write("Language.xml", languageDocument("<String Name=\"Copy\">K</String>"))));
-    HeldLock holder(lock);
-    EXPECT_EQ(impatient.translate("Copy"), "Copy");
-    holder.release();
-    EXPECT_EQ(impatient.translate("Copy"), "K") << "the lock must not stay taken by the lookup";
 }
 
 TEST_F(LanguageTableTest, LookupsDuringReloadsSeeTheOldOrTheNewTextOnly) {

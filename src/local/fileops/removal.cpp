@@ -1,7 +1,7 @@
 #include "local/fileops/removal.h"
 
 #include "local/fileops/entry_ops.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

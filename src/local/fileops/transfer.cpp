@@ -3,7 +3,7 @@
 #include "local/fileops/entry_ops.h"
 #include "local/fileops/file_copy.h"
 #include "local/fileops/staged_entry.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 #include <fcntl.h>
 #include <unistd.h>

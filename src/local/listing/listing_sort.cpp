@@ -4,11 +4,10 @@
 
 #include <QCollatorSortKey>
 #include <QString>
+#include <QUtf8StringView>
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
 #include <optional>
-#include <type_traits>
 #include <utility>
 
 namespace tarvo::listing {
@@ -18,6 +17,10 @@ namespace {
 // Collation keys cost a few microseconds each; spread them when there are many, also the few
 // thousand of each part of a listing that arrives over the network.
 constexpr std::size_t kKeysPerThread = 4096;
+// The smallest piece of a sort one thread takes; the sorted pieces are merged.
+constexpr std::size_t kSortPiece = 16384;
+// Cheap steps per record (ranking, moving) spread over threads from this many records on.
+constexpr std::size_t kRecordsPerThread = 65536;
 
 // QCollator instances must not be shared between threads, so each worker gets its own.
 QCollator collatorLike(const QCollator& model) {
@@ -28,36 +31,72 @@ QCollator collatorLike(const QCollator& model) {
     return copy;
 }
 
-void reorder(std::vector<SearchRecord>& records, const std::vector<std::size_t>& order) {
-    std::vector<SearchRecord> sorted;
-    sorted.reserve(records.size());
-    for (std::size_t index : order)
-        sorted.push_back(std::move(records[index]));
+std::uint64_t bigEndian(std::string_view bytes) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        value = value << 8 | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u);
+    return value;
+}
+
+// The records in the order of the indices; the moves spread over threads on large lists.
+void reorder(std::vector<SearchRecord>& records, const std::vector<RankedIndex>& order) {
+    std::vector<SearchRecord> sorted(records.size());
+    parallelFor(order.size(), kRecordsPerThread, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            sorted[i] = std::move(records[order[i].Index]);
+    });
     records.swap(sorted);
 }
 
-// Sorts record indices by a precomputed key per record, so each comparison is cheap and the
-// records themselves move only once. compare is a three-way comparison of two keys.
-template <typename Key, typename Compare>
-void sortByKeys(std::vector<SearchRecord>& records, const std::vector<Key>& keys, bool descending,
-                Compare compare) {
-    std::vector<std::size_t> order(records.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int result = compare(keys[a], keys[b]);
-        return descending ? result > 0 : result < 0;
+// Sorts ranks from first on by before: pieces on several threads, then merged pairwise.
+template <typename Before>
+void parallelSort(std::vector<RankedIndex>& ranks, std::size_t first, Before before) {
+    const auto at = [&](std::size_t index) {
+        return ranks.begin() + static_cast<std::ptrdiff_t>(index);
+    };
+    const std::size_t count = ranks.size() - first;
+    std::size_t pieces = 1;
+    while (pieces < 8 && count / pieces >= 2 * kSortPiece)
+        pieces *= 2;
+    const auto bound = [&](std::size_t piece) { return first + count * piece / pieces; };
+    parallelFor(pieces, 1, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t piece = begin; piece < end; ++piece)
+            std::sort(at(bound(piece)), at(bound(piece + 1)), before);
     });
-    reorder(records, order);
+    for (std::size_t width = 1; width < pieces; width *= 2) {
+        parallelFor(pieces / (2 * width), 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t pair = begin; pair < end; ++pair) {
+                const std::size_t left = pair * 2 * width;
+                std::inplace_merge(at(bound(left)), at(bound(left + width)),
+                                   at(bound(left + 2 * width)), before);
+            }
+        });
+    }
 }
 
-// Sizes are unsigned and times signed: each compares as its own type.
+// Sizes, times and attributes as unsigned numbers in the same order.
+std::uint64_t orderedNumber(std::uint64_t number) {
+    return number;
+}
+std::uint64_t orderedNumber(std::int64_t number) {
+    return static_cast<std::uint64_t>(number) ^ (std::uint64_t{1} << 63);
+}
+
+// Sorts records by a number each gives; equal numbers end up in no defined order.
 template <typename Field>
 void sortByNumber(std::vector<SearchRecord>& records, bool descending, Field field) {
-    std::vector<std::invoke_result_t<Field, const SearchRecord&>> keys;
-    keys.reserve(records.size());
-    for (const SearchRecord& record : records)
-        keys.push_back(field(record));
-    sortByKeys(records, keys, descending, [](auto a, auto b) { return (a > b) - (a < b); });
+    std::vector<RankedIndex> order(records.size());
+    parallelFor(records.size(), kRecordsPerThread, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            order[i] = {orderedNumber(field(records[i])), 0, i};
+    });
+    if (descending)
+        parallelSort(order, 0,
+                     [](const RankedIndex& a, const RankedIndex& b) { return a.High > b.High; });
+    else
+        parallelSort(order, 0,
+                     [](const RankedIndex& a, const RankedIndex& b) { return a.High < b.High; });
+    reorder(records, order);
 }
 
 } // namespace
@@ -73,31 +112,85 @@ std::string_view extensionOf(std::string_view name) {
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
 }
 
+CollationKeys::CollationKeys(SortColumn column, const QCollator& collator)
+    : column_(column), collator_(collatorLike(collator)),
+      bytewise_(collator.locale().language() == QLocale::C) {}
+
+void CollationKeys::add(const std::vector<SearchRecord>& records, std::size_t from) {
+    const auto sortedText = [this](const std::string& name) {
+        return column_ == SortColumn::Type ? extensionOf(name) : std::string_view(name);
+    };
+    const std::size_t count = records.size() - from;
+    if (!bytewise_) {
+        const std::size_t first = collated_.size();
+        collated_.resize(first + count);
+        parallelFor(count, kKeysPerThread, [&](std::size_t begin, std::size_t end) {
+            const QCollator local = collatorLike(collator_);
+            for (std::size_t i = begin; i < end; ++i) {
+                const std::string_view text = sortedText(records[from + i].Name);
+                collated_[first + i] =
+                    local.sortKey(QString::fromUtf8(text.data(), qsizetype(text.size())));
+            }
+        });
+        return;
+    }
+    // The C locale collates the UTF-8 form of the decoded text: the bytes themselves, except
+    // that an invalid sequence counts as the replacement character.
+    for (std::size_t i = from; i < records.size(); ++i) {
+        const std::string_view text = sortedText(records[i].Name);
+        if (QUtf8StringView(text).isValidUtf8())
+            bytes_.append(text);
+        else
+            bytes_.append(QString::fromUtf8(text.data(), qsizetype(text.size())).toStdString());
+        ends_.push_back(bytes_.size());
+    }
+}
+
+std::string_view CollationKeys::bytesOf(std::size_t index) const {
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(bytes_).substr(begin, ends_[index] - begin);
+}
+
+int CollationKeys::compare(std::size_t a, std::size_t b) const {
+    if (!bytewise_)
+        return collated_[a]->compare(*collated_[b]);
+    const int result = bytesOf(a).compare(bytesOf(b));
+    return (result > 0) - (result < 0);
+}
+
+std::pair<std::uint64_t, std::uint64_t> CollationKeys::prefix(std::size_t index) const {
+    if (!bytewise_)
+        return {0, 0};
+    const std::string_view bytes = bytesOf(index);
+    return {bigEndian(bytes), bigEndian(bytes.size() > 8 ? bytes.substr(8) : std::string_view{})};
+}
+
 CollationOrder::CollationOrder(SortColumn column, bool descending, const QCollator& collator)
-    : column_(column), descending_(descending), collator_(collatorLike(collator)) {}
+    : descending_(descending), keys_(column, collator) {}
 
 void CollationOrder::add(const std::vector<SearchRecord>& records, std::size_t from) {
-    const std::size_t first = keys_.size();
-    keys_.resize(first + records.size() - from);
-    parallelFor(records.size() - from, kKeysPerThread, [&](std::size_t begin, std::size_t end) {
-        const QCollator local = collatorLike(collator_);
-        for (std::size_t i = begin; i < end; ++i) {
-            const std::string& name = records[from + i].Name;
-            const std::string_view bytes =
-                column_ == SortColumn::Type ? extensionOf(name) : std::string_view(name);
-            keys_[first + i] =
-                local.sortKey(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+    const std::size_t first = order_.size();
+    keys_.add(records, from);
+    order_.resize(first + records.size() - from);
+    parallelFor(order_.size() - first, kRecordsPerThread, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = first + begin; i < first + end; ++i) {
+            const auto [high, low] = keys_.prefix(i);
+            order_[i] = {high, low, i};
         }
     });
-    const auto before = [this](std::size_t a, std::size_t b) {
-        const int result = keys_[a]->compare(*keys_[b]);
+    const auto before = [this](const RankedIndex& a, const RankedIndex& b) {
+        int result = 0;
+        if (a.High != b.High)
+            result = a.High < b.High ? -1 : 1;
+        else if (a.Low != b.Low)
+            result = a.Low < b.Low ? -1 : 1;
+        else
+            result = keys_.compare(a.Index, b.Index);
         return descending_ ? result > 0 : result < 0;
     };
-    order_.resize(keys_.size());
-    const auto part = order_.begin() + static_cast<std::ptrdiff_t>(first);
-    std::iota(part, order_.end(), first);
-    std::sort(part, order_.end(), before);
-    std::inplace_merge(order_.begin(), part, order_.end(), before);
+    parallelSort(order_, first, before);
+    std::inplace_merge(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(first),
+                       order_.end(), before);
 }
 
 void CollationOrder::sort(std::vector<SearchRecord>& records) const {

@@ -1,6 +1,7 @@
 #include "local/zip/file_attributes.h"
 
 #include "local/zip/zip_api.h"
+#include "platform/posix/path.h"
 
 #include <sys/stat.h>
 
@@ -23,9 +24,7 @@ bool keepsDosAttributes(std::uint16_t versionMadeBy) {
 }
 
 bool isHiddenName(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return start < fileName.size() && fileName[start] == '.';
+    return nameOf(fileName).starts_with('.');
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "local/zip/pack_walk.h"
 
+#include "platform/posix/path.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -7,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 namespace tarvo::zip {
 
@@ -61,14 +64,14 @@ private:
 
     void listFolder(const Pending& folderEntry, std::vector<Pending>& pending) {
         const std::string& path = folderEntry.path;
-        DIR* folder = ::opendir(path.c_str());
-        if (folder == nullptr) {
+        const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(path.c_str()), ::closedir);
+        if (!folder) {
             skip(path, std::strerror(errno));
             return;
         }
         std::vector<std::string> names;
         errno = 0;
-        while (const dirent* entry = ::readdir(folder)) {
+        while (const dirent* entry = ::readdir(folder.get())) {
             // Only these two: ".x" and "a." are entries like any other.
             if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
                 names.emplace_back(entry->d_name);
@@ -77,7 +80,6 @@ private:
         if (errno != 0) {
             skip(path, std::strerror(errno));
         }
-        ::closedir(folder);
         std::sort(names.begin(), names.end(), std::greater<>());
         const std::string base = path == "/" ? std::string() : path;
         const std::string& prefix = folderEntry.name;
@@ -111,8 +113,7 @@ PackWalk walkForPacking(const std::vector<std::string>& paths,
         while (path.size() > 1 && path.back() == '/') {
             path.pop_back();
         }
-        const std::size_t slash = path.rfind('/');
-        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        std::string name = nameOf(path);
         if (name == "." || name == "..") {
             name.clear();
         }

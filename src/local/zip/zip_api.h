@@ -38,6 +38,10 @@ struct ZipHandleRecord {
     ~ZipHandleRecord();
 };
 using ZipHandle = ZipHandleRecord*;
+// Owns a handle on every way out of its scope, a throw's too. A handle freed without its close
+// lets a reader's archive go and throws a writer's unfinished archive away (the file it would
+// replace stays as it was); the close functions take it back with release().
+using UniqueZipHandle = std::unique_ptr<ZipHandleRecord>;
 
 struct ZipEntryInfo {
     // The entry's index; for the call with index -1 the number of entries.

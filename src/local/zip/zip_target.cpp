@@ -1,6 +1,7 @@
 #include "local/zip/zip_target.h"
 
 #include "local/zip/file_attributes.h"
+#include "platform/posix/path.h"
 #include "platform/posix/temp_file.h"
 
 #include <fcntl.h>
@@ -28,17 +29,6 @@ std::string resolveLink(const std::string& path) {
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
 }
 
-void splitPath(const std::string& path, std::string& folder, std::string& name) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        folder = ".";
-        name = path;
-    } else {
-        folder = slash == 0 ? "/" : path.substr(0, slash);
-        name = path.substr(slash + 1);
-    }
-}
-
 } // namespace
 
 ZipResult ZipTarget::open(const std::string& path, std::unique_ptr<ZipTarget>& target) {
@@ -63,8 +53,11 @@ ZipResult ZipTarget::open(const std::string& path, std::unique_ptr<ZipTarget>& t
         if (exists && isReadOnlyMode(existing.st_mode)) {
             return ZipCannotOpen;
         }
-        std::string folder;
-        splitPath(finalPath, folder, opened->finalName_);
+        opened->finalName_ = nameOf(finalPath);
+        std::string folder = folderOf(finalPath);
+        if (folder.empty()) { // a bare name lies in the working folder
+            folder = ".";
+        }
         if (opened->finalName_.empty()) {
             return ZipCannotOpen;
         }

@@ -1,6 +1,6 @@
 #include "local/zip_jobs/archive_paths.h"
 
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 #include <filesystem>
 

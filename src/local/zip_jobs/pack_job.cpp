@@ -4,7 +4,7 @@
 #include "local/zip/zip_api.h"
 #include "local/zip_jobs/zip_failures.h"
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 
 #include <sys/stat.h>
 
@@ -16,11 +16,6 @@ namespace zip = tarvo::zip;
 namespace {
 
 const std::string kTitle = "Tarvo Manager";
-
-std::string lastComponent(const std::string& name) {
-    const auto slash = name.rfind('/');
-    return slash == std::string::npos ? name : name.substr(slash + 1);
-}
 
 // Gives each row back once the last of its entries is written, in row order. A row that adds
 // no entry (a link, say) is done when the rows before it are.
@@ -65,16 +60,17 @@ public:
                 return; // the old archive stays as it is, and nothing is re-read
             leaveOut.push_back({existing.st_dev, existing.st_ino});
         }
-        zip::ZipHandle handle = zip::ZipCreate(job_.ArchivePath);
+        zip::UniqueZipHandle handle(zip::ZipCreate(job_.ArchivePath));
         if (handle == nullptr) {
             cannotCreate("");
             return;
         }
         // The archive is written inside a marked folder too: it never packs itself.
-        if (zip::FileIdentity written; zip::ZipWriterFile(handle, written))
+        if (zip::FileIdentity written; zip::ZipWriterFile(handle.get(), written))
             leaveOut.push_back(written);
-        pack(handle, leaveOut);
-        if (const zip::ZipResult closed = zip::ZipCloseWriter(handle); closed != zip::ZipOk)
+        pack(handle.get(), leaveOut);
+        if (const zip::ZipResult closed = zip::ZipCloseWriter(handle.release());
+            closed != zip::ZipOk)
             failures_.add(job_.ArchivePath, zipResultText(closed));
         if (!failures_.empty())
             host_.messages().show({kTitle, failures_.report(host_.translate("OperationNotAllowed")),
@@ -123,7 +119,7 @@ private:
             // A marked file, or a file inside a marked folder.
             host_.showZipStatus(name.find('/') == std::string::npos
                                     ? "ADD to archive (" + count + "): " + name
-                                    : "Adding to archive (" + count + "): " + lastComponent(name));
+                                    : "Adding to archive (" + count + "): " + nameOf(name));
         };
         observer.finished = [&](std::size_t index, zip::ZipResult result) {
             if (result == zip::ZipCancelled)

@@ -26,14 +26,13 @@ public:
         : job_(job), host_(host), control_(control) {}
 
     void run() {
-        zip::ZipHandle handle = zip::ZipOpen(job_.ArchivePath);
+        zip::UniqueZipHandle handle(zip::ZipOpen(job_.ArchivePath));
         if (handle == nullptr) {
             host_.messages().show(
                 {kTitle, host_.translate("OperationNotAllowed") + "\n\n" + job_.ArchivePath,
                  MessageButton::Ok, MessageIcon::Information});
         } else {
-            unpackEntries(handle);
-            zip::ZipCloseReader(handle);
+            unpackEntries(handle.get());
             if (!failures_.empty())
                 host_.messages().show({kTitle,
                                        failures_.report(host_.translate("OperationNotAllowed")),

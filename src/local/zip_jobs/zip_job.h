@@ -39,7 +39,7 @@ public:
 
     virtual MessageService& messages() = 0;
     virtual std::string translate(const std::string& key) = 0;
-    // ZipState, set under the progress lock with a short wait; skipped when the wait fails.
+    // ZipState: 1 while the job works, -1 while it waits for an answer and when it has ended.
     virtual void setZipState(int state) = 0;
     // The status line: the entry being handled.
     virtual void showZipStatus(std::string text) = 0;

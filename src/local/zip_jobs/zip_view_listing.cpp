@@ -2,6 +2,7 @@
 
 #include "local/zip/zip_api.h"
 #include "platform/byte_total.h"
+#include "platform/posix/path.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,8 +20,7 @@ std::string rowText(const std::string& name) {
         return std::string(indent, ' ') + name;
     if (indent > kLevel)
         indent += kLevel;
-    const auto slash = name.rfind('/');
-    return std::string(indent, ' ') + (slash == std::string::npos ? name : name.substr(slash + 1));
+    return std::string(indent, ' ') + nameOf(name);
 }
 
 } // namespace
@@ -28,17 +28,17 @@ std::string rowText(const std::string& name) {
 ZipViewListing listZipArchive(const std::string& archivePath, const std::stop_token& stop) {
     ZipViewListing listing;
     listing.Rows.push_back(archivePath);
-    zip::ZipHandle handle = zip::ZipOpen(archivePath);
+    const zip::UniqueZipHandle handle(zip::ZipOpen(archivePath));
     if (handle == nullptr)
         return listing;
     listing.Opened = true;
     zip::ZipEntryInfo info;
-    zip::ZipGetEntry(handle, -1, info);
+    zip::ZipGetEntry(handle.get(), -1, info);
     const int count = info.index;
     listing.Rows.reserve(static_cast<std::size_t>(count) + 1);
     for (int index = 0; index < count && !stop.stop_requested(); ++index) {
         // A damaged entry keeps its row, blank, so that rows stay entry index + 1.
-        if (zip::ZipGetEntry(handle, index, info) != zip::ZipOk) {
+        if (zip::ZipGetEntry(handle.get(), index, info) != zip::ZipOk) {
             listing.Rows.emplace_back(kLevel, ' ');
             continue;
         }
@@ -48,7 +48,6 @@ ZipViewListing listZipArchive(const std::string& archivePath, const std::stop_to
             ++listing.Files;
         listing.Rows.push_back(rowText(info.name));
     }
-    zip::ZipCloseReader(handle);
     return listing;
 }
 

@@ -53,27 +53,6 @@ Socket newStreamSocket(int family) {
 
 } // namespace
 
-Socket& Socket::operator=(Socket&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = other.release();
-    }
-    return *this;
-}
-
-int Socket::release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void Socket::close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
 std::uint16_t Endpoint::port() const {
     if (family() == AF_INET6)
         return ntohs(reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ftp/ftp_error.h"
+#include "platform/posix/unique_fd.h"
 
 #include <atomic>
 #include <chrono>
@@ -31,19 +32,13 @@ class Socket {
 public:
     Socket() = default;
     explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() { close(); }
-    Socket(Socket&& other) noexcept : fd_(other.release()) {}
-    Socket& operator=(Socket&& other) noexcept;
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
 
-    int fd() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release();
-    void close();
+    int fd() const { return fd_.get(); }
+    bool valid() const { return fd_.valid(); }
+    void close() { fd_.reset(); }
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 // A socket address of either family.

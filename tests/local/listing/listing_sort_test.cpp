@@ -109,6 +109,21 @@ TEST(ListingSort, NamesFollowTheGivenLocaleAndCase) {
     EXPECT_THAT(sortedNames({"z", "\xC3\xA4", "a"}, "sv_SE"), ElementsAre("a", "z", "\xC3\xA4"));
 }
 
+// The C locale's keys are compared as bytes, first by their first 16: the order is still the
+// collator's, past the 16th byte, for characters beyond 16 bits and for invalid UTF-8.
+TEST(ListingSort, TheCLocaleOrdersAsItsCollatorDoes) {
+    const Names names{
+        "abcdefghijklmnopq2", "abcdefghijklmnop", "abcdefghijklmnopq1", "Z", "\xF0\x9F\x98\x80",
+        "\xEF\xBF\xBD",       "x\xFFy",           "x\xEF\xBF\xBDz",     "a"};
+    Names expected = names;
+    const QCollator collator = listing::nameCollator(QLocale::c());
+    std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
+        return collator.sortKey(QString::fromStdString(a))
+                   .compare(collator.sortKey(QString::fromStdString(b))) < 0;
+    });
+    EXPECT_EQ(sortedNames(names, "C"), expected);
+}
+
 TEST(ListingSort, SizesAndTimesCompareInFullSixtyFourBits) {
     // Values whose low 32-bit halves differ by 2^31 or more, or not at all.
     const std::int64_t big = (std::int64_t{1} << 31) + 1;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tarvo::zip {
 namespace {
 
@@ -48,23 +50,17 @@ TEST(ArchiveNames, StoredExtensionsIgnoreCaseAndOnlyTheLastDotCounts) {
 }
 
 TEST(EntryNames, CleaningDropsDrivePartsAndLeadingSlashesAndDecodesUtf8ElseCodePage437) {
-    const struct {
-        const char* stored;
-        bool utf8Flag;
-        const char* cleaned;
-    } cases[] = {
-        {"C:\\..\\..\\file.txt", false, "../../file.txt"},
-        {"/etc/passwd", false, "etc/passwd"},
-        {"//C:/x/y", false, "x/y"},
-        {"dir\\file.txt", false, "dir/file.txt"},
-        {"a/../b", false, "a/../b"}, // refused later, not rewritten
-        {"Gr\303\274\303\237e", false, "Grüße"},
-        {"\201ber", false, "über"}, // CP437 0x81 is ü
-        {"\201ber", true, "\201ber"},
-        {"\xB0\xE1", false, "░ß"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(cleanEntryName(c.stored, c.utf8Flag), c.cleaned) << c.stored;
+    for (const auto& [stored, utf8Flag, cleaned] :
+         {std::tuple{"C:\\..\\..\\file.txt", false, "../../file.txt"},
+          {"/etc/passwd", false, "etc/passwd"},
+          {"//C:/x/y", false, "x/y"},
+          {"dir\\file.txt", false, "dir/file.txt"},
+          {"a/../b", false, "a/../b"}, // refused later, not rewritten
+          {"Gr\303\274\303\237e", false, "Grüße"},
+          {"\201ber", false, "über"}, // CP437 0x81 is ü
+          {"\201ber", true, "\201ber"},
+          {"\xB0\xE1", false, "░ß"}})
+        EXPECT_EQ(cleanEntryName(stored, utf8Flag), cleaned) << stored;
 }
 
 TEST(EntryNames, SafeComponentsRefuseEveryParentStep) {

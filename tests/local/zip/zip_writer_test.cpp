@@ -170,6 +170,12 @@ TEST_F(ZipWriter, ExistingArchiveStaysUntilTheNewOneIsCompleteAndReadOnlyOneIsKe
     const std::string archive = dir.at("a.zip");
     writeFile(archive, "old archive");
     writeFile(dir.at("f.txt"), "new content");
+    {
+        // A pack that throws lets its handle go unclosed: the unfinished archive is dropped.
+        const UniqueZipHandle dropped(ZipCreate(archive));
+        ASSERT_EQ(ZipAddFile(dropped.get(), "f.txt", dir.at("f.txt")), ZipOk);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     ZipHandle writer = ZipCreate(archive);
     ASSERT_NE(writer, nullptr);
     ASSERT_EQ(ZipAddFile(writer, "f.txt", dir.at("f.txt")), ZipOk);

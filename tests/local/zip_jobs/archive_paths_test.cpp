@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(ArchivePaths, TheProposedArchiveIsNamedAfterThePanelsFolder) {
@@ -17,22 +19,16 @@ TEST(ArchivePaths, TheProposedArchiveIsNamedAfterThePanelsFolder) {
 }
 
 TEST(ArchivePaths, TypedTextsAreTakenFromThePanelsFolderAndFoldersEndInASlash) {
-    struct Case {
-        const char* typed;
-        const char* path;
-        const char* folder;
-    };
-    const Case cases[] = {
-        {"/home/ann/out", "/home/ann/out", "/home/ann/out/"},
-        {"/home/ann/out/", "/home/ann/out/", "/home/ann/out/"},
-        {"out", "/home/ann/out", "/home/ann/out/"},
-        {"../bob/x.zip", "/home/bob/x.zip", "/home/bob/x.zip/"},
-        {"", "/home/ann/", "/home/ann/"},
-        {"/", "/", "/"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(resolveTypedPath("/home/ann", c.typed), c.path) << c.typed;
-        EXPECT_EQ(resolveTypedFolder("/home/ann", c.typed), c.folder) << c.typed;
+    // Typed text, the path it names and the folder it names.
+    for (const auto& [typed, path, folder] :
+         {std::tuple{"/home/ann/out", "/home/ann/out", "/home/ann/out/"},
+          {"/home/ann/out/", "/home/ann/out/", "/home/ann/out/"},
+          {"out", "/home/ann/out", "/home/ann/out/"},
+          {"../bob/x.zip", "/home/bob/x.zip", "/home/bob/x.zip/"},
+          {"", "/home/ann/", "/home/ann/"},
+          {"/", "/", "/"}}) {
+        EXPECT_EQ(resolveTypedPath("/home/ann", typed), path) << typed;
+        EXPECT_EQ(resolveTypedFolder("/home/ann", typed), folder) << typed;
     }
 }
 

@@ -65,23 +65,17 @@ TEST(ZipViewListing, AClaimedSizePast2To63MakesTheLargestTotal) {
 }
 
 TEST(ZipViewListing, TotalsAndRatioTexts) {
-    struct Case {
-        std::int64_t packed;
-        std::int64_t unpacked;
-        const char* caption;
-        const char* ratio;
-    };
-    const Case cases[] = {
-        {1, 3, "Z 0KB/0KB", "L 33.3%"},     {3, 3, "Z 0KB/0KB", "L 100%"},
-        {2048, 4096, "Z 2KB/4KB", "L 50%"}, {123456, 1000000, "Z 120KB/976KB", "L 12.3%"},
-        {7, 1000, "Z 0KB/0KB", "L 0.7%"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [packed, unpacked, caption, ratio] :
+         {std::tuple{1, 3, "Z 0KB/0KB", "L 33.3%"},
+          {3, 3, "Z 0KB/0KB", "L 100%"},
+          {2048, 4096, "Z 2KB/4KB", "L 50%"},
+          {123456, 1000000, "Z 120KB/976KB", "L 12.3%"},
+          {7, 1000, "Z 0KB/0KB", "L 0.7%"}}) {
         ZipViewListing listing;
-        listing.Packed = c.packed;
-        listing.Unpacked = c.unpacked;
-        EXPECT_EQ(zipViewCaption(listing, "Z"), c.caption);
-        EXPECT_EQ(zipViewRatioText(listing, "L"), c.ratio);
+        listing.Packed = packed;
+        listing.Unpacked = unpacked;
+        EXPECT_EQ(zipViewCaption(listing, "Z") + " " + zipViewRatioText(listing, "L"),
+                  std::string(caption) + " " + ratio);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/language_document.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -47,8 +49,7 @@ private:
     void fillList();
     void applyCaptions();
     QString translated(const char* key) const;
-    void showHeader(const std::string& native, const std::string& code, const std::string& version,
-                    const std::string& author);
+    void showHeader(const LanguageHeader& header);
     std::string highlightedFile() const; // empty when no entry is highlighted
     void fail(const std::string& message, const std::string& reason);
 

@@ -1,7 +1,7 @@
-#include "settings/language_dialog.h"
+#include "main/language_dialog.h"
 
 #include "platform/message_service.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "settings/language_files.h"
 #include "settings/language_table.h"
 
@@ -58,11 +58,6 @@ QPushButton* button(const char* name, QWidget* parent) {
     // Enter is Apply's wherever the focus is, as on the dialog's other keys.
     button->setAutoDefault(false);
     return button;
-}
-
-std::string baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -169,9 +164,8 @@ void TOKRightDlg12::applyCaptions() {
 
 void TOKRightDlg12::FormShow() {
     applyCaptions();
-    if (std::optional<TXMLLanguageType> active = services_.language.document())
-        showHeader(active->Get_Native(), active->Get_Code(), active->Get_Version(),
-                   active->Get_Author());
+    if (const std::optional<LanguageHeader> active = services_.language.header())
+        showHeader(*active);
     fillList();
 }
 
@@ -184,12 +178,11 @@ void TOKRightDlg12::fillList() {
     ListBox1->setCurrentRow(-1);
 }
 
-void TOKRightDlg12::showHeader(const std::string& native, const std::string& code,
-                               const std::string& version, const std::string& author) {
-    Label4->setText(QString::fromStdString(native));
-    Label3->setText(QString::fromStdString(code));
-    Label2->setText(QString::fromStdString(version));
-    Label1->setText(QString::fromStdString(author));
+void TOKRightDlg12::showHeader(const LanguageHeader& header) {
+    Label4->setText(QString::fromStdString(header.native));
+    Label3->setText(QString::fromStdString(header.code));
+    Label2->setText(QString::fromStdString(header.version));
+    Label1->setText(QString::fromStdString(header.author));
 }
 
 std::string TOKRightDlg12::highlightedFile() const {
@@ -208,12 +201,11 @@ void TOKRightDlg12::ListBox1Click() {
     const std::string name = highlightedFile();
     const std::string path = joinPath(languageFolder(), name);
     try {
-        std::optional<TXMLLanguageType> document = LoadLanguage(path);
-        if (!document)
+        const std::optional<LanguageHeader> header = readLanguageFile(path);
+        if (!header)
             throw std::runtime_error(path + " is not a language document (its root element is not "
                                             "<Language>).");
-        showHeader(document->Get_Native(), document->Get_Code(), document->Get_Version(),
-                   document->Get_Author());
+        showHeader(*header);
     } catch (const std::exception& error) {
         fail("App error - IndexErrorInSelectLangXMLFile", error.what());
     }
@@ -244,7 +236,7 @@ void TOKRightDlg12::SpeedButton3Click() {
 }
 
 void TOKRightDlg12::importFile(const std::string& source) {
-    const std::string name = baseName(source);
+    const std::string name = nameOf(source);
     ::mkdir(languageFolder().c_str(), 0755); // a missing lang folder is made on the first import
     const std::string failure = installLanguageFile(source, joinPath(languageFolder(), name));
     if (!failure.empty()) {

@@ -1,7 +1,7 @@
-#include "main/navigation_store.h"
+#include "app/navigation_store.h"
 
 #include "platform/atomic_file.h"
-#include "platform/program_folder.h"
+#include "platform/posix/path.h"
 #include "platform/whole_file.h"
 
 #include <algorithm>

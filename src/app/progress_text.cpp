@@ -1,4 +1,4 @@
-#include "main/progress_text.h"
+#include "app/progress_text.h"
 
 #include <algorithm>
 

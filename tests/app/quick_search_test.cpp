@@ -1,4 +1,4 @@
-#include "main/quick_search.h"
+#include "app/quick_search.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
-#include "main/location_entry.h"
+#include "app/location_entry.h"
+
+#include "platform/posix/path.h"
 
 #include <algorithm>
 
@@ -18,8 +20,7 @@ LocationEntry LocationEntry::remote(const std::string& folder, const std::string
 }
 
 std::string favoriteCaption(const std::string& line) {
-    const auto slash = line.find_last_of('/');
-    return slash == std::string::npos ? line : line.substr(slash + 1);
+    return nameOf(line);
 }
 
 std::string historyCaption(const LocationEntry& entry, const std::string& host) {

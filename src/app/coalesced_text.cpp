@@ -1,4 +1,4 @@
-#include "main/coalesced_text.h"
+#include "app/coalesced_text.h"
 
 #include "platform/ui_bridge.h"
 
