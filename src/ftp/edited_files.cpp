@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -70,6 +71,11 @@ void EditedCopies::add(EditList record) {
 std::vector<EditList> EditedCopies::records() const {
     std::lock_guard lock(mutex_);
     return records_;
+}
+
+bool EditedCopies::watching() const {
+    std::lock_guard lock(mutex_);
+    return std::ranges::any_of(records_, [](const EditList& record) { return record.Watched; });
 }
 
 int EditedCopies::upload(FTPCom& session, const EditList& record) {

@@ -55,6 +55,8 @@ public:
     // of those kept because their last save was never uploaded.
     std::vector<std::string> removeUploadedCopies();
     std::vector<EditList> records() const;
+    // Whether any copy is watched for changes.
+    bool watching() const;
 
 private:
     int upload(FTPCom& session, const EditList& record);

@@ -30,9 +30,9 @@ class RemoteWalkBound;
 //
 // A disconnect may come from the screen while the worker is inside a command. It wakes that
 // command (whose calls then fail as cancelled), takes the panel back at once and leaves the
-// QUIT to the worker's next cycle (settle). Each connect and disconnect starts a new
-// generation; views carry the generation that made them, so the screen drops whatever a
-// command of an ended session still publishes.
+// QUIT to the worker, which the window wakes for it (settle). Each connect and disconnect starts a
+// new generation; views carry the generation that made them, so the screen drops whatever a command
+// of an ended session still publishes.
 class FTPCom {
 public:
     // The time of day as console lines and the window title show it.
@@ -63,7 +63,7 @@ public:
     std::shared_ptr<const tarvo::listing::DirectoryListing> shownListing() const;
 
     // Gives the panel back to its local folder and ends the connection: at once when called on
-    // the remote worker, on its next cycle otherwise (the running command is woken first).
+    // the remote worker, on its next pass otherwise (the running command is woken first).
     void Disconnect();
     // Wakes every call blocked on the connection and stops the running batches.
     void CancelRunning();
@@ -84,7 +84,7 @@ public:
     // Opens the connection into the panel (1 right, 2 left): 1 when connected, -2 or less not.
     int Connect(const ConnectFields& fields, int panel);
     // Finishes a disconnect asked for from another thread: QUIT, close, the panel's local
-    // folder read again. Called every worker cycle; cheap when nothing is due.
+    // folder read again. Called on every worker pass; cheap when nothing is due.
     void settle();
     // Reads the current folder's listing: 0 when listed, -2 or an error result when not.
     int List();

@@ -93,6 +93,7 @@ void TForm1::startWorkers() {
     hooks.sessionShown = [this] { return FtpSession->FtpPanel.load() != 0; };
     hooks.sendNoop = [this] { FtpSession->Noop(); };
     hooks.settleSession = [this] { FtpSession->settle(); };
+    hooks.editedFilesWatched = [this] { return EditedFiles.watching(); };
     hooks.checkEditedFiles = [this] { CheckEditedFiles(); };
     RemoteWorker = std::make_unique<TMonThreadH>(RemoteCommand, locks.control, std::move(hooks));
     LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);

@@ -25,6 +25,7 @@
 #include "platform/ui_bridge.h"
 #include "settings/language_table.h"
 #include "settings/settings_document.h"
+#include "workers/commands.h"
 #include "workers/local_worker.h"
 #include "workers/mailbox.h"
 #include "workers/remote_worker.h"
@@ -188,8 +189,8 @@ private:
     void openCurrentEntry(PanelSide side);
     void upButtonClick(PanelSide side);
     bool panelsIdle() const;
-    // A copy of what a command works on, taken when it is posted.
-    CommandParams commandParams() const;
+    // A command the worker refused (a long job runs) says so on the status line.
+    void reportPost(PostResult result);
 
     void buildWidgets();
     QWidget* buildToolbar();
@@ -251,10 +252,18 @@ private:
     // Adds the marked rows of the panel (never "[..]") to the pending job.
     void queueMarked(PanelController& panel, const std::string& target);
     // Posts a file job; false (and nothing posted) when it is empty or a command runs.
-    bool postJob(Mailbox& mailbox, int code, CommandParams params, std::optional<JobQueue> queue);
-    void deliverJob(Mailbox& mailbox, int code, CommandParams params);
-    // Posts a command that must not be lost to a worker busy with a short one.
-    void postWhenFree(Mailbox& mailbox, int code, CommandParams params);
+    template <class Command>
+    bool postJob(Mailbox& mailbox, Command command, std::optional<JobQueue> queue) {
+        std::optional<JobWork> work = startJob(std::move(queue));
+        if (!work)
+            return false;
+        command.work = *work;
+        jobPosted(work->job, mailbox.post(std::move(command)));
+        return true;
+    }
+    // Takes the panels for a job, or nothing when it is empty or a command runs.
+    std::optional<JobWork> startJob(std::optional<JobQueue> queue);
+    void jobPosted(const std::shared_ptr<Job>& job, PostResult result);
     void RefreshRowIfVisible(int row);
     void RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel);
 
@@ -265,7 +274,7 @@ private:
     void postTransfer(PanelSide source);
     void Zapiszjako1Click();   // save as
     void SpeedButton12Click(); // edit (F4)
-    void editRemoteFile(const CommandParams& params);
+    void editRemoteFile(const cmd::EditRemote& command);
     void startEditor(const std::string& path);
     // Every tenth idle cycle of the remote worker: saved edit copies go back to the server.
     void CheckEditedFiles();
@@ -376,7 +385,7 @@ private:
     void favoritesButtonClick(PanelSide side); // SpeedButton28Click / SpeedButton29Click
     void favoritesUpdated();
     void specialFolderClick(int id);
-    void showSpecialFolder(const CommandParams& params);
+    void showSpecialFolder(const cmd::GoToSpecialFolder& command);
     // The FTP session's part (main_window_navigation_ftp.cpp).
     std::string sessionFolder() const;
     std::optional<std::string> sessionSite() const;
@@ -420,7 +429,7 @@ private:
     bool viewIsCurrent(PanelSide side, const PanelView& view) const;
     void postConnect();
     void askPassword();
-    void deleteRemoteEntries(const CommandParams& params);
+    void deleteRemoteEntries(const cmd::Delete& command);
     void SpeedButton1Click();
     void ComboBox1Change(const QString& text);
     void usu2Click();
@@ -437,7 +446,7 @@ private:
     bool applySiteSettings(SiteSettings& settings);
     void openChmodDialog();
     bool postChmod(unsigned bits);
-    void changeRemoteModes(const CommandParams& params);
+    void changeRemoteModes(const cmd::Chmod& command);
     void FTPCommand1Click();
     bool postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window);
 
@@ -517,8 +526,7 @@ private:
     std::atomic<bool> mountChangePosted_{false};
     std::array<bool, 2> driveLost_{};       // [panel number - 1]: its file system went away
     QComboBox* steppingDriveBox_ = nullptr; // focused by Select Drive, until the focus leaves
-    std::optional<Mailbox::Command> pendingRead_;
-    std::array<bool, 2> pendingRefresh_{}; // [panel number - 1]
+    std::array<bool, 2> pendingRefresh_{};  // [panel number - 1]
     QTimer* pendingPostTimer_ = nullptr;
     QMenu* Navigator1 = nullptr;
     QMenu* MenuHistoryLeft = nullptr;

@@ -3,7 +3,6 @@
 #include "frontend/frontend.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
-#include "workers/command_codes.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -174,12 +173,9 @@ void TForm1::refreshPanels(std::array<bool, 2> wanted) {
 }
 
 void TForm1::postPending() {
-    // Reads wait for a free worker and idle panels: a running command keeps its folder.
+    // A refresh waits for idle panels: a running command keeps its folder.
     if (panelsIdle()) {
-        if (pendingRead_ && RemoteCommand.post(pendingRead_->code, pendingRead_->params))
-            pendingRead_.reset();
-        const bool refresh = pendingRefresh_[0] || pendingRefresh_[1];
-        if (refresh && RemoteCommand.idle()) {
+        if (pendingRefresh_[0] || pendingRefresh_[1]) {
             for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
                 bool& lost = driveLost_[panelNumber(side) - 1];
                 if (!lost)
@@ -189,24 +185,19 @@ void TForm1::postPending() {
                 if (!sessionShownIn(side))
                     panel(side).setPathLabel(QString::fromStdString(homeFolder()));
             }
-            CommandParams params = commandParams();
+            cmd::RefreshPanels refresh;
             if (pendingRefresh_[0] != pendingRefresh_[1]) // one panel alone
-                params.FolderPanel = pendingRefresh_[0] ? 1 : 2;
-            if (RemoteCommand.post(cmdRefreshPanels, std::move(params)))
+                refresh.panel = pendingRefresh_[0] ? 1 : 2;
+            if (RemoteCommand.post(refresh) != PostResult::Refused)
                 pendingRefresh_ = {};
         }
     }
-    if (pendingRead_ || pendingRefresh_[0] || pendingRefresh_[1])
+    if (pendingRefresh_[0] || pendingRefresh_[1])
         pendingPostTimer_->start();
 }
 
 void TForm1::postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
                             bool recordVisit) {
-    CommandParams params = commandParams();
-    params.FolderPanel = panelNumber(side);
-    params.FolderPath = path;
-    params.Mask = mask;
-    params.RecordVisit = recordVisit;
-    pendingRead_ = Mailbox::Command{cmdReadFolder, std::move(params)}; // the latest request wins
-    postPending();
+    // Behind a short command the read waits for it, in order with what else the user asked.
+    reportPost(RemoteCommand.post(cmd::ReadFolder{panelNumber(side), path, mask, recordVisit}));
 }

@@ -8,7 +8,6 @@
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
 #include "platform/program_folder.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QTimer>
@@ -77,91 +76,77 @@ void TForm1::connectFileCommands() {
 }
 
 void TForm1::connectFileJobs() {
-    LocalWorker->setHandler(cmdLocalCopy, [this](const CommandParams& params) {
-        const JobFrame frame(*this, params.job);
-        LocalExplorer& target = explorer(sideOf(params.TargetPanel));
+    LocalWorker->on<cmd::LocalCopy>([this](const cmd::LocalCopy& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        LocalExplorer& target = explorer(sideOf(command.targetPanel));
         LocalExplorer& source = *target.OtherPanel;
-        source.CopyMoveItems(*params.queue, *params.job);
+        source.CopyMoveItems(*work.queue, *work.job);
         reread(target);
-        if (params.queue->Move)
+        if (work.queue->Move)
             reread(source);
     });
-    LocalWorker->setHandler(cmdLocalDrop, [this](const CommandParams& params) {
-        const JobFrame frame(*this, params.job);
-        LocalExplorer& target = explorer(sideOf(params.TargetPanel));
-        target.CopyMoveItems(*params.queue, *params.job);
+    LocalWorker->on<cmd::LocalDrop>([this](const cmd::LocalDrop& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        LocalExplorer& target = explorer(sideOf(command.targetPanel));
+        target.CopyMoveItems(*work.queue, *work.job);
         reread(target);
     });
-    RemoteWorker->setHandler(cmdDelete, [this](const CommandParams& params) {
-        const JobFrame frame(*this, params.job);
-        if (FtpSession->FtpPanel == params.ActivePanel) {
-            deleteRemoteEntries(params);
+    RemoteWorker->on<cmd::Delete>([this](const cmd::Delete& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        if (FtpSession->FtpPanel == command.panel) {
+            deleteRemoteEntries(command);
             return;
         }
-        LocalExplorer& panel = explorer(sideOf(params.ActivePanel));
-        panel.DeleteItems(*params.queue, *params.job);
+        LocalExplorer& panel = explorer(sideOf(command.panel));
+        panel.DeleteItems(*work.queue, *work.job);
         reread(panel);
         RefreshPanelIfAffected(panel, *panel.OtherPanel, FtpSession->FtpPanel);
     });
-    // A single entry changes on the local worker too: a dead mount then blocks the worker, never
-    // the window. The panels are read again as after any change.
-    LocalWorker->setHandler(cmdLocalMkDir, [this](const CommandParams& params) {
-        LocalExplorer& panel = explorer(sideOf(params.ActivePanel));
-        panel.MkDir(params.FolderPath, params.NewName);
+    // The panels are read again as after any change.
+    LocalWorker->on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
+        LocalExplorer& panel = explorer(sideOf(command.panel));
+        panel.MkDir(command.folder, command.name);
         // A panel gone elsewhere meanwhile would take the cursor target to another folder.
-        if (panel.GetPath() == params.FolderPath)
-            panel.SetCursorTarget(params.NewName);
+        if (panel.GetPath() == command.folder)
+            panel.SetCursorTarget(command.name);
         bridge.post([this] { refreshBothPanels(); });
     });
-    LocalWorker->setHandler(cmdLocalRename, [this](const CommandParams& params) {
-        explorer(sideOf(params.ActivePanel))
-            .Rename(params.FolderPath, params.SelectedName, params.NewName);
+    LocalWorker->on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
+        explorer(sideOf(command.panel)).Rename(command.folder, command.name, command.newName);
         bridge.post([this] { refreshBothPanels(); });
     });
-    LocalWorker->setHandler(cmdLocalAttributes, [this](const CommandParams& params) {
-        LocalExplorer& panel = explorer(sideOf(params.ActivePanel));
-        for (const MarkDomain& item : params.queue->Items)
-            panel.SetReadOnly(item.Source, item.Name, params.ReadOnly);
+    LocalWorker->on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
+        LocalExplorer& panel = explorer(sideOf(command.panel));
+        for (const MarkDomain& item : command.entries->Items)
+            panel.SetReadOnly(item.Source, item.Name, command.readOnly);
         bridge.post([this] { refreshBothPanels(); });
     });
 }
 
-bool TForm1::postJob(Mailbox& mailbox, int code, CommandParams params,
-                     std::optional<JobQueue> queue) {
+std::optional<JobWork> TForm1::startJob(std::optional<JobQueue> queue) {
     if (!queue || !panelsIdle())
-        return false;
-    params.queue = std::make_shared<const JobQueue>(std::move(*queue));
-    params.job = std::make_shared<Job>();
+        return std::nullopt;
+    const JobWork work{std::make_shared<Job>(),
+                       std::make_shared<const JobQueue>(std::move(*queue))};
     // The panels go at once, not when the worker starts: no second command can slip in.
-    runningJob_ = params.job;
+    runningJob_ = work.job;
     Panel5->setEnabled(false);
     Panel2->setEnabled(false);
     lastTickBytes_ = 0;
     Timer2->start();
     SpeedButton24->show();
-    deliverJob(mailbox, code, std::move(params));
-    return true;
+    return work;
 }
 
-void TForm1::deliverJob(Mailbox& mailbox, int code, CommandParams params) {
-    if (params.job->stopRequested()) {
-        jobEnded(params.job, JobFrame::kQuietFinish);
-        return;
-    }
-    // The worker may be finishing a short command (a folder being read): the job waits for it.
-    if (!mailbox.post(code, params))
-        QTimer::singleShot(50, this, [this, &mailbox, code, params = std::move(params)] {
-            deliverJob(mailbox, code, params);
-        });
-}
-
-void TForm1::postWhenFree(Mailbox& mailbox, int code, CommandParams params) {
-    // The worker may be finishing a short command (a folder being read): this one waits for it,
-    // and commands given meanwhile follow in the order given.
-    if (!mailbox.post(code, params))
-        QTimer::singleShot(50, this, [this, &mailbox, code, params = std::move(params)] {
-            postWhenFree(mailbox, code, params);
-        });
+void TForm1::jobPosted(const std::shared_ptr<Job>& job, PostResult result) {
+    // A job posted while the worker finishes a short command (a folder being read) waits for
+    // it; one the worker refuses gives the panels back.
+    if (result == PostResult::Refused)
+        jobEnded(job, JobFrame::kQuietFinish);
+    reportPost(result);
 }
 
 void TForm1::jobEnded(const std::shared_ptr<Job>& job, int finishKind) {
@@ -242,9 +227,7 @@ void TForm1::postCopy(PanelSide source, bool move) {
     }
     const PanelSide target = otherSide(source);
     queueMarked(panel(source), explorer(target).GetPath());
-    CommandParams params = commandParams();
-    params.TargetPanel = panelNumber(target);
-    postJob(LocalCommand, cmdLocalCopy, std::move(params), Jobs.Commit(cmdLocalCopy, move));
+    postJob(LocalCommand, cmd::LocalCopy{panelNumber(target), {}}, Jobs.Commit(cmdLocalCopy, move));
 }
 
 void TForm1::dropRows(PanelSide target) {
@@ -262,9 +245,8 @@ void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) 
     for (const std::string& path : paths) {
         Jobs.AddItem({folderOf(path), into, nameOf(path), false, false, -1});
     }
-    CommandParams params = commandParams();
-    params.TargetPanel = panelNumber(target);
-    postJob(LocalCommand, cmdLocalDrop, std::move(params), Jobs.Commit(cmdLocalDrop, false));
+    postJob(LocalCommand, cmd::LocalDrop{panelNumber(target), {}},
+            Jobs.Commit(cmdLocalDrop, false));
 }
 
 void TForm1::butGetFileClick() {
@@ -276,15 +258,11 @@ void TForm1::butGetFileClick() {
     PanelController& active = activePanel();
     if (FtpSession->FtpPanel == ActivePanel) {
         // The server's work runs on the remote worker.
-        CommandParams params = commandParams();
-        params.NewName = *name;
-        RemoteCommand.post(cmdRemoteMkDir, std::move(params));
+        reportPost(RemoteCommand.post(cmd::RemoteMkDir{*name}));
         return;
     }
-    CommandParams params = commandParams();
-    params.FolderPath = active.explorer().GetPath();
-    params.NewName = *name;
-    postWhenFree(LocalCommand, cmdLocalMkDir, std::move(params));
+    // Behind a short command it waits, in order with what else the user asked.
+    reportPost(LocalCommand.post(cmd::LocalMkDir{ActivePanel, active.explorer().GetPath(), *name}));
     active.grid().setFocus();
 }
 
@@ -317,7 +295,7 @@ void TForm1::butSetFileClick() {
         return;
     }
     queueMarked(active, "");
-    postJob(RemoteCommand, cmdDelete, commandParams(), Jobs.Commit(cmdDelete, false));
+    postJob(RemoteCommand, cmd::Delete{ActivePanel, {}}, Jobs.Commit(cmdDelete, false));
     active.grid().setFocus();
 }
 
@@ -338,16 +316,11 @@ void TForm1::SpeedButton10Click() {
             messages().show({"Tarvo Manager", Translate("OperationNotAllowed") + "\n\n" + *name,
                              MessageButton::Ok, MessageIcon::Information});
         } else if (name && FtpSession->FtpPanel == ActivePanel) {
-            CommandParams params = commandParams(); // the server's work runs on the remote worker
-            params.SelectedName = current;
-            params.NewName = *name;
-            RemoteCommand.post(cmdRename, std::move(params));
+            // The server's work runs on the remote worker.
+            reportPost(RemoteCommand.post(cmd::Rename{current, *name}));
         } else if (name) {
-            CommandParams params = commandParams();
-            params.FolderPath = active.explorer().GetPath();
-            params.SelectedName = current;
-            params.NewName = *name;
-            postWhenFree(LocalCommand, cmdLocalRename, std::move(params));
+            reportPost(LocalCommand.post(
+                cmd::LocalRename{ActivePanel, active.explorer().GetPath(), current, *name}));
         }
     }
     model.setMarked(row, false);
@@ -372,12 +345,10 @@ void TForm1::Zmieatrybuty1Click() {
         for (const int row : model.markedRows())
             if (model.recordAt(row) != nullptr)
                 model.setMarked(row, false);
-        CommandParams params = commandParams();
-        params.ReadOnly = dialog.readOnly();
-        if (auto queue = Jobs.Commit(cmdLocalAttributes, false)) { // none when only "[..]"
-            params.queue = std::make_shared<const JobQueue>(std::move(*queue));
-            postWhenFree(LocalCommand, cmdLocalAttributes, std::move(params));
-        }
+        if (auto queue = Jobs.Commit(cmdLocalAttributes, false)) // none when only "[..]"
+            reportPost(LocalCommand.post(
+                cmd::LocalAttributes{ActivePanel, dialog.readOnly(),
+                                     std::make_shared<const JobQueue>(std::move(*queue))}));
     } else {
         model.setMarked(ActiveRow, false);
     }

@@ -5,7 +5,6 @@
 #include "main/password_dialog.h"
 #include "main/widget_helpers.h"
 #include "platform/posix/path.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -73,8 +72,8 @@ void TForm1::connectFtpCommands() {
 
 void TForm1::butConnectClick() {
     // A connect still under way is ended like an open session.
-    if (FtpSession->FtpPanel != 0 || RemoteCommand.code() == cmdConnect) {
-        FtpSession->Disconnect();
+    if (FtpSession->FtpPanel != 0 || RemoteCommand.holds<cmd::Connect>()) {
+        dropRemoteSession();
         return;
     }
     if (!panelsIdle() || eSrvName->text().isEmpty())
@@ -113,10 +112,9 @@ void TForm1::postConnect() {
     const std::string port = text(eSrvPort);
     if (!port.empty() && std::to_string(portNumber(port)) != port)
         eSrvPort->setText("21");
-    CommandParams params = commandParams();
-    params.Connect = {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName),
-                      text(eUserPasswd)};
-    RemoteCommand.post(cmdConnect, params);
+    reportPost(RemoteCommand.post(cmd::Connect{
+        ActivePanel,
+        {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName), text(eUserPasswd)}}));
 }
 
 void TForm1::connectFtpWorkerCommands() {
@@ -133,50 +131,49 @@ void TForm1::connectFtpWorkerCommands() {
             messages().show(
                 {kTitle, Translate("ConnectionLost"), MessageButton::Ok, MessageIcon::Information});
     };
-    RemoteWorker->setHandler(cmdConnect, [&session, relist](const CommandParams& params) {
-        if (session.Connect(params.Connect, params.ActivePanel) > -2)
+    RemoteWorker->on<cmd::Connect>([&session, relist](const cmd::Connect& command) {
+        if (session.Connect(command.fields, command.panel) > -2)
             relist();
     });
-    RemoteWorker->setHandler(cmdChangeDir, [this, enter](const CommandParams& params) {
+    RemoteWorker->on<cmd::ChangeDir>([this, enter](const cmd::ChangeDir& command) {
         setPanelsEnabled(false);
-        enter(params.SelectedName, params.SelectedAttr, params.SelectedSize);
+        enter(command.name, command.attributes, command.size);
         setPanelsEnabled(true);
     });
-    RemoteWorker->setHandler(
-        cmdRemoteUp, [enter](const CommandParams&) { enter("[..]", listing::Directory, 0); });
-    RemoteWorker->setHandler(
-        cmdRemoteRoot, [enter](const CommandParams&) { enter("[/]", listing::Directory, 0); });
-    RemoteWorker->setHandler(cmdRefreshRemote, [relist](const CommandParams&) { relist(); });
-    // The mask box's text plays no part in a listing: the filter applies when it is shown.
-    RemoteWorker->setHandler(cmdFilterRemote, [relist](const CommandParams&) { relist(); });
-    RemoteWorker->setHandler(cmdRename, [&session, relist](const CommandParams& params) {
-        if (session.Rename(params.SelectedName, params.NewName) == 1)
+    RemoteWorker->on<cmd::RemoteUp>(
+        [enter](const cmd::RemoteUp&) { enter("[..]", listing::Directory, 0); });
+    RemoteWorker->on<cmd::RemoteRoot>(
+        [enter](const cmd::RemoteRoot&) { enter("[/]", listing::Directory, 0); });
+    RemoteWorker->on<cmd::RefreshRemote>([relist](const cmd::RefreshRemote&) { relist(); });
+    RemoteWorker->on<cmd::Rename>([&session, relist](const cmd::Rename& command) {
+        if (session.Rename(command.name, command.newName) == 1)
             relist();
     });
-    RemoteWorker->setHandler(cmdRemoteMkDir, [this, &session](const CommandParams& params) {
-        if (!session.MkDir(params.NewName)) {
-            messages().show({kTitle, Translate("DirectoryNotCreated") + " " + params.NewName,
+    RemoteWorker->on<cmd::RemoteMkDir>([this, &session](const cmd::RemoteMkDir& command) {
+        if (!session.MkDir(command.name)) {
+            messages().show({kTitle, Translate("DirectoryNotCreated") + " " + command.name,
                              MessageButton::Ok, MessageIcon::Information});
             session.HandleError(" ");
             return;
         }
         session.List();
         // The fill puts the cursor on the folder the last component names.
-        session.setLastFilledDir(session.currentDir() + "/" + params.NewName);
+        session.setLastFilledDir(session.currentDir() + "/" + command.name);
         session.FillGrid("*.*");
     });
 }
 
-void TForm1::deleteRemoteEntries(const CommandParams& params) {
+void TForm1::deleteRemoteEntries(const cmd::Delete& command) {
+    const JobWork& work = command.work;
     FTPCom& session = *FtpSession;
     const std::string folder = session.currentDir();
     const std::string deleting = operationTexts().DeletingText + ": ";
     session.DeleteAnswer = 0;
-    for (const MarkDomain& entry : params.queue->Items) {
-        if (session.DeleteAnswer == 2 || params.job->stopRequested())
+    for (const MarkDomain& entry : work.queue->Items) {
+        if (session.DeleteAnswer == 2 || work.job->stopRequested())
             break;
         const std::string path = joinPath(folder, entry.Name);
-        params.job->progress.setCurrentItem(deleting + entry.Name);
+        work.job->progress.setCurrentItem(deleting + entry.Name);
         showCurrentFile(deleting + entry.Name);
         // A link row is removed as the link itself, never entered.
         if (entry.Folder && !entry.Link) {
@@ -188,6 +185,6 @@ void TForm1::deleteRemoteEntries(const CommandParams& params) {
         }
     }
     // Whatever was deleted before a failure is gone: the panel shows the folder as it is now.
-    if (session.FtpPanel == params.ActivePanel && session.List() > -2)
+    if (session.FtpPanel == command.panel && session.List() > -2)
         session.FillGrid("*.*");
 }

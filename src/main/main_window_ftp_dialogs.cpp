@@ -8,7 +8,6 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/site_settings_dialog.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -34,14 +33,13 @@ void TForm1::connectFtpDialogCommands() {
         "noweedycja1", [this] { noweedycja1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
     connectAction("FTPCommand1", [this] { FTPCommand1Click(); });
 
-    RemoteWorker->setHandler(cmdChmod,
-                             [this](const CommandParams& params) { changeRemoteModes(params); });
-    RemoteWorker->setHandler(cmdRawCommand, [this](const CommandParams& params) {
+    RemoteWorker->on<cmd::Chmod>([this](const cmd::Chmod& command) { changeRemoteModes(command); });
+    RemoteWorker->on<cmd::RawCommand>([this](const cmd::RawCommand& command) {
         const TimedLock lock(locks.control, kControlWait);
         if (!lock)
             return; // the keep-alive holds the connection
         const ServerWait wait(*this);
-        FtpSession->ExecuteCommand(params.RawCommand, params.RawLog);
+        FtpSession->ExecuteCommand(command.command, command.log);
     });
 }
 
@@ -92,6 +90,7 @@ bool TForm1::applySiteSettings(SiteSettings& settings) {
     applyToProfile(settings, profile);
     // The running profile keeps the settings whatever the save that follows makes of them.
     SiteStore->setCurrentSite(profile);
+    RemoteWorker->wake(); // its keep-alive follows the new settings
     SpeedButton1Click();
     return true;
 }
@@ -120,34 +119,30 @@ bool TForm1::postChmod(unsigned bits) {
     if (!panelsIdle() || !RemoteCommand.idle())
         return false;
     queueMarked(panel(sideOf(ftpPanel)), "");
-    CommandParams params = commandParams();
-    params.ActivePanel = ftpPanel;
-    params.SelectedMode = static_cast<int>(bits);
-    const std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false);
-    if (queue)
-        postJob(RemoteCommand, cmdChmod, std::move(params), queue);
+    if (std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false))
+        postJob(RemoteCommand, cmd::Chmod{ftpPanel, bits, {}}, std::move(queue));
     return true;
 }
 
-void TForm1::changeRemoteModes(const CommandParams& params) {
-    const JobFrame frame(*this, params.job);
+void TForm1::changeRemoteModes(const cmd::Chmod& command) {
+    const JobWork& work = command.work;
+    const JobFrame frame(*this, work.job);
     FTPCom& session = *FtpSession;
-    const PanelSide side = sideOf(params.ActivePanel);
+    const PanelSide side = sideOf(command.panel);
     session.ChmodAnswer = 0;
     std::optional<ServerWait> wait(std::in_place, *this);
-    for (const MarkDomain& entry : params.queue->Items) {
-        if (session.ChmodAnswer == 2 || params.job->stopRequested())
+    for (const MarkDomain& entry : work.queue->Items) {
+        if (session.ChmodAnswer == 2 || work.job->stopRequested())
             break;
-        params.job->progress.setCurrentItem(entry.Name);
+        work.job->progress.setCurrentItem(entry.Name);
         // Each entry keeps its own set-id and sticky bits.
-        const unsigned mode = changedMode(static_cast<unsigned>(params.SelectedMode),
-                                          static_cast<unsigned>(entry.Mode));
+        const unsigned mode = changedMode(command.mode, static_cast<unsigned>(entry.Mode));
         if (!session.Chmod(entry.Name, modeNumber(mode)))
             break;
         unmarkRow(side, entry.Row, entry.Name);
     }
     wait.reset(); // the relist below waits on its own
-    if (session.FtpPanel == params.ActivePanel && session.List() > -2)
+    if (session.FtpPanel == command.panel && session.List() > -2)
         session.FillGrid("*.*");
 }
 
@@ -168,14 +163,14 @@ void TForm1::FTPCommand1Click() {
 }
 
 bool TForm1::postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window) {
-    CommandParams params = commandParams();
-    params.RawCommand = command;
     // The lines go to the window the command came from, while it is open.
-    params.RawLog = [this, window](std::string line) {
+    const auto log = [this, window](std::string line) {
         bridge.post([window, line = std::move(line)] {
             if (window)
                 window->appendLog(QString::fromStdString(line));
         });
     };
-    return RemoteCommand.post(cmdRawCommand, std::move(params));
+    const PostResult result = RemoteCommand.post(cmd::RawCommand{command, log});
+    reportPost(result);
+    return result != PostResult::Refused;
 }

@@ -5,7 +5,6 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/special_folders.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,7 +19,7 @@
 void TForm1::connectNavigationCommands() {
     pendingPostTimer_ = new QTimer(this);
     pendingPostTimer_->setSingleShot(true);
-    pendingPostTimer_->setInterval(CommandWorker::kCycle);
+    pendingPostTimer_->setInterval(TMonThreadH::kPass);
     connect(pendingPostTimer_, &QTimer::timeout, this, &TForm1::postPending);
     connectHeaderStrip(PanelSide::Left);
     connectHeaderStrip(PanelSide::Right);
@@ -103,19 +102,19 @@ void TForm1::connectNavigatorMenu() {
 }
 
 void TForm1::connectNavigationWorkers() {
-    RemoteWorker->setHandler(cmdReadFolder, [this](const CommandParams& params) {
+    RemoteWorker->on<cmd::ReadFolder>([this](const cmd::ReadFolder& command) {
         // A session that took the panel meanwhile keeps it.
-        if (FtpSession->FtpPanel == params.FolderPanel)
+        if (FtpSession->FtpPanel == command.panel)
             return;
-        const PanelSide side = sideOf(params.FolderPanel);
+        const PanelSide side = sideOf(command.panel);
         LocalExplorer& reader = explorer(side);
-        reader.ReadDir(params.FolderPath, true, params.Mask);
+        reader.ReadDir(command.path, true, command.mask);
         reader.FillGrid();
-        if (params.RecordVisit)
+        if (command.recordVisit)
             addToHistory(side, reader.GetPath());
     });
-    RemoteWorker->setHandler(cmdGoToSpecialFolder,
-                             [this](const CommandParams& params) { showSpecialFolder(params); });
+    RemoteWorker->on<cmd::GoToSpecialFolder>(
+        [this](const cmd::GoToSpecialFolder& command) { showSpecialFolder(command); });
     connectRemoteNavigation();
 }
 
@@ -130,7 +129,7 @@ bool TForm1::sessionShownIn(PanelSide side) const {
 void TForm1::rootButtonClick(PanelSide side) {
     activatePanel(side);
     if (sessionShownIn(side))
-        RemoteCommand.post(cmdRemoteRoot, commandParams());
+        reportPost(RemoteCommand.post(cmd::RemoteRoot{}));
     else
         driveBoxClick(side);
 }
@@ -145,7 +144,7 @@ void TForm1::odwie1Click() {
         return;
     const PanelSide side = sideOf(ActivePanel);
     if (sessionShownIn(side))
-        RemoteCommand.post(cmdRefreshRemote, commandParams());
+        reportPost(RemoteCommand.post(cmd::RefreshRemote{}));
     else
         postFolderRead(side, explorer(side).GetPath(), "*.*", false);
 }
@@ -266,20 +265,18 @@ void TForm1::refuseLocation(const std::string& text) {
 void TForm1::specialFolderClick(int id) {
     if (!panelsIdle())
         return;
-    CommandParams params = commandParams();
-    params.SpecialFolder = id;
-    RemoteCommand.post(cmdGoToSpecialFolder, std::move(params));
+    reportPost(RemoteCommand.post(cmd::GoToSpecialFolder{ActivePanel, id}));
 }
 
-void TForm1::showSpecialFolder(const CommandParams& params) {
-    const std::string folder = specialFolderPath(params.SpecialFolder);
+void TForm1::showSpecialFolder(const cmd::GoToSpecialFolder& command) {
+    const std::string folder = specialFolderPath(command.folder);
     std::error_code error;
     // Checked before anything changes: a missing folder leaves the panel and the session.
     if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
         refuseLocation(folder);
         return;
     }
-    const PanelSide side = sideOf(params.ActivePanel);
+    const PanelSide side = sideOf(command.panel);
     if (sessionShownIn(side))
         bridge.ask<bool>(
             [this] {

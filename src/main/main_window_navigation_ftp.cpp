@@ -1,7 +1,6 @@
 // Where navigation meets the FTP session: the remote folder in the history, saved remote
 // locations, the mask box of the session's panel, and giving the panel back.
 #include "main/main_window.h"
-#include "workers/command_codes.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -41,10 +40,7 @@ std::optional<std::string> TForm1::siteHost(const std::string& site) const {
 // session of that saved site, which starts in the folder.
 void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
     if (entry.Site == sessionSite()) {
-        CommandParams params = commandParams();
-        params.FolderPath = entry.Folder;
-        params.RecordVisit = recordVisit;
-        RemoteCommand.post(cmdOpenRemoteFolder, std::move(params));
+        reportPost(RemoteCommand.post(cmd::OpenRemoteFolder{entry.Folder, recordVisit}));
         return;
     }
     if (!SiteStore->ReadSite(entry.Site)) {
@@ -59,12 +55,12 @@ void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
 }
 
 void TForm1::connectRemoteNavigation() {
-    RemoteWorker->setHandler(cmdOpenRemoteFolder, [this](const CommandParams& params) {
+    RemoteWorker->on<cmd::OpenRemoteFolder>([this](const cmd::OpenRemoteFolder& command) {
         // A session that ended meanwhile has no folder to open.
         if (FtpSession->FtpPanel == 0)
             return;
         setPanelsEnabled(false);
-        FtpSession->OpenFolder(params.FolderPath, params.RecordVisit);
+        FtpSession->OpenFolder(command.path, command.recordVisit);
         setPanelsEnabled(true);
     });
 }
@@ -77,4 +73,5 @@ void TForm1::filterRemotePanel(PanelSide, const std::string& mask) {
 // Ends the session, giving its panel back to its local folder (the connect button's disconnect).
 void TForm1::dropRemoteSession() {
     FtpSession->Disconnect();
+    RemoteWorker->wake(); // it ends the connection
 }

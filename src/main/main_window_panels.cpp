@@ -2,7 +2,6 @@
 // marking and sort commands, and the panel commands the workers run.
 #include "main/main_window.h"
 #include "main/panel_controller.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QLabel>
@@ -95,54 +94,43 @@ bool TForm1::panelsIdle() const {
     return Panel5->isEnabled() && Panel2->isEnabled();
 }
 
-CommandParams TForm1::commandParams() const {
-    CommandParams params;
-    params.ActivePanel = ActivePanel;
-    params.ActiveRow = ActiveRow;
-    params.SelectedName = SelectedName;
-    params.SelectedAttr = SelectedAttr;
-    params.SelectedMode = SelectedMode;
-    params.SelectedSize = SelectedSize;
-    return params;
+void TForm1::reportPost(PostResult result) {
+    if (result == PostResult::Refused)
+        Label18->setText(QStringLiteral("Busy: the running job must end first"));
 }
 
 void TForm1::openCurrentEntry(PanelSide side) {
     activatePanel(side);
-    RemoteCommand.post(sessionShownIn(side) ? cmdChangeDir : cmdOpenEntry, commandParams());
+    if (sessionShownIn(side))
+        reportPost(RemoteCommand.post(cmd::ChangeDir{SelectedName, SelectedAttr, SelectedSize}));
+    else
+        reportPost(RemoteCommand.post(cmd::OpenEntry{ActivePanel, SelectedName, SelectedAttr}));
 }
 
 void TForm1::upButtonClick(PanelSide side) {
     activatePanel(side);
     if (sessionShownIn(side))
-        RemoteCommand.post(cmdRemoteUp, commandParams());
+        reportPost(RemoteCommand.post(cmd::RemoteUp{}));
     else
-        LocalCommand.post(cmdLocalUp, commandParams());
+        reportPost(LocalCommand.post(cmd::LocalUp{ActivePanel}));
 }
 
 void TForm1::connectWorkerCommands() {
-    RemoteWorker->setHandler(cmdOpenEntry, [this](const CommandParams& params) {
-        explorer(sideOf(params.ActivePanel)).Open(params.SelectedName, params.SelectedAttr);
+    RemoteWorker->on<cmd::OpenEntry>([this](const cmd::OpenEntry& command) {
+        explorer(sideOf(command.panel)).Open(command.name, command.attributes);
     });
-    RemoteWorker->setHandler(cmdLeftPanelUp,
-                             [this](const CommandParams&) { LeftExplorer->GoUp(); });
-    // FolderPanel names the one panel to read again; 0 reads both.
-    RemoteWorker->setHandler(cmdRefreshPanels, [this](const CommandParams& params) {
+    RemoteWorker->on<cmd::RefreshPanels>([this](const cmd::RefreshPanels& command) {
         resolveStartFoldersOnce();
         for (const int number : {1, 2}) {
-            if (FtpSession->FtpPanel == number ||
-                (params.FolderPanel != 0 && params.FolderPanel != number))
+            if (FtpSession->FtpPanel == number || (command.panel != 0 && command.panel != number))
                 continue;
             LocalExplorer& shown = explorer(sideOf(number));
             shown.ReadDir(shown.GetPath(), true);
             shown.FillGrid();
         }
     });
-    LocalWorker->setHandler(cmdLocalOpenLeft, [this](const CommandParams& params) {
-        LeftExplorer->Open(params.SelectedName, params.SelectedAttr);
-    });
-    LocalWorker->setHandler(cmdLocalUp, [this](const CommandParams& params) {
-        explorer(sideOf(params.ActivePanel)).GoUp();
-    });
+    LocalWorker->on<cmd::LocalUp>(
+        [this](const cmd::LocalUp& command) { explorer(sideOf(command.panel)).GoUp(); });
 }
 
 void TForm1::connectMarkCommands() {

@@ -5,7 +5,6 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/product_info.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QDBusConnection>
@@ -13,6 +12,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+
+#include <tuple>
 
 namespace {
 
@@ -67,7 +68,8 @@ void TForm1::ApplicationEvents1Activate() {
     // The first activation is the start's own; later ones bring in what other programs changed
     // meanwhile.
     if (activatedBefore_)
-        RemoteCommand.post(cmdRefreshPanels, commandParams());
+        // Refused only while a job runs, whose end re-reads its panels anyway.
+        std::ignore = RemoteCommand.post(cmd::RefreshPanels{});
     activatedBefore_ = true;
 }
 

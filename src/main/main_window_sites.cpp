@@ -44,8 +44,10 @@ void TForm1::showSite(const SiteRecord& site) {
 
 // Typing in the box loads a site at every keystroke: only a complete record changes anything.
 void TForm1::ComboBox1Change(const QString& name) {
-    if (const auto site = SiteStore->LoadSite(name.toStdString()))
+    if (const auto site = SiteStore->LoadSite(name.toStdString())) {
         showSite(*site);
+        RemoteWorker->wake(); // its keep-alive follows the site's settings
+    }
 }
 
 void TForm1::SpeedButton1Click() {

@@ -7,7 +7,6 @@
 #include "platform/posix/path.h"
 #include "platform/program_folder.h"
 #include "settings/editor_setting.h"
-#include "workers/command_codes.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -26,49 +25,52 @@ void TForm1::connectTransferCommands() {
     // The tree commands write paths into the console; their menu items stay hidden.
     connectAction("DrzewoFTP1", [this] {
         if (panelsIdle())
-            RemoteCommand.post(cmdRemoteTree, commandParams());
+            reportPost(RemoteCommand.post(cmd::RemoteTree{}));
     });
     connectAction("DrzewoLokalne1", [this] {
         if (panelsIdle())
-            LocalCommand.post(cmdLocalTree, commandParams());
+            reportPost(LocalCommand.post(cmd::LocalTree{ActivePanel}));
     });
-    RemoteWorker->setHandler(cmdRemoteTree,
-                             [this](const CommandParams&) { FtpSession->Tree("/"); });
-    LocalWorker->setHandler(cmdLocalTree, [this](const CommandParams& params) {
-        LocalExplorer& other = explorer(otherSide(sideOf(params.ActivePanel)));
+    RemoteWorker->on<cmd::RemoteTree>([this](const cmd::RemoteTree&) { FtpSession->Tree("/"); });
+    LocalWorker->on<cmd::LocalTree>([this](const cmd::LocalTree& command) {
+        LocalExplorer& other = explorer(otherSide(sideOf(command.panel)));
         other.Tree(other.GetPath());
     });
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 
-    const auto batchHandler = [this](bool download) {
-        return [this, download](const CommandParams& params) {
-            const JobFrame frame(*this, params.job); // ends it quietly should anything throw
-            const OperationTexts texts = operationTexts();
-            const TransferBatch batch{*FtpSession, *this, *params.job, sideOf(params.ActivePanel),
-                                      download ? texts.DownloadingText : texts.UploadingText};
-            jobEnded(params.job, download ? downloadMarked(batch, *params.queue,
-                                                           explorer(sideOf(params.TargetPanel)))
-                                          : uploadMarked(batch, *params.queue));
-        };
-    };
-    RemoteWorker->setHandler(cmdDownload, batchHandler(true));
-    RemoteWorker->setHandler(cmdUpload, batchHandler(false));
-    RemoteWorker->setHandler(cmdSaveAs, [this](const CommandParams& params) {
-        const JobFrame frame(*this, params.job);
+    // Each ends its job quietly should anything throw.
+    RemoteWorker->on<cmd::Download>([this](const cmd::Download& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        const TransferBatch batch{*FtpSession, *this, *work.job, sideOf(command.panel),
+                                  operationTexts().DownloadingText};
+        jobEnded(work.job,
+                 downloadMarked(batch, *work.queue, explorer(sideOf(command.targetPanel))));
+    });
+    RemoteWorker->on<cmd::Upload>([this](const cmd::Upload& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
+        const TransferBatch batch{*FtpSession, *this, *work.job, sideOf(command.panel),
+                                  operationTexts().UploadingText};
+        jobEnded(work.job, uploadMarked(batch, *work.queue));
+    });
+    RemoteWorker->on<cmd::SaveAs>([this](const cmd::SaveAs& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(*this, work.job);
         FTPCom& session = *FtpSession;
-        const MarkDomain& entry = params.queue->Items.front();
+        const MarkDomain& entry = work.queue->Items.front();
         int result = 0;
         {
-            const BatchScope scope(session, params.job.get(), operationTexts().DownloadingText);
+            const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
             session.DownloadAnswer = 0;
-            result = session.get(entry.Target, params.NewName, joinPath(entry.Source, entry.Name),
+            result = session.get(entry.Target, command.newName, joinPath(entry.Source, entry.Name),
                                  entry.Size);
         }
-        jobEnded(params.job, result > -1 ? 1 : JobFrame::kQuietFinish);
+        jobEnded(work.job, result > -1 ? 1 : JobFrame::kQuietFinish);
     });
-    RemoteWorker->setHandler(cmdEditRemote,
-                             [this](const CommandParams& params) { editRemoteFile(params); });
+    RemoteWorker->on<cmd::EditRemote>(
+        [this](const cmd::EditRemote& command) { editRemoteFile(command); });
 }
 
 void TForm1::postTransfer(PanelSide source) {
@@ -77,11 +79,12 @@ void TForm1::postTransfer(PanelSide source) {
     const std::string target =
         download ? explorer(otherSide(source)).GetPath() : FtpSession->currentDir();
     queueMarked(from, target);
-    CommandParams params = commandParams();
-    params.ActivePanel = panelNumber(source);
-    params.TargetPanel = panelNumber(otherSide(source));
-    const int code = download ? cmdDownload : cmdUpload;
-    postJob(RemoteCommand, code, std::move(params), Jobs.Commit(code, false));
+    if (download)
+        postJob(RemoteCommand,
+                cmd::Download{panelNumber(source), panelNumber(otherSide(source)), {}},
+                Jobs.Commit(cmdDownload, false));
+    else
+        postJob(RemoteCommand, cmd::Upload{panelNumber(source), {}}, Jobs.Commit(cmdUpload, false));
 }
 
 void TForm1::Zapiszjako1Click() {
@@ -95,11 +98,10 @@ void TForm1::Zapiszjako1Click() {
     if (chosen.isEmpty())
         return;
     const std::string path = chosen.toStdString();
-    CommandParams params = commandParams();
-    params.NewName = nameOf(path);
+    const cmd::SaveAs command{nameOf(path), {}};
     Jobs.AddItem({FtpSession->currentDir(), folderOf(path), SelectedName, false, false, -1, 0,
                   SelectedSize});
-    postJob(RemoteCommand, cmdSaveAs, std::move(params), Jobs.Commit(cmdSaveAs, false));
+    postJob(RemoteCommand, command, Jobs.Commit(cmdSaveAs, false));
 }
 
 void TForm1::SpeedButton12Click() {
@@ -110,29 +112,29 @@ void TForm1::SpeedButton12Click() {
         startEditor(joinPath(explorer(side).GetPath(), SelectedName));
         return;
     }
-    CommandParams params = commandParams();
-    params.NewName = Edit2->text().toStdString(); // the site, for the copy's name
+    const cmd::EditRemote command{Edit2->text().toStdString(), {}};
     Jobs.AddItem({FtpSession->currentDir(), {}, SelectedName, false, false, -1, 0, SelectedSize});
-    postJob(RemoteCommand, cmdEditRemote, std::move(params), Jobs.Commit(cmdEditRemote, false));
+    postJob(RemoteCommand, command, Jobs.Commit(cmdEditRemote, false));
 }
 
-void TForm1::editRemoteFile(const CommandParams& params) {
-    const JobFrame frame(*this, params.job);
+void TForm1::editRemoteFile(const cmd::EditRemote& command) {
+    const JobWork& work = command.work;
+    const JobFrame frame(*this, work.job);
     FTPCom& session = *FtpSession;
-    const MarkDomain& entry = params.queue->Items.front();
+    const MarkDomain& entry = work.queue->Items.front();
     int kind = JobFrame::kQuietFinish;
     const auto copy =
-        EditedFiles.createCopy(joinPath(programFolder(), "TempFiles"), params.NewName, entry.Name);
+        EditedFiles.createCopy(joinPath(programFolder(), "TempFiles"), command.site, entry.Name);
     if (!copy) {
         messages().show({"Tarvo Manager", "Unable to open local file", MessageButton::Ok,
                          MessageIcon::Information});
-        jobEnded(params.job, kind);
+        jobEnded(work.job, kind);
         return;
     }
     const std::string remote = joinPath(entry.Source, entry.Name);
     int result = 0;
     {
-        const BatchScope scope(session, params.job.get(), operationTexts().DownloadingText);
+        const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
         session.DownloadAnswer = 0;
         session.EditDownload = true;
         result = session.get(folderOf(*copy), nameOf(*copy), remote, entry.Size);
@@ -150,7 +152,7 @@ void TForm1::editRemoteFile(const CommandParams& params) {
         ::unlink(copy->c_str());
         ::unlink((*copy + ".part").c_str());
     }
-    jobEnded(params.job, kind);
+    jobEnded(work.job, kind);
 }
 
 void TForm1::startEditor(const std::string& path) {

@@ -4,7 +4,6 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "settings/settings_file.h"
-#include "workers/command_codes.h"
 
 #include <QDir>
 
@@ -39,7 +38,7 @@ void TForm1::FormShow() {
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
         panel(side).showSortKey(explorer(side).GetSortKey());
     startFoldersPending_ = true;
-    RemoteCommand.post(cmdRefreshPanels, commandParams());
+    reportPost(RemoteCommand.post(cmd::RefreshPanels{}));
 }
 
 void TForm1::resolveStartFoldersOnce() {

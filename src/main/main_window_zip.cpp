@@ -7,7 +7,6 @@
 #include "main/panel_numbers.h"
 #include "main/zip_view_dialog.h"
 #include "platform/posix/path.h"
-#include "workers/command_codes.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -207,7 +206,7 @@ void TForm1::rereadPanels() {
 }
 
 bool TForm1::postPanelRefresh() {
-    return RemoteCommand.post(cmdRefreshPanels);
+    return RemoteCommand.post(cmd::RefreshPanels{}) != PostResult::Refused;
 }
 
 void TForm1::beep() {

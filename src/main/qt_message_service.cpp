@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include <array>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -67,66 +68,107 @@ void giveKeyboardBack(const QPointer<QWidget>& window) {
 
 // A box on the heap, deleted at the end of the scope unless a parent that went while the box
 // was open took it along.
-template <class Box> class ScopedBox {
+class ScopedBox {
 public:
-    explicit ScopedBox(Box* box) : box_(box) {}
+    explicit ScopedBox(QDialog* box) : box_(box) {}
     ~ScopedBox() { delete box_.data(); }
     ScopedBox(const ScopedBox&) = delete;
     ScopedBox& operator=(const ScopedBox&) = delete;
-    Box* operator->() const { return box_.data(); }
-    Box* get() const { return box_.data(); }
-    explicit operator bool() const { return !box_.isNull(); }
+    QDialog* get() const { return box_.data(); }
 
 private:
-    QPointer<Box> box_;
+    QPointer<QDialog> box_;
 };
+
+// Makes a dialog for its parent; reads the answer from it once closed (null when its parent
+// took it along while it was open).
+using MakeDialog = std::function<QDialog*(QWidget* parent)>;
+template <class T> using ReadAnswer = std::function<T(QDialog* dialog, int result)>;
+
+// Asks with a dialog over the window the user works in. A worker's question opens the dialog
+// and is answered from its finished signal, so that no nested event loop runs other posted
+// tasks inside this one; a question of the GUI thread itself needs its answer at once and runs
+// the dialog to its end. Shutting the bridge down rejects an open dialog.
+template <class T>
+T askWith(UiBridge& bridge, QWidget* owner, MakeDialog make, ReadAnswer<T> read, T cancel) {
+    if (bridge.isGuiThread())
+        return bridge.ask<T>(
+            [&] {
+                const QPointer<QWidget> parent = boxParent(owner);
+                const ScopedBox dialog(make(parent));
+                QObject::connect(&bridge, &UiBridge::shuttingDown, dialog.get(), &QDialog::reject);
+                const int result = dialog.get()->exec();
+                giveKeyboardBack(parent);
+                return read(dialog.get(), result);
+            },
+            cancel);
+    return bridge.askLater<T>(
+        [&bridge, owner, make, read](const std::function<void(T)>& reply) {
+            const QPointer<QWidget> parent = boxParent(owner);
+            QDialog* dialog = make(parent);
+            QObject::connect(&bridge, &UiBridge::shuttingDown, dialog, &QDialog::reject);
+            QObject::connect(dialog, &QDialog::finished, dialog,
+                             [dialog, parent, read, reply](int result) {
+                                 giveKeyboardBack(parent);
+                                 reply(read(dialog, result));
+                                 dialog->deleteLater();
+                             });
+            // Only the first reply counts: this one answers for a dialog its parent took along.
+            QObject::connect(dialog, &QObject::destroyed,
+                             [read, reply] { reply(read(nullptr, QDialog::Rejected)); });
+            // As modal as a dialog that runs to its end (open() would make it modal to its parent
+            // only): the user answers before going on.
+            dialog->setWindowModality(Qt::ApplicationModal);
+            dialog->show();
+        },
+        cancel);
+}
 
 } // namespace
 
 MessageButton QtMessageService::show(const MessageRequest& request) {
-    return bridge_.ask<MessageButton>(
-        [this, request] {
-            const QPointer<QWidget> parent = boxParent(owner_);
-            const ScopedBox box(new QMessageBox(
-                qtIcon(request.icon), QString::fromStdString(request.title),
-                QString::fromStdString(request.text), QMessageBox::NoButton, parent));
-            box->setTextFormat(Qt::PlainText); // names, paths and replies, never markup
-            for (const auto& [ours, qt] : kButtons)
-                if (request.buttons & ours)
-                    box->addButton(qt);
-            if (request.buttons & MessageButton::Cancel)
-                box->setEscapeButton(QMessageBox::Cancel);
-            QObject::connect(&bridge_, &UiBridge::shuttingDown, box.get(), &QMessageBox::reject);
-            box->exec();
-            giveKeyboardBack(parent);
-            const auto clicked =
-                box ? box->standardButton(box->clickedButton()) : QMessageBox::NoButton;
-            for (const auto& [ours, qt] : kButtons)
-                if (clicked == qt)
-                    return ours;
-            return closeAnswer(request.buttons);
-        },
-        MessageButton::Cancel);
+    const MakeDialog make = [request](QWidget* parent) {
+        auto* box =
+            new QMessageBox(qtIcon(request.icon), QString::fromStdString(request.title),
+                            QString::fromStdString(request.text), QMessageBox::NoButton, parent);
+        box->setTextFormat(Qt::PlainText); // names, paths and replies, never markup
+        for (const auto& [ours, qt] : kButtons)
+            if (request.buttons & ours)
+                box->addButton(qt);
+        if (request.buttons & MessageButton::Cancel)
+            box->setEscapeButton(QMessageBox::Cancel);
+        return box;
+    };
+    const ReadAnswer<MessageButton> read = [buttons = request.buttons](QDialog* dialog, int) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        const auto clicked =
+            box ? box->standardButton(box->clickedButton()) : QMessageBox::NoButton;
+        for (const auto& [ours, qt] : kButtons)
+            if (clicked == qt)
+                return ours;
+        return closeAnswer(buttons);
+    };
+    return askWith(bridge_, owner_, make, read, MessageButton::Cancel);
 }
 
 std::optional<std::string> QtMessageService::askText(const std::string& caption,
                                                      const std::string& prompt,
                                                      const std::string& initial) {
-    return bridge_.ask<std::optional<std::string>>(
-        [this, caption, prompt, initial]() -> std::optional<std::string> {
-            const QPointer<QWidget> parent = boxParent(owner_);
-            const ScopedBox dialog(new QInputDialog(parent));
-            dialog->setWindowTitle(QString::fromStdString(caption));
-            dialog->setLabelText(QString::fromStdString(prompt));
-            for (auto* label : dialog->findChildren<QLabel*>())
-                label->setTextFormat(Qt::PlainText);
-            dialog->setTextValue(QString::fromStdString(initial));
-            QObject::connect(&bridge_, &UiBridge::shuttingDown, dialog.get(), &QDialog::reject);
-            const bool accepted = dialog->exec() == QDialog::Accepted;
-            giveKeyboardBack(parent);
-            if (!accepted || !dialog)
-                return std::nullopt;
-            return dialog->textValue().toStdString();
-        },
-        std::nullopt);
+    const MakeDialog make = [caption, prompt, initial](QWidget* parent) {
+        auto* dialog = new QInputDialog(parent);
+        dialog->setWindowTitle(QString::fromStdString(caption));
+        dialog->setLabelText(QString::fromStdString(prompt));
+        for (auto* label : dialog->findChildren<QLabel*>())
+            label->setTextFormat(Qt::PlainText);
+        dialog->setTextValue(QString::fromStdString(initial));
+        return dialog;
+    };
+    using Answer = std::optional<std::string>;
+    const ReadAnswer<Answer> read = [](QDialog* dialog, int result) -> Answer {
+        auto* input = qobject_cast<QInputDialog*>(dialog);
+        if (result != QDialog::Accepted || !input)
+            return std::nullopt;
+        return input->textValue().toStdString();
+    };
+    return askWith<Answer>(bridge_, owner_, make, read, std::nullopt);
 }

@@ -73,7 +73,7 @@ void UiBridge::reopen() {
     shutDown_ = false;
 }
 
-bool UiBridge::callAndWait(std::function<void()> task) {
+bool UiBridge::callAndWait(std::function<void(const Reply& done)> task) {
     auto call = std::make_shared<PendingCall>();
     {
         std::lock_guard lock(mutex_);
@@ -88,10 +88,11 @@ bool UiBridge::callAndWait(std::function<void()> task) {
             if (call->cancelled)
                 return;
         }
-        task();
-        std::lock_guard lock(call->mutex);
-        call->answered = true;
-        call->done.notify_all();
+        task([call] {
+            std::lock_guard lock(call->mutex);
+            call->answered = true;
+            call->done.notify_all();
+        });
     });
     std::unique_lock lock(call->mutex);
     call->done.wait(lock, [&] { return call->answered || call->cancelled; });

@@ -6,14 +6,9 @@ CommandWorker::~CommandWorker() {
     stop();
 }
 
-void CommandWorker::setHandler(int code, Handler handler) {
+CommandWorker::Handler CommandWorker::handlerFor(const std::any& command) const {
     std::lock_guard lock(handlersMutex_);
-    handlers_[code] = std::move(handler);
-}
-
-CommandWorker::Handler CommandWorker::handlerFor(int code) const {
-    std::lock_guard lock(handlersMutex_);
-    const auto found = handlers_.find(code);
+    const auto found = handlers_.find(command.type());
     return found == handlers_.end() ? Handler{} : found->second;
 }
 
@@ -43,7 +38,13 @@ void CommandWorker::stop() {
 
 void CommandWorker::loop() {
     while (!stopRequested()) {
-        const Mailbox::Command command = mailbox_.wait(kCycle);
+        auto deadline = Mailbox::Clock::time_point::max();
+        try {
+            deadline = nextIdleWork();
+        } catch (...) {
+            // Without its deadline the idle work waits for the next command.
+        }
+        const auto command = mailbox_.take(deadline);
         if (stopRequested())
             break;
         try {
@@ -54,13 +55,13 @@ void CommandWorker::loop() {
     }
 }
 
-void CommandWorker::runCommand(const Mailbox::Command& command) {
-    if (command.code == 0)
+void CommandWorker::runCommand(const std::optional<Mailbox::Posted>& command) {
+    if (!command)
         return;
     std::string failure;
     try {
-        if (const Handler handler = handlerFor(command.code))
-            handler(command.params);
+        if (const Handler handler = handlerFor(command->command))
+            handler(command->command);
     } catch (const std::exception& error) {
         failure = error.what();
         if (failure.empty())
@@ -70,10 +71,10 @@ void CommandWorker::runCommand(const Mailbox::Command& command) {
     }
     if (!failure.empty() && onFailure_) {
         try {
-            onFailure_(command.code, failure);
+            onFailure_(command->id, failure);
         } catch (...) {
             // A failing failure report must not take the worker down with it.
         }
     }
-    mailbox_.finish(command.code);
+    mailbox_.finish();
 }

@@ -1,30 +1,56 @@
 #include "workers/mailbox.h"
 
-bool Mailbox::post(int code, CommandParams params) {
-    if (code == 0)
-        return false;
+#include <algorithm>
+
+PostResult Mailbox::post(Posted posted) {
+    PostResult result = PostResult::Started;
     {
         std::lock_guard lock(mutex_);
-        int idle = 0;
-        if (!code_.compare_exchange_strong(idle, code))
-            return false;
-        params_ = std::move(params);
+        const bool longJob =
+            runningLong_ ||
+            std::ranges::any_of(waiting_, [](const Posted& waiting) { return waiting.isLong; });
+        if (longJob || waiting_.size() >= kMaxWaiting)
+            return PostResult::Refused;
+        if (runningId_ != 0 || !waiting_.empty())
+            result = PostResult::Queued;
+        waiting_.push_back(std::move(posted));
     }
-    posted_.notify_all();
-    return true;
+    changed_.notify_all();
+    return result;
 }
 
-Mailbox::Command Mailbox::wait(std::chrono::milliseconds timeout) {
+bool Mailbox::idle() const {
+    std::lock_guard lock(mutex_);
+    return runningId_ == 0 && waiting_.empty();
+}
+
+bool Mailbox::holds(int id) const {
+    std::lock_guard lock(mutex_);
+    return runningId_ == id ||
+           std::ranges::any_of(waiting_, [id](const Posted& waiting) { return waiting.id == id; });
+}
+
+std::optional<Mailbox::Posted> Mailbox::take(Clock::time_point deadline) {
     std::unique_lock lock(mutex_);
-    posted_.wait_for(lock, timeout, [this] { return woken_ || code_.load() != 0; });
+    const auto ready = [this] { return woken_ || !waiting_.empty(); };
+    if (deadline == Clock::time_point::max())
+        changed_.wait(lock, ready);
+    else
+        changed_.wait_until(lock, deadline, ready);
     woken_ = false;
-    const int code = code_.load();
-    return code == 0 ? Command{} : Command{code, params_};
+    if (waiting_.empty())
+        return std::nullopt;
+    Posted next = std::move(waiting_.front());
+    waiting_.pop_front();
+    runningId_ = next.id;
+    runningLong_ = next.isLong;
+    return next;
 }
 
-void Mailbox::finish(int code) {
-    int expected = code;
-    code_.compare_exchange_strong(expected, 0);
+void Mailbox::finish() {
+    std::lock_guard lock(mutex_);
+    runningId_ = 0;
+    runningLong_ = false;
 }
 
 void Mailbox::wake() {
@@ -32,5 +58,5 @@ void Mailbox::wake() {
         std::lock_guard lock(mutex_);
         woken_ = true;
     }
-    posted_.notify_all();
+    changed_.notify_all();
 }

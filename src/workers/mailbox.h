@@ -1,42 +1,67 @@
 #pragma once
 
-#include "workers/command_params.h"
-
-#include <atomic>
+#include <any>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <deque>
 #include <mutex>
+#include <optional>
 
-// A worker's mailbox. It holds a command code from the post until the worker has finished that
-// command (the busy state); a post succeeds only while it is idle (code 0) and carries a copy of
-// its parameters. The worker clears only the code it ran, so nothing posted meanwhile is lost.
+// What became of a posted command.
+enum class PostResult {
+    Started, // the worker was idle: it takes the command now
+    Queued,  // the worker finishes a short command first, then runs this one
+    Refused, // a long job runs or waits: the command is not taken
+};
+
+// A worker's mailbox: the command it runs and the few that wait for it, in the order they were
+// posted. A short command (a listing, a change of folder, a refresh) waits behind another short
+// one, so that a key pressed while the worker is busy for a moment is not lost; nothing is
+// taken while a long job (a copy, a transfer, a delete) runs or waits, because the user would
+// otherwise find it run long after, on panels that have changed.
 class Mailbox {
 public:
-    struct Command {
-        int code = 0;
-        CommandParams params;
+    using Clock = std::chrono::steady_clock;
+
+    struct Posted {
+        int id = 0; // the command's code, for the logs
+        bool isLong = false;
+        std::any command;
     };
 
-    // False when another command is pending or running.
-    bool post(int code, CommandParams params = {});
+    // More than this many waiting short commands means the worker hangs: refuse rather than
+    // pile up work the user no longer expects.
+    static constexpr std::size_t kMaxWaiting = 16;
 
-    // The current code; 0 when idle.
-    int code() const { return code_.load(); }
-    bool idle() const { return code() == 0; }
+    template <class Command> [[nodiscard]] PostResult post(Command command) {
+        return post(Posted{Command::id, isLong<Command>(), std::move(command)});
+    }
 
-    // Waits up to timeout for a command (or a wake-up) and returns the pending one, code 0 if none.
-    Command wait(std::chrono::milliseconds timeout);
+    // Nothing runs and nothing waits.
+    bool idle() const;
+    // A command of this type runs or waits.
+    template <class Command> bool holds() const { return holds(Command::id); }
 
-    // Marks the command as done: clears the mailbox if it still holds that code.
-    void finish(int code);
-
-    // Ends a wait early (used to stop the worker).
+    // The worker's side. Waits until a command waits, wake() is called or the deadline passes
+    // (never when it is Clock::time_point::max()); the command taken runs until finish().
+    std::optional<Posted> take(Clock::time_point deadline);
+    void finish();
     void wake();
 
 private:
-    std::atomic<int> code_{0};
-    mutable std::mutex mutex_; // guards params_ and the wake-up
-    std::condition_variable posted_;
-    CommandParams params_;
+    template <class Command> static constexpr bool isLong() {
+        if constexpr (requires { Command::isLong; })
+            return Command::isLong;
+        return false;
+    }
+    PostResult post(Posted posted);
+    bool holds(int id) const;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Posted> waiting_;
+    int runningId_ = 0; // 0 when none runs
+    bool runningLong_ = false;
     bool woken_ = false;
 };

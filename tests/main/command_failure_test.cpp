@@ -1,6 +1,5 @@
 // A command that throws is reported on the console and on stderr, and the panels are usable.
 #include "main/window_harness.h"
-#include "workers/command_codes.h"
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -16,12 +15,11 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     ASSERT_NE(console, nullptr);
     window.Panel5->setEnabled(false);
     window.Panel2->setEnabled(false);
-    window.RemoteWorker->setHandler(cmdRefreshPanels, [](const CommandParams&) {
-        throw std::runtime_error("the disk went away");
-    });
+    window.RemoteWorker->on<cmd::RefreshPanels>(
+        [](const cmd::RefreshPanels&) { throw std::runtime_error("the disk went away"); });
 
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmdRefreshPanels));
+    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmd::RefreshPanels{}));
     const bool reported = pumpUntil([&] {
         return console->toPlainText().contains("the disk went away") &&
                window.Panel5->isEnabled() && window.Panel2->isEnabled();
@@ -35,7 +33,8 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
         << console->toPlainText().toStdString();
     EXPECT_NE(stderrText.find("App error in command 555: the disk went away"), std::string::npos)
         << stderrText;
-    EXPECT_TRUE(window.RemoteCommand.idle());
+    // The panels come back over the bridge before the worker frees its mailbox.
+    EXPECT_TRUE(pumpUntil([&] { return window.RemoteCommand.idle(); }));
 }
 
 } // namespace

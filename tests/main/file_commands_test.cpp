@@ -4,7 +4,6 @@
 #include "main/attribute_dialog.h"
 #include "main/panel_drops.h"
 #include "window_harness.h"
-#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 
@@ -203,8 +202,8 @@ TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     home.write("left/a.txt", "a");
     reread();
     std::atomic<bool> release{false};
-    holdUntil(*window->LocalWorker, cmdLocalReset, release); // a folder being read, say
-    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmdLocalReset));
+    holdUntil<cmd::LocalUp>(*window->LocalWorker, release); // a folder being read, say
+    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
     select(left(), "a.txt");
     trigger("kopiuj1");
     EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
@@ -364,8 +363,8 @@ TEST_F(FileCommandsTest, EntryChangesRunOnTheLocalWorkerAndWaitWhileItIsBusy) {
     home.write("left/c.txt", "c");
     reread();
     std::atomic<bool> release{false};
-    holdUntil(*window->LocalWorker, cmdLocalReset, release);
-    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmdLocalReset));
+    holdUntil<cmd::LocalUp>(*window->LocalWorker, release);
+    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
     messages->answerTextNext("new");
     trigger("UtwKat1");
     select(left(), "a.txt");

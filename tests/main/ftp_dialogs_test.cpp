@@ -6,7 +6,6 @@
 #include "main/site_settings_dialog.h"
 #include "settings/language_table.h"
 #include "window_harness.h"
-#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "test_servers.h"
@@ -14,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -78,8 +78,8 @@ protected:
     }
     // Holds the remote worker in a command until release is set.
     void holdWorker(const std::atomic<bool>& release) {
-        holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
-        ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+        holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
+        ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
     }
 };
 
@@ -322,16 +322,27 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
         history << first->ComboBox1->itemText(i);
     EXPECT_EQ(history, (QStringList{"pwd", "LIST -a"}));
 
-    // While a command runs nothing is posted, and the command stays in the box.
+    // A command given while the worker finishes a short one waits for it, then runs.
     std::atomic<bool> release{false};
     holdWorker(release);
     const std::string before = log(first);
     run(first, "NOOP");
-    EXPECT_EQ(first->ComboBox1->currentText(), "NOOP");
-    release = true;
-    ASSERT_TRUE(pumpUntil([&] { return idle(); }));
     EXPECT_EQ(log(first), before);
-    EXPECT_EQ(readFile(canned.at("received")).find("NOOP"), std::string::npos);
+    release = true;
+    ASSERT_TRUE(pumpUntil(
+        [&] { return idle() && log(first).find("] Command:> NOOP\n") != std::string::npos; }));
+    EXPECT_NE(readFile(canned.at("received")).find("NOOP"), std::string::npos);
+
+    // While a job runs the command is refused: the status line says so, the box keeps it.
+    std::atomic<bool> jobEnds{false};
+    holdUntil<cmd::Download>(*window->RemoteWorker, jobEnds);
+    ASSERT_EQ(window->RemoteCommand.post(cmd::Download{}), PostResult::Started);
+    run(first, "STAT");
+    EXPECT_EQ(first->ComboBox1->currentText(), "STAT");
+    EXPECT_TRUE(child<QLabel>("Label18")->text().startsWith("Busy"));
+    jobEnds = true;
+    ASSERT_TRUE(pumpUntil([&] { return idle(); }));
+    EXPECT_EQ(readFile(canned.at("received")).find("STAT"), std::string::npos);
 
     // Save As: a failure names the file and the reason; the log is written with CR LF.
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };

@@ -6,7 +6,6 @@
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
 #include "window_harness.h"
-#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "support/skip_or_fail.h"
@@ -71,11 +70,11 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     std::atomic<bool> release{false};
-    holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
+    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
     std::atomic<bool> connectPosted{false};
-    CommandParams posted;
-    window->RemoteWorker->setHandler(cmdConnect, [&](const CommandParams& params) {
-        posted = params;
+    cmd::Connect posted;
+    window->RemoteWorker->on<cmd::Connect>([&](const cmd::Connect& command) {
+        posted = command;
         connectPosted = true;
     });
     fill({"site", "127.0.0.1", "", "ann"});
@@ -84,7 +83,7 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(connectPosted);
 
-    ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
+    ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
     dialog->Password->setText("secret");
     dialog->OKBtn->click();
     EXPECT_TRUE(dialog->isVisible()) << "a command runs: the dialog stays";
@@ -94,7 +93,7 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     ASSERT_TRUE(pumpUntil([this] { return window->RemoteCommand.idle(); }));
     dialog->OKBtn->click();
     ASSERT_TRUE(pumpUntil([&] { return connectPosted.load(); }));
-    EXPECT_EQ(posted.Connect.User + ":" + posted.Connect.Password, "ann:secret");
+    EXPECT_EQ(posted.fields.User + ":" + posted.fields.Password, "ann:secret");
     EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
     EXPECT_TRUE(pumpUntil([&] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,9 +1,9 @@
 #include "main/qt_message_service.h"
 #include "main/window_harness.h"
-#include "workers/command_codes.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -21,22 +21,26 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     window.FormCreate();
     window.show();
     std::atomic<int> answer{0};
-    window.LocalWorker->setHandler(cmdLocalCopy, [&](const CommandParams&) {
+    window.LocalWorker->on<cmd::LocalCopy>([&](const cmd::LocalCopy&) {
         answer =
             window.messages().show({"Tarvo Manager", "Overwrite?",
                                     MessageButton::Yes | MessageButton::No | MessageButton::Cancel,
                                     MessageIcon::Question});
     });
     // No event has run since the show, so nothing else holds the mailbox.
-    ASSERT_TRUE(window.LocalCommand.post(cmdLocalCopy));
+    ASSERT_EQ(window.LocalCommand.post(cmd::LocalCopy{}), PostResult::Started);
 
-    // Close from inside the question's own event loop, as a user would with the box open.
+    // Close while the box is open, as a user would. The box runs no event loop of its own, in
+    // which other posted tasks would run inside the one that opened it.
     std::atomic<bool> closeReturned{false};
+    const int outerLoopLevel = QThread::currentThread()->loopLevel();
+    int loopLevel = -1;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, &window, [&] {
         if (QApplication::activeModalWidget() == nullptr)
             return;
         watcher.stop();
+        loopLevel = QThread::currentThread()->loopLevel();
         window.close();
         closeReturned = true;
     });
@@ -44,6 +48,7 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     ASSERT_TRUE(pumpUntil([&] { return closeReturned && answer != 0; }));
     EXPECT_EQ(answer, MessageButton::Cancel);
     EXPECT_TRUE(window.LocalCommand.idle()) << "the worker was joined";
+    EXPECT_EQ(loopLevel, outerLoopLevel);
 }
 
 // A name that reads as markup shows as it is: as rich text, the image tag would have the label

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 
 namespace {
@@ -236,6 +237,19 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
     EXPECT_EQ(state(left()), State({}, 2)) << "the cursor is on the folder just left";
     EXPECT_EQ(window->SelectedName, "[beta]");
+}
+
+// The worker may be busy for a moment (a keep-alive, a refresh of its own): a key pressed
+// meanwhile waits for it and is not lost.
+TEST_F(PanelInputTest, AKeyPressedWhileTheWorkerFinishesAShortCommandRunsAfterIt) {
+    std::atomic<bool> release{false};
+    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
+    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::RefreshPanels{}));
+    click(left(), 2); // [beta]
+    key(left(), Qt::Key_Return);
+    EXPECT_FALSE(window->RemoteCommand.idle());
+    release = true;
+    EXPECT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
 }
 
 TEST_F(PanelInputTest, TypingALetterJumpsToTheNextEntryBeginningWithIt) {

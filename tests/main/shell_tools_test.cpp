@@ -2,7 +2,6 @@
 // their name, working folder and arguments; and the tray and activation behaviour.
 #include "main/language_dialog.h"
 #include "main/window_harness.h"
-#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 
@@ -214,7 +213,7 @@ TEST_F(ShellToolsTest, APressOnAPanelsPathRowActivatesIt) {
 TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
     ASSERT_TRUE(open());
     std::atomic<bool> release{false}; // a posted refresh shows as a busy mailbox
-    holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
+    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
     const auto activate = [&] {
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         emit qApp->applicationStateChanged(Qt::ApplicationActive);
@@ -222,7 +221,7 @@ TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
     activate();
     EXPECT_TRUE(window->RemoteCommand.idle()) << "the first activation only repaints";
     activate();
-    EXPECT_EQ(window->RemoteCommand.code(), cmdRefreshPanels);
+    EXPECT_TRUE(window->RemoteCommand.holds<cmd::RefreshPanels>());
     release = true;
     EXPECT_TRUE(pumpUntil([&] { return window->RemoteCommand.idle(); }));
 

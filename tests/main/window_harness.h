@@ -2,7 +2,6 @@
 
 #include "main/main_window.h"
 #include "main/panel_controller.h"
-#include "workers/command_codes.h"
 
 #include "support/pump.h"
 #include "support/scripted_messages.h"
@@ -146,8 +145,9 @@ public:
         panel(side).selectRow(row.value_or(0));
     }
     // Makes the worker's command hold its mailbox until release is set, as a long command does.
-    static void holdUntil(auto& worker, int code, const std::atomic<bool>& release) {
-        worker.setHandler(code, [&release](const CommandParams&) {
+    template <class Command>
+    static void holdUntil(CommandWorker& worker, const std::atomic<bool>& release) {
+        worker.on<Command>([&release](const Command&) {
             while (!release)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
         });
@@ -168,7 +168,7 @@ public:
     // Reads both panels again once idle, and waits until that is done.
     void reread() {
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdRefreshPanels));
+        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::RefreshPanels{}));
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     }
     // Triggers the action and waits until what it started has ended.

@@ -19,16 +19,20 @@
 
 namespace {
 
+// A command of the test's own: the worker drops its file access rights.
+struct AsNobody {
+    static constexpr int id = 9001;
+};
+
 class WindowViewTest : public testing::Test, protected WindowHarness {
 protected:
     // The window's workers read and copy as "nobody" from here on, so permission bits count.
     void workersAsNobody() {
-        constexpr int kAsNobody = 9001;
-        const auto drop = [](const CommandParams&) { fileAccessAsNobody(true); };
-        window->LocalWorker->setHandler(kAsNobody, drop);
-        window->RemoteWorker->setHandler(kAsNobody, drop);
-        ASSERT_TRUE(postWhenTaken(window->LocalCommand, kAsNobody));
-        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, kAsNobody));
+        const auto drop = [](const AsNobody&) { fileAccessAsNobody(true); };
+        window->LocalWorker->on<AsNobody>(drop);
+        window->RemoteWorker->on<AsNobody>(drop);
+        ASSERT_TRUE(postWhenTaken(window->LocalCommand, AsNobody{}));
+        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, AsNobody{}));
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     }
 };
@@ -114,10 +118,7 @@ TEST_F(WindowViewTest, WhatCannotBeReadIsNamedWithTheReason) {
     ::chmod(secret.c_str(), 0);
     ASSERT_TRUE(open());
     workersAsNobody();
-    CommandParams read;
-    read.FolderPanel = 1;
-    read.FolderPath = target;
-    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmdReadFolder, read));
+    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::ReadFolder{1, target}));
     ASSERT_TRUE(showing(PanelSide::Right, target));
     ASSERT_TRUE(activate());
 

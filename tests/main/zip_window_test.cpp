@@ -2,7 +2,6 @@
 // viewer's mouse marking and its Unpack button, the cancel button.
 #include "main/zip_view_dialog.h"
 #include "window_harness.h"
-#include "workers/command_codes.h"
 
 #include "support/file_content.h"
 #include "support/zip_archives.h"

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <thread>
 #include <vector>
@@ -42,6 +43,23 @@ TEST(UiBridge, AskFromAWorkerWaitsForTheGuiThreadsAnswerAndOnItRunsAtOnce) {
     ASSERT_TRUE(pumpUntil([&] { return answer.wait_for(0s) == std::future_status::ready; }));
     EXPECT_EQ(answer.get(), 42);
     EXPECT_EQ(bridge.ask<int>([] { return 7; }, 0), 7) << "on the GUI thread it runs at once";
+}
+
+TEST(UiBridge, AskLaterWaitsForAReplyGivenAfterItsTaskReturned) {
+    UiBridge bridge;
+    std::function<void(int)> reply; // kept by the GUI thread, as a box's finished slot does
+    auto answer = std::async(std::launch::async, [&] {
+        return bridge.askLater<int>([&](std::function<void(int)> later) { reply = later; }, 0);
+    });
+    ASSERT_TRUE(pumpUntil([&] { return static_cast<bool>(reply); }));
+    bool otherRan = false;
+    bridge.post([&] { otherRan = true; });
+    ASSERT_TRUE(pumpUntil([&] { return otherRan; })) << "the GUI thread goes on meanwhile";
+    EXPECT_EQ(answer.wait_for(0s), std::future_status::timeout);
+    reply(42);
+    reply(7); // a second reply (a box deleted after it closed) changes nothing
+    ASSERT_EQ(answer.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(answer.get(), 42);
 }
 
 TEST(UiBridge, ShutdownAnswersPendingAndLaterQuestionsWithCancel) {

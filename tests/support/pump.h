@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workers/mailbox.h"
+
 #include <QCoreApplication>
 
 #include <chrono>
@@ -22,8 +24,8 @@ bool pumpUntil(Condition condition, std::chrono::seconds limit = std::chrono::se
     }
 }
 
-// Posts to a worker's mailbox once it takes the post: the screen may have started a short
-// command of its own meanwhile (a refresh when the window became active, say).
-template <class Mailbox, class... Params> bool postWhenTaken(Mailbox& mailbox, Params&&... params) {
-    return pumpUntil([&] { return mailbox.post(params...); });
+// Posts to a worker's mailbox once it takes the post: a job the screen started meanwhile may
+// still be running.
+template <class Command> bool postWhenTaken(Mailbox& mailbox, const Command& command) {
+    return pumpUntil([&] { return mailbox.post(command) != PostResult::Refused; });
 }

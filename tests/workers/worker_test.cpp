@@ -1,4 +1,4 @@
-#include "workers/command_codes.h"
+#include "workers/commands.h"
 #include "workers/local_worker.h"
 #include "workers/remote_worker.h"
 
@@ -11,7 +11,9 @@
 #include <future>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -25,23 +27,34 @@ bool waitUntil(Condition condition, std::chrono::milliseconds limit = 10s) {
     return condition();
 }
 
-TEST(Mailbox, APostSucceedsOnlyWhileIdleAndCarriesItsParameters) {
+struct Marked { // a command of the test's own, carrying a parameter
+    static constexpr int id = 9001;
+    std::string name;
+};
+
+TEST(Mailbox, ShortCommandsWaitInOrderAndNothingIsTakenWhileALongJobRunsOrWaits) {
     Mailbox mailbox;
-    CommandParams params;
-    params.SelectedName = "a.txt";
-    EXPECT_TRUE(mailbox.post(cmdDelete, params));
-    params.SelectedName = "changed later by the GUI";
-    EXPECT_FALSE(mailbox.post(cmdUpload)) << "a second post must not replace a pending command";
-    const auto command = mailbox.wait(0ms);
-    EXPECT_EQ(command.code, cmdDelete);
-    EXPECT_EQ(command.params.SelectedName, "a.txt");
-    EXPECT_FALSE(mailbox.post(cmdUpload)) << "the mailbox stays busy until the command is done";
-    mailbox.finish(cmdDelete);
+    const auto far = Mailbox::Clock::now() + 10s;
+    EXPECT_EQ(mailbox.post(Marked{"a.txt"}), PostResult::Started);
+    EXPECT_EQ(mailbox.post(cmd::RefreshPanels{}), PostResult::Queued)
+        << "a key pressed while the worker is busy for a moment waits for it";
+    EXPECT_EQ(mailbox.post(cmd::Delete{}), PostResult::Queued) << "a job waits for it too";
+    EXPECT_EQ(mailbox.post(cmd::RefreshRemote{}), PostResult::Refused)
+        << "nothing is taken behind a waiting job";
+    auto taken = mailbox.take(far);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(std::any_cast<const Marked&>(taken->command).name, "a.txt");
+    mailbox.finish();
+    EXPECT_EQ(mailbox.take(far)->id, cmdRefreshPanels) << "in the order they were posted";
+    mailbox.finish();
+    EXPECT_EQ(mailbox.take(far)->id, cmdDelete);
+    EXPECT_TRUE(mailbox.holds<cmd::Delete>());
+    EXPECT_EQ(mailbox.post(cmd::RefreshRemote{}), PostResult::Refused)
+        << "nothing is taken while a job runs";
+    EXPECT_FALSE(mailbox.idle());
+    mailbox.finish();
     EXPECT_TRUE(mailbox.idle());
-    EXPECT_FALSE(mailbox.post(0));
-    ASSERT_TRUE(mailbox.post(cmdRefreshPanels));
-    mailbox.finish(cmdDelete); // a late finish of the earlier command clears nothing
-    EXPECT_EQ(mailbox.code(), cmdRefreshPanels);
+    EXPECT_FALSE(mailbox.take(Mailbox::Clock::now())) << "an idle wait ends at its deadline";
 }
 
 TEST(CommandWorker, RunsPostsWithTheirParametersAndAFailureIsReportedAndTheLoopGoesOn) {
@@ -49,24 +62,23 @@ TEST(CommandWorker, RunsPostsWithTheirParametersAndAFailureIsReportedAndTheLoopG
     TMonThreadL worker(mailbox);
     std::promise<std::string> failure;
     std::atomic<int> ran{0};
-    worker.setHandler(cmdLocalCopy,
-                      [](const CommandParams&) { throw std::runtime_error("disk on fire"); });
-    worker.setHandler(cmdLocalTree, [&](const CommandParams& params) { ran = params.ActivePanel; });
+    worker.on<cmd::LocalCopy>(
+        [](const cmd::LocalCopy&) { throw std::runtime_error("disk on fire"); });
+    worker.on<cmd::LocalTree>([&](const cmd::LocalTree& command) { ran = command.panel; });
     worker.setFailureHandler([&](int code, const std::string& reason) {
         failure.set_value(std::to_string(code) + ": " + reason);
     });
     worker.start();
-    ASSERT_TRUE(mailbox.post(cmdLocalCopy));
+    ASSERT_EQ(mailbox.post(cmd::LocalCopy{}), PostResult::Started);
     auto reported = failure.get_future();
     ASSERT_EQ(reported.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(reported.get(), "16: disk on fire");
     ASSERT_TRUE(waitUntil([&] { return mailbox.idle(); }));
-    CommandParams params;
-    params.ActivePanel = 1;
-    ASSERT_TRUE(mailbox.post(cmdLocalTree, params));
+    ASSERT_EQ(mailbox.post(cmd::LocalTree{1}), PostResult::Started);
     ASSERT_TRUE(waitUntil([&] { return mailbox.idle(); }));
     EXPECT_EQ(ran, 1) << "the mailbox goes idle only after the command ran";
-    ASSERT_TRUE(mailbox.post(cmdLocalReset)) << "a code without a handler is cleared too";
+    ASSERT_EQ(mailbox.post(Marked{}), PostResult::Started)
+        << "a command without a handler is done too";
     EXPECT_TRUE(waitUntil([&] { return mailbox.idle(); }));
 }
 
@@ -76,8 +88,9 @@ struct RemoteFixture : testing::Test {
     std::atomic<bool> keepAlive{false};
     std::atomic<int> interval{900};
     std::atomic<bool> shown{true};
+    std::atomic<bool> watching{true}; // a copy opened for editing is watched
     std::atomic<int> noops{0};
-    std::atomic<int> passes{0}; // every pass of the worker asks for the profile once
+    std::atomic<int> passes{0}; // every wait of the worker asks for the profile
     std::function<void()> onCheck;
 
     std::unique_ptr<TMonThreadH> makeWorker() {
@@ -88,6 +101,7 @@ struct RemoteFixture : testing::Test {
         };
         hooks.sessionShown = [this] { return shown.load(); };
         hooks.sendNoop = [this] { ++noops; };
+        hooks.editedFilesWatched = [this] { return watching.load(); };
         hooks.checkEditedFiles = [this] {
             if (onCheck)
                 onCheck();
@@ -123,7 +137,8 @@ TEST_F(RemoteFixture, KeepAliveOnlyWhenAskedForWithASessionShownAndTheLineFree) 
         if (c.keepAlive && c.shown && !c.lineBusy) {
             EXPECT_TRUE(waitUntil([&] { return noops >= 1; }));
         } else {
-            ASSERT_TRUE(waitUntil([&] { return passes >= 6; }));
+            // A few intervals pass: none sends a keep-alive.
+            std::this_thread::sleep_for(6 * TMonThreadH::kPass);
             EXPECT_EQ(noops, 0);
         }
         if (rawCommand) {
@@ -136,31 +151,27 @@ TEST_F(RemoteFixture, KeepAliveOnlyWhenAskedForWithASessionShownAndTheLineFree) 
 
 TEST_F(RemoteFixture, ACodePostedDuringIdleWorkIsNotLost) {
     std::atomic<int> refreshed{0};
-    onCheck = [this] { mailbox.post(cmdRefreshPanels); };
+    onCheck = [this] { std::ignore = mailbox.post(cmd::RefreshPanels{}); };
     auto worker = makeWorker();
-    worker->setHandler(cmdRefreshPanels, [&](const CommandParams&) { ++refreshed; });
+    worker->on<cmd::RefreshPanels>([&](const cmd::RefreshPanels&) { ++refreshed; });
     worker->start();
     EXPECT_TRUE(waitUntil([&] { return refreshed >= 1; }, 3s));
     worker->stop();
 }
 
 TEST_F(RemoteFixture, TheEditedFilesCheckRunsInThePassOfALongCommand) {
+    watching = false; // no regular check: the only one is the download's
     std::atomic<bool> downloaded{false};
-    std::atomic<int> ticksAtCheck{-1};
-    TMonThreadH* running = nullptr;
+    std::atomic<bool> checkedAfter{false};
     onCheck = [&] {
-        if (downloaded && ticksAtCheck < 0)
-            ticksAtCheck = running->ticks();
+        if (downloaded)
+            checkedAfter = true;
     };
     auto worker = makeWorker();
-    running = worker.get();
-    worker->setHandler(cmdDownload, [&](const CommandParams&) { downloaded = true; });
+    worker->on<cmd::Download>([&](const cmd::Download&) { downloaded = true; });
     worker->start();
-    ASSERT_TRUE(waitUntil([&] { return passes >= 3; }));
-    ASSERT_TRUE(mailbox.post(cmdDownload));
-    ASSERT_TRUE(waitUntil([&] { return ticksAtCheck >= 0; }));
-    // The regular check comes every tenth pass; one with the counter at 0 is the download's.
-    EXPECT_EQ(ticksAtCheck, 0);
+    ASSERT_EQ(mailbox.post(cmd::Download{}), PostResult::Started);
+    EXPECT_TRUE(waitUntil([&] { return checkedAfter.load(); }));
     worker->stop();
 }
 
