@@ -287,6 +287,7 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     };
 
     window->show();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); })); // the start-up's reading of the panels
     trigger("FTPCommand1");
     auto* offline = opened<TOKRightDlg12345>();
     ASSERT_NE(offline, nullptr);

@@ -149,7 +149,7 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
         return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
                left().model().rowCount() == 2;
     }));
-    QTest::qWait(200); // anything the worker still had on its way lands now
+    landPosted(); // anything the worker still had on its way
     EXPECT_FALSE(left().model().remote());
     EXPECT_EQ(left().model().nameCell(1), "local.txt");
     EXPECT_EQ((QStringList{child<QLabel>("Label1")->text(), window->butConnect->text(),
@@ -507,7 +507,7 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
 
     window->butConnect->click(); // disconnect while the listing crawls in
     ASSERT_TRUE(pumpUntil([this] { return idle() && !window->FtpSession->connected(); }));
-    QTest::qWait(200); // what the worker still posted lands now
+    landPosted(); // what the worker still posted
     EXPECT_NE(progressText->text(), waiting);
     EXPECT_NE(window->ServerWaitState, 1);
     EXPECT_FALSE(child<QTimer>("Timer2")->isActive());

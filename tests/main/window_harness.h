@@ -168,6 +168,14 @@ public:
                window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
                !window->zipJobRunning();
     }
+    // Runs everything the workers have posted to the window so far: a check that something did
+    // not happen looks once whatever could have made it happen has landed.
+    static void landPosted() {
+        bool landed = false;
+        QMetaObject::invokeMethod(
+            qApp, [&landed] { landed = true; }, Qt::QueuedConnection);
+        ASSERT_TRUE(pumpUntil([&] { return landed; }));
+    }
     // Reads both panels again once idle, and waits until that is done.
     void reread() {
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
