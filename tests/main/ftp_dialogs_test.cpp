@@ -339,14 +339,15 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
 
     // Save As: a failure names the file and the reason; the log is written with CR LF.
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
-    EXPECT_FALSE(first->SpeedButton2Click());
+    const QString saveAs = QString::fromStdString(tr("SaveAs"));
+    clickButton(first, saveAs);
     EXPECT_EQ(lastBox().rfind(window->Translate("OperationNotAllowed") + "\n\n" +
                                   program.at("no/such/log") + "\n",
                               0),
               0u)
         << lastBox();
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("log.txt")); };
-    EXPECT_TRUE(second->SpeedButton2Click());
+    clickButton(second, saveAs);
     const std::string written = readFile(program.at("log.txt"));
     EXPECT_NE(written.find("] Command:> syst\r\n"), std::string::npos) << written;
     EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
@@ -355,13 +356,14 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     run(second, "CWD /pub");
     ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && idle(); }));
     EXPECT_EQ(left().widgets().pathLabel->text(), "0:/pub");
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     trigger("OpcjeFTP1");
     auto* settings = opened<TOKRightDlg2>();
+    ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->Edit5->text(), "/pub");
     messages->answerNext(MessageButton::Yes);
-    settings->SpeedButton2->click();
+    click(settings->SpeedButton2);
     EXPECT_EQ(decodeSiteRecord(readFile(program.at("config/site")))->StartDir, "/pub");
 }
 

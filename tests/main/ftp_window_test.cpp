@@ -114,7 +114,7 @@ protected:
         window->show();
         ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
         fillBar(*crawling);
-        window->butConnect->click();
+        click(window->butConnect);
         ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
     }
 
@@ -143,7 +143,7 @@ const TestServer* vsftpdWith(const std::map<std::string, std::string>& files) {
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
-    window->butConnect->click(); // disconnect while the listing crawls in
+    click(window->butConnect); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
     ASSERT_TRUE(pumpUntil([this] {
         return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
@@ -173,6 +173,8 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
 }
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
+    window->show();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     std::atomic<bool> release{false};
     holdUntil(*window->RemoteWorker, cmdRefreshPanels, release);
     std::atomic<bool> connectPosted{false};
@@ -182,7 +184,7 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
         connectPosted = true;
     });
     fill({"site", "127.0.0.1", "", "ann"});
-    window->butConnect->click();
+    click(window->butConnect);
     QPointer<TPasswordDlg> dialog = window->findChild<TPasswordDlg*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(connectPosted);
@@ -282,7 +284,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     fillBar(*server);
     messages->answerNext(MessageButton::Yes);
     child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
     EXPECT_EQ(
@@ -291,11 +293,12 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     EXPECT_EQ(left().model().nameCell(1) + " " + left().model().sizeCell(2), "[sub] 3000");
     EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
 
-    left().selectRow(1);
-    QTest::keyClick(&left().grid(), Qt::Key_Return);
+    clickRow(PanelSide::Left, 1);
+    press(Qt::Key_Return);
     ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/sub" && showsRemote(2); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
-    QTest::keyClick(&left().grid(), Qt::Key_Backspace);
+    clickRow(PanelSide::Left, 0);
+    press(Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/" && showsRemote(4); }));
     EXPECT_EQ(left().model().currentRow(), 1) << "the cursor is on the folder just left";
 
@@ -339,7 +342,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
     EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
 
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] {
         return !left().model().remote() && left().model().rowCount() == 2 &&
                window->RemoteCommand.idle();
@@ -363,7 +366,7 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
 
     const QString sessionTitle = window->windowTitle();
@@ -420,7 +423,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     saveSite("other", *server);
     saveSite("site", *server);
     const std::map<std::string, bool> localStates = panelCommandStates();
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
     ASSERT_EQ(left().model().rowCount(), 3);
 
@@ -505,7 +508,7 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     EXPECT_EQ(window->ServerWaitState, 1);
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 
-    window->butConnect->click(); // disconnect while the listing crawls in
+    click(window->butConnect); // disconnect while the listing crawls in
     ASSERT_TRUE(pumpUntil([this] { return idle() && !window->FtpSession->connected(); }));
     landPosted(); // what the worker still posted
     EXPECT_NE(progressText->text(), waiting);
