@@ -35,7 +35,7 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
         << console->toPlainText().toStdString();
     EXPECT_NE(stderrText.find("App error in command 555: the disk went away"), std::string::npos)
         << stderrText;
-    EXPECT_TRUE(window.RemoteCommand.idle());
+    EXPECT_TRUE(pumpUntil([&] { return window.RemoteCommand.idle(); }));
 }
 
 } // namespace

@@ -46,11 +46,12 @@ protected:
 
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
     QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
-    // Fills the connection bar's name, server, port, user and password boxes; empty texts too.
+    // Types into the connection bar's name, server, port, user and password boxes; empty texts
+    // too.
     void fill(const QStringList& texts) {
         const char* boxes[] = {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"};
         for (int i = 0; i < texts.size(); ++i)
-            edit(boxes[i])->setText(texts[i]);
+            typeInto(edit(boxes[i]), texts[i]);
     }
     QStringList bar() {
         QStringList texts;
@@ -84,7 +85,7 @@ protected:
     void saveSite(const std::string& name, const TestServer& server) {
         fillBar(server, QString::fromStdString(name));
         messages->answerNext(MessageButton::Yes);
-        child<QToolButton>("SpeedButton1")->click();
+        click(child<QToolButton>("SpeedButton1"));
     }
     // Opens a line as its favourites item does.
     void openFavorite(const std::string& line) {
@@ -163,7 +164,7 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
     window->LeftExplorer->SetSortKey("name 1-0");
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
-    child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
+    click(child<QToolButton>("SpeedButton15")); // the session's sort, by size
 
     window->close(); // the listing would take minutes: the close does not wait for it
     const std::string settings = readFile(program.at("TarvoManager.xml"));
@@ -190,14 +191,14 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     EXPECT_FALSE(connectPosted);
 
     ASSERT_TRUE(window->RemoteCommand.post(cmdRefreshPanels));
-    dialog->Password->setText("secret");
-    dialog->OKBtn->click();
+    typeInto(dialog->Password, "secret");
+    click(dialog->OKBtn);
     EXPECT_TRUE(dialog->isVisible()) << "a command runs: the dialog stays";
     EXPECT_TRUE(edit("eUserPasswd")->text().isEmpty());
 
     release = true;
     ASSERT_TRUE(pumpUntil([this] { return window->RemoteCommand.idle(); }));
-    dialog->OKBtn->click();
+    click(dialog->OKBtn);
     ASSERT_TRUE(pumpUntil([&] { return connectPosted.load(); }));
     EXPECT_EQ(posted.Connect.User + ":" + posted.Connect.Password, "ann:secret");
     EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
@@ -230,39 +231,40 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
 }
 
 TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
+    window->show();
     auto* sites = child<QComboBox>("ComboBox1");
     const QStringList work{"work", "ftp.example.org", "2121", "ann", "pw"};
     fill(work);
     messages->answerNext(MessageButton::Yes);
-    child<QToolButton>("SpeedButton1")->click();
+    click(child<QToolButton>("SpeedButton1"));
     EXPECT_EQ(items(sites), (QStringList{"alpha", "beta", "work"}));
     EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\nwork\r\n");
     EXPECT_EQ(readFile(program.at("config/work")).size(), 1352u);
 
     fill({"", "", "2121", "", ""});
-    sites->setEditText("wor"); // typing: no record of that name, nothing changes
+    typeInto(sites, "zed"); // no record of that name: nothing changes
     EXPECT_EQ(bar().mid(1), (QStringList{"", "2121", "", ""}));
-    sites->setEditText("work");
+    typeInto(sites, "work");
     EXPECT_EQ(bar().mid(1), work.mid(1));
 
     // What the record cannot hold is refused, and nothing is written.
-    edit("Edit2")->setText("a/b");
-    child<QToolButton>("SpeedButton1")->click();
+    typeInto(edit("Edit2"), "a/b");
+    click(child<QToolButton>("SpeedButton1"));
     EXPECT_EQ(lastBox(), tr("OperationNotAllowed") + "\n\na/b");
     EXPECT_EQ(sites->count(), 3);
 
     // A save that cannot reach the disk changes neither the list nor the box.
-    edit("Edit2")->setText("other");
+    typeInto(edit("Edit2"), "other");
     fs::remove_all(program.at("config"));
     messages->answerNext(MessageButton::Yes);
-    child<QToolButton>("SpeedButton1")->click();
+    click(child<QToolButton>("SpeedButton1"));
     EXPECT_NE(lastBox().find(program.at("config/other")), std::string::npos) << lastBox();
     EXPECT_EQ(sites->count(), 3);
     program.write("config/lista.txt", "alpha\r\nbeta\r\nwork\r\n");
 
     // Delete takes the site the name box names, whichever item the list has selected.
     sites->setCurrentIndex(0);
-    edit("Edit2")->setText("work");
+    typeInto(edit("Edit2"), "work");
     messages->answerNext(MessageButton::Yes);
     trigger("usu2");
     EXPECT_EQ(items(sites), (QStringList{"alpha", "beta"}));
@@ -283,7 +285,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
 
     fillBar(*server);
     messages->answerNext(MessageButton::Yes);
-    child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
+    click(child<QToolButton>("SpeedButton1")); // saved as "site", to come back to
     click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
@@ -316,22 +318,22 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
     }));
 
-    left().selectRow(*left().model().folderRow("renamed"));
+    select(PanelSide::Left, "[renamed]");
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
     ASSERT_TRUE(pumpUntil(
         [this, server] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
     EXPECT_NE(lastBox().find("\n[renamed]"), std::string::npos);
 
-    child<QToolButton>("SpeedButton15")->click(); // size, largest first
+    click(child<QToolButton>("SpeedButton15")); // size, largest first
     ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "big.txt"; }));
-    child<QToolButton>("SpeedButton15")->click();
+    click(child<QToolButton>("SpeedButton15"));
     ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "small.txt"; }));
 
     // The mask box filters the last listing; a saved location of the site opens in the session.
     QComboBox* mask = left().widgets().maskBox;
-    mask->setEditText("s*");
-    QTest::keyClick(mask->lineEdit(), Qt::Key_Return);
+    typeInto(mask, "s*");
+    press(Qt::Key_Return);
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
     EXPECT_EQ(left().model().nameCell(2), "small.txt");
     program.write("Favorites.dat", "/sub@site\r\n");
@@ -372,9 +374,8 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     const QString sessionTitle = window->windowTitle();
     auto* progressText = child<QLabel>("Label10");
     const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
-    left().model().setMarked(1, true); // [tree]
-    left().model().setMarked(2, true); // doc.txt
-    trigger("kopiuj1");
+    mark(PanelSide::Left, {"[tree]", "doc.txt"});
+    press(Qt::Key_F5);
     EXPECT_TRUE(pumpUntil([&] { return progressText->text() == waiting; }));
     EXPECT_FALSE(fs::exists(home.at("tree/sub/t.txt"))); // the first file's data is yet to come
     ASSERT_TRUE(pumpUntil([this] {
@@ -394,19 +395,13 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
 
     PanelController& right = window->panel(PanelSide::Right);
     ASSERT_TRUE(pumpUntil([&] { return right.model().rowCount() == 4; })); // the new entries show
-    window->ActivateLeftPanel();
-    QTest::keyClick(&left().grid(), Qt::Key_Tab);
-    for (int row = 1; row < right.model().rowCount(); ++row) {
-        if (right.model().nameCell(row) == "local.txt")
-            right.selectRow(row);
-    }
-    trigger("kopiuj1");
+    select(PanelSide::Right, "local.txt");
+    press(Qt::Key_F5);
     ASSERT_TRUE(
         pumpUntil([&] { return fs::exists(server->root / "local.txt") && showsRemote(4); }));
 
-    window->ActivateLeftPanel();
-    left().selectRow(2); // doc.txt
-    trigger("Edytuj2");
+    select(PanelSide::Left, "doc.txt");
+    press(Qt::Key_F4);
     ASSERT_TRUE(pumpUntil([&] { return readFile(server->root / "doc.txt") == "saved"; }))
         << consoleText().toStdString();
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
@@ -460,7 +455,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/sub"); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
     EXPECT_EQ(leftHistory(), home.path() + "\r\n/sub@site\r\n");
-    left().widgets().historyButton->click();
+    click(left().widgets().historyButton);
     auto* visits = child<QMenu>("MenuHistoryLeft");
     ASSERT_TRUE(pumpUntil([&] { return visits->isVisible(); }));
     ASSERT_EQ(visits->actions().size(), 2);
