@@ -139,8 +139,6 @@ public:
         press(Qt::Key_Delete);
         typeText(text);
     }
-    // The window the user works in now: the main window or the dialog in front of it.
-    static QWidget* activeWindow() { return QApplication::activeWindow(); }
     // A click (or double click) on the row's name cell, where the user sees it.
     void clickRow(PanelSide side, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         clickAt(panel(side).grid().viewport(), rowCenter(side, row), modifiers);

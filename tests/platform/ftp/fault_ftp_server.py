@@ -123,6 +123,14 @@ def make_handler(mode, argument):
                 source.close()
             self.respond("426 Data connection reset by the client.")
 
+        # An active data connection is handed over even when the client reset it first; left
+        # in place, the dead channel would swallow the next transfer.
+        def _on_dtp_connection(self):
+            if self.data_channel.connected:
+                super()._on_dtp_connection()
+            else:
+                self.data_channel = None
+
         def ftp_REST(self, line):
             if mode == "rest-refused":
                 return self.respond("502 Command not implemented.")
