@@ -58,21 +58,19 @@ protected:
         return last;
     }
 
-    void fillBar(const TestServer& server) {
-        edit("Edit2")->setText("site");
-        edit("eSrvName")->setText(QString::fromStdString(server.host));
-        edit("eSrvPort")->setText(QString::number(server.process->port()));
-        edit("eUserName")->setText(QString::fromStdString(server.user));
-        edit("eUserPasswd")->setText(QString::fromStdString(server.password));
-    }
-    // Connects the left panel; true once it shows the listing with that many rows.
+    // Types the server into the connection bar and clicks Connect; true once the left panel
+    // shows the listing with that many rows.
     bool connectLeft(const TestServer& server, int rows) {
         window->LeftExplorer->SetSortKey("name 1-0");
         window->show();
         if (!pumpUntil([this] { return idle(); }))
             return false;
-        fillBar(server);
-        window->butConnect->click();
+        typeInto(edit("Edit2"), "site");
+        typeInto(edit("eSrvName"), QString::fromStdString(server.host));
+        typeInto(edit("eSrvPort"), QString::number(server.process->port()));
+        typeInto(edit("eUserName"), QString::fromStdString(server.user));
+        typeInto(edit("eUserPasswd"), QString::fromStdString(server.password));
+        click(window->butConnect);
         return pumpUntil(
             [&] { return left().model().remote() && left().model().rowCount() == rows && idle(); });
     }
@@ -115,8 +113,9 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
 
     // An untouched Apply keeps the set-id and sticky bits, which have no boxes.
     select(PanelSide::Left, "[sticky]");
-    trigger("Zmieatrybuty1");
-    opened<TOKRightDlg>()->SpeedButton1->click();
+    press(Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_NE(opened<TOKRightDlg>(), nullptr);
+    click(opened<TOKRightDlg>()->SpeedButton1);
     ASSERT_TRUE(pumpUntil([&] {
         return child<QPlainTextEdit>("Memo1")->toPlainText().contains(
                    "Command:> SITE chmod 1777 sticky") &&
@@ -125,15 +124,13 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     EXPECT_EQ(modeOf(server->root / "sticky"), 01777u);
 
     // Two marked entries, the dialog showing the current one's 755: each keeps its own bits.
-    select(PanelSide::Left, "setid");
-    left().model().setMarked(*rowOf(PanelSide::Left, "setid"), true);
-    left().model().setMarked(*rowOf(PanelSide::Left, "[sticky]"), true);
-    trigger("Zmieatrybuty1");
+    mark(PanelSide::Left, {"[sticky]", "setid"});
+    press(Qt::Key_Q, Qt::ControlModifier);
     auto* dialog = opened<TOKRightDlg>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->chosenMode(), 0755u);
     EXPECT_EQ(window->windowSwitchKey().current(), QKeySequence(Qt::CTRL | Qt::Key_Tab));
-    dialog->SpeedButton1->click();
+    click(dialog->SpeedButton1);
     ASSERT_TRUE(pumpUntil([&] { return modeOf(server->root / "sticky") == 01755 && idle(); }));
     EXPECT_EQ(modeOf(server->root / "setid"), 04755u);
     EXPECT_TRUE(left().model().markedRows().empty());
@@ -141,39 +138,39 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
 
     // An unticked box changes the mode on disk; while a command runs the dialog waits.
     select(PanelSide::Left, "plain.txt");
-    trigger("Zmieatrybuty1");
+    press(Qt::Key_Q, Qt::ControlModifier);
     dialog = opened<TOKRightDlg>();
     ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+    click(dialog->findChild<QCheckBox*>("CheckBox2"));
     std::atomic<bool> release{false};
     holdWorker(release);
-    dialog->SpeedButton1->click();
+    click(dialog->SpeedButton1);
     EXPECT_TRUE(dialog->isVisible()) << "a command runs: nothing posted over it";
     release = true;
     ASSERT_TRUE(pumpUntil([&] { return idle(); }));
-    dialog->SpeedButton1->click();
+    click(dialog->SpeedButton1);
     ASSERT_TRUE(pumpUntil([&] { return modeOf(server->root / "plain.txt") == 0444 && idle(); }));
 
     // A refusal's Cancel ends the batch: the second entry is not tried.
     fs::remove(server->root / "gone1");
     fs::remove(server->root / "gone2");
-    select(PanelSide::Left, "gone1");
-    left().model().setMarked(*rowOf(PanelSide::Left, "gone1"), true);
-    left().model().setMarked(*rowOf(PanelSide::Left, "gone2"), true);
-    trigger("Zmieatrybuty1");
+    mark(PanelSide::Left, {"gone2", "gone1"});
+    press(Qt::Key_Q, Qt::ControlModifier);
     const std::size_t boxes = messages->shown().size();
     messages->answerNext(MessageButton::Cancel);
-    opened<TOKRightDlg>()->SpeedButton1->click();
+    ASSERT_NE(opened<TOKRightDlg>(), nullptr);
+    click(opened<TOKRightDlg>()->SpeedButton1);
     ASSERT_TRUE(pumpUntil([&] { return messages->shown().size() > boxes && idle(); }));
     EXPECT_EQ(messages->shown().size(), boxes + 1);
     EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\nSITE chmod 644 gone1");
 
     // Without a connection Apply only closes the dialog.
-    trigger("Zmieatrybuty1");
+    press(Qt::Key_Q, Qt::ControlModifier);
     dialog = opened<TOKRightDlg>();
-    window->butConnect->click();
+    ASSERT_NE(dialog, nullptr);
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
-    dialog->SpeedButton1->click();
+    click(dialog->SpeedButton1);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(window->RemoteCommand.idle());
 }
@@ -277,19 +274,24 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     writeFile(canned.at("pub"), "");
     const auto server = tarvo::ftp::test::startFaultServer("127.0.0.1", "canned", canned.path());
     fs::create_directory(server->root / "pub");
-    const auto run = [](TOKRightDlg12345* window, const QString& command) {
-        window->ComboBox1->setEditText(command);
-        QTest::keyClick(window->ComboBox1->lineEdit(), Qt::Key_Return);
+    // The user clicks into the dialog's command box, types and presses Enter.
+    const auto run = [](TOKRightDlg12345* dialog, const QString& command) {
+        typeInto(dialog->ComboBox1, command);
+        press(Qt::Key_Return);
     };
-    const auto log = [](TOKRightDlg12345* window) {
-        return window->Memo1->toPlainText().toStdString();
+    const auto log = [](TOKRightDlg12345* dialog) {
+        return dialog->Memo1->toPlainText().toStdString();
     };
 
     window->show();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); })); // the start-up's reading of the panels
     trigger("FTPCommand1");
     auto* offline = opened<TOKRightDlg12345>();
     ASSERT_NE(offline, nullptr);
-    run(offline, "pwd");
+    ASSERT_TRUE(pumpUntil([&] { return offline->isAncestorOf(focused()); }))
+        << "the command box of the new window takes the keys";
+    typeText("pwd");
+    press(Qt::Key_Return);
     ASSERT_TRUE(
         pumpUntil([&] { return log(offline).find("Connect call failed.") != std::string::npos; }));
     EXPECT_NE(log(offline).find("] Command:> pwd\n"), std::string::npos);
@@ -302,12 +304,13 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     QPointer<TOKRightDlg12345> second = opened<TOKRightDlg12345>();
     ASSERT_TRUE(first && second && first != second);
 
-    first->ComboBox1->setEditText("pwd");
-    second->ComboBox1->setEditText("syst");
-    first->SpeedButton1->click();
+    const QString execute = QString::fromStdString(tr("Execute"));
+    typeInto(first->ComboBox1, "pwd");
+    typeInto(second->ComboBox1, "syst");
+    clickButton(first, execute);
     ASSERT_TRUE(pumpUntil([&] { return log(first).find("257 ") != std::string::npos && idle(); }));
     EXPECT_TRUE(log(second).empty());
-    second->SpeedButton1->click();
+    clickButton(second, execute);
     ASSERT_TRUE(pumpUntil([&] { return log(second).find("215 ") != std::string::npos && idle(); }));
     EXPECT_EQ(log(first).find("syst"), std::string::npos);
 
@@ -346,14 +349,15 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
 
     // Save As: a failure names the file and the reason; the log is written with CR LF.
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
-    EXPECT_FALSE(first->SpeedButton2Click());
+    const QString saveAs = QString::fromStdString(tr("SaveAs"));
+    clickButton(first, saveAs);
     EXPECT_EQ(lastBox().rfind(window->Translate("OperationNotAllowed") + "\n\n" +
                                   program.at("no/such/log") + "\n",
                               0),
               0u)
         << lastBox();
     window->chooseLogFile = [this] { return QString::fromStdString(program.at("log.txt")); };
-    EXPECT_TRUE(second->SpeedButton2Click());
+    clickButton(second, saveAs);
     const std::string written = readFile(program.at("log.txt"));
     EXPECT_NE(written.find("] Command:> syst\r\n"), std::string::npos) << written;
     EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
@@ -362,13 +366,14 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     run(second, "CWD /pub");
     ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && idle(); }));
     EXPECT_EQ(left().widgets().pathLabel->text(), "0:/pub");
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     trigger("OpcjeFTP1");
     auto* settings = opened<TOKRightDlg2>();
+    ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->Edit5->text(), "/pub");
     messages->answerNext(MessageButton::Yes);
-    settings->SpeedButton2->click();
+    click(settings->SpeedButton2);
     EXPECT_EQ(decodeSiteRecord(readFile(program.at("config/site")))->StartDir, "/pub");
 }
 

@@ -35,11 +35,13 @@ protected:
 
     QLineEdit* edit(const char* name) { return child<QLineEdit>(name); }
     QString consoleText() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
-    // Fills the connection bar's name, server, port, user and password boxes; empty texts too.
+    // Types into the connection bar's name, server, port, user and password boxes; empty texts
+    // too. The user types into a window that shows.
     void fill(const QStringList& texts) {
+        window->show();
         const char* boxes[] = {"Edit2", "eSrvName", "eSrvPort", "eUserName", "eUserPasswd"};
         for (int i = 0; i < texts.size(); ++i)
-            edit(boxes[i])->setText(texts[i]);
+            typeInto(edit(boxes[i]), texts[i]);
     }
     QStringList bar() {
         QStringList texts;
@@ -73,7 +75,7 @@ protected:
     void saveSite(const std::string& name, const TestServer& server) {
         fillBar(server, QString::fromStdString(name));
         messages->answerNext(MessageButton::Yes);
-        child<QToolButton>("SpeedButton1")->click();
+        click(child<QToolButton>("SpeedButton1"));
     }
     // Opens a line as its favourites item does.
     void openFavorite(const std::string& line) {
@@ -103,7 +105,7 @@ protected:
         window->show();
         ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
         fillBar(*crawling);
-        window->butConnect->click();
+        click(window->butConnect);
         ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
     }
 

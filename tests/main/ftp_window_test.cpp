@@ -39,13 +39,13 @@ using tarvo::ftp::test::TestServer;
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
-    window->butConnect->click(); // disconnect while the listing crawls in
+    click(window->butConnect); // disconnect while the listing crawls in
     EXPECT_EQ(window->FtpSession->FtpPanel, 0);
     ASSERT_TRUE(pumpUntil([this] {
         return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
                left().model().rowCount() == 2;
     }));
-    QTest::qWait(200); // anything the worker still had on its way lands now
+    landPosted(); // anything the worker still had on its way
     EXPECT_FALSE(left().model().remote());
     EXPECT_EQ(left().model().nameCell(1), "local.txt");
     EXPECT_EQ((QStringList{child<QLabel>("Label1")->text(), window->butConnect->text(),
@@ -59,7 +59,7 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
     window->LeftExplorer->SetSortKey("name 1-0");
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
-    child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
+    click(child<QToolButton>("SpeedButton15")); // the session's sort, by size
 
     window->close(); // the listing would take minutes: the close does not wait for it
     const std::string settings = readFile(program.at("TarvoManager.xml"));
@@ -69,6 +69,8 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
 }
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
+    window->show();
+    ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     std::atomic<bool> release{false};
     holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
     std::atomic<bool> connectPosted{false};
@@ -78,20 +80,20 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
         connectPosted = true;
     });
     fill({"site", "127.0.0.1", "", "ann"});
-    window->butConnect->click();
+    click(window->butConnect);
     QPointer<TPasswordDlg> dialog = window->findChild<TPasswordDlg*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(connectPosted);
 
     ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
-    dialog->Password->setText("secret");
-    dialog->OKBtn->click();
+    typeInto(dialog->Password, "secret");
+    click(dialog->OKBtn);
     EXPECT_TRUE(dialog->isVisible()) << "a command runs: the dialog stays";
     EXPECT_TRUE(edit("eUserPasswd")->text().isEmpty());
 
     release = true;
     ASSERT_TRUE(pumpUntil([this] { return window->RemoteCommand.idle(); }));
-    dialog->OKBtn->click();
+    click(dialog->OKBtn);
     ASSERT_TRUE(pumpUntil([&] { return connectPosted.load(); }));
     EXPECT_EQ(posted.fields.User + ":" + posted.fields.Password, "ann:secret");
     EXPECT_EQ(edit("eUserPasswd")->text(), "secret");
@@ -124,33 +126,34 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
 }
 
 TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
+    window->show();
     auto* sites = child<QComboBox>("ComboBox1");
     const QStringList work{"work", "ftp.example.org", "2121", "ann", "pw"};
     fill(work);
     messages->answerNext(MessageButton::Yes);
-    child<QToolButton>("SpeedButton1")->click();
+    click(child<QToolButton>("SpeedButton1"));
     EXPECT_EQ(items(sites), (QStringList{"alpha", "beta", "work"}));
     EXPECT_EQ(readFile(program.at("config/lista.txt")), "alpha\r\nbeta\r\nwork\r\n");
     EXPECT_EQ(readFile(program.at("config/work")).size(), 1352u);
 
     fill({"", "", "2121", "", ""});
-    sites->setEditText("wor"); // typing: no record of that name, nothing changes
+    typeInto(sites, "zed"); // no record of that name: nothing changes
     EXPECT_EQ(bar().mid(1), (QStringList{"", "2121", "", ""}));
-    sites->setEditText("work");
+    typeInto(sites, "work");
     EXPECT_EQ(bar().mid(1), work.mid(1));
 
     // What the record cannot hold is refused, and nothing is written.
-    edit("Edit2")->setText("a/b");
-    child<QToolButton>("SpeedButton1")->click();
+    typeInto(edit("Edit2"), "a/b");
+    click(child<QToolButton>("SpeedButton1"));
     EXPECT_EQ(lastBox(), tr("OperationNotAllowed") + "\n\na/b");
     EXPECT_EQ(sites->count(), 3);
 
     // A save that cannot reach the disk changes neither the list nor the box.
-    edit("Edit2")->setText("other");
+    typeInto(edit("Edit2"), "other");
     fs::remove_all(program.at("config"));
     program.write("config", "");
     messages->answerNext(MessageButton::Yes);
-    child<QToolButton>("SpeedButton1")->click();
+    click(child<QToolButton>("SpeedButton1"));
     EXPECT_NE(lastBox().find(program.at("config/other")), std::string::npos) << lastBox();
     EXPECT_EQ(sites->count(), 3);
     // A program folder without a config folder (a copy of the shipped files) gets one.
@@ -161,7 +164,7 @@ TEST_F(FtpWindowTest, SitesAreSavedLoadedAndDeletedByTheirName) {
 
     // Delete takes the site the name box names, whichever item the list has selected.
     sites->setCurrentIndex(0);
-    edit("Edit2")->setText("work");
+    typeInto(edit("Edit2"), "work");
     messages->answerNext(MessageButton::Yes);
     trigger("usu2");
     EXPECT_EQ(items(sites), (QStringList{"alpha", "beta", "other"}));
@@ -183,8 +186,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
 
     fillBar(*server);
     messages->answerNext(MessageButton::Yes);
-    child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
-    window->butConnect->click();
+    click(child<QToolButton>("SpeedButton1")); // saved as "site", to come back to
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
     EXPECT_EQ(
@@ -193,11 +196,12 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     EXPECT_EQ(left().model().nameCell(1) + " " + left().model().sizeCell(2), "[sub] 3000");
     EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
 
-    left().selectRow(1);
-    QTest::keyClick(&left().grid(), Qt::Key_Return);
+    clickRow(PanelSide::Left, 1);
+    press(Qt::Key_Return);
     ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/sub" && showsRemote(2); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
-    QTest::keyClick(&left().grid(), Qt::Key_Backspace);
+    clickRow(PanelSide::Left, 0);
+    press(Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([&] { return path->text() == "0:/" && showsRemote(4); }));
     EXPECT_EQ(left().model().currentRow(), 1) << "the cursor is on the folder just left";
 
@@ -215,22 +219,22 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
         return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
     }));
 
-    left().selectRow(*left().model().folderRow("renamed"));
+    select(PanelSide::Left, "[renamed]");
     messages->answerNext(MessageButton::Yes);
     trigger("Usu1");
     ASSERT_TRUE(pumpUntil(
         [this, server] { return !fs::exists(server->root / "renamed") && showsRemote(4); }));
     EXPECT_NE(lastBox().find("\n[renamed]"), std::string::npos);
 
-    child<QToolButton>("SpeedButton15")->click(); // size, largest first
+    click(child<QToolButton>("SpeedButton15")); // size, largest first
     ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "big.txt"; }));
-    child<QToolButton>("SpeedButton15")->click();
+    click(child<QToolButton>("SpeedButton15"));
     ASSERT_TRUE(pumpUntil([this] { return left().model().nameCell(2) == "small.txt"; }));
 
     // The mask box filters the last listing; a saved location of the site opens in the session.
     QComboBox* mask = left().widgets().maskBox;
-    mask->setEditText("s*");
-    QTest::keyClick(mask->lineEdit(), Qt::Key_Return);
+    typeInto(mask, "s*");
+    press(Qt::Key_Return);
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
     EXPECT_EQ(left().model().nameCell(2), "small.txt");
     program.write("Favorites.dat", "/sub@site\r\n");
@@ -241,7 +245,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
     EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
 
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] {
         return !left().model().remote() && left().model().rowCount() == 2 &&
                window->RemoteCommand.idle();
@@ -265,15 +269,14 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
 
     const QString sessionTitle = window->windowTitle();
     auto* progressText = child<QLabel>("Label10");
     const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
-    left().model().setMarked(1, true); // [tree]
-    left().model().setMarked(2, true); // doc.txt
-    trigger("kopiuj1");
+    mark(PanelSide::Left, {"[tree]", "doc.txt"});
+    press(Qt::Key_F5);
     EXPECT_TRUE(pumpUntil([&] { return progressText->text() == waiting; }));
     EXPECT_FALSE(fs::exists(home.at("tree/sub/t.txt"))); // the first file's data is yet to come
     ASSERT_TRUE(pumpUntil([this] {
@@ -293,19 +296,13 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
 
     PanelController& right = window->panel(PanelSide::Right);
     ASSERT_TRUE(pumpUntil([&] { return right.model().rowCount() == 4; })); // the new entries show
-    window->ActivateLeftPanel();
-    QTest::keyClick(&left().grid(), Qt::Key_Tab);
-    for (int row = 1; row < right.model().rowCount(); ++row) {
-        if (right.model().nameCell(row) == "local.txt")
-            right.selectRow(row);
-    }
-    trigger("kopiuj1");
+    select(PanelSide::Right, "local.txt");
+    press(Qt::Key_F5);
     ASSERT_TRUE(
         pumpUntil([&] { return fs::exists(server->root / "local.txt") && showsRemote(4); }));
 
-    window->ActivateLeftPanel();
-    left().selectRow(2); // doc.txt
-    trigger("Edytuj2");
+    select(PanelSide::Left, "doc.txt");
+    press(Qt::Key_F4);
     ASSERT_TRUE(pumpUntil([&] { return readFile(server->root / "doc.txt") == "saved"; }))
         << consoleText().toStdString();
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
@@ -323,7 +320,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     saveSite("other", *server);
     saveSite("site", *server);
     const std::map<std::string, bool> localStates = panelCommandStates();
-    window->butConnect->click();
+    click(window->butConnect);
     ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
     ASSERT_EQ(left().model().rowCount(), 3);
 
@@ -360,7 +357,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/sub"); }));
     EXPECT_EQ(left().model().nameCell(1), "inner.txt");
     EXPECT_EQ(leftHistory(), home.path() + "\r\n/sub@site\r\n");
-    left().widgets().historyButton->click();
+    click(left().widgets().historyButton);
     auto* visits = child<QMenu>("MenuHistoryLeft");
     ASSERT_TRUE(pumpUntil([&] { return visits->isVisible(); }));
     ASSERT_EQ(visits->actions().size(), 2);
@@ -408,9 +405,9 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     EXPECT_EQ(window->ServerWaitState, 1);
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 
-    window->butConnect->click(); // disconnect while the listing crawls in
+    click(window->butConnect); // disconnect while the listing crawls in
     ASSERT_TRUE(pumpUntil([this] { return idle() && !window->FtpSession->connected(); }));
-    QTest::qWait(200); // what the worker still posted lands now
+    landPosted(); // what the worker still posted
     EXPECT_NE(progressText->text(), waiting);
     EXPECT_NE(window->ServerWaitState, 1);
     EXPECT_FALSE(child<QTimer>("Timer2")->isActive());

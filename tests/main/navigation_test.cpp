@@ -41,8 +41,8 @@ protected:
     }
     void applyMask(PanelSide side, const char* mask) {
         QComboBox* box = panel(side).widgets().maskBox;
-        box->setEditText(mask);
-        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        typeInto(box, mask);
+        WindowHarness::press(Qt::Key_Return);
     }
     Lines history(PanelSide side) {
         return crlfLines(
@@ -83,11 +83,11 @@ TEST_F(NavigationTest, DriveBoxesListTheMountsAndFollowTheirPanel) {
 
     trigger("Disk1"); // Ctrl+D
     EXPECT_TRUE(pumpUntil([&] { return box->hasFocus(); }));
-    QTest::keyClick(box, Qt::Key_Return);
+    WindowHarness::press(Qt::Key_Return);
     EXPECT_TRUE(pumpUntil([&] { return panel(PanelSide::Left).grid().hasFocus(); }));
 
     // The right panel's "\" lists the root of its own file system.
-    panel(PanelSide::Right).widgets().rootButton->click();
+    click(panel(PanelSide::Right).widgets().rootButton);
     const std::string rightRoot = drives[homeDrive].MountPoint;
     ASSERT_TRUE(showing(PanelSide::Right, rightRoot));
     EXPECT_EQ(window->ActivePanel, 1);
@@ -127,7 +127,7 @@ TEST_F(NavigationTest, BackAndForwardWalkThePanelsHistory) {
 TEST_F(NavigationTest, TheHistoryMenuShowsTheActivePanelsVisits) {
     const std::string odd = home.dir("Tom & Jerry");
     program.write("HistoryRight.dat", crlfText({odd, home.path(), "/pub@mirror"}));
-    panel(PanelSide::Right).widgets().historyButton->click();
+    click(panel(PanelSide::Right).widgets().historyButton);
     auto* menu = window->findChild<QMenu*>("MenuHistoryLeft");
     ASSERT_TRUE(pumpUntil([&] { return menu->isVisible(); }));
     const QList<QAction*> items = menu->actions();

@@ -39,10 +39,7 @@ protected:
         return panel.grid().visualRect(panel.model().index(row, 1)).center();
     }
     void click(PanelController& panel, int row, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::mouseClick(viewport(panel), Qt::LeftButton, modifiers, pointOf(panel, row));
-    }
-    void key(PanelController& panel, int key) {
-        QTest::keyClick(&panel.grid(), static_cast<Qt::Key>(key));
+        clickAt(viewport(panel), pointOf(panel, row), modifiers);
     }
     std::vector<int> marked(PanelController& panel) { return panel.model().markedRows(); }
     // The marked rows and the current row.
@@ -65,12 +62,12 @@ protected:
 
 TEST_F(PanelInputTest, SpaceMarksInPlaceAndInsertMovesOn) {
     click(left(), 4);
-    key(left(), Qt::Key_Space);
+    press(Qt::Key_Space);
     EXPECT_EQ(state(left()), State({4}, 4));
-    key(left(), Qt::Key_Insert);
+    press(Qt::Key_Insert);
     EXPECT_EQ(state(left()), State({}, 5));
     click(left(), 12);
-    key(left(), Qt::Key_Insert);
+    press(Qt::Key_Insert);
     EXPECT_EQ(state(left()), State({12}, 12)) << "the last row stays current";
 }
 
@@ -92,9 +89,9 @@ TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
         std::function<void()> mark;
         const char* selection;
     } cases[] = {
-        {"Space", [&] { key(left(), Qt::Key_Space); }, "Files 0 | Dirs 0 | Size 0KB"},
-        {"Insert", [&] { key(left(), Qt::Key_Insert); }, "Files 0 | Dirs 0 | Size 0KB"},
-        {"minus", [&] { QTest::keyClicks(&left().grid(), "-"); }, "Files 0 | Dirs 0 | Size 0KB"},
+        {"Space", [&] { press(Qt::Key_Space); }, "Files 0 | Dirs 0 | Size 0KB"},
+        {"Insert", [&] { press(Qt::Key_Insert); }, "Files 0 | Dirs 0 | Size 0KB"},
+        {"minus", [&] { typeText("-"); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"right-button press", [&] { rightDrag({0}); }, "Files 0 | Dirs 0 | Size 0KB"},
         {"right-button drag onto it",
          [&] {
@@ -118,7 +115,7 @@ TEST_F(PanelInputTest, TheParentRowIsNeverMarkedNorCounted) {
 
 TEST_F(PanelInputTest, TheKeypadStarInvertsTheMarks) {
     click(left(), 3);
-    key(left(), Qt::Key_Space);
+    press(Qt::Key_Space);
     // As X11 delivers it: the key, the keypad modifier and the character, straight to the grid,
     // since there no shortcut with the keypad modifier matches.
     QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::KeypadModifier, QStringLiteral("*"));
@@ -136,7 +133,7 @@ TEST_F(PanelInputTest, HeaderClicksSortTheirPanelFromTheColumnsStartDirection) {
     ASSERT_NE(arrow(QStyle::SP_ArrowUp), arrow(QStyle::SP_ArrowDown));
     trigger("Zaznaczwszystko1");
     click(right(), 4);
-    key(right(), Qt::Key_Space);
+    press(Qt::Key_Space);
     window->ActivateLeftPanel();
     const PanelWidgets& widgets = right().widgets();
     const std::vector<QToolButton*> strip = headerStrip(right());
@@ -225,15 +222,15 @@ TEST_F(PanelInputTest, ADraggedHeaderEdgeFollowsThePointerAndMovesTheButtonsRigh
 
 TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks) {
     click(left(), 3);
-    key(left(), Qt::Key_Space);
+    press(Qt::Key_Space);
     left().explorer().ReadDir(home.path(), true);
     left().explorer().FillGrid();
     QApplication::processEvents();
     EXPECT_EQ(marked(left()), std::vector<int>{3}) << "a refresh keeps the marks";
     click(left(), 2); // [beta]
-    key(left(), Qt::Key_Return);
+    press(Qt::Key_Return);
     ASSERT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
-    key(left(), Qt::Key_Backspace);
+    press(Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
     EXPECT_EQ(state(left()), State({}, 2)) << "the cursor is on the folder just left";
     EXPECT_EQ(window->SelectedName, "[beta]");
@@ -246,17 +243,18 @@ TEST_F(PanelInputTest, AKeyPressedWhileTheWorkerFinishesAShortCommandRunsAfterIt
     holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
     ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::RefreshPanels{}));
     click(left(), 2); // [beta]
-    key(left(), Qt::Key_Return);
+    press(Qt::Key_Return);
     EXPECT_FALSE(window->RemoteCommand.idle());
     release = true;
     EXPECT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
 }
 
 TEST_F(PanelInputTest, TypingALetterJumpsToTheNextEntryBeginningWithIt) {
+    ASSERT_TRUE(activate());
     std::vector<int> rows;
     for (const Qt::KeyboardModifier modifier :
          {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
-        QTest::keyClick(&left().grid(), Qt::Key_B, modifier);
+        press(Qt::Key_B, modifier);
         rows.push_back(left().model().currentRow());
     }
     EXPECT_EQ(rows, (std::vector<int>{2, 4, 2}));

@@ -8,6 +8,7 @@
 #include "support/shipped_files.h"
 #include "support/temp_tree.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -71,7 +72,16 @@ public:
         left().grid().setFocus();
         return pumpUntil([this] { return focused() == &left().grid(); });
     }
-    static QWidget* focused() { return QApplication::focusWidget(); }
+    // The widget the keys go to. When a dialog has closed, the window manager gives the focus
+    // back to the main window, which puts it where it was.
+    static QWidget* focused() {
+        QCoreApplication::processEvents();
+        if (!QApplication::activeWindow())
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<TForm1*>(top) && top->isVisible())
+                    QApplication::setActiveWindow(top);
+        return QApplication::focusWidget();
+    }
     // A key pressed and released by the user: it goes to the focused widget, or fails the test
     // when nothing has the focus.
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -88,10 +98,46 @@ public:
         else
             ADD_FAILURE() << "no widget has the keyboard focus";
     }
+    // A click at the middle of the widget, given to whatever the user sees there; fails the
+    // test when that is not the widget (hidden, covered, elsewhere).
+    static void click(QWidget* widget) {
+        QWidget* top = widget->window();
+        const QPoint point = widget->mapTo(top, widget->rect().center());
+        QWidget* under = top->childAt(point);
+        if (!under)
+            under = top;
+        if (!widget->isVisible() || (under != widget && !widget->isAncestorOf(under))) {
+            ADD_FAILURE() << widget->objectName().toStdString() << " is not under the pointer";
+            return;
+        }
+        clickAt(under, under->mapFrom(top, point));
+    }
+    static void clickAt(QWidget* widget, QPoint point, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget* top = widget->window();
+        QCoreApplication::processEvents(); // a window closed just now lets go of the focus first
+        if (QApplication::activeWindow() != top) { // the window manager's click to focus
+            top->activateWindow();
+            QApplication::setActiveWindow(top);
+        }
+        QTest::mouseClick(widget, Qt::LeftButton, modifiers, point);
+    }
+    // The shown window's button with that caption; clicked where it is.
+    static void clickButton(QWidget* window, const QString& caption) {
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+            if (button->isVisible() && button->text().remove('&') == caption)
+                return click(button);
+        ADD_FAILURE() << "no button " << caption.toStdString();
+    }
+    // Clicks into the text box and types over what it held, as a user does.
+    static void typeInto(QWidget* box, const QString& text) {
+        click(box);
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_Delete);
+        typeText(text);
+    }
     // A click (or double click) on the row's name cell, where the user sees it.
     void clickRow(PanelSide side, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::mouseClick(panel(side).grid().viewport(), Qt::LeftButton, modifiers,
-                          rowCenter(side, row));
+        clickAt(panel(side).grid().viewport(), rowCenter(side, row), modifiers);
     }
     void doubleClickRow(PanelSide side, int row) {
         QWidget* viewport = panel(side).grid().viewport();
@@ -137,12 +183,18 @@ public:
                 return row;
         return std::nullopt;
     }
-    // Puts the panel's cursor on the row whose name cell reads so.
+    // Clicks the row whose name cell reads so; mark() then marks each with Space.
     void select(PanelSide side, const std::string& nameCell) {
-        const std::optional<int> row = rowOf(side, nameCell);
-        if (!row)
+        if (const std::optional<int> row = rowOf(side, nameCell))
+            clickRow(side, *row);
+        else
             ADD_FAILURE() << "no row " << nameCell;
-        panel(side).selectRow(row.value_or(0));
+    }
+    void mark(PanelSide side, std::initializer_list<std::string> nameCells) {
+        for (const std::string& name : nameCells) {
+            select(side, name);
+            press(Qt::Key_Space);
+        }
     }
     // Makes the worker's command hold its mailbox until release is set, as a long command does.
     template <class Command>
@@ -164,6 +216,14 @@ public:
         return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
                window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
                !window->zipJobRunning();
+    }
+    // Runs everything the workers have posted to the window so far: a check that something did
+    // not happen looks once whatever could have made it happen has landed.
+    static void landPosted() {
+        bool landed = false;
+        QMetaObject::invokeMethod(
+            qApp, [&landed] { landed = true; }, Qt::QueuedConnection);
+        ASSERT_TRUE(pumpUntil([&] { return landed; }));
     }
     // Reads both panels again once idle, and waits until that is done.
     void reread() {

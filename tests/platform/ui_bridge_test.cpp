@@ -3,6 +3,7 @@
 #include "support/pump.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -62,6 +63,17 @@ TEST(UiBridge, AskLaterWaitsForAReplyGivenAfterItsTaskReturned) {
     EXPECT_EQ(answer.get(), 42);
 }
 
+// Holds back the queued calls to an object, counting them.
+struct HeldCalls : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::MetaCall)
+            return false;
+        ++count;
+        return true;
+    }
+};
+
 TEST(UiBridge, ShutdownAnswersPendingAndLaterQuestionsWithCancel) {
     UiBridge bridge;
     std::atomic<bool> questionRan{false};
@@ -73,13 +85,17 @@ TEST(UiBridge, ShutdownAnswersPendingAndLaterQuestionsWithCancel) {
             },
             -1);
     });
-    // The GUI thread is busy (not pumping): only shutdown can release the worker.
-    std::this_thread::sleep_for(50ms);
+    // The GUI thread is busy elsewhere: the call that would show the question waits in its
+    // queue, and only shutdown can release the worker.
+    HeldCalls held;
+    bridge.installEventFilter(&held);
+    ASSERT_TRUE(pumpUntil([&] { return held.count > 0; }));
     bridge.shutdown();
     ASSERT_EQ(pending.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(pending.get(), -1);
 
-    QCoreApplication::processEvents();
+    bridge.removeEventFilter(&held);
+    QMetaObject::invokeMethod(&bridge, "runPosted"); // the GUI thread gets to it at last
     EXPECT_FALSE(questionRan) << "a cancelled question must not be shown afterwards";
 
     auto later =

@@ -37,6 +37,14 @@ def make_dtp(base, mode, argument):
     class FaultyDTP(base):
         reset_by_client = False
         stalled = False
+        # A connection the client reset before it was accepted is closed from within the
+        # constructor, before the throttled base sets its timer up.
+        _throttler = None
+
+        def __init__(self, sock, cmd_channel):
+            super().__init__(sock, cmd_channel)
+            if not self.connected:
+                cmd_channel.answer_transfer_without_data()
 
         def use_sendfile(self):
             return mode != "stall-data" and super().use_sendfile()
@@ -103,6 +111,26 @@ def make_handler(mode, argument):
                 self.close_when_done()
             elif mode != "never-greet":
                 super().handle()
+
+        # The client reset the data connection before it was accepted: the transfer waiting
+        # for it gets its reply now instead of waiting for a connection that never comes.
+        def answer_transfer_without_data(self):
+            waiting = self._in_dtp_queue or self._out_dtp_queue
+            if waiting is None:
+                return
+            self._in_dtp_queue = self._out_dtp_queue = None
+            source = waiting[0] if len(waiting) == 2 else waiting[2]
+            if source is not None and hasattr(source, "close"):
+                source.close()
+            self.respond("426 Data connection reset by the client.")
+
+        # An active data connection is handed over even when the client reset it first; left
+        # in place, the dead channel would swallow the next transfer.
+        def _on_dtp_connection(self):
+            if self.data_channel.connected:
+                super()._on_dtp_connection()
+            else:
+                self.data_channel = None
 
         def ftp_REST(self, line):
             if mode == "rest-refused":

@@ -23,7 +23,7 @@ using test::ScriptedServer;
 struct Peer {
     std::unique_ptr<ScriptedServer> scripted;
     std::unique_ptr<test::TestServer> server;
-    std::chrono::milliseconds timeout{500}; // of a scripted peer, for connecting and replies
+    std::chrono::milliseconds timeout{20s}; // of a scripted peer, for connecting and replies
 
     ConnectOptions options() const {
         ConnectOptions options;
@@ -46,14 +46,6 @@ Peer scriptedPeer(ScriptedServer::Answer greeting,
                       {"USER", "230 ok\r\n"}}) {
     Peer peer;
     peer.scripted = std::make_unique<ScriptedServer>(std::move(greeting), std::move(answers));
-    return peer;
-}
-
-// A peer whose reply outgrows every bound; it is dropped when the bound is reached, long
-// before the generous deadline.
-Peer endlessReply(std::string greeting) {
-    Peer peer = scriptedPeer(std::move(greeting));
-    peer.timeout = 20s;
     return peer;
 }
 
@@ -161,7 +153,11 @@ class HostilePeers : public ::testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostilePeers, CallsEndByTheirDeadlineAndTheSessionStaysSound) {
     const HostileCase& hostile = GetParam();
-    const Peer peer = hostile.start();
+    Peer peer = hostile.start();
+    // Only a call that a deadline ends gets a short one; every other reply may come as late as
+    // a loaded machine makes it.
+    if (hostile.error == FtpError::Timeout)
+        peer.timeout = 2s;
     Session session;
     EXPECT_EQ(hostile.meet(session, peer), hostile.error);
     EXPECT_LE(lastResponse().size(), kMaxResponseSize + std::strlen(kResponseCutMarker));
@@ -184,6 +180,14 @@ TEST_P(HostilePeers, CallsEndByTheirDeadlineAndTheSessionStaysSound) {
 
 const std::string kEndless120 = "120 Service ready in a moment\r\n";
 
+// More preliminary replies than are kept, then the final one.
+std::string floodThen(const std::string& final) {
+    std::string text;
+    while (text.size() < 2 * kMaxResponseSize)
+        text += kEndless120;
+    return text + final;
+}
+
 Peer answeringChangeDir(ScriptedServer::Answer answer) {
     return scriptedPeer("220 hi\r\n", {{"USER", "230 ok\r\n"}, {"CWD", std::move(answer)}});
 }
@@ -199,17 +203,17 @@ const HostileCase kHostile[] = {
      [] {
          return scriptedPeer({kEndless120, 0ms, true});
      },
-     connectOnly, Timeout, kResponseCutMarker, NoSession, false},
+     connectOnly, Timeout, nullptr, NoSession, false},
     {"GreetingNeverSent", [] { return scriptedPeer(""); }, connectOnly, Timeout, nullptr, NoSession,
      false},
     {"GreetingNeverEnds", [] { return scriptedPeer("220-Welcome\r\n220-still talking\r\n"); },
      connectOnly, Timeout, nullptr, NoSession, false},
     {"GreetingWithoutLineEnd", [] { return scriptedPeer("220 no line end"); }, connectOnly, Timeout,
      nullptr, NoSession, false},
-    {"EndlessReplyLine", [] { return endlessReply("220 " + std::string(3 * 1024 * 1024, 'x')); },
+    {"EndlessReplyLine", [] { return scriptedPeer("220 " + std::string(3 * 1024 * 1024, 'x')); },
      connectOnly, Aborted, nullptr, NoSession, false},
     {"EndlessMultiLineReply",
-     [] { return endlessReply("220-x\r\n" + std::string(2 * 1024 * 1024, '\n')); }, connectOnly,
+     [] { return scriptedPeer("220-x\r\n" + std::string(2 * 1024 * 1024, '\n')); }, connectOnly,
      Aborted, nullptr, NoSession, false},
     {"BusyGreeting", [] { return scriptedPeer("421 Too many users\r\n"); }, connectOnly, Closed,
      "421 Too many users\n", NoSession, false},
@@ -225,11 +229,8 @@ const HostileCase kHostile[] = {
      Aborted, nullptr, Closed, true},
     {"ReplyCodeFrom0", [] { return answeringChangeDir("099 hello\r\n"); }, connectAndChangeDir,
      Aborted, nullptr, Closed, true},
-    {"FloodAfterACommand",
-     [] {
-         return answeringChangeDir({kEndless120, 0ms, true});
-     },
-     connectAndChangeDir, Timeout, kResponseCutMarker, Closed, true},
+    {"FloodAfterACommand", [] { return answeringChangeDir(floodThen("550 No such folder\r\n")); },
+     connectAndChangeDir, FtpError::ServerRefused, kResponseCutMarker, Standing, false},
     {"SilenceAfterACommand", [] { return answeringChangeDir(""); }, connectAndChangeDir, Timeout,
      nullptr, Closed, true},
     {"ClosingWith421", [] { return faultServer("close-421"); }, connectAndChangeDir, Closed, "421 ",
