@@ -33,7 +33,7 @@ TForm1::TForm1(MessageServiceFactory makeMessages) {
 
 TForm1::~TForm1() {
     // The workers and the drive watch run handlers that use the members below: they stop first.
-    mountWatcher_.reset();
+    stopDriveWatch();
     bridge.shutdown();
     if (FtpSession)
         FtpSession->shutdown();

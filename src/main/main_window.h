@@ -348,6 +348,7 @@ private:
     void connectNavigatorMenu();
     void connectNavigationWorkers();
     void startDriveWatch();
+    void stopDriveWatch();
     void mountTableChanged();
     void ReadDriveLetters();
     void FillDriveCombos(std::vector<Drive> table);
@@ -526,6 +527,7 @@ private:
     std::atomic<bool> mountChangePosted_{false};
     std::array<bool, 2> driveLost_{};       // [panel number - 1]: its file system went away
     QComboBox* steppingDriveBox_ = nullptr; // focused by Select Drive, until the focus leaves
+    QObject* driveKeys_ = nullptr;          // the drive boxes' key filter
     std::array<bool, 2> pendingRefresh_{};  // [panel number - 1]
     QTimer* pendingPostTimer_ = nullptr;
     QMenu* Navigator1 = nullptr;

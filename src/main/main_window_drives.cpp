@@ -49,6 +49,7 @@ QComboBox* TForm1::driveBox(PanelSide side) {
 void TForm1::startDriveWatch() {
     auto* back = new ReturnToGrid([this] { activePanel().grid().setFocus(); },
                                   [this] { steppingDriveBox_ = nullptr; }, this);
+    driveKeys_ = back;
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
         QComboBox* box = driveBox(side);
         box->setEnabled(true);
@@ -69,6 +70,14 @@ void TForm1::startDriveWatch() {
                 mountTableChanged();
             });
     });
+}
+
+// The drive boxes outlive the members their key filter and the mount watch reach: a focused box
+// loses its focus only when the widgets go, after these members.
+void TForm1::stopDriveWatch() {
+    mountWatcher_.reset();
+    delete driveKeys_;
+    driveKeys_ = nullptr;
 }
 
 void TForm1::mountTableChanged() {
