@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     setText("eUserPasswd", argv[4]);
     PanelController& left = window->panel(PanelSide::Left);
     auto idle = [&] {
-        return window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
+        return window->engine().remoteCommands().idle() && window->Panel5->isEnabled() &&
                window->Panel2->isEnabled();
     };
     auto remoteRow = [&] {

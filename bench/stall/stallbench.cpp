@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     PanelController& left = window->panel(PanelSide::Left);
     PanelController& right = window->panel(PanelSide::Right);
     auto idle = [&] {
-        return window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
+        return window->engine().remoteCommands().idle() && window->Panel5->isEnabled() &&
                window->Panel2->isEnabled();
     };
     auto showsLocal = [&](PanelController& panel) {
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     }
     auto listerListing = [&]() -> const void* {
         if (ftp != nullptr)
-            return window->FtpSession->shownListing().get();
+            return window->engine().session().shownListing().get();
         return left.explorer().GetListing().get();
     };
     std::printf("%d rows; rss after 0 clicks: %ld MiB\n", left.model().rowCount(), residentMiB());

@@ -1,15 +1,11 @@
 #pragma once
 
 #include "app/coalesced_text.h"
+#include "app/engine.h"
 #include "app/location_entry.h"
-#include "app/navigation_store.h"
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
-#include "ftp/edited_files.h"
-#include "ftp/ftp_com.h"
 #include "ftp/site_record.h"
-#include "ftp/site_store.h"
-#include "local/local_explorer.h"
 #include "local/zip_jobs/zip_thread.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
@@ -20,15 +16,10 @@
 #include "platform/message_service.h"
 #include "platform/mount_table.h"
 #include "platform/mount_watcher.h"
-#include "platform/program_folder.h"
-#include "platform/timed_mutex.h"
 #include "platform/ui_bridge.h"
 #include "settings/language_table.h"
 #include "settings/settings_document.h"
 #include "workers/commands.h"
-#include "workers/local_worker.h"
-#include "workers/mailbox.h"
-#include "workers/remote_worker.h"
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -72,8 +63,8 @@ struct OperationTexts {
 };
 
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
-// progress strip. It owns the engine objects and the two command workers, and carries what
-// the engine asks of the screen to the GUI thread.
+// progress strip. It drives the Engine (explorers, FTP session, stores, command workers) and
+// carries what the engine asks of the screen to the GUI thread.
 class TForm1 : public QMainWindow, public Frontend, private ZipJobHost {
     Q_OBJECT
 public:
@@ -123,14 +114,8 @@ public:
     std::atomic<int> ServerWaitState{0};
     std::atomic<int> ZipState{0};
 
-    Mailbox RemoteCommand;
-    Mailbox LocalCommand;
-
-    std::unique_ptr<LocalExplorer> LeftExplorer;
-    std::unique_ptr<LocalExplorer> RightExplorer;
-    std::unique_ptr<FTPCom> FtpSession;
-    std::unique_ptr<TMonThreadH> RemoteWorker;
-    std::unique_ptr<TMonThreadL> LocalWorker;
+    // The explorers, the FTP session, the stores and the command workers.
+    Engine& engine() { return *engine_; }
 
     QWidget* Panel5 = nullptr; // left panel container
     QWidget* Panel2 = nullptr; // right panel container
@@ -276,9 +261,6 @@ private:
     void SpeedButton12Click(); // edit (F4)
     void editRemoteFile(const cmd::EditRemote& command);
     void startEditor(const std::string& path);
-    // Every tenth idle cycle of the remote worker: saved edit copies go back to the server.
-    void CheckEditedFiles();
-    EditedCopies EditedFiles;
 
     // The progress strip (main_window_progress.cpp).
     void connectProgressStrip();
@@ -455,9 +437,7 @@ private:
     int ActiveRow = 0;
     bool StandardIcons = false; // icon mode: image list by extension, or the desktop's icons
 
-    SharedLocks locks;
     UiBridge bridge;
-    std::unique_ptr<IOFile> SiteStore;
 
     // Controls, under the names the rest of the program knows them by.
     PanelWidgets LeftPanel;
@@ -500,6 +480,7 @@ private:
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_;
     PanelIcons icons_;
+    std::unique_ptr<Engine> engine_; // before the panels, which show its explorers
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;
     // Opening files: a file the desktop cannot open is named in a message box.
@@ -519,7 +500,6 @@ private:
     std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Navigation.
-    NavigationStore navigation_{programFolder()};
     std::vector<Drive> DriveLetters;  // the drives the boxes list, in their order
     std::vector<MountRecord> mounts_; // the mount table DriveLetters was built from
     std::unique_ptr<MountWatcher> mountWatcher_;

@@ -76,7 +76,7 @@ void TForm1::connectFileCommands() {
 }
 
 void TForm1::connectFileJobs() {
-    LocalWorker->on<cmd::LocalCopy>([this](const cmd::LocalCopy& command) {
+    engine_->localWorker().on<cmd::LocalCopy>([this](const cmd::LocalCopy& command) {
         const JobWork& work = command.work;
         const JobFrame frame(*this, work.job);
         LocalExplorer& target = explorer(sideOf(command.targetPanel));
@@ -86,27 +86,27 @@ void TForm1::connectFileJobs() {
         if (work.queue->Move)
             reread(source);
     });
-    LocalWorker->on<cmd::LocalDrop>([this](const cmd::LocalDrop& command) {
+    engine_->localWorker().on<cmd::LocalDrop>([this](const cmd::LocalDrop& command) {
         const JobWork& work = command.work;
         const JobFrame frame(*this, work.job);
         LocalExplorer& target = explorer(sideOf(command.targetPanel));
         target.CopyMoveItems(*work.queue, *work.job);
         reread(target);
     });
-    RemoteWorker->on<cmd::Delete>([this](const cmd::Delete& command) {
+    engine_->remoteWorker().on<cmd::Delete>([this](const cmd::Delete& command) {
         const JobWork& work = command.work;
         const JobFrame frame(*this, work.job);
-        if (FtpSession->FtpPanel == command.panel) {
+        if (engine_->session().FtpPanel == command.panel) {
             deleteRemoteEntries(command);
             return;
         }
         LocalExplorer& panel = explorer(sideOf(command.panel));
         panel.DeleteItems(*work.queue, *work.job);
         reread(panel);
-        RefreshPanelIfAffected(panel, *panel.OtherPanel, FtpSession->FtpPanel);
+        RefreshPanelIfAffected(panel, *panel.OtherPanel, engine_->session().FtpPanel);
     });
     // The panels are read again as after any change.
-    LocalWorker->on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
+    engine_->localWorker().on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
         LocalExplorer& panel = explorer(sideOf(command.panel));
         panel.MkDir(command.folder, command.name);
         // A panel gone elsewhere meanwhile would take the cursor target to another folder.
@@ -114,11 +114,11 @@ void TForm1::connectFileJobs() {
             panel.SetCursorTarget(command.name);
         bridge.post([this] { refreshBothPanels(); });
     });
-    LocalWorker->on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
+    engine_->localWorker().on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
         explorer(sideOf(command.panel)).Rename(command.folder, command.name, command.newName);
         bridge.post([this] { refreshBothPanels(); });
     });
-    LocalWorker->on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
+    engine_->localWorker().on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
         LocalExplorer& panel = explorer(sideOf(command.panel));
         for (const MarkDomain& item : command.entries->Items)
             panel.SetReadOnly(item.Source, item.Name, command.readOnly);
@@ -220,14 +220,15 @@ void TForm1::copyMarked(bool move) {
 }
 
 void TForm1::postCopy(PanelSide source, bool move) {
-    if (FtpSession->FtpPanel != 0) {
+    if (engine_->session().FtpPanel != 0) {
         if (!move) // a move exists only between local panels
             postTransfer(source);
         return;
     }
     const PanelSide target = otherSide(source);
     queueMarked(panel(source), explorer(target).GetPath());
-    postJob(LocalCommand, cmd::LocalCopy{panelNumber(target), {}}, Jobs.Commit(cmdLocalCopy, move));
+    postJob(engine_->localCommands(), cmd::LocalCopy{panelNumber(target), {}},
+            Jobs.Commit(cmdLocalCopy, move));
 }
 
 void TForm1::dropRows(PanelSide target) {
@@ -239,13 +240,13 @@ void TForm1::dropRows(PanelSide target) {
 }
 
 void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) {
-    if (!panelsIdle() || FtpSession->FtpPanel == panelNumber(target))
+    if (!panelsIdle() || engine_->session().FtpPanel == panelNumber(target))
         return;
     const std::string into = explorer(target).GetPath();
     for (const std::string& path : paths) {
         Jobs.AddItem({folderOf(path), into, nameOf(path), false, false, -1});
     }
-    postJob(LocalCommand, cmd::LocalDrop{panelNumber(target), {}},
+    postJob(engine_->localCommands(), cmd::LocalDrop{panelNumber(target), {}},
             Jobs.Commit(cmdLocalDrop, false));
 }
 
@@ -256,13 +257,14 @@ void TForm1::butGetFileClick() {
     if (!name)
         return;
     PanelController& active = activePanel();
-    if (FtpSession->FtpPanel == ActivePanel) {
+    if (engine_->session().FtpPanel == ActivePanel) {
         // The server's work runs on the remote worker.
-        reportPost(RemoteCommand.post(cmd::RemoteMkDir{*name}));
+        reportPost(engine_->remoteCommands().post(cmd::RemoteMkDir{*name}));
         return;
     }
     // Behind a short command it waits, in order with what else the user asked.
-    reportPost(LocalCommand.post(cmd::LocalMkDir{ActivePanel, active.explorer().GetPath(), *name}));
+    reportPost(engine_->localCommands().post(
+        cmd::LocalMkDir{ActivePanel, active.explorer().GetPath(), *name}));
     active.grid().setFocus();
 }
 
@@ -295,7 +297,7 @@ void TForm1::butSetFileClick() {
         return;
     }
     queueMarked(active, "");
-    postJob(RemoteCommand, cmd::Delete{ActivePanel, {}}, Jobs.Commit(cmdDelete, false));
+    postJob(engine_->remoteCommands(), cmd::Delete{ActivePanel, {}}, Jobs.Commit(cmdDelete, false));
     active.grid().setFocus();
 }
 
@@ -315,11 +317,11 @@ void TForm1::SpeedButton10Click() {
         if (name && !isEntryName(*name)) {
             messages().show({"Tarvo Manager", Translate("OperationNotAllowed") + "\n\n" + *name,
                              MessageButton::Ok, MessageIcon::Information});
-        } else if (name && FtpSession->FtpPanel == ActivePanel) {
+        } else if (name && engine_->session().FtpPanel == ActivePanel) {
             // The server's work runs on the remote worker.
-            reportPost(RemoteCommand.post(cmd::Rename{current, *name}));
+            reportPost(engine_->remoteCommands().post(cmd::Rename{current, *name}));
         } else if (name) {
-            reportPost(LocalCommand.post(
+            reportPost(engine_->localCommands().post(
                 cmd::LocalRename{ActivePanel, active.explorer().GetPath(), current, *name}));
         }
     }
@@ -334,7 +336,7 @@ void TForm1::Zmieatrybuty1Click() {
     PanelController& active = activePanel();
     PanelModel& model = active.model();
     model.markCurrentIfNoneMarked(ActiveRow);
-    if (FtpSession->FtpPanel == ActivePanel) {
+    if (engine_->session().FtpPanel == ActivePanel) {
         openChmodDialog();
         return;
     }
@@ -346,7 +348,7 @@ void TForm1::Zmieatrybuty1Click() {
             if (model.recordAt(row) != nullptr)
                 model.setMarked(row, false);
         if (auto queue = Jobs.Commit(cmdLocalAttributes, false)) // none when only "[..]"
-            reportPost(LocalCommand.post(
+            reportPost(engine_->localCommands().post(
                 cmd::LocalAttributes{ActivePanel, dialog.readOnly(),
                                      std::make_shared<const JobQueue>(std::move(*queue))}));
     } else {

@@ -25,10 +25,10 @@ std::string text(const QLineEdit* edit) {
 } // namespace
 
 bool TForm1::viewIsCurrent(PanelSide side, const PanelView& view) const {
-    const bool remotePanel = FtpSession->FtpPanel == panelNumber(side);
+    const bool remotePanel = engine_->session().FtpPanel == panelNumber(side);
     if (view.Session == 0)
         return !remotePanel;
-    return remotePanel && view.Session == FtpSession->generation();
+    return remotePanel && view.Session == engine_->session().generation();
 }
 
 void TForm1::showSession(SessionView session) {
@@ -56,8 +56,8 @@ void TForm1::showSession(SessionView session) {
 }
 
 void TForm1::connectFtpCommands() {
-    leftPanel_->setSession(*FtpSession);
-    rightPanel_->setSession(*FtpSession);
+    leftPanel_->setSession(engine_->session());
+    rightPanel_->setSession(engine_->session());
     butConnect->setEnabled(true);
     connect(butConnect, &QToolButton::clicked, this, &TForm1::butConnectClick);
     connectAction(
@@ -72,7 +72,7 @@ void TForm1::connectFtpCommands() {
 
 void TForm1::butConnectClick() {
     // A connect still under way is ended like an open session.
-    if (FtpSession->FtpPanel != 0 || RemoteCommand.holds<cmd::Connect>()) {
+    if (engine_->session().FtpPanel != 0 || engine_->remoteCommands().holds<cmd::Connect>()) {
         dropRemoteSession();
         return;
     }
@@ -95,10 +95,10 @@ void TForm1::askPassword() {
     auto* dialog = new TPasswordDlg(
         this, [this](const std::string& key) { return Translate(key); },
         [this](const QString& password) {
-            if (FtpSession->FtpPanel != 0)
+            if (engine_->session().FtpPanel != 0)
                 return true;
             // Only a connect the worker will take: while a command runs the dialog stays.
-            if (!panelsIdle() || !RemoteCommand.idle())
+            if (!panelsIdle() || !engine_->remoteCommands().idle())
                 return false;
             eUserPasswd->setText(password);
             postConnect();
@@ -112,13 +112,13 @@ void TForm1::postConnect() {
     const std::string port = text(eSrvPort);
     if (!port.empty() && std::to_string(portNumber(port)) != port)
         eSrvPort->setText("21");
-    reportPost(RemoteCommand.post(cmd::Connect{
+    reportPost(engine_->remoteCommands().post(cmd::Connect{
         ActivePanel,
         {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName), text(eUserPasswd)}}));
 }
 
 void TForm1::connectFtpWorkerCommands() {
-    FTPCom& session = *FtpSession;
+    FTPCom& session = engine_->session();
     const auto relist = [&session] {
         if (session.List() > -2)
             session.FillGrid("*.*");
@@ -131,25 +131,26 @@ void TForm1::connectFtpWorkerCommands() {
             messages().show(
                 {kTitle, Translate("ConnectionLost"), MessageButton::Ok, MessageIcon::Information});
     };
-    RemoteWorker->on<cmd::Connect>([&session, relist](const cmd::Connect& command) {
+    engine_->remoteWorker().on<cmd::Connect>([&session, relist](const cmd::Connect& command) {
         if (session.Connect(command.fields, command.panel) > -2)
             relist();
     });
-    RemoteWorker->on<cmd::ChangeDir>([this, enter](const cmd::ChangeDir& command) {
+    engine_->remoteWorker().on<cmd::ChangeDir>([this, enter](const cmd::ChangeDir& command) {
         setPanelsEnabled(false);
         enter(command.name, command.attributes, command.size);
         setPanelsEnabled(true);
     });
-    RemoteWorker->on<cmd::RemoteUp>(
+    engine_->remoteWorker().on<cmd::RemoteUp>(
         [enter](const cmd::RemoteUp&) { enter("[..]", listing::Directory, 0); });
-    RemoteWorker->on<cmd::RemoteRoot>(
+    engine_->remoteWorker().on<cmd::RemoteRoot>(
         [enter](const cmd::RemoteRoot&) { enter("[/]", listing::Directory, 0); });
-    RemoteWorker->on<cmd::RefreshRemote>([relist](const cmd::RefreshRemote&) { relist(); });
-    RemoteWorker->on<cmd::Rename>([&session, relist](const cmd::Rename& command) {
+    engine_->remoteWorker().on<cmd::RefreshRemote>(
+        [relist](const cmd::RefreshRemote&) { relist(); });
+    engine_->remoteWorker().on<cmd::Rename>([&session, relist](const cmd::Rename& command) {
         if (session.Rename(command.name, command.newName) == 1)
             relist();
     });
-    RemoteWorker->on<cmd::RemoteMkDir>([this, &session](const cmd::RemoteMkDir& command) {
+    engine_->remoteWorker().on<cmd::RemoteMkDir>([this, &session](const cmd::RemoteMkDir& command) {
         if (!session.MkDir(command.name)) {
             messages().show({kTitle, Translate("DirectoryNotCreated") + " " + command.name,
                              MessageButton::Ok, MessageIcon::Information});
@@ -165,7 +166,7 @@ void TForm1::connectFtpWorkerCommands() {
 
 void TForm1::deleteRemoteEntries(const cmd::Delete& command) {
     const JobWork& work = command.work;
-    FTPCom& session = *FtpSession;
+    FTPCom& session = engine_->session();
     const std::string folder = session.currentDir();
     const std::string deleting = operationTexts().DeletingText + ": ";
     session.DeleteAnswer = 0;

@@ -33,13 +33,14 @@ void TForm1::connectFtpDialogCommands() {
         "noweedycja1", [this] { noweedycja1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
     connectAction("FTPCommand1", [this] { FTPCommand1Click(); });
 
-    RemoteWorker->on<cmd::Chmod>([this](const cmd::Chmod& command) { changeRemoteModes(command); });
-    RemoteWorker->on<cmd::RawCommand>([this](const cmd::RawCommand& command) {
-        const TimedLock lock(locks.control, kControlWait);
+    engine_->remoteWorker().on<cmd::Chmod>(
+        [this](const cmd::Chmod& command) { changeRemoteModes(command); });
+    engine_->remoteWorker().on<cmd::RawCommand>([this](const cmd::RawCommand& command) {
+        const TimedLock lock(engine_->locks().control, kControlWait);
         if (!lock)
             return; // the keep-alive holds the connection
         const ServerWait wait(*this);
-        FtpSession->ExecuteCommand(command.command, command.log);
+        engine_->session().ExecuteCommand(command.command, command.log);
     });
 }
 
@@ -53,7 +54,7 @@ void TForm1::SpeedButton3Click() {
     settings.Port = text(eSrvPort);
     settings.User = text(eUserName);
     settings.Password = text(eUserPasswd);
-    showProfile(SiteStore->currentSite(), settings);
+    showProfile(engine_->sites().currentSite(), settings);
     openSiteSettings(settings);
 }
 
@@ -86,11 +87,11 @@ bool TForm1::applySiteSettings(SiteSettings& settings) {
     eSrvPort->setText(QString::fromStdString(settings.Port));
     eUserName->setText(QString::fromStdString(settings.User));
     eUserPasswd->setText(QString::fromStdString(settings.Password));
-    SiteRecord profile = SiteStore->currentSite();
+    SiteRecord profile = engine_->sites().currentSite();
     applyToProfile(settings, profile);
     // The running profile keeps the settings whatever the save that follows makes of them.
-    SiteStore->setCurrentSite(profile);
-    RemoteWorker->wake(); // its keep-alive follows the new settings
+    engine_->sites().setCurrentSite(profile);
+    engine_->remoteWorker().wake(); // its keep-alive follows the new settings
     SpeedButton1Click();
     return true;
 }
@@ -112,22 +113,22 @@ void TForm1::openChmodDialog() {
 }
 
 bool TForm1::postChmod(unsigned bits) {
-    const int ftpPanel = FtpSession->FtpPanel;
+    const int ftpPanel = engine_->session().FtpPanel;
     if (ftpPanel == 0)
         return true; // nothing to change: the dialog just closes
     // While a command runs the change waits in the dialog: nothing is posted over it.
-    if (!panelsIdle() || !RemoteCommand.idle())
+    if (!panelsIdle() || !engine_->remoteCommands().idle())
         return false;
     queueMarked(panel(sideOf(ftpPanel)), "");
     if (std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false))
-        postJob(RemoteCommand, cmd::Chmod{ftpPanel, bits, {}}, std::move(queue));
+        postJob(engine_->remoteCommands(), cmd::Chmod{ftpPanel, bits, {}}, std::move(queue));
     return true;
 }
 
 void TForm1::changeRemoteModes(const cmd::Chmod& command) {
     const JobWork& work = command.work;
     const JobFrame frame(*this, work.job);
-    FTPCom& session = *FtpSession;
+    FTPCom& session = engine_->session();
     const PanelSide side = sideOf(command.panel);
     session.ChmodAnswer = 0;
     std::optional<ServerWait> wait(std::in_place, *this);
@@ -170,7 +171,7 @@ bool TForm1::postRawCommand(const std::string& command, QPointer<TOKRightDlg1234
                 window->appendLog(QString::fromStdString(line));
         });
     };
-    const PostResult result = RemoteCommand.post(cmd::RawCommand{command, log});
+    const PostResult result = engine_->remoteCommands().post(cmd::RawCommand{command, log});
     reportPost(result);
     return result != PostResult::Refused;
 }

@@ -32,14 +32,14 @@ void TForm1::readStartSettings() {
         messages().show(
             {"Tarvo Manager", *opened.problem, MessageButton::Ok, MessageIcon::Warning});
     const RunSettings saved = readRunSettings(*SettingsDoc);
-    LeftExplorer->SetSortKey(saved.SortTypeLeft);
-    RightExplorer->SetSortKey(saved.SortTypeRight);
+    engine_->leftExplorer().SetSortKey(saved.SortTypeLeft);
+    engine_->rightExplorer().SetSortKey(saved.SortTypeRight);
     setIconMode(saved.StandardIcons);
 }
 
 // env.dat, the favourites and the histories: one box for those that exist and cannot be read.
 void TForm1::reportUnreadableFiles(std::string editorProblem) {
-    std::vector<std::string> problems = navigation_.problems();
+    std::vector<std::string> problems = engine_->navigation().problems();
     if (!editorProblem.empty())
         problems.insert(problems.begin(), std::move(editorProblem));
     if (problems.empty())

@@ -27,8 +27,8 @@ void TForm1::FormShow() {
     FirstShowPending = false;
     const RunSettings saved = SettingsDoc ? readRunSettings(*SettingsDoc) : RunSettings{};
     const std::string home = QDir::homePath().toStdString();
-    LeftExplorer->SetPath(startFolderOf(saved.LeftTabDir, home));
-    RightExplorer->SetPath(startFolderOf(saved.RightTabDir, home));
+    engine_->leftExplorer().SetPath(startFolderOf(saved.LeftTabDir, home));
+    engine_->rightExplorer().SetPath(startFolderOf(saved.RightTabDir, home));
     if (saved.LeftBriefView)
         setBriefView(PanelSide::Left, true);
     if (saved.RightBriefView)
@@ -38,7 +38,7 @@ void TForm1::FormShow() {
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
         panel(side).showSortKey(explorer(side).GetSortKey());
     startFoldersPending_ = true;
-    reportPost(RemoteCommand.post(cmd::RefreshPanels{}));
+    reportPost(engine_->remoteCommands().post(cmd::RefreshPanels{}));
 }
 
 void TForm1::resolveStartFoldersOnce() {

@@ -15,11 +15,11 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     ASSERT_NE(console, nullptr);
     window.Panel5->setEnabled(false);
     window.Panel2->setEnabled(false);
-    window.RemoteWorker->on<cmd::RefreshPanels>(
+    window.engine().remoteWorker().on<cmd::RefreshPanels>(
         [](const cmd::RefreshPanels&) { throw std::runtime_error("the disk went away"); });
 
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmd::RefreshPanels{}));
+    ASSERT_TRUE(postWhenTaken(window.engine().remoteCommands(), cmd::RefreshPanels{}));
     const bool reported = pumpUntil([&] {
         return console->toPlainText().contains("the disk went away") &&
                window.Panel5->isEnabled() && window.Panel2->isEnabled();
@@ -34,7 +34,7 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     EXPECT_NE(stderrText.find("App error in command 555: the disk went away"), std::string::npos)
         << stderrText;
     // The panels come back over the bridge before the worker frees its mailbox.
-    EXPECT_TRUE(pumpUntil([&] { return window.RemoteCommand.idle(); }));
+    EXPECT_TRUE(pumpUntil([&] { return window.engine().remoteCommands().idle(); }));
 }
 
 } // namespace

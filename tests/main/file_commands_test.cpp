@@ -177,7 +177,7 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
     EXPECT_TRUE(idle()) << "a job without entries is not posted";
     left().model().clearMarks();
 
-    window->LeftExplorer->SetDataPath(gate);
+    window->engine().leftExplorer().SetDataPath(gate);
     select(left(), "big.bin");
     trigger("kopiuj1");
     ASSERT_TRUE(pumpUntil([this] { return gate.waiting(); }));
@@ -202,8 +202,8 @@ TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     home.write("left/a.txt", "a");
     reread();
     std::atomic<bool> release{false};
-    holdUntil<cmd::LocalUp>(*window->LocalWorker, release); // a folder being read, say
-    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
+    holdUntil<cmd::LocalUp>(window->engine().localWorker(), release); // a folder being read, say
+    ASSERT_TRUE(postWhenTaken(window->engine().localCommands(), cmd::LocalUp{}));
     select(left(), "a.txt");
     trigger("kopiuj1");
     EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
@@ -218,7 +218,7 @@ TEST_F(FileCommandsTest, TheStripFollowsTheCopyAndCancelStopsItMidFile) {
     const std::string content = randomBytes(3 * kStep, 5);
     home.write("left/a-file-with-a-long-name.bin", content);
     reread();
-    window->LeftExplorer->SetDataPath(gate);
+    window->engine().leftExplorer().SetDataPath(gate);
     select(left(), "a-file-with-a-long-name.bin");
     trigger("kopiuj1");
     auto* timer = window->findChild<QTimer*>("Timer2");
@@ -363,8 +363,8 @@ TEST_F(FileCommandsTest, EntryChangesRunOnTheLocalWorkerAndWaitWhileItIsBusy) {
     home.write("left/c.txt", "c");
     reread();
     std::atomic<bool> release{false};
-    holdUntil<cmd::LocalUp>(*window->LocalWorker, release);
-    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
+    holdUntil<cmd::LocalUp>(window->engine().localWorker(), release);
+    ASSERT_TRUE(postWhenTaken(window->engine().localCommands(), cmd::LocalUp{}));
     messages->answerTextNext("new");
     trigger("UtwKat1");
     select(left(), "a.txt");

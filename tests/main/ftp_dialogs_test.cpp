@@ -67,7 +67,7 @@ protected:
     }
     // Connects the left panel; true once it shows the listing with that many rows.
     bool connectLeft(const TestServer& server, int rows) {
-        window->LeftExplorer->SetSortKey("name 1-0");
+        window->engine().leftExplorer().SetSortKey("name 1-0");
         window->show();
         if (!pumpUntil([this] { return idle(); }))
             return false;
@@ -78,8 +78,9 @@ protected:
     }
     // Holds the remote worker in a command until release is set.
     void holdWorker(const std::atomic<bool>& release) {
-        holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
-        ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
+        holdUntil<cmd::RefreshPanels>(window->engine().remoteWorker(), release);
+        ASSERT_NE(window->engine().remoteCommands().post(cmd::RefreshPanels{}),
+                  PostResult::Refused);
     }
 };
 
@@ -175,7 +176,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     dialog->SpeedButton1->click();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(window->RemoteCommand.idle());
+    EXPECT_TRUE(window->engine().remoteCommands().idle());
 }
 
 TEST_F(FtpDialogsTest, SiteSettingsApplyToTheBarTheProfileAndTheRecord) {
@@ -335,8 +336,8 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
 
     // While a job runs the command is refused: the status line says so, the box keeps it.
     std::atomic<bool> jobEnds{false};
-    holdUntil<cmd::Download>(*window->RemoteWorker, jobEnds);
-    ASSERT_EQ(window->RemoteCommand.post(cmd::Download{}), PostResult::Started);
+    holdUntil<cmd::Download>(window->engine().remoteWorker(), jobEnds);
+    ASSERT_EQ(window->engine().remoteCommands().post(cmd::Download{}), PostResult::Started);
     run(first, "STAT");
     EXPECT_EQ(first->ComboBox1->currentText(), "STAT");
     EXPECT_TRUE(child<QLabel>("Label18")->text().startsWith("Busy"));

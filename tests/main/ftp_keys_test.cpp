@@ -4,10 +4,10 @@
 // a dialog's boxes give the focus back to it, and Esc closes the command window.
 #include "ftp_window_fixture.h"
 #include "main/command_dialog.h"
+#include "main/language_dialog.h"
 #include "main/qt_message_service.h"
 #include "main/site_settings_dialog.h"
 #include "platform/ftp/ftp_error.h"
-#include "main/language_dialog.h"
 #include "window_harness.h"
 
 #include <QApplication>
@@ -42,7 +42,7 @@ protected:
     // Shows the window as the active one and connects the left panel by the connect button,
     // then gives the grid the focus with a click on its first row.
     void connectLeft(const QString& site = "site") {
-        window->LeftExplorer->SetSortKey("name 1-0");
+        window->engine().leftExplorer().SetSortKey("name 1-0");
         ASSERT_TRUE(activate());
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
         fillBar(*server, site);

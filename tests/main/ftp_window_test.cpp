@@ -40,10 +40,10 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
     window->butConnect->click(); // disconnect while the listing crawls in
-    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
+    EXPECT_EQ(window->engine().session().FtpPanel, 0);
     ASSERT_TRUE(pumpUntil([this] {
-        return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
-               left().model().rowCount() == 2;
+        return window->engine().remoteCommands().idle() &&
+               !window->engine().session().connected() && left().model().rowCount() == 2;
     }));
     QTest::qWait(200); // anything the worker still had on its way lands now
     EXPECT_FALSE(left().model().remote());
@@ -57,7 +57,7 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
 }
 
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
-    window->LeftExplorer->SetSortKey("name 1-0");
+    window->engine().leftExplorer().SetSortKey("name 1-0");
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     child<QToolButton>("SpeedButton15")->click(); // the session's sort, by size
 
@@ -65,15 +65,16 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
     const std::string settings = readFile(program.at("TarvoManager.xml"));
     EXPECT_NE(settings.find(">" + home.path() + "</LeftTabDir>"), std::string::npos) << settings;
     EXPECT_NE(settings.find(">size 1-0</SortTypeLeft>"), std::string::npos);
-    EXPECT_FALSE(window->FtpSession->connected() && window->FtpSession->FtpPanel != 0);
+    EXPECT_FALSE(window->engine().session().connected() &&
+                 window->engine().session().FtpPanel != 0);
 }
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     std::atomic<bool> release{false};
-    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
+    holdUntil<cmd::RefreshPanels>(window->engine().remoteWorker(), release);
     std::atomic<bool> connectPosted{false};
     cmd::Connect posted;
-    window->RemoteWorker->on<cmd::Connect>([&](const cmd::Connect& command) {
+    window->engine().remoteWorker().on<cmd::Connect>([&](const cmd::Connect& command) {
         posted = command;
         connectPosted = true;
     });
@@ -83,14 +84,14 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(connectPosted);
 
-    ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
+    ASSERT_NE(window->engine().remoteCommands().post(cmd::RefreshPanels{}), PostResult::Refused);
     dialog->Password->setText("secret");
     dialog->OKBtn->click();
     EXPECT_TRUE(dialog->isVisible()) << "a command runs: the dialog stays";
     EXPECT_TRUE(edit("eUserPasswd")->text().isEmpty());
 
     release = true;
-    ASSERT_TRUE(pumpUntil([this] { return window->RemoteCommand.idle(); }));
+    ASSERT_TRUE(pumpUntil([this] { return window->engine().remoteCommands().idle(); }));
     dialog->OKBtn->click();
     ASSERT_TRUE(pumpUntil([&] { return connectPosted.load(); }));
     EXPECT_EQ(posted.fields.User + ":" + posted.fields.Password, "ann:secret");
@@ -177,7 +178,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     if (!started.server)
         SKIP_OR_FAIL(started.whyNot);
     const TestServer* server = started.server.get();
-    window->LeftExplorer->SetSortKey("name 1-0");
+    window->engine().leftExplorer().SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
 
@@ -212,7 +213,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     ASSERT_TRUE(pumpUntil([this, server] { return fs::is_directory(server->root / "renamed"); }));
     EXPECT_EQ(lastBox().substr(lastBox().rfind('\n') + 1), "made") << "no brackets";
     ASSERT_TRUE(pumpUntil([this] {
-        return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
+        return window->engine().remoteCommands().idle() &&
+               left().model().folderRow("renamed").has_value();
     }));
 
     left().selectRow(*left().model().folderRow("renamed"));
@@ -244,10 +246,11 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     window->butConnect->click();
     ASSERT_TRUE(pumpUntil([this] {
         return !left().model().remote() && left().model().rowCount() == 2 &&
-               window->RemoteCommand.idle();
+               window->engine().remoteCommands().idle();
     }));
     EXPECT_TRUE(consoleText().contains("Command:> QUIT"));
-    EXPECT_EQ(window->LeftExplorer->GetSortKey(), "size 0-1") << "the panel keeps the sort";
+    EXPECT_EQ(window->engine().leftExplorer().GetSortKey(), "size 0-1")
+        << "the panel keeps the sort";
 }
 
 TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
@@ -261,7 +264,7 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     const std::string editor = tools.write("editor.sh", "#!/bin/sh\nprintf saved > \"$1\"\n");
     ::chmod(editor.c_str(), 0755);
     window->EditorPath = editor;
-    window->LeftExplorer->SetSortKey("name 1-0");
+    window->engine().leftExplorer().SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
@@ -397,7 +400,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     trigger("MyDocuments1");
     ASSERT_TRUE(showing(PanelSide::Left, home.at("papers"), 1));
     EXPECT_FALSE(left().model().remote());
-    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
+    EXPECT_EQ(window->engine().session().FtpPanel, 0);
 }
 
 TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
@@ -409,7 +412,7 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 
     window->butConnect->click(); // disconnect while the listing crawls in
-    ASSERT_TRUE(pumpUntil([this] { return idle() && !window->FtpSession->connected(); }));
+    ASSERT_TRUE(pumpUntil([this] { return idle() && !window->engine().session().connected(); }));
     QTest::qWait(200); // what the worker still posted lands now
     EXPECT_NE(progressText->text(), waiting);
     EXPECT_NE(window->ServerWaitState, 1);

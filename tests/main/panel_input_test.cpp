@@ -243,11 +243,11 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks
 // meanwhile waits for it and is not lost.
 TEST_F(PanelInputTest, AKeyPressedWhileTheWorkerFinishesAShortCommandRunsAfterIt) {
     std::atomic<bool> release{false};
-    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
-    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::RefreshPanels{}));
+    holdUntil<cmd::RefreshPanels>(window->engine().remoteWorker(), release);
+    ASSERT_TRUE(postWhenTaken(window->engine().remoteCommands(), cmd::RefreshPanels{}));
     click(left(), 2); // [beta]
     key(left(), Qt::Key_Return);
-    EXPECT_FALSE(window->RemoteCommand.idle());
+    EXPECT_FALSE(window->engine().remoteCommands().idle());
     release = true;
     EXPECT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
 }

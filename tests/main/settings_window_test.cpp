@@ -56,7 +56,7 @@ protected:
     // The panel shows what its explorer read last, and no command is running.
     bool listed(PanelController& panel) {
         return &panel.model().listing() == panel.explorer().GetListing().get() &&
-               window->RemoteCommand.idle() && window->LocalCommand.idle();
+               window->engine().remoteCommands().idle() && window->engine().localCommands().idle();
     }
 
     QToolButton* button(const char* name) { return child<QToolButton>(name); }
@@ -98,8 +98,9 @@ TEST_F(SettingsWindowTest, FoldersBriefViewsAndIconModeComeBackAndAreSavedAgain)
             {{"LeftTabDir", c.leftTabDir}, {"Reserved1", c.reserved1}, {"Reserved2", c.reserved2}});
         start();
         SCOPED_TRACE(c.leftTabDir + "|" + c.reserved1 + "|" + c.reserved2);
-        EXPECT_EQ(std::pair(window->LeftExplorer->GetPath(), child<QLabel>("Label1")->text()),
-                  std::pair(c.leftStart, QString::fromStdString(c.leftStart)));
+        EXPECT_EQ(
+            std::pair(window->engine().leftExplorer().GetPath(), child<QLabel>("Label1")->text()),
+            std::pair(c.leftStart, QString::fromStdString(c.leftStart)));
         EXPECT_EQ(std::tuple(window->LeftBriefView, window->RightBriefView,
                              button("SpeedButton22")->isHidden(), left().grid().columnWidth(4) == 0,
                              action("Standard1")->isChecked(), window->ActivePanel.load()),
@@ -123,7 +124,7 @@ TEST_F(SettingsWindowTest, ABrokenFileIsReportedAtStartAndReplacedOnlyByTheClose
                              " could not be read (line ",
                          0),
               0u);
-    EXPECT_EQ(window->LeftExplorer->GetSortKey(), "none");
+    EXPECT_EQ(window->engine().leftExplorer().GetSortKey(), "none");
     EXPECT_EQ(readFile(settingsPath()), broken);
     button("SpeedButton17")->click(); // date
     window->close();
@@ -160,8 +161,9 @@ TEST_F(SettingsWindowTest, ALanguageRerunKeepsWhatTheUserChangedSinceTheStart) {
     button("SpeedButton15")->click();
     action("Standard1")->trigger();
     window->FormCreate();
-    EXPECT_EQ(std::pair(window->LeftExplorer->GetSortKey(), action("Standard1")->isChecked()),
-              std::pair(std::string("size 1-0"), true));
+    EXPECT_EQ(
+        std::pair(window->engine().leftExplorer().GetSortKey(), action("Standard1")->isChecked()),
+        std::pair(std::string("size 1-0"), true));
     EXPECT_TRUE(pumpUntil(
         [&] { return imageOf(button("SpeedButton15")->icon()) == arrow(QStyle::SP_ArrowDown); }));
     EXPECT_EQ(readFile(settingsPath()), file);

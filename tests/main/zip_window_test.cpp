@@ -27,7 +27,8 @@ protected:
     void SetUp() override {
         home.dir("work");
         ASSERT_TRUE(open());
-        for (LocalExplorer* explorer : {window->LeftExplorer.get(), window->RightExplorer.get()})
+        for (LocalExplorer* explorer :
+             {&window->engine().leftExplorer(), &window->engine().rightExplorer()})
             explorer->SetPath(home.at("work"));
         reread();
     }
