@@ -41,6 +41,7 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
     localWorker_ = std::make_unique<TMonThreadL>(localCommands_);
     remoteWorker_->setFailureHandler(onFailure);
     localWorker_->setFailureHandler(std::move(onFailure));
+    serveFolderCommands();
     remoteWorker_->start();
     localWorker_->start();
 }

@@ -24,7 +24,8 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Starts both workers; a command that fails unexpectedly goes to the handler (any thread).
+    // Starts both workers, serving the FTP session's folder commands and the tree listings; a
+    // command that fails unexpectedly goes to the handler (any thread).
     void startWorkers(CommandWorker::FailureHandler onFailure);
 
     Mailbox& remoteCommands() { return remoteCommands_; }
@@ -48,6 +49,8 @@ public:
     SharedLocks& locks() { return locks_; }
 
 private:
+    void serveFolderCommands();
+
     Frontend& frontend_;
     const LanguageTable& texts_;
     SharedLocks locks_;

@@ -403,7 +403,6 @@ private:
 
     // FTP client (main_window_ftp.cpp, main_window_sites.cpp, main_window_console.cpp).
     void connectFtpCommands();
-    void connectFtpWorkerCommands();
     void connectSiteCommands();
     void connectConsoleCommands();
     // Whether a view still belongs in the panel: an FTP listing only while the panel shows

@@ -1,5 +1,5 @@
 // The main window's side of the FTP client: connect and disconnect, the remote panel's
-// commands, and the remote worker's FTP codes.
+// commands and the remote deletes.
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
@@ -64,7 +64,6 @@ void TForm1::connectFtpCommands() {
         "Pocz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
     connectAction(
         "rozcz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
     connectFtpDialogCommands();
@@ -115,53 +114,6 @@ void TForm1::postConnect() {
     reportPost(engine_->remoteCommands().post(cmd::Connect{
         ActivePanel,
         {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName), text(eUserPasswd)}}));
-}
-
-void TForm1::connectFtpWorkerCommands() {
-    FTPCom& session = engine_->session();
-    const auto relist = [&session] {
-        if (session.List() > -2)
-            session.FillGrid("*.*");
-    };
-    // Changing folder: a negative result means the connection was not there.
-    const auto enter = [this, &session](const std::string& entry, int attributes,
-                                        std::uint64_t size) {
-        const std::uint64_t generation = session.generation();
-        if (session.ChangeDir(entry, attributes, size) < 0 && session.generation() == generation)
-            messages().show(
-                {kTitle, Translate("ConnectionLost"), MessageButton::Ok, MessageIcon::Information});
-    };
-    engine_->remoteWorker().on<cmd::Connect>([&session, relist](const cmd::Connect& command) {
-        if (session.Connect(command.fields, command.panel) > -2)
-            relist();
-    });
-    engine_->remoteWorker().on<cmd::ChangeDir>([this, enter](const cmd::ChangeDir& command) {
-        setPanelsEnabled(false);
-        enter(command.name, command.attributes, command.size);
-        setPanelsEnabled(true);
-    });
-    engine_->remoteWorker().on<cmd::RemoteUp>(
-        [enter](const cmd::RemoteUp&) { enter("[..]", listing::Directory, 0); });
-    engine_->remoteWorker().on<cmd::RemoteRoot>(
-        [enter](const cmd::RemoteRoot&) { enter("[/]", listing::Directory, 0); });
-    engine_->remoteWorker().on<cmd::RefreshRemote>(
-        [relist](const cmd::RefreshRemote&) { relist(); });
-    engine_->remoteWorker().on<cmd::Rename>([&session, relist](const cmd::Rename& command) {
-        if (session.Rename(command.name, command.newName) == 1)
-            relist();
-    });
-    engine_->remoteWorker().on<cmd::RemoteMkDir>([this, &session](const cmd::RemoteMkDir& command) {
-        if (!session.MkDir(command.name)) {
-            messages().show({kTitle, Translate("DirectoryNotCreated") + " " + command.name,
-                             MessageButton::Ok, MessageIcon::Information});
-            session.HandleError(" ");
-            return;
-        }
-        session.List();
-        // The fill puts the cursor on the folder the last component names.
-        session.setLastFilledDir(session.currentDir() + "/" + command.name);
-        session.FillGrid("*.*");
-    });
 }
 
 void TForm1::deleteRemoteEntries(const cmd::Delete& command) {

@@ -31,12 +31,6 @@ void TForm1::connectTransferCommands() {
         if (panelsIdle())
             reportPost(engine_->localCommands().post(cmd::LocalTree{ActivePanel}));
     });
-    engine_->remoteWorker().on<cmd::RemoteTree>(
-        [this](const cmd::RemoteTree&) { engine_->session().Tree("/"); });
-    engine_->localWorker().on<cmd::LocalTree>([this](const cmd::LocalTree& command) {
-        LocalExplorer& other = explorer(otherSide(sideOf(command.panel)));
-        other.Tree(other.GetPath());
-    });
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 

@@ -1,0 +1,67 @@
+// The commands the engine serves on its own: the FTP session's folder commands and the tree
+// listings. They run on the workers and reach the screen only through the Frontend.
+#include "app/engine.h"
+#include "local/listing/search_record.h"
+#include "platform/message_service.h"
+#include "workers/commands.h"
+
+namespace listing = tarvo::listing;
+
+namespace {
+
+constexpr const char* kTitle = "Tarvo Manager";
+
+} // namespace
+
+void Engine::serveFolderCommands() {
+    FTPCom& session = *session_;
+    const auto relist = [&session] {
+        if (session.List() > -2)
+            session.FillGrid("*.*");
+    };
+    // Changing folder: a negative result means the connection was not there.
+    const auto enter = [this, &session](const std::string& entry, int attributes,
+                                        std::uint64_t size) {
+        const std::uint64_t generation = session.generation();
+        if (session.ChangeDir(entry, attributes, size) < 0 && session.generation() == generation)
+            frontend_.messages().show({kTitle, texts_.translate("ConnectionLost"),
+                                       MessageButton::Ok, MessageIcon::Information});
+    };
+    remoteWorker_->on<cmd::Connect>([&session, relist](const cmd::Connect& command) {
+        if (session.Connect(command.fields, command.panel) > -2)
+            relist();
+    });
+    remoteWorker_->on<cmd::ChangeDir>([this, enter](const cmd::ChangeDir& command) {
+        frontend_.setPanelsEnabled(false);
+        enter(command.name, command.attributes, command.size);
+        frontend_.setPanelsEnabled(true);
+    });
+    remoteWorker_->on<cmd::RemoteUp>(
+        [enter](const cmd::RemoteUp&) { enter("[..]", listing::Directory, 0); });
+    remoteWorker_->on<cmd::RemoteRoot>(
+        [enter](const cmd::RemoteRoot&) { enter("[/]", listing::Directory, 0); });
+    remoteWorker_->on<cmd::RefreshRemote>([relist](const cmd::RefreshRemote&) { relist(); });
+    remoteWorker_->on<cmd::Rename>([&session, relist](const cmd::Rename& command) {
+        if (session.Rename(command.name, command.newName) == 1)
+            relist();
+    });
+    remoteWorker_->on<cmd::RemoteMkDir>([this, &session](const cmd::RemoteMkDir& command) {
+        if (!session.MkDir(command.name)) {
+            frontend_.messages().show({kTitle,
+                                       texts_.translate("DirectoryNotCreated") + " " + command.name,
+                                       MessageButton::Ok, MessageIcon::Information});
+            session.HandleError(" ");
+            return;
+        }
+        session.List();
+        // The fill puts the cursor on the folder the last component names.
+        session.setLastFilledDir(session.currentDir() + "/" + command.name);
+        session.FillGrid("*.*");
+    });
+    // The tree commands write paths into the console.
+    remoteWorker_->on<cmd::RemoteTree>([&session](const cmd::RemoteTree&) { session.Tree("/"); });
+    localWorker_->on<cmd::LocalTree>([this](const cmd::LocalTree& command) {
+        LocalExplorer& other = explorer(otherSide(sideOf(command.panel)));
+        other.Tree(other.GetPath());
+    });
+}
