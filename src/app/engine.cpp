@@ -42,6 +42,12 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
     remoteWorker_->setFailureHandler(onFailure);
     localWorker_->setFailureHandler(std::move(onFailure));
     serveFolderCommands();
+    serveTransfers();
     remoteWorker_->start();
     localWorker_->start();
+}
+
+OperationTexts Engine::operationTexts() const {
+    return {texts_.translate("Deleting"), texts_.translate("Copying"), texts_.translate("Moving"),
+            texts_.translate("Copying"), texts_.translate("Copying")};
 }

@@ -13,6 +13,17 @@
 #include "workers/remote_worker.h"
 
 #include <memory>
+#include <string>
+
+// The action words of the status line while the workers delete, copy, move, download and upload
+// (followed by the file's name), in the active language.
+struct OperationTexts {
+    std::string DeletingText;
+    std::string CopyingText;
+    std::string MovingText;
+    std::string DownloadingText;
+    std::string UploadingText;
+};
 
 // What works below the window: both local explorers, the FTP session, the site store, the edit
 // copies, the history and favourites files, and the two command workers with their mailboxes.
@@ -47,9 +58,11 @@ public:
     NavigationStore& navigation() { return navigation_; }
     const NavigationStore& navigation() const { return navigation_; }
     SharedLocks& locks() { return locks_; }
+    OperationTexts operationTexts() const;
 
 private:
     void serveFolderCommands();
+    void serveTransfers();
 
     Frontend& frontend_;
     const LanguageTable& texts_;

@@ -52,16 +52,6 @@ class TOKRightDlg1234;
 class TOKRightDlg12345;
 struct SiteSettings;
 
-// The action words of the status line while the workers delete, copy, move, download and upload
-// (followed by the file's name), in the active language.
-struct OperationTexts {
-    std::string DeletingText;
-    std::string CopyingText;
-    std::string MovingText;
-    std::string DownloadingText;
-    std::string UploadingText;
-};
-
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
 // progress strip. It drives the Engine (explorers, FTP session, stores, command workers) and
 // carries what the engine asks of the screen to the GUI thread.
@@ -132,7 +122,6 @@ public:
     std::string EditorPath; // the program F4 opens files with: "notepad" or a full path
     bool LeftBriefView = false;
     bool RightBriefView = false;
-    OperationTexts operationTexts() const;
     void brief1Click(); // brief view of the active panel
     void full1Click();  // full view of the active panel
 
@@ -204,7 +193,6 @@ private:
     void Notepad1Click();
     void readStartSettings();
     void reportUnreadableFiles(std::string editorProblem);
-    void storeOperationTexts();
     void FormShow();
     void resolveStartFoldersOnce(); // on the remote worker, before the first listing
     void setBriefView(PanelSide side, bool brief);
@@ -494,8 +482,6 @@ private:
     bool formCreated_ = false;
     bool FirstShowPending = true;
     std::atomic<bool> startFoldersPending_{false}; // resolved by the first panel refresh
-    mutable std::mutex operationTextsMutex_;       // the workers read the texts
-    OperationTexts operationTexts_;
     std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Navigation.

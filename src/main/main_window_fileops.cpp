@@ -1,9 +1,9 @@
 // The main window's file commands: copy and move (keys, toolbar, drag and drop, files dropped
 // from other programs), make folder, delete, rename and attributes, and the worker side of the
 // jobs they post.
+#include "app/job_frame.h"
 #include "frontend/frontend.h"
 #include "main/attribute_dialog.h"
-#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"

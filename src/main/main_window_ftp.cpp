@@ -120,7 +120,7 @@ void TForm1::deleteRemoteEntries(const cmd::Delete& command) {
     const JobWork& work = command.work;
     FTPCom& session = engine_->session();
     const std::string folder = session.currentDir();
-    const std::string deleting = operationTexts().DeletingText + ": ";
+    const std::string deleting = engine_->operationTexts().DeletingText + ": ";
     session.DeleteAnswer = 0;
     for (const MarkDomain& entry : work.queue->Items) {
         if (session.DeleteAnswer == 2 || work.job->stopRequested())

@@ -1,10 +1,10 @@
 // The FTP client's dialogs: a site's connection settings, the permissions of remote entries and
 // the command window, with the remote worker's side of the last two.
+#include "app/job_frame.h"
 #include "ftp/permission_mode.h"
 #include "ftp/site_settings.h"
 #include "main/chmod_dialog.h"
 #include "main/command_dialog.h"
-#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/site_settings_dialog.h"

@@ -18,7 +18,6 @@ void TForm1::FormCreate() {
         readStartSettings();
         reportUnreadableFiles(std::move(editorProblem));
     }
-    storeOperationTexts();
     applyTexts();
     if (firstRun)
         RebuildFavoritesMenu();
@@ -48,18 +47,6 @@ void TForm1::reportUnreadableFiles(std::string editorProblem) {
     for (const std::string& problem : problems)
         text += (text.empty() ? "" : "\n\n") + problem;
     messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Warning});
-}
-
-void TForm1::storeOperationTexts() {
-    OperationTexts texts{Translate("Deleting"), Translate("Copying"), Translate("Moving"),
-                         Translate("Copying"), Translate("Copying")};
-    std::lock_guard lock(operationTextsMutex_);
-    operationTexts_ = std::move(texts);
-}
-
-OperationTexts TForm1::operationTexts() const {
-    std::lock_guard lock(operationTextsMutex_);
-    return operationTexts_;
 }
 
 void TForm1::connectSettingsCommands() {

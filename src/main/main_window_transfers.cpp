@@ -1,7 +1,7 @@
 // The main window's transfers: F5, the Copy button and row drops between the FTP panel and a
 // local one, save as, and F4 with the re-upload of saved edit copies.
+#include "app/job_frame.h"
 #include "ftp/transfer_batch.h"
-#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
@@ -34,36 +34,6 @@ void TForm1::connectTransferCommands() {
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 
-    // Each ends its job quietly should anything throw.
-    engine_->remoteWorker().on<cmd::Download>([this](const cmd::Download& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        const TransferBatch batch{engine_->session(), *this, *work.job, sideOf(command.panel),
-                                  operationTexts().DownloadingText};
-        jobEnded(work.job,
-                 downloadMarked(batch, *work.queue, explorer(sideOf(command.targetPanel))));
-    });
-    engine_->remoteWorker().on<cmd::Upload>([this](const cmd::Upload& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        const TransferBatch batch{engine_->session(), *this, *work.job, sideOf(command.panel),
-                                  operationTexts().UploadingText};
-        jobEnded(work.job, uploadMarked(batch, *work.queue));
-    });
-    engine_->remoteWorker().on<cmd::SaveAs>([this](const cmd::SaveAs& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        FTPCom& session = engine_->session();
-        const MarkDomain& entry = work.queue->Items.front();
-        int result = 0;
-        {
-            const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
-            session.DownloadAnswer = 0;
-            result = session.get(entry.Target, command.newName, joinPath(entry.Source, entry.Name),
-                                 entry.Size);
-        }
-        jobEnded(work.job, result > -1 ? 1 : JobFrame::kQuietFinish);
-    });
     engine_->remoteWorker().on<cmd::EditRemote>(
         [this](const cmd::EditRemote& command) { editRemoteFile(command); });
 }
@@ -131,7 +101,7 @@ void TForm1::editRemoteFile(const cmd::EditRemote& command) {
     const std::string remote = joinPath(entry.Source, entry.Name);
     int result = 0;
     {
-        const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
+        const BatchScope scope(session, work.job.get(), engine_->operationTexts().DownloadingText);
         session.DownloadAnswer = 0;
         session.EditDownload = true;
         result = session.get(folderOf(*copy), nameOf(*copy), remote, entry.Size);

@@ -167,7 +167,7 @@ TEST_F(SettingsWindowTest, ALanguageRerunKeepsWhatTheUserChangedSinceTheStart) {
     EXPECT_TRUE(pumpUntil(
         [&] { return imageOf(button("SpeedButton15")->icon()) == arrow(QStyle::SP_ArrowDown); }));
     EXPECT_EQ(readFile(settingsPath()), file);
-    EXPECT_EQ(window->operationTexts().DeletingText, window->Translate("Deleting"));
+    EXPECT_EQ(window->engine().operationTexts().DeletingText, window->Translate("Deleting"));
 }
 
 TEST_F(SettingsWindowTest, TheCloseRunsOnceAndReportsAFailedSaveOnce) {
