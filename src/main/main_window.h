@@ -95,23 +95,15 @@ public:
 
     // The entry under the active panel's current row.
     std::string SelectedName;
-    std::uint64_t SelectedSize = 0;
 
     // Shared state.
     std::atomic<int> ActivePanel{2}; // 2 left, 1 right
     // 1 while a network command waits for the server or an archive job runs, -1 when that has
     // just ended, 0 idle: the progress timer animates the strip and then clears it.
     std::atomic<int> ServerWaitState{0};
-    std::atomic<int> ZipState{0};
 
     // The explorers, the FTP session, the stores and the command workers.
     Engine& engine() { return *engine_; }
-
-    QWidget* Panel5 = nullptr; // left panel container
-    QWidget* Panel2 = nullptr; // right panel container
-    QToolButton* butConnect = nullptr;
-    QComboBox* ComboBox1 = nullptr;       // saved sites
-    QToolButton* SpeedButton24 = nullptr; // cancel
 
     // FTP client: the connect button (connect, or disconnect while connected or connecting) and
     // where the console is saved (tests answer without a file dialog).
@@ -135,8 +127,6 @@ public:
     void ApplicationEvents1Activate();
 
     // Zip jobs and the archive viewer.
-    std::string ArchivePath;  // the archive the last zip command writes or reads
-    std::string UnpackFolder; // where the last unpack puts the entries, ending in "/"
     bool zipJobRunning() const;
 
 signals:
@@ -426,7 +416,17 @@ private:
 
     UiBridge bridge;
 
+    std::uint64_t SelectedSize = 0; // of the entry under the active panel's current row
+    std::atomic<int> ZipState{0};   // as ServerWaitState, for the archive jobs
+    std::string ArchivePath;        // the archive the last zip command writes or reads
+    std::string UnpackFolder;       // where the last unpack puts the entries, ending in "/"
+
     // Controls, under the names the rest of the program knows them by.
+    QWidget* Panel5 = nullptr; // left panel container
+    QWidget* Panel2 = nullptr; // right panel container
+    QToolButton* butConnect = nullptr;
+    QComboBox* ComboBox1 = nullptr;       // saved sites
+    QToolButton* SpeedButton24 = nullptr; // cancel
     PanelWidgets LeftPanel;
     PanelWidgets RightPanel;
     PanelGrid* StringGrid2 = nullptr;

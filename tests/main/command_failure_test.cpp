@@ -13,8 +13,8 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     TForm1& window = *harness.window;
     auto* console = window.findChild<QPlainTextEdit*>("Memo1");
     ASSERT_NE(console, nullptr);
-    window.Panel5->setEnabled(false);
-    window.Panel2->setEnabled(false);
+    window.findChild<QWidget*>("Panel5")->setEnabled(false);
+    window.findChild<QWidget*>("Panel2")->setEnabled(false);
     window.engine().remoteWorker().on<cmd::RefreshPanels>(
         [](const cmd::RefreshPanels&) { throw std::runtime_error("the disk went away"); });
 
@@ -22,7 +22,8 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     ASSERT_TRUE(postWhenTaken(window.engine().remoteCommands(), cmd::RefreshPanels{}));
     const bool reported = pumpUntil([&] {
         return console->toPlainText().contains("the disk went away") &&
-               window.Panel5->isEnabled() && window.Panel2->isEnabled();
+               window.findChild<QWidget*>("Panel5")->isEnabled() &&
+               window.findChild<QWidget*>("Panel2")->isEnabled();
     });
     const std::string stderrText = testing::internal::GetCapturedStderr();
 

@@ -181,7 +181,7 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
     select(left(), "big.bin");
     trigger("kopiuj1");
     ASSERT_TRUE(pumpUntil([this] { return gate.waiting(); }));
-    EXPECT_FALSE(window->Panel5->isEnabled());
+    EXPECT_FALSE(window->findChild<QWidget*>("Panel5")->isEnabled());
     select(left(), "second.txt");
     trigger("Move1");
     QMimeData files;
@@ -206,7 +206,8 @@ TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     ASSERT_TRUE(postWhenTaken(window->engine().localCommands(), cmd::LocalUp{}));
     select(left(), "a.txt");
     trigger("kopiuj1");
-    EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
+    EXPECT_FALSE(window->findChild<QWidget*>("Panel5")->isEnabled())
+        << "the job is taken, the panels are busy";
     release = true;
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
@@ -232,14 +233,16 @@ TEST_F(FileCommandsTest, TheStripFollowsTheCopyAndCancelStopsItMidFile) {
     gate.permit();
     ASSERT_TRUE(pumpUntil([this] { return label("Label10") == "66%  16384KB / 24576KB"; }));
 
-    window->SpeedButton24->click();
-    EXPECT_FALSE(window->Panel5->isEnabled()) << "the panels wait for the job to end";
+    window->findChild<QToolButton*>("SpeedButton24")->click();
+    EXPECT_FALSE(window->findChild<QWidget*>("Panel5")->isEnabled())
+        << "the panels wait for the job to end";
     gate.open();
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(entries("right"), 0u);
     EXPECT_EQ(readFile(home.at("left/a-file-with-a-long-name.bin")), content);
     EXPECT_TRUE(left().model().isMarked(rowOf(left(), "a-file-with-a-long-name.bin")));
-    EXPECT_EQ(std::make_tuple(timer->isActive(), window->SpeedButton24->isVisible(),
+    EXPECT_EQ(std::make_tuple(timer->isActive(),
+                              window->findChild<QToolButton*>("SpeedButton24")->isVisible(),
                               window->windowTitle(), label("Label10")),
               std::make_tuple(false, false, QString("Tarvo Manager"), QString(" ")));
 

@@ -72,7 +72,7 @@ protected:
         if (!pumpUntil([this] { return idle(); }))
             return false;
         fillBar(server);
-        window->butConnect->click();
+        window->findChild<QToolButton*>("butConnect")->click();
         return pumpUntil(
             [&] { return left().model().remote() && left().model().rowCount() == rows && idle(); });
     }
@@ -172,7 +172,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     // Without a connection Apply only closes the dialog.
     trigger("Zmieatrybuty1");
     dialog = opened<TOKRightDlg>();
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     dialog->SpeedButton1->click();
     EXPECT_FALSE(dialog->isVisible());
@@ -363,7 +363,7 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     run(second, "CWD /pub");
     ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && idle(); }));
     EXPECT_EQ(left().widgets().pathLabel->text(), "0:/pub");
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     trigger("OpcjeFTP1");
     auto* settings = opened<TOKRightDlg2>();

@@ -46,7 +46,7 @@ protected:
         ASSERT_TRUE(activate());
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
         fillBar(*server, site);
-        QTest::mouseClick(window->butConnect, Qt::LeftButton);
+        QTest::mouseClick(window->findChild<QToolButton*>("butConnect"), Qt::LeftButton);
         ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
         clickRow(PanelSide::Left, 0);
         ASSERT_EQ(focused(), &left().grid());
@@ -160,7 +160,7 @@ TEST_F(FtpKeysTest, TheConnectButtonFollowsTheSessionAfterALanguageChange) {
     press(Qt::Key_End);
     ASSERT_EQ(languages->currentItem()->text(), "Zzz.xml");
     press(Qt::Key_Return);
-    EXPECT_EQ(window->butConnect->text(), "Trennen");
+    EXPECT_EQ(window->findChild<QToolButton*>("butConnect")->text(), "Trennen");
 }
 
 // A download that breaks off when the server goes names the file and what ended the

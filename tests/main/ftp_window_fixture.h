@@ -103,7 +103,7 @@ protected:
         window->show();
         ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
         fillBar(*crawling);
-        window->butConnect->click();
+        window->findChild<QToolButton*>("butConnect")->click();
         ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
     }
 

@@ -39,7 +39,8 @@ using tarvo::ftp::test::TestServer;
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
-    window->butConnect->click(); // disconnect while the listing crawls in
+    window->findChild<QToolButton*>("butConnect")
+        ->click(); // disconnect while the listing crawls in
     EXPECT_EQ(window->engine().session().FtpPanel, 0);
     ASSERT_TRUE(pumpUntil([this] {
         return window->engine().remoteCommands().idle() &&
@@ -48,10 +49,11 @@ TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalP
     QTest::qWait(200); // anything the worker still had on its way lands now
     EXPECT_FALSE(left().model().remote());
     EXPECT_EQ(left().model().nameCell(1), "local.txt");
-    EXPECT_EQ((QStringList{child<QLabel>("Label1")->text(), window->butConnect->text(),
-                           window->windowTitle()}),
-              (QStringList{QString::fromStdString(home.path()),
-                           QString::fromStdString(tr("Connect")), "Tarvo Manager"}));
+    EXPECT_EQ(
+        (QStringList{child<QLabel>("Label1")->text(),
+                     window->findChild<QToolButton*>("butConnect")->text(), window->windowTitle()}),
+        (QStringList{QString::fromStdString(home.path()), QString::fromStdString(tr("Connect")),
+                     "Tarvo Manager"}));
     EXPECT_TRUE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
 }
@@ -79,7 +81,7 @@ TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
         connectPosted = true;
     });
     fill({"site", "127.0.0.1", "", "ann"});
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     QPointer<TPasswordDlg> dialog = window->findChild<TPasswordDlg*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(connectPosted);
@@ -185,12 +187,12 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     fillBar(*server);
     messages->answerNext(MessageButton::Yes);
     child<QToolButton>("SpeedButton1")->click(); // saved as "site", to come back to
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
-    EXPECT_EQ(
-        (QStringList{path->text(), child<QLabel>("Label8")->text(), window->butConnect->text()}),
-        (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
+    EXPECT_EQ((QStringList{path->text(), child<QLabel>("Label8")->text(),
+                           window->findChild<QToolButton*>("butConnect")->text()}),
+              (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
     EXPECT_EQ(left().model().nameCell(1) + " " + left().model().sizeCell(2), "[sub] 3000");
     EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
 
@@ -243,7 +245,7 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
     EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
 
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     ASSERT_TRUE(pumpUntil([this] {
         return !left().model().remote() && left().model().rowCount() == 2 &&
                window->engine().remoteCommands().idle();
@@ -268,7 +270,7 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
 
     const QString sessionTitle = window->windowTitle();
@@ -326,7 +328,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     saveSite("other", *server);
     saveSite("site", *server);
     const std::map<std::string, bool> localStates = panelCommandStates();
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
     ASSERT_EQ(left().model().rowCount(), 3);
 
@@ -411,7 +413,8 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     EXPECT_EQ(window->ServerWaitState, 1);
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 
-    window->butConnect->click(); // disconnect while the listing crawls in
+    window->findChild<QToolButton*>("butConnect")
+        ->click(); // disconnect while the listing crawls in
     ASSERT_TRUE(pumpUntil([this] { return idle() && !window->engine().session().connected(); }));
     QTest::qWait(200); // what the worker still posted lands now
     EXPECT_NE(progressText->text(), waiting);

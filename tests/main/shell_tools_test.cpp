@@ -226,7 +226,7 @@ TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
     EXPECT_TRUE(pumpUntil([&] { return window->engine().remoteCommands().idle(); }));
 
     window->setPanelsEnabled(false); // a command runs
-    ASSERT_TRUE(pumpUntil([&] { return !window->Panel5->isEnabled(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !window->findChild<QWidget*>("Panel5")->isEnabled(); }));
     activate();
     EXPECT_TRUE(window->engine().remoteCommands().idle());
 }

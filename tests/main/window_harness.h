@@ -163,8 +163,9 @@ public:
     // No command, job or pack runs and the panels take keys.
     bool idle() {
         return window->engine().localCommands().idle() &&
-               window->engine().remoteCommands().idle() && window->Panel5->isEnabled() &&
-               window->Panel2->isEnabled() && !window->zipJobRunning();
+               window->engine().remoteCommands().idle() &&
+               window->findChild<QWidget*>("Panel5")->isEnabled() &&
+               window->findChild<QWidget*>("Panel2")->isEnabled() && !window->zipJobRunning();
     }
     // Reads both panels again once idle, and waits until that is done.
     void reread() {
