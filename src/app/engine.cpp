@@ -43,6 +43,7 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
     localWorker_->setFailureHandler(std::move(onFailure));
     serveFolderCommands();
     serveTransfers();
+    servePanelCommands();
     remoteWorker_->start();
     localWorker_->start();
 }

@@ -12,6 +12,7 @@
 #include "workers/mailbox.h"
 #include "workers/remote_worker.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -58,11 +59,14 @@ public:
     NavigationStore& navigation() { return navigation_; }
     const NavigationStore& navigation() const { return navigation_; }
     SharedLocks& locks() { return locks_; }
+    // The saved folders the panels start in; the first refresh of the panels checks them.
+    void setStartFolders(const std::string& left, const std::string& right);
     OperationTexts operationTexts() const;
 
 private:
     void serveFolderCommands();
     void serveTransfers();
+    void servePanelCommands();
 
     Frontend& frontend_;
     const LanguageTable& texts_;
@@ -77,4 +81,5 @@ private:
     std::unique_ptr<FTPCom> session_;
     std::unique_ptr<TMonThreadH> remoteWorker_;
     std::unique_ptr<TMonThreadL> localWorker_;
+    std::atomic<bool> startFoldersPending_{false};
 };

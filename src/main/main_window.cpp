@@ -100,7 +100,6 @@ void TForm1::makeExclusive(std::initializer_list<const char*> names) {
 
 void TForm1::connectCommands() {
     connectAction("wyjcie1", [this] { close(); });
-    connectWorkerCommands();
     connectMarkCommands();
     connectSortCommands();
     connectIconCommands();

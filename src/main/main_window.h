@@ -166,7 +166,6 @@ private:
     void createEngine();
     void startWorkers();
     void connectCommands();
-    void connectWorkerCommands();
     void connectMarkCommands();
     void connectSortCommands();
     void connectIconCommands();
@@ -184,7 +183,6 @@ private:
     void readStartSettings();
     void reportUnreadableFiles(std::string editorProblem);
     void FormShow();
-    void resolveStartFoldersOnce(); // on the remote worker, before the first listing
     void setBriefView(PanelSide side, bool brief);
     QWidget* buildSecondToolbar();
     void connectToolbarButtons();
@@ -481,7 +479,6 @@ private:
     std::optional<TXMLTarvoManagerType> SettingsDoc; // the document the close saves into
     bool formCreated_ = false;
     bool FirstShowPending = true;
-    std::atomic<bool> startFoldersPending_{false}; // resolved by the first panel refresh
     std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Navigation.

@@ -102,17 +102,6 @@ void TForm1::connectNavigatorMenu() {
 }
 
 void TForm1::connectNavigationWorkers() {
-    engine_->remoteWorker().on<cmd::ReadFolder>([this](const cmd::ReadFolder& command) {
-        // A session that took the panel meanwhile keeps it.
-        if (engine_->session().FtpPanel == command.panel)
-            return;
-        const PanelSide side = sideOf(command.panel);
-        LocalExplorer& reader = explorer(side);
-        reader.ReadDir(command.path, true, command.mask);
-        reader.FillGrid();
-        if (command.recordVisit)
-            addToHistory(side, reader.GetPath());
-    });
     engine_->remoteWorker().on<cmd::GoToSpecialFolder>(
         [this](const cmd::GoToSpecialFolder& command) { showSpecialFolder(command); });
     connectRemoteNavigation();

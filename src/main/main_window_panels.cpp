@@ -117,25 +117,6 @@ void TForm1::upButtonClick(PanelSide side) {
         reportPost(engine_->localCommands().post(cmd::LocalUp{ActivePanel}));
 }
 
-void TForm1::connectWorkerCommands() {
-    engine_->remoteWorker().on<cmd::OpenEntry>([this](const cmd::OpenEntry& command) {
-        explorer(sideOf(command.panel)).Open(command.name, command.attributes);
-    });
-    engine_->remoteWorker().on<cmd::RefreshPanels>([this](const cmd::RefreshPanels& command) {
-        resolveStartFoldersOnce();
-        for (const int number : {1, 2}) {
-            if (engine_->session().FtpPanel == number ||
-                (command.panel != 0 && command.panel != number))
-                continue;
-            LocalExplorer& shown = explorer(sideOf(number));
-            shown.ReadDir(shown.GetPath(), true);
-            shown.FillGrid();
-        }
-    });
-    engine_->localWorker().on<cmd::LocalUp>(
-        [this](const cmd::LocalUp& command) { explorer(sideOf(command.panel)).GoUp(); });
-}
-
 void TForm1::connectMarkCommands() {
     // Marks are what a running command works on: they change only while the panels are idle.
     auto onMarks = [this](std::function<void(PanelModel&)> change) {
