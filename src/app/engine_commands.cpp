@@ -1,8 +1,10 @@
-// The commands the engine serves on its own: the FTP session's folder commands and the tree
-// listings. They run on the workers and reach the screen only through the Frontend.
+// The commands the engine serves on its own: the FTP session's folder commands, the command
+// window's raw commands and the tree listings. They run on the workers and reach the screen only
+// through the Frontend.
 #include "app/engine.h"
 #include "local/listing/search_record.h"
 #include "platform/message_service.h"
+#include "platform/timed_mutex.h"
 #include "workers/commands.h"
 
 namespace listing = tarvo::listing;
@@ -10,6 +12,8 @@ namespace listing = tarvo::listing;
 namespace {
 
 constexpr const char* kTitle = "Tarvo Manager";
+// How long a raw command waits for the keep-alive to let go of the control connection.
+constexpr std::chrono::milliseconds kControlWait{200};
 
 } // namespace
 
@@ -57,6 +61,13 @@ void Engine::serveFolderCommands() {
         // The fill puts the cursor on the folder the last component names.
         session.setLastFilledDir(session.currentDir() + "/" + command.name);
         session.FillGrid("*.*");
+    });
+    remoteWorker_->on<cmd::RawCommand>([this, &session](const cmd::RawCommand& command) {
+        const TimedLock lock(locks_.control, kControlWait);
+        if (!lock)
+            return; // the keep-alive holds the connection
+        const ServerWait wait(frontend_);
+        session.ExecuteCommand(command.command, command.log);
     });
     // The tree commands write paths into the console.
     remoteWorker_->on<cmd::RemoteTree>([&session](const cmd::RemoteTree&) { session.Tree("/"); });

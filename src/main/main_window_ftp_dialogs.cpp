@@ -15,9 +15,6 @@
 
 namespace {
 
-// How long a raw command waits for the keep-alive to let go of the control connection.
-constexpr std::chrono::milliseconds kControlWait{200};
-
 std::string text(const QLineEdit* edit) {
     return edit->text().toStdString();
 }
@@ -35,13 +32,6 @@ void TForm1::connectFtpDialogCommands() {
 
     engine_->remoteWorker().on<cmd::Chmod>(
         [this](const cmd::Chmod& command) { changeRemoteModes(command); });
-    engine_->remoteWorker().on<cmd::RawCommand>([this](const cmd::RawCommand& command) {
-        const TimedLock lock(engine_->locks().control, kControlWait);
-        if (!lock)
-            return; // the keep-alive holds the connection
-        const ServerWait wait(*this);
-        engine_->session().ExecuteCommand(command.command, command.log);
-    });
 }
 
 // --- site settings ---
