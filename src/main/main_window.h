@@ -94,13 +94,14 @@ public:
     void RebuildFavoritesMenu();
 
     // The entry under the active panel's current row.
-    std::string SelectedName;
+    const std::string& selectedName() const { return SelectedName; }
+    int serverWaitState() const { return ServerWaitState; }
+    bool briefView(PanelSide side) const {
+        return side == PanelSide::Left ? LeftBriefView : RightBriefView;
+    }
 
     // Shared state.
     std::atomic<int> ActivePanel{2}; // 2 left, 1 right
-    // 1 while a network command waits for the server or an archive job runs, -1 when that has
-    // just ended, 0 idle: the progress timer animates the strip and then clears it.
-    std::atomic<int> ServerWaitState{0};
 
     // The explorers, the FTP session, the stores and the command workers.
     Engine& engine() { return *engine_; }
@@ -112,10 +113,8 @@ public:
 
     // Settings, start-up and close.
     std::string EditorPath; // the program F4 opens files with: "notepad" or a full path
-    bool LeftBriefView = false;
-    bool RightBriefView = false;
-    void brief1Click(); // brief view of the active panel
-    void full1Click();  // full view of the active panel
+    void brief1Click();     // brief view of the active panel
+    void full1Click();      // full view of the active panel
 
     // Window, tray, shell tools, help and the About box.
     // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
@@ -414,10 +413,16 @@ private:
 
     UiBridge bridge;
 
-    std::uint64_t SelectedSize = 0; // of the entry under the active panel's current row
-    std::atomic<int> ZipState{0};   // as ServerWaitState, for the archive jobs
-    std::string ArchivePath;        // the archive the last zip command writes or reads
-    std::string UnpackFolder;       // where the last unpack puts the entries, ending in "/"
+    std::string SelectedName; // the entry under the active panel's current row
+    std::uint64_t SelectedSize = 0;
+    // 1 while a network command waits for the server or an archive job runs, -1 when that has
+    // just ended, 0 idle: the progress timer animates the strip and then clears it.
+    std::atomic<int> ServerWaitState{0};
+    bool LeftBriefView = false;
+    bool RightBriefView = false;
+    std::atomic<int> ZipState{0}; // as ServerWaitState, for the archive jobs
+    std::string ArchivePath;      // the archive the last zip command writes or reads
+    std::string UnpackFolder;     // where the last unpack puts the entries, ending in "/"
 
     // Controls, under the names the rest of the program knows them by.
     QWidget* Panel5 = nullptr; // left panel container

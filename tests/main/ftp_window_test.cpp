@@ -410,7 +410,7 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
     auto* progressText = child<QLabel>("Label10");
     ASSERT_TRUE(pumpUntil([&] { return progressText->text() == waiting; }));
-    EXPECT_EQ(window->ServerWaitState, 1);
+    EXPECT_EQ(window->serverWaitState(), 1);
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 
     window->findChild<QToolButton*>("butConnect")
@@ -418,7 +418,7 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     ASSERT_TRUE(pumpUntil([this] { return idle() && !window->engine().session().connected(); }));
     QTest::qWait(200); // what the worker still posted lands now
     EXPECT_NE(progressText->text(), waiting);
-    EXPECT_NE(window->ServerWaitState, 1);
+    EXPECT_NE(window->serverWaitState(), 1);
     EXPECT_FALSE(child<QTimer>("Timer2")->isActive());
 }
 

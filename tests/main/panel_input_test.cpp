@@ -236,7 +236,7 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks
     key(left(), Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
     EXPECT_EQ(state(left()), State({}, 2)) << "the cursor is on the folder just left";
-    EXPECT_EQ(window->SelectedName, "[beta]");
+    EXPECT_EQ(window->selectedName(), "[beta]");
 }
 
 // The worker may be busy for a moment (a keep-alive, a refresh of its own): a key pressed

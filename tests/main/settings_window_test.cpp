@@ -101,7 +101,8 @@ TEST_F(SettingsWindowTest, FoldersBriefViewsAndIconModeComeBackAndAreSavedAgain)
         EXPECT_EQ(
             std::pair(window->engine().leftExplorer().GetPath(), child<QLabel>("Label1")->text()),
             std::pair(c.leftStart, QString::fromStdString(c.leftStart)));
-        EXPECT_EQ(std::tuple(window->LeftBriefView, window->RightBriefView,
+        EXPECT_EQ(std::tuple(window->briefView(PanelSide::Left),
+                             window->briefView(PanelSide::Right),
                              button("SpeedButton22")->isHidden(), left().grid().columnWidth(4) == 0,
                              action("Standard1")->isChecked(), window->ActivePanel.load()),
                   std::tuple(c.leftBrief, c.rightBrief, c.leftBrief, c.leftBrief, c.standard, 2));
@@ -230,10 +231,10 @@ TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndTheViewBut
 
     const int dateWidth = button("SpeedButton17")->width();
     button("SpeedButton2")->click();
-    EXPECT_TRUE(window->LeftBriefView && button("SpeedButton17")->isHidden());
+    EXPECT_TRUE(window->briefView(PanelSide::Left) && button("SpeedButton17")->isHidden());
     EXPECT_GT(left().grid().columnWidth(1), right().grid().columnWidth(1));
     button("SpeedButton34")->click();
-    EXPECT_EQ(std::tuple(window->LeftBriefView, button("SpeedButton17")->width(),
+    EXPECT_EQ(std::tuple(window->briefView(PanelSide::Left), button("SpeedButton17")->width(),
                          left().grid().columnWidth(1)),
               std::tuple(false, dateWidth, right().grid().columnWidth(1)));
 }
