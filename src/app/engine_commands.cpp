@@ -1,11 +1,16 @@
-// The commands the engine serves on its own: the FTP session's folder commands, the command
-// window's raw commands and the tree listings. They run on the workers and reach the screen only
-// through the Frontend.
+// The commands the engine serves on its own: the FTP session's folder commands, permissions and
+// the command window's raw commands, and the tree listings. They run on the workers and reach the
+// screen only through the Frontend.
 #include "app/engine.h"
+#include "app/job_frame.h"
+#include "ftp/permission_mode.h"
 #include "local/listing/search_record.h"
 #include "platform/message_service.h"
 #include "platform/timed_mutex.h"
 #include "workers/commands.h"
+
+#include <chrono>
+#include <optional>
 
 namespace listing = tarvo::listing;
 
@@ -68,6 +73,35 @@ void Engine::serveFolderCommands() {
             return; // the keep-alive holds the connection
         const ServerWait wait(frontend_);
         session.ExecuteCommand(command.command, command.log);
+    });
+    remoteWorker_->on<cmd::OpenRemoteFolder>(
+        [this, &session](const cmd::OpenRemoteFolder& command) {
+            // A session that ended meanwhile has no folder to open.
+            if (session.FtpPanel == 0)
+                return;
+            frontend_.setPanelsEnabled(false);
+            session.OpenFolder(command.path, command.recordVisit);
+            frontend_.setPanelsEnabled(true);
+        });
+    remoteWorker_->on<cmd::Chmod>([this, &session](const cmd::Chmod& command) {
+        const JobWork& work = command.work;
+        const JobFrame frame(frontend_, work.job);
+        const PanelSide side = sideOf(command.panel);
+        session.ChmodAnswer = 0;
+        std::optional<ServerWait> wait(std::in_place, frontend_);
+        for (const MarkDomain& entry : work.queue->Items) {
+            if (session.ChmodAnswer == 2 || work.job->stopRequested())
+                break;
+            work.job->progress.setCurrentItem(entry.Name);
+            // Each entry keeps its own set-id and sticky bits.
+            const unsigned mode = changedMode(command.mode, static_cast<unsigned>(entry.Mode));
+            if (!session.Chmod(entry.Name, modeNumber(mode)))
+                break;
+            frontend_.unmarkRow(side, entry.Row, entry.Name);
+        }
+        wait.reset(); // the relist below waits on its own
+        if (session.FtpPanel == command.panel && session.List() > -2)
+            session.FillGrid("*.*");
     });
     // The tree commands write paths into the console.
     remoteWorker_->on<cmd::RemoteTree>([&session](const cmd::RemoteTree&) { session.Tree("/"); });

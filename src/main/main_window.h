@@ -348,7 +348,6 @@ private:
     std::optional<std::string> sessionSite() const;
     std::vector<std::string> knownSites() const;
     std::optional<std::string> siteHost(const std::string& site) const;
-    void connectRemoteNavigation();
     void openRemoteLocation(const LocationEntry& entry, bool recordVisit);
     void filterRemotePanel(PanelSide side, const std::string& mask);
     void dropRemoteSession();
@@ -402,7 +401,6 @@ private:
     bool applySiteSettings(SiteSettings& settings);
     void openChmodDialog();
     bool postChmod(unsigned bits);
-    void changeRemoteModes(const cmd::Chmod& command);
     void FTPCommand1Click();
     bool postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window);
 

@@ -1,7 +1,5 @@
 // The FTP client's dialogs: a site's connection settings, the permissions of remote entries and
 // the command window, with the remote worker's side of the last two.
-#include "app/job_frame.h"
-#include "ftp/permission_mode.h"
 #include "ftp/site_settings.h"
 #include "main/chmod_dialog.h"
 #include "main/command_dialog.h"
@@ -29,9 +27,6 @@ void TForm1::connectFtpDialogCommands() {
     connectAction(
         "noweedycja1", [this] { noweedycja1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
     connectAction("FTPCommand1", [this] { FTPCommand1Click(); });
-
-    engine_->remoteWorker().on<cmd::Chmod>(
-        [this](const cmd::Chmod& command) { changeRemoteModes(command); });
 }
 
 // --- site settings ---
@@ -113,28 +108,6 @@ bool TForm1::postChmod(unsigned bits) {
     if (std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false))
         postJob(engine_->remoteCommands(), cmd::Chmod{ftpPanel, bits, {}}, std::move(queue));
     return true;
-}
-
-void TForm1::changeRemoteModes(const cmd::Chmod& command) {
-    const JobWork& work = command.work;
-    const JobFrame frame(*this, work.job);
-    FTPCom& session = engine_->session();
-    const PanelSide side = sideOf(command.panel);
-    session.ChmodAnswer = 0;
-    std::optional<ServerWait> wait(std::in_place, *this);
-    for (const MarkDomain& entry : work.queue->Items) {
-        if (session.ChmodAnswer == 2 || work.job->stopRequested())
-            break;
-        work.job->progress.setCurrentItem(entry.Name);
-        // Each entry keeps its own set-id and sticky bits.
-        const unsigned mode = changedMode(command.mode, static_cast<unsigned>(entry.Mode));
-        if (!session.Chmod(entry.Name, modeNumber(mode)))
-            break;
-        unmarkRow(side, entry.Row, entry.Name);
-    }
-    wait.reset(); // the relist below waits on its own
-    if (session.FtpPanel == command.panel && session.List() > -2)
-        session.FillGrid("*.*");
 }
 
 // --- command window ---

@@ -104,7 +104,6 @@ void TForm1::connectNavigatorMenu() {
 void TForm1::connectNavigationWorkers() {
     engine_->remoteWorker().on<cmd::GoToSpecialFolder>(
         [this](const cmd::GoToSpecialFolder& command) { showSpecialFolder(command); });
-    connectRemoteNavigation();
 }
 
 void TForm1::addToHistory(PanelSide side, std::string entry) {

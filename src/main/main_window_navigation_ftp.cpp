@@ -55,17 +55,6 @@ void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
     butConnectClick();
 }
 
-void TForm1::connectRemoteNavigation() {
-    engine_->remoteWorker().on<cmd::OpenRemoteFolder>([this](const cmd::OpenRemoteFolder& command) {
-        // A session that ended meanwhile has no folder to open.
-        if (engine_->session().FtpPanel == 0)
-            return;
-        setPanelsEnabled(false);
-        engine_->session().OpenFolder(command.path, command.recordVisit);
-        setPanelsEnabled(true);
-    });
-}
-
 // Refills the session's panel with the entries of its last listing that match the mask.
 void TForm1::filterRemotePanel(PanelSide, const std::string& mask) {
     engine_->session().FillGrid(mask);
