@@ -44,6 +44,7 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
     serveFolderCommands();
     serveTransfers();
     servePanelCommands();
+    serveFileJobs();
     remoteWorker_->start();
     localWorker_->start();
 }

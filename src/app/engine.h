@@ -8,6 +8,7 @@
 #include "local/local_explorer.h"
 #include "platform/timed_mutex.h"
 #include "settings/language_table.h"
+#include "workers/commands.h"
 #include "workers/local_worker.h"
 #include "workers/mailbox.h"
 #include "workers/remote_worker.h"
@@ -67,6 +68,8 @@ private:
     void serveFolderCommands();
     void serveTransfers();
     void servePanelCommands();
+    void serveFileJobs();
+    void deleteRemoteEntries(const cmd::Delete& command);
 
     Frontend& frontend_;
     const LanguageTable& texts_;

@@ -225,7 +225,6 @@ private:
     std::optional<JobWork> startJob(std::optional<JobQueue> queue);
     void jobPosted(const std::shared_ptr<Job>& job, PostResult result);
     void RefreshRowIfVisible(int row);
-    void RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel);
 
     // Transfers (main_window_transfers.cpp): download and upload of the marked rows, save
     // as, and F4 with the re-upload of edited copies.
@@ -384,7 +383,6 @@ private:
     bool viewIsCurrent(PanelSide side, const PanelView& view) const;
     void postConnect();
     void askPassword();
-    void deleteRemoteEntries(const cmd::Delete& command);
     void SpeedButton1Click();
     void ComboBox1Change(const QString& text);
     void usu2Click();

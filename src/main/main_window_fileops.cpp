@@ -1,13 +1,12 @@
 // The main window's file commands: copy and move (keys, toolbar, drag and drop, files dropped
-// from other programs), make folder, delete, rename and attributes, and the worker side of the
-// jobs they post.
+// from other programs), make folder, delete, rename and attributes, and the local worker's side
+// of make folder, rename and attributes (the engine runs the copies and deletes).
 #include "app/job_frame.h"
 #include "frontend/frontend.h"
 #include "main/attribute_dialog.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
-#include "platform/program_folder.h"
 
 #include <QAction>
 #include <QTimer>
@@ -16,11 +15,6 @@
 namespace listing = tarvo::listing;
 
 namespace {
-
-void reread(LocalExplorer& explorer) {
-    explorer.ReadDir(explorer.GetPath(), true);
-    explorer.FillGrid();
-}
 
 // A new name for an entry of the folder: one component.
 bool isEntryName(const std::string& name) {
@@ -76,35 +70,6 @@ void TForm1::connectFileCommands() {
 }
 
 void TForm1::connectFileJobs() {
-    engine_->localWorker().on<cmd::LocalCopy>([this](const cmd::LocalCopy& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        LocalExplorer& target = explorer(sideOf(command.targetPanel));
-        LocalExplorer& source = *target.OtherPanel;
-        source.CopyMoveItems(*work.queue, *work.job);
-        reread(target);
-        if (work.queue->Move)
-            reread(source);
-    });
-    engine_->localWorker().on<cmd::LocalDrop>([this](const cmd::LocalDrop& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        LocalExplorer& target = explorer(sideOf(command.targetPanel));
-        target.CopyMoveItems(*work.queue, *work.job);
-        reread(target);
-    });
-    engine_->remoteWorker().on<cmd::Delete>([this](const cmd::Delete& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        if (engine_->session().FtpPanel == command.panel) {
-            deleteRemoteEntries(command);
-            return;
-        }
-        LocalExplorer& panel = explorer(sideOf(command.panel));
-        panel.DeleteItems(*work.queue, *work.job);
-        reread(panel);
-        RefreshPanelIfAffected(panel, *panel.OtherPanel, engine_->session().FtpPanel);
-    });
     // The panels are read again as after any change.
     engine_->localWorker().on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
         LocalExplorer& panel = explorer(sideOf(command.panel));
@@ -181,11 +146,6 @@ void TForm1::RefreshRowIfVisible(int row) {
             grid->repaint();
     }
     ShowSelectionInfo();
-}
-
-void TForm1::RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel) {
-    if (ftpPanel == 0 && isWithin(changed.GetPath(), other.GetPath()))
-        reread(other);
 }
 
 void TForm1::queueMarked(PanelController& source, const std::string& target) {

@@ -115,29 +115,3 @@ void TForm1::postConnect() {
         ActivePanel,
         {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName), text(eUserPasswd)}}));
 }
-
-void TForm1::deleteRemoteEntries(const cmd::Delete& command) {
-    const JobWork& work = command.work;
-    FTPCom& session = engine_->session();
-    const std::string folder = session.currentDir();
-    const std::string deleting = engine_->operationTexts().DeletingText + ": ";
-    session.DeleteAnswer = 0;
-    for (const MarkDomain& entry : work.queue->Items) {
-        if (session.DeleteAnswer == 2 || work.job->stopRequested())
-            break;
-        const std::string path = joinPath(folder, entry.Name);
-        work.job->progress.setCurrentItem(deleting + entry.Name);
-        showCurrentFile(deleting + entry.Name);
-        // A link row is removed as the link itself, never entered.
-        if (entry.Folder && !entry.Link) {
-            session.DeleteDir(path);
-            if (session.DeleteAnswer != 2)
-                session.Delete(path, listing::Directory);
-        } else {
-            session.Delete(path, 0x80);
-        }
-    }
-    // Whatever was deleted before a failure is gone: the panel shows the folder as it is now.
-    if (session.FtpPanel == command.panel && session.List() > -2)
-        session.FillGrid("*.*");
-}
