@@ -79,8 +79,9 @@ int main(int argc, char** argv) {
     setText("eUserPasswd", argv[4]);
     PanelController& left = window->panel(PanelSide::Left);
     auto idle = [&] {
-        return window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
-               window->Panel2->isEnabled();
+        return window->engine().remoteCommands().idle() &&
+               window->findChild<QWidget*>("Panel5")->isEnabled() &&
+               window->findChild<QWidget*>("Panel2")->isEnabled();
     };
     auto remoteRow = [&] {
         for (int row = 0; row < left.model().rowCount(); ++row) {
@@ -92,7 +93,7 @@ int main(int argc, char** argv) {
     // The connect button starts a session only once the start-up's own work is done.
     runUntil([&] { return idle() && left.model().rowCount() > 0; }, 10000);
     window->ActivateLeftPanel();
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     if (!runUntil([&] { return left.model().remote() && remoteRow() >= 0 && idle(); }, 30000)) {
         std::fprintf(stderr, "no listing with %s\n", argv[5]);
         return 1;
@@ -149,7 +150,7 @@ int main(int argc, char** argv) {
                 static_cast<long long>(longestGap), kProbeMs, stalls);
     std::printf("progress ticks %d, strip changes %d (%.2f per tick)\n", ticks, changes,
                 ticks > 0 ? static_cast<double>(changes) / ticks : 0.0);
-    window->butConnect->click();
+    window->findChild<QToolButton*>("butConnect")->click();
     runUntil(idle, 5000);
     return arrived ? 0 : 1;
 }

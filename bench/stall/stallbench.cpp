@@ -126,8 +126,9 @@ int main(int argc, char** argv) {
     PanelController& left = window->panel(PanelSide::Left);
     PanelController& right = window->panel(PanelSide::Right);
     auto idle = [&] {
-        return window->RemoteCommand.idle() && window->Panel5->isEnabled() &&
-               window->Panel2->isEnabled();
+        return window->engine().remoteCommands().idle() &&
+               window->findChild<QWidget*>("Panel5")->isEnabled() &&
+               window->findChild<QWidget*>("Panel2")->isEnabled();
     };
     auto showsLocal = [&](PanelController& panel) {
         return panel.model().rowCount() > 1 &&
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
         setText("eUserName", user);
         setText("eUserPasswd", pass);
         window->ActivateLeftPanel();
-        window->butConnect->click();
+        window->findChild<QToolButton*>("butConnect")->click();
         if (!probe.waitFor(
                 [&] { return left.model().remote() && left.model().rowCount() > 1 && idle(); },
                 600000)) {
@@ -161,7 +162,7 @@ int main(int argc, char** argv) {
     }
     auto listerListing = [&]() -> const void* {
         if (ftp != nullptr)
-            return window->FtpSession->shownListing().get();
+            return window->engine().session().shownListing().get();
         return left.explorer().GetListing().get();
     };
     std::printf("%d rows; rss after 0 clicks: %ld MiB\n", left.model().rowCount(), residentMiB());
@@ -205,7 +206,7 @@ int main(int argc, char** argv) {
     std::printf("worst: longest gap %lld ms, GUI CPU %.1f ms per click (incl. %d ms settle)\n",
                 static_cast<long long>(worstGap), worstCpu, kSettleMs);
     if (ftp != nullptr) {
-        window->butConnect->click();
+        window->findChild<QToolButton*>("butConnect")->click();
         probe.waitFor(idle, 5000);
     }
     return 0;

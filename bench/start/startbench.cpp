@@ -33,7 +33,7 @@ protected:
 bool showsItsListing(TForm1& window, PanelSide side) {
     PanelController& panel = window.panel(side);
     return &panel.model().listing() == panel.explorer().GetListing().get() &&
-           window.RemoteCommand.idle();
+           window.engine().remoteCommands().idle();
 }
 
 } // namespace

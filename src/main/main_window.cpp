@@ -16,8 +16,6 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include <ctime>
-
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
@@ -35,31 +33,25 @@ TForm1::~TForm1() {
     // The workers and the drive watch run handlers that use the members below: they stop first.
     stopDriveWatch();
     bridge.shutdown();
-    if (FtpSession)
-        FtpSession->shutdown();
+    if (engine_)
+        engine_->session().shutdown();
     stopZipJobs();
-    if (RemoteWorker)
-        RemoteWorker->stop();
-    if (LocalWorker)
-        LocalWorker->stop();
+    if (engine_ && engine_->workersStarted()) {
+        engine_->remoteWorker().stop();
+        engine_->localWorker().stop();
+    }
 }
 
 void TForm1::createEngine() {
-    LeftExplorer = std::make_unique<LocalExplorer>(*this, language_, PanelSide::Left);
-    RightExplorer = std::make_unique<LocalExplorer>(*this, language_, PanelSide::Right);
-    LeftExplorer->OtherPanel = RightExplorer.get();
-    RightExplorer->OtherPanel = LeftExplorer.get();
+    engine_ = std::make_unique<Engine>(*this, language_);
     const auto standardIcons = [this] { return StandardIcons; };
-    leftPanel_ = std::make_unique<PanelController>(PanelSide::Left, LeftPanel, *LeftExplorer,
-                                                   icons_, standardIcons);
-    rightPanel_ = std::make_unique<PanelController>(PanelSide::Right, RightPanel, *RightExplorer,
-                                                    icons_, standardIcons);
+    leftPanel_ = std::make_unique<PanelController>(PanelSide::Left, LeftPanel,
+                                                   engine_->leftExplorer(), icons_, standardIcons);
+    rightPanel_ = std::make_unique<PanelController>(
+        PanelSide::Right, RightPanel, engine_->rightExplorer(), icons_, standardIcons);
     connectPanel(*leftPanel_);
     connectPanel(*rightPanel_);
-    SiteStore = std::make_unique<IOFile>();
-    FtpSession =
-        std::make_unique<FTPCom>(*this, language_, *SiteStore, *LeftExplorer, *RightExplorer);
-    for (const std::string& name : SiteStore->LoadSiteList())
+    for (const std::string& name : engine_->sites().LoadSiteList())
         ComboBox1->addItem(QString::fromStdString(name));
     // The box names no site until one is chosen: the bar's fields are empty, and the box shows
     // its hint rather than a site that was never loaded.
@@ -82,27 +74,8 @@ void TForm1::connectPanel(PanelController& source) {
 }
 
 void TForm1::startWorkers() {
-    // The time zone is set up here, once: the workers then read local times without setting it
-    // up themselves while the screen formats dates.
-    ::tzset();
-    TMonThreadH::IdleHooks hooks;
-    hooks.profile = [this] {
-        const SiteRecord site = SiteStore->currentSite();
-        return TMonThreadH::KeepAliveProfile{site.KeepAlive, site.NoopInterval};
-    };
-    hooks.sessionShown = [this] { return FtpSession->FtpPanel.load() != 0; };
-    hooks.sendNoop = [this] { FtpSession->Noop(); };
-    hooks.settleSession = [this] { FtpSession->settle(); };
-    hooks.editedFilesWatched = [this] { return EditedFiles.watching(); };
-    hooks.checkEditedFiles = [this] { CheckEditedFiles(); };
-    RemoteWorker = std::make_unique<TMonThreadH>(RemoteCommand, locks.control, std::move(hooks));
-    LocalWorker = std::make_unique<TMonThreadL>(LocalCommand);
-    for (CommandWorker* worker : {static_cast<CommandWorker*>(RemoteWorker.get()),
-                                  static_cast<CommandWorker*>(LocalWorker.get())})
-        worker->setFailureHandler(
-            [this](int code, const std::string& reason) { reportCommandFailure(code, reason); });
-    RemoteWorker->start();
-    LocalWorker->start();
+    engine_->startWorkers(
+        [this](int code, const std::string& reason) { reportCommandFailure(code, reason); });
 }
 
 void TForm1::connectAction(const char* name, std::function<void()> handler,
@@ -127,7 +100,6 @@ void TForm1::makeExclusive(std::initializer_list<const char*> names) {
 
 void TForm1::connectCommands() {
     connectAction("wyjcie1", [this] { close(); });
-    connectWorkerCommands();
     connectMarkCommands();
     connectSortCommands();
     connectIconCommands();

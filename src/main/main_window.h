@@ -1,15 +1,11 @@
 #pragma once
 
 #include "app/coalesced_text.h"
+#include "app/engine.h"
 #include "app/location_entry.h"
-#include "app/navigation_store.h"
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
-#include "ftp/edited_files.h"
-#include "ftp/ftp_com.h"
 #include "ftp/site_record.h"
-#include "ftp/site_store.h"
-#include "local/local_explorer.h"
 #include "local/zip_jobs/zip_thread.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
@@ -20,15 +16,10 @@
 #include "platform/message_service.h"
 #include "platform/mount_table.h"
 #include "platform/mount_watcher.h"
-#include "platform/program_folder.h"
-#include "platform/timed_mutex.h"
 #include "platform/ui_bridge.h"
 #include "settings/language_table.h"
 #include "settings/settings_document.h"
 #include "workers/commands.h"
-#include "workers/local_worker.h"
-#include "workers/mailbox.h"
-#include "workers/remote_worker.h"
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -61,19 +52,9 @@ class TOKRightDlg1234;
 class TOKRightDlg12345;
 struct SiteSettings;
 
-// The action words of the status line while the workers delete, copy, move, download and upload
-// (followed by the file's name), in the active language.
-struct OperationTexts {
-    std::string DeletingText;
-    std::string CopyingText;
-    std::string MovingText;
-    std::string DownloadingText;
-    std::string UploadingText;
-};
-
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
-// progress strip. It owns the engine objects and the two command workers, and carries what
-// the engine asks of the screen to the GUI thread.
+// progress strip. It drives the Engine (explorers, FTP session, stores, command workers) and
+// carries what the engine asks of the screen to the GUI thread.
 class TForm1 : public QMainWindow, public Frontend, private ZipJobHost {
     Q_OBJECT
 public:
@@ -113,30 +94,17 @@ public:
     void RebuildFavoritesMenu();
 
     // The entry under the active panel's current row.
-    std::string SelectedName;
-    std::uint64_t SelectedSize = 0;
+    const std::string& selectedName() const { return SelectedName; }
+    int serverWaitState() const { return ServerWaitState; }
+    bool briefView(PanelSide side) const {
+        return side == PanelSide::Left ? LeftBriefView : RightBriefView;
+    }
 
     // Shared state.
     std::atomic<int> ActivePanel{2}; // 2 left, 1 right
-    // 1 while a network command waits for the server or an archive job runs, -1 when that has
-    // just ended, 0 idle: the progress timer animates the strip and then clears it.
-    std::atomic<int> ServerWaitState{0};
-    std::atomic<int> ZipState{0};
 
-    Mailbox RemoteCommand;
-    Mailbox LocalCommand;
-
-    std::unique_ptr<LocalExplorer> LeftExplorer;
-    std::unique_ptr<LocalExplorer> RightExplorer;
-    std::unique_ptr<FTPCom> FtpSession;
-    std::unique_ptr<TMonThreadH> RemoteWorker;
-    std::unique_ptr<TMonThreadL> LocalWorker;
-
-    QWidget* Panel5 = nullptr; // left panel container
-    QWidget* Panel2 = nullptr; // right panel container
-    QToolButton* butConnect = nullptr;
-    QComboBox* ComboBox1 = nullptr;       // saved sites
-    QToolButton* SpeedButton24 = nullptr; // cancel
+    // The explorers, the FTP session, the stores and the command workers.
+    Engine& engine() { return *engine_; }
 
     // FTP client: the connect button (connect, or disconnect while connected or connecting) and
     // where the console is saved (tests answer without a file dialog).
@@ -145,11 +113,8 @@ public:
 
     // Settings, start-up and close.
     std::string EditorPath; // the program F4 opens files with: "notepad" or a full path
-    bool LeftBriefView = false;
-    bool RightBriefView = false;
-    OperationTexts operationTexts() const;
-    void brief1Click(); // brief view of the active panel
-    void full1Click();  // full view of the active panel
+    void brief1Click();     // brief view of the active panel
+    void full1Click();      // full view of the active panel
 
     // Window, tray, shell tools, help and the About box.
     // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
@@ -161,8 +126,6 @@ public:
     void ApplicationEvents1Activate();
 
     // Zip jobs and the archive viewer.
-    std::string ArchivePath;  // the archive the last zip command writes or reads
-    std::string UnpackFolder; // where the last unpack puts the entries, ending in "/"
     bool zipJobRunning() const;
 
 signals:
@@ -202,7 +165,6 @@ private:
     void createEngine();
     void startWorkers();
     void connectCommands();
-    void connectWorkerCommands();
     void connectMarkCommands();
     void connectSortCommands();
     void connectIconCommands();
@@ -219,9 +181,7 @@ private:
     void Notepad1Click();
     void readStartSettings();
     void reportUnreadableFiles(std::string editorProblem);
-    void storeOperationTexts();
     void FormShow();
-    void resolveStartFoldersOnce(); // on the remote worker, before the first listing
     void setBriefView(PanelSide side, bool brief);
     QWidget* buildSecondToolbar();
     void connectToolbarButtons();
@@ -265,7 +225,6 @@ private:
     std::optional<JobWork> startJob(std::optional<JobQueue> queue);
     void jobPosted(const std::shared_ptr<Job>& job, PostResult result);
     void RefreshRowIfVisible(int row);
-    void RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel);
 
     // Transfers (main_window_transfers.cpp): download and upload of the marked rows, save
     // as, and F4 with the re-upload of edited copies.
@@ -276,9 +235,6 @@ private:
     void SpeedButton12Click(); // edit (F4)
     void editRemoteFile(const cmd::EditRemote& command);
     void startEditor(const std::string& path);
-    // Every tenth idle cycle of the remote worker: saved edit copies go back to the server.
-    void CheckEditedFiles();
-    EditedCopies EditedFiles;
 
     // The progress strip (main_window_progress.cpp).
     void connectProgressStrip();
@@ -392,7 +348,6 @@ private:
     std::optional<std::string> sessionSite() const;
     std::vector<std::string> knownSites() const;
     std::optional<std::string> siteHost(const std::string& site) const;
-    void connectRemoteNavigation();
     void openRemoteLocation(const LocationEntry& entry, bool recordVisit);
     void filterRemotePanel(PanelSide side, const std::string& mask);
     void dropRemoteSession();
@@ -422,7 +377,6 @@ private:
 
     // FTP client (main_window_ftp.cpp, main_window_sites.cpp, main_window_console.cpp).
     void connectFtpCommands();
-    void connectFtpWorkerCommands();
     void connectSiteCommands();
     void connectConsoleCommands();
     // Whether a view still belongs in the panel: an FTP listing only while the panel shows
@@ -430,7 +384,6 @@ private:
     bool viewIsCurrent(PanelSide side, const PanelView& view) const;
     void postConnect();
     void askPassword();
-    void deleteRemoteEntries(const cmd::Delete& command);
     void SpeedButton1Click();
     void ComboBox1Change(const QString& text);
     void usu2Click();
@@ -447,7 +400,6 @@ private:
     bool applySiteSettings(SiteSettings& settings);
     void openChmodDialog();
     bool postChmod(unsigned bits);
-    void changeRemoteModes(const cmd::Chmod& command);
     void FTPCommand1Click();
     bool postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window);
 
@@ -456,11 +408,25 @@ private:
     int ActiveRow = 0;
     bool StandardIcons = false; // icon mode: image list by extension, or the desktop's icons
 
-    SharedLocks locks;
     UiBridge bridge;
-    std::unique_ptr<IOFile> SiteStore;
+
+    std::string SelectedName; // the entry under the active panel's current row
+    std::uint64_t SelectedSize = 0;
+    // 1 while a network command waits for the server or an archive job runs, -1 when that has
+    // just ended, 0 idle: the progress timer animates the strip and then clears it.
+    std::atomic<int> ServerWaitState{0};
+    bool LeftBriefView = false;
+    bool RightBriefView = false;
+    std::atomic<int> ZipState{0}; // as ServerWaitState, for the archive jobs
+    std::string ArchivePath;      // the archive the last zip command writes or reads
+    std::string UnpackFolder;     // where the last unpack puts the entries, ending in "/"
 
     // Controls, under the names the rest of the program knows them by.
+    QWidget* Panel5 = nullptr; // left panel container
+    QWidget* Panel2 = nullptr; // right panel container
+    QToolButton* butConnect = nullptr;
+    QComboBox* ComboBox1 = nullptr;       // saved sites
+    QToolButton* SpeedButton24 = nullptr; // cancel
     PanelWidgets LeftPanel;
     PanelWidgets RightPanel;
     PanelGrid* StringGrid2 = nullptr;
@@ -501,6 +467,7 @@ private:
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_;
     PanelIcons icons_;
+    std::unique_ptr<Engine> engine_; // before the panels, which show its explorers
     std::unique_ptr<PanelController> leftPanel_;
     std::unique_ptr<PanelController> rightPanel_;
     // Opening files: a file the desktop cannot open is named in a message box.
@@ -514,13 +481,9 @@ private:
     std::optional<TXMLTarvoManagerType> SettingsDoc; // the document the close saves into
     bool formCreated_ = false;
     bool FirstShowPending = true;
-    std::atomic<bool> startFoldersPending_{false}; // resolved by the first panel refresh
-    mutable std::mutex operationTextsMutex_;       // the workers read the texts
-    OperationTexts operationTexts_;
     std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Navigation.
-    NavigationStore navigation_{programFolder()};
     std::vector<Drive> DriveLetters;  // the drives the boxes list, in their order
     std::vector<MountRecord> mounts_; // the mount table DriveLetters was built from
     std::unique_ptr<MountWatcher> mountWatcher_;

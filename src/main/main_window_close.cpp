@@ -48,26 +48,26 @@ void TForm1::stopWorkers() {
     // Questions still open are answered Cancel and the workers are asked to stop before the
     // running operation is cancelled, so that neither can start anything new meanwhile.
     bridge.shutdown();
-    RemoteWorker->requestStop();
-    LocalWorker->requestStop();
+    engine_->remoteWorker().requestStop();
+    engine_->localWorker().requestStop();
     SpeedButton24Click();
     stopZipJobs();
     // Nor does a command reach the server any more: closing never waits for one.
-    FtpSession->shutdown();
-    RemoteWorker->join();
-    LocalWorker->join();
+    engine_->session().shutdown();
+    engine_->remoteWorker().join();
+    engine_->localWorker().join();
 }
 
 void TForm1::closeFtpSession() {
     // An open FTP session is ended here, so the settings get the panel's local folder and its
     // sort key; the connection is dropped without QUIT.
-    if (FtpSession->FtpPanel != 0)
-        FtpSession->Disconnect();
+    if (engine_->session().FtpPanel != 0)
+        engine_->session().Disconnect();
 }
 
 void TForm1::deleteEditedCopies() {
     // A copy whose last save never reached the server is the only place that work is in.
-    const std::vector<std::string> kept = EditedFiles.removeUploadedCopies();
+    const std::vector<std::string> kept = engine_->editedCopies().removeUploadedCopies();
     if (kept.empty())
         return;
     std::string paths;
@@ -82,11 +82,11 @@ void TForm1::saveSettings() {
     if (!SettingsDoc)
         return; // the window closes before it was ever set up
     RunSettings run;
-    run.SortTypeLeft = LeftExplorer->GetSortKey();
-    run.SortTypeRight = RightExplorer->GetSortKey();
+    run.SortTypeLeft = engine_->leftExplorer().GetSortKey();
+    run.SortTypeRight = engine_->rightExplorer().GetSortKey();
     run.StandardIcons = StandardIcons;
-    run.LeftTabDir = LeftExplorer->GetPath();
-    run.RightTabDir = RightExplorer->GetPath();
+    run.LeftTabDir = engine_->leftExplorer().GetPath();
+    run.RightTabDir = engine_->rightExplorer().GetPath();
     run.LeftBriefView = LeftBriefView;
     run.RightBriefView = RightBriefView;
     if (FirstShowPending) {

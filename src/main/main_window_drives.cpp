@@ -197,7 +197,7 @@ void TForm1::postPending() {
             cmd::RefreshPanels refresh;
             if (pendingRefresh_[0] != pendingRefresh_[1]) // one panel alone
                 refresh.panel = pendingRefresh_[0] ? 1 : 2;
-            if (RemoteCommand.post(refresh) != PostResult::Refused)
+            if (engine_->remoteCommands().post(refresh) != PostResult::Refused)
                 pendingRefresh_ = {};
         }
     }
@@ -208,5 +208,6 @@ void TForm1::postPending() {
 void TForm1::postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
                             bool recordVisit) {
     // Behind a short command the read waits for it, in order with what else the user asked.
-    reportPost(RemoteCommand.post(cmd::ReadFolder{panelNumber(side), path, mask, recordVisit}));
+    reportPost(engine_->remoteCommands().post(
+        cmd::ReadFolder{panelNumber(side), path, mask, recordVisit}));
 }

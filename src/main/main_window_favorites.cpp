@@ -14,7 +14,7 @@ void TForm1::RebuildFavoritesMenu() {
         action->deleteLater();
     }
     favoriteActions_.clear();
-    const auto lines = navigation_.favorites();
+    const auto lines = engine_->navigation().favorites();
     if (!lines || lines->empty())
         return;
     favoriteActions_.push_back(Navigator1->addSeparator());
@@ -29,7 +29,7 @@ void TForm1::RebuildFavoritesMenu() {
 }
 
 void TForm1::AddtoFavorites1Click() {
-    if (navigation_.addFavorite(locationEntry(sideOf(ActivePanel))))
+    if (engine_->navigation().addFavorite(locationEntry(sideOf(ActivePanel))))
         favoritesUpdated();
 }
 
@@ -56,7 +56,7 @@ void TForm1::OrganizeFavorites1Click() {
     TOKRightDlg1234567::Hooks hooks{[this](const std::string& key) { return Translate(key); },
                                     [this] { AddtoFavorites1Click(); },
                                     [this] { favoritesUpdated(); }};
-    auto* organizer = new TOKRightDlg1234567(navigation_, std::move(hooks), this);
+    auto* organizer = new TOKRightDlg1234567(engine_->navigation(), std::move(hooks), this);
     organizer->setAttribute(Qt::WA_DeleteOnClose);
     connect(this, &TForm1::favoritesChanged, organizer, &TOKRightDlg1234567::FormShow);
     organizer->show();

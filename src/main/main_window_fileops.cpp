@@ -1,13 +1,12 @@
 // The main window's file commands: copy and move (keys, toolbar, drag and drop, files dropped
-// from other programs), make folder, delete, rename and attributes, and the worker side of the
-// jobs they post.
+// from other programs), make folder, delete, rename and attributes, and the local worker's side
+// of make folder, rename and attributes (the engine runs the copies and deletes).
+#include "app/job_frame.h"
 #include "frontend/frontend.h"
 #include "main/attribute_dialog.h"
-#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
-#include "platform/program_folder.h"
 
 #include <QAction>
 #include <QTimer>
@@ -16,11 +15,6 @@
 namespace listing = tarvo::listing;
 
 namespace {
-
-void reread(LocalExplorer& explorer) {
-    explorer.ReadDir(explorer.GetPath(), true);
-    explorer.FillGrid();
-}
 
 // A new name for an entry of the folder: one component.
 bool isEntryName(const std::string& name) {
@@ -76,37 +70,8 @@ void TForm1::connectFileCommands() {
 }
 
 void TForm1::connectFileJobs() {
-    LocalWorker->on<cmd::LocalCopy>([this](const cmd::LocalCopy& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        LocalExplorer& target = explorer(sideOf(command.targetPanel));
-        LocalExplorer& source = *target.OtherPanel;
-        source.CopyMoveItems(*work.queue, *work.job);
-        reread(target);
-        if (work.queue->Move)
-            reread(source);
-    });
-    LocalWorker->on<cmd::LocalDrop>([this](const cmd::LocalDrop& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        LocalExplorer& target = explorer(sideOf(command.targetPanel));
-        target.CopyMoveItems(*work.queue, *work.job);
-        reread(target);
-    });
-    RemoteWorker->on<cmd::Delete>([this](const cmd::Delete& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        if (FtpSession->FtpPanel == command.panel) {
-            deleteRemoteEntries(command);
-            return;
-        }
-        LocalExplorer& panel = explorer(sideOf(command.panel));
-        panel.DeleteItems(*work.queue, *work.job);
-        reread(panel);
-        RefreshPanelIfAffected(panel, *panel.OtherPanel, FtpSession->FtpPanel);
-    });
     // The panels are read again as after any change.
-    LocalWorker->on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
+    engine_->localWorker().on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
         LocalExplorer& panel = explorer(sideOf(command.panel));
         panel.MkDir(command.folder, command.name);
         // A panel gone elsewhere meanwhile would take the cursor target to another folder.
@@ -114,11 +79,11 @@ void TForm1::connectFileJobs() {
             panel.SetCursorTarget(command.name);
         bridge.post([this] { refreshBothPanels(); });
     });
-    LocalWorker->on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
+    engine_->localWorker().on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
         explorer(sideOf(command.panel)).Rename(command.folder, command.name, command.newName);
         bridge.post([this] { refreshBothPanels(); });
     });
-    LocalWorker->on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
+    engine_->localWorker().on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
         LocalExplorer& panel = explorer(sideOf(command.panel));
         for (const MarkDomain& item : command.entries->Items)
             panel.SetReadOnly(item.Source, item.Name, command.readOnly);
@@ -183,11 +148,6 @@ void TForm1::RefreshRowIfVisible(int row) {
     ShowSelectionInfo();
 }
 
-void TForm1::RefreshPanelIfAffected(LocalExplorer& changed, LocalExplorer& other, int ftpPanel) {
-    if (ftpPanel == 0 && isWithin(changed.GetPath(), other.GetPath()))
-        reread(other);
-}
-
 void TForm1::queueMarked(PanelController& source, const std::string& target) {
     const PanelModel& model = source.model();
     const std::string folder = source.source().GetPath();
@@ -220,14 +180,15 @@ void TForm1::copyMarked(bool move) {
 }
 
 void TForm1::postCopy(PanelSide source, bool move) {
-    if (FtpSession->FtpPanel != 0) {
+    if (engine_->session().FtpPanel != 0) {
         if (!move) // a move exists only between local panels
             postTransfer(source);
         return;
     }
     const PanelSide target = otherSide(source);
     queueMarked(panel(source), explorer(target).GetPath());
-    postJob(LocalCommand, cmd::LocalCopy{panelNumber(target), {}}, Jobs.Commit(cmdLocalCopy, move));
+    postJob(engine_->localCommands(), cmd::LocalCopy{panelNumber(target), {}},
+            Jobs.Commit(cmdLocalCopy, move));
 }
 
 void TForm1::dropRows(PanelSide target) {
@@ -239,13 +200,13 @@ void TForm1::dropRows(PanelSide target) {
 }
 
 void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) {
-    if (!panelsIdle() || FtpSession->FtpPanel == panelNumber(target))
+    if (!panelsIdle() || engine_->session().FtpPanel == panelNumber(target))
         return;
     const std::string into = explorer(target).GetPath();
     for (const std::string& path : paths) {
         Jobs.AddItem({folderOf(path), into, nameOf(path), false, false, -1});
     }
-    postJob(LocalCommand, cmd::LocalDrop{panelNumber(target), {}},
+    postJob(engine_->localCommands(), cmd::LocalDrop{panelNumber(target), {}},
             Jobs.Commit(cmdLocalDrop, false));
 }
 
@@ -256,13 +217,14 @@ void TForm1::butGetFileClick() {
     if (!name)
         return;
     PanelController& active = activePanel();
-    if (FtpSession->FtpPanel == ActivePanel) {
+    if (engine_->session().FtpPanel == ActivePanel) {
         // The server's work runs on the remote worker.
-        reportPost(RemoteCommand.post(cmd::RemoteMkDir{*name}));
+        reportPost(engine_->remoteCommands().post(cmd::RemoteMkDir{*name}));
         return;
     }
     // Behind a short command it waits, in order with what else the user asked.
-    reportPost(LocalCommand.post(cmd::LocalMkDir{ActivePanel, active.explorer().GetPath(), *name}));
+    reportPost(engine_->localCommands().post(
+        cmd::LocalMkDir{ActivePanel, active.explorer().GetPath(), *name}));
     active.grid().setFocus();
 }
 
@@ -295,7 +257,7 @@ void TForm1::butSetFileClick() {
         return;
     }
     queueMarked(active, "");
-    postJob(RemoteCommand, cmd::Delete{ActivePanel, {}}, Jobs.Commit(cmdDelete, false));
+    postJob(engine_->remoteCommands(), cmd::Delete{ActivePanel, {}}, Jobs.Commit(cmdDelete, false));
     active.grid().setFocus();
 }
 
@@ -315,11 +277,11 @@ void TForm1::SpeedButton10Click() {
         if (name && !isEntryName(*name)) {
             messages().show({"Tarvo Manager", Translate("OperationNotAllowed") + "\n\n" + *name,
                              MessageButton::Ok, MessageIcon::Information});
-        } else if (name && FtpSession->FtpPanel == ActivePanel) {
+        } else if (name && engine_->session().FtpPanel == ActivePanel) {
             // The server's work runs on the remote worker.
-            reportPost(RemoteCommand.post(cmd::Rename{current, *name}));
+            reportPost(engine_->remoteCommands().post(cmd::Rename{current, *name}));
         } else if (name) {
-            reportPost(LocalCommand.post(
+            reportPost(engine_->localCommands().post(
                 cmd::LocalRename{ActivePanel, active.explorer().GetPath(), current, *name}));
         }
     }
@@ -334,7 +296,7 @@ void TForm1::Zmieatrybuty1Click() {
     PanelController& active = activePanel();
     PanelModel& model = active.model();
     model.markCurrentIfNoneMarked(ActiveRow);
-    if (FtpSession->FtpPanel == ActivePanel) {
+    if (engine_->session().FtpPanel == ActivePanel) {
         openChmodDialog();
         return;
     }
@@ -346,7 +308,7 @@ void TForm1::Zmieatrybuty1Click() {
             if (model.recordAt(row) != nullptr)
                 model.setMarked(row, false);
         if (auto queue = Jobs.Commit(cmdLocalAttributes, false)) // none when only "[..]"
-            reportPost(LocalCommand.post(
+            reportPost(engine_->localCommands().post(
                 cmd::LocalAttributes{ActivePanel, dialog.readOnly(),
                                      std::make_shared<const JobQueue>(std::move(*queue))}));
     } else {

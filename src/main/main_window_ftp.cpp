@@ -1,5 +1,5 @@
 // The main window's side of the FTP client: connect and disconnect, the remote panel's
-// commands, and the remote worker's FTP codes.
+// commands and the remote deletes.
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
@@ -25,10 +25,10 @@ std::string text(const QLineEdit* edit) {
 } // namespace
 
 bool TForm1::viewIsCurrent(PanelSide side, const PanelView& view) const {
-    const bool remotePanel = FtpSession->FtpPanel == panelNumber(side);
+    const bool remotePanel = engine_->session().FtpPanel == panelNumber(side);
     if (view.Session == 0)
         return !remotePanel;
-    return remotePanel && view.Session == FtpSession->generation();
+    return remotePanel && view.Session == engine_->session().generation();
 }
 
 void TForm1::showSession(SessionView session) {
@@ -56,15 +56,14 @@ void TForm1::showSession(SessionView session) {
 }
 
 void TForm1::connectFtpCommands() {
-    leftPanel_->setSession(*FtpSession);
-    rightPanel_->setSession(*FtpSession);
+    leftPanel_->setSession(engine_->session());
+    rightPanel_->setSession(engine_->session());
     butConnect->setEnabled(true);
     connect(butConnect, &QToolButton::clicked, this, &TForm1::butConnectClick);
     connectAction(
         "Pocz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
     connectAction(
         "rozcz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    connectFtpWorkerCommands();
     connectSiteCommands();
     connectConsoleCommands();
     connectFtpDialogCommands();
@@ -72,7 +71,7 @@ void TForm1::connectFtpCommands() {
 
 void TForm1::butConnectClick() {
     // A connect still under way is ended like an open session.
-    if (FtpSession->FtpPanel != 0 || RemoteCommand.holds<cmd::Connect>()) {
+    if (engine_->session().FtpPanel != 0 || engine_->remoteCommands().holds<cmd::Connect>()) {
         dropRemoteSession();
         return;
     }
@@ -95,10 +94,10 @@ void TForm1::askPassword() {
     auto* dialog = new TPasswordDlg(
         this, [this](const std::string& key) { return Translate(key); },
         [this](const QString& password) {
-            if (FtpSession->FtpPanel != 0)
+            if (engine_->session().FtpPanel != 0)
                 return true;
             // Only a connect the worker will take: while a command runs the dialog stays.
-            if (!panelsIdle() || !RemoteCommand.idle())
+            if (!panelsIdle() || !engine_->remoteCommands().idle())
                 return false;
             eUserPasswd->setText(password);
             postConnect();
@@ -112,79 +111,7 @@ void TForm1::postConnect() {
     const std::string port = text(eSrvPort);
     if (!port.empty() && std::to_string(portNumber(port)) != port)
         eSrvPort->setText("21");
-    reportPost(RemoteCommand.post(cmd::Connect{
+    reportPost(engine_->remoteCommands().post(cmd::Connect{
         ActivePanel,
         {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName), text(eUserPasswd)}}));
-}
-
-void TForm1::connectFtpWorkerCommands() {
-    FTPCom& session = *FtpSession;
-    const auto relist = [&session] {
-        if (session.List() > -2)
-            session.FillGrid("*.*");
-    };
-    // Changing folder: a negative result means the connection was not there.
-    const auto enter = [this, &session](const std::string& entry, int attributes,
-                                        std::uint64_t size) {
-        const std::uint64_t generation = session.generation();
-        if (session.ChangeDir(entry, attributes, size) < 0 && session.generation() == generation)
-            messages().show(
-                {kTitle, Translate("ConnectionLost"), MessageButton::Ok, MessageIcon::Information});
-    };
-    RemoteWorker->on<cmd::Connect>([&session, relist](const cmd::Connect& command) {
-        if (session.Connect(command.fields, command.panel) > -2)
-            relist();
-    });
-    RemoteWorker->on<cmd::ChangeDir>([this, enter](const cmd::ChangeDir& command) {
-        setPanelsEnabled(false);
-        enter(command.name, command.attributes, command.size);
-        setPanelsEnabled(true);
-    });
-    RemoteWorker->on<cmd::RemoteUp>(
-        [enter](const cmd::RemoteUp&) { enter("[..]", listing::Directory, 0); });
-    RemoteWorker->on<cmd::RemoteRoot>(
-        [enter](const cmd::RemoteRoot&) { enter("[/]", listing::Directory, 0); });
-    RemoteWorker->on<cmd::RefreshRemote>([relist](const cmd::RefreshRemote&) { relist(); });
-    RemoteWorker->on<cmd::Rename>([&session, relist](const cmd::Rename& command) {
-        if (session.Rename(command.name, command.newName) == 1)
-            relist();
-    });
-    RemoteWorker->on<cmd::RemoteMkDir>([this, &session](const cmd::RemoteMkDir& command) {
-        if (!session.MkDir(command.name)) {
-            messages().show({kTitle, Translate("DirectoryNotCreated") + " " + command.name,
-                             MessageButton::Ok, MessageIcon::Information});
-            session.HandleError(" ");
-            return;
-        }
-        session.List();
-        // The fill puts the cursor on the folder the last component names.
-        session.setLastFilledDir(session.currentDir() + "/" + command.name);
-        session.FillGrid("*.*");
-    });
-}
-
-void TForm1::deleteRemoteEntries(const cmd::Delete& command) {
-    const JobWork& work = command.work;
-    FTPCom& session = *FtpSession;
-    const std::string folder = session.currentDir();
-    const std::string deleting = operationTexts().DeletingText + ": ";
-    session.DeleteAnswer = 0;
-    for (const MarkDomain& entry : work.queue->Items) {
-        if (session.DeleteAnswer == 2 || work.job->stopRequested())
-            break;
-        const std::string path = joinPath(folder, entry.Name);
-        work.job->progress.setCurrentItem(deleting + entry.Name);
-        showCurrentFile(deleting + entry.Name);
-        // A link row is removed as the link itself, never entered.
-        if (entry.Folder && !entry.Link) {
-            session.DeleteDir(path);
-            if (session.DeleteAnswer != 2)
-                session.Delete(path, listing::Directory);
-        } else {
-            session.Delete(path, 0x80);
-        }
-    }
-    // Whatever was deleted before a failure is gone: the panel shows the folder as it is now.
-    if (session.FtpPanel == command.panel && session.List() > -2)
-        session.FillGrid("*.*");
 }

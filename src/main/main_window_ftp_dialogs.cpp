@@ -1,10 +1,8 @@
 // The FTP client's dialogs: a site's connection settings, the permissions of remote entries and
 // the command window, with the remote worker's side of the last two.
-#include "ftp/permission_mode.h"
 #include "ftp/site_settings.h"
 #include "main/chmod_dialog.h"
 #include "main/command_dialog.h"
-#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/site_settings_dialog.h"
@@ -14,9 +12,6 @@
 #include <QToolButton>
 
 namespace {
-
-// How long a raw command waits for the keep-alive to let go of the control connection.
-constexpr std::chrono::milliseconds kControlWait{200};
 
 std::string text(const QLineEdit* edit) {
     return edit->text().toStdString();
@@ -32,15 +27,6 @@ void TForm1::connectFtpDialogCommands() {
     connectAction(
         "noweedycja1", [this] { noweedycja1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
     connectAction("FTPCommand1", [this] { FTPCommand1Click(); });
-
-    RemoteWorker->on<cmd::Chmod>([this](const cmd::Chmod& command) { changeRemoteModes(command); });
-    RemoteWorker->on<cmd::RawCommand>([this](const cmd::RawCommand& command) {
-        const TimedLock lock(locks.control, kControlWait);
-        if (!lock)
-            return; // the keep-alive holds the connection
-        const ServerWait wait(*this);
-        FtpSession->ExecuteCommand(command.command, command.log);
-    });
 }
 
 // --- site settings ---
@@ -53,7 +39,7 @@ void TForm1::SpeedButton3Click() {
     settings.Port = text(eSrvPort);
     settings.User = text(eUserName);
     settings.Password = text(eUserPasswd);
-    showProfile(SiteStore->currentSite(), settings);
+    showProfile(engine_->sites().currentSite(), settings);
     openSiteSettings(settings);
 }
 
@@ -86,11 +72,11 @@ bool TForm1::applySiteSettings(SiteSettings& settings) {
     eSrvPort->setText(QString::fromStdString(settings.Port));
     eUserName->setText(QString::fromStdString(settings.User));
     eUserPasswd->setText(QString::fromStdString(settings.Password));
-    SiteRecord profile = SiteStore->currentSite();
+    SiteRecord profile = engine_->sites().currentSite();
     applyToProfile(settings, profile);
     // The running profile keeps the settings whatever the save that follows makes of them.
-    SiteStore->setCurrentSite(profile);
-    RemoteWorker->wake(); // its keep-alive follows the new settings
+    engine_->sites().setCurrentSite(profile);
+    engine_->remoteWorker().wake(); // its keep-alive follows the new settings
     SpeedButton1Click();
     return true;
 }
@@ -112,38 +98,16 @@ void TForm1::openChmodDialog() {
 }
 
 bool TForm1::postChmod(unsigned bits) {
-    const int ftpPanel = FtpSession->FtpPanel;
+    const int ftpPanel = engine_->session().FtpPanel;
     if (ftpPanel == 0)
         return true; // nothing to change: the dialog just closes
     // While a command runs the change waits in the dialog: nothing is posted over it.
-    if (!panelsIdle() || !RemoteCommand.idle())
+    if (!panelsIdle() || !engine_->remoteCommands().idle())
         return false;
     queueMarked(panel(sideOf(ftpPanel)), "");
     if (std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false))
-        postJob(RemoteCommand, cmd::Chmod{ftpPanel, bits, {}}, std::move(queue));
+        postJob(engine_->remoteCommands(), cmd::Chmod{ftpPanel, bits, {}}, std::move(queue));
     return true;
-}
-
-void TForm1::changeRemoteModes(const cmd::Chmod& command) {
-    const JobWork& work = command.work;
-    const JobFrame frame(*this, work.job);
-    FTPCom& session = *FtpSession;
-    const PanelSide side = sideOf(command.panel);
-    session.ChmodAnswer = 0;
-    std::optional<ServerWait> wait(std::in_place, *this);
-    for (const MarkDomain& entry : work.queue->Items) {
-        if (session.ChmodAnswer == 2 || work.job->stopRequested())
-            break;
-        work.job->progress.setCurrentItem(entry.Name);
-        // Each entry keeps its own set-id and sticky bits.
-        const unsigned mode = changedMode(command.mode, static_cast<unsigned>(entry.Mode));
-        if (!session.Chmod(entry.Name, modeNumber(mode)))
-            break;
-        unmarkRow(side, entry.Row, entry.Name);
-    }
-    wait.reset(); // the relist below waits on its own
-    if (session.FtpPanel == command.panel && session.List() > -2)
-        session.FillGrid("*.*");
 }
 
 // --- command window ---
@@ -170,7 +134,7 @@ bool TForm1::postRawCommand(const std::string& command, QPointer<TOKRightDlg1234
                 window->appendLog(QString::fromStdString(line));
         });
     };
-    const PostResult result = RemoteCommand.post(cmd::RawCommand{command, log});
+    const PostResult result = engine_->remoteCommands().post(cmd::RawCommand{command, log});
     reportPost(result);
     return result != PostResult::Refused;
 }

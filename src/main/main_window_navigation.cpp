@@ -102,34 +102,22 @@ void TForm1::connectNavigatorMenu() {
 }
 
 void TForm1::connectNavigationWorkers() {
-    RemoteWorker->on<cmd::ReadFolder>([this](const cmd::ReadFolder& command) {
-        // A session that took the panel meanwhile keeps it.
-        if (FtpSession->FtpPanel == command.panel)
-            return;
-        const PanelSide side = sideOf(command.panel);
-        LocalExplorer& reader = explorer(side);
-        reader.ReadDir(command.path, true, command.mask);
-        reader.FillGrid();
-        if (command.recordVisit)
-            addToHistory(side, reader.GetPath());
-    });
-    RemoteWorker->on<cmd::GoToSpecialFolder>(
+    engine_->remoteWorker().on<cmd::GoToSpecialFolder>(
         [this](const cmd::GoToSpecialFolder& command) { showSpecialFolder(command); });
-    connectRemoteNavigation();
 }
 
 void TForm1::addToHistory(PanelSide side, std::string entry) {
-    navigation_.recordVisit(side, entry);
+    engine_->navigation().recordVisit(side, entry);
 }
 
 bool TForm1::sessionShownIn(PanelSide side) const {
-    return FtpSession->FtpPanel == panelNumber(side);
+    return engine_->session().FtpPanel == panelNumber(side);
 }
 
 void TForm1::rootButtonClick(PanelSide side) {
     activatePanel(side);
     if (sessionShownIn(side))
-        reportPost(RemoteCommand.post(cmd::RemoteRoot{}));
+        reportPost(engine_->remoteCommands().post(cmd::RemoteRoot{}));
     else
         driveBoxClick(side);
 }
@@ -144,7 +132,7 @@ void TForm1::odwie1Click() {
         return;
     const PanelSide side = sideOf(ActivePanel);
     if (sessionShownIn(side))
-        reportPost(RemoteCommand.post(cmd::RefreshRemote{}));
+        reportPost(engine_->remoteCommands().post(cmd::RefreshRemote{}));
     else
         postFolderRead(side, explorer(side).GetPath(), "*.*", false);
 }
@@ -159,8 +147,8 @@ void TForm1::maskBoxEnter(PanelSide side) {
 
 std::string TForm1::locationEntry(PanelSide side) const {
     if (sessionShownIn(side))
-        return LocationEntry::remote(sessionFolder(), FtpSession->siteName()).line();
-    return (side == PanelSide::Left ? LeftExplorer : RightExplorer)->GetPath();
+        return LocationEntry::remote(sessionFolder(), engine_->session().siteName()).line();
+    return (side == PanelSide::Left ? engine_->leftExplorer() : engine_->rightExplorer()).GetPath();
 }
 
 std::string TForm1::currentLocation() const {
@@ -172,7 +160,7 @@ std::string TForm1::currentLocation() const {
 
 std::vector<TForm1::HistoryItem> TForm1::historyItems() const {
     std::vector<HistoryItem> items;
-    const auto lines = navigation_.history(sideOf(ActivePanel));
+    const auto lines = engine_->navigation().history(sideOf(ActivePanel));
     if (!lines)
         return items;
     const std::vector<std::string> sites = knownSites();
@@ -240,7 +228,7 @@ void TForm1::Forward1Click() {
 }
 
 void TForm1::FavoriteItemClick(const std::string& line, bool recordVisit) {
-    if (!panelsIdle() || !RemoteCommand.idle())
+    if (!panelsIdle() || !engine_->remoteCommands().idle())
         return;
     const LocationEntry entry = LocationEntry::parse(line, knownSites());
     if (entry.Remote) {
@@ -265,7 +253,7 @@ void TForm1::refuseLocation(const std::string& text) {
 void TForm1::specialFolderClick(int id) {
     if (!panelsIdle())
         return;
-    reportPost(RemoteCommand.post(cmd::GoToSpecialFolder{ActivePanel, id}));
+    reportPost(engine_->remoteCommands().post(cmd::GoToSpecialFolder{ActivePanel, id}));
 }
 
 void TForm1::showSpecialFolder(const cmd::GoToSpecialFolder& command) {

@@ -7,20 +7,20 @@
 
 // The remote folder the session shows (FTPCom::CurrentDir).
 std::string TForm1::sessionFolder() const {
-    return FtpSession->currentDir();
+    return engine_->session().currentDir();
 }
 
 // The site of the open session, saved or not, as it was named at connect (the Name field may
 // have been edited since); none while no panel shows one.
 std::optional<std::string> TForm1::sessionSite() const {
-    if (FtpSession->FtpPanel == 0)
+    if (engine_->session().FtpPanel == 0)
         return std::nullopt;
-    return FtpSession->siteName();
+    return engine_->session().siteName();
 }
 
 // The sites a saved location may name: the saved ones and the open session's.
 std::vector<std::string> TForm1::knownSites() const {
-    std::vector<std::string> sites = SiteStore->LoadSiteList();
+    std::vector<std::string> sites = engine_->sites().LoadSiteList();
     if (const auto session = sessionSite())
         sites.push_back(*session);
     return sites;
@@ -31,7 +31,7 @@ std::vector<std::string> TForm1::knownSites() const {
 std::optional<std::string> TForm1::siteHost(const std::string& site) const {
     if (site == sessionSite())
         return eSrvName->text().toStdString();
-    if (const auto record = SiteStore->ReadSite(site))
+    if (const auto record = engine_->sites().ReadSite(site))
         return record->Host;
     return std::nullopt;
 }
@@ -40,38 +40,28 @@ std::optional<std::string> TForm1::siteHost(const std::string& site) const {
 // session of that saved site, which starts in the folder.
 void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
     if (entry.Site == sessionSite()) {
-        reportPost(RemoteCommand.post(cmd::OpenRemoteFolder{entry.Folder, recordVisit}));
+        reportPost(
+            engine_->remoteCommands().post(cmd::OpenRemoteFolder{entry.Folder, recordVisit}));
         return;
     }
-    if (!SiteStore->ReadSite(entry.Site)) {
+    if (!engine_->sites().ReadSite(entry.Site)) {
         refuseLocation(entry.Site); // listed, but never saved: nothing to connect to
         return;
     }
-    if (FtpSession->FtpPanel != 0)
+    if (engine_->session().FtpPanel != 0)
         dropRemoteSession();
     ComboBox1->setEditText(QString::fromStdString(entry.Site)); // loads the site into the bar
-    SiteStore->setStartDir(entry.Folder);
+    engine_->sites().setStartDir(entry.Folder);
     butConnectClick();
-}
-
-void TForm1::connectRemoteNavigation() {
-    RemoteWorker->on<cmd::OpenRemoteFolder>([this](const cmd::OpenRemoteFolder& command) {
-        // A session that ended meanwhile has no folder to open.
-        if (FtpSession->FtpPanel == 0)
-            return;
-        setPanelsEnabled(false);
-        FtpSession->OpenFolder(command.path, command.recordVisit);
-        setPanelsEnabled(true);
-    });
 }
 
 // Refills the session's panel with the entries of its last listing that match the mask.
 void TForm1::filterRemotePanel(PanelSide, const std::string& mask) {
-    FtpSession->FillGrid(mask);
+    engine_->session().FillGrid(mask);
 }
 
 // Ends the session, giving its panel back to its local folder (the connect button's disconnect).
 void TForm1::dropRemoteSession() {
-    FtpSession->Disconnect();
-    RemoteWorker->wake(); // it ends the connection
+    engine_->session().Disconnect();
+    engine_->remoteWorker().wake(); // it ends the connection
 }

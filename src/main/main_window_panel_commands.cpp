@@ -6,7 +6,7 @@
 #include <QToolButton>
 
 void TForm1::UpdateMenusForPanel(int panelNumber) {
-    const int ftpPanel = FtpSession->FtpPanel;
+    const int ftpPanel = engine_->session().FtpPanel;
     holdCommand(findChild<QAction*>("Move1"), ftpPanel != 0);
     holdCommand(SpeedButton11, ftpPanel != 0);
     const bool remote = ftpPanel == panelNumber;

@@ -23,7 +23,7 @@ PanelController& TForm1::activePanel() {
 }
 
 LocalExplorer& TForm1::explorer(PanelSide side) {
-    return side == PanelSide::Left ? *LeftExplorer : *RightExplorer;
+    return side == PanelSide::Left ? engine_->leftExplorer() : engine_->rightExplorer();
 }
 
 void TForm1::ActivateLeftPanel() {
@@ -102,35 +102,19 @@ void TForm1::reportPost(PostResult result) {
 void TForm1::openCurrentEntry(PanelSide side) {
     activatePanel(side);
     if (sessionShownIn(side))
-        reportPost(RemoteCommand.post(cmd::ChangeDir{SelectedName, SelectedAttr, SelectedSize}));
+        reportPost(engine_->remoteCommands().post(
+            cmd::ChangeDir{SelectedName, SelectedAttr, SelectedSize}));
     else
-        reportPost(RemoteCommand.post(cmd::OpenEntry{ActivePanel, SelectedName, SelectedAttr}));
+        reportPost(engine_->remoteCommands().post(
+            cmd::OpenEntry{ActivePanel, SelectedName, SelectedAttr}));
 }
 
 void TForm1::upButtonClick(PanelSide side) {
     activatePanel(side);
     if (sessionShownIn(side))
-        reportPost(RemoteCommand.post(cmd::RemoteUp{}));
+        reportPost(engine_->remoteCommands().post(cmd::RemoteUp{}));
     else
-        reportPost(LocalCommand.post(cmd::LocalUp{ActivePanel}));
-}
-
-void TForm1::connectWorkerCommands() {
-    RemoteWorker->on<cmd::OpenEntry>([this](const cmd::OpenEntry& command) {
-        explorer(sideOf(command.panel)).Open(command.name, command.attributes);
-    });
-    RemoteWorker->on<cmd::RefreshPanels>([this](const cmd::RefreshPanels& command) {
-        resolveStartFoldersOnce();
-        for (const int number : {1, 2}) {
-            if (FtpSession->FtpPanel == number || (command.panel != 0 && command.panel != number))
-                continue;
-            LocalExplorer& shown = explorer(sideOf(number));
-            shown.ReadDir(shown.GetPath(), true);
-            shown.FillGrid();
-        }
-    });
-    LocalWorker->on<cmd::LocalUp>(
-        [this](const cmd::LocalUp& command) { explorer(sideOf(command.panel)).GoUp(); });
+        reportPost(engine_->localCommands().post(cmd::LocalUp{ActivePanel}));
 }
 
 void TForm1::connectMarkCommands() {

@@ -69,7 +69,7 @@ void TForm1::ApplicationEvents1Activate() {
     // meanwhile.
     if (activatedBefore_)
         // Refused only while a job runs, whose end re-reads its panels anyway.
-        std::ignore = RemoteCommand.post(cmd::RefreshPanels{});
+        std::ignore = engine_->remoteCommands().post(cmd::RefreshPanels{});
     activatedBefore_ = true;
 }
 

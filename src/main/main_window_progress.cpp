@@ -53,7 +53,7 @@ void TForm1::showJobProgress() {
         return;
     const JobProgress& progress = runningJob_->progress;
     Label18->setText(QString::fromStdString(progress.currentItem()));
-    if (FtpSession->FtpPanel > 0) {
+    if (engine_->session().FtpPanel > 0) {
         showTransferProgress(progress);
         return;
     }
@@ -173,7 +173,7 @@ void TForm1::SpeedButton24Click() {
     // nothing running they come back at once.
     if (runningJob_)
         runningJob_->requestStop();
-    FtpSession->CancelRunning();
+    engine_->session().CancelRunning();
     // A pack stops the same way; an unpack goes on.
     cancelZipPacking();
     Timer2Timer();

@@ -18,7 +18,6 @@ void TForm1::FormCreate() {
         readStartSettings();
         reportUnreadableFiles(std::move(editorProblem));
     }
-    storeOperationTexts();
     applyTexts();
     if (firstRun)
         RebuildFavoritesMenu();
@@ -32,14 +31,14 @@ void TForm1::readStartSettings() {
         messages().show(
             {"Tarvo Manager", *opened.problem, MessageButton::Ok, MessageIcon::Warning});
     const RunSettings saved = readRunSettings(*SettingsDoc);
-    LeftExplorer->SetSortKey(saved.SortTypeLeft);
-    RightExplorer->SetSortKey(saved.SortTypeRight);
+    engine_->leftExplorer().SetSortKey(saved.SortTypeLeft);
+    engine_->rightExplorer().SetSortKey(saved.SortTypeRight);
     setIconMode(saved.StandardIcons);
 }
 
 // env.dat, the favourites and the histories: one box for those that exist and cannot be read.
 void TForm1::reportUnreadableFiles(std::string editorProblem) {
-    std::vector<std::string> problems = navigation_.problems();
+    std::vector<std::string> problems = engine_->navigation().problems();
     if (!editorProblem.empty())
         problems.insert(problems.begin(), std::move(editorProblem));
     if (problems.empty())
@@ -48,18 +47,6 @@ void TForm1::reportUnreadableFiles(std::string editorProblem) {
     for (const std::string& problem : problems)
         text += (text.empty() ? "" : "\n\n") + problem;
     messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Warning});
-}
-
-void TForm1::storeOperationTexts() {
-    OperationTexts texts{Translate("Deleting"), Translate("Copying"), Translate("Moving"),
-                         Translate("Copying"), Translate("Copying")};
-    std::lock_guard lock(operationTextsMutex_);
-    operationTexts_ = std::move(texts);
-}
-
-OperationTexts TForm1::operationTexts() const {
-    std::lock_guard lock(operationTextsMutex_);
-    return operationTexts_;
 }
 
 void TForm1::connectSettingsCommands() {

@@ -44,9 +44,9 @@ void TForm1::showSite(const SiteRecord& site) {
 
 // Typing in the box loads a site at every keystroke: only a complete record changes anything.
 void TForm1::ComboBox1Change(const QString& name) {
-    if (const auto site = SiteStore->LoadSite(name.toStdString())) {
+    if (const auto site = engine_->sites().LoadSite(name.toStdString())) {
         showSite(*site);
-        RemoteWorker->wake(); // its keep-alive follows the site's settings
+        engine_->remoteWorker().wake(); // its keep-alive follows the site's settings
     }
 }
 
@@ -60,7 +60,7 @@ void TForm1::SpeedButton1Click() {
             return;
         }
     }
-    SiteRecord site = SiteStore->currentSite();
+    SiteRecord site = engine_->sites().currentSite();
     site.Name = text(Edit2);
     site.Host = text(eSrvName);
     site.User = text(eUserName);
@@ -87,7 +87,7 @@ void TForm1::SpeedButton1Click() {
         return;
     if (!listed)
         names.push_back(site.Name);
-    if (const auto failure = SiteStore->SaveSite(site, listed ? nullptr : &names)) {
+    if (const auto failure = engine_->sites().SaveSite(site, listed ? nullptr : &names)) {
         messages().show(
             {kTitle,
              Translate("OperationNotAllowed") + "\n\n" + failure->path + "\n" + failure->reason,
@@ -107,7 +107,7 @@ void TForm1::usu2Click() {
     // The site named in the box goes, whichever item the list has selected.
     std::vector<std::string> names = items(ComboBox1);
     std::erase(names, name);
-    if (const auto failure = SiteStore->SaveSiteList(names)) {
+    if (const auto failure = engine_->sites().SaveSiteList(names)) {
         messages().show(
             {kTitle,
              Translate("OperationNotAllowed") + "\n\n" + failure->path + "\n" + failure->reason,

@@ -102,7 +102,7 @@ void TForm1::applyTexts() {
         }
     }
     // The connect button says what a click does now: the table's caption is for no session.
-    if (FtpSession->FtpPanel != 0)
+    if (engine_->session().FtpPanel != 0)
         butConnect->setText(QString::fromStdString(Translate("Disconnect")));
     // A hint rather than the box's text: the text of the site box names the site to load.
     ComboBox1->lineEdit()->setPlaceholderText(QString::fromStdString(Translate("FTPConnect")));

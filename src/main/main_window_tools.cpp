@@ -4,6 +4,7 @@
 #include "main/panel_controller.h"
 #include "main/product_info.h"
 #include "platform/posix/path.h"
+#include "platform/program_folder.h"
 
 #include <QAbstractButton>
 #include <QAction>

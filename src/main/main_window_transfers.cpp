@@ -1,7 +1,7 @@
 // The main window's transfers: F5, the Copy button and row drops between the FTP panel and a
 // local one, save as, and F4 with the re-upload of saved edit copies.
+#include "app/job_frame.h"
 #include "ftp/transfer_batch.h"
-#include "main/job_frame.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
@@ -25,51 +25,16 @@ void TForm1::connectTransferCommands() {
     // The tree commands write paths into the console; their menu items stay hidden.
     connectAction("DrzewoFTP1", [this] {
         if (panelsIdle())
-            reportPost(RemoteCommand.post(cmd::RemoteTree{}));
+            reportPost(engine_->remoteCommands().post(cmd::RemoteTree{}));
     });
     connectAction("DrzewoLokalne1", [this] {
         if (panelsIdle())
-            reportPost(LocalCommand.post(cmd::LocalTree{ActivePanel}));
-    });
-    RemoteWorker->on<cmd::RemoteTree>([this](const cmd::RemoteTree&) { FtpSession->Tree("/"); });
-    LocalWorker->on<cmd::LocalTree>([this](const cmd::LocalTree& command) {
-        LocalExplorer& other = explorer(otherSide(sideOf(command.panel)));
-        other.Tree(other.GetPath());
+            reportPost(engine_->localCommands().post(cmd::LocalTree{ActivePanel}));
     });
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 
-    // Each ends its job quietly should anything throw.
-    RemoteWorker->on<cmd::Download>([this](const cmd::Download& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        const TransferBatch batch{*FtpSession, *this, *work.job, sideOf(command.panel),
-                                  operationTexts().DownloadingText};
-        jobEnded(work.job,
-                 downloadMarked(batch, *work.queue, explorer(sideOf(command.targetPanel))));
-    });
-    RemoteWorker->on<cmd::Upload>([this](const cmd::Upload& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        const TransferBatch batch{*FtpSession, *this, *work.job, sideOf(command.panel),
-                                  operationTexts().UploadingText};
-        jobEnded(work.job, uploadMarked(batch, *work.queue));
-    });
-    RemoteWorker->on<cmd::SaveAs>([this](const cmd::SaveAs& command) {
-        const JobWork& work = command.work;
-        const JobFrame frame(*this, work.job);
-        FTPCom& session = *FtpSession;
-        const MarkDomain& entry = work.queue->Items.front();
-        int result = 0;
-        {
-            const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
-            session.DownloadAnswer = 0;
-            result = session.get(entry.Target, command.newName, joinPath(entry.Source, entry.Name),
-                                 entry.Size);
-        }
-        jobEnded(work.job, result > -1 ? 1 : JobFrame::kQuietFinish);
-    });
-    RemoteWorker->on<cmd::EditRemote>(
+    engine_->remoteWorker().on<cmd::EditRemote>(
         [this](const cmd::EditRemote& command) { editRemoteFile(command); });
 }
 
@@ -77,18 +42,19 @@ void TForm1::postTransfer(PanelSide source) {
     const bool download = sessionShownIn(source);
     PanelController& from = panel(source);
     const std::string target =
-        download ? explorer(otherSide(source)).GetPath() : FtpSession->currentDir();
+        download ? explorer(otherSide(source)).GetPath() : engine_->session().currentDir();
     queueMarked(from, target);
     if (download)
-        postJob(RemoteCommand,
+        postJob(engine_->remoteCommands(),
                 cmd::Download{panelNumber(source), panelNumber(otherSide(source)), {}},
                 Jobs.Commit(cmdDownload, false));
     else
-        postJob(RemoteCommand, cmd::Upload{panelNumber(source), {}}, Jobs.Commit(cmdUpload, false));
+        postJob(engine_->remoteCommands(), cmd::Upload{panelNumber(source), {}},
+                Jobs.Commit(cmdUpload, false));
 }
 
 void TForm1::Zapiszjako1Click() {
-    if (!panelsIdle() || FtpSession->FtpPanel != ActivePanel ||
+    if (!panelsIdle() || engine_->session().FtpPanel != ActivePanel ||
         (SelectedAttr & listing::Directory) != 0 || SelectedName.empty())
         return;
     const QString chosen = QFileDialog::getSaveFileName(
@@ -99,9 +65,9 @@ void TForm1::Zapiszjako1Click() {
         return;
     const std::string path = chosen.toStdString();
     const cmd::SaveAs command{nameOf(path), {}};
-    Jobs.AddItem({FtpSession->currentDir(), folderOf(path), SelectedName, false, false, -1, 0,
-                  SelectedSize});
-    postJob(RemoteCommand, command, Jobs.Commit(cmdSaveAs, false));
+    Jobs.AddItem({engine_->session().currentDir(), folderOf(path), SelectedName, false, false, -1,
+                  0, SelectedSize});
+    postJob(engine_->remoteCommands(), command, Jobs.Commit(cmdSaveAs, false));
 }
 
 void TForm1::SpeedButton12Click() {
@@ -113,18 +79,19 @@ void TForm1::SpeedButton12Click() {
         return;
     }
     const cmd::EditRemote command{Edit2->text().toStdString(), {}};
-    Jobs.AddItem({FtpSession->currentDir(), {}, SelectedName, false, false, -1, 0, SelectedSize});
-    postJob(RemoteCommand, command, Jobs.Commit(cmdEditRemote, false));
+    Jobs.AddItem(
+        {engine_->session().currentDir(), {}, SelectedName, false, false, -1, 0, SelectedSize});
+    postJob(engine_->remoteCommands(), command, Jobs.Commit(cmdEditRemote, false));
 }
 
 void TForm1::editRemoteFile(const cmd::EditRemote& command) {
     const JobWork& work = command.work;
     const JobFrame frame(*this, work.job);
-    FTPCom& session = *FtpSession;
+    FTPCom& session = engine_->session();
     const MarkDomain& entry = work.queue->Items.front();
     int kind = JobFrame::kQuietFinish;
-    const auto copy =
-        EditedFiles.createCopy(joinPath(programFolder(), "TempFiles"), command.site, entry.Name);
+    const auto copy = engine_->editedCopies().createCopy(joinPath(programFolder(), "TempFiles"),
+                                                         command.site, entry.Name);
     if (!copy) {
         messages().show({"Tarvo Manager", "Unable to open local file", MessageButton::Ok,
                          MessageIcon::Information});
@@ -134,7 +101,7 @@ void TForm1::editRemoteFile(const cmd::EditRemote& command) {
     const std::string remote = joinPath(entry.Source, entry.Name);
     int result = 0;
     {
-        const BatchScope scope(session, work.job.get(), operationTexts().DownloadingText);
+        const BatchScope scope(session, work.job.get(), engine_->operationTexts().DownloadingText);
         session.DownloadAnswer = 0;
         session.EditDownload = true;
         result = session.get(folderOf(*copy), nameOf(*copy), remote, entry.Size);
@@ -143,7 +110,8 @@ void TForm1::editRemoteFile(const cmd::EditRemote& command) {
     const auto stamp = stampOf(*copy);
     if (result == 1 && session.DownloadAnswer != 2 && session.FtpPanel > 0 && stamp) {
         // Stamped before the editor starts: a quick first save is still a change.
-        EditedFiles.add({true, remote, *copy, session.serverIdentity(), *stamp, *stamp});
+        engine_->editedCopies().add(
+            {true, remote, *copy, session.serverIdentity(), *stamp, *stamp});
         bridge.post([this, path = *copy] { startEditor(path); });
         kind = session.DownloadAnswer;
     } else {
@@ -161,8 +129,4 @@ void TForm1::startEditor(const std::string& path) {
     else
         desktopTools().startProgram(QString::fromStdString(EditorPath),
                                     {QString::fromStdString(path)});
-}
-
-void TForm1::CheckEditedFiles() {
-    EditedFiles.check(*FtpSession, *this, language_);
 }

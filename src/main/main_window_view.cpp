@@ -27,8 +27,8 @@ void TForm1::FormShow() {
     FirstShowPending = false;
     const RunSettings saved = SettingsDoc ? readRunSettings(*SettingsDoc) : RunSettings{};
     const std::string home = QDir::homePath().toStdString();
-    LeftExplorer->SetPath(startFolderOf(saved.LeftTabDir, home));
-    RightExplorer->SetPath(startFolderOf(saved.RightTabDir, home));
+    engine_->setStartFolders(startFolderOf(saved.LeftTabDir, home),
+                             startFolderOf(saved.RightTabDir, home));
     if (saved.LeftBriefView)
         setBriefView(PanelSide::Left, true);
     if (saved.RightBriefView)
@@ -37,16 +37,7 @@ void TForm1::FormShow() {
     ReadDriveLetters();
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
         panel(side).showSortKey(explorer(side).GetSortKey());
-    startFoldersPending_ = true;
-    reportPost(RemoteCommand.post(cmd::RefreshPanels{}));
-}
-
-void TForm1::resolveStartFoldersOnce() {
-    // A saved folder that is gone or locked gives way to the nearest one above it.
-    if (!startFoldersPending_.exchange(false))
-        return;
-    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
-        explorer(side).SetPath(nearestListableFolder(explorer(side).GetPath()));
+    reportPost(engine_->remoteCommands().post(cmd::RefreshPanels{}));
 }
 
 void TForm1::setBriefView(PanelSide side, bool brief) {

@@ -206,7 +206,7 @@ void TForm1::rereadPanels() {
 }
 
 bool TForm1::postPanelRefresh() {
-    return RemoteCommand.post(cmd::RefreshPanels{}) != PostResult::Refused;
+    return engine_->remoteCommands().post(cmd::RefreshPanels{}) != PostResult::Refused;
 }
 
 void TForm1::beep() {

@@ -13,16 +13,17 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     TForm1& window = *harness.window;
     auto* console = window.findChild<QPlainTextEdit*>("Memo1");
     ASSERT_NE(console, nullptr);
-    window.Panel5->setEnabled(false);
-    window.Panel2->setEnabled(false);
-    window.RemoteWorker->on<cmd::RefreshPanels>(
+    window.findChild<QWidget*>("Panel5")->setEnabled(false);
+    window.findChild<QWidget*>("Panel2")->setEnabled(false);
+    window.engine().remoteWorker().on<cmd::RefreshPanels>(
         [](const cmd::RefreshPanels&) { throw std::runtime_error("the disk went away"); });
 
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(postWhenTaken(window.RemoteCommand, cmd::RefreshPanels{}));
+    ASSERT_TRUE(postWhenTaken(window.engine().remoteCommands(), cmd::RefreshPanels{}));
     const bool reported = pumpUntil([&] {
         return console->toPlainText().contains("the disk went away") &&
-               window.Panel5->isEnabled() && window.Panel2->isEnabled();
+               window.findChild<QWidget*>("Panel5")->isEnabled() &&
+               window.findChild<QWidget*>("Panel2")->isEnabled();
     });
     const std::string stderrText = testing::internal::GetCapturedStderr();
 
@@ -34,7 +35,7 @@ TEST(CommandFailure, IsLoggedOnTheConsoleAndStderrAndTheFailedCommandUnlocksTheP
     EXPECT_NE(stderrText.find("App error in command 555: the disk went away"), std::string::npos)
         << stderrText;
     // The panels come back over the bridge before the worker frees its mailbox.
-    EXPECT_TRUE(pumpUntil([&] { return window.RemoteCommand.idle(); }));
+    EXPECT_TRUE(pumpUntil([&] { return window.engine().remoteCommands().idle(); }));
 }
 
 } // namespace

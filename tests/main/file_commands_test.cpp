@@ -175,14 +175,14 @@ TEST_F(FileCommandsTest, RequestsWhileAJobRunsAndEmptyJobsPostNothing) {
     select(left(), "[..]");
     trigger("kopiuj1");
     // A refresh of its own may run meanwhile on a loaded machine; the copy must not.
-    EXPECT_FALSE(window->LocalCommand.holds<cmd::LocalCopy>()) << "a job without entries is not posted";
+    EXPECT_FALSE(window->engine().localCommands().holds<cmd::LocalCopy>()) << "a job without entries is not posted";
     left().model().clearMarks();
 
-    window->LeftExplorer->SetDataPath(gate);
+    window->engine().leftExplorer().SetDataPath(gate);
     select(left(), "big.bin");
     trigger("kopiuj1");
     ASSERT_TRUE(pumpUntil([this] { return gate.waiting(); }));
-    EXPECT_FALSE(window->Panel5->isEnabled());
+    EXPECT_FALSE(window->findChild<QWidget*>("Panel5")->isEnabled());
     select(left(), "second.txt");
     trigger("Move1");
     QMimeData files;
@@ -203,11 +203,12 @@ TEST_F(FileCommandsTest, AJobWaitsForTheWorkerToFinishAShortCommand) {
     home.write("left/a.txt", "a");
     reread();
     std::atomic<bool> release{false};
-    holdUntil<cmd::LocalUp>(*window->LocalWorker, release); // a folder being read, say
-    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
+    holdUntil<cmd::LocalUp>(window->engine().localWorker(), release); // a folder being read, say
+    ASSERT_TRUE(postWhenTaken(window->engine().localCommands(), cmd::LocalUp{}));
     select(left(), "a.txt");
     trigger("kopiuj1");
-    EXPECT_FALSE(window->Panel5->isEnabled()) << "the job is taken, the panels are busy";
+    EXPECT_FALSE(window->findChild<QWidget*>("Panel5")->isEnabled())
+        << "the job is taken, the panels are busy";
     release = true;
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(readFile(home.at("right/a.txt")), "a");
@@ -219,7 +220,7 @@ TEST_F(FileCommandsTest, TheStripFollowsTheCopyAndCancelStopsItMidFile) {
     const std::string content = randomBytes(3 * kStep, 5);
     home.write("left/a-file-with-a-long-name.bin", content);
     reread();
-    window->LeftExplorer->SetDataPath(gate);
+    window->engine().leftExplorer().SetDataPath(gate);
     select(left(), "a-file-with-a-long-name.bin");
     trigger("kopiuj1");
     auto* timer = window->findChild<QTimer*>("Timer2");
@@ -233,14 +234,16 @@ TEST_F(FileCommandsTest, TheStripFollowsTheCopyAndCancelStopsItMidFile) {
     gate.permit();
     ASSERT_TRUE(pumpUntil([this] { return label("Label10") == "66%  16384KB / 24576KB"; }));
 
-    window->SpeedButton24->click();
-    EXPECT_FALSE(window->Panel5->isEnabled()) << "the panels wait for the job to end";
+    window->findChild<QToolButton*>("SpeedButton24")->click();
+    EXPECT_FALSE(window->findChild<QWidget*>("Panel5")->isEnabled())
+        << "the panels wait for the job to end";
     gate.open();
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(entries("right"), 0u);
     EXPECT_EQ(readFile(home.at("left/a-file-with-a-long-name.bin")), content);
     EXPECT_TRUE(left().model().isMarked(rowOf(left(), "a-file-with-a-long-name.bin")));
-    EXPECT_EQ(std::make_tuple(timer->isActive(), window->SpeedButton24->isVisible(),
+    EXPECT_EQ(std::make_tuple(timer->isActive(),
+                              window->findChild<QToolButton*>("SpeedButton24")->isVisible(),
                               window->windowTitle(), label("Label10")),
               std::make_tuple(false, false, QString("Tarvo Manager"), QString(" ")));
 
@@ -364,8 +367,8 @@ TEST_F(FileCommandsTest, EntryChangesRunOnTheLocalWorkerAndWaitWhileItIsBusy) {
     home.write("left/c.txt", "c");
     reread();
     std::atomic<bool> release{false};
-    holdUntil<cmd::LocalUp>(*window->LocalWorker, release);
-    ASSERT_TRUE(postWhenTaken(window->LocalCommand, cmd::LocalUp{}));
+    holdUntil<cmd::LocalUp>(window->engine().localWorker(), release);
+    ASSERT_TRUE(postWhenTaken(window->engine().localCommands(), cmd::LocalUp{}));
     messages->answerTextNext("new");
     trigger("UtwKat1");
     select(left(), "a.txt");

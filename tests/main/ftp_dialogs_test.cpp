@@ -61,7 +61,7 @@ protected:
     // Types the server into the connection bar and clicks Connect; true once the left panel
     // shows the listing with that many rows.
     bool connectLeft(const TestServer& server, int rows) {
-        window->LeftExplorer->SetSortKey("name 1-0");
+        window->engine().leftExplorer().SetSortKey("name 1-0");
         window->show();
         if (!pumpUntil([this] { return idle(); }))
             return false;
@@ -70,14 +70,15 @@ protected:
         typeInto(edit("eSrvPort"), QString::number(server.process->port()));
         typeInto(edit("eUserName"), QString::fromStdString(server.user));
         typeInto(edit("eUserPasswd"), QString::fromStdString(server.password));
-        click(window->butConnect);
+        click(child<QToolButton>("butConnect"));
         return pumpUntil(
             [&] { return left().model().remote() && left().model().rowCount() == rows && idle(); });
     }
     // Holds the remote worker in a command until release is set.
     void holdWorker(const std::atomic<bool>& release) {
-        holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
-        ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
+        holdUntil<cmd::RefreshPanels>(window->engine().remoteWorker(), release);
+        ASSERT_NE(window->engine().remoteCommands().post(cmd::RefreshPanels{}),
+                  PostResult::Refused);
     }
 };
 
@@ -168,11 +169,11 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     press(Qt::Key_Q, Qt::ControlModifier);
     dialog = opened<TOKRightDlg>();
     ASSERT_NE(dialog, nullptr);
-    click(window->butConnect);
+    click(child<QToolButton>("butConnect"));
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     click(dialog->SpeedButton1);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(window->RemoteCommand.idle());
+    EXPECT_TRUE(window->engine().remoteCommands().idle());
 }
 
 TEST_F(FtpDialogsTest, SiteSettingsApplyToTheBarTheProfileAndTheRecord) {
@@ -338,8 +339,8 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
 
     // While a job runs the command is refused: the status line says so, the box keeps it.
     std::atomic<bool> jobEnds{false};
-    holdUntil<cmd::Download>(*window->RemoteWorker, jobEnds);
-    ASSERT_EQ(window->RemoteCommand.post(cmd::Download{}), PostResult::Started);
+    holdUntil<cmd::Download>(window->engine().remoteWorker(), jobEnds);
+    ASSERT_EQ(window->engine().remoteCommands().post(cmd::Download{}), PostResult::Started);
     run(first, "STAT");
     EXPECT_EQ(first->ComboBox1->currentText(), "STAT");
     EXPECT_TRUE(child<QLabel>("Label18")->text().startsWith("Busy"));
@@ -366,7 +367,7 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     run(second, "CWD /pub");
     ASSERT_TRUE(pumpUntil([&] { return left().model().rowCount() == 1 && idle(); }));
     EXPECT_EQ(left().widgets().pathLabel->text(), "0:/pub");
-    click(window->butConnect);
+    click(child<QToolButton>("butConnect"));
     ASSERT_TRUE(pumpUntil([&] { return !left().model().remote() && idle(); }));
     trigger("OpcjeFTP1");
     auto* settings = opened<TOKRightDlg2>();

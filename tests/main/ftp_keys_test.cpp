@@ -4,10 +4,10 @@
 // a dialog's boxes give the focus back to it, and Esc closes the command window.
 #include "ftp_window_fixture.h"
 #include "main/command_dialog.h"
+#include "main/language_dialog.h"
 #include "main/qt_message_service.h"
 #include "main/site_settings_dialog.h"
 #include "platform/ftp/ftp_error.h"
-#include "main/language_dialog.h"
 #include "window_harness.h"
 
 #include <QApplication>
@@ -42,11 +42,11 @@ protected:
     // Shows the window as the active one and connects the left panel by the connect button,
     // then gives the grid the focus with a click on its first row.
     void connectLeft(const QString& site = "site") {
-        window->LeftExplorer->SetSortKey("name 1-0");
+        window->engine().leftExplorer().SetSortKey("name 1-0");
         ASSERT_TRUE(activate());
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
         fillBar(*server, site);
-        QTest::mouseClick(window->butConnect, Qt::LeftButton);
+        QTest::mouseClick(window->findChild<QToolButton*>("butConnect"), Qt::LeftButton);
         ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
         clickRow(PanelSide::Left, 0);
         ASSERT_EQ(focused(), &left().grid());
@@ -160,7 +160,7 @@ TEST_F(FtpKeysTest, TheConnectButtonFollowsTheSessionAfterALanguageChange) {
     press(Qt::Key_End);
     ASSERT_EQ(languages->currentItem()->text(), "Zzz.xml");
     press(Qt::Key_Return);
-    EXPECT_EQ(window->butConnect->text(), "Trennen");
+    EXPECT_EQ(window->findChild<QToolButton*>("butConnect")->text(), "Trennen");
 }
 
 // A download that breaks off when the server goes names the file and what ended the

@@ -105,7 +105,7 @@ protected:
         window->show();
         ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
         fillBar(*crawling);
-        click(window->butConnect);
+        click(child<QToolButton>("butConnect"));
         ASSERT_TRUE(pumpUntil([this] { return consoleText().contains("Command:> LIST"); }));
     }
 

@@ -39,25 +39,26 @@ using tarvo::ftp::test::TestServer;
 TEST_F(FtpWindowTest, ADisconnectDuringASlowListingLeavesNoRemoteRowsInTheLocalPanel) {
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
 
-    click(window->butConnect); // disconnect while the listing crawls in
-    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
+    click(child<QToolButton>("butConnect")); // disconnect while the listing crawls in
+    EXPECT_EQ(window->engine().session().FtpPanel, 0);
     ASSERT_TRUE(pumpUntil([this] {
-        return window->RemoteCommand.idle() && !window->FtpSession->connected() &&
-               left().model().rowCount() == 2;
+        return window->engine().remoteCommands().idle() &&
+               !window->engine().session().connected() && left().model().rowCount() == 2;
     }));
     landPosted(); // anything the worker still had on its way
     EXPECT_FALSE(left().model().remote());
     EXPECT_EQ(left().model().nameCell(1), "local.txt");
-    EXPECT_EQ((QStringList{child<QLabel>("Label1")->text(), window->butConnect->text(),
-                           window->windowTitle()}),
-              (QStringList{QString::fromStdString(home.path()),
-                           QString::fromStdString(tr("Connect")), "Tarvo Manager"}));
+    EXPECT_EQ(
+        (QStringList{child<QLabel>("Label1")->text(),
+                     window->findChild<QToolButton*>("butConnect")->text(), window->windowTitle()}),
+        (QStringList{QString::fromStdString(home.path()), QString::fromStdString(tr("Connect")),
+                     "Tarvo Manager"}));
     EXPECT_TRUE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
     EXPECT_TRUE(messages->shown().empty()) << lastBox();
 }
 
 TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings) {
-    window->LeftExplorer->SetSortKey("name 1-0");
+    window->engine().leftExplorer().SetSortKey("name 1-0");
     ASSERT_NO_FATAL_FAILURE(connectToACrawlingListing());
     click(child<QToolButton>("SpeedButton15")); // the session's sort, by size
 
@@ -65,34 +66,35 @@ TEST_F(FtpWindowTest, ClosingDuringASlowListingKeepsTheLocalFolderInTheSettings)
     const std::string settings = readFile(program.at("TarvoManager.xml"));
     EXPECT_NE(settings.find(">" + home.path() + "</LeftTabDir>"), std::string::npos) << settings;
     EXPECT_NE(settings.find(">size 1-0</SortTypeLeft>"), std::string::npos);
-    EXPECT_FALSE(window->FtpSession->connected() && window->FtpSession->FtpPanel != 0);
+    EXPECT_FALSE(window->engine().session().connected() &&
+                 window->engine().session().FtpPanel != 0);
 }
 
 TEST_F(FtpWindowTest, ThePasswordDialogConnectsOnlyWhenTheWorkerIsIdle) {
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     std::atomic<bool> release{false};
-    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
+    holdUntil<cmd::RefreshPanels>(window->engine().remoteWorker(), release);
     std::atomic<bool> connectPosted{false};
     cmd::Connect posted;
-    window->RemoteWorker->on<cmd::Connect>([&](const cmd::Connect& command) {
+    window->engine().remoteWorker().on<cmd::Connect>([&](const cmd::Connect& command) {
         posted = command;
         connectPosted = true;
     });
     fill({"site", "127.0.0.1", "", "ann"});
-    click(window->butConnect);
+    click(child<QToolButton>("butConnect"));
     QPointer<TPasswordDlg> dialog = window->findChild<TPasswordDlg*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(connectPosted);
 
-    ASSERT_NE(window->RemoteCommand.post(cmd::RefreshPanels{}), PostResult::Refused);
+    ASSERT_NE(window->engine().remoteCommands().post(cmd::RefreshPanels{}), PostResult::Refused);
     typeInto(dialog->Password, "secret");
     click(dialog->OKBtn);
     EXPECT_TRUE(dialog->isVisible()) << "a command runs: the dialog stays";
     EXPECT_TRUE(edit("eUserPasswd")->text().isEmpty());
 
     release = true;
-    ASSERT_TRUE(pumpUntil([this] { return window->RemoteCommand.idle(); }));
+    ASSERT_TRUE(pumpUntil([this] { return window->engine().remoteCommands().idle(); }));
     click(dialog->OKBtn);
     ASSERT_TRUE(pumpUntil([&] { return connectPosted.load(); }));
     EXPECT_EQ(posted.fields.User + ":" + posted.fields.Password, "ann:secret");
@@ -180,19 +182,19 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     if (!started.server)
         SKIP_OR_FAIL(started.whyNot);
     const TestServer* server = started.server.get();
-    window->LeftExplorer->SetSortKey("name 1-0");
+    window->engine().leftExplorer().SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
 
     fillBar(*server);
     messages->answerNext(MessageButton::Yes);
     click(child<QToolButton>("SpeedButton1")); // saved as "site", to come back to
-    click(window->butConnect);
+    click(child<QToolButton>("butConnect"));
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(4); }));
     auto* path = child<QLabel>("Label1");
-    EXPECT_EQ(
-        (QStringList{path->text(), child<QLabel>("Label8")->text(), window->butConnect->text()}),
-        (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
+    EXPECT_EQ((QStringList{path->text(), child<QLabel>("Label8")->text(),
+                           window->findChild<QToolButton*>("butConnect")->text()}),
+              (QStringList{"0:/", "127.0.0.1", QString::fromStdString(tr("Disconnect"))}));
     EXPECT_EQ(left().model().nameCell(1) + " " + left().model().sizeCell(2), "[sub] 3000");
     EXPECT_FALSE(child<QComboBox>("ComboBox4")->isVisibleTo(window.get()));
 
@@ -216,7 +218,8 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     ASSERT_TRUE(pumpUntil([this, server] { return fs::is_directory(server->root / "renamed"); }));
     EXPECT_EQ(lastBox().substr(lastBox().rfind('\n') + 1), "made") << "no brackets";
     ASSERT_TRUE(pumpUntil([this] {
-        return window->RemoteCommand.idle() && left().model().folderRow("renamed").has_value();
+        return window->engine().remoteCommands().idle() &&
+               left().model().folderRow("renamed").has_value();
     }));
 
     select(PanelSide::Left, "[renamed]");
@@ -245,13 +248,14 @@ TEST_F(FtpWindowTest, BrowsingMakingRenamingAndDeletingOnAServer) {
     EXPECT_EQ(history.rfind(home.path() + "\r\n", 0), 0u) << "the connect recorded the folder left";
     EXPECT_NE(history.find("/@site\r\n/sub@site\r\n"), std::string::npos) << history;
 
-    click(window->butConnect);
+    click(child<QToolButton>("butConnect"));
     ASSERT_TRUE(pumpUntil([this] {
         return !left().model().remote() && left().model().rowCount() == 2 &&
-               window->RemoteCommand.idle();
+               window->engine().remoteCommands().idle();
     }));
     EXPECT_TRUE(consoleText().contains("Command:> QUIT"));
-    EXPECT_EQ(window->LeftExplorer->GetSortKey(), "size 0-1") << "the panel keeps the sort";
+    EXPECT_EQ(window->engine().leftExplorer().GetSortKey(), "size 0-1")
+        << "the panel keeps the sort";
 }
 
 TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
@@ -265,11 +269,11 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     const std::string editor = tools.write("editor.sh", "#!/bin/sh\nprintf saved > \"$1\"\n");
     ::chmod(editor.c_str(), 0755);
     window->EditorPath = editor;
-    window->LeftExplorer->SetSortKey("name 1-0");
+    window->engine().leftExplorer().SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));
     fillBar(*server);
-    click(window->butConnect);
+    click(child<QToolButton>("butConnect"));
     ASSERT_TRUE(pumpUntil([this] { return showsRemote(3); }));
 
     const QString sessionTitle = window->windowTitle();
@@ -320,7 +324,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     saveSite("other", *server);
     saveSite("site", *server);
     const std::map<std::string, bool> localStates = panelCommandStates();
-    click(window->butConnect);
+    click(child<QToolButton>("butConnect"));
     ASSERT_TRUE(pumpUntil([this] { return showsRemoteFolder("/"); }));
     ASSERT_EQ(left().model().rowCount(), 3);
 
@@ -394,7 +398,7 @@ TEST_F(FtpWindowTest, SavedRemoteLocationsOpenTheirSiteAndFolderOrChangeNothing)
     trigger("MyDocuments1");
     ASSERT_TRUE(showing(PanelSide::Left, home.at("papers"), 1));
     EXPECT_FALSE(left().model().remote());
-    EXPECT_EQ(window->FtpSession->FtpPanel, 0);
+    EXPECT_EQ(window->engine().session().FtpPanel, 0);
 }
 
 TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
@@ -402,14 +406,14 @@ TEST_F(FtpWindowTest, TheStripShowsTheWaitForTheServerUntilTheSessionEnds) {
     const QString waiting = QString(8, u' ') + QString::fromStdString(tr("WaitingForServer"));
     auto* progressText = child<QLabel>("Label10");
     ASSERT_TRUE(pumpUntil([&] { return progressText->text() == waiting; }));
-    EXPECT_EQ(window->ServerWaitState, 1);
+    EXPECT_EQ(window->serverWaitState(), 1);
     EXPECT_TRUE(child<QTimer>("Timer2")->isActive());
 
-    click(window->butConnect); // disconnect while the listing crawls in
-    ASSERT_TRUE(pumpUntil([this] { return idle() && !window->FtpSession->connected(); }));
+    click(child<QToolButton>("butConnect")); // disconnect while the listing crawls in
+    ASSERT_TRUE(pumpUntil([this] { return idle() && !window->engine().session().connected(); }));
     landPosted(); // what the worker still posted
     EXPECT_NE(progressText->text(), waiting);
-    EXPECT_NE(window->ServerWaitState, 1);
+    EXPECT_NE(window->serverWaitState(), 1);
     EXPECT_FALSE(child<QTimer>("Timer2")->isActive());
 }
 

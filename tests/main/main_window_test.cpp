@@ -21,14 +21,14 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     window.FormCreate();
     window.show();
     std::atomic<int> answer{0};
-    window.LocalWorker->on<cmd::LocalCopy>([&](const cmd::LocalCopy&) {
+    window.engine().localWorker().on<cmd::LocalCopy>([&](const cmd::LocalCopy&) {
         answer =
             window.messages().show({"Tarvo Manager", "Overwrite?",
                                     MessageButton::Yes | MessageButton::No | MessageButton::Cancel,
                                     MessageIcon::Question});
     });
     // No event has run since the show, so nothing else holds the mailbox.
-    ASSERT_EQ(window.LocalCommand.post(cmd::LocalCopy{}), PostResult::Started);
+    ASSERT_EQ(window.engine().localCommands().post(cmd::LocalCopy{}), PostResult::Started);
 
     // Close while the box is open, as a user would. The box runs no event loop of its own, in
     // which other posted tasks would run inside the one that opened it.
@@ -47,7 +47,7 @@ TEST_F(MainWindowTest, ClosingJoinsTheWorkersEvenWhileOneWaitsOnAQuestion) {
     watcher.start(10);
     ASSERT_TRUE(pumpUntil([&] { return closeReturned && answer != 0; }));
     EXPECT_EQ(answer, MessageButton::Cancel);
-    EXPECT_TRUE(window.LocalCommand.idle()) << "the worker was joined";
+    EXPECT_TRUE(window.engine().localCommands().idle()) << "the worker was joined";
     EXPECT_EQ(loopLevel, outerLoopLevel);
 }
 

@@ -233,18 +233,18 @@ TEST_F(PanelInputTest, EnterOpensAFolderAndBackspaceComesBackToItWithoutItsMarks
     press(Qt::Key_Backspace);
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 13; }));
     EXPECT_EQ(state(left()), State({}, 2)) << "the cursor is on the folder just left";
-    EXPECT_EQ(window->SelectedName, "[beta]");
+    EXPECT_EQ(window->selectedName(), "[beta]");
 }
 
 // The worker may be busy for a moment (a keep-alive, a refresh of its own): a key pressed
 // meanwhile waits for it and is not lost.
 TEST_F(PanelInputTest, AKeyPressedWhileTheWorkerFinishesAShortCommandRunsAfterIt) {
     std::atomic<bool> release{false};
-    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
-    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::RefreshPanels{}));
+    holdUntil<cmd::RefreshPanels>(window->engine().remoteWorker(), release);
+    ASSERT_TRUE(postWhenTaken(window->engine().remoteCommands(), cmd::RefreshPanels{}));
     click(left(), 2); // [beta]
     press(Qt::Key_Return);
-    EXPECT_FALSE(window->RemoteCommand.idle());
+    EXPECT_FALSE(window->engine().remoteCommands().idle());
     release = true;
     EXPECT_TRUE(showing(PanelSide::Left, home.at("beta"), 1));
 }

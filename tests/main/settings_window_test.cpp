@@ -56,7 +56,7 @@ protected:
     // The panel shows what its explorer read last, and no command is running.
     bool listed(PanelController& panel) {
         return &panel.model().listing() == panel.explorer().GetListing().get() &&
-               window->RemoteCommand.idle() && window->LocalCommand.idle();
+               window->engine().remoteCommands().idle() && window->engine().localCommands().idle();
     }
 
     QToolButton* button(const char* name) { return child<QToolButton>(name); }
@@ -98,9 +98,11 @@ TEST_F(SettingsWindowTest, FoldersBriefViewsAndIconModeComeBackAndAreSavedAgain)
             {{"LeftTabDir", c.leftTabDir}, {"Reserved1", c.reserved1}, {"Reserved2", c.reserved2}});
         start();
         SCOPED_TRACE(c.leftTabDir + "|" + c.reserved1 + "|" + c.reserved2);
-        EXPECT_EQ(std::pair(window->LeftExplorer->GetPath(), child<QLabel>("Label1")->text()),
-                  std::pair(c.leftStart, QString::fromStdString(c.leftStart)));
-        EXPECT_EQ(std::tuple(window->LeftBriefView, window->RightBriefView,
+        EXPECT_EQ(
+            std::pair(window->engine().leftExplorer().GetPath(), child<QLabel>("Label1")->text()),
+            std::pair(c.leftStart, QString::fromStdString(c.leftStart)));
+        EXPECT_EQ(std::tuple(window->briefView(PanelSide::Left),
+                             window->briefView(PanelSide::Right),
                              button("SpeedButton22")->isHidden(), left().grid().columnWidth(4) == 0,
                              action("Standard1")->isChecked(), window->ActivePanel.load()),
                   std::tuple(c.leftBrief, c.rightBrief, c.leftBrief, c.leftBrief, c.standard, 2));
@@ -123,7 +125,7 @@ TEST_F(SettingsWindowTest, ABrokenFileIsReportedAtStartAndReplacedOnlyByTheClose
                              " could not be read (line ",
                          0),
               0u);
-    EXPECT_EQ(window->LeftExplorer->GetSortKey(), "none");
+    EXPECT_EQ(window->engine().leftExplorer().GetSortKey(), "none");
     EXPECT_EQ(readFile(settingsPath()), broken);
     button("SpeedButton17")->click(); // date
     window->close();
@@ -160,12 +162,13 @@ TEST_F(SettingsWindowTest, ALanguageRerunKeepsWhatTheUserChangedSinceTheStart) {
     button("SpeedButton15")->click();
     action("Standard1")->trigger();
     window->FormCreate();
-    EXPECT_EQ(std::pair(window->LeftExplorer->GetSortKey(), action("Standard1")->isChecked()),
-              std::pair(std::string("size 1-0"), true));
+    EXPECT_EQ(
+        std::pair(window->engine().leftExplorer().GetSortKey(), action("Standard1")->isChecked()),
+        std::pair(std::string("size 1-0"), true));
     EXPECT_TRUE(pumpUntil(
         [&] { return imageOf(button("SpeedButton15")->icon()) == arrow(QStyle::SP_ArrowDown); }));
     EXPECT_EQ(readFile(settingsPath()), file);
-    EXPECT_EQ(window->operationTexts().DeletingText, window->Translate("Deleting"));
+    EXPECT_EQ(window->engine().operationTexts().DeletingText, window->Translate("Deleting"));
 }
 
 TEST_F(SettingsWindowTest, TheCloseRunsOnceAndReportsAFailedSaveOnce) {
@@ -228,10 +231,10 @@ TEST_F(SettingsWindowTest, TheSecondToolbarHasNineteenHintedButtonsAndTheViewBut
 
     const int dateWidth = button("SpeedButton17")->width();
     button("SpeedButton2")->click();
-    EXPECT_TRUE(window->LeftBriefView && button("SpeedButton17")->isHidden());
+    EXPECT_TRUE(window->briefView(PanelSide::Left) && button("SpeedButton17")->isHidden());
     EXPECT_GT(left().grid().columnWidth(1), right().grid().columnWidth(1));
     button("SpeedButton34")->click();
-    EXPECT_EQ(std::tuple(window->LeftBriefView, button("SpeedButton17")->width(),
+    EXPECT_EQ(std::tuple(window->briefView(PanelSide::Left), button("SpeedButton17")->width(),
                          left().grid().columnWidth(1)),
               std::tuple(false, dateWidth, right().grid().columnWidth(1)));
 }

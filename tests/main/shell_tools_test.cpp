@@ -213,22 +213,22 @@ TEST_F(ShellToolsTest, APressOnAPanelsPathRowActivatesIt) {
 TEST_F(ShellToolsTest, ActivationRefreshesThePanelsFromTheSecondIdleOneOn) {
     ASSERT_TRUE(open());
     std::atomic<bool> release{false}; // a posted refresh shows as a busy mailbox
-    holdUntil<cmd::RefreshPanels>(*window->RemoteWorker, release);
+    holdUntil<cmd::RefreshPanels>(window->engine().remoteWorker(), release);
     const auto activate = [&] {
         emit qApp->applicationStateChanged(Qt::ApplicationInactive);
         emit qApp->applicationStateChanged(Qt::ApplicationActive);
     };
     activate();
-    EXPECT_TRUE(window->RemoteCommand.idle()) << "the first activation only repaints";
+    EXPECT_TRUE(window->engine().remoteCommands().idle()) << "the first activation only repaints";
     activate();
-    EXPECT_TRUE(window->RemoteCommand.holds<cmd::RefreshPanels>());
+    EXPECT_TRUE(window->engine().remoteCommands().holds<cmd::RefreshPanels>());
     release = true;
-    EXPECT_TRUE(pumpUntil([&] { return window->RemoteCommand.idle(); }));
+    EXPECT_TRUE(pumpUntil([&] { return window->engine().remoteCommands().idle(); }));
 
     window->setPanelsEnabled(false); // a command runs
-    ASSERT_TRUE(pumpUntil([&] { return !window->Panel5->isEnabled(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !window->findChild<QWidget*>("Panel5")->isEnabled(); }));
     activate();
-    EXPECT_TRUE(window->RemoteCommand.idle());
+    EXPECT_TRUE(window->engine().remoteCommands().idle());
 }
 
 TEST_F(ShellToolsTest, AnEditorForTheTerminalStartsInOneAndAMissingEditorIsDisabled) {

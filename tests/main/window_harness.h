@@ -56,8 +56,8 @@ public:
     // list it.
     bool open() {
         create();
-        window->LeftExplorer->SetSortKey("name 1-0");
-        window->RightExplorer->SetSortKey("name 1-0");
+        window->engine().leftExplorer().SetSortKey("name 1-0");
+        window->engine().rightExplorer().SetSortKey("name 1-0");
         window->show();
         return showing(PanelSide::Left, home.path()) && showing(PanelSide::Right, home.path());
     }
@@ -172,7 +172,8 @@ public:
             return path(side) == folder &&
                    panel(side).widgets().pathLabel->text().toStdString() == folder &&
                    (rows < 0 || panel(side).model().rowCount() == rows) &&
-                   window->RemoteCommand.idle() && window->LocalCommand.idle();
+                   window->engine().remoteCommands().idle() &&
+                   window->engine().localCommands().idle();
         });
     }
 
@@ -213,9 +214,10 @@ public:
 
     // No command, job or pack runs and the panels take keys.
     bool idle() {
-        return window->LocalCommand.idle() && window->RemoteCommand.idle() &&
-               window->Panel5->isEnabled() && window->Panel2->isEnabled() &&
-               !window->zipJobRunning();
+        return window->engine().localCommands().idle() &&
+               window->engine().remoteCommands().idle() &&
+               window->findChild<QWidget*>("Panel5")->isEnabled() &&
+               window->findChild<QWidget*>("Panel2")->isEnabled() && !window->zipJobRunning();
     }
     // Runs everything the workers have posted to the window so far: a check that something did
     // not happen looks once whatever could have made it happen has landed.
@@ -228,7 +230,7 @@ public:
     // Reads both panels again once idle, and waits until that is done.
     void reread() {
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
-        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::RefreshPanels{}));
+        ASSERT_TRUE(postWhenTaken(window->engine().remoteCommands(), cmd::RefreshPanels{}));
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     }
     // Triggers the action and waits until what it started has ended.

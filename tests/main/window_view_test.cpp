@@ -29,10 +29,10 @@ protected:
     // The window's workers read and copy as "nobody" from here on, so permission bits count.
     void workersAsNobody() {
         const auto drop = [](const AsNobody&) { fileAccessAsNobody(true); };
-        window->LocalWorker->on<AsNobody>(drop);
-        window->RemoteWorker->on<AsNobody>(drop);
-        ASSERT_TRUE(postWhenTaken(window->LocalCommand, AsNobody{}));
-        ASSERT_TRUE(postWhenTaken(window->RemoteCommand, AsNobody{}));
+        window->engine().localWorker().on<AsNobody>(drop);
+        window->engine().remoteWorker().on<AsNobody>(drop);
+        ASSERT_TRUE(postWhenTaken(window->engine().localCommands(), AsNobody{}));
+        ASSERT_TRUE(postWhenTaken(window->engine().remoteCommands(), AsNobody{}));
         ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     }
 };
@@ -118,7 +118,7 @@ TEST_F(WindowViewTest, WhatCannotBeReadIsNamedWithTheReason) {
     ::chmod(secret.c_str(), 0);
     ASSERT_TRUE(open());
     workersAsNobody();
-    ASSERT_TRUE(postWhenTaken(window->RemoteCommand, cmd::ReadFolder{1, target}));
+    ASSERT_TRUE(postWhenTaken(window->engine().remoteCommands(), cmd::ReadFolder{1, target}));
     ASSERT_TRUE(showing(PanelSide::Right, target));
     ASSERT_TRUE(activate());
 

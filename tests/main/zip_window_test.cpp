@@ -27,7 +27,8 @@ protected:
     void SetUp() override {
         home.dir("work");
         ASSERT_TRUE(open());
-        for (LocalExplorer* explorer : {window->LeftExplorer.get(), window->RightExplorer.get()})
+        for (LocalExplorer* explorer :
+             {&window->engine().leftExplorer(), &window->engine().rightExplorer()})
             explorer->SetPath(home.at("work"));
         reread();
     }
@@ -94,7 +95,7 @@ TEST_F(ZipWindowTest, PackAndUnpackAskForTheTargetTakeTheCurrentRowAndNeverPackT
     EXPECT_EQ(archiveEntries(work("work.zip")), Entries{"a.txt"});
     EXPECT_TRUE(left().model().markedRows().empty());
     rowOf("work.zip"); // the panel was read again
-    EXPECT_TRUE(window->SpeedButton24->isHidden());
+    EXPECT_TRUE(window->findChild<QToolButton*>("SpeedButton24")->isHidden());
     // The progress timer's next tick clears the strip and stops itself.
     EXPECT_TRUE(pumpUntil([this] {
         return child<QLabel>("Label18")->text() == " " && !child<QTimer>("Timer2")->isActive();
@@ -169,10 +170,10 @@ TEST_F(ZipWindowTest, TheViewerUnpacksItsOwnArchiveWhereverTheMainRowIs) {
 
     // While another command runs the button does nothing.
     const std::size_t asked = messages->shown().size();
-    window->Panel2->setEnabled(false);
+    window->findChild<QWidget*>("Panel2")->setEnabled(false);
     viewer->findChild<QToolButton*>("SpeedButton1")->click();
     EXPECT_EQ(messages->shown().size(), asked);
-    window->Panel2->setEnabled(true);
+    window->findChild<QWidget*>("Panel2")->setEnabled(true);
 }
 
 TEST_F(ZipWindowTest, ClosingTheViewerWhileItsUnpackRunsLeavesTheUnpackToFinish) {
@@ -204,7 +205,7 @@ TEST_F(ZipWindowTest, TheCancelButtonStopsAPackAndKeepsWhatWasPacked) {
                 return true;
         return false;
     }));
-    window->SpeedButton24->click();
+    window->findChild<QToolButton*>("SpeedButton24")->click();
     ASSERT_TRUE(pumpUntil([this] { return idle(); }));
     EXPECT_EQ(archiveEntries(home.at("out.zip")), Entries{"first.txt"});
     EXPECT_TRUE(unzipTestPasses(home.at("out.zip")));

@@ -1,0 +1,43 @@
+// The local panels' commands the workers serve: reading a folder, opening an entry, going up
+// and refreshing the panels that show no FTP session.
+#include "app/engine.h"
+#include "local/start_folder.h"
+#include "workers/commands.h"
+
+void Engine::setStartFolders(const std::string& left, const std::string& right) {
+    left_.SetPath(left);
+    right_.SetPath(right);
+    startFoldersPending_ = true;
+}
+
+void Engine::servePanelCommands() {
+    remoteWorker_->on<cmd::ReadFolder>([this](const cmd::ReadFolder& command) {
+        // A session that took the panel meanwhile keeps it.
+        if (session_->FtpPanel == command.panel)
+            return;
+        const PanelSide side = sideOf(command.panel);
+        LocalExplorer& reader = explorer(side);
+        reader.ReadDir(command.path, true, command.mask);
+        reader.FillGrid();
+        if (command.recordVisit)
+            frontend_.addToHistory(side, reader.GetPath());
+    });
+    remoteWorker_->on<cmd::OpenEntry>([this](const cmd::OpenEntry& command) {
+        explorer(sideOf(command.panel)).Open(command.name, command.attributes);
+    });
+    remoteWorker_->on<cmd::RefreshPanels>([this](const cmd::RefreshPanels& command) {
+        // A saved folder that is gone or locked gives way to the nearest one above it.
+        if (startFoldersPending_.exchange(false))
+            for (LocalExplorer* shown : {&left_, &right_})
+                shown->SetPath(nearestListableFolder(shown->GetPath()));
+        for (const int number : {1, 2}) {
+            if (session_->FtpPanel == number || (command.panel != 0 && command.panel != number))
+                continue;
+            LocalExplorer& shown = explorer(sideOf(number));
+            shown.ReadDir(shown.GetPath(), true);
+            shown.FillGrid();
+        }
+    });
+    localWorker_->on<cmd::LocalUp>(
+        [this](const cmd::LocalUp& command) { explorer(sideOf(command.panel)).GoUp(); });
+}
