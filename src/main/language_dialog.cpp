@@ -1,5 +1,7 @@
 #include "main/language_dialog.h"
 
+#include "main/widget_helpers.h"
+
 #include "platform/message_service.h"
 #include "platform/posix/path.h"
 #include "settings/language_files.h"
@@ -16,18 +18,7 @@
 
 #include <sys/stat.h>
 
-#include <type_traits>
-
 namespace {
-
-// A label shows the language file's texts as they are, never as markup.
-template <class Widget> Widget* named(const char* name, QWidget* parent) {
-    auto* widget = new Widget(parent);
-    if constexpr (std::is_base_of_v<QLabel, Widget>)
-        widget->setTextFormat(Qt::PlainText);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QFont bold(QFont font) {
     font.setBold(true);

@@ -169,9 +169,9 @@ TEST_F(PanelInputTest, HeaderClicksSortTheirPanelFromTheColumnsStartDirection) {
     widgets.nameButton->click();
     EXPECT_TRUE(pumpUntil([&] {
         return right().model().nameCell(3) == "j.dat" &&
-               &right().model().listing() == right().explorer().GetListing().get();
+               &right().model().listing() == right().explorer().GetListing().get() &&
+               widgets.nameButton->icon().pixmap(16).toImage() == arrow(QStyle::SP_ArrowDown);
     }));
-    EXPECT_EQ(widgets.nameButton->icon().pixmap(16).toImage(), arrow(QStyle::SP_ArrowDown));
     EXPECT_EQ(std::tuple(marked(left()).size(), sortKey(left()),
                          left().widgets().sizeButton->icon().isNull()),
               std::tuple(12u, std::string("name 1-0"), true))
