@@ -1,6 +1,7 @@
 #include "main/header_strip.h"
 
 #include "local/listing/cell_text.h"
+#include "main/panel_model.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -137,11 +138,11 @@ void HeaderStrip::relayout() {
         buttons_[static_cast<std::size_t>(slot)]->setGeometry(x, 0, widthOf(slot), height);
         x += widthOf(slot);
     }
-    grid_->setColumnWidth(0, kIconColumn);
-    grid_->setColumnWidth(1, widthOf(NameSlot) + widthOf(TypeSlot));
-    grid_->setColumnWidth(2, widthOf(SizeSlot));
-    grid_->setColumnWidth(3, widthOf(AttrSlot));
-    grid_->setColumnWidth(4, widthOf(DateSlot));
+    grid_->setColumnWidth(PanelModel::IconColumn, kIconColumn);
+    grid_->setColumnWidth(PanelModel::NameColumn, widthOf(NameSlot) + widthOf(TypeSlot));
+    grid_->setColumnWidth(PanelModel::SizeColumn, widthOf(SizeSlot));
+    grid_->setColumnWidth(PanelModel::AttrColumn, widthOf(AttrSlot));
+    grid_->setColumnWidth(PanelModel::DateColumn, widthOf(DateSlot));
     grid_->horizontalScrollBar()->setValue(0);
     grid_->viewport()->update();
 }

@@ -19,14 +19,14 @@ class PanelModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     // The type tag shows inside the name column; ExtColumn, hidden in the grid, gives it to
-    // screen readers as a column of its own.
+    // screen readers as a column of its own, in the place its header button has.
     enum Column {
         IconColumn,
         NameColumn,
+        ExtColumn,
         SizeColumn,
         AttrColumn,
         DateColumn,
-        ExtColumn,
         ColumnCount
     };
     enum class RowKind { Up, Folder, File };

@@ -213,9 +213,12 @@ TEST_F(PanelInputTest, ADraggedHeaderEdgeFollowsThePointerAndMovesTheButtonsRigh
             EXPECT_EQ(after[i], expected) << strip[i]->objectName().toStdString() << " after "
                                           << dragged->objectName().toStdString();
         }
-        EXPECT_EQ(left().grid().columnWidth(1), after[0].width() + after[1].width());
-        for (int column = 2; column <= 4; ++column)
-            EXPECT_EQ(left().grid().columnWidth(column), after[column].width()) << column;
+        EXPECT_EQ(left().grid().columnWidth(PanelModel::NameColumn),
+                  after[0].width() + after[1].width());
+        for (int slot = 2; slot <= 4; ++slot) // size, attributes, date
+            EXPECT_EQ(left().grid().columnWidth(PanelModel::SizeColumn + slot - 2),
+                      after[slot].width())
+                << slot;
     }
     EXPECT_EQ(sortKey(left()), "name 1-0") << "a resize is not a click";
 }
