@@ -39,6 +39,8 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
     remoteWorker_ =
         std::make_unique<TMonThreadH>(remoteCommands_, locks_.control, std::move(hooks));
     localWorker_ = std::make_unique<TMonThreadL>(localCommands_);
+    for (Mailbox* mailbox : {&remoteCommands_, &localCommands_})
+        mailbox->setSettledHandler([this] { frontend_.commandsSettled(); });
     remoteWorker_->setFailureHandler(onFailure);
     localWorker_->setFailureHandler(std::move(onFailure));
     serveFolderCommands();
@@ -47,6 +49,15 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
     serveFileJobs();
     remoteWorker_->start();
     localWorker_->start();
+}
+
+bool Engine::stillShown(const RowOrigin& origin) {
+    const bool sessionPanel = session_->FtpPanel == origin.Panel;
+    const bool shown =
+        origin.remote() ? sessionPanel && session_->generation() == origin.Session : !sessionPanel;
+    if (!shown)
+        frontend_.commandRefused(Refusal::SourceGone);
+    return shown;
 }
 
 OperationTexts Engine::operationTexts() const {

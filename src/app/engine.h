@@ -64,6 +64,10 @@ public:
     void setStartFolders(const std::string& left, const std::string& right);
     OperationTexts operationTexts() const;
 
+    // Whether the panel still shows the source the command's rows came from; a command whose
+    // source is gone is refused on the status line and must change nothing. Any worker.
+    bool stillShown(const RowOrigin& origin);
+
 private:
     void serveFolderCommands();
     void serveTransfers();

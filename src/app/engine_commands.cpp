@@ -6,6 +6,7 @@
 #include "ftp/permission_mode.h"
 #include "local/listing/search_record.h"
 #include "platform/message_service.h"
+#include "platform/posix/path.h"
 #include "platform/timed_mutex.h"
 #include "workers/commands.h"
 
@@ -29,10 +30,10 @@ void Engine::serveFolderCommands() {
             session.FillGrid("*.*");
     };
     // Changing folder: a negative result means the connection was not there.
-    const auto enter = [this, &session](const std::string& entry, int attributes,
+    const auto enter = [this, &session](const std::string& path, int attributes,
                                         std::uint64_t size) {
         const std::uint64_t generation = session.generation();
-        if (session.ChangeDir(entry, attributes, size) < 0 && session.generation() == generation)
+        if (session.ChangeDir(path, attributes, size) < 0 && session.generation() == generation)
             frontend_.messages().show({kTitle, texts_.translate("ConnectionLost"),
                                        MessageButton::Ok, MessageIcon::Information});
     };
@@ -41,21 +42,34 @@ void Engine::serveFolderCommands() {
             relist();
     });
     remoteWorker_->on<cmd::ChangeDir>([this, enter](const cmd::ChangeDir& command) {
+        if (!stillShown(command.origin))
+            return;
         frontend_.setPanelsEnabled(false);
-        enter(command.name, command.attributes, command.size);
+        enter(command.path, command.attributes, command.size);
         frontend_.setPanelsEnabled(true);
     });
-    remoteWorker_->on<cmd::RemoteUp>(
-        [enter](const cmd::RemoteUp&) { enter("[..]", listing::Directory, 0); });
-    remoteWorker_->on<cmd::RemoteRoot>(
-        [enter](const cmd::RemoteRoot&) { enter("[/]", listing::Directory, 0); });
-    remoteWorker_->on<cmd::RefreshRemote>([relist](const cmd::RefreshRemote&) { relist(); });
-    remoteWorker_->on<cmd::Rename>([&session, relist](const cmd::Rename& command) {
-        if (session.Rename(command.name, command.newName) == 1)
+    remoteWorker_->on<cmd::RemoteUp>([this, enter](const cmd::RemoteUp& command) {
+        if (stillShown(command.origin))
+            enter("..", listing::Directory, 0);
+    });
+    remoteWorker_->on<cmd::RemoteRoot>([this, enter](const cmd::RemoteRoot& command) {
+        if (stillShown(command.origin))
+            enter("/", listing::Directory, 0);
+    });
+    remoteWorker_->on<cmd::RefreshRemote>([this, relist](const cmd::RefreshRemote& command) {
+        if (stillShown(command.origin))
+            relist();
+    });
+    remoteWorker_->on<cmd::Rename>([this, &session, relist](const cmd::Rename& command) {
+        if (stillShown(command.origin) &&
+            session.Rename(command.origin.Folder, command.name, command.newName) == 1)
             relist();
     });
     remoteWorker_->on<cmd::RemoteMkDir>([this, &session](const cmd::RemoteMkDir& command) {
-        if (!session.MkDir(command.name)) {
+        if (!stillShown(command.origin))
+            return;
+        const std::string path = joinPath(command.origin.Folder, command.name);
+        if (!session.MkDir(command.origin.Folder, command.name)) {
             frontend_.messages().show({kTitle,
                                        texts_.translate("DirectoryNotCreated") + " " + command.name,
                                        MessageButton::Ok, MessageIcon::Information});
@@ -63,8 +77,9 @@ void Engine::serveFolderCommands() {
             return;
         }
         session.List();
-        // The fill puts the cursor on the folder the last component names.
-        session.setLastFilledDir(session.currentDir() + "/" + command.name);
+        // The fill puts the cursor on the new folder, when it shows the folder it was made in.
+        if (session.currentDir() == command.origin.Folder)
+            session.setLastFilledDir(path);
         session.FillGrid("*.*");
     });
     remoteWorker_->on<cmd::RawCommand>([this, &session](const cmd::RawCommand& command) {
@@ -77,7 +92,7 @@ void Engine::serveFolderCommands() {
     remoteWorker_->on<cmd::OpenRemoteFolder>(
         [this, &session](const cmd::OpenRemoteFolder& command) {
             // A session that ended meanwhile has no folder to open.
-            if (session.FtpPanel == 0)
+            if (!stillShown(command.origin))
                 return;
             frontend_.setPanelsEnabled(false);
             session.OpenFolder(command.path, command.recordVisit);
@@ -86,7 +101,9 @@ void Engine::serveFolderCommands() {
     remoteWorker_->on<cmd::Chmod>([this, &session](const cmd::Chmod& command) {
         const JobWork& work = command.work;
         const JobFrame frame(frontend_, work.job);
-        const PanelSide side = sideOf(command.panel);
+        if (!stillShown(command.origin))
+            return;
+        const PanelSide side = sideOf(command.origin.Panel);
         session.ChmodAnswer = 0;
         std::optional<ServerWait> wait(std::in_place, frontend_);
         for (const MarkDomain& entry : work.queue->Items) {
@@ -95,12 +112,12 @@ void Engine::serveFolderCommands() {
             work.job->progress.setCurrentItem(entry.Name);
             // Each entry keeps its own set-id and sticky bits.
             const unsigned mode = changedMode(command.mode, static_cast<unsigned>(entry.Mode));
-            if (!session.Chmod(entry.Name, modeNumber(mode)))
+            if (!session.Chmod(joinPath(entry.Source, entry.Name), modeNumber(mode)))
                 break;
             frontend_.unmarkRow(side, entry.Row, entry.Name);
         }
         wait.reset(); // the relist below waits on its own
-        if (session.FtpPanel == command.panel && session.List() > -2)
+        if (session.FtpPanel == command.origin.Panel && session.List() > -2)
             session.FillGrid("*.*");
     });
     // The tree commands write paths into the console.

@@ -22,7 +22,9 @@ void Engine::serveFileJobs() {
     localWorker_->on<cmd::LocalCopy>([this](const cmd::LocalCopy& command) {
         const JobWork& work = command.work;
         const JobFrame frame(frontend_, work.job);
-        LocalExplorer& target = explorer(sideOf(command.targetPanel));
+        if (!stillShown(command.origin) || !stillShown(command.target))
+            return;
+        LocalExplorer& target = explorer(sideOf(command.target.Panel));
         LocalExplorer& source = *target.OtherPanel;
         source.CopyMoveItems(*work.queue, *work.job);
         reread(target);
@@ -32,18 +34,22 @@ void Engine::serveFileJobs() {
     localWorker_->on<cmd::LocalDrop>([this](const cmd::LocalDrop& command) {
         const JobWork& work = command.work;
         const JobFrame frame(frontend_, work.job);
-        LocalExplorer& target = explorer(sideOf(command.targetPanel));
+        if (!stillShown(command.target))
+            return;
+        LocalExplorer& target = explorer(sideOf(command.target.Panel));
         target.CopyMoveItems(*work.queue, *work.job);
         reread(target);
     });
     remoteWorker_->on<cmd::Delete>([this](const cmd::Delete& command) {
         const JobWork& work = command.work;
         const JobFrame frame(frontend_, work.job);
-        if (session_->FtpPanel == command.panel) {
+        if (!stillShown(command.origin))
+            return;
+        if (command.origin.remote()) {
             deleteRemoteEntries(command);
             return;
         }
-        LocalExplorer& panel = explorer(sideOf(command.panel));
+        LocalExplorer& panel = explorer(sideOf(command.origin.Panel));
         panel.DeleteItems(*work.queue, *work.job);
         reread(panel);
         // The other panel is read again when the deleting panel's folder lies within it.
@@ -56,13 +62,12 @@ void Engine::serveFileJobs() {
 void Engine::deleteRemoteEntries(const cmd::Delete& command) {
     const JobWork& work = command.work;
     FTPCom& session = *session_;
-    const std::string folder = session.currentDir();
     const std::string deleting = operationTexts().DeletingText + ": ";
     session.DeleteAnswer = 0;
     for (const MarkDomain& entry : work.queue->Items) {
         if (session.DeleteAnswer == 2 || work.job->stopRequested())
             break;
-        const std::string path = joinPath(folder, entry.Name);
+        const std::string path = joinPath(entry.Source, entry.Name);
         work.job->progress.setCurrentItem(deleting + entry.Name);
         frontend_.showCurrentFile(deleting + entry.Name);
         // A link row is removed as the link itself, never entered.
@@ -75,6 +80,6 @@ void Engine::deleteRemoteEntries(const cmd::Delete& command) {
         }
     }
     // Whatever was deleted before a failure is gone: the panel shows the folder as it is now.
-    if (session.FtpPanel == command.panel && session.List() > -2)
+    if (session.FtpPanel == command.origin.Panel && session.List() > -2)
         session.FillGrid("*.*");
 }

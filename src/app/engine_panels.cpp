@@ -23,7 +23,8 @@ void Engine::servePanelCommands() {
             frontend_.addToHistory(side, reader.GetPath());
     });
     remoteWorker_->on<cmd::OpenEntry>([this](const cmd::OpenEntry& command) {
-        explorer(sideOf(command.panel)).Open(command.name, command.attributes);
+        if (stillShown(command.origin))
+            explorer(sideOf(command.origin.Panel)).Open(command.path, command.attributes);
     });
     remoteWorker_->on<cmd::RefreshPanels>([this](const cmd::RefreshPanels& command) {
         // A saved folder that is gone or locked gives way to the nearest one above it.
@@ -38,6 +39,8 @@ void Engine::servePanelCommands() {
             shown.FillGrid();
         }
     });
-    localWorker_->on<cmd::LocalUp>(
-        [this](const cmd::LocalUp& command) { explorer(sideOf(command.panel)).GoUp(); });
+    localWorker_->on<cmd::LocalUp>([this](const cmd::LocalUp& command) {
+        if (stillShown(command.origin))
+            explorer(sideOf(command.origin.Panel)).GoUp();
+    });
 }

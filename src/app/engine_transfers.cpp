@@ -10,21 +10,27 @@ void Engine::serveTransfers() {
     remoteWorker_->on<cmd::Download>([this](const cmd::Download& command) {
         const JobWork& work = command.work;
         const JobFrame frame(frontend_, work.job);
-        const TransferBatch batch{*session_, frontend_, *work.job, sideOf(command.panel),
+        if (!stillShown(command.origin) || !stillShown(command.target))
+            return;
+        const TransferBatch batch{*session_, frontend_, *work.job, sideOf(command.origin.Panel),
                                   operationTexts().DownloadingText};
         frontend_.jobEnded(
-            work.job, downloadMarked(batch, *work.queue, explorer(sideOf(command.targetPanel))));
+            work.job, downloadMarked(batch, *work.queue, explorer(sideOf(command.target.Panel))));
     });
     remoteWorker_->on<cmd::Upload>([this](const cmd::Upload& command) {
         const JobWork& work = command.work;
         const JobFrame frame(frontend_, work.job);
-        const TransferBatch batch{*session_, frontend_, *work.job, sideOf(command.panel),
+        if (!stillShown(command.origin) || !stillShown(command.target))
+            return;
+        const TransferBatch batch{*session_, frontend_, *work.job, sideOf(command.origin.Panel),
                                   operationTexts().UploadingText};
         frontend_.jobEnded(work.job, uploadMarked(batch, *work.queue));
     });
     remoteWorker_->on<cmd::SaveAs>([this](const cmd::SaveAs& command) {
         const JobWork& work = command.work;
         const JobFrame frame(frontend_, work.job);
+        if (!stillShown(command.origin))
+            return;
         const MarkDomain& entry = work.queue->Items.front();
         int result = 0;
         {

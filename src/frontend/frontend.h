@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frontend/job.h"
+#include "frontend/row_origin.h"
 #include "local/listing/search_record.h"
 
 #include <cstdint>
@@ -96,6 +97,12 @@ public:
     virtual void serverWait(bool /*waiting*/) {}
     // A transfer or a listing ended: the status strip shows it complete and comes to rest.
     virtual void completeProgress() {}
+
+    // A command was not run, for that reason: the status line says why. Screens without a
+    // status line need not show it.
+    virtual void commandRefused(Refusal /*why*/) {}
+    // A worker has run every command given to it: a refusal shown meanwhile is over.
+    virtual void commandsSettled() {}
 };
 
 // Shows a wait for the server for as long as it lives, or until it is ended: a wait ends before

@@ -88,31 +88,31 @@ public:
     void settle();
     // Reads the current folder's listing: 0 when listed, -2 or an error result when not.
     int List();
-    // Enters an entry as the panel names it ("[name]", "[..]", "[/]"; a file of size 0 is tried
-    // as a folder, for links): 16 after a folder entry, 32 after a file entry, -1 without a
-    // connection.
-    int ChangeDir(const std::string& entry, int attributes, std::uint64_t size);
+    // Enters a folder by its full path, or ".." for the parent of the session's folder (a file
+    // of size 0 is tried as a folder, for links): 16 after a folder entry, 32 after a file
+    // entry, -1 without a connection.
+    int ChangeDir(const std::string& path, int attributes, std::uint64_t size);
     // Opens a folder by its full path (a saved location of this site). Only a folder the
     // server entered changes the panel and, when recordVisit is set, goes into the history; a
     // refusal is reported and leaves everything as it was. 16 when entered, else the error
     // handler's result.
     int OpenFolder(const std::string& folder, bool recordVisit);
-    // Makes a folder under the current one; true also when the listing shows it already.
-    bool MkDir(std::string name);
+    // Makes a folder in the folder given; true also when the listing shows it already.
+    bool MkDir(const std::string& folder, std::string name);
     // Deletes one file (0x80) or empty folder (0x10): 1 when deleted, else below 0.
     int Delete(const std::string& path, int attributes);
     // Deletes everything below the folder, links as links; returns the path without a
     // trailing separator. A tree without end (see RemoteWalkBound) is told in one box and
     // stops the deletes as a Cancel does.
     std::string DeleteDir(std::string path);
-    // Renames an entry of the current folder; never onto a name the listing holds. 1 when
-    // renamed; otherwise the user was told, and the result is below 1.
-    int Rename(const std::string& from, const std::string& to);
+    // Renames an entry of the folder; never onto a name the folder holds. 1 when renamed;
+    // otherwise the user was told, and the result is below 1.
+    int Rename(const std::string& folder, const std::string& from, const std::string& to);
     void Noop();
-    // Sets an entry's mode: "SITE chmod 755 name" (a mode number with a fourth digit keeps
+    // Sets an entry's mode: "SITE chmod 755 /path" (a mode number with a fourth digit keeps
     // set-id and sticky bits). A refusal is shown, and its Cancel stops the batch. False when
     // the batch cannot go on: no connection, or the call failed otherwise or was cancelled.
-    bool Chmod(const std::string& name, int mode);
+    bool Chmod(const std::string& path, int mode);
     // Runs a command typed in a command window in the panel's folder, logging into that
     // window's log; after a change of folder the panel shows where the server is.
     void ExecuteCommand(const std::string& command, const LogSink& log);
@@ -178,6 +178,8 @@ private:
     int getTree(std::string remotePath, const std::string& localFolder, RemoteWalkBound& bound,
                 int depth);
     void listTree(std::string path, RemoteWalkBound& bound, int depth);
+    // Whether the folder holds an entry of that name: a rename's target must not exist.
+    bool holdsEntry(const std::string& folder, const std::string& name);
     // Tells where a walk of a tree without end stopped, if it did; true then.
     bool toldEndlessTree(const RemoteWalkBound& bound);
     int ReadListing();

@@ -145,7 +145,7 @@ int FTPCom::ReadListing() {
     if (const std::string first = lowered(firstLine); first.rfind("ftp", 0) == 0) {
         frontend_.messages().show(
             {"Tarvo Manager", first, MessageButton::Ok, MessageIcon::Information});
-        ChangeDir("[..]", listing::Directory, 0);
+        ChangeDir("..", listing::Directory, 0);
         return -2;
     }
     if (listed->unreadableLines > 0)

@@ -2,6 +2,8 @@
 // permissions, keep-alive and commands the user types.
 #include "ftp/ftp_com.h"
 
+#include <algorithm>
+
 #include "ftp/raw_command.h"
 #include "ftp/remote_walk_bound.h"
 
@@ -15,13 +17,6 @@ namespace {
 
 constexpr const char* kTitle = "Tarvo Manager";
 
-// A folder row names its entry in brackets.
-std::string withoutBrackets(const std::string& entry) {
-    if (entry.size() >= 2)
-        return entry.substr(1, entry.size() - 2);
-    return entry;
-}
-
 bool holdsName(const std::vector<listing::SearchRecord>& records, const std::string& name) {
     for (const listing::SearchRecord& record : records) {
         if (record.Name == name)
@@ -32,10 +27,10 @@ bool holdsName(const std::vector<listing::SearchRecord>& records, const std::str
 
 } // namespace
 
-int FTPCom::ChangeDir(const std::string& entry, int attributes, std::uint64_t size) {
+int FTPCom::ChangeDir(const std::string& path, int attributes, std::uint64_t size) {
     if ((attributes & listing::Directory) == 0) {
         // A link taken as a file is listed with size 0: it may lead to a folder.
-        if (size == 0 && session_.changeDir(entry))
+        if (size == 0 && session_.changeDir(path))
             showServerFolder();
         return 32;
     }
@@ -44,14 +39,11 @@ int FTPCom::ChangeDir(const std::string& entry, int attributes, std::uint64_t si
         connectionGone();
         return -1;
     }
-    const std::string name = withoutBrackets(entry);
-    if (name != ".") {
-        ServerWait wait(frontend_);
-        // Whether the change worked or not, the server's folder is shown.
-        session_.changeDir(name == ".." ? std::string("../") : name);
-        wait.end();
-        showServerFolder();
-    }
+    ServerWait wait(frontend_);
+    // Whether the change worked or not, the server's folder is shown.
+    session_.changeDir(path == ".." ? std::string("../") : path);
+    wait.end();
+    showServerFolder();
     recordFolder();
     return 16;
 }
@@ -87,13 +79,14 @@ void FTPCom::showServerFolder() {
         FillGrid("*.*");
 }
 
-bool FTPCom::MkDir(std::string name) {
+bool FTPCom::MkDir(const std::string& folder, std::string name) {
     try {
         if (!name.empty() && name.front() == '/')
             name.erase(0, 1);
-        if (holdsName(fullListing()->Dirs, name))
+        // The listing tells of the folder the session shows, which may be another one by now.
+        if (folder == currentDir() && holdsName(fullListing()->Dirs, name))
             return true;
-        const std::string path = joinPath(currentDir(), name);
+        const std::string path = joinPath(folder, name);
         if (!session_.makeDir(path)) {
             LogResponse();
             return false;
@@ -167,16 +160,30 @@ void FTPCom::deleteTree(std::string path, RemoteWalkBound& bound, int depth) {
     }
 }
 
-int FTPCom::Rename(const std::string& from, const std::string& to) {
-    const auto listed = fullListing();
+bool FTPCom::holdsEntry(const std::string& folder, const std::string& name) {
+    if (folder == currentDir()) {
+        const auto listed = fullListing();
+        return holdsName(listed->Dirs, name) || holdsName(listed->Files, name);
+    }
+    // Another folder than the one shown is asked of the server; one that cannot be listed
+    // holds the name as far as a rename knows.
+    const auto listed = session_.find(folder);
+    LogResponse();
+    if (!listed)
+        return true;
+    return std::any_of(
+        listed->entries.begin(), listed->entries.end(),
+        [&name](const tarvo::ftp::RemoteEntry& entry) { return entry.name == name; });
+}
+
+int FTPCom::Rename(const std::string& folder, const std::string& from, const std::string& to) {
     // Most servers let RNTO replace an existing entry: a rename must never lose one. A name
     // with a "/" could reach an entry of another folder.
     if (to.empty() || to == "." || to == ".." || to.find('/') != std::string::npos ||
-        holdsName(listed->Dirs, to) || holdsName(listed->Files, to)) {
+        holdsEntry(folder, to)) {
         box(texts_.translate("CouldNotRenameFile"));
         return -1;
     }
-    const std::string folder = currentDir();
     if (session_.rename(joinPath(folder, from), joinPath(folder, to)))
         return 1;
     box(texts_.translate("CouldNotRenameFile"));
@@ -188,9 +195,9 @@ void FTPCom::Noop() {
         HandleError("NOOP ");
 }
 
-bool FTPCom::Chmod(const std::string& name, int mode) {
+bool FTPCom::Chmod(const std::string& path, int mode) {
     try {
-        const std::string line = "SITE chmod " + std::to_string(mode) + " " + name;
+        const std::string line = "SITE chmod " + std::to_string(mode) + " " + path;
         command(line);
         if (!session_.connected()) {
             connectionGone();

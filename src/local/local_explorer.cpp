@@ -20,13 +20,6 @@ namespace {
 
 constexpr int kDirectory = 0x10;
 
-// A folder row shows its name in brackets.
-std::string withoutBrackets(const std::string& entry) {
-    if (entry.size() >= 2 && entry.front() == '[' && entry.back() == ']')
-        return entry.substr(1, entry.size() - 2);
-    return entry;
-}
-
 } // namespace
 
 LocalExplorer::LocalExplorer(Frontend& frontend, const LanguageTable& texts, PanelSide side,
@@ -172,24 +165,20 @@ bool LocalExplorer::Sort(const std::string& key, bool clearMarks) {
     return true;
 }
 
-int LocalExplorer::Open(const std::string& entry, int attributes) {
+int LocalExplorer::Open(const std::string& path, int attributes) {
     if ((attributes & kDirectory) == 0) {
-        frontend_.openDocument(joinPath(GetPath(), entry));
+        frontend_.openDocument(path);
         return 32;
     }
-    const std::string name = withoutBrackets(entry);
-    if (name != ".") {
-        const std::string target = name == ".." ? folderOf(GetPath()) : joinPath(GetPath(), name);
-        ReadDir(target, true);
-        FillGrid();
-    }
+    ReadDir(path, true);
+    FillGrid();
     frontend_.addToHistory(side_, GetPath());
     return 16;
 }
 
 std::string LocalExplorer::GoUp() {
-    if (GetPath().size() > 1)
-        Open("[..]", kDirectory);
+    if (const std::string folder = GetPath(); folder.size() > 1)
+        Open(folderOf(folder), kDirectory);
     return GetPath();
 }
 

@@ -46,10 +46,10 @@ public:
     // nothing changed, when a folder read or another key came meanwhile. Any thread.
     bool Sort(const std::string& key, bool clearMarks) override;
 
-    // Opens an entry as the panel shows it: "[name]" enters that folder, "[..]" the parent,
-    // anything else is a file handed to the desktop. A folder entry records the panel's path in
-    // its history, also when it did not change. Returns 16 for a folder, 32 for a file.
-    int Open(const std::string& entry, int attributes);
+    // Opens an entry by its full path: a folder (attributes with 0x10) becomes the panel's
+    // folder and goes into its history, also when it did not change; a file is handed to the
+    // desktop. Returns 16 for a folder, 32 for a file.
+    int Open(const std::string& path, int attributes);
 
     // Goes to the parent folder unless the panel shows the root; returns the path after it.
     std::string GoUp();

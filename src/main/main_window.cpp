@@ -5,6 +5,7 @@
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
 #include "main/startup_error.h"
+#include "main/waiting_panel_clicks.h"
 #include "platform/termination_signals.h"
 
 #include <QAction>
@@ -51,6 +52,7 @@ void TForm1::createEngine() {
         PanelSide::Right, RightPanel, engine_->rightExplorer(), icons_, standardIcons);
     connectPanel(*leftPanel_);
     connectPanel(*rightPanel_);
+    new WaitingPanelClicks({Panel5, Panel2}, [this] { panelsTakeCommand(); });
     for (const std::string& name : engine_->sites().LoadSiteList())
         ComboBox1->addItem(QString::fromStdString(name));
     // The box names no site until one is chosen: the bar's fields are empty, and the box shows

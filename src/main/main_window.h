@@ -3,6 +3,7 @@
 #include "app/coalesced_text.h"
 #include "app/engine.h"
 #include "app/location_entry.h"
+#include "app/refusal_notice.h"
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
 #include "ftp/site_record.h"
@@ -79,6 +80,8 @@ public:
     void showSession(SessionView session) override;
     void serverWait(bool waiting) override;
     void completeProgress() override;
+    void commandRefused(Refusal why) override;
+    void commandsSettled() override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -152,7 +155,10 @@ private:
     void openCurrentEntry(PanelSide side);
     void upButtonClick(PanelSide side);
     bool panelsIdle() const;
-    // A command the worker refused (a long job runs) says so on the status line.
+    // Whether a command of the user's may run now; when the panels wait for a command, the
+    // status line says why it was not taken.
+    bool panelsTakeCommand();
+    // A command the worker did not take says so on the status line.
     void reportPost(PostResult result);
 
     void buildWidgets();
@@ -250,6 +256,11 @@ private:
     void showStripAtRest(double barFraction);
     void OperationFinished(int kind);
     void CompleteProgress();
+    // The status line's text of the item worked on, unless a refusal holds the line.
+    void showStatusItem(const QString& text);
+    void showRefusal(Refusal why);
+    void clearSettledRefusal();
+    RefusalNotice refusal_;
 
     std::shared_ptr<Job> runningJob_; // the file job the strip shows and the cancel stops
     QueueList Jobs;
@@ -274,8 +285,11 @@ private:
     // The file under the active local panel's current row, while the panels are idle.
     const tarvo::listing::SearchRecord* currentArchiveCandidate();
     void viewerUnpack(TOKRightDlg1234& viewer, PanelSide side);
+    // Asks where to unpack the archive (the viewer's marks of it, if a selection is given) and
+    // starts the job; listed: the archive as a viewer listed it, the only one it may unpack.
     void promptUnpack(PanelSide side, const std::string& archive,
-                      std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer);
+                      std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer,
+                      std::optional<tarvo::zip::FileStamp> listed = std::nullopt);
     bool zipBusy(PanelSide side) const;
     void startZipJob(ZipJob job, TOKRightDlg1234* viewer = nullptr);
     void cancelZipPacking(); // the cancel's step for the zip jobs
@@ -345,6 +359,7 @@ private:
     void showSpecialFolder(const cmd::GoToSpecialFolder& command);
     // The FTP session's part (main_window_navigation_ftp.cpp).
     std::string sessionFolder() const;
+    RowOrigin sessionOrigin() const;
     std::optional<std::string> sessionSite() const;
     std::vector<std::string> knownSites() const;
     std::optional<std::string> siteHost(const std::string& site) const;

@@ -45,15 +45,15 @@ void TForm1::FormCloseQuery() {
 }
 
 void TForm1::stopWorkers() {
-    // Questions still open are answered Cancel and the workers are asked to stop before the
-    // running operation is cancelled, so that neither can start anything new meanwhile.
-    bridge.shutdown();
+    // The workers are asked to stop, nothing reaches the server any more and the running job is
+    // cancelled before the questions still open are answered Cancel: a worker that gets its
+    // answer finds nothing left to do, and closing never waits for the server.
     engine_->remoteWorker().requestStop();
     engine_->localWorker().requestStop();
-    SpeedButton24Click();
-    stopZipJobs();
-    // Nor does a command reach the server any more: closing never waits for one.
     engine_->session().shutdown();
+    SpeedButton24Click();
+    bridge.shutdown();
+    stopZipJobs();
     engine_->remoteWorker().join();
     engine_->localWorker().join();
 }

@@ -165,7 +165,7 @@ void TForm1::driveBoxClick(PanelSide side) {
 
 void TForm1::Disk1Click() {
     const PanelSide side = sideOf(ActivePanel);
-    if (panelsIdle() && !sessionShownIn(side)) {
+    if (!sessionShownIn(side) && panelsTakeCommand()) {
         driveBox(side)->setFocus();
         steppingDriveBox_ = driveBox(side);
     }
@@ -197,7 +197,7 @@ void TForm1::postPending() {
             cmd::RefreshPanels refresh;
             if (pendingRefresh_[0] != pendingRefresh_[1]) // one panel alone
                 refresh.panel = pendingRefresh_[0] ? 1 : 2;
-            if (engine_->remoteCommands().post(refresh) != PostResult::Refused)
+            if (taken(engine_->remoteCommands().post(refresh)))
                 pendingRefresh_ = {};
         }
     }

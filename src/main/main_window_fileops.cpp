@@ -72,19 +72,27 @@ void TForm1::connectFileCommands() {
 void TForm1::connectFileJobs() {
     // The panels are read again as after any change.
     engine_->localWorker().on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
-        LocalExplorer& panel = explorer(sideOf(command.panel));
-        panel.MkDir(command.folder, command.name);
+        if (!engine_->stillShown(command.origin))
+            return;
+        const std::string& folder = command.origin.Folder;
+        LocalExplorer& panel = explorer(sideOf(command.origin.Panel));
+        panel.MkDir(folder, command.name);
         // A panel gone elsewhere meanwhile would take the cursor target to another folder.
-        if (panel.GetPath() == command.folder)
+        if (panel.GetPath() == folder)
             panel.SetCursorTarget(command.name);
         bridge.post([this] { refreshBothPanels(); });
     });
     engine_->localWorker().on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
-        explorer(sideOf(command.panel)).Rename(command.folder, command.name, command.newName);
+        if (!engine_->stillShown(command.origin))
+            return;
+        explorer(sideOf(command.origin.Panel))
+            .Rename(command.origin.Folder, command.name, command.newName);
         bridge.post([this] { refreshBothPanels(); });
     });
     engine_->localWorker().on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
-        LocalExplorer& panel = explorer(sideOf(command.panel));
+        if (!engine_->stillShown(command.origin))
+            return;
+        LocalExplorer& panel = explorer(sideOf(command.origin.Panel));
         for (const MarkDomain& item : command.entries->Items)
             panel.SetReadOnly(item.Source, item.Name, command.readOnly);
         bridge.post([this] { refreshBothPanels(); });
@@ -92,7 +100,7 @@ void TForm1::connectFileJobs() {
 }
 
 std::optional<JobWork> TForm1::startJob(std::optional<JobQueue> queue) {
-    if (!queue || !panelsIdle())
+    if (!queue || !panelsTakeCommand())
         return std::nullopt;
     const JobWork work{std::make_shared<Job>(),
                        std::make_shared<const JobQueue>(std::move(*queue))};
@@ -150,7 +158,7 @@ void TForm1::RefreshRowIfVisible(int row) {
 
 void TForm1::queueMarked(PanelController& source, const std::string& target) {
     const PanelModel& model = source.model();
-    const std::string folder = source.source().GetPath();
+    const std::string folder = source.origin().Folder;
     for (const int row : model.markedRows()) {
         const listing::SearchRecord* record = model.recordAt(row);
         if (record == nullptr)
@@ -170,7 +178,7 @@ void TForm1::Move1Click() {
 }
 
 void TForm1::copyMarked(bool move) {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return; // and the request leaves nothing behind: a refused move is no move later
     PanelController& source = activePanel();
     source.grid().setFocus();
@@ -185,14 +193,14 @@ void TForm1::postCopy(PanelSide source, bool move) {
             postTransfer(source);
         return;
     }
-    const PanelSide target = otherSide(source);
-    queueMarked(panel(source), explorer(target).GetPath());
-    postJob(engine_->localCommands(), cmd::LocalCopy{panelNumber(target), {}},
+    const RowOrigin target = panel(otherSide(source)).origin();
+    queueMarked(panel(source), target.Folder);
+    postJob(engine_->localCommands(), cmd::LocalCopy{panel(source).origin(), target, {}},
             Jobs.Commit(cmdLocalCopy, move));
 }
 
 void TForm1::dropRows(PanelSide target) {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     PanelController& source = panel(otherSide(target));
     source.model().markCurrentIfNoneMarked(source.model().currentRow());
@@ -200,36 +208,36 @@ void TForm1::dropRows(PanelSide target) {
 }
 
 void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) {
-    if (!panelsIdle() || engine_->session().FtpPanel == panelNumber(target))
+    if (engine_->session().FtpPanel == panelNumber(target) || !panelsTakeCommand())
         return;
-    const std::string into = explorer(target).GetPath();
+    const RowOrigin into = panel(target).origin();
     for (const std::string& path : paths) {
-        Jobs.AddItem({folderOf(path), into, nameOf(path), false, false, -1});
+        Jobs.AddItem({folderOf(path), into.Folder, nameOf(path), false, false, -1});
     }
-    postJob(engine_->localCommands(), cmd::LocalDrop{panelNumber(target), {}},
-            Jobs.Commit(cmdLocalDrop, false));
+    postJob(engine_->localCommands(), cmd::LocalDrop{into, {}}, Jobs.Commit(cmdLocalDrop, false));
 }
 
 void TForm1::butGetFileClick() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
+    PanelController& active = activePanel();
+    // The folder the user saw when asked is where the new one goes.
+    const RowOrigin into = active.origin();
     const auto name = messages().askText(Translate("NewDirectory"), Translate("Name"), "");
     if (!name)
         return;
-    PanelController& active = activePanel();
-    if (engine_->session().FtpPanel == ActivePanel) {
+    if (into.remote()) {
         // The server's work runs on the remote worker.
-        reportPost(engine_->remoteCommands().post(cmd::RemoteMkDir{*name}));
+        reportPost(engine_->remoteCommands().post(cmd::RemoteMkDir{into, *name}));
         return;
     }
     // Behind a short command it waits, in order with what else the user asked.
-    reportPost(engine_->localCommands().post(
-        cmd::LocalMkDir{ActivePanel, active.explorer().GetPath(), *name}));
+    reportPost(engine_->localCommands().post(cmd::LocalMkDir{into, *name}));
     active.grid().setFocus();
 }
 
 void TForm1::butSetFileClick() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     PanelController& active = activePanel();
     PanelModel& model = active.model();
@@ -245,6 +253,10 @@ void TForm1::butSetFileClick() {
             break;
         }
     }
+    // The entries the box names are the ones deleted, whatever the panel shows by the answer.
+    const RowOrigin origin = active.origin();
+    queueMarked(active, "");
+    std::optional<JobQueue> entries = Jobs.Commit(cmdDelete, false);
     const bool confirmed =
         count > 0 &&
         messages().show({"Tarvo Manager", Translate("DoYouWontDeleteFile") + "\n" + names,
@@ -256,13 +268,12 @@ void TForm1::butSetFileClick() {
         ShowSelectionInfo();
         return;
     }
-    queueMarked(active, "");
-    postJob(engine_->remoteCommands(), cmd::Delete{ActivePanel, {}}, Jobs.Commit(cmdDelete, false));
+    postJob(engine_->remoteCommands(), cmd::Delete{origin, {}}, std::move(entries));
     active.grid().setFocus();
 }
 
 void TForm1::SpeedButton10Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     PanelController& active = activePanel();
     PanelModel& model = active.model();
@@ -273,16 +284,16 @@ void TForm1::SpeedButton10Click() {
     // "[..]" has no record: it is never renamed.
     if (const listing::SearchRecord* record = model.recordAt(row)) {
         const std::string current = record->Name;
+        const RowOrigin origin = active.origin();
         const auto name = messages().askText(Translate("Rename"), Translate("NewName"), current);
         if (name && !isEntryName(*name)) {
             messages().show({"Tarvo Manager", Translate("OperationNotAllowed") + "\n\n" + *name,
                              MessageButton::Ok, MessageIcon::Information});
-        } else if (name && engine_->session().FtpPanel == ActivePanel) {
+        } else if (name && origin.remote()) {
             // The server's work runs on the remote worker.
-            reportPost(engine_->remoteCommands().post(cmd::Rename{current, *name}));
+            reportPost(engine_->remoteCommands().post(cmd::Rename{origin, current, *name}));
         } else if (name) {
-            reportPost(engine_->localCommands().post(
-                cmd::LocalRename{ActivePanel, active.explorer().GetPath(), current, *name}));
+            reportPost(engine_->localCommands().post(cmd::LocalRename{origin, current, *name}));
         }
     }
     model.setMarked(row, false);
@@ -291,7 +302,7 @@ void TForm1::SpeedButton10Click() {
 }
 
 void TForm1::Zmieatrybuty1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     PanelController& active = activePanel();
     PanelModel& model = active.model();
@@ -300,17 +311,19 @@ void TForm1::Zmieatrybuty1Click() {
         openChmodDialog();
         return;
     }
+    // The entries marked when the dialog opens are the ones it changes.
+    const RowOrigin origin = active.origin();
+    queueMarked(active, "");
+    std::optional<JobQueue> entries = Jobs.Commit(cmdLocalAttributes, false);
     TOKRightDlg1 dialog(this, language_, SelectedAttr);
     windowSwitchKey().holdWhileOpen(&dialog);
     if (dialog.exec() == QDialog::Accepted) {
-        queueMarked(active, "");
         for (const int row : model.markedRows())
             if (model.recordAt(row) != nullptr)
                 model.setMarked(row, false);
-        if (auto queue = Jobs.Commit(cmdLocalAttributes, false)) // none when only "[..]"
-            reportPost(engine_->localCommands().post(
-                cmd::LocalAttributes{ActivePanel, dialog.readOnly(),
-                                     std::make_shared<const JobQueue>(std::move(*queue))}));
+        if (entries) // none when only "[..]" was marked
+            reportPost(engine_->localCommands().post(cmd::LocalAttributes{
+                origin, dialog.readOnly(), std::make_shared<const JobQueue>(std::move(*entries))}));
     } else {
         model.setMarked(ActiveRow, false);
     }

@@ -75,7 +75,7 @@ void TForm1::butConnectClick() {
         dropRemoteSession();
         return;
     }
-    if (!panelsIdle() || eSrvName->text().isEmpty())
+    if (eSrvName->text().isEmpty() || !panelsTakeCommand())
         return;
     const PanelSide side = sideOf(ActivePanel);
     addToHistory(side, locationEntry(side));
@@ -97,8 +97,12 @@ void TForm1::askPassword() {
             if (engine_->session().FtpPanel != 0)
                 return true;
             // Only a connect the worker will take: while a command runs the dialog stays.
-            if (!panelsIdle() || !engine_->remoteCommands().idle())
+            if (!panelsTakeCommand())
                 return false;
+            if (!engine_->remoteCommands().idle()) {
+                commandRefused(Refusal::CommandsWaiting);
+                return false;
+            }
             eUserPasswd->setText(password);
             postConnect();
             return true;

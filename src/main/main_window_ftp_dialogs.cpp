@@ -102,18 +102,23 @@ bool TForm1::postChmod(unsigned bits) {
     if (ftpPanel == 0)
         return true; // nothing to change: the dialog just closes
     // While a command runs the change waits in the dialog: nothing is posted over it.
-    if (!panelsIdle() || !engine_->remoteCommands().idle())
+    if (!panelsTakeCommand())
         return false;
-    queueMarked(panel(sideOf(ftpPanel)), "");
+    if (!engine_->remoteCommands().idle()) {
+        commandRefused(Refusal::CommandsWaiting);
+        return false;
+    }
+    PanelController& shown = panel(sideOf(ftpPanel));
+    queueMarked(shown, "");
     if (std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false))
-        postJob(engine_->remoteCommands(), cmd::Chmod{ftpPanel, bits, {}}, std::move(queue));
+        postJob(engine_->remoteCommands(), cmd::Chmod{shown.origin(), bits, {}}, std::move(queue));
     return true;
 }
 
 // --- command window ---
 
 void TForm1::FTPCommand1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     auto* dialog = new TOKRightDlg12345(
         {language_, messages(),
@@ -136,5 +141,5 @@ bool TForm1::postRawCommand(const std::string& command, QPointer<TOKRightDlg1234
     };
     const PostResult result = engine_->remoteCommands().post(cmd::RawCommand{command, log});
     reportPost(result);
-    return result != PostResult::Refused;
+    return taken(result);
 }

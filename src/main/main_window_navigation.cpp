@@ -117,7 +117,7 @@ bool TForm1::sessionShownIn(PanelSide side) const {
 void TForm1::rootButtonClick(PanelSide side) {
     activatePanel(side);
     if (sessionShownIn(side))
-        reportPost(engine_->remoteCommands().post(cmd::RemoteRoot{}));
+        reportPost(engine_->remoteCommands().post(cmd::RemoteRoot{sessionOrigin()}));
     else
         driveBoxClick(side);
 }
@@ -128,11 +128,11 @@ void TForm1::refreshButtonClick(PanelSide side) {
 }
 
 void TForm1::odwie1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     const PanelSide side = sideOf(ActivePanel);
     if (sessionShownIn(side))
-        reportPost(engine_->remoteCommands().post(cmd::RefreshRemote{}));
+        reportPost(engine_->remoteCommands().post(cmd::RefreshRemote{sessionOrigin()}));
     else
         postFolderRead(side, explorer(side).GetPath(), "*.*", false);
 }
@@ -188,7 +188,7 @@ void TForm1::BuildHistoryMenu() {
 }
 
 void TForm1::History1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     BuildHistoryMenu();
     // Over the active panel's right edge.
@@ -209,7 +209,7 @@ template <class Items> int currentIndex(const Items& items, const std::string& c
 } // namespace
 
 void TForm1::Back1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     const std::vector<HistoryItem> items = historyItems();
     const int found = currentIndex(items, currentLocation());
@@ -219,7 +219,7 @@ void TForm1::Back1Click() {
 }
 
 void TForm1::Forward1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     const std::vector<HistoryItem> items = historyItems();
     const int after = currentIndex(items, currentLocation()) + 1;
@@ -228,8 +228,13 @@ void TForm1::Forward1Click() {
 }
 
 void TForm1::FavoriteItemClick(const std::string& line, bool recordVisit) {
-    if (!panelsIdle() || !engine_->remoteCommands().idle())
+    if (!panelsTakeCommand())
         return;
+    // The current location, which the history's steps go from, changes with what still waits.
+    if (!engine_->remoteCommands().idle()) {
+        commandRefused(Refusal::CommandsWaiting);
+        return;
+    }
     const LocationEntry entry = LocationEntry::parse(line, knownSites());
     if (entry.Remote) {
         openRemoteLocation(entry, recordVisit);
@@ -251,7 +256,7 @@ void TForm1::refuseLocation(const std::string& text) {
 }
 
 void TForm1::specialFolderClick(int id) {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     reportPost(engine_->remoteCommands().post(cmd::GoToSpecialFolder{ActivePanel, id}));
 }

@@ -10,6 +10,12 @@ std::string TForm1::sessionFolder() const {
     return engine_->session().currentDir();
 }
 
+// The session as a command given now names it: the panel that shows it and its connection.
+RowOrigin TForm1::sessionOrigin() const {
+    const FTPCom& session = engine_->session();
+    return {session.FtpPanel, session.generation(), session.currentDir()};
+}
+
 // The site of the open session, saved or not, as it was named at connect (the Name field may
 // have been edited since); none while no panel shows one.
 std::optional<std::string> TForm1::sessionSite() const {
@@ -40,8 +46,8 @@ std::optional<std::string> TForm1::siteHost(const std::string& site) const {
 // session of that saved site, which starts in the folder.
 void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
     if (entry.Site == sessionSite()) {
-        reportPost(
-            engine_->remoteCommands().post(cmd::OpenRemoteFolder{entry.Folder, recordVisit}));
+        reportPost(engine_->remoteCommands().post(
+            cmd::OpenRemoteFolder{sessionOrigin(), entry.Folder, recordVisit}));
         return;
     }
     if (!engine_->sites().ReadSite(entry.Site)) {

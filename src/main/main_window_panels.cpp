@@ -94,34 +94,45 @@ bool TForm1::panelsIdle() const {
     return Panel5->isEnabled() && Panel2->isEnabled();
 }
 
+bool TForm1::panelsTakeCommand() {
+    if (panelsIdle())
+        return true;
+    commandRefused(runningJob_ || zipJobRunning() ? Refusal::JobRunning : Refusal::FolderOpening);
+    return false;
+}
+
 void TForm1::reportPost(PostResult result) {
     if (result == PostResult::Refused)
-        Label18->setText(QStringLiteral("Busy: the running job must end first"));
+        commandRefused(Refusal::JobRunning);
+    else if (result == PostResult::Full)
+        commandRefused(Refusal::CommandsWaiting);
 }
 
 void TForm1::openCurrentEntry(PanelSide side) {
     activatePanel(side);
+    const PanelController& shown = panel(side);
+    const int row = shown.model().currentRow();
     if (sessionShownIn(side))
         reportPost(engine_->remoteCommands().post(
-            cmd::ChangeDir{SelectedName, SelectedAttr, SelectedSize}));
+            cmd::ChangeDir{shown.origin(), shown.pathOf(row), SelectedAttr, SelectedSize}));
     else
         reportPost(engine_->remoteCommands().post(
-            cmd::OpenEntry{ActivePanel, SelectedName, SelectedAttr}));
+            cmd::OpenEntry{shown.origin(), shown.pathOf(row), SelectedAttr}));
 }
 
 void TForm1::upButtonClick(PanelSide side) {
     activatePanel(side);
     if (sessionShownIn(side))
-        reportPost(engine_->remoteCommands().post(cmd::RemoteUp{}));
+        reportPost(engine_->remoteCommands().post(cmd::RemoteUp{sessionOrigin()}));
     else
-        reportPost(engine_->localCommands().post(cmd::LocalUp{ActivePanel}));
+        reportPost(engine_->localCommands().post(cmd::LocalUp{panel(side).origin()}));
 }
 
 void TForm1::connectMarkCommands() {
     // Marks are what a running command works on: they change only while the panels are idle.
     auto onMarks = [this](std::function<void(PanelModel&)> change) {
         return [this, change] {
-            if (!panelsIdle())
+            if (!panelsTakeCommand())
                 return;
             change(activePanel().model());
             activePanel().repaint();
@@ -158,7 +169,7 @@ void TForm1::connectSortCommands() {
         connectAction(
             name,
             [this, column = column] {
-                if (panelsIdle())
+                if (panelsTakeCommand())
                     activePanel().headerClicked(column);
             },
             shortcut);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSystemTrayIcon>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
@@ -52,7 +53,7 @@ void TForm1::showJobProgress() {
     if (!runningJob_)
         return;
     const JobProgress& progress = runningJob_->progress;
-    Label18->setText(QString::fromStdString(progress.currentItem()));
+    showStatusItem(QString::fromStdString(progress.currentItem()));
     if (engine_->session().FtpPanel > 0) {
         showTransferProgress(progress);
         return;
@@ -125,7 +126,7 @@ void TForm1::showArchiveWork() {
     if (state == -1) {
         Timer2->stop();
         setBar(0);
-        Label18->setText(" ");
+        showStatusItem(" ");
         setBusyCursor(false);
     }
     int seen = state;
@@ -144,7 +145,7 @@ void TForm1::showStripAtRest(double barFraction) {
 
 void TForm1::OperationFinished(int kind) {
     showStripAtRest(0);
-    Label18->setText(" ");
+    showStatusItem(" ");
     setBusyCursor(false);
     if (kind != 2)
         QApplication::beep();
@@ -164,8 +165,44 @@ void TForm1::CompleteProgress() {
 void TForm1::showCurrentFile(std::string text) {
     bridge.post([this, text = std::move(text)] {
         if (runningJob_)
-            Label18->setText(QString::fromStdString(text));
+            showStatusItem(QString::fromStdString(text));
     });
+}
+
+void TForm1::showStatusItem(const QString& text) {
+    if (!refusal_.held(RefusalNotice::Clock::now()))
+        Label18->setText(text);
+}
+
+void TForm1::commandRefused(Refusal why) {
+    // The window's own refusals show at once; a worker's come in order with its other posts.
+    if (QThread::currentThread() == thread())
+        showRefusal(why);
+    else
+        bridge.post([this, why] { showRefusal(why); });
+}
+
+void TForm1::showRefusal(Refusal why) {
+    Label18->setText(QString::fromStdString(refusalText(why)));
+    refusal_.shown(RefusalNotice::Clock::now());
+}
+
+void TForm1::commandsSettled() {
+    bridge.post([this] { clearSettledRefusal(); });
+}
+
+void TForm1::clearSettledRefusal() {
+    // Cleared once nothing the user gave is left to run; the next settle looks again.
+    if (!refusal_.showing() || runningJob_ || !engine_->remoteCommands().idle() ||
+        !engine_->localCommands().idle())
+        return;
+    if (const auto left = refusal_.left(RefusalNotice::Clock::now()); left.count() > 0) {
+        QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(left), this,
+                           [this] { clearSettledRefusal(); });
+        return;
+    }
+    refusal_.cleared();
+    Label18->setText(" ");
 }
 
 void TForm1::SpeedButton24Click() {

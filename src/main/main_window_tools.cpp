@@ -86,7 +86,7 @@ void TForm1::connectShellTools() {
     if (auto* up = findChild<QAbstractButton*>("SpeedButton32")) {
         up->setEnabled(true);
         connect(up, &QAbstractButton::clicked, this, [this] {
-            if (panelsIdle())
+            if (panelsTakeCommand())
                 upButtonClick(activePanel().side());
         });
     }
@@ -118,15 +118,15 @@ void TForm1::DOS1Click() {
 std::optional<std::string> TForm1::selectedLocalFile() {
     PanelController& active = activePanel();
     const PanelModel& model = active.model();
-    if (!panelsIdle() || sessionShownIn(active.side()) ||
-        model.kindOf(model.currentRow()) != PanelModel::RowKind::File)
+    if (sessionShownIn(active.side()) ||
+        model.kindOf(model.currentRow()) != PanelModel::RowKind::File || !panelsTakeCommand())
         return std::nullopt;
     return joinPath(active.explorer().GetPath(), SelectedName);
 }
 
 std::optional<std::string> TForm1::selectedLocalEntry() {
     PanelController& active = activePanel();
-    if (!panelsIdle() || sessionShownIn(active.side()))
+    if (sessionShownIn(active.side()) || !panelsTakeCommand())
         return std::nullopt;
     return cleanPath(joinPath(active.explorer().GetPath(), bareName(SelectedName)));
 }
@@ -142,7 +142,7 @@ void TForm1::Print1Click() {
 }
 
 void TForm1::waciwoci1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     if (sessionShownIn(activePanel().side())) {
         // The raw reply of the last listing.

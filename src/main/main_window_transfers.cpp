@@ -24,11 +24,11 @@ void TForm1::connectTransferCommands() {
         "Zapiszjako1", [this] { Zapiszjako1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
     // The tree commands write paths into the console; their menu items stay hidden.
     connectAction("DrzewoFTP1", [this] {
-        if (panelsIdle())
+        if (panelsTakeCommand())
             reportPost(engine_->remoteCommands().post(cmd::RemoteTree{}));
     });
     connectAction("DrzewoLokalne1", [this] {
-        if (panelsIdle())
+        if (panelsTakeCommand())
             reportPost(engine_->localCommands().post(cmd::LocalTree{ActivePanel}));
     });
     SpeedButton12->setEnabled(true);
@@ -39,54 +39,57 @@ void TForm1::connectTransferCommands() {
 }
 
 void TForm1::postTransfer(PanelSide source) {
-    const bool download = sessionShownIn(source);
     PanelController& from = panel(source);
-    const std::string target =
-        download ? explorer(otherSide(source)).GetPath() : engine_->session().currentDir();
-    queueMarked(from, target);
-    if (download)
-        postJob(engine_->remoteCommands(),
-                cmd::Download{panelNumber(source), panelNumber(otherSide(source)), {}},
+    const RowOrigin origin = from.origin();
+    // The folder the other panel shows is where the files go, on the server as locally.
+    const RowOrigin target = panel(otherSide(source)).origin();
+    queueMarked(from, target.Folder);
+    if (sessionShownIn(source))
+        postJob(engine_->remoteCommands(), cmd::Download{origin, target, {}},
                 Jobs.Commit(cmdDownload, false));
     else
-        postJob(engine_->remoteCommands(), cmd::Upload{panelNumber(source), {}},
+        postJob(engine_->remoteCommands(), cmd::Upload{origin, target, {}},
                 Jobs.Commit(cmdUpload, false));
 }
 
 void TForm1::Zapiszjako1Click() {
-    if (!panelsIdle() || engine_->session().FtpPanel != ActivePanel ||
-        (SelectedAttr & listing::Directory) != 0 || SelectedName.empty())
+    if (engine_->session().FtpPanel != ActivePanel || (SelectedAttr & listing::Directory) != 0 ||
+        SelectedName.empty() || !panelsTakeCommand())
         return;
+    // The file under the cursor when asked is the one saved, whatever shows by the answer.
+    const RowOrigin origin = activePanel().origin();
+    const std::string name = SelectedName;
+    const std::uint64_t size = SelectedSize;
     const QString chosen = QFileDialog::getSaveFileName(
         this, QString::fromStdString(Translate("SaveAs")),
         QString::fromStdString(
-            joinPath(explorer(otherSide(sideOf(ActivePanel))).GetPath(), SelectedName)));
+            joinPath(panel(otherSide(sideOf(ActivePanel))).origin().Folder, name)));
     if (chosen.isEmpty())
         return;
     const std::string path = chosen.toStdString();
-    const cmd::SaveAs command{nameOf(path), {}};
-    Jobs.AddItem({engine_->session().currentDir(), folderOf(path), SelectedName, false, false, -1,
-                  0, SelectedSize});
-    postJob(engine_->remoteCommands(), command, Jobs.Commit(cmdSaveAs, false));
+    Jobs.AddItem({origin.Folder, folderOf(path), name, false, false, -1, 0, size});
+    postJob(engine_->remoteCommands(), cmd::SaveAs{origin, nameOf(path), {}},
+            Jobs.Commit(cmdSaveAs, false));
 }
 
 void TForm1::SpeedButton12Click() {
-    if (!panelsIdle() || (SelectedAttr & listing::Directory) != 0 || SelectedName.empty())
+    if ((SelectedAttr & listing::Directory) != 0 || SelectedName.empty() || !panelsTakeCommand())
         return;
-    const PanelSide side = sideOf(ActivePanel);
-    if (!sessionShownIn(side)) {
-        startEditor(joinPath(explorer(side).GetPath(), SelectedName));
+    const RowOrigin origin = activePanel().origin();
+    if (!origin.remote()) {
+        startEditor(joinPath(origin.Folder, SelectedName));
         return;
     }
-    const cmd::EditRemote command{Edit2->text().toStdString(), {}};
-    Jobs.AddItem(
-        {engine_->session().currentDir(), {}, SelectedName, false, false, -1, 0, SelectedSize});
-    postJob(engine_->remoteCommands(), command, Jobs.Commit(cmdEditRemote, false));
+    Jobs.AddItem({origin.Folder, {}, SelectedName, false, false, -1, 0, SelectedSize});
+    postJob(engine_->remoteCommands(), cmd::EditRemote{origin, Edit2->text().toStdString(), {}},
+            Jobs.Commit(cmdEditRemote, false));
 }
 
 void TForm1::editRemoteFile(const cmd::EditRemote& command) {
     const JobWork& work = command.work;
     const JobFrame frame(*this, work.job);
+    if (!engine_->stillShown(command.origin))
+        return;
     FTPCom& session = engine_->session();
     const MarkDomain& entry = work.queue->Items.front();
     int kind = JobFrame::kQuietFinish;

@@ -22,9 +22,8 @@ using namespace std::chrono_literals;
 } // namespace
 
 void TForm1::connectZipCommands() {
-    zipStatus_ = std::make_unique<CoalescedText>(bridge, [this](const std::string& text) {
-        Label18->setText(QString::fromStdString(text));
-    });
+    zipStatus_ = std::make_unique<CoalescedText>(
+        bridge, [this](const std::string& text) { showStatusItem(QString::fromStdString(text)); });
     connectAction("Zip1", [this] { Zip1Click(); });
     connectAction("UnZip1", [this] { UnZip1Click(); });
     connectAction("Zipview1", [this] { Zipview1Click(); });
@@ -40,7 +39,7 @@ bool TForm1::zipJobRunning() const {
 }
 
 void TForm1::Zip1Click() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
     const PanelSide side = sideOf(ActivePanel);
     if (sessionShownIn(side) || zipBusy(side))
@@ -74,7 +73,7 @@ void TForm1::Zip1Click() {
 }
 
 const tarvo::listing::SearchRecord* TForm1::currentArchiveCandidate() {
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return nullptr;
     const PanelSide side = sideOf(ActivePanel);
     if (sessionShownIn(side))
@@ -94,7 +93,8 @@ void TForm1::UnZip1Click() {
 }
 
 void TForm1::promptUnpack(PanelSide side, const std::string& archive,
-                          std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer) {
+                          std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer,
+                          std::optional<tarvo::zip::FileStamp> listed) {
     if (zipBusy(side))
         return;
     const std::string folder = folderOf(archive);
@@ -111,6 +111,7 @@ void TForm1::promptUnpack(PanelSide side, const std::string& archive,
     job.ArchivePath = ArchivePath;
     job.UnpackFolder = UnpackFolder;
     job.Selection = std::move(selection);
+    job.ListedArchive = listed;
     startZipJob(std::move(job), viewer);
 }
 
@@ -133,23 +134,25 @@ void TForm1::Zipview1Click() {
 
 void TForm1::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
     // Another command runs: its end would give the panels back under this job.
-    if (!panelsIdle())
+    if (!panelsTakeCommand())
         return;
+    const auto listed = viewer.listedArchive();
     std::vector<int> marked = viewer.markedEntries();
     if (!marked.empty()) {
-        promptUnpack(side, viewer.archivePath(), std::move(marked), &viewer);
+        promptUnpack(side, viewer.archivePath(), std::move(marked), &viewer, listed);
         return;
     }
-    // Nothing marked: the unpack command, for the archive this viewer shows.
+    // Nothing marked: the unpack command, for the archive this viewer shows; an empty file is
+    // no archive. One that is gone is told by the unpack.
     struct stat archive {};
-    if (::stat(viewer.archivePath().c_str(), &archive) != 0 || archive.st_size == 0)
+    if (::stat(viewer.archivePath().c_str(), &archive) == 0 && archive.st_size == 0)
         return;
-    promptUnpack(side, viewer.archivePath(), std::nullopt, nullptr);
+    promptUnpack(side, viewer.archivePath(), std::nullopt, nullptr, listed);
 }
 
 void TForm1::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
     // Checked again: the prompt before it let other events through.
-    if (!panelsIdle() || zipBusy(job.Side))
+    if (zipBusy(job.Side) || !panelsTakeCommand())
         return;
     auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(job.Side) - 1)];
     worker.reset(); // the panel's last job, ended: joined and gone
@@ -206,7 +209,7 @@ void TForm1::rereadPanels() {
 }
 
 bool TForm1::postPanelRefresh() {
-    return engine_->remoteCommands().post(cmd::RefreshPanels{}) != PostResult::Refused;
+    return taken(engine_->remoteCommands().post(cmd::RefreshPanels{}));
 }
 
 void TForm1::beep() {

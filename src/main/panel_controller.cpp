@@ -2,6 +2,7 @@
 
 #include "local/local_explorer.h"
 #include "main/panel_drops.h"
+#include "platform/posix/path.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -148,6 +149,7 @@ void PanelController::applyView(const PanelView& view) {
     // Another source (the FTP session coming or going) is another folder.
     const bool folderChanged = view.FolderChanged || view.Session != shownSession_;
     shownSession_ = view.Session;
+    shownFolder_ = view.Path;
     // Freeing a million names would hold the screen up for tens of milliseconds.
     sorter_.release(model_.setListing(view.Listing, !folderChanged, view.Session != 0));
     if (const auto arrow = arrowOf(view.SortKey))
@@ -213,6 +215,20 @@ PanelSource& PanelController::source() {
     if (remote_ && remote_->shownIn(side_))
         return *remote_;
     return explorer_;
+}
+
+RowOrigin PanelController::origin() const {
+    return {panelNumber(side_), shownSession_, shownFolder_};
+}
+
+std::string PanelController::pathOf(int row) const {
+    const listing::SearchRecord* record = model_.recordAt(row);
+    if (record == nullptr) {
+        // A server is asked for the parent, which may differ from the text's parent where a
+        // link led into the folder; locally the panel goes back the way it came.
+        return shownSession_ != 0 ? joinPath(shownFolder_, "..") : folderOf(shownFolder_);
+    }
+    return record->Name == "." ? shownFolder_ : joinPath(shownFolder_, record->Name);
 }
 
 void PanelController::headerClicked(listing::SortColumn column) {

@@ -51,6 +51,10 @@ public:
     LocalExplorer& explorer() { return explorer_; }
     // The FTP session while it shows in this panel, the local explorer otherwise.
     PanelSource& source();
+    // Where the rows shown came from: what a command built from them acts on.
+    RowOrigin origin() const;
+    // The full path of the entry in that row; for "[..]" the parent of the folder shown.
+    std::string pathOf(int row) const;
     const PanelWidgets& widgets() const { return widgets_; }
 
     // Screen side of the explorer's publications.
@@ -131,6 +135,7 @@ private:
     std::function<bool(const QKeyEvent&)> isSwitchKey_;
     std::optional<RemotePanelSource> remote_;
     std::uint64_t shownSession_ = 0; // the FTP connection whose listing is shown; 0 local
+    std::string shownFolder_;        // the folder the rows shown were listed from
     // The panel's, whichever source it shows: the FTP session sorts on from where the local
     // folder left off, and the folder from where the session did.
     SortDirections directions_;

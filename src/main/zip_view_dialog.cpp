@@ -172,6 +172,7 @@ void TOKRightDlg1234::showFinishedListing() {
     }
     const auto text = [this](const char* key) { return environment_.translate(key); };
     model_.setListing(listing);
+    listedArchive_ = listing->Stamp;
     setWindowTitle(QString::fromStdString(zipViewCaption(*listing, text("ZipArchive"))));
     Label1->setText(QString::fromStdString(zipViewCountText(*listing, text("Files"))));
     Label2->setText(QString::fromStdString(zipViewRatioText(*listing, text("CommpresionLevel"))));

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +39,8 @@ public:
     const std::string& archivePath() const { return archivePath_; }
     ZipViewModel& model() { return model_; }
     bool isListed() const { return listed_; }
+    // The archive file as it was listed; none before the listing or when it is no archive.
+    const std::optional<tarvo::zip::FileStamp>& listedArchive() const { return listedArchive_; }
     std::vector<int> markedEntries() const { return model_.markedEntries(); }
     // An unpack has taken the entry: its mark goes.
     void clearEntryMark(int index);
@@ -68,6 +71,7 @@ private:
     ZipViewModel model_;
     RowSweep sweep_;
     bool listed_ = false;
+    std::optional<tarvo::zip::FileStamp> listedArchive_;
     std::mutex finishedMutex_;
     std::shared_ptr<const ZipViewListing> finished_; // from the listing thread to the screen
     std::jthread lister_; // last: stopped and joined before anything above goes

@@ -3,6 +3,7 @@
 #include "frontend/connect_fields.h"
 #include "frontend/job.h"
 #include "frontend/job_queue.h"
+#include "frontend/row_origin.h"
 #include "workers/command_codes.h"
 
 #include <cstdint>
@@ -13,7 +14,8 @@
 // One type per command of the workers, holding only what that command works on, copied from
 // the window when it is posted: the worker never reads the window's fields, which the GUI
 // thread keeps changing. Each type's `id` is its command code, which the logs show. A long
-// command (a job the panels wait for) says so with `isLong`.
+// command (a job the panels wait for) says so with `isLong`. A command built from a panel's rows
+// carries their RowOrigin and acts on full paths built from it.
 
 // The panels are numbered 2 for the left and 1 for the right one.
 
@@ -35,7 +37,8 @@ struct Connect {
 
 struct ChangeDir { // enters the selected remote entry
     static constexpr int id = cmdChangeDir;
-    std::string name;
+    RowOrigin origin;
+    std::string path; // the entry's full path on the server
     int attributes = 0;
     std::uint64_t size = 0;
 };
@@ -43,44 +46,49 @@ struct ChangeDir { // enters the selected remote entry
 struct Download {
     static constexpr int id = cmdDownload;
     static constexpr bool isLong = true;
-    int panel = 2;       // the FTP panel
-    int targetPanel = 1; // the local panel the files go to
+    RowOrigin origin; // the FTP panel's rows
+    RowOrigin target; // the local panel the files go to
     JobWork work;
 };
 
 struct Upload {
     static constexpr int id = cmdUpload;
     static constexpr bool isLong = true;
-    int panel = 2; // the local panel the files come from
+    RowOrigin origin; // the local panel's rows
+    RowOrigin target; // the FTP panel's folder the files go to
     JobWork work;
 };
 
 struct OpenEntry { // opens the selected entry of a local panel
     static constexpr int id = cmdOpenEntry;
-    int panel = 2;
-    std::string name;
+    RowOrigin origin;
+    std::string path; // the entry's full path
     int attributes = 0;
 };
 
+// The session's up, root and refresh: they go from wherever the session is when they run, in the
+// connection they were given in.
 struct RemoteUp {
     static constexpr int id = cmdRemoteUp;
+    RowOrigin origin;
 };
 
 struct RemoteRoot {
     static constexpr int id = cmdRemoteRoot;
+    RowOrigin origin;
 };
 
 struct Delete { // the marked entries of a local panel or of the FTP panel
     static constexpr int id = cmdDelete;
     static constexpr bool isLong = true;
-    int panel = 2;
+    RowOrigin origin;
     JobWork work;
 };
 
 struct Chmod {
     static constexpr int id = cmdChmod;
     static constexpr bool isLong = true;
-    int panel = 2; // the FTP panel
+    RowOrigin origin; // the FTP panel's rows
     unsigned mode = 0;
     JobWork work;
 };
@@ -91,17 +99,20 @@ struct RemoteTree {
 
 struct Rename {
     static constexpr int id = cmdRename;
+    RowOrigin origin;
     std::string name;
     std::string newName;
 };
 
 struct RefreshRemote {
     static constexpr int id = cmdRefreshRemote;
+    RowOrigin origin;
 };
 
 struct SaveAs {
     static constexpr int id = cmdSaveAs;
     static constexpr bool isLong = true;
+    RowOrigin origin;
     std::string newName; // the local file's name; its folder is the job's target
     JobWork work;
 };
@@ -109,6 +120,7 @@ struct SaveAs {
 struct EditRemote {
     static constexpr int id = cmdEditRemote;
     static constexpr bool isLong = true;
+    RowOrigin origin;
     std::string site; // for the local copy's name
     JobWork work;
 };
@@ -140,12 +152,14 @@ struct ReadFolder { // a folder into a local panel
 
 struct OpenRemoteFolder { // a saved folder of the connected site
     static constexpr int id = cmdOpenRemoteFolder;
+    RowOrigin origin; // the session it was given in
     std::string path;
     bool recordVisit = false;
 };
 
 struct RemoteMkDir {
     static constexpr int id = cmdRemoteMkDir;
+    RowOrigin origin; // the folder the new one goes into
     std::string name;
 };
 
@@ -153,13 +167,14 @@ struct RemoteMkDir {
 
 struct LocalUp {
     static constexpr int id = cmdLocalUp;
-    int panel = 2;
+    RowOrigin origin;
 };
 
 struct LocalCopy { // copies or moves the marked entries to the other panel
     static constexpr int id = cmdLocalCopy;
     static constexpr bool isLong = true;
-    int targetPanel = 1;
+    RowOrigin origin;
+    RowOrigin target;
     JobWork work;
 };
 
@@ -173,22 +188,20 @@ struct LocalTree { // writes the other panel's tree into the console
 
 struct LocalMkDir {
     static constexpr int id = cmdLocalMkDir;
-    int panel = 2;
-    std::string folder; // the panel's folder when the user asked
+    RowOrigin origin; // the panel's folder when the user asked
     std::string name;
 };
 
 struct LocalRename {
     static constexpr int id = cmdLocalRename;
-    int panel = 2;
-    std::string folder;
+    RowOrigin origin;
     std::string name;
     std::string newName;
 };
 
 struct LocalAttributes {
     static constexpr int id = cmdLocalAttributes;
-    int panel = 2;
+    RowOrigin origin;
     bool readOnly = false; // what the marked entries become
     std::shared_ptr<const JobQueue> entries;
 };
@@ -196,7 +209,7 @@ struct LocalAttributes {
 struct LocalDrop { // files dropped from other programs
     static constexpr int id = cmdLocalDrop;
     static constexpr bool isLong = true;
-    int targetPanel = 1;
+    RowOrigin target; // the local panel they are dropped on
     JobWork work;
 };
 

@@ -9,8 +9,10 @@ PostResult Mailbox::post(Posted posted) {
         const bool longJob =
             runningLong_ ||
             std::ranges::any_of(waiting_, [](const Posted& waiting) { return waiting.isLong; });
-        if (longJob || waiting_.size() >= kMaxWaiting)
+        if (longJob)
             return PostResult::Refused;
+        if (waiting_.size() >= kMaxWaiting)
+            return PostResult::Full;
         if (runningId_ != 0 || !waiting_.empty())
             result = PostResult::Queued;
         waiting_.push_back(std::move(posted));
@@ -48,9 +50,21 @@ std::optional<Mailbox::Posted> Mailbox::take(Clock::time_point deadline) {
 }
 
 void Mailbox::finish() {
+    std::function<void()> settled;
+    {
+        std::lock_guard lock(mutex_);
+        runningId_ = 0;
+        runningLong_ = false;
+        if (waiting_.empty())
+            settled = settled_;
+    }
+    if (settled)
+        settled();
+}
+
+void Mailbox::setSettledHandler(std::function<void()> handler) {
     std::lock_guard lock(mutex_);
-    runningId_ = 0;
-    runningLong_ = false;
+    settled_ = std::move(handler);
 }
 
 void Mailbox::wake() {

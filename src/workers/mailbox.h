@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -13,7 +14,12 @@ enum class PostResult {
     Started, // the worker was idle: it takes the command now
     Queued,  // the worker finishes a short command first, then runs this one
     Refused, // a long job runs or waits: the command is not taken
+    Full,    // too many short commands wait already: the command is not taken
 };
+
+inline bool taken(PostResult result) {
+    return result == PostResult::Started || result == PostResult::Queued;
+}
 
 // A worker's mailbox: the command it runs and the few that wait for it, in the order they were
 // posted. A short command (a listing, a change of folder, a refresh) waits behind another short
@@ -48,6 +54,8 @@ public:
     std::optional<Posted> take(Clock::time_point deadline);
     void finish();
     void wake();
+    // Called on the worker whenever it has finished a command and none waits.
+    void setSettledHandler(std::function<void()> handler);
 
 private:
     template <class Command> static constexpr bool isLong() {
@@ -64,4 +72,5 @@ private:
     int runningId_ = 0; // 0 when none runs
     bool runningLong_ = false;
     bool woken_ = false;
+    std::function<void()> settled_;
 };

@@ -160,7 +160,7 @@ TEST_F(CannedListing, AnErrorTextForAListingLeadsUpOneLevel) {
     fs::create_directory(server->root / "err");
     writeFile(canned.at("err"), "FTP: No Such Folder\r\n");
     connectAndShow(*server);
-    const int opened = ftp->ChangeDir("[err]", 0x10, 0);
+    const int opened = ftp->ChangeDir("/err", 0x10, 0);
     EXPECT_EQ(std::tuple(opened, boxes(), ftp->currentDir(), rows()),
               std::tuple(16, std::vector<std::string>{"ftp: no such folder"}, "/",
                          std::vector<std::string>{"top"}));
@@ -225,7 +225,7 @@ TEST_F(CannedListing, AnUnexpectedFailureIsNeverTakenForSuccess) {
     screen.failOn.clear();
     connectAndShow(*server);
     screen.failOn = "Command:> MKD";
-    EXPECT_FALSE(ftp->MkDir("new"));
+    EXPECT_FALSE(ftp->MkDir("/", "new"));
     EXPECT_EQ(boxes().back(), "App error in FTPCom::MkDir");
     screen.failOn = "Command:> DELE";
     EXPECT_EQ(ftp->Delete("/folder/x", 0x80), -2);

@@ -85,7 +85,7 @@ TEST_F(VsftpdSession, TheServersFolderNamesTheEntriesWhateverTheStartFolder) {
         connectAndShow(*server);
         EXPECT_EQ(ftp->currentDir(), shown) << start;
         EXPECT_EQ(screen.lastView().PathLabel, "0:" + shown) << start;
-        EXPECT_TRUE(ftp->MkDir("made")) << start;
+        EXPECT_TRUE(ftp->MkDir(shown, "made")) << start;
         EXPECT_TRUE(fs::is_directory(server->root / shown.substr(1) / "made")) << start;
         fs::remove(server->root / shown.substr(1) / "made");
     }
@@ -101,14 +101,14 @@ TEST_F(VsftpdSession, NavigationUpAtTheRootIntoLinksAndBack) {
         std::string cursor; // the folder row the cursor goes to
     };
     const Step steps[] = {
-        {"[sub]", 0x10, 16, "/sub", ""},
-        {"[..]", 0x10, 16, "/", "sub"},
-        {"[..]", 0x10, 16, "/", ""},     // the root stays the root
-        {"[lnk]", 0x10, 16, "/sub", ""}, // the server names the folder a link leads to
-        {"[/]", 0x10, 16, "/", "sub"},
-        {"dir.lnk", 0x80, 32, "/sub", ""}, // a file row of size 0 may be a link to a folder
-        {"[inner]", 0x10, 16, "/sub/inner", "sub"}, // no row of that name: row 0
-        {"[.]", 0x10, 16, "/sub/inner", "sub"},     // nothing sent, nothing shown anew
+        {"/sub", 0x10, 16, "/sub", ""},
+        {"..", 0x10, 16, "/", "sub"},
+        {"..", 0x10, 16, "/", ""},      // the root stays the root
+        {"/lnk", 0x10, 16, "/sub", ""}, // the server names the folder a link leads to
+        {"/", 0x10, 16, "/", "sub"},
+        {"/dir.lnk", 0x80, 32, "/sub", ""}, // a file row of size 0 may be a link to a folder
+        {"/sub/inner", 0x10, 16, "/sub/inner", "sub"}, // no row of that name: row 0
+        {"/sub/inner/..", 0x10, 16, "/sub", "inner"},  // a row's parent, from its own folder
     };
     for (const Step& step : steps) {
         const int result = ftp->ChangeDir(step.entry, step.attributes, 0);
@@ -118,7 +118,7 @@ TEST_F(VsftpdSession, NavigationUpAtTheRootIntoLinksAndBack) {
             << step.entry;
     }
     EXPECT_EQ(ftp->ChangeDir("a.txt", 0x80, 5), 32) << "a file with a size is not tried";
-    EXPECT_EQ(ftp->currentDir(), "/sub/inner");
+    EXPECT_EQ(ftp->currentDir(), "/sub");
 }
 
 TEST_F(VsftpdSession, DeletingATreeRemovesItsLinksButNotWhatTheyPointAt) {
@@ -141,23 +141,28 @@ TEST_F(VsftpdSession, DeletingATreeRemovesItsLinksButNotWhatTheyPointAt) {
 TEST_F(VsftpdSession, ARenameNeverReplacesAndMakeAndDeleteReportRefusals) {
     connectAndShow(*server);
     for (const char* taken : {"b.txt", "sub", "", "..", "sub/x"}) {
-        EXPECT_EQ(ftp->Rename("a.txt", taken), -1) << taken;
+        EXPECT_EQ(ftp->Rename("/", "a.txt", taken), -1) << taken;
         EXPECT_EQ(readFile(server->root / "a.txt"), "12345") << taken;
     }
     EXPECT_EQ(readFile(server->root / "b.txt"), "b");
     EXPECT_EQ(boxes(), std::vector<std::string>(5, "CouldNotRenameFile"));
-    EXPECT_EQ(ftp->Rename("a.txt", "c.txt"), 1);
+    // A folder the session does not show is listed for the check: its own entries count.
+    writeFile(server->root / "sub" / "b.txt", "sub's");
+    EXPECT_EQ(ftp->Rename("/sub", "b.txt", "inner"), -1);
+    EXPECT_EQ(ftp->Rename("/sub", "b.txt", "a.txt"), 1);
+    EXPECT_EQ(readFile(server->root / "sub" / "a.txt"), "sub's");
+    EXPECT_EQ(ftp->Rename("/", "a.txt", "c.txt"), 1);
     EXPECT_EQ(readFile(server->root / "c.txt"), "12345");
 
-    EXPECT_TRUE(ftp->MkDir("/sub")) << "a folder the listing shows counts as made";
-    EXPECT_TRUE(ftp->MkDir("new"));
+    EXPECT_TRUE(ftp->MkDir("/", "/sub")) << "a folder the listing shows counts as made";
+    EXPECT_TRUE(ftp->MkDir("/", "new"));
     EXPECT_TRUE(fs::is_directory(server->root / "new"));
     screen.script().answerNext(MessageButton::Ok);
     EXPECT_EQ(ftp->Delete("/sub", 0x10), -1) << "a folder that is not empty";
     EXPECT_TRUE(fs::exists(server->root / "sub"));
     const auto shown = boxes();
     EXPECT_EQ(
-        std::vector(shown.begin() + 5, shown.end()),
+        std::vector(shown.begin() + 6, shown.end()),
         (std::vector<std::string>{"CouldNotDeleteDirectory\n\n/sub", " OperationNotAllowed"}));
     EXPECT_EQ(ftp->DeleteAnswer, 0) << "OK goes on with the batch";
 }
@@ -198,24 +203,25 @@ TEST_F(VsftpdSession, ConsoleLinesAndALongReply) {
 }
 
 TEST_F(VsftpdSession, ChmodSetsTheModeNumberAndReportsARefusal) {
-    EXPECT_FALSE(ftp->Chmod("a.txt", 600)) << "no connection";
+    EXPECT_FALSE(ftp->Chmod("/a.txt", 600)) << "no connection";
     connectAndShow(*server);
     for (const auto& [name, mode, expected] : {std::tuple{"a.txt", 600, 0600u},
                                                {"a.txt", 0, 0u},
                                                {"sub", 711, 0711u},
+                                               {"sub/inner", 700, 0700u},
                                                {"b.txt", 44, 044u}}) {
         SCOPED_TRACE(name + std::string(" ") + std::to_string(mode));
-        EXPECT_TRUE(ftp->Chmod(name, mode));
+        EXPECT_TRUE(ftp->Chmod("/" + std::string(name), mode));
         EXPECT_EQ(static_cast<unsigned>(fs::status(server->root / name).permissions()) & 07777,
                   expected);
     }
-    EXPECT_NE(console().find("[12:00:00] Command:> SITE chmod 0 a.txt\n"), std::string::npos);
+    EXPECT_NE(console().find("[12:00:00] Command:> SITE chmod 0 /a.txt\n"), std::string::npos);
     EXPECT_TRUE(boxes().empty());
 
     screen.script().answerNext(MessageButton::Cancel);
-    EXPECT_TRUE(ftp->Chmod("missing", 644));
+    EXPECT_TRUE(ftp->Chmod("/missing", 644));
     ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes().back(), "OperationNotAllowed\n\nSITE chmod 644 missing");
+    EXPECT_EQ(boxes().back(), "OperationNotAllowed\n\nSITE chmod 644 /missing");
     EXPECT_EQ(ftp->ChmodAnswer, 2) << "Cancel stops the batch";
 }
 

@@ -79,18 +79,16 @@ TEST_F(LocalExplorerTest, GoingUpPutsTheCursorOnTheFolderJustLeftAndStopsAtTheRo
     explorer.SetPath("/");
     EXPECT_EQ(explorer.GoUp(), "/") << "the root has no parent";
     EXPECT_EQ(screen.views().size(), shown);
-    explorer.Open("[..]", 0x10);
-    EXPECT_EQ(explorer.GetPath(), "/");
 }
 
-TEST_F(LocalExplorerTest, OpensFoldersByTheirRowRecordingThePathAndFilesWithTheDesktop) {
+TEST_F(LocalExplorerTest, OpensFoldersByTheirPathRecordingThePathAndFilesWithTheDesktop) {
     tree.dir("sub");
     tree.file("sub/note.txt");
     explorer.SetPath(tree.path());
-    EXPECT_EQ(explorer.Open("[sub]", 0x10), 16);
+    EXPECT_EQ(explorer.Open(tree.at("sub"), 0x10), 16);
     EXPECT_EQ(explorer.GetPath(), tree.at("sub"));
-    EXPECT_EQ(explorer.Open("[.]", 0x10), 16);
-    EXPECT_EQ(explorer.Open("note.txt", 0x20), 32);
+    EXPECT_EQ(explorer.Open(tree.at("sub"), 0x10), 16);
+    EXPECT_EQ(explorer.Open(tree.at("sub/note.txt"), 0x20), 32);
     EXPECT_EQ(screen.opened(), std::vector<std::string>{tree.at("sub/note.txt")});
     EXPECT_EQ(screen.history(), (std::vector<std::string>{tree.at("sub"), tree.at("sub")}))
         << "entering a folder records the panel's path even when unchanged";
@@ -126,7 +124,7 @@ TEST_F(LocalExplorerTest, AFolderOnAMediumThatIsNotReadyStaysThePathSoGoingUpWor
         RecordingFrontend panel;
         LocalExplorer failing(panel, texts, PanelSide::Right, pulledOut);
         failing.SetPath(tree.path());
-        failing.Open("[stick]", 0x10);
+        failing.Open(stick, 0x10);
         const PanelView view = panel.lastView();
         EXPECT_EQ(std::tuple(failing.GetPath(), view.PathLabel,
                              view.Listing->Dirs.size() + view.Listing->Files.size()),

@@ -119,7 +119,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     click(opened<TOKRightDlg>()->SpeedButton1);
     ASSERT_TRUE(pumpUntil([&] {
         return child<QPlainTextEdit>("Memo1")->toPlainText().contains(
-                   "Command:> SITE chmod 1777 sticky") &&
+                   "Command:> SITE chmod 1777 /sticky") &&
                idle();
     }));
     EXPECT_EQ(modeOf(server->root / "sticky"), 01777u);
@@ -163,7 +163,7 @@ TEST_F(FtpDialogsTest, PermissionChangesKeepEachEntrysSpecialBits) {
     click(opened<TOKRightDlg>()->SpeedButton1);
     ASSERT_TRUE(pumpUntil([&] { return messages->shown().size() > boxes && idle(); }));
     EXPECT_EQ(messages->shown().size(), boxes + 1);
-    EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\nSITE chmod 644 gone1");
+    EXPECT_EQ(lastBox(), window->Translate("OperationNotAllowed") + "\n\nSITE chmod 644 /gone1");
 
     // Without a connection Apply only closes the dialog.
     press(Qt::Key_Q, Qt::ControlModifier);

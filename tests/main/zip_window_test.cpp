@@ -176,6 +176,28 @@ TEST_F(ZipWindowTest, TheViewerUnpacksItsOwnArchiveWhereverTheMainRowIs) {
     window->findChild<QWidget*>("Panel2")->setEnabled(true);
 }
 
+// The viewer unpacks only the archive it listed: marks name entries by their place in it, so one
+// replaced under the viewer, or gone, is named in a box and nothing is written.
+TEST_F(ZipWindowTest, TheViewerUnpacksNothingOfAnArchiveReplacedOrRemovedUnderIt) {
+    writeArchive(work("a.zip"), {{"one", "1"}, {"two", "2"}});
+    reread();
+    TOKRightDlg1234* viewer = openViewer("a.zip");
+    ASSERT_NE(viewer, nullptr);
+    writeArchive(work("b.zip"), {{"never", "seen"}, {"shown", "!"}});
+    std::filesystem::rename(work("b.zip"), work("a.zip"));
+    QTest::mouseClick(grid(viewer)->viewport(), Qt::RightButton, {}, rowPoint(viewer, 2));
+    ASSERT_EQ(markedRows(viewer), std::vector<int>{2});
+    unpackFromViewer(viewer, home.at("replaced"));
+    EXPECT_EQ(lastBox(),
+              "Nothing was unpacked: the archive changed after it was listed.\n\n" + work("a.zip"));
+    EXPECT_FALSE(std::filesystem::exists(home.at("replaced")));
+
+    std::filesystem::remove(work("a.zip"));
+    unpackFromViewer(viewer, home.at("gone"));
+    EXPECT_EQ(lastBox(), "Nothing was unpacked: the archive is missing.\n\n" + work("a.zip"));
+    EXPECT_FALSE(std::filesystem::exists(home.at("gone")));
+}
+
 TEST_F(ZipWindowTest, ClosingTheViewerWhileItsUnpackRunsLeavesTheUnpackToFinish) {
     writeArchive(work("a.zip"), {{"one", "1"}, {"two", "2"}});
     reread();

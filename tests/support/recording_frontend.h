@@ -28,6 +28,7 @@ public:
     void showSession(SessionView session) override { add(sessions_, std::move(session)); }
     void serverWait(bool waiting) override { add(strip_, waiting ? "wait" : "ready"); }
     void completeProgress() override { add(strip_, "complete"); }
+    void commandRefused(Refusal why) override { add(refusals_, why); }
 
     ScriptedMessages& script() { return messages_; }
     std::vector<std::string> console() const { return copy(console_); }
@@ -47,6 +48,7 @@ public:
     int jobsEnded() const { return copy(jobsEnded_); }
     std::vector<std::string> currentFiles() const { return copy(currentFiles_); }
     std::vector<int> unmarked() const { return copy(unmarked_); }
+    std::vector<Refusal> refusals() const { return copy(refusals_); }
     // The status strip's services called since the last take, in order.
     std::vector<std::string> takeStrip() {
         std::lock_guard lock(mutex_);
@@ -81,4 +83,5 @@ private:
     std::vector<std::string> currentFiles_;
     std::vector<int> unmarked_;
     std::vector<std::string> strip_;
+    std::vector<Refusal> refusals_;
 };

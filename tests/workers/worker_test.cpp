@@ -57,6 +57,25 @@ TEST(Mailbox, ShortCommandsWaitInOrderAndNothingIsTakenWhileALongJobRunsOrWaits)
     EXPECT_FALSE(mailbox.take(Mailbox::Clock::now())) << "an idle wait ends at its deadline";
 }
 
+TEST(Mailbox, AFullQueueSaysSoAndTheWorkerSettlesOnceNothingWaits) {
+    Mailbox mailbox;
+    int settled = 0;
+    mailbox.setSettledHandler([&settled] { ++settled; });
+    const auto far = Mailbox::Clock::now() + 10s;
+    ASSERT_EQ(mailbox.post(cmd::RefreshPanels{}), PostResult::Started);
+    ASSERT_TRUE(mailbox.take(far));
+    for (std::size_t i = 0; i < Mailbox::kMaxWaiting; ++i)
+        ASSERT_EQ(mailbox.post(cmd::RefreshPanels{}), PostResult::Queued);
+    EXPECT_EQ(mailbox.post(cmd::RefreshPanels{}), PostResult::Full)
+        << "told apart from a refusal for a running job";
+    for (std::size_t i = 0; i < Mailbox::kMaxWaiting; ++i) {
+        mailbox.finish();
+        ASSERT_TRUE(mailbox.take(far));
+    }
+    mailbox.finish();
+    EXPECT_EQ(settled, 1) << "only the last command leaves nothing waiting";
+}
+
 TEST(CommandWorker, RunsPostsWithTheirParametersAndAFailureIsReportedAndTheLoopGoesOn) {
     Mailbox mailbox;
     TMonThreadL worker(mailbox);

@@ -110,6 +110,17 @@ ZipResult ZipExtractToFile(ZipHandle handle, int index, const std::string& targe
     return readerResult(handle->reader->extract(index, targetPath));
 }
 
+bool ZipReaderFile(ZipHandle handle, FileStamp& stamp) {
+    if (checkHandle(handle, ZipReaderKind) != ZipOk)
+        return false;
+    const struct stat& status = handle->reader->fileStatus();
+    stamp = {{status.st_dev, status.st_ino},
+             static_cast<std::uint64_t>(status.st_size),
+             status.st_mtim.tv_sec,
+             status.st_mtim.tv_nsec};
+    return true;
+}
+
 ZipResult ZipCloseReader(ZipHandle handle) {
     if (const ZipResult checked = checkHandle(handle, ZipReaderKind); checked != ZipOk) {
         return readerResult(checked);

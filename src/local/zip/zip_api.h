@@ -83,6 +83,16 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// One version of a file: the file itself, its size and the time its data last changed. A file
+// replaced, rewritten or grown since has another stamp.
+struct FileStamp {
+    FileIdentity file;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // Writer. ZipCreate returns no handle when the archive cannot be created; the archive appears
 // under its name only when ZipCloseWriter completes it.
 ZipHandle ZipCreate(const std::string& archivePath);
@@ -104,6 +114,9 @@ ZipHandle ZipOpen(const std::string& archivePath);
 ZipResult ZipGetEntry(ZipHandle handle, int index, ZipEntryInfo& info);
 ZipResult ZipExtractToFile(ZipHandle handle, int index, const std::string& targetPath);
 ZipResult ZipCloseReader(ZipHandle handle);
+// The archive file the reader reads, as it was when ZipOpen opened it. False for a handle that
+// is not a reader's.
+bool ZipReaderFile(ZipHandle handle, FileStamp& stamp);
 
 bool ZipIsReaderHandle(ZipHandle handle);
 

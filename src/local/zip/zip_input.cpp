@@ -19,12 +19,11 @@ constexpr std::size_t CacheSize = 64 * 1024;
 ZipResult ZipInput::open(const std::string& path) {
     // Non-blocking, so that naming a FIFO fails below instead of waiting for a writer.
     fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    struct stat status {};
-    if (!fd_.valid() || ::fstat(fd_.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!fd_.valid() || ::fstat(fd_.get(), &status_) != 0 || !S_ISREG(status_.st_mode)) {
         fd_.reset();
         return ZipCannotOpen;
     }
-    size_ = static_cast<std::uint64_t>(status.st_size);
+    size_ = static_cast<std::uint64_t>(status_.st_size);
     for (Block& block : blocks_) {
         block = Block{};
         block.bytes.resize(CacheSize);

@@ -7,6 +7,8 @@
 #include "local/zip/zip_result.h"
 #include "platform/posix/unique_fd.h"
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -19,6 +21,8 @@ public:
     // Opens an existing regular file for reading.
     ZipResult open(const std::string& path);
     std::uint64_t size() const { return size_; }
+    // The file's status when it was opened: which file, of what size and age, was read.
+    const struct stat& status() const { return status_; }
     // Reads exactly `size` bytes at `offset`.
     bool readAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size);
 
@@ -34,6 +38,7 @@ private:
     const Block* blockAt(std::uint64_t offset);
 
     UniqueFd fd_;
+    struct stat status_ {};
     std::uint64_t size_ = 0;
     std::array<Block, 2> blocks_;
     std::uint64_t uses_ = 0;

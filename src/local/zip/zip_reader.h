@@ -22,6 +22,7 @@ public:
 
     ZipResult get(int index, ZipEntryInfo& info);
     ZipResult extract(int index, const std::string& targetPath);
+    const struct stat& fileStatus() const { return input_.status(); }
 
 private:
     TUnzip() = default;

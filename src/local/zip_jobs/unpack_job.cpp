@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace zip = tarvo::zip;
@@ -27,10 +28,9 @@ public:
 
     void run() {
         zip::UniqueZipHandle handle(zip::ZipOpen(job_.ArchivePath));
-        if (handle == nullptr) {
-            host_.messages().show(
-                {kTitle, host_.translate("OperationNotAllowed") + "\n\n" + job_.ArchivePath,
-                 MessageButton::Ok, MessageIcon::Information});
+        if (const std::string refusal = refusalOf(handle.get()); !refusal.empty()) {
+            host_.messages().show({kTitle, refusal + "\n\n" + job_.ArchivePath, MessageButton::Ok,
+                                   MessageIcon::Information});
         } else {
             unpackEntries(handle.get());
             if (!failures_.empty())
@@ -48,6 +48,22 @@ public:
 
 private:
     enum class Decision { Write, Skip, Stop };
+
+    // Why nothing is unpacked: the archive cannot be read, or is not the one listed; empty
+    // when it is fine.
+    std::string refusalOf(zip::ZipHandle handle) const {
+        if (handle == nullptr) {
+            struct stat status {};
+            if (::stat(job_.ArchivePath.c_str(), &status) != 0 && errno == ENOENT)
+                return "Nothing was unpacked: the archive is missing.";
+            return host_.translate("OperationNotAllowed");
+        }
+        // Replaced, rewritten or grown since it was listed: its entries are not the ones shown.
+        if (zip::FileStamp opened; job_.ListedArchive && (!zip::ZipReaderFile(handle, opened) ||
+                                                          opened != *job_.ListedArchive))
+            return "Nothing was unpacked: the archive changed after it was listed.";
+        return {};
+    }
 
     bool taken(int index) const {
         return !job_.Selection ||

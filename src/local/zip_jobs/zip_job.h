@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frontend/frontend.h"
+#include "local/zip/zip_api.h"
 
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ struct ZipJob {
     // An unpack of the entries marked in an archive viewer (entry indices, ascending); none
     // unpacks the whole archive.
     std::optional<std::vector<int>> Selection;
+    // The archive as a viewer listed it: an unpack from the viewer takes only that archive, so
+    // that the entries written are the ones the user saw (and marked by their index).
+    std::optional<tarvo::zip::FileStamp> ListedArchive;
     std::string ArchivePath;  // absolute
     std::string UnpackFolder; // absolute, ending in "/"
     unsigned Threads = 0;     // compressing threads of a pack; 0 is one per core

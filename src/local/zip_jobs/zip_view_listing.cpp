@@ -32,6 +32,8 @@ ZipViewListing listZipArchive(const std::string& archivePath, const std::stop_to
     if (handle == nullptr)
         return listing;
     listing.Opened = true;
+    if (tarvo::zip::FileStamp stamp; zip::ZipReaderFile(handle.get(), stamp))
+        listing.Stamp = stamp;
     zip::ZipEntryInfo info;
     zip::ZipGetEntry(handle.get(), -1, info);
     const int count = info.index;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "local/zip/zip_api.h"
+
 #include <cstdint>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -12,7 +15,8 @@ struct ZipViewListing {
     // each level, a folder by its whole name (ending in "/"), a file by its own name, indented a
     // level deeper than the folder entries beside it.
     std::vector<std::string> Rows;
-    bool Opened = false; // false: the file is no archive this layer can read
+    bool Opened = false;                        // false: the file is no archive this layer can read
+    std::optional<tarvo::zip::FileStamp> Stamp; // the archive file listed, once opened
     int Files = 0;
     std::uint64_t Packed = 0;   // both stop at the largest value
     std::uint64_t Unpacked = 1; // counted from 1: an empty archive has the ratio 0

@@ -84,13 +84,33 @@ TEST(UnpackJob, ReportsUnsafeAndDamagedEntriesAndWritesNothingOutsideTheFolder) 
               std::tuple(0, "Unpacking (0): " + tree.at("out/good.txt")));
 }
 
-TEST(UnpackJob, AFileThatIsNoArchiveIsReportedAndNothingWritten) {
+// A viewer's unpack takes only the archive it listed: entries are marked by index, and another
+// archive's entries of those indices were never seen.
+TEST(UnpackJob, AMissingFileNoArchiveOrAnArchiveNotTheOneListedIsReportedAndNothingWritten) {
     TempTree tree;
-    for (const std::string& archive : {tree.at("missing.zip"), tree.write("text.zip", "text")}) {
+    const std::string listed = tree.at("listed.zip");
+    writeArchive(listed, {{"seen.txt", "seen"}});
+    tarvo::zip::FileStamp stamp;
+    {
+        const tarvo::zip::UniqueZipHandle handle(tarvo::zip::ZipOpen(listed));
+        ASSERT_TRUE(tarvo::zip::ZipReaderFile(handle.get(), stamp));
+    }
+    const std::string rewritten = tree.at("rewritten.zip");
+    writeArchive(rewritten, {{"other.txt", "never seen"}});
+    const std::string changed = "Nothing was unpacked: the archive changed after it was listed.";
+    const std::tuple<std::string, std::string, std::optional<tarvo::zip::FileStamp>> cases[] = {
+        {tree.at("missing.zip"), "Nothing was unpacked: the archive is missing.", stamp},
+        {tree.write("text.zip", "text"), "OperationNotAllowed", std::nullopt},
+        {rewritten, changed, stamp}, // another file under the name
+    };
+    for (const auto& [archive, refusal, seen] : cases) {
         SCOPED_TRACE(archive);
         RecordingZipHost host;
-        host.run(unpackJob(archive, tree.at("out")));
-        EXPECT_EQ(host.reports(), Entries{"OperationNotAllowed\n\n" + archive});
+        ZipJob job = unpackJob(archive, tree.at("out"));
+        job.ListedArchive = seen;
+        job.Selection = std::vector<int>{0};
+        host.run(job);
+        EXPECT_EQ(host.reports(), Entries{refusal + "\n\n" + archive});
         EXPECT_EQ(std::tuple(host.beeps, std::filesystem::exists(tree.at("out")), host.ended),
                   std::tuple(0, false, true));
     }
