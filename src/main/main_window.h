@@ -373,6 +373,7 @@ private:
     void connectShellTools();
     void connectHelpCommands();
     void enableTool(std::initializer_list<const char*> controls, bool available);
+    void enablePropertiesForPanel();     // by what the active panel shows
     void Minimalizyjdozasobnika1Click(); // hide in the tray
     void TrayIcon1Click();               // back from the tray
     void Jzyk1Click();                   // the language dialog

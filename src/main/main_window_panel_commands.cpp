@@ -1,5 +1,6 @@
 // The commands that depend on the active panel and the FTP session: a move has no remote form,
-// saving as needs a remote file, and packing, archives, drives and printing need local ones.
+// saving as needs a remote file, packing, archives, drives and printing need local ones, and
+// properties need an editor on the FTP panel and a file manager on a local one.
 #include "main/main_window.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@ void TForm1::UpdateMenusForPanel(int panelNumber) {
     holdCommand(findChild<QAction*>("Zapiszjako1"), !remote);
     for (const char* name : {"Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})
         holdCommand(findChild<QAction*>(name), remote);
+    enablePropertiesForPanel();
 }
 
 // A command held here comes back when released; one its owner keeps disabled (not built, or

@@ -64,17 +64,17 @@ void TForm1::connectShellTools() {
         "Print1", [this] { Print1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F9));
     enableTool({"Print1"}, DesktopTools::available(DesktopTool::Printer));
 
-    // Properties show the FTP panel's listing in the editor; a local entry's need a file manager.
     connectAction(
         "waciwoci1", [this] { waciwoci1Click(); }, QKeySequence(Qt::ALT | Qt::Key_Return));
     connectAction("ShareCurrentDirectory1", [this] { ShareCurrentDirectory1Click(); });
     connectAction("UnshareDirectory1", [this] { ShareCurrentDirectory1Click(); });
     const auto enableProperties = [this] {
-        enableTool({"waciwoci1", "ShareCurrentDirectory1", "UnshareDirectory1"},
-                   tools_->propertiesAvailable());
+        enableTool({"ShareCurrentDirectory1", "UnshareDirectory1"}, tools_->propertiesAvailable());
+        enablePropertiesForPanel();
     };
     enableProperties();
     connect(tools_, &DesktopTools::propertiesServiceFound, this, enableProperties);
+    connect(tools_, &DesktopTools::textEditorChecked, this, [this] { enablePropertiesForPanel(); });
 
     const bool mounts = DesktopTools::available(DesktopTool::NetworkMounts);
     connectAction("MapNetworkDrive1", [this] { networkDriveClick("MapNetworkDrive1", false); });
@@ -103,6 +103,12 @@ void TForm1::connectHelpCommands() {
 void TForm1::enableTool(std::initializer_list<const char*> controls, bool available) {
     for (const char* name : controls)
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(available);
+}
+
+// Properties show the FTP panel's listing in the editor; a local entry's need a file manager.
+void TForm1::enablePropertiesForPanel() {
+    enableTool({"waciwoci1"}, sessionShownIn(activePanel().side()) ? tools_->textEditorAvailable()
+                                                                   : tools_->propertiesAvailable());
 }
 
 void TForm1::reportToolFailure(const std::string& text) {

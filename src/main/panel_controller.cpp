@@ -180,8 +180,7 @@ void PanelController::clearMarks() {
 
 void PanelController::showRow(int row) {
     const QModelIndex index = model_.index(row, PanelModel::NameColumn);
-    grid_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+    grid_->showCursor(index);
     grid_->scrollTo(index);
 }
 

@@ -26,6 +26,31 @@ void PanelGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
     horizontalScrollBar()->setValue(0);
 }
 
+void PanelGrid::showCursor(const QModelIndex& index) {
+    cursor_ = index;
+    const auto row = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    if (hasFocus())
+        selectionModel()->setCurrentIndex(index, row);
+    else
+        selectionModel()->select(index, row);
+}
+
+void PanelGrid::focusInEvent(QFocusEvent* event) {
+    if (cursor_.isValid()) {
+        // Without scrolling: rows the wheel brought into view stay there.
+        const bool scroll = hasAutoScroll();
+        setAutoScroll(false);
+        selectionModel()->setCurrentIndex(cursor_, QItemSelectionModel::NoUpdate);
+        setAutoScroll(scroll);
+    }
+    QTableView::focusInEvent(event);
+}
+
+void PanelGrid::focusOutEvent(QFocusEvent* event) {
+    selectionModel()->clearCurrentIndex();
+    QTableView::focusOutEvent(event);
+}
+
 bool PanelGrid::event(QEvent* event) {
     // Tab switches panels; the widget would otherwise take it to move the focus.
     if (event->type() == QEvent::KeyPress && input_) {

@@ -5,6 +5,7 @@
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QFocusEvent;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -38,8 +39,16 @@ public:
     // The columns always fit the panel: scrolling to a cell never moves them sideways.
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
+    // Puts the panel's cursor on the cell's row: the row is selected, and the cell is the view's
+    // current one while the grid has the keyboard focus.
+    void showCursor(const QModelIndex& index);
+
 protected:
     bool event(QEvent* event) override;
+    // Screen readers take the view's current cell for the focused one: only the grid the keys go
+    // to has one, so they can tell which panel is active.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -52,4 +61,5 @@ protected:
 
 private:
     PanelGridInput* input_ = nullptr;
+    QPersistentModelIndex cursor_;
 };

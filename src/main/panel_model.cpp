@@ -86,9 +86,7 @@ QVariant PanelModel::data(const QModelIndex& index, int role) const {
     case SizeColumn:
         return QString::fromStdString(sizeCell(row));
     case AttrColumn:
-        if (row == 0)
-            return QStringLiteral("16");
-        if (record == nullptr)
+        if (record == nullptr) // "[..]": nothing is drawn there, nor read out
             return {};
         if (remote_)
             return QString::number(remoteAttributeNumber(*record));

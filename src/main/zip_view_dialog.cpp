@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -153,6 +154,7 @@ void TOKRightDlg1234::buildWidgets() {
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->viewport()->installEventFilter(this);
+    SpeedButton1->installEventFilter(this);
     StringGrid1->viewport()->setMouseTracking(false);
 
     auto* layout = new QVBoxLayout(this);
@@ -201,6 +203,15 @@ void TOKRightDlg1234::sweepTo(int row) {
 }
 
 bool TOKRightDlg1234::eventFilter(QObject* watched, QEvent* event) {
+    // A tool button takes only Space; Enter on the focused Unpack presses it too, as on any
+    // focused button of a dialog.
+    if (watched == SpeedButton1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            SpeedButton1->click();
+            return true;
+        }
+    }
     if (watched != StringGrid1->viewport())
         return QDialog::eventFilter(watched, event);
     switch (event->type()) {

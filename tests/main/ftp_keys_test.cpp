@@ -1,7 +1,8 @@
 // The FTP panel, its session and its dialogs as keys and clicks drive them: the grid keeps the
 // focus through remote listings, Back and Forward walk the remote history, the site box loads
 // what it names, captions follow the session, failed or partial transfers say what happened,
-// a dialog's boxes give the focus back to it, and Esc closes the command window.
+// a dialog's boxes give the focus back to it, Esc closes the command window, and Properties
+// show the listing's reply in the editor.
 #include "ftp_window_fixture.h"
 #include "main/command_dialog.h"
 #include "main/language_dialog.h"
@@ -23,6 +24,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -307,6 +309,42 @@ TEST_F(FtpKeysTest, EscClosesTheCommandWindowFromAnyOfItsControls) {
             dialog->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+// Properties on the FTP panel show the last listing's reply in the text editor, which needs no
+// file manager; on a local panel they wait for one.
+TEST_F(FtpKeysTest, PropertiesOnTheFtpPanelOpenTheListingInTheEditorWithoutAFileManager) {
+    startServer();
+    // The only program on PATH is a text editor that logs what it opens.
+    TempTree bin;
+    writeFile(bin.at("gedit"), "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + bin.at("log") + "'\n");
+    ::chmod(bin.at("gedit").c_str(), 0755);
+    struct PathGuard {
+        std::string saved = std::getenv("PATH");
+        ~PathGuard() { setenv("PATH", saved.c_str(), 1); }
+    } pathGuard;
+    setenv("PATH", bin.path().c_str(), 1);
+    create();
+    ASSERT_NO_FATAL_FAILURE(connectLeft());
+    QAction* properties = action("waciwoci1");
+    auto* button = child<QToolButton>("SpeedButton35");
+    EXPECT_TRUE(properties->isEnabled() && button->isEnabled());
+
+    const std::string temp = program.at("temp") + "\n";
+    const auto opened = [&](const std::string& log) {
+        return pumpUntil(
+            [&] { return fs::exists(bin.at("log")) && readFile(bin.at("log")) == log; });
+    };
+    press(Qt::Key_Return, Qt::AltModifier);
+    EXPECT_TRUE(opened(temp)) << "Alt+Enter";
+    click(button);
+    EXPECT_TRUE(opened(temp + temp)) << "the toolbar button";
+    EXPECT_NE(readFile(program.at("temp")).find("pub"), std::string::npos) << "the root's reply";
+
+    press(Qt::Key_Tab); // the local panel: its properties need a file manager
+    ASSERT_EQ(focused(), &right().grid());
+    EXPECT_EQ(properties->isEnabled(), window->desktopTools().propertiesAvailable());
+    EXPECT_EQ(button->isEnabled(), properties->isEnabled());
 }
 
 } // namespace

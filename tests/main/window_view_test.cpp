@@ -7,6 +7,7 @@
 #include "support/file_content.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPointer>
 #include <QStyle>
@@ -61,6 +62,51 @@ TEST_F(WindowViewTest, AScreenReaderReadsEveryColumnAndFollowsTheCursor) {
     const int ext = static_cast<int>(captions.indexOf(QString::fromStdString(tr("Ext"))));
     ASSERT_GE(ext, 0);
     EXPECT_EQ(table->cellAt(2, ext)->text(QAccessible::Name), "TXT");
+}
+
+// A screen reader hears as focused only the cell the keys go to, so it can tell the active
+// panel; the "[..]" row reads no attribute number, since none is drawn.
+TEST_F(WindowViewTest, OnlyTheCellWithTheKeyboardFocusIsFocusedForAScreenReader) {
+    home.write("b.txt", "text");
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(activate());
+    press(Qt::Key_Down);
+    const auto table = [this](PanelSide side) {
+        return QAccessible::queryAccessibleInterface(&panel(side).grid())->tableInterface();
+    };
+    // The names of the cells a screen reader hears as focused, left panel then right.
+    const auto focusedCells = [&] {
+        QStringList names;
+        for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+            QAccessibleTableInterface* cells = table(side);
+            for (int row = 0; row < cells->rowCount(); ++row)
+                for (int column = 0; column < cells->columnCount(); ++column)
+                    if (QAccessibleInterface* cell = cells->cellAt(row, column);
+                        cell && cell->state().focused)
+                        names << cell->text(QAccessible::Name);
+            names << "|";
+        }
+        return names.join(' ').toStdString();
+    };
+    EXPECT_EQ(focusedCells(), "b.txt | |");
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), &right().grid());
+    EXPECT_EQ(focusedCells(), "| [..] |");
+    click(right().widgets().maskBox); // the keys go to the mask box: no cell has them
+    ASSERT_NE(focused(), &right().grid());
+    EXPECT_EQ(focusedCells(), "| |");
+    clickRow(PanelSide::Left, 1);
+    EXPECT_EQ(focusedCells(), "b.txt | |");
+
+    int attr = -1;
+    for (int column = 0; column < table(PanelSide::Left)->columnCount(); ++column)
+        if (table(PanelSide::Left)->columnDescription(column) ==
+            QString::fromStdString(tr("Attribute")))
+            attr = column;
+    ASSERT_GE(attr, 0);
+    EXPECT_EQ(table(PanelSide::Left)->cellAt(0, attr)->text(QAccessible::Name).toStdString(), "");
+    EXPECT_EQ(table(PanelSide::Left)->cellAt(1, attr)->text(QAccessible::Name).toStdString(),
+              "-a--");
 }
 
 TEST_F(WindowViewTest, EveryHeaderCaptionFitsWithItsSortArrow) {

@@ -234,4 +234,32 @@ TEST_F(ZipWindowTest, TheCancelButtonStopsAPackAndKeepsWhatWasPacked) {
     EXPECT_EQ(left().model().markedRows(), std::vector<int>{rowOf("later.zip")});
 }
 
+// The Unpack button has the focus when the viewer opens: Enter and keypad Enter press it as
+// Space does.
+TEST_F(ZipWindowTest, EnterOnTheFocusedUnpackButtonPressesIt) {
+    writeArchive(work("a.zip"), {{"one", "1"}, {"two", "2"}});
+    reread();
+    TOKRightDlg1234* viewer = openViewer("a.zip");
+    ASSERT_NE(viewer, nullptr);
+    QApplication::setActiveWindow(viewer);
+    auto* button = viewer->findChild<QToolButton*>("SpeedButton1");
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::string folder; // unpacked into
+    };
+    const Case cases[] = {{Qt::Key_Return, Qt::NoModifier, "return"},
+                          {Qt::Key_Enter, Qt::KeypadModifier, "keypad"},
+                          {Qt::Key_Space, Qt::NoModifier, "space"}};
+    for (const auto& [key, modifiers, folder] : cases) {
+        SCOPED_TRACE(folder);
+        ASSERT_TRUE(pumpUntil([&] { return focused() == button; }));
+        messages->answerTextNext(home.at(folder));
+        press(key, modifiers);
+        ASSERT_TRUE(pumpUntil([this] { return idle(); }));
+        EXPECT_EQ(lastBox(), tr("UnpackTo") + "\n" + work(""));
+        EXPECT_EQ(unpacked(folder), "12");
+    }
+}
+
 } // namespace

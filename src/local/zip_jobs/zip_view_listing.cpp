@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace zip = tarvo::zip;
 
@@ -21,6 +22,18 @@ std::string rowText(const std::string& name) {
     if (indent > kLevel)
         indent += kLevel;
     return std::string(indent, ' ') + nameOf(name);
+}
+
+// The label has room for four characters of the percentage. Cutting a longer text there would
+// show 5.42 for 5.42e-18 and 66.6 for 66.67, so the number is rounded to the decimals that fit
+// instead; one of 10000 or more shows its whole part rather than a wrong one.
+std::string percentText(double percent) {
+    constexpr std::size_t kRoom = 4;
+    char text[64]; // the largest ratio, 2^64 - 1 packed from 1 unpacked, has 22 digits
+    std::snprintf(text, sizeof text, "%.15g", percent); // exact values keep their short text
+    for (int decimals = 2; std::strlen(text) > kRoom && decimals >= 0; --decimals)
+        std::snprintf(text, sizeof text, "%.*f", decimals, percent);
+    return text;
 }
 
 } // namespace
@@ -67,7 +80,5 @@ double zipViewRatio(const ZipViewListing& listing) {
 }
 
 std::string zipViewRatioText(const ZipViewListing& listing, const std::string& level) {
-    char number[64];
-    std::snprintf(number, sizeof number, "%.15g", zipViewRatio(listing) * 100);
-    return level + " " + std::string(number).substr(0, 4) + "%";
+    return level + " " + percentText(zipViewRatio(listing) * 100) + "%";
 }

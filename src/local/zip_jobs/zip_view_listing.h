@@ -30,7 +30,8 @@ ZipViewListing listZipArchive(const std::string& archivePath, const std::stop_to
 std::string zipViewCaption(const ZipViewListing& listing, const std::string& zipArchive);
 // files + ": " + the number of file entries.
 std::string zipViewCountText(const ZipViewListing& listing, const std::string& files);
-// level + " " + the first four characters of packed / unpacked x 100 + "%".
+// level + " " + packed / unpacked x 100 in four characters, rounded + "%" (0, 0.7, 33.3, 0.00);
+// a ratio of 10000 % or more shows its whole part.
 std::string zipViewRatioText(const ZipViewListing& listing, const std::string& level);
 // packed / unpacked, for the ratio bar.
 double zipViewRatio(const ZipViewListing& listing);

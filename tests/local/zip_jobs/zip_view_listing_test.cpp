@@ -62,20 +62,34 @@ TEST(ZipViewListing, AClaimedSizePast2To63MakesTheLargestTotal) {
     EXPECT_EQ(std::tuple(listing.Files, listing.Packed, listing.Unpacked),
               std::tuple(1, 1u, std::numeric_limits<std::uint64_t>::max()));
     EXPECT_EQ(zipViewCaption(listing, "Z"), "Z 0KB/18014398509481983KB");
+    EXPECT_EQ(zipViewRatioText(listing, "L"), "L 0.00%") << "5.4e-18 rounded";
 }
 
+// The ratio shows in four characters, rounded, whatever its size.
 TEST(ZipViewListing, TotalsAndRatioTexts) {
-    for (const auto& [packed, unpacked, caption, ratio] :
-         {std::tuple{1, 3, "Z 0KB/0KB", "L 33.3%"},
-          {3, 3, "Z 0KB/0KB", "L 100%"},
-          {2048, 4096, "Z 2KB/4KB", "L 50%"},
-          {123456, 1000000, "Z 120KB/976KB", "L 12.3%"},
-          {7, 1000, "Z 0KB/0KB", "L 0.7%"}}) {
+    struct Case {
+        std::uint64_t packed;
+        std::uint64_t unpacked;
+        std::string texts; // caption and ratio
+    };
+    const Case cases[] = {
+        {1, 3, "Z 0KB/0KB L 33.3%"},
+        {3, 3, "Z 0KB/0KB L 100%"},
+        {2048, 4096, "Z 2KB/4KB L 50%"},
+        {123456, 1000000, "Z 120KB/976KB L 12.3%"},
+        {7, 1000, "Z 0KB/0KB L 0.7%"},
+        {2, 3, "Z 0KB/0KB L 66.7%"},
+        {9996, 100000, "Z 9KB/97KB L 10.0%"},
+        {61, std::uint64_t{1} << 63, "Z 0KB/9007199254740992KB L 0.00%"},
+        {99999, 1000, "Z 97KB/0KB L 10000%"},
+        {std::numeric_limits<std::uint64_t>::max(), 1,
+         "Z 18014398509481983KB/0KB L 1844674407370955161600%"},
+    };
+    for (const Case& c : cases) {
         ZipViewListing listing;
-        listing.Packed = packed;
-        listing.Unpacked = unpacked;
-        EXPECT_EQ(zipViewCaption(listing, "Z") + " " + zipViewRatioText(listing, "L"),
-                  std::string(caption) + " " + ratio);
+        listing.Packed = c.packed;
+        listing.Unpacked = c.unpacked;
+        EXPECT_EQ(zipViewCaption(listing, "Z") + " " + zipViewRatioText(listing, "L"), c.texts);
     }
 }
 
