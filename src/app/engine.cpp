@@ -47,6 +47,7 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
     serveTransfers();
     servePanelCommands();
     serveFileJobs();
+    serveEntryChanges();
     remoteWorker_->start();
     localWorker_->start();
 }

@@ -73,7 +73,10 @@ private:
     void serveTransfers();
     void servePanelCommands();
     void serveFileJobs();
+    void serveEntryChanges();
     void deleteRemoteEntries(const cmd::Delete& command);
+    void editRemoteFile(const cmd::EditRemote& command);
+    void showSpecialFolder(const cmd::GoToSpecialFolder& command);
 
     Frontend& frontend_;
     const LanguageTable& texts_;

@@ -2,7 +2,11 @@
 // and refreshing the panels that show no FTP session.
 #include "app/engine.h"
 #include "local/start_folder.h"
+#include "platform/message_service.h"
+#include "platform/special_folders.h"
 #include "workers/commands.h"
+
+#include <filesystem>
 
 void Engine::setStartFolders(const std::string& left, const std::string& right) {
     left_.SetPath(left);
@@ -39,8 +43,28 @@ void Engine::servePanelCommands() {
             shown.FillGrid();
         }
     });
+    remoteWorker_->on<cmd::GoToSpecialFolder>(
+        [this](const cmd::GoToSpecialFolder& command) { showSpecialFolder(command); });
     localWorker_->on<cmd::LocalUp>([this](const cmd::LocalUp& command) {
         if (stillShown(command.origin))
             explorer(sideOf(command.origin.Panel)).GoUp();
     });
+}
+
+void Engine::showSpecialFolder(const cmd::GoToSpecialFolder& command) {
+    const std::string folder = specialFolderPath(command.folder);
+    std::error_code error;
+    // Checked before anything changes: a missing folder leaves the panel and the session.
+    if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
+        frontend_.messages().show({"Tarvo Manager",
+                                   texts_.translate("OperationNotAllowed") + "\n\n" + folder,
+                                   MessageButton::Ok, MessageIcon::Information});
+        return;
+    }
+    // The session in the panel gives it back; this worker then ends the connection.
+    if (session_->FtpPanel == command.panel)
+        session_->Disconnect();
+    LocalExplorer& reader = explorer(sideOf(command.panel));
+    reader.ReadDir(folder, true);
+    reader.FillGrid();
 }

@@ -72,6 +72,11 @@ public:
 
     // Opens a file with the desktop's handler for its type.
     virtual void openDocument(std::string path) = 0;
+    // Opens a file in the editor the user chose for F4.
+    virtual void openInEditor(std::string /*path*/) {}
+    // A local folder a panel may show was changed: the local panels are read again once no
+    // command holds them.
+    virtual void localFoldersChanged() {}
 
     // Records a location the panel has just gone to in that panel's history: a local folder, or
     // a remote folder + "@" + the saved site's name. Called on the thread that changed it.

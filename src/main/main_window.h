@@ -203,7 +203,7 @@ private:
     // Local file operations (main_window_fileops.cpp): copy, move, drops, make folder,
     // delete, rename, attributes.
     void connectFileCommands();
-    void connectFileJobs();
+    void localFoldersChanged() override;
     void SpeedButton13Click(); // copy
     void Move1Click();
     void copyMarked(bool move);
@@ -239,7 +239,7 @@ private:
     void postTransfer(PanelSide source);
     void Zapiszjako1Click();   // save as
     void SpeedButton12Click(); // edit (F4)
-    void editRemoteFile(const cmd::EditRemote& command);
+    void openInEditor(std::string path) override;
     void startEditor(const std::string& path);
 
     // The progress strip (main_window_progress.cpp).
@@ -316,7 +316,6 @@ private:
     void connectNavigationCommands();
     void connectHeaderStrip(PanelSide side);
     void connectNavigatorMenu();
-    void connectNavigationWorkers();
     void startDriveWatch();
     void stopDriveWatch();
     void mountTableChanged();
@@ -356,7 +355,6 @@ private:
     void favoritesButtonClick(PanelSide side); // SpeedButton28Click / SpeedButton29Click
     void favoritesUpdated();
     void specialFolderClick(int id);
-    void showSpecialFolder(const cmd::GoToSpecialFolder& command);
     // The FTP session's part (main_window_navigation_ftp.cpp).
     std::string sessionFolder() const;
     RowOrigin sessionOrigin() const;

@@ -171,6 +171,10 @@ void TForm1::Disk1Click() {
     }
 }
 
+void TForm1::localFoldersChanged() {
+    bridge.post([this] { refreshBothPanels(); });
+}
+
 void TForm1::refreshBothPanels() {
     refreshPanels({true, true});
 }

@@ -1,6 +1,5 @@
 // The main window's file commands: copy and move (keys, toolbar, drag and drop, files dropped
-// from other programs), make folder, delete, rename and attributes, and the local worker's side
-// of make folder, rename and attributes (the engine runs the copies and deletes).
+// from other programs), make folder, delete, rename and attributes; the engine runs them.
 #include "app/job_frame.h"
 #include "frontend/frontend.h"
 #include "main/attribute_dialog.h"
@@ -66,37 +65,6 @@ void TForm1::connectFileCommands() {
         connect(source, &PanelController::filesDropped, this,
                 [this, side](const std::vector<std::string>& paths) { dropFiles(side, paths); });
     }
-    connectFileJobs();
-}
-
-void TForm1::connectFileJobs() {
-    // The panels are read again as after any change.
-    engine_->localWorker().on<cmd::LocalMkDir>([this](const cmd::LocalMkDir& command) {
-        if (!engine_->stillShown(command.origin))
-            return;
-        const std::string& folder = command.origin.Folder;
-        LocalExplorer& panel = explorer(sideOf(command.origin.Panel));
-        panel.MkDir(folder, command.name);
-        // A panel gone elsewhere meanwhile would take the cursor target to another folder.
-        if (panel.GetPath() == folder)
-            panel.SetCursorTarget(command.name);
-        bridge.post([this] { refreshBothPanels(); });
-    });
-    engine_->localWorker().on<cmd::LocalRename>([this](const cmd::LocalRename& command) {
-        if (!engine_->stillShown(command.origin))
-            return;
-        explorer(sideOf(command.origin.Panel))
-            .Rename(command.origin.Folder, command.name, command.newName);
-        bridge.post([this] { refreshBothPanels(); });
-    });
-    engine_->localWorker().on<cmd::LocalAttributes>([this](const cmd::LocalAttributes& command) {
-        if (!engine_->stillShown(command.origin))
-            return;
-        LocalExplorer& panel = explorer(sideOf(command.origin.Panel));
-        for (const MarkDomain& item : command.entries->Items)
-            panel.SetReadOnly(item.Source, item.Name, command.readOnly);
-        bridge.post([this] { refreshBothPanels(); });
-    });
 }
 
 std::optional<JobWork> TForm1::startJob(std::optional<JobQueue> queue) {

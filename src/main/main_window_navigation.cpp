@@ -14,8 +14,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <filesystem>
-
 void TForm1::connectNavigationCommands() {
     pendingPostTimer_ = new QTimer(this);
     pendingPostTimer_->setSingleShot(true);
@@ -24,7 +22,6 @@ void TForm1::connectNavigationCommands() {
     connectHeaderStrip(PanelSide::Left);
     connectHeaderStrip(PanelSide::Right);
     connectNavigatorMenu();
-    connectNavigationWorkers();
     startDriveWatch();
 }
 
@@ -99,11 +96,6 @@ void TForm1::connectNavigatorMenu() {
             connect(button, &QAbstractButton::clicked, this, handler);
         }
     }
-}
-
-void TForm1::connectNavigationWorkers() {
-    engine_->remoteWorker().on<cmd::GoToSpecialFolder>(
-        [this](const cmd::GoToSpecialFolder& command) { showSpecialFolder(command); });
 }
 
 void TForm1::addToHistory(PanelSide side, std::string entry) {
@@ -259,25 +251,4 @@ void TForm1::specialFolderClick(int id) {
     if (!panelsTakeCommand())
         return;
     reportPost(engine_->remoteCommands().post(cmd::GoToSpecialFolder{ActivePanel, id}));
-}
-
-void TForm1::showSpecialFolder(const cmd::GoToSpecialFolder& command) {
-    const std::string folder = specialFolderPath(command.folder);
-    std::error_code error;
-    // Checked before anything changes: a missing folder leaves the panel and the session.
-    if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
-        refuseLocation(folder);
-        return;
-    }
-    const PanelSide side = sideOf(command.panel);
-    if (sessionShownIn(side))
-        bridge.ask<bool>(
-            [this] {
-                dropRemoteSession();
-                return true;
-            },
-            false);
-    LocalExplorer& reader = explorer(side);
-    reader.ReadDir(folder, true);
-    reader.FillGrid();
 }

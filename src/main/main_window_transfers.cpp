@@ -1,19 +1,14 @@
 // The main window's transfers: F5, the Copy button and row drops between the FTP panel and a
 // local one, save as, and F4 with the re-upload of saved edit copies.
-#include "app/job_frame.h"
-#include "ftp/transfer_batch.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
-#include "platform/program_folder.h"
 #include "settings/editor_setting.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QToolButton>
-
-#include <unistd.h>
 
 namespace listing = tarvo::listing;
 
@@ -33,9 +28,6 @@ void TForm1::connectTransferCommands() {
     });
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
-
-    engine_->remoteWorker().on<cmd::EditRemote>(
-        [this](const cmd::EditRemote& command) { editRemoteFile(command); });
 }
 
 void TForm1::postTransfer(PanelSide source) {
@@ -85,45 +77,8 @@ void TForm1::SpeedButton12Click() {
             Jobs.Commit(cmdEditRemote, false));
 }
 
-void TForm1::editRemoteFile(const cmd::EditRemote& command) {
-    const JobWork& work = command.work;
-    const JobFrame frame(*this, work.job);
-    if (!engine_->stillShown(command.origin))
-        return;
-    FTPCom& session = engine_->session();
-    const MarkDomain& entry = work.queue->Items.front();
-    int kind = JobFrame::kQuietFinish;
-    const auto copy = engine_->editedCopies().createCopy(joinPath(programFolder(), "TempFiles"),
-                                                         command.site, entry.Name);
-    if (!copy) {
-        messages().show({"Tarvo Manager", "Unable to open local file", MessageButton::Ok,
-                         MessageIcon::Information});
-        jobEnded(work.job, kind);
-        return;
-    }
-    const std::string remote = joinPath(entry.Source, entry.Name);
-    int result = 0;
-    {
-        const BatchScope scope(session, work.job.get(), engine_->operationTexts().DownloadingText);
-        session.DownloadAnswer = 0;
-        session.EditDownload = true;
-        result = session.get(folderOf(*copy), nameOf(*copy), remote, entry.Size);
-        session.EditDownload = false;
-    }
-    const auto stamp = stampOf(*copy);
-    if (result == 1 && session.DownloadAnswer != 2 && session.FtpPanel > 0 && stamp) {
-        // Stamped before the editor starts: a quick first save is still a change.
-        engine_->editedCopies().add(
-            {true, remote, *copy, session.serverIdentity(), *stamp, *stamp});
-        bridge.post([this, path = *copy] { startEditor(path); });
-        kind = session.DownloadAnswer;
-    } else {
-        // No editor for a copy that is not the remote file: it goes, with what a failed
-        // download left of it.
-        ::unlink(copy->c_str());
-        ::unlink((*copy + ".part").c_str());
-    }
-    jobEnded(work.job, kind);
+void TForm1::openInEditor(std::string path) {
+    bridge.post([this, path = std::move(path)] { startEditor(path); });
 }
 
 void TForm1::startEditor(const std::string& path) {
