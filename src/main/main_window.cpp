@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
+#include <QThread>
 #include <QToolButton>
 
 TForm1::TForm1(MessageServiceFactory makeMessages) {
@@ -110,7 +111,6 @@ void TForm1::connectCommands() {
     connectCloseSources();
     connectToolbarButtons();
     connectFileCommands();
-    connectProgressStrip();
     connectFtpCommands();
     connect(LeftPanel.upButton, &QToolButton::clicked, this,
             [this] { upButtonClick(PanelSide::Left); });
@@ -156,4 +156,39 @@ void TForm1::clearMarks(PanelSide side) {
 
 void TForm1::openDocument(std::string path) {
     bridge.post([this, path = std::move(path)] { desktop_.open(path); });
+}
+
+void TForm1::jobEnded(const std::shared_ptr<Job>& job, int finishKind) {
+    bridge.post([this, job, finishKind] {
+        if (!strip_->endJob(job, finishKind))
+            return;
+        Panel5->setEnabled(true);
+        Panel2->setEnabled(true);
+        activePanel().grid().setFocus();
+    });
+}
+
+void TForm1::showCurrentFile(std::string text) {
+    bridge.post(
+        [this, text = std::move(text)] { strip_->showCurrentFile(QString::fromStdString(text)); });
+}
+
+void TForm1::serverWait(bool waiting) {
+    bridge.post([this, waiting] { strip_->serverWait(waiting); });
+}
+
+void TForm1::completeProgress() {
+    bridge.post([this] { strip_->CompleteProgress(); });
+}
+
+void TForm1::commandRefused(Refusal why) {
+    // The window's own refusals show at once; a worker's come in order with its other posts.
+    if (QThread::currentThread() == thread())
+        strip_->showRefusal(why);
+    else
+        bridge.post([this, why] { strip_->showRefusal(why); });
+}
+
+void TForm1::commandsSettled() {
+    bridge.post([this] { strip_->clearSettledRefusal(); });
 }

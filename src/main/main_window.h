@@ -3,7 +3,6 @@
 #include "app/coalesced_text.h"
 #include "app/engine.h"
 #include "app/location_entry.h"
-#include "app/refusal_notice.h"
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
 #include "ftp/site_record.h"
@@ -11,6 +10,7 @@
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
 #include "main/panel_widgets.h"
+#include "main/progress_strip.h"
 #include "main/window_switch_key.h"
 #include "platform/desktop_opener.h"
 #include "platform/desktop_tools.h"
@@ -43,7 +43,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
-class QProgressBar;
 class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
@@ -98,7 +97,7 @@ public:
 
     // The entry under the active panel's current row.
     const std::string& selectedName() const { return SelectedName; }
-    int serverWaitState() const { return ServerWaitState; }
+    int serverWaitState() const { return strip_->serverWaitState(); }
     bool briefView(PanelSide side) const {
         return side == PanelSide::Left ? LeftBriefView : RightBriefView;
     }
@@ -165,7 +164,6 @@ private:
     QWidget* buildToolbar();
     QWidget* buildConnectBar();
     QWidget* buildConsole();
-    QWidget* buildProgressStrip();
     void buildTrayIcon();
     void applyTexts();
     void createEngine();
@@ -242,40 +240,13 @@ private:
     void openInEditor(std::string path) override;
     void startEditor(const std::string& path);
 
-    // The progress strip (main_window_progress.cpp).
-    void connectProgressStrip();
-    void Timer2Timer();
-    void SpeedButton24Click(); // cancel
-    void showJobProgress();
-    void showTransferProgress(const JobProgress& progress);
-    void showServerWait();
-    void showArchiveWork();
-    void setBar(double fraction);
-    void setBusyCursor(bool busy);
-    // Blank texts, the plain title and the bar at the given fill: the strip with nothing to show.
-    void showStripAtRest(double barFraction);
-    void OperationFinished(int kind);
-    void CompleteProgress();
-    // The status line's text of the item worked on, unless a refusal holds the line.
-    void showStatusItem(const QString& text);
-    void showRefusal(Refusal why);
-    void clearSettledRefusal();
-    RefusalNotice refusal_;
-
-    std::shared_ptr<Job> runningJob_; // the file job the strip shows and the cancel stops
+    // The progress strip; the cancel's steps beyond it.
+    ProgressStrip::Hooks progressHooks();
+    ProgressStrip* strip_ = nullptr;
     QueueList Jobs;
-    int TimerTicks = 0;
-    std::int64_t lastTickBytes_ = 0;
-    std::int64_t lastTickDone_ = 0; // of the transfer's file at the last tick
-    int TransferTicks = 0;          // ticks in which the transfer moved bytes
-    int WaitAnimationStep = 0;
-    int ZipAnimationStep = 0;
-    bool busyCursor_ = false;
     // Whether disabled panels took the keyboard focus from a grid, and where it went.
     bool gridFocusLent_ = false;
     QPointer<QWidget> gridFocusLentTo_;
-    // The window's title while no progress shows in it: the session's, or the program's name.
-    QString restingTitle_ = QStringLiteral("Tarvo Manager");
 
     // Zip jobs and the archive viewer (main_window_zip.cpp).
     void connectZipCommands();
@@ -296,7 +267,7 @@ private:
     void stopZipJobs();      // the close's
     // ZipJobHost
     std::string translate(const std::string& key) override { return Translate(key); }
-    void setZipState(int state) override;
+    void setZipState(int state) override { strip_->setZipState(state); }
     void showZipStatus(std::string text) override;
     void packedRow(PanelSide side, const ZipPackItem& item) override;
     void unpackedEntry(int index) override;
@@ -426,21 +397,16 @@ private:
 
     std::string SelectedName; // the entry under the active panel's current row
     std::uint64_t SelectedSize = 0;
-    // 1 while a network command waits for the server or an archive job runs, -1 when that has
-    // just ended, 0 idle: the progress timer animates the strip and then clears it.
-    std::atomic<int> ServerWaitState{0};
     bool LeftBriefView = false;
     bool RightBriefView = false;
-    std::atomic<int> ZipState{0}; // as ServerWaitState, for the archive jobs
-    std::string ArchivePath;      // the archive the last zip command writes or reads
-    std::string UnpackFolder;     // where the last unpack puts the entries, ending in "/"
+    std::string ArchivePath;  // the archive the last zip command writes or reads
+    std::string UnpackFolder; // where the last unpack puts the entries, ending in "/"
 
     // Controls, under the names the rest of the program knows them by.
     QWidget* Panel5 = nullptr; // left panel container
     QWidget* Panel2 = nullptr; // right panel container
     QToolButton* butConnect = nullptr;
-    QComboBox* ComboBox1 = nullptr;       // saved sites
-    QToolButton* SpeedButton24 = nullptr; // cancel
+    QComboBox* ComboBox1 = nullptr; // saved sites
     PanelWidgets LeftPanel;
     PanelWidgets RightPanel;
     PanelGrid* StringGrid2 = nullptr;
@@ -470,11 +436,6 @@ private:
     QWidget* Panel10 = nullptr; // console
     QPlainTextEdit* Memo1 = nullptr;
 
-    QProgressBar* Image3 = nullptr; // progress strip
-    QLabel* Label10 = nullptr;      // progress text
-    QLabel* Label15 = nullptr;      // speed
-    QLabel* Label18 = nullptr;      // file being handled
-    QTimer* Timer2 = nullptr;
     QSystemTrayIcon* TrayIcon1 = nullptr;
     QWidget* Panel13 = nullptr; // second toolbar
 
@@ -516,10 +477,6 @@ private:
     void UpdateMenusForPanel(int panelNumber);
     void holdCommand(QObject* command, bool hold);
     std::set<QObject*> heldCommands_; // disabled here, enabled again when released
-
-    // The status strip while the FTP session waits for the server.
-    void ShowWaitingForServer(bool waiting);
-    void sessionWaitsEnded(); // the session was closed
 
     // Window, tray, shell tools, help and the About box.
     std::unique_ptr<WindowSwitchKey> windowSwitchKey_;

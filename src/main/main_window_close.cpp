@@ -51,7 +51,7 @@ void TForm1::stopWorkers() {
     engine_->remoteWorker().requestStop();
     engine_->localWorker().requestStop();
     engine_->session().shutdown();
-    SpeedButton24Click();
+    strip_->SpeedButton24Click();
     bridge.shutdown();
     stopZipJobs();
     engine_->remoteWorker().join();

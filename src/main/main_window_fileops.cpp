@@ -73,12 +73,9 @@ std::optional<JobWork> TForm1::startJob(std::optional<JobQueue> queue) {
     const JobWork work{std::make_shared<Job>(),
                        std::make_shared<const JobQueue>(std::move(*queue))};
     // The panels go at once, not when the worker starts: no second command can slip in.
-    runningJob_ = work.job;
     Panel5->setEnabled(false);
     Panel2->setEnabled(false);
-    lastTickBytes_ = 0;
-    Timer2->start();
-    SpeedButton24->show();
+    strip_->startJob(work.job);
     return work;
 }
 
@@ -88,20 +85,6 @@ void TForm1::jobPosted(const std::shared_ptr<Job>& job, PostResult result) {
     if (result == PostResult::Refused)
         jobEnded(job, JobFrame::kQuietFinish);
     reportPost(result);
-}
-
-void TForm1::jobEnded(const std::shared_ptr<Job>& job, int finishKind) {
-    bridge.post([this, job, finishKind] {
-        if (runningJob_ != job)
-            return;
-        runningJob_.reset();
-        Timer2->stop();
-        SpeedButton24->hide();
-        OperationFinished(finishKind);
-        Panel5->setEnabled(true);
-        Panel2->setEnabled(true);
-        activePanel().grid().setFocus();
-    });
 }
 
 void TForm1::unmarkRow(PanelSide side, int row, std::string name) {

@@ -36,8 +36,9 @@ void TForm1::showSession(SessionView session) {
         PanelController& shown = panel(session.Side);
         LocalExplorer& local = explorer(session.Side);
         shown.widgets().driveBox->setVisible(!session.Connected);
-        restingTitle_ = QString::fromStdString(session.Title);
-        setWindowTitle(restingTitle_);
+        const QString title = QString::fromStdString(session.Title);
+        strip_->setRestingTitle(title);
+        setWindowTitle(title);
         TrayIcon1->setToolTip(
             plainToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle)));
         butConnect->setText(
@@ -45,7 +46,7 @@ void TForm1::showSession(SessionView session) {
         UpdateMenusForPanel(ActivePanel);
         if (session.Connected)
             return;
-        sessionWaitsEnded();
+        strip_->sessionWaitsEnded();
         // The remote rows go at once; the local folder follows when the worker has read it.
         PanelView empty;
         empty.Listing = std::make_shared<listing::DirectoryListing>();

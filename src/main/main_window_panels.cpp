@@ -97,7 +97,8 @@ bool TForm1::panelsIdle() const {
 bool TForm1::panelsTakeCommand() {
     if (panelsIdle())
         return true;
-    commandRefused(runningJob_ || zipJobRunning() ? Refusal::JobRunning : Refusal::FolderOpening);
+    commandRefused(strip_->jobRunning() || zipJobRunning() ? Refusal::JobRunning
+                                                           : Refusal::FolderOpening);
     return false;
 }
 

@@ -12,11 +12,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -70,10 +68,10 @@ void TForm1::buildWidgets() {
     body->setStretchFactor(0, 4);
     body->setStretchFactor(1, 1);
     layout->addWidget(body, 1);
-    layout->addWidget(buildProgressStrip());
+    strip_ = new ProgressStrip(language_, bridge, progressHooks(), this);
+    layout->addWidget(strip_);
     setCentralWidget(central);
 
-    Timer2 = named<QTimer>("Timer2", this);
     buildTrayIcon();
     resize(1000, 700);
 }
@@ -141,24 +139,26 @@ QWidget* TForm1::buildConsole() {
     return Panel10;
 }
 
-QWidget* TForm1::buildProgressStrip() {
-    auto* strip = new QWidget(this);
-    auto* layout = barLayout(strip);
-    Label18 = named<QLabel>("Label18", strip);
-    Image3 = named<QProgressBar>("Image3", strip);
-    Image3->setRange(0, 100);
-    Image3->setValue(0);
-    Image3->setTextVisible(false);
-    Label10 = named<QLabel>("Label10", strip);
-    Label15 = named<QLabel>("Label15", strip);
-    SpeedButton24 = named<QToolButton>("SpeedButton24", strip);
-    SpeedButton24->hide(); // shown while an operation can be cancelled
-    layout->addWidget(Label18, 2);
-    layout->addWidget(Image3, 2);
-    layout->addWidget(Label10, 1);
-    layout->addWidget(Label15);
-    layout->addWidget(SpeedButton24);
-    return strip;
+ProgressStrip::Hooks TForm1::progressHooks() {
+    ProgressStrip::Hooks hooks;
+    hooks.transferShown = [this] { return engine_->session().FtpPanel > 0; };
+    hooks.commandsIdle = [this] {
+        return engine_->remoteCommands().idle() && engine_->localCommands().idle();
+    };
+    hooks.zipJobRunning = [this] { return zipJobRunning(); };
+    hooks.cancelOthers = [this] {
+        engine_->session().CancelRunning();
+        cancelZipPacking();
+    };
+    hooks.givePanelsBack = [this] {
+        Panel5->setEnabled(true);
+        Panel2->setEnabled(true);
+    };
+    hooks.showTitle = [this](const QString& title, const QString& trayHint) {
+        setWindowTitle(title);
+        TrayIcon1->setToolTip(trayHint);
+    };
+    return hooks;
 }
 
 void TForm1::buildTrayIcon() {

@@ -22,8 +22,9 @@ using namespace std::chrono_literals;
 } // namespace
 
 void TForm1::connectZipCommands() {
-    zipStatus_ = std::make_unique<CoalescedText>(
-        bridge, [this](const std::string& text) { showStatusItem(QString::fromStdString(text)); });
+    zipStatus_ = std::make_unique<CoalescedText>(bridge, [this](const std::string& text) {
+        strip_->showStatusItem(QString::fromStdString(text));
+    });
     connectAction("Zip1", [this] { Zip1Click(); });
     connectAction("UnZip1", [this] { UnZip1Click(); });
     connectAction("Zipview1", [this] { Zipview1Click(); });
@@ -158,8 +159,7 @@ void TForm1::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
     worker.reset(); // the panel's last job, ended: joined and gone
     Panel5->setEnabled(false);
     Panel2->setEnabled(false);
-    SpeedButton24->show();
-    setZipState(1);
+    strip_->zipJobStarted();
     zipViewer_ = viewer;
     worker = std::make_unique<ZipThread>(std::move(job), static_cast<ZipJobHost&>(*this));
 }
@@ -174,13 +174,6 @@ void TForm1::stopZipJobs() {
     for (const auto& worker : ZipWorkers)
         if (worker)
             worker->stop();
-}
-
-void TForm1::setZipState(int state) {
-    ZipState = state;
-    // A tick that saw a question's -1 stopped the timer: the job going on starts it again.
-    if (state > 0)
-        bridge.post([this] { Timer2->start(); });
 }
 
 void TForm1::showZipStatus(std::string text) {
@@ -220,7 +213,7 @@ void TForm1::zipJobEnded() {
     bridge.post([this] {
         zipStatus_->flush();
         zipViewer_ = nullptr;
-        SpeedButton24->hide();
+        strip_->zipJobEnded();
         Panel5->setEnabled(true);
         Panel2->setEnabled(true);
         activePanel().grid().setFocus();

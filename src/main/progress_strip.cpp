@@ -1,13 +1,13 @@
-// The progress strip under the panels: the progress timer, the status services and the cancel.
+#include "main/progress_strip.h"
+
 #include "app/progress_text.h"
-#include "main/main_window.h"
 #include "main/widget_helpers.h"
+#include "platform/ui_bridge.h"
+#include "settings/language_table.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QSystemTrayIcon>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
@@ -20,14 +20,33 @@ constexpr double kAnimationStep = 1.0 / 26;
 
 } // namespace
 
-void TForm1::connectProgressStrip() {
+ProgressStrip::ProgressStrip(const LanguageTable& language, UiBridge& bridge, Hooks hooks,
+                             QWidget* parent)
+    : QWidget(parent), language_(language), bridge_(bridge), hooks_(std::move(hooks)) {
+    auto* layout = rowLayout(this, 2, 4);
+    Label18 = named<QLabel>("Label18", this);
+    Image3 = named<QProgressBar>("Image3", this);
+    Image3->setRange(0, 100);
+    Image3->setValue(0);
+    Image3->setTextVisible(false);
+    Label10 = named<QLabel>("Label10", this);
+    Label15 = named<QLabel>("Label15", this);
+    SpeedButton24 = named<QToolButton>("SpeedButton24", this);
+    SpeedButton24->hide(); // shown while an operation can be cancelled
+    layout->addWidget(Label18, 2);
+    layout->addWidget(Image3, 2);
+    layout->addWidget(Label10, 1);
+    layout->addWidget(Label15);
+    layout->addWidget(SpeedButton24);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName("Timer2");
     Timer2->setInterval(1000);
-    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
-    connect(SpeedButton24, &QToolButton::clicked, this, &TForm1::SpeedButton24Click);
+    connect(Timer2, &QTimer::timeout, this, &ProgressStrip::Timer2Timer);
+    connect(SpeedButton24, &QToolButton::clicked, this, &ProgressStrip::SpeedButton24Click);
 }
 
-void TForm1::Timer2Timer() {
-    ++TimerTicks;
+void ProgressStrip::Timer2Timer() {
     // The end of a wait clears the strip before a transfer's bytes show on it: a transfer that
     // moves data shows its progress, not the wait that came before.
     showServerWait();
@@ -35,11 +54,11 @@ void TForm1::Timer2Timer() {
     showArchiveWork();
 }
 
-void TForm1::setBar(double fraction) {
+void ProgressStrip::setBar(double fraction) {
     Image3->setValue(static_cast<int>(fraction * Image3->maximum()));
 }
 
-void TForm1::setBusyCursor(bool busy) {
+void ProgressStrip::setBusyCursor(bool busy) {
     if (busy == busyCursor_)
         return;
     busyCursor_ = busy;
@@ -49,12 +68,29 @@ void TForm1::setBusyCursor(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
-void TForm1::showJobProgress() {
+void ProgressStrip::startJob(std::shared_ptr<Job> job) {
+    runningJob_ = std::move(job);
+    lastTickBytes_ = 0;
+    Timer2->start();
+    SpeedButton24->show();
+}
+
+bool ProgressStrip::endJob(const std::shared_ptr<Job>& job, int finishKind) {
+    if (runningJob_ != job)
+        return false;
+    runningJob_.reset();
+    Timer2->stop();
+    SpeedButton24->hide();
+    OperationFinished(finishKind);
+    return true;
+}
+
+void ProgressStrip::showJobProgress() {
     if (!runningJob_)
         return;
     const JobProgress& progress = runningJob_->progress;
     showStatusItem(QString::fromStdString(progress.currentItem()));
-    if (engine_->session().FtpPanel > 0) {
+    if (hooks_.transferShown()) {
         showTransferProgress(progress);
         return;
     }
@@ -68,11 +104,10 @@ void TForm1::showJobProgress() {
     lastTickBytes_ = moved;
     setBar(static_cast<double>(done) / static_cast<double>(total));
     Label10->setText(progressText(done, total));
-    setWindowTitle(kTitle + " " + Label10->text());
-    TrayIcon1->setToolTip(plainToolTip(windowTitle()));
+    showProgressTitle();
 }
 
-void TForm1::showTransferProgress(const JobProgress& progress) {
+void ProgressStrip::showTransferProgress(const JobProgress& progress) {
     const std::int64_t moved = progress.bytesMoved;
     const std::int64_t done = progress.bytesDone;
     const std::int64_t delta = moved - lastTickBytes_;
@@ -88,18 +123,22 @@ void TForm1::showTransferProgress(const JobProgress& progress) {
     setBar(whole > 0 ? static_cast<double>(std::min(done, whole)) / static_cast<double>(whole) : 0);
     Label10->setText(transferText(done, total, TransferTicks));
     Label15->setText(transferSpeedText(delta));
-    setWindowTitle(kTitle + " " + Label10->text());
-    TrayIcon1->setToolTip(plainToolTip(windowTitle()));
+    showProgressTitle();
 }
 
-void TForm1::showServerWait() {
+void ProgressStrip::showProgressTitle() {
+    const QString title = kTitle + " " + Label10->text();
+    hooks_.showTitle(title, plainToolTip(title));
+}
+
+void ProgressStrip::showServerWait() {
     const int state = ServerWaitState;
     if (state > 0) {
         setBusyCursor(true);
         if (WaitAnimationStep == 0) {
             Label15->setText(QString());
             Label10->setText(QString(8, u' ') +
-                             QString::fromStdString(Translate("WaitingForServer")));
+                             QString::fromStdString(language_.translate("WaitingForServer")));
         }
         setBar((WaitAnimationStep + 1) % kAnimationCycle * kAnimationStep);
         ++WaitAnimationStep;
@@ -114,7 +153,7 @@ void TForm1::showServerWait() {
     ServerWaitState.compare_exchange_strong(seen, 0);
 }
 
-void TForm1::showArchiveWork() {
+void ProgressStrip::showArchiveWork() {
     const int state = ZipState;
     if (state > 0) {
         setBusyCursor(true);
@@ -133,17 +172,16 @@ void TForm1::showArchiveWork() {
     ZipState.compare_exchange_strong(seen, 0);
 }
 
-void TForm1::showStripAtRest(double barFraction) {
+void ProgressStrip::showStripAtRest(double barFraction) {
     TransferTicks = 0;
     lastTickDone_ = 0;
     setBar(barFraction);
     Label15->setText(" ");
     Label10->setText(" ");
-    setWindowTitle(restingTitle_);
-    TrayIcon1->setToolTip(kTitle);
+    hooks_.showTitle(restingTitle_, kTitle);
 }
 
-void TForm1::OperationFinished(int kind) {
+void ProgressStrip::OperationFinished(int kind) {
     showStripAtRest(0);
     showStatusItem(" ");
     setBusyCursor(false);
@@ -151,50 +189,31 @@ void TForm1::OperationFinished(int kind) {
         QApplication::beep();
 }
 
-void TForm1::completeProgress() {
-    bridge.post([this] { CompleteProgress(); });
-}
-
-void TForm1::CompleteProgress() {
+void ProgressStrip::CompleteProgress() {
     showStripAtRest(1);
     // The finished transfer's last bytes are shown by its end: the next tick starts anew.
     if (runningJob_)
         lastTickBytes_ = runningJob_->progress.bytesMoved;
 }
 
-void TForm1::showCurrentFile(std::string text) {
-    bridge.post([this, text = std::move(text)] {
-        if (runningJob_)
-            showStatusItem(QString::fromStdString(text));
-    });
+void ProgressStrip::showCurrentFile(const QString& text) {
+    if (runningJob_)
+        showStatusItem(text);
 }
 
-void TForm1::showStatusItem(const QString& text) {
+void ProgressStrip::showStatusItem(const QString& text) {
     if (!refusal_.held(RefusalNotice::Clock::now()))
         Label18->setText(text);
 }
 
-void TForm1::commandRefused(Refusal why) {
-    // The window's own refusals show at once; a worker's come in order with its other posts.
-    if (QThread::currentThread() == thread())
-        showRefusal(why);
-    else
-        bridge.post([this, why] { showRefusal(why); });
-}
-
-void TForm1::showRefusal(Refusal why) {
+void ProgressStrip::showRefusal(Refusal why) {
     Label18->setText(QString::fromStdString(refusalText(why)));
     refusal_.shown(RefusalNotice::Clock::now());
 }
 
-void TForm1::commandsSettled() {
-    bridge.post([this] { clearSettledRefusal(); });
-}
-
-void TForm1::clearSettledRefusal() {
+void ProgressStrip::clearSettledRefusal() {
     // Cleared once nothing the user gave is left to run; the next settle looks again.
-    if (!refusal_.showing() || runningJob_ || !engine_->remoteCommands().idle() ||
-        !engine_->localCommands().idle())
+    if (!refusal_.showing() || runningJob_ || !hooks_.commandsIdle())
         return;
     if (const auto left = refusal_.left(RefusalNotice::Clock::now()); left.count() > 0) {
         QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(left), this,
@@ -205,20 +224,62 @@ void TForm1::clearSettledRefusal() {
     Label18->setText(" ");
 }
 
-void TForm1::SpeedButton24Click() {
+void ProgressStrip::setZipState(int state) {
+    ZipState = state;
+    // A tick that saw a question's -1 stopped the timer: the job going on starts it again.
+    if (state > 0)
+        bridge_.post([this] { Timer2->start(); });
+}
+
+void ProgressStrip::zipJobStarted() {
+    SpeedButton24->show();
+    setZipState(1);
+}
+
+void ProgressStrip::zipJobEnded() {
+    SpeedButton24->hide();
+}
+
+// The progress strip while a network command waits for the server (connect, listing, change of
+// folder): the waiting text at once, the moving bar from the tick.
+void ProgressStrip::serverWait(bool waiting) {
+    ShowWaitingForServer(waiting);
+    setBusyCursor(waiting);
+    ServerWaitState = waiting ? 1 : -1; // the next tick clears the strip after a wait
+    if (waiting && !Timer2->isActive())
+        Timer2->start();
+}
+
+void ProgressStrip::ShowWaitingForServer(bool waiting) {
+    // The tick animates from here, leaving this text.
+    WaitAnimationStep = 1;
+    setBar(0);
+    Label15->setText(" ");
+    Label10->setText(waiting ? QString(8, u' ') +
+                                   QString::fromStdString(language_.translate("WaitingForServer"))
+                             : QStringLiteral(" "));
+}
+
+void ProgressStrip::sessionWaitsEnded() {
+    ServerWaitState = -1;
+    // The timer runs on for a transfer or an archive job.
+    if (!runningJob_ && !hooks_.zipJobRunning())
+        Timer2->stop();
+    OperationFinished(2);
+}
+
+void ProgressStrip::SpeedButton24Click() {
     // The running job stops at its next step and gives the panels back when it has ended; with
     // nothing running they come back at once.
     if (runningJob_)
         runningJob_->requestStop();
-    engine_->session().CancelRunning();
-    // A pack stops the same way; an unpack goes on.
-    cancelZipPacking();
+    // The session's running command is cancelled, and a pack stops the same way; an unpack
+    // goes on.
+    hooks_.cancelOthers();
     Timer2Timer();
     // A zip job still running stops the timer itself, with the tick that clears its strip.
-    if (!zipJobRunning())
+    if (!hooks_.zipJobRunning())
         Timer2->stop();
-    if (!runningJob_ && !zipJobRunning()) {
-        Panel5->setEnabled(true);
-        Panel2->setEnabled(true);
-    }
+    if (!runningJob_ && !hooks_.zipJobRunning())
+        hooks_.givePanelsBack();
 }
