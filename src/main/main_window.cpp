@@ -1,6 +1,8 @@
 #include "main/main_window.h"
 
+#include "local/listing/cell_text.h"
 #include "main/app_icon.h"
+#include "main/console_pane.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
@@ -16,15 +18,18 @@
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QThread>
+#include <QTime>
+
 #include <QToolButton>
+#include <iostream>
 
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
     setWindowIcon(appIcon());
-    runStartupStep("building the main window", [&] { buildWidgets(); });
     messages_ = makeMessages ? makeMessages(bridge, this)
                              : std::make_unique<QtMessageService>(bridge, this);
+    runStartupStep("building the main window", [&] { buildWidgets(); });
     runStartupStep("creating the panels and the FTP session", [&] { createEngine(); });
     runStartupStep("starting the command workers", [&] { startWorkers(); });
     connectCommands();
@@ -79,6 +84,17 @@ void TForm1::connectPanel(PanelController& source) {
 void TForm1::startWorkers() {
     engine_->startWorkers(
         [this](int code, const std::string& reason) { reportCommandFailure(code, reason); });
+}
+
+void TForm1::reportCommandFailure(int code, const std::string& reason) {
+    const std::string time =
+        tarvo::listing::timeText(QTime::currentTime(), QLocale::system()).toStdString();
+    const std::string line =
+        "[" + time + "] Status:> App error in command " + std::to_string(code) + ": " + reason;
+    std::cerr << "Tarvo Manager: " << line << std::endl;
+    appendConsole(line);
+    // A command that fails unexpectedly must not leave the panels locked.
+    setPanelsEnabled(true);
 }
 
 void TForm1::connectAction(const char* name, std::function<void()> handler,
@@ -191,4 +207,12 @@ void TForm1::commandRefused(Refusal why) {
 
 void TForm1::commandsSettled() {
     bridge.post([this] { strip_->clearSettledRefusal(); });
+}
+
+void TForm1::appendConsole(std::string line) {
+    bridge.post([this, line = std::move(line)] { console_->append(QString::fromStdString(line)); });
+}
+
+void TForm1::setLogFileChooser(std::function<QString()> choose) {
+    console_->setLogFileChooser(std::move(choose));
 }

@@ -42,10 +42,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
+class ConsolePane;
 class PanelController;
 class TerminationSignals;
 class TOKRightDlg1234;
@@ -111,7 +111,7 @@ public:
     // FTP client: the connect button (connect, or disconnect while connected or connecting) and
     // where the console is saved (tests answer without a file dialog).
     void butConnectClick();
-    std::function<QString()> chooseLogFile;
+    void setLogFileChooser(std::function<QString()> choose);
 
     // Settings, start-up and close.
     std::string EditorPath; // the program F4 opens files with: "notepad" or a full path
@@ -163,7 +163,6 @@ private:
     void buildWidgets();
     QWidget* buildToolbar();
     QWidget* buildConnectBar();
-    QWidget* buildConsole();
     void buildTrayIcon();
     void applyTexts();
     void createEngine();
@@ -363,7 +362,6 @@ private:
     // FTP client (main_window_ftp.cpp, main_window_sites.cpp, main_window_console.cpp).
     void connectFtpCommands();
     void connectSiteCommands();
-    void connectConsoleCommands();
     // Whether a view still belongs in the panel: an FTP listing only while the panel shows
     // that connection, a local one only while it shows no FTP session.
     bool viewIsCurrent(PanelSide side, const PanelView& view) const;
@@ -373,8 +371,6 @@ private:
     void ComboBox1Change(const QString& text);
     void usu2Click();
     void showSite(const SiteRecord& site);
-    bool Filtry1Click();
-    void Memo1Change(int blocks);
 
     // FTP dialogs (main_window_ftp_dialogs.cpp): the site settings, the permissions of remote
     // entries and the command window.
@@ -433,8 +429,7 @@ private:
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
 
-    QWidget* Panel10 = nullptr; // console
-    QPlainTextEdit* Memo1 = nullptr;
+    ConsolePane* console_ = nullptr;
 
     QSystemTrayIcon* TrayIcon1 = nullptr;
     QWidget* Panel13 = nullptr; // second toolbar

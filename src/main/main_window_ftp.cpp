@@ -1,5 +1,6 @@
 // The main window's side of the FTP client: connect and disconnect, the remote panel's
 // commands and the remote deletes.
+#include "main/console_pane.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/password_dialog.h"
@@ -65,8 +66,13 @@ void TForm1::connectFtpCommands() {
         "Pocz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
     connectAction(
         "rozcz1", [this] { butConnectClick(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    connectAction(
+        "Filtry1", [this] { console_->Filtry1Click(); },
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connectAction(
+        "Czyoknokonsoli1", [this] { console_->clear(); },
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
     connectSiteCommands();
-    connectConsoleCommands();
     connectFtpDialogCommands();
 }
 

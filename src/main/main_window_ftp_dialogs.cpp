@@ -3,6 +3,7 @@
 #include "ftp/site_settings.h"
 #include "main/chmod_dialog.h"
 #include "main/command_dialog.h"
+#include "main/console_pane.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/site_settings_dialog.h"
@@ -125,7 +126,7 @@ void TForm1::FTPCommand1Click() {
          [this](const std::string& command, QPointer<TOKRightDlg12345> window) {
              return postRawCommand(command, window);
          },
-         [this] { return chooseLogFile(); }},
+         [this] { return console_->chooseLogFile(); }},
         this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();

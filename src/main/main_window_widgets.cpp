@@ -1,5 +1,6 @@
 // Construction of the main window's controls.
 #include "main/app_icon.h"
+#include "main/console_pane.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/widget_helpers.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTableView>
@@ -64,7 +64,8 @@ void TForm1::buildWidgets() {
 
     auto* body = new QSplitter(Qt::Vertical, central);
     body->addWidget(panels);
-    body->addWidget(buildConsole());
+    console_ = new ConsolePane(*messages_, language_, this);
+    body->addWidget(console_);
     body->setStretchFactor(0, 4);
     body->setStretchFactor(1, 1);
     layout->addWidget(body, 1);
@@ -126,17 +127,6 @@ QWidget* TForm1::buildConnectBar() {
     layout->addWidget(SpeedButton1);
     layout->addWidget(SpeedButton3);
     return Panel3;
-}
-
-QWidget* TForm1::buildConsole() {
-    Panel10 = named<QFrame>("Panel10", this);
-    auto* layout = barLayout(Panel10);
-    Memo1 = named<QPlainTextEdit>("Memo1", Panel10);
-    Memo1->setReadOnly(true);
-    Memo1->setAccessibleName("FTP console");
-    Memo1->setFont(QFont("Monospace"));
-    layout->addWidget(Memo1);
-    return Panel10;
 }
 
 ProgressStrip::Hooks TForm1::progressHooks() {

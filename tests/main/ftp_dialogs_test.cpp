@@ -349,7 +349,7 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
     EXPECT_EQ(readFile(canned.at("received")).find("STAT"), std::string::npos);
 
     // Save As: a failure names the file and the reason; the log is written with CR LF.
-    window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
+    window->setLogFileChooser([this] { return QString::fromStdString(program.at("no/such/log")); });
     const QString saveAs = QString::fromStdString(tr("SaveAs"));
     clickButton(first, saveAs);
     EXPECT_EQ(lastBox().rfind(window->Translate("OperationNotAllowed") + "\n\n" +
@@ -357,7 +357,7 @@ TEST_F(FtpDialogsTest, EachCommandWindowRunsAndLogsItsOwnCommand) {
                               0),
               0u)
         << lastBox();
-    window->chooseLogFile = [this] { return QString::fromStdString(program.at("log.txt")); };
+    window->setLogFileChooser([this] { return QString::fromStdString(program.at("log.txt")); });
     clickButton(second, saveAs);
     const std::string written = readFile(program.at("log.txt"));
     EXPECT_NE(written.find("] Command:> syst\r\n"), std::string::npos) << written;

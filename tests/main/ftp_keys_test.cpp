@@ -222,7 +222,7 @@ TEST_F(FtpKeysTest, ABoxRaisedByADialogGivesTheFocusBackToIt) {
     });
     messages = nullptr;
     window->FormCreate();
-    window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
+    window->setLogFileChooser([this] { return QString::fromStdString(program.at("no/such/log")); });
     ASSERT_TRUE(activate());
 
     // Each opens its dialog and clicks where a box comes up: Enter in the keep-alive interval

@@ -111,7 +111,7 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
     auto* memo = child<QPlainTextEdit>("Memo1");
     ASSERT_TRUE(pumpUntil([&] { return memo->blockCount() == 3; }));
 
-    window->chooseLogFile = [this] { return QString::fromStdString(program.at("no/such/log")); };
+    window->setLogFileChooser([this] { return QString::fromStdString(program.at("no/such/log")); });
     trigger("Filtry1");
     EXPECT_EQ(
         lastBox().rfind(tr("OperationNotAllowed") + "\n\n" + program.at("no/such/log") + "\n", 0),
@@ -119,7 +119,7 @@ TEST_F(FtpWindowTest, AConsoleThatCannotBeSavedIsKept) {
         << lastBox();
     EXPECT_EQ(memo->blockCount(), 3);
 
-    window->chooseLogFile = [this] { return QString::fromStdString(program.at("log.txt")); };
+    window->setLogFileChooser([this] { return QString::fromStdString(program.at("log.txt")); });
     trigger("Filtry1");
     EXPECT_EQ(readFile(program.at("log.txt")),
               "[12:00:00] Command:> LIST\r\n150 Here it comes.\r\n226 Done.\r\n");
