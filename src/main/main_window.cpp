@@ -2,6 +2,7 @@
 
 #include "local/listing/cell_text.h"
 #include "main/app_icon.h"
+#include "main/command_gate.h"
 #include "main/console_pane.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
@@ -51,14 +52,18 @@ TForm1::~TForm1() {
 
 void TForm1::createEngine() {
     engine_ = std::make_unique<Engine>(*this, language_);
-    const auto standardIcons = [this] { return StandardIcons; };
-    leftPanel_ = std::make_unique<PanelController>(PanelSide::Left, LeftPanel,
-                                                   engine_->leftExplorer(), icons_, standardIcons);
-    rightPanel_ = std::make_unique<PanelController>(
-        PanelSide::Right, RightPanel, engine_->rightExplorer(), icons_, standardIcons);
-    connectPanel(*leftPanel_);
-    connectPanel(*rightPanel_);
-    new WaitingPanelClicks({Panel5, Panel2}, [this] { panelsTakeCommand(); });
+    panels_ = std::make_unique<PanelPair>(LeftPanel, RightPanel, *engine_, icons_, language_);
+    connect(panels_.get(), &PanelPair::activated, this,
+            [this] { UpdateMenusForPanel(panels_->activeNumber()); });
+    gate_ = std::make_unique<CommandGate>(
+        *panels_, CommandGate::Hooks{[this] { return strip_->jobRunning() || zipJobRunning(); },
+                                     [this](Refusal why) { commandRefused(why); }});
+    windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
+    context_.emplace(WindowContext{*this, *engine_, *panels_, *gate_, *messages_, language_, bridge,
+                                   *windowSwitchKey_});
+    connectPanel(panel(PanelSide::Left));
+    connectPanel(panel(PanelSide::Right));
+    new WaitingPanelClicks({LeftPanel.container, RightPanel.container}, [this] { gate_->take(); });
     for (const std::string& name : engine_->sites().LoadSiteList())
         ComboBox1->addItem(QString::fromStdString(name));
     // The box names no site until one is chosen: the bar's fields are empty, and the box shows
@@ -68,17 +73,11 @@ void TForm1::createEngine() {
 
 void TForm1::connectPanel(PanelController& source) {
     const PanelSide side = source.side();
-    connect(&source, &PanelController::activationRequested, this,
-            [this, side] { activatePanel(side); });
-    connect(&source, &PanelController::switchPanelRequested, this, &TForm1::Aktywneokno1Click);
     connect(&source, &PanelController::openRequested, this,
             [this, side] { openCurrentEntry(side); });
     connect(&source, &PanelController::upRequested, this, [this, side] { upButtonClick(side); });
     connect(&source, &PanelController::invertMarksRequested, this,
             [this] { findChild<QAction*>("Odwrzaznaczenie1")->trigger(); });
-    connect(&source, &PanelController::currentEntryChanged, this,
-            [this, &source] { entrySelected(source); });
-    connect(&source, &PanelController::selectionChanged, this, &TForm1::ShowSelectionInfo);
 }
 
 void TForm1::startWorkers() {
@@ -128,10 +127,9 @@ void TForm1::connectCommands() {
     connectToolbarButtons();
     connectFileCommands();
     connectFtpCommands();
-    connect(LeftPanel.upButton, &QToolButton::clicked, this,
-            [this] { upButtonClick(PanelSide::Left); });
-    connect(RightPanel.upButton, &QToolButton::clicked, this,
-            [this] { upButtonClick(PanelSide::Right); });
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
+        connect(panel(side).widgets().upButton, &QToolButton::clicked, this,
+                [this, side] { upButtonClick(side); });
     connectNavigationCommands();
     connectPeripheryCommands();
     connectZipCommands();
@@ -139,22 +137,7 @@ void TForm1::connectCommands() {
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {
-    bridge.post([this, enabled] {
-        QWidget* focused = QApplication::focusWidget();
-        const bool gridHadFocus = !enabled && panelsIdle() &&
-                                  (Panel5->isAncestorOf(focused) || Panel2->isAncestorOf(focused));
-        Panel5->setEnabled(enabled);
-        Panel2->setEnabled(enabled);
-        // Disabling hands the keyboard focus on to the next control (the connect button): the
-        // grid takes it back when the panels return, unless the user has moved it meanwhile.
-        if (gridHadFocus) {
-            gridFocusLent_ = true;
-            gridFocusLentTo_ = QApplication::focusWidget();
-        } else if (enabled && std::exchange(gridFocusLent_, false) &&
-                   gridFocusLentTo_ == QApplication::focusWidget()) {
-            activePanel().grid().setFocus();
-        }
-    });
+    bridge.post([this, enabled] { panels_->setEnabledKeepingFocus(enabled); });
 }
 
 void TForm1::showPanel(PanelSide side, PanelView view) {
@@ -178,9 +161,8 @@ void TForm1::jobEnded(const std::shared_ptr<Job>& job, int finishKind) {
     bridge.post([this, job, finishKind] {
         if (!strip_->endJob(job, finishKind))
             return;
-        Panel5->setEnabled(true);
-        Panel2->setEnabled(true);
-        activePanel().grid().setFocus();
+        panels_->setEnabled(true);
+        panels_->focusActiveGrid();
     });
 }
 

@@ -7,10 +7,13 @@
 #include "frontend/job_queue.h"
 #include "ftp/site_record.h"
 #include "local/zip_jobs/zip_thread.h"
+#include "main/command_gate.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
+#include "main/panel_pair.h"
 #include "main/panel_widgets.h"
 #include "main/progress_strip.h"
+#include "main/window_context.h"
 #include "main/window_switch_key.h"
 #include "platform/desktop_opener.h"
 #include "platform/desktop_tools.h"
@@ -45,6 +48,7 @@ class QMenu;
 class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
+class CommandGate;
 class ConsolePane;
 class PanelController;
 class TerminationSignals;
@@ -96,14 +100,12 @@ public:
     void RebuildFavoritesMenu();
 
     // The entry under the active panel's current row.
-    const std::string& selectedName() const { return SelectedName; }
+    const std::string& selectedName() const { return panels_->selected().name; }
     int serverWaitState() const { return strip_->serverWaitState(); }
-    bool briefView(PanelSide side) const {
-        return side == PanelSide::Left ? LeftBriefView : RightBriefView;
-    }
-
-    // Shared state.
-    std::atomic<int> ActivePanel{2}; // 2 left, 1 right
+    bool briefView(PanelSide side) const;
+    // The active panel: 2 left, 1 right.
+    int activePanelNumber() const { return panels_->activeNumber(); }
+    void activatePanel(PanelSide side) { panels_->activate(side); }
 
     // The explorers, the FTP session, the stores and the command workers.
     Engine& engine() { return *engine_; }
@@ -140,25 +142,9 @@ protected:
 
 private:
     // Panels.
-    PanelController& activePanel();
-    LocalExplorer& explorer(PanelSide side);
-    void ActivateRightPanel();
-    void activatePanel(PanelSide side);
     void connectPanel(PanelController& source);
-    // The active panel's current row changed: the selected-entry fields follow it.
-    void entrySelected(PanelController& panel);
-    // Rewrites the selection line of the active panel: marked files, folders and their size.
-    void ShowSelectionInfo();
-    void showSelectionLine(PanelController& panel);
-    void Aktywneokno1Click(); // switch panels
     void openCurrentEntry(PanelSide side);
     void upButtonClick(PanelSide side);
-    bool panelsIdle() const;
-    // Whether a command of the user's may run now; when the panels wait for a command, the
-    // status line says why it was not taken.
-    bool panelsTakeCommand();
-    // A command the worker did not take says so on the status line.
-    void reportPost(PostResult result);
 
     void buildWidgets();
     QWidget* buildToolbar();
@@ -243,9 +229,6 @@ private:
     ProgressStrip::Hooks progressHooks();
     ProgressStrip* strip_ = nullptr;
     QueueList Jobs;
-    // Whether disabled panels took the keyboard focus from a grid, and where it went.
-    bool gridFocusLent_ = false;
-    QPointer<QWidget> gridFocusLentTo_;
 
     // Zip jobs and the archive viewer (main_window_zip.cpp).
     void connectZipCommands();
@@ -384,33 +367,16 @@ private:
     void FTPCommand1Click();
     bool postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window);
 
-    int SelectedAttr = 0;
-    int SelectedMode = 0;
-    int ActiveRow = 0;
-    bool StandardIcons = false; // icon mode: image list by extension, or the desktop's icons
-
     UiBridge bridge;
 
-    std::string SelectedName; // the entry under the active panel's current row
-    std::uint64_t SelectedSize = 0;
-    bool LeftBriefView = false;
-    bool RightBriefView = false;
     std::string ArchivePath;  // the archive the last zip command writes or reads
     std::string UnpackFolder; // where the last unpack puts the entries, ending in "/"
 
     // Controls, under the names the rest of the program knows them by.
-    QWidget* Panel5 = nullptr; // left panel container
-    QWidget* Panel2 = nullptr; // right panel container
     QToolButton* butConnect = nullptr;
     QComboBox* ComboBox1 = nullptr; // saved sites
     PanelWidgets LeftPanel;
     PanelWidgets RightPanel;
-    PanelGrid* StringGrid2 = nullptr;
-    PanelGrid* StringGrid1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label11 = nullptr;
-    QComboBox* ComboBox4 = nullptr;
-    QComboBox* ComboBox5 = nullptr;
 
     QWidget* Panel1 = nullptr; // command toolbar
     QToolButton* SpeedButton12 = nullptr;
@@ -438,8 +404,10 @@ private:
     LanguageTable language_;
     PanelIcons icons_;
     std::unique_ptr<Engine> engine_; // before the panels, which show its explorers
-    std::unique_ptr<PanelController> leftPanel_;
-    std::unique_ptr<PanelController> rightPanel_;
+    std::unique_ptr<WindowSwitchKey> windowSwitchKey_;
+    std::unique_ptr<PanelPair> panels_;
+    std::unique_ptr<CommandGate> gate_;
+    std::optional<WindowContext> context_; // what the command groups share
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
         messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
@@ -474,7 +442,6 @@ private:
     std::set<QObject*> heldCommands_; // disabled here, enabled again when released
 
     // Window, tray, shell tools, help and the About box.
-    std::unique_ptr<WindowSwitchKey> windowSwitchKey_;
     DesktopTools* tools_ = nullptr;
     QMenu* PopupMenu1 = nullptr; // the tray's menu
     bool activatedBefore_ = false;

@@ -84,11 +84,11 @@ void TForm1::saveSettings() {
     RunSettings run;
     run.SortTypeLeft = engine_->leftExplorer().GetSortKey();
     run.SortTypeRight = engine_->rightExplorer().GetSortKey();
-    run.StandardIcons = StandardIcons;
+    run.StandardIcons = panels_->standardIcons();
     run.LeftTabDir = engine_->leftExplorer().GetPath();
     run.RightTabDir = engine_->rightExplorer().GetPath();
-    run.LeftBriefView = LeftBriefView;
-    run.RightBriefView = RightBriefView;
+    run.LeftBriefView = briefView(PanelSide::Left);
+    run.RightBriefView = briefView(PanelSide::Right);
     if (FirstShowPending) {
         // Never shown: the panels never opened the saved folders, which stay as they were.
         const RunSettings saved = readRunSettings(*SettingsDoc);

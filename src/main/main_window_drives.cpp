@@ -43,11 +43,11 @@ std::string homeFolder() {
 } // namespace
 
 QComboBox* TForm1::driveBox(PanelSide side) {
-    return side == PanelSide::Left ? ComboBox4 : ComboBox5;
+    return panel(side).widgets().driveBox;
 }
 
 void TForm1::startDriveWatch() {
-    auto* back = new ReturnToGrid([this] { activePanel().grid().setFocus(); },
+    auto* back = new ReturnToGrid([this] { panels_->focusActiveGrid(); },
                                   [this] { steppingDriveBox_ = nullptr; }, this);
     driveKeys_ = back;
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
@@ -87,7 +87,7 @@ void TForm1::mountTableChanged() {
     ReadDriveLetters();
     std::array<bool, 2> moved{};
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const std::string path = explorer(side).GetPath();
+        const std::string path = engine_->explorer(side).GetPath();
         const MountRecord* was = mountOf(before, path);
         const MountRecord* is = mountOf(mounts_, path);
         moved[panelNumber(side) - 1] = !was || !is || !(*was == *is);
@@ -107,7 +107,7 @@ void TForm1::FillDriveCombos(std::vector<Drive> table) {
     // A panel whose file system went away goes home with the next re-read. With "/" in every
     // table each path has some drive, so "gone" means the panel's drive of the last table.
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const auto old = driveIndexOf(DriveLetters, explorer(side).GetPath());
+        const auto old = driveIndexOf(DriveLetters, engine_->explorer(side).GetPath());
         if (old && std::none_of(table.begin(), table.end(), [&](const Drive& drive) {
                 return drive.MountPoint == DriveLetters[*old].MountPoint;
             }))
@@ -126,13 +126,13 @@ void TForm1::FillDriveCombos(std::vector<Drive> table) {
 
 void TForm1::SyncDriveCombos() {
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const std::string path = explorer(side).GetPath();
+        const std::string path = engine_->explorer(side).GetPath();
         // A panel without a folder (a medium that was not ready) starts over at home, as if
         // the user had picked that drive.
         if ((path.empty() || path == " ") && !sessionShownIn(side)) {
-            explorer(side).SetPath(homeFolder());
+            engine_->explorer(side).SetPath(homeFolder());
             panel(side).setPathLabel(QString::fromStdString(homeFolder()));
-            activatePanel(side);
+            panels_->activate(side);
             addToHistory(side, homeFolder());
             refreshBothPanels();
         }
@@ -142,7 +142,7 @@ void TForm1::SyncDriveCombos() {
 
 void TForm1::syncDriveBox(PanelSide side) {
     QComboBox* box = driveBox(side);
-    const auto drive = driveIndexOf(DriveLetters, explorer(side).GetPath());
+    const auto drive = driveIndexOf(DriveLetters, engine_->explorer(side).GetPath());
     const QSignalBlocker quiet(box);
     box->setCurrentIndex(drive ? static_cast<int>(*drive) : -1);
 }
@@ -155,7 +155,7 @@ void TForm1::driveBoxClick(PanelSide side) {
     // After Select Drive the arrow keys step through the drives and the box keeps the keyboard
     // focus; a pick from the list hands it to the grid.
     const bool stepping = steppingDriveBox_ == box;
-    activatePanel(side); // focuses the grid
+    panels_->activate(side); // focuses the grid
     if (stepping) {
         box->setFocus();
         steppingDriveBox_ = box;
@@ -164,8 +164,8 @@ void TForm1::driveBoxClick(PanelSide side) {
 }
 
 void TForm1::Disk1Click() {
-    const PanelSide side = sideOf(ActivePanel);
-    if (!sessionShownIn(side) && panelsTakeCommand()) {
+    const PanelSide side = panels_->activeSide();
+    if (!sessionShownIn(side) && gate_->take()) {
         driveBox(side)->setFocus();
         steppingDriveBox_ = driveBox(side);
     }
@@ -187,14 +187,14 @@ void TForm1::refreshPanels(std::array<bool, 2> wanted) {
 
 void TForm1::postPending() {
     // A refresh waits for idle panels: a running command keeps its folder.
-    if (panelsIdle()) {
+    if (panels_->idle()) {
         if (pendingRefresh_[0] || pendingRefresh_[1]) {
             for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
                 bool& lost = driveLost_[panelNumber(side) - 1];
                 if (!lost)
                     continue;
                 lost = false;
-                explorer(side).SetPath(homeFolder());
+                engine_->explorer(side).SetPath(homeFolder());
                 if (!sessionShownIn(side))
                     panel(side).setPathLabel(QString::fromStdString(homeFolder()));
             }
@@ -212,6 +212,6 @@ void TForm1::postPending() {
 void TForm1::postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
                             bool recordVisit) {
     // Behind a short command the read waits for it, in order with what else the user asked.
-    reportPost(engine_->remoteCommands().post(
+    gate_->report(engine_->remoteCommands().post(
         cmd::ReadFolder{panelNumber(side), path, mask, recordVisit}));
 }

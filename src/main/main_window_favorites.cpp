@@ -29,7 +29,7 @@ void TForm1::RebuildFavoritesMenu() {
 }
 
 void TForm1::AddtoFavorites1Click() {
-    if (engine_->navigation().addFavorite(locationEntry(sideOf(ActivePanel))))
+    if (engine_->navigation().addFavorite(locationEntry(panels_->activeSide())))
         favoritesUpdated();
 }
 
@@ -48,7 +48,7 @@ void TForm1::favoritesButtonClick(PanelSide side) {
         copy->setData(favorite->data());
         connect(copy, &QAction::triggered, favorite, &QAction::trigger);
     }
-    activatePanel(side);
+    panels_->activate(side);
     PopupMenu3->popup(QCursor::pos());
 }
 

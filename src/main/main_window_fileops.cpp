@@ -45,7 +45,8 @@ void TForm1::connectFileCommands() {
         button->setEnabled(true);
         connect(button, &QToolButton::clicked, this, handler);
     }
-    for (PanelController* source : {leftPanel_.get(), rightPanel_.get()}) {
+    for (PanelController* source :
+         {&panels_->panel(PanelSide::Left), &panels_->panel(PanelSide::Right)}) {
         const PanelSide side = source->side();
         connect(source, &PanelController::gridCommand, this,
                 [this](PanelController::GridCommand command) {
@@ -68,13 +69,12 @@ void TForm1::connectFileCommands() {
 }
 
 std::optional<JobWork> TForm1::startJob(std::optional<JobQueue> queue) {
-    if (!queue || !panelsTakeCommand())
+    if (!queue || !gate_->take())
         return std::nullopt;
     const JobWork work{std::make_shared<Job>(),
                        std::make_shared<const JobQueue>(std::move(*queue))};
     // The panels go at once, not when the worker starts: no second command can slip in.
-    Panel5->setEnabled(false);
-    Panel2->setEnabled(false);
+    panels_->setEnabled(false);
     strip_->startJob(work.job);
     return work;
 }
@@ -84,7 +84,7 @@ void TForm1::jobPosted(const std::shared_ptr<Job>& job, PostResult result) {
     // it; one the worker refuses gives the panels back.
     if (result == PostResult::Refused)
         jobEnded(job, JobFrame::kQuietFinish);
-    reportPost(result);
+    gate_->report(result);
 }
 
 void TForm1::unmarkRow(PanelSide side, int row, std::string name) {
@@ -99,12 +99,13 @@ void TForm1::unmarkRow(PanelSide side, int row, std::string name) {
 }
 
 void TForm1::RefreshRowIfVisible(int row) {
-    for (PanelController* grid : {rightPanel_.get(), leftPanel_.get()}) {
+    for (PanelController* grid :
+         {&panels_->panel(PanelSide::Right), &panels_->panel(PanelSide::Left)}) {
         const int top = grid->grid().rowAt(0);
         if (top <= row && row <= top + grid->grid().visibleRowCount())
             grid->repaint();
     }
-    ShowSelectionInfo();
+    panels_->ShowSelectionInfo();
 }
 
 void TForm1::queueMarked(PanelController& source, const std::string& target) {
@@ -129,9 +130,9 @@ void TForm1::Move1Click() {
 }
 
 void TForm1::copyMarked(bool move) {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return; // and the request leaves nothing behind: a refused move is no move later
-    PanelController& source = activePanel();
+    PanelController& source = panels_->active();
     source.grid().setFocus();
     source.selectRow(source.model().currentRow());
     source.model().markCurrentIfNoneMarked(source.model().currentRow());
@@ -151,7 +152,7 @@ void TForm1::postCopy(PanelSide source, bool move) {
 }
 
 void TForm1::dropRows(PanelSide target) {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
     PanelController& source = panel(otherSide(target));
     source.model().markCurrentIfNoneMarked(source.model().currentRow());
@@ -159,7 +160,7 @@ void TForm1::dropRows(PanelSide target) {
 }
 
 void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) {
-    if (engine_->session().FtpPanel == panelNumber(target) || !panelsTakeCommand())
+    if (engine_->session().FtpPanel == panelNumber(target) || !gate_->take())
         return;
     const RowOrigin into = panel(target).origin();
     for (const std::string& path : paths) {
@@ -169,9 +170,9 @@ void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) 
 }
 
 void TForm1::butGetFileClick() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    PanelController& active = activePanel();
+    PanelController& active = panels_->active();
     // The folder the user saw when asked is where the new one goes.
     const RowOrigin into = active.origin();
     const auto name = messages().askText(Translate("NewDirectory"), Translate("Name"), "");
@@ -179,20 +180,20 @@ void TForm1::butGetFileClick() {
         return;
     if (into.remote()) {
         // The server's work runs on the remote worker.
-        reportPost(engine_->remoteCommands().post(cmd::RemoteMkDir{into, *name}));
+        gate_->report(engine_->remoteCommands().post(cmd::RemoteMkDir{into, *name}));
         return;
     }
     // Behind a short command it waits, in order with what else the user asked.
-    reportPost(engine_->localCommands().post(cmd::LocalMkDir{into, *name}));
+    gate_->report(engine_->localCommands().post(cmd::LocalMkDir{into, *name}));
     active.grid().setFocus();
 }
 
 void TForm1::butSetFileClick() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    PanelController& active = activePanel();
+    PanelController& active = panels_->active();
     PanelModel& model = active.model();
-    model.markCurrentIfNoneMarked(ActiveRow);
+    model.markCurrentIfNoneMarked(panels_->selected().row);
     std::string names;
     int count = 0;
     for (const int row : model.markedRows()) {
@@ -214,9 +215,9 @@ void TForm1::butSetFileClick() {
                          MessageButton::Yes | MessageButton::No, MessageIcon::Question}) ==
             MessageButton::Yes;
     if (!confirmed) {
-        model.setMarked(ActiveRow, false);
+        model.setMarked(panels_->selected().row, false);
         active.repaint();
-        ShowSelectionInfo();
+        panels_->ShowSelectionInfo();
         return;
     }
     postJob(engine_->remoteCommands(), cmd::Delete{origin, {}}, std::move(entries));
@@ -224,14 +225,14 @@ void TForm1::butSetFileClick() {
 }
 
 void TForm1::SpeedButton10Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    PanelController& active = activePanel();
+    PanelController& active = panels_->active();
     PanelModel& model = active.model();
     active.grid().setFocus();
     active.selectRow(model.currentRow());
-    model.markCurrentIfNoneMarked(ActiveRow);
-    const int row = ActiveRow;
+    model.markCurrentIfNoneMarked(panels_->selected().row);
+    const int row = panels_->selected().row;
     // "[..]" has no record: it is never renamed.
     if (const listing::SearchRecord* record = model.recordAt(row)) {
         const std::string current = record->Name;
@@ -242,23 +243,23 @@ void TForm1::SpeedButton10Click() {
                              MessageButton::Ok, MessageIcon::Information});
         } else if (name && origin.remote()) {
             // The server's work runs on the remote worker.
-            reportPost(engine_->remoteCommands().post(cmd::Rename{origin, current, *name}));
+            gate_->report(engine_->remoteCommands().post(cmd::Rename{origin, current, *name}));
         } else if (name) {
-            reportPost(engine_->localCommands().post(cmd::LocalRename{origin, current, *name}));
+            gate_->report(engine_->localCommands().post(cmd::LocalRename{origin, current, *name}));
         }
     }
     model.setMarked(row, false);
     active.repaint();
-    ShowSelectionInfo();
+    panels_->ShowSelectionInfo();
 }
 
 void TForm1::Zmieatrybuty1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    PanelController& active = activePanel();
+    PanelController& active = panels_->active();
     PanelModel& model = active.model();
-    model.markCurrentIfNoneMarked(ActiveRow);
-    if (engine_->session().FtpPanel == ActivePanel) {
+    model.markCurrentIfNoneMarked(panels_->selected().row);
+    if (engine_->session().FtpPanel == panels_->activeNumber()) {
         openChmodDialog();
         return;
     }
@@ -266,18 +267,18 @@ void TForm1::Zmieatrybuty1Click() {
     const RowOrigin origin = active.origin();
     queueMarked(active, "");
     std::optional<JobQueue> entries = Jobs.Commit(cmdLocalAttributes, false);
-    TOKRightDlg1 dialog(this, language_, SelectedAttr);
+    TOKRightDlg1 dialog(this, language_, panels_->selected().attributes);
     windowSwitchKey().holdWhileOpen(&dialog);
     if (dialog.exec() == QDialog::Accepted) {
         for (const int row : model.markedRows())
             if (model.recordAt(row) != nullptr)
                 model.setMarked(row, false);
         if (entries) // none when only "[..]" was marked
-            reportPost(engine_->localCommands().post(cmd::LocalAttributes{
+            gate_->report(engine_->localCommands().post(cmd::LocalAttributes{
                 origin, dialog.readOnly(), std::make_shared<const JobQueue>(std::move(*entries))}));
     } else {
-        model.setMarked(ActiveRow, false);
+        model.setMarked(panels_->selected().row, false);
     }
     active.repaint();
-    ShowSelectionInfo();
+    panels_->ShowSelectionInfo();
 }

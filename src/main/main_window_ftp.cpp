@@ -35,7 +35,7 @@ bool TForm1::viewIsCurrent(PanelSide side, const PanelView& view) const {
 void TForm1::showSession(SessionView session) {
     bridge.post([this, session = std::move(session)] {
         PanelController& shown = panel(session.Side);
-        LocalExplorer& local = explorer(session.Side);
+        LocalExplorer& local = engine_->explorer(session.Side);
         shown.widgets().driveBox->setVisible(!session.Connected);
         const QString title = QString::fromStdString(session.Title);
         strip_->setRestingTitle(title);
@@ -44,7 +44,7 @@ void TForm1::showSession(SessionView session) {
             plainToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle)));
         butConnect->setText(
             QString::fromStdString(Translate(session.Connected ? "Disconnect" : "Connect")));
-        UpdateMenusForPanel(ActivePanel);
+        UpdateMenusForPanel(panels_->activeNumber());
         if (session.Connected)
             return;
         strip_->sessionWaitsEnded();
@@ -58,8 +58,8 @@ void TForm1::showSession(SessionView session) {
 }
 
 void TForm1::connectFtpCommands() {
-    leftPanel_->setSession(engine_->session());
-    rightPanel_->setSession(engine_->session());
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
+        panel(side).setSession(engine_->session());
     butConnect->setEnabled(true);
     connect(butConnect, &QToolButton::clicked, this, &TForm1::butConnectClick);
     connectAction(
@@ -82,9 +82,9 @@ void TForm1::butConnectClick() {
         dropRemoteSession();
         return;
     }
-    if (eSrvName->text().isEmpty() || !panelsTakeCommand())
+    if (eSrvName->text().isEmpty() || !gate_->take())
         return;
-    const PanelSide side = sideOf(ActivePanel);
+    const PanelSide side = panels_->activeSide();
     addToHistory(side, locationEntry(side));
     if (eUserName->text().isEmpty()) {
         if (const auto login = messages().askText(kTitle, Translate("Login"), ""))
@@ -104,7 +104,7 @@ void TForm1::askPassword() {
             if (engine_->session().FtpPanel != 0)
                 return true;
             // Only a connect the worker will take: while a command runs the dialog stays.
-            if (!panelsTakeCommand())
+            if (!gate_->take())
                 return false;
             if (!engine_->remoteCommands().idle()) {
                 commandRefused(Refusal::CommandsWaiting);
@@ -122,7 +122,7 @@ void TForm1::postConnect() {
     const std::string port = text(eSrvPort);
     if (!port.empty() && std::to_string(portNumber(port)) != port)
         eSrvPort->setText("21");
-    reportPost(engine_->remoteCommands().post(cmd::Connect{
-        ActivePanel,
+    gate_->report(engine_->remoteCommands().post(cmd::Connect{
+        panels_->activeNumber(),
         {text(Edit2), text(eSrvName), text(eSrvPort), text(eUserName), text(eUserPasswd)}}));
 }

@@ -85,14 +85,14 @@ bool TForm1::applySiteSettings(SiteSettings& settings) {
 // --- permissions ---
 
 void TForm1::openChmodDialog() {
-    auto* dialog = new TOKRightDlg(this, language_, static_cast<unsigned>(SelectedMode),
+    auto* dialog = new TOKRightDlg(this, language_, static_cast<unsigned>(panels_->selected().mode),
                                    [this](unsigned bits) { return postChmod(bits); });
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::rejected, this, [this] {
-        PanelController& active = activePanel();
-        active.model().setMarked(ActiveRow, false);
+        PanelController& active = panels_->active();
+        active.model().setMarked(panels_->selected().row, false);
         active.repaint();
-        ShowSelectionInfo();
+        panels_->ShowSelectionInfo();
     });
     windowSwitchKey().holdWhileOpen(dialog);
     dialog->show();
@@ -103,7 +103,7 @@ bool TForm1::postChmod(unsigned bits) {
     if (ftpPanel == 0)
         return true; // nothing to change: the dialog just closes
     // While a command runs the change waits in the dialog: nothing is posted over it.
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return false;
     if (!engine_->remoteCommands().idle()) {
         commandRefused(Refusal::CommandsWaiting);
@@ -119,7 +119,7 @@ bool TForm1::postChmod(unsigned bits) {
 // --- command window ---
 
 void TForm1::FTPCommand1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
     auto* dialog = new TOKRightDlg12345(
         {language_, messages(),
@@ -141,6 +141,6 @@ bool TForm1::postRawCommand(const std::string& command, QPointer<TOKRightDlg1234
         });
     };
     const PostResult result = engine_->remoteCommands().post(cmd::RawCommand{command, log});
-    reportPost(result);
+    gate_->report(result);
     return taken(result);
 }

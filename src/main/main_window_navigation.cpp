@@ -41,7 +41,7 @@ void TForm1::connectHeaderStrip(PanelSide side) {
     connect(widgets.rootButton, &QToolButton::clicked, this,
             [this, side] { rootButtonClick(side); });
     connect(widgets.historyButton, &QToolButton::clicked, this, [this, side] {
-        activatePanel(side);
+        panels_->activate(side);
         BuildHistoryMenu();
         MenuHistoryLeft->popup(QCursor::pos());
     });
@@ -107,26 +107,26 @@ bool TForm1::sessionShownIn(PanelSide side) const {
 }
 
 void TForm1::rootButtonClick(PanelSide side) {
-    activatePanel(side);
+    panels_->activate(side);
     if (sessionShownIn(side))
-        reportPost(engine_->remoteCommands().post(cmd::RemoteRoot{sessionOrigin()}));
+        gate_->report(engine_->remoteCommands().post(cmd::RemoteRoot{sessionOrigin()}));
     else
         driveBoxClick(side);
 }
 
 void TForm1::refreshButtonClick(PanelSide side) {
-    activatePanel(side);
+    panels_->activate(side);
     odwie1Click();
 }
 
 void TForm1::odwie1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    const PanelSide side = sideOf(ActivePanel);
+    const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side))
-        reportPost(engine_->remoteCommands().post(cmd::RefreshRemote{sessionOrigin()}));
+        gate_->report(engine_->remoteCommands().post(cmd::RefreshRemote{sessionOrigin()}));
     else
-        postFolderRead(side, explorer(side).GetPath(), "*.*", false);
+        postFolderRead(side, engine_->explorer(side).GetPath(), "*.*", false);
 }
 
 void TForm1::maskBoxEnter(PanelSide side) {
@@ -134,7 +134,7 @@ void TForm1::maskBoxEnter(PanelSide side) {
     if (sessionShownIn(side))
         filterRemotePanel(side, mask);
     else
-        postFolderRead(side, explorer(side).GetPath(), mask, false);
+        postFolderRead(side, engine_->explorer(side).GetPath(), mask, false);
 }
 
 std::string TForm1::locationEntry(PanelSide side) const {
@@ -144,7 +144,7 @@ std::string TForm1::locationEntry(PanelSide side) const {
 }
 
 std::string TForm1::currentLocation() const {
-    const PanelSide side = sideOf(ActivePanel);
+    const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side))
         return "ftp://" + eSrvName->text().toStdString() + sessionFolder();
     return locationEntry(side);
@@ -152,7 +152,7 @@ std::string TForm1::currentLocation() const {
 
 std::vector<TForm1::HistoryItem> TForm1::historyItems() const {
     std::vector<HistoryItem> items;
-    const auto lines = engine_->navigation().history(sideOf(ActivePanel));
+    const auto lines = engine_->navigation().history(panels_->activeSide());
     if (!lines)
         return items;
     const std::vector<std::string> sites = knownSites();
@@ -180,12 +180,13 @@ void TForm1::BuildHistoryMenu() {
 }
 
 void TForm1::History1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
     BuildHistoryMenu();
     // Over the active panel's right edge.
     const QRect frame = frameGeometry();
-    MenuHistoryLeft->popup({frame.left() + frame.width() / ActivePanel - 11, frame.top() + 110});
+    MenuHistoryLeft->popup(
+        {frame.left() + frame.width() / panels_->activeNumber() - 11, frame.top() + 110});
 }
 
 namespace {
@@ -201,7 +202,7 @@ template <class Items> int currentIndex(const Items& items, const std::string& c
 } // namespace
 
 void TForm1::Back1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
     const std::vector<HistoryItem> items = historyItems();
     const int found = currentIndex(items, currentLocation());
@@ -211,7 +212,7 @@ void TForm1::Back1Click() {
 }
 
 void TForm1::Forward1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
     const std::vector<HistoryItem> items = historyItems();
     const int after = currentIndex(items, currentLocation()) + 1;
@@ -220,7 +221,7 @@ void TForm1::Forward1Click() {
 }
 
 void TForm1::FavoriteItemClick(const std::string& line, bool recordVisit) {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
     // The current location, which the history's steps go from, changes with what still waits.
     if (!engine_->remoteCommands().idle()) {
@@ -236,7 +237,7 @@ void TForm1::FavoriteItemClick(const std::string& line, bool recordVisit) {
         refuseLocation(line); // a path of another system, or a relative one
         return;
     }
-    const PanelSide side = sideOf(ActivePanel);
+    const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side))
         dropRemoteSession();
     postFolderRead(side, line, "*.*", false);
@@ -248,7 +249,8 @@ void TForm1::refuseLocation(const std::string& text) {
 }
 
 void TForm1::specialFolderClick(int id) {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    reportPost(engine_->remoteCommands().post(cmd::GoToSpecialFolder{ActivePanel, id}));
+    gate_->report(
+        engine_->remoteCommands().post(cmd::GoToSpecialFolder{panels_->activeNumber(), id}));
 }

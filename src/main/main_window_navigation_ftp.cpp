@@ -46,7 +46,7 @@ std::optional<std::string> TForm1::siteHost(const std::string& site) const {
 // session of that saved site, which starts in the folder.
 void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
     if (entry.Site == sessionSite()) {
-        reportPost(engine_->remoteCommands().post(
+        gate_->report(engine_->remoteCommands().post(
             cmd::OpenRemoteFolder{sessionOrigin(), entry.Folder, recordVisit}));
         return;
     }

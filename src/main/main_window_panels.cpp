@@ -9,135 +9,44 @@
 
 namespace listing = tarvo::listing;
 
-namespace {
-constexpr int kDirectory = 0x10;
-constexpr int kArchive = 0x20;
-} // namespace
-
 PanelController& TForm1::panel(PanelSide side) {
-    return side == PanelSide::Left ? *leftPanel_ : *rightPanel_;
-}
-
-PanelController& TForm1::activePanel() {
-    return panel(sideOf(ActivePanel));
-}
-
-LocalExplorer& TForm1::explorer(PanelSide side) {
-    return side == PanelSide::Left ? engine_->leftExplorer() : engine_->rightExplorer();
+    return panels_->panel(side);
 }
 
 void TForm1::ActivateLeftPanel() {
-    activatePanel(PanelSide::Left);
-}
-
-void TForm1::ActivateRightPanel() {
-    activatePanel(PanelSide::Right);
-}
-
-void TForm1::activatePanel(PanelSide side) {
-    ActivePanel = panelNumber(side);
-    PanelController& active = panel(side);
-    PanelController& other = panel(side == PanelSide::Left ? PanelSide::Right : PanelSide::Left);
-    other.setActive(false);
-    active.setActive(true);
-    if (active.widgets().container->isEnabled())
-        active.grid().setFocus();
-    ActiveRow = active.model().currentRow();
-    active.selectRow(ActiveRow);
-    UpdateMenusForPanel(ActivePanel);
-}
-
-void TForm1::entrySelected(PanelController& source) {
-    const PanelModel& model = source.model();
-    const int row = model.currentRow();
-    ActiveRow = row;
-    SelectedName = model.nameCell(row);
-    const listing::SearchRecord* record = model.recordAt(row);
-    switch (model.kindOf(row)) {
-    case PanelModel::RowKind::Up:
-        SelectedAttr = kDirectory;
-        break;
-    case PanelModel::RowKind::Folder:
-        SelectedAttr = record ? record->Attr : kArchive;
-        break;
-    case PanelModel::RowKind::File:
-        SelectedAttr = record ? record->Attr : kArchive;
-        if (record)
-            SelectedSize = record->Size;
-        break;
-    }
-    if (record != nullptr && model.remote())
-        SelectedMode = record->Mode;
-}
-
-void TForm1::ShowSelectionInfo() {
-    showSelectionLine(activePanel());
-}
-
-void TForm1::showSelectionLine(PanelController& active) {
-    const PanelModel::Selection selection = active.model().selection();
-    const std::string text = Translate("Files") + " " + std::to_string(selection.files) + " | " +
-                             Translate("Dirs") + " " + std::to_string(selection.folders) + " | " +
-                             Translate("Size") + " " + std::to_string(selection.bytes / 1024) +
-                             "KB";
-    active.widgets().selectionLabel->setText(QString::fromStdString(text));
-}
-
-void TForm1::Aktywneokno1Click() {
-    if (ActivePanel == 1)
-        ActivateLeftPanel();
-    else
-        ActivateRightPanel();
-}
-
-bool TForm1::panelsIdle() const {
-    return Panel5->isEnabled() && Panel2->isEnabled();
-}
-
-bool TForm1::panelsTakeCommand() {
-    if (panelsIdle())
-        return true;
-    commandRefused(strip_->jobRunning() || zipJobRunning() ? Refusal::JobRunning
-                                                           : Refusal::FolderOpening);
-    return false;
-}
-
-void TForm1::reportPost(PostResult result) {
-    if (result == PostResult::Refused)
-        commandRefused(Refusal::JobRunning);
-    else if (result == PostResult::Full)
-        commandRefused(Refusal::CommandsWaiting);
+    panels_->activate(PanelSide::Left);
 }
 
 void TForm1::openCurrentEntry(PanelSide side) {
-    activatePanel(side);
+    panels_->activate(side);
     const PanelController& shown = panel(side);
     const int row = shown.model().currentRow();
     if (sessionShownIn(side))
-        reportPost(engine_->remoteCommands().post(
-            cmd::ChangeDir{shown.origin(), shown.pathOf(row), SelectedAttr, SelectedSize}));
+        gate_->report(engine_->remoteCommands().post(
+            cmd::ChangeDir{shown.origin(), shown.pathOf(row), panels_->selected().attributes,
+                           panels_->selected().size}));
     else
-        reportPost(engine_->remoteCommands().post(
-            cmd::OpenEntry{shown.origin(), shown.pathOf(row), SelectedAttr}));
+        gate_->report(engine_->remoteCommands().post(
+            cmd::OpenEntry{shown.origin(), shown.pathOf(row), panels_->selected().attributes}));
 }
 
 void TForm1::upButtonClick(PanelSide side) {
-    activatePanel(side);
+    panels_->activate(side);
     if (sessionShownIn(side))
-        reportPost(engine_->remoteCommands().post(cmd::RemoteUp{sessionOrigin()}));
+        gate_->report(engine_->remoteCommands().post(cmd::RemoteUp{sessionOrigin()}));
     else
-        reportPost(engine_->localCommands().post(cmd::LocalUp{panel(side).origin()}));
+        gate_->report(engine_->localCommands().post(cmd::LocalUp{panel(side).origin()}));
 }
 
 void TForm1::connectMarkCommands() {
     // Marks are what a running command works on: they change only while the panels are idle.
     auto onMarks = [this](std::function<void(PanelModel&)> change) {
         return [this, change] {
-            if (!panelsTakeCommand())
+            if (!gate_->take())
                 return;
-            change(activePanel().model());
-            activePanel().repaint();
-            ShowSelectionInfo();
+            change(panels_->active().model());
+            panels_->active().repaint();
+            panels_->ShowSelectionInfo();
         };
     };
     connectAction("Zaznaczwszystko1", onMarks([](PanelModel& m) { m.markAllButUp(); }),
@@ -148,14 +57,15 @@ void TForm1::connectMarkCommands() {
                   QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk));
     const auto byExtension = [this, onMarks](bool mark) {
         return onMarks([this, mark](PanelModel& m) {
-            m.markByExtension(markExtension(QString::fromStdString(SelectedName)), mark);
+            m.markByExtension(markExtension(QString::fromStdString(panels_->selected().name)),
+                              mark);
         });
     };
     connectAction("Extension1", byExtension(true), QKeySequence(Qt::CTRL | Qt::Key_E));
     connectAction("Unselectallwiththesameext1", byExtension(false),
                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     // Tab itself is taken by the grids, since everywhere else it moves the focus.
-    connectAction("Aktywneokno1", [this] { Aktywneokno1Click(); });
+    connectAction("Aktywneokno1", [this] { panels_->Aktywneokno1Click(); });
 }
 
 void TForm1::connectSortCommands() {
@@ -170,8 +80,8 @@ void TForm1::connectSortCommands() {
         connectAction(
             name,
             [this, column = column] {
-                if (panelsTakeCommand())
-                    activePanel().headerClicked(column);
+                if (gate_->take())
+                    panels_->active().headerClicked(column);
             },
             shortcut);
     }
@@ -181,12 +91,10 @@ void TForm1::connectIconCommands() {
     makeExclusive({"Standard1", "All1"});
     connectAction("Standard1", [this] { setIconMode(true); });
     connectAction("All1", [this] { setIconMode(false); });
-    setIconMode(StandardIcons);
+    setIconMode(panels_->standardIcons());
 }
 
 void TForm1::setIconMode(bool standard) {
-    StandardIcons = standard;
+    panels_->setStandardIcons(standard);
     findChild<QAction*>(standard ? "Standard1" : "All1")->setChecked(true);
-    rightPanel_->repaint();
-    leftPanel_->repaint();
 }

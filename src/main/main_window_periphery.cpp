@@ -37,13 +37,14 @@ private:
 } // namespace
 
 void TForm1::connectPeripheryCommands() {
-    windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
-    for (PanelController* panel : {leftPanel_.get(), rightPanel_.get()})
+    for (PanelController* panel :
+         {&panels_->panel(PanelSide::Left), &panels_->panel(PanelSide::Right)})
         panel->setSwitchKey(
             [this](const QKeyEvent& key) { return windowSwitchKey_->matches(key); });
-    for (PanelController* panel : {leftPanel_.get(), rightPanel_.get()}) {
+    for (PanelController* panel :
+         {&panels_->panel(PanelSide::Left), &panels_->panel(PanelSide::Right)}) {
         auto* filter =
-            new ActivateOnPress([this, side = panel->side()] { activatePanel(side); }, this);
+            new ActivateOnPress([this, side = panel->side()] { panels_->activate(side); }, this);
         panel->widgets().pathRow->installEventFilter(filter);   // Shape1, Shape2
         panel->widgets().pathLabel->installEventFilter(filter); // Label1, Label11
     }
@@ -62,7 +63,7 @@ void TForm1::connectPeripheryCommands() {
 }
 
 void TForm1::ApplicationEvents1Activate() {
-    if (!panelsIdle())
+    if (!panels_->idle())
         return;
     update();
     // The first activation is the start's own; later ones bring in what other programs changed

@@ -109,9 +109,10 @@ void TForm1::applyTexts() {
     translateMenus(menuBar(), mainMenuTree(), language_);
     // The panels' status lines and captions speak the language too: they change at once, not
     // with the next listing.
-    for (PanelController* panel : {leftPanel_.get(), rightPanel_.get()}) {
-        panel->applyTexts(language_);
-        if (!panel->widgets().selectionLabel->text().isEmpty())
-            showSelectionLine(*panel);
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
+        PanelController& shown = panel(side);
+        shown.applyTexts(language_);
+        if (!shown.widgets().selectionLabel->text().isEmpty())
+            panels_->showSelectionLine(shown);
     }
 }

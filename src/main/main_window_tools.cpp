@@ -86,8 +86,8 @@ void TForm1::connectShellTools() {
     if (auto* up = findChild<QAbstractButton*>("SpeedButton32")) {
         up->setEnabled(true);
         connect(up, &QAbstractButton::clicked, this, [this] {
-            if (panelsTakeCommand())
-                upButtonClick(activePanel().side());
+            if (gate_->take())
+                upButtonClick(panels_->active().side());
         });
     }
 }
@@ -107,8 +107,9 @@ void TForm1::enableTool(std::initializer_list<const char*> controls, bool availa
 
 // Properties show the FTP panel's listing in the editor; a local entry's need a file manager.
 void TForm1::enablePropertiesForPanel() {
-    enableTool({"waciwoci1"}, sessionShownIn(activePanel().side()) ? tools_->textEditorAvailable()
-                                                                   : tools_->propertiesAvailable());
+    enableTool({"waciwoci1"}, sessionShownIn(panels_->active().side())
+                                  ? tools_->textEditorAvailable()
+                                  : tools_->propertiesAvailable());
 }
 
 void TForm1::reportToolFailure(const std::string& text) {
@@ -118,23 +119,23 @@ void TForm1::reportToolFailure(const std::string& text) {
 void TForm1::DOS1Click() {
     // The panel's local folder, also while it shows the FTP session.
     tools_->start(DesktopTool::Terminal, {},
-                  QString::fromStdString(activePanel().explorer().GetPath()));
+                  QString::fromStdString(panels_->active().explorer().GetPath()));
 }
 
 std::optional<std::string> TForm1::selectedLocalFile() {
-    PanelController& active = activePanel();
+    PanelController& active = panels_->active();
     const PanelModel& model = active.model();
     if (sessionShownIn(active.side()) ||
-        model.kindOf(model.currentRow()) != PanelModel::RowKind::File || !panelsTakeCommand())
+        model.kindOf(model.currentRow()) != PanelModel::RowKind::File || !gate_->take())
         return std::nullopt;
-    return joinPath(active.explorer().GetPath(), SelectedName);
+    return joinPath(active.explorer().GetPath(), panels_->selected().name);
 }
 
 std::optional<std::string> TForm1::selectedLocalEntry() {
-    PanelController& active = activePanel();
-    if (sessionShownIn(active.side()) || !panelsTakeCommand())
+    PanelController& active = panels_->active();
+    if (sessionShownIn(active.side()) || !gate_->take())
         return std::nullopt;
-    return cleanPath(joinPath(active.explorer().GetPath(), bareName(SelectedName)));
+    return cleanPath(joinPath(active.explorer().GetPath(), bareName(panels_->selected().name)));
 }
 
 void TForm1::DefaultEdit1Click() {
@@ -148,9 +149,9 @@ void TForm1::Print1Click() {
 }
 
 void TForm1::waciwoci1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    if (sessionShownIn(activePanel().side())) {
+    if (sessionShownIn(panels_->active().side())) {
         // The raw reply of the last listing.
         tools_->editText(QString::fromStdString(joinPath(programFolder(), "temp")));
         return;
@@ -164,9 +165,9 @@ void TForm1::ShareCurrentDirectory1Click() {
     if (!entry)
         return;
     // A folder row (or "[..]") shares that folder; a file row the panel's own.
-    const PanelModel& model = activePanel().model();
+    const PanelModel& model = panels_->active().model();
     const bool folderRow = model.kindOf(model.currentRow()) != PanelModel::RowKind::File;
-    const std::string target = folderRow ? *entry : activePanel().explorer().GetPath();
+    const std::string target = folderRow ? *entry : panels_->active().explorer().GetPath();
     tools_->showProperties(QString::fromStdString(target));
 }
 
@@ -174,7 +175,7 @@ void TForm1::networkDriveClick(const char* item, bool disconnect) {
     QString title = findChild<QAction*>(item)->text();
     if (title.endsWith(QStringLiteral("...")))
         title.chop(3);
-    const std::string initial = disconnect ? activePanel().explorer().GetPath() : std::string();
+    const std::string initial = disconnect ? panels_->active().explorer().GetPath() : std::string();
     const std::optional<std::string> answer =
         messages().askText(title.toStdString(), "Location:", initial);
     if (!answer || answer->empty())

@@ -19,12 +19,12 @@ void TForm1::connectTransferCommands() {
         "Zapiszjako1", [this] { Zapiszjako1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
     // The tree commands write paths into the console; their menu items stay hidden.
     connectAction("DrzewoFTP1", [this] {
-        if (panelsTakeCommand())
-            reportPost(engine_->remoteCommands().post(cmd::RemoteTree{}));
+        if (gate_->take())
+            gate_->report(engine_->remoteCommands().post(cmd::RemoteTree{}));
     });
     connectAction("DrzewoLokalne1", [this] {
-        if (panelsTakeCommand())
-            reportPost(engine_->localCommands().post(cmd::LocalTree{ActivePanel}));
+        if (gate_->take())
+            gate_->report(engine_->localCommands().post(cmd::LocalTree{panels_->activeNumber()}));
     });
     SpeedButton12->setEnabled(true);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
@@ -45,17 +45,18 @@ void TForm1::postTransfer(PanelSide source) {
 }
 
 void TForm1::Zapiszjako1Click() {
-    if (engine_->session().FtpPanel != ActivePanel || (SelectedAttr & listing::Directory) != 0 ||
-        SelectedName.empty() || !panelsTakeCommand())
+    if (engine_->session().FtpPanel != panels_->activeNumber() ||
+        (panels_->selected().attributes & listing::Directory) != 0 ||
+        panels_->selected().name.empty() || !gate_->take())
         return;
     // The file under the cursor when asked is the one saved, whatever shows by the answer.
-    const RowOrigin origin = activePanel().origin();
-    const std::string name = SelectedName;
-    const std::uint64_t size = SelectedSize;
+    const RowOrigin origin = panels_->active().origin();
+    const std::string name = panels_->selected().name;
+    const std::uint64_t size = panels_->selected().size;
     const QString chosen = QFileDialog::getSaveFileName(
         this, QString::fromStdString(Translate("SaveAs")),
         QString::fromStdString(
-            joinPath(panel(otherSide(sideOf(ActivePanel))).origin().Folder, name)));
+            joinPath(panel(otherSide(panels_->activeSide())).origin().Folder, name)));
     if (chosen.isEmpty())
         return;
     const std::string path = chosen.toStdString();
@@ -65,14 +66,22 @@ void TForm1::Zapiszjako1Click() {
 }
 
 void TForm1::SpeedButton12Click() {
-    if ((SelectedAttr & listing::Directory) != 0 || SelectedName.empty() || !panelsTakeCommand())
+    if ((panels_->selected().attributes & listing::Directory) != 0 ||
+        panels_->selected().name.empty() || !gate_->take())
         return;
-    const RowOrigin origin = activePanel().origin();
+    const RowOrigin origin = panels_->active().origin();
     if (!origin.remote()) {
-        startEditor(joinPath(origin.Folder, SelectedName));
+        startEditor(joinPath(origin.Folder, panels_->selected().name));
         return;
     }
-    Jobs.AddItem({origin.Folder, {}, SelectedName, false, false, -1, 0, SelectedSize});
+    Jobs.AddItem({origin.Folder,
+                  {},
+                  panels_->selected().name,
+                  false,
+                  false,
+                  -1,
+                  0,
+                  panels_->selected().size});
     postJob(engine_->remoteCommands(), cmd::EditRemote{origin, Edit2->text().toStdString(), {}},
             Jobs.Commit(cmdEditRemote, false));
 }

@@ -7,21 +7,13 @@
 
 #include <QDir>
 
-namespace {
-
-PanelSide activeSide(int activePanel) {
-    return activePanel == 2 ? PanelSide::Left : PanelSide::Right;
-}
-
-} // namespace
-
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     FormShow();
 }
 
 void TForm1::FormShow() {
-    panel(activeSide(ActivePanel)).grid().setFocus();
+    panels_->focusActiveGrid();
     if (!FirstShowPending)
         return;
     FirstShowPending = false;
@@ -36,21 +28,24 @@ void TForm1::FormShow() {
     ActivateLeftPanel();
     ReadDriveLetters();
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
-        panel(side).showSortKey(explorer(side).GetSortKey());
-    reportPost(engine_->remoteCommands().post(cmd::RefreshPanels{}));
+        panel(side).showSortKey(engine_->explorer(side).GetSortKey());
+    gate_->report(engine_->remoteCommands().post(cmd::RefreshPanels{}));
 }
 
 void TForm1::setBriefView(PanelSide side, bool brief) {
     panel(side).setBriefView(brief);
-    (side == PanelSide::Left ? LeftBriefView : RightBriefView) = brief;
+}
+
+bool TForm1::briefView(PanelSide side) const {
+    return panels_->panel(side).briefView();
 }
 
 void TForm1::brief1Click() {
-    setBriefView(activeSide(ActivePanel), true);
+    setBriefView(panels_->activeSide(), true);
 }
 
 void TForm1::full1Click() {
-    setBriefView(activeSide(ActivePanel), false);
+    setBriefView(panels_->activeSide(), false);
 }
 
 void TForm1::connectViewCommands() {

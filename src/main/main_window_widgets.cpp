@@ -53,14 +53,6 @@ void TForm1::buildWidgets() {
     panels->setChildrenCollapsible(false);
     panels->setStretchFactor(0, 1);
     panels->setStretchFactor(1, 1);
-    Panel5 = LeftPanel.container;
-    Panel2 = RightPanel.container;
-    StringGrid2 = LeftPanel.grid;
-    StringGrid1 = RightPanel.grid;
-    Label1 = LeftPanel.pathLabel;
-    Label11 = RightPanel.pathLabel;
-    ComboBox4 = LeftPanel.driveBox;
-    ComboBox5 = RightPanel.driveBox;
 
     auto* body = new QSplitter(Qt::Vertical, central);
     body->addWidget(panels);
@@ -140,10 +132,7 @@ ProgressStrip::Hooks TForm1::progressHooks() {
         engine_->session().CancelRunning();
         cancelZipPacking();
     };
-    hooks.givePanelsBack = [this] {
-        Panel5->setEnabled(true);
-        Panel2->setEnabled(true);
-    };
+    hooks.givePanelsBack = [this] { panels_->setEnabled(true); };
     hooks.showTitle = [this](const QString& title, const QString& trayHint) {
         setWindowTitle(title);
         TrayIcon1->setToolTip(trayHint);

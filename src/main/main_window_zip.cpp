@@ -40,9 +40,9 @@ bool TForm1::zipJobRunning() const {
 }
 
 void TForm1::Zip1Click() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
-    const PanelSide side = sideOf(ActivePanel);
+    const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side) || zipBusy(side))
         return;
     PanelController& source = panel(side);
@@ -53,7 +53,7 @@ void TForm1::Zip1Click() {
     ZipJob job;
     job.JobKind = ZipJob::Kind::Pack;
     job.Side = side;
-    job.Folder = explorer(side).GetPath();
+    job.Folder = engine_->explorer(side).GetPath();
     for (const int row : model.markedRows())
         if (const auto* record = model.recordAt(row))
             job.Items.push_back({record->Name, row});
@@ -74,9 +74,9 @@ void TForm1::Zip1Click() {
 }
 
 const tarvo::listing::SearchRecord* TForm1::currentArchiveCandidate() {
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return nullptr;
-    const PanelSide side = sideOf(ActivePanel);
+    const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side))
         return nullptr;
     const PanelModel& model = panel(side).model();
@@ -89,8 +89,9 @@ void TForm1::UnZip1Click() {
     // An empty file is no archive either.
     if (record == nullptr || record->Size == 0)
         return;
-    const PanelSide side = sideOf(ActivePanel);
-    promptUnpack(side, joinPath(explorer(side).GetPath(), record->Name), std::nullopt, nullptr);
+    const PanelSide side = panels_->activeSide();
+    promptUnpack(side, joinPath(engine_->explorer(side).GetPath(), record->Name), std::nullopt,
+                 nullptr);
 }
 
 void TForm1::promptUnpack(PanelSide side, const std::string& archive,
@@ -120,14 +121,14 @@ void TForm1::Zipview1Click() {
     const auto* record = currentArchiveCandidate();
     if (record == nullptr)
         return;
-    const PanelSide side = sideOf(ActivePanel);
+    const PanelSide side = panels_->activeSide();
     ZipViewEnvironment environment;
     environment.translate = [this](const std::string& key) { return Translate(key); };
     environment.icon = [this](const QString& rowText) -> QIcon {
         return icons_.image(PanelIcons::archiveRowImage(rowText));
     };
-    auto* viewer = new TOKRightDlg1234(this, joinPath(explorer(side).GetPath(), record->Name),
-                                       std::move(environment));
+    auto* viewer = new TOKRightDlg1234(
+        this, joinPath(engine_->explorer(side).GetPath(), record->Name), std::move(environment));
     connect(viewer, &TOKRightDlg1234::unpackRequested, this,
             [this, viewer, side] { viewerUnpack(*viewer, side); });
     viewer->show();
@@ -135,7 +136,7 @@ void TForm1::Zipview1Click() {
 
 void TForm1::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
     // Another command runs: its end would give the panels back under this job.
-    if (!panelsTakeCommand())
+    if (!gate_->take())
         return;
     const auto listed = viewer.listedArchive();
     std::vector<int> marked = viewer.markedEntries();
@@ -153,12 +154,11 @@ void TForm1::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
 
 void TForm1::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
     // Checked again: the prompt before it let other events through.
-    if (zipBusy(job.Side) || !panelsTakeCommand())
+    if (zipBusy(job.Side) || !gate_->take())
         return;
     auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(job.Side) - 1)];
     worker.reset(); // the panel's last job, ended: joined and gone
-    Panel5->setEnabled(false);
-    Panel2->setEnabled(false);
+    panels_->setEnabled(false);
     strip_->zipJobStarted();
     zipViewer_ = viewer;
     worker = std::make_unique<ZipThread>(std::move(job), static_cast<ZipJobHost&>(*this));
@@ -195,7 +195,7 @@ void TForm1::rereadPanels() {
     for (const PanelSide side : {PanelSide::Right, PanelSide::Left}) {
         if (sessionShownIn(side))
             continue;
-        LocalExplorer& reader = explorer(side);
+        LocalExplorer& reader = engine_->explorer(side);
         reader.ReadDir(reader.GetPath(), true);
         reader.FillGrid();
     }
@@ -214,8 +214,7 @@ void TForm1::zipJobEnded() {
         zipStatus_->flush();
         zipViewer_ = nullptr;
         strip_->zipJobEnded();
-        Panel5->setEnabled(true);
-        Panel2->setEnabled(true);
-        activePanel().grid().setFocus();
+        panels_->setEnabled(true);
+        panels_->focusActiveGrid();
     });
 }

@@ -147,7 +147,7 @@ TEST_F(LanguageDialogTest, ThePanelSwitchMovesToCtrlTabUntilTheLastDialogCloses)
     const auto press = [&](Qt::KeyboardModifiers modifiers) {
         window->ActivateLeftPanel();
         QTest::keyClick(&grid, Qt::Key_Tab, modifiers);
-        return window->ActivePanel.load() == 1;
+        return window->activePanelNumber() == 1;
     };
     EXPECT_EQ(item->shortcut(), QKeySequence(Qt::Key_Tab));
     EXPECT_TRUE(press(Qt::NoModifier));

@@ -90,7 +90,7 @@ TEST_F(NavigationTest, DriveBoxesListTheMountsAndFollowTheirPanel) {
     click(panel(PanelSide::Right).widgets().rootButton);
     const std::string rightRoot = drives[homeDrive].MountPoint;
     ASSERT_TRUE(showing(PanelSide::Right, rightRoot));
-    EXPECT_EQ(window->ActivePanel, 1);
+    EXPECT_EQ(window->activePanelNumber(), 1);
     EXPECT_EQ(std::pair(history(PanelSide::Right), history(PanelSide::Left)),
               std::pair(Lines{rightRoot}, Lines{}));
 }

@@ -104,7 +104,7 @@ TEST_F(SettingsWindowTest, FoldersBriefViewsAndIconModeComeBackAndAreSavedAgain)
         EXPECT_EQ(std::tuple(window->briefView(PanelSide::Left),
                              window->briefView(PanelSide::Right),
                              button("SpeedButton22")->isHidden(), left().grid().columnWidth(4) == 0,
-                             action("Standard1")->isChecked(), window->ActivePanel.load()),
+                             action("Standard1")->isChecked(), window->activePanelNumber()),
                   std::tuple(c.leftBrief, c.rightBrief, c.leftBrief, c.leftBrief, c.standard, 2));
         window->close();
         const std::string saved = readFile(settingsPath());

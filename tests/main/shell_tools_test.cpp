@@ -204,9 +204,9 @@ TEST_F(ShellToolsTest, APressOnAPanelsPathRowActivatesIt) {
     for (const auto& [side, number] : {std::pair{PanelSide::Right, 1}, {PanelSide::Left, 2}})
         for (QWidget* target : {static_cast<QWidget*>(panel(side).widgets().pathLabel),
                                 panel(side).widgets().pathRow}) {
-            window->ActivePanel = 3 - number;
+            window->activatePanel(otherSide(side));
             QTest::mousePress(target, Qt::LeftButton, {}, QPoint(2, 2));
-            EXPECT_EQ(window->ActivePanel.load(), number) << target->objectName().toStdString();
+            EXPECT_EQ(window->activePanelNumber(), number) << target->objectName().toStdString();
         }
 }
 
