@@ -54,6 +54,12 @@ public:
     LocalExplorer& explorer(PanelSide side) { return side == PanelSide::Left ? left_ : right_; }
     FTPCom& session() { return *session_; }
     const FTPCom& session() const { return *session_; }
+    // Whether the FTP session shows in that panel.
+    bool sessionShownIn(PanelSide side) const { return session_->FtpPanel == panelNumber(side); }
+    // The session as a command given now names it: its panel, its connection and its folder.
+    RowOrigin sessionOrigin() const {
+        return {session_->FtpPanel, session_->generation(), session_->currentDir()};
+    }
     IOFile& sites() { return sites_; }
     const IOFile& sites() const { return sites_; }
     EditedCopies& editedCopies() { return editedCopies_; }

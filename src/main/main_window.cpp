@@ -9,6 +9,7 @@
 #include "main/qt_message_service.h"
 #include "main/startup_error.h"
 #include "main/waiting_panel_clicks.h"
+#include "main/zip_commands.h"
 #include "platform/termination_signals.h"
 
 #include <QAction>
@@ -43,7 +44,8 @@ TForm1::~TForm1() {
     bridge.shutdown();
     if (engine_)
         engine_->session().shutdown();
-    stopZipJobs();
+    if (zip_)
+        zip_->stop();
     if (engine_ && engine_->workersStarted()) {
         engine_->remoteWorker().stop();
         engine_->localWorker().stop();
@@ -132,7 +134,7 @@ void TForm1::connectCommands() {
                 [this, side] { upButtonClick(side); });
     connectNavigationCommands();
     connectPeripheryCommands();
-    connectZipCommands();
+    zip_ = std::make_unique<ZipCommands>(*context_, *strip_, icons_);
     connectTransferCommands();
 }
 
@@ -189,6 +191,10 @@ void TForm1::commandRefused(Refusal why) {
 
 void TForm1::commandsSettled() {
     bridge.post([this] { strip_->clearSettledRefusal(); });
+}
+
+bool TForm1::zipJobRunning() const {
+    return zip_ && zip_->running();
 }
 
 void TForm1::appendConsole(std::string line) {

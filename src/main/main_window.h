@@ -1,12 +1,10 @@
 #pragma once
 
-#include "app/coalesced_text.h"
 #include "app/engine.h"
 #include "app/location_entry.h"
 #include "frontend/frontend.h"
 #include "frontend/job_queue.h"
 #include "ftp/site_record.h"
-#include "local/zip_jobs/zip_thread.h"
 #include "main/command_gate.h"
 #include "main/panel_grid.h"
 #include "main/panel_icons.h"
@@ -49,6 +47,7 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class CommandGate;
+class ZipCommands;
 class ConsolePane;
 class PanelController;
 class TerminationSignals;
@@ -59,7 +58,7 @@ struct SiteSettings;
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
 // progress strip. It drives the Engine (explorers, FTP session, stores, command workers) and
 // carries what the engine asks of the screen to the GUI thread.
-class TForm1 : public QMainWindow, public Frontend, private ZipJobHost {
+class TForm1 : public QMainWindow, public Frontend {
     Q_OBJECT
 public:
     // Makes the message service; tests pass one that answers from a script.
@@ -213,7 +212,6 @@ private:
     // Takes the panels for a job, or nothing when it is empty or a command runs.
     std::optional<JobWork> startJob(std::optional<JobQueue> queue);
     void jobPosted(const std::shared_ptr<Job>& job, PostResult result);
-    void RefreshRowIfVisible(int row);
 
     // Transfers (main_window_transfers.cpp): download and upload of the marked rows, save
     // as, and F4 with the re-upload of edited copies.
@@ -229,37 +227,6 @@ private:
     ProgressStrip::Hooks progressHooks();
     ProgressStrip* strip_ = nullptr;
     QueueList Jobs;
-
-    // Zip jobs and the archive viewer (main_window_zip.cpp).
-    void connectZipCommands();
-    void Zip1Click();
-    void UnZip1Click();
-    void Zipview1Click();
-    // The file under the active local panel's current row, while the panels are idle.
-    const tarvo::listing::SearchRecord* currentArchiveCandidate();
-    void viewerUnpack(TOKRightDlg1234& viewer, PanelSide side);
-    // Asks where to unpack the archive (the viewer's marks of it, if a selection is given) and
-    // starts the job; listed: the archive as a viewer listed it, the only one it may unpack.
-    void promptUnpack(PanelSide side, const std::string& archive,
-                      std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer,
-                      std::optional<tarvo::zip::FileStamp> listed = std::nullopt);
-    bool zipBusy(PanelSide side) const;
-    void startZipJob(ZipJob job, TOKRightDlg1234* viewer = nullptr);
-    void cancelZipPacking(); // the cancel's step for the zip jobs
-    void stopZipJobs();      // the close's
-    // ZipJobHost
-    std::string translate(const std::string& key) override { return Translate(key); }
-    void setZipState(int state) override { strip_->setZipState(state); }
-    void showZipStatus(std::string text) override;
-    void packedRow(PanelSide side, const ZipPackItem& item) override;
-    void unpackedEntry(int index) override;
-    void rereadPanels() override;
-    bool postPanelRefresh() override;
-    void beep() override;
-    void zipJobEnded() override;
-    std::array<std::unique_ptr<ZipThread>, 2> ZipWorkers; // the panels' jobs, [panel number - 1]
-    QPointer<TOKRightDlg1234> zipViewer_;                 // the viewer whose marks a job takes
-    std::unique_ptr<CoalescedText> zipStatus_;            // Label18 while a zip job runs
 
     // Console: a command that failed unexpectedly is logged there and on stderr, and the
     // panels it had locked are enabled again. Any thread.
@@ -369,9 +336,6 @@ private:
 
     UiBridge bridge;
 
-    std::string ArchivePath;  // the archive the last zip command writes or reads
-    std::string UnpackFolder; // where the last unpack puts the entries, ending in "/"
-
     // Controls, under the names the rest of the program knows them by.
     QToolButton* butConnect = nullptr;
     QComboBox* ComboBox1 = nullptr; // saved sites
@@ -408,6 +372,7 @@ private:
     std::unique_ptr<PanelPair> panels_;
     std::unique_ptr<CommandGate> gate_;
     std::optional<WindowContext> context_; // what the command groups share
+    std::unique_ptr<ZipCommands> zip_;
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
         messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,

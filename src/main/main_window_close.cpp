@@ -1,6 +1,7 @@
 // The close of the main window: however the program is asked to end normally, the work stops,
 // the session and the temporary copies are cleaned up and the settings are saved, once.
 #include "main/main_window.h"
+#include "main/zip_commands.h"
 #include "platform/termination_signals.h"
 #include "settings/settings_file.h"
 
@@ -53,7 +54,7 @@ void TForm1::stopWorkers() {
     engine_->session().shutdown();
     strip_->SpeedButton24Click();
     bridge.shutdown();
-    stopZipJobs();
+    zip_->stop();
     engine_->remoteWorker().join();
     engine_->localWorker().join();
 }

@@ -88,24 +88,7 @@ void TForm1::jobPosted(const std::shared_ptr<Job>& job, PostResult result) {
 }
 
 void TForm1::unmarkRow(PanelSide side, int row, std::string name) {
-    bridge.post([this, side, row, name = std::move(name)] {
-        PanelModel& model = panel(side).model();
-        const listing::SearchRecord* record = model.recordAt(row);
-        if (record == nullptr || record->Name != name)
-            return; // the panel was read again meanwhile: this row is another entry
-        model.setMarked(row, false);
-        RefreshRowIfVisible(row);
-    });
-}
-
-void TForm1::RefreshRowIfVisible(int row) {
-    for (PanelController* grid :
-         {&panels_->panel(PanelSide::Right), &panels_->panel(PanelSide::Left)}) {
-        const int top = grid->grid().rowAt(0);
-        if (top <= row && row <= top + grid->grid().visibleRowCount())
-            grid->repaint();
-    }
-    panels_->ShowSelectionInfo();
+    bridge.post([this, side, row, name = std::move(name)] { panels_->unmarkRow(side, row, name); });
 }
 
 void TForm1::queueMarked(PanelController& source, const std::string& target) {

@@ -4,6 +4,7 @@
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/widget_helpers.h"
+#include "main/zip_commands.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -130,7 +131,7 @@ ProgressStrip::Hooks TForm1::progressHooks() {
     hooks.zipJobRunning = [this] { return zipJobRunning(); };
     hooks.cancelOthers = [this] {
         engine_->session().CancelRunning();
-        cancelZipPacking();
+        zip_->cancelPacking();
     };
     hooks.givePanelsBack = [this] { panels_->setEnabled(true); };
     hooks.showTitle = [this](const QString& title, const QString& trayHint) {

@@ -124,6 +124,15 @@ void PanelPair::showSelectionLine(PanelController& shown) {
     shown.widgets().selectionLabel->setText(QString::fromStdString(text));
 }
 
+void PanelPair::unmarkRow(PanelSide side, int row, const std::string& name) {
+    PanelModel& model = panel(side).model();
+    const listing::SearchRecord* record = model.recordAt(row);
+    if (record == nullptr || record->Name != name)
+        return; // the panel was read again meanwhile: this row is another entry
+    model.setMarked(row, false);
+    RefreshRowIfVisible(row);
+}
+
 void PanelPair::RefreshRowIfVisible(int row) {
     for (PanelController* grid : {right_.get(), left_.get()}) {
         const int top = grid->grid().rowAt(0);

@@ -54,7 +54,9 @@ public:
     // Rewrites the selection line of the active panel: marked files, folders and their size.
     void ShowSelectionInfo();
     void showSelectionLine(PanelController& panel);
-    void RefreshRowIfVisible(int row);
+    // A job is done with the entry `name` of that panel row: the row's mark goes, unless the
+    // row shows another entry by now.
+    void unmarkRow(PanelSide side, int row, const std::string& name);
 
     // Icon mode: the image list by extension, or the desktop's icons.
     bool standardIcons() const { return standardIcons_; }
@@ -64,6 +66,7 @@ signals:
     void activated(); // a panel became the active one: the commands that depend on it follow
 
 private:
+    void RefreshRowIfVisible(int row);
     // The active panel's current row changed: the selected entry follows it.
     void entrySelected(PanelController& panel);
 

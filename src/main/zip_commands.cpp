@@ -1,51 +1,50 @@
-// Zip jobs and the archive viewer: the pack, unpack and view commands, and what the jobs ask of
-// the screen while they run on their own threads.
+#include "main/zip_commands.h"
+
 #include "app/coalesced_text.h"
+#include "app/engine.h"
 #include "local/zip_jobs/archive_paths.h"
-#include "main/main_window.h"
+#include "main/command_gate.h"
 #include "main/panel_controller.h"
-#include "main/panel_numbers.h"
+#include "main/panel_icons.h"
+#include "main/panel_pair.h"
+#include "main/progress_strip.h"
 #include "main/zip_view_dialog.h"
+#include "platform/message_service.h"
 #include "platform/posix/path.h"
+#include "platform/ui_bridge.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QTimer>
-#include <QToolButton>
 
 #include <sys/stat.h>
 
-namespace {
-
-using namespace std::chrono_literals;
-
-} // namespace
-
-void TForm1::connectZipCommands() {
-    zipStatus_ = std::make_unique<CoalescedText>(bridge, [this](const std::string& text) {
-        strip_->showStatusItem(QString::fromStdString(text));
+ZipCommands::ZipCommands(const WindowContext& context, ProgressStrip& strip, PanelIcons& icons)
+    : context_(context), strip_(strip), icons_(icons) {
+    zipStatus_ = std::make_unique<CoalescedText>(context_.bridge, [this](const std::string& text) {
+        strip_.showStatusItem(QString::fromStdString(text));
     });
-    connectAction("Zip1", [this] { Zip1Click(); });
-    connectAction("UnZip1", [this] { UnZip1Click(); });
-    connectAction("Zipview1", [this] { Zipview1Click(); });
+    context_.connectAction(this, "Zip1", [this] { Zip1Click(); });
+    context_.connectAction(this, "UnZip1", [this] { UnZip1Click(); });
+    context_.connectAction(this, "Zipview1", [this] { Zipview1Click(); });
 }
 
-bool TForm1::zipBusy(PanelSide side) const {
+ZipCommands::~ZipCommands() = default;
+
+bool ZipCommands::busy(PanelSide side) const {
     const auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(side) - 1)];
     return worker && worker->Busy();
 }
 
-bool TForm1::zipJobRunning() const {
-    return zipBusy(PanelSide::Left) || zipBusy(PanelSide::Right);
+bool ZipCommands::running() const {
+    return busy(PanelSide::Left) || busy(PanelSide::Right);
 }
 
-void TForm1::Zip1Click() {
-    if (!gate_->take())
+void ZipCommands::Zip1Click() {
+    if (!context_.gate.take())
         return;
-    const PanelSide side = panels_->activeSide();
-    if (sessionShownIn(side) || zipBusy(side))
+    const PanelSide side = context_.panels.activeSide();
+    if (context_.engine.sessionShownIn(side) || busy(side))
         return;
-    PanelController& source = panel(side);
+    PanelController& source = context_.panels.panel(side);
     PanelModel& model = source.model();
     model.markCurrentIfNoneMarked(model.currentRow());
     source.repaint();
@@ -53,7 +52,7 @@ void TForm1::Zip1Click() {
     ZipJob job;
     job.JobKind = ZipJob::Kind::Pack;
     job.Side = side;
-    job.Folder = engine_->explorer(side).GetPath();
+    job.Folder = context_.engine.explorer(side).GetPath();
     for (const int row : model.markedRows())
         if (const auto* record = model.recordAt(row))
             job.Items.push_back({record->Name, row});
@@ -61,7 +60,8 @@ void TForm1::Zip1Click() {
         return; // "[..]" alone: nothing to pack
 
     ArchivePath = proposedArchivePath(job.Folder);
-    const auto typed = messages().askText(Translate("Pack"), Translate("ArchiveName"), ArchivePath);
+    const auto typed = context_.messages.askText(context_.translate("Pack"),
+                                                 context_.translate("ArchiveName"), ArchivePath);
     if (!typed || typed->empty())
         return;
     ArchivePath = resolveTypedPath(job.Folder, *typed);
@@ -73,36 +73,37 @@ void TForm1::Zip1Click() {
     startZipJob(std::move(job));
 }
 
-const tarvo::listing::SearchRecord* TForm1::currentArchiveCandidate() {
-    if (!gate_->take())
+const tarvo::listing::SearchRecord* ZipCommands::currentArchiveCandidate() {
+    if (!context_.gate.take())
         return nullptr;
-    const PanelSide side = panels_->activeSide();
-    if (sessionShownIn(side))
+    const PanelSide side = context_.panels.activeSide();
+    if (context_.engine.sessionShownIn(side))
         return nullptr;
-    const PanelModel& model = panel(side).model();
+    const PanelModel& model = context_.panels.panel(side).model();
     const int row = model.currentRow();
     return model.kindOf(row) == PanelModel::RowKind::File ? model.recordAt(row) : nullptr;
 }
 
-void TForm1::UnZip1Click() {
+void ZipCommands::UnZip1Click() {
     const auto* record = currentArchiveCandidate();
     // An empty file is no archive either.
     if (record == nullptr || record->Size == 0)
         return;
-    const PanelSide side = panels_->activeSide();
-    promptUnpack(side, joinPath(engine_->explorer(side).GetPath(), record->Name), std::nullopt,
-                 nullptr);
+    const PanelSide side = context_.panels.activeSide();
+    promptUnpack(side, joinPath(context_.engine.explorer(side).GetPath(), record->Name),
+                 std::nullopt, nullptr);
 }
 
-void TForm1::promptUnpack(PanelSide side, const std::string& archive,
-                          std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer,
-                          std::optional<tarvo::zip::FileStamp> listed) {
-    if (zipBusy(side))
+void ZipCommands::promptUnpack(PanelSide side, const std::string& archive,
+                               std::optional<std::vector<int>> selection, TOKRightDlg1234* viewer,
+                               std::optional<tarvo::zip::FileStamp> listed) {
+    if (busy(side))
         return;
     const std::string folder = folderOf(archive);
     ArchivePath = archive;
     UnpackFolder = joinPath(folder, "");
-    const auto typed = messages().askText(Translate("Unpack"), Translate("UnpackTo"), UnpackFolder);
+    const auto typed = context_.messages.askText(context_.translate("Unpack"),
+                                                 context_.translate("UnpackTo"), UnpackFolder);
     if (!typed)
         return;
     UnpackFolder = resolveTypedFolder(folder, *typed);
@@ -117,26 +118,27 @@ void TForm1::promptUnpack(PanelSide side, const std::string& archive,
     startZipJob(std::move(job), viewer);
 }
 
-void TForm1::Zipview1Click() {
+void ZipCommands::Zipview1Click() {
     const auto* record = currentArchiveCandidate();
     if (record == nullptr)
         return;
-    const PanelSide side = panels_->activeSide();
+    const PanelSide side = context_.panels.activeSide();
     ZipViewEnvironment environment;
-    environment.translate = [this](const std::string& key) { return Translate(key); };
+    environment.translate = [this](const std::string& key) { return context_.translate(key); };
     environment.icon = [this](const QString& rowText) -> QIcon {
         return icons_.image(PanelIcons::archiveRowImage(rowText));
     };
     auto* viewer = new TOKRightDlg1234(
-        this, joinPath(engine_->explorer(side).GetPath(), record->Name), std::move(environment));
+        &context_.window, joinPath(context_.engine.explorer(side).GetPath(), record->Name),
+        std::move(environment));
     connect(viewer, &TOKRightDlg1234::unpackRequested, this,
             [this, viewer, side] { viewerUnpack(*viewer, side); });
     viewer->show();
 }
 
-void TForm1::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
+void ZipCommands::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
     // Another command runs: its end would give the panels back under this job.
-    if (!gate_->take())
+    if (!context_.gate.take())
         return;
     const auto listed = viewer.listedArchive();
     std::vector<int> marked = viewer.markedEntries();
@@ -152,69 +154,74 @@ void TForm1::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
     promptUnpack(side, viewer.archivePath(), std::nullopt, nullptr, listed);
 }
 
-void TForm1::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
+void ZipCommands::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
     // Checked again: the prompt before it let other events through.
-    if (zipBusy(job.Side) || !gate_->take())
+    if (busy(job.Side) || !context_.gate.take())
         return;
     auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(job.Side) - 1)];
     worker.reset(); // the panel's last job, ended: joined and gone
-    panels_->setEnabled(false);
-    strip_->zipJobStarted();
+    context_.panels.setEnabled(false);
+    strip_.zipJobStarted();
     zipViewer_ = viewer;
     worker = std::make_unique<ZipThread>(std::move(job), static_cast<ZipJobHost&>(*this));
 }
 
-void TForm1::cancelZipPacking() {
+void ZipCommands::cancelPacking() {
     for (const auto& worker : ZipWorkers)
         if (worker)
             worker->cancel();
 }
 
-void TForm1::stopZipJobs() {
+void ZipCommands::stop() {
     for (const auto& worker : ZipWorkers)
         if (worker)
             worker->stop();
 }
 
-void TForm1::showZipStatus(std::string text) {
+void ZipCommands::setZipState(int state) {
+    strip_.setZipState(state);
+}
+
+void ZipCommands::showZipStatus(std::string text) {
     zipStatus_->set(std::move(text));
 }
 
-void TForm1::packedRow(PanelSide side, const ZipPackItem& item) {
-    unmarkRow(side, item.Row, item.Name);
+void ZipCommands::packedRow(PanelSide side, const ZipPackItem& item) {
+    context_.bridge.post(
+        [this, side, item] { context_.panels.unmarkRow(side, item.Row, item.Name); });
 }
 
-void TForm1::unpackedEntry(int index) {
-    bridge.post([this, index] {
+void ZipCommands::unpackedEntry(int index) {
+    context_.bridge.post([this, index] {
         if (zipViewer_)
             zipViewer_->clearEntryMark(index);
     });
 }
 
-void TForm1::rereadPanels() {
+void ZipCommands::rereadPanels() {
     for (const PanelSide side : {PanelSide::Right, PanelSide::Left}) {
-        if (sessionShownIn(side))
+        if (context_.engine.sessionShownIn(side))
             continue;
-        LocalExplorer& reader = engine_->explorer(side);
+        LocalExplorer& reader = context_.engine.explorer(side);
         reader.ReadDir(reader.GetPath(), true);
         reader.FillGrid();
     }
 }
 
-bool TForm1::postPanelRefresh() {
-    return taken(engine_->remoteCommands().post(cmd::RefreshPanels{}));
+bool ZipCommands::postPanelRefresh() {
+    return taken(context_.engine.remoteCommands().post(cmd::RefreshPanels{}));
 }
 
-void TForm1::beep() {
-    bridge.post([] { QApplication::beep(); });
+void ZipCommands::beep() {
+    context_.bridge.post([] { QApplication::beep(); });
 }
 
-void TForm1::zipJobEnded() {
-    bridge.post([this] {
+void ZipCommands::zipJobEnded() {
+    context_.bridge.post([this] {
         zipStatus_->flush();
         zipViewer_ = nullptr;
-        strip_->zipJobEnded();
-        panels_->setEnabled(true);
-        panels_->focusActiveGrid();
+        strip_.zipJobEnded();
+        context_.panels.setEnabled(true);
+        context_.panels.focusActiveGrid();
     });
 }
