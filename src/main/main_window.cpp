@@ -4,6 +4,7 @@
 #include "main/app_icon.h"
 #include "main/command_gate.h"
 #include "main/console_pane.h"
+#include "main/drive_boxes.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
@@ -40,7 +41,7 @@ TForm1::TForm1(MessageServiceFactory makeMessages) {
 
 TForm1::~TForm1() {
     // The workers and the drive watch run handlers that use the members below: they stop first.
-    stopDriveWatch();
+    drives_.reset();
     bridge.shutdown();
     if (engine_)
         engine_->session().shutdown();
@@ -147,12 +148,16 @@ void TForm1::showPanel(PanelSide side, PanelView view) {
         if (!viewIsCurrent(side, view))
             return;
         panel(side).applyView(view);
-        syncDriveBox(side);
+        drives_->syncDriveBox(side);
     });
 }
 
 void TForm1::clearMarks(PanelSide side) {
     bridge.post([this, side] { panel(side).clearMarks(); });
+}
+
+void TForm1::localFoldersChanged() {
+    bridge.post([this] { drives_->refreshBothPanels(); });
 }
 
 void TForm1::openDocument(std::string path) {

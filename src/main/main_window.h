@@ -47,6 +47,7 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class CommandGate;
+class DriveBoxes;
 class ZipCommands;
 class ConsolePane;
 class PanelController;
@@ -236,25 +237,10 @@ private:
     void connectNavigationCommands();
     void connectHeaderStrip(PanelSide side);
     void connectNavigatorMenu();
-    void startDriveWatch();
-    void stopDriveWatch();
-    void mountTableChanged();
-    void ReadDriveLetters();
-    void FillDriveCombos(std::vector<Drive> table);
-    void SyncDriveCombos();
-    void syncDriveBox(PanelSide side);
-    QComboBox* driveBox(PanelSide side);
-    void driveBoxClick(PanelSide side); // ComboBox4Click / ComboBox5Click
-    void Disk1Click();
     void rootButtonClick(PanelSide side);
     void refreshButtonClick(PanelSide side);
     void odwie1Click(); // refresh the active panel
-    void refreshBothPanels();
-    void refreshPanels(std::array<bool, 2> wanted); // [panel number - 1]
     void maskBoxEnter(PanelSide side);
-    void postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
-                        bool recordVisit);
-    void postPending();
     bool sessionShownIn(PanelSide side) const;
     std::string locationEntry(PanelSide side) const;
     std::string currentLocation() const;
@@ -373,6 +359,7 @@ private:
     std::unique_ptr<CommandGate> gate_;
     std::optional<WindowContext> context_; // what the command groups share
     std::unique_ptr<ZipCommands> zip_;
+    std::unique_ptr<DriveBoxes> drives_;
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
         messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
@@ -387,15 +374,6 @@ private:
     std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Navigation.
-    std::vector<Drive> DriveLetters;  // the drives the boxes list, in their order
-    std::vector<MountRecord> mounts_; // the mount table DriveLetters was built from
-    std::unique_ptr<MountWatcher> mountWatcher_;
-    std::atomic<bool> mountChangePosted_{false};
-    std::array<bool, 2> driveLost_{};       // [panel number - 1]: its file system went away
-    QComboBox* steppingDriveBox_ = nullptr; // focused by Select Drive, until the focus leaves
-    QObject* driveKeys_ = nullptr;          // the drive boxes' key filter
-    std::array<bool, 2> pendingRefresh_{};  // [panel number - 1]
-    QTimer* pendingPostTimer_ = nullptr;
     QMenu* Navigator1 = nullptr;
     QMenu* MenuHistoryLeft = nullptr;
     QMenu* PopupMenu3 = nullptr;

@@ -2,6 +2,7 @@
 // and Forward, opening a saved location, the special folders, and the worker commands that
 // read the folders they lead to.
 #include "frontend/frontend.h"
+#include "main/drive_boxes.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/special_folders.h"
@@ -15,14 +16,10 @@
 #include <QToolButton>
 
 void TForm1::connectNavigationCommands() {
-    pendingPostTimer_ = new QTimer(this);
-    pendingPostTimer_->setSingleShot(true);
-    pendingPostTimer_->setInterval(TMonThreadH::kPass);
-    connect(pendingPostTimer_, &QTimer::timeout, this, &TForm1::postPending);
+    drives_ = std::make_unique<DriveBoxes>(*context_);
     connectHeaderStrip(PanelSide::Left);
     connectHeaderStrip(PanelSide::Right);
     connectNavigatorMenu();
-    startDriveWatch();
 }
 
 void TForm1::connectHeaderStrip(PanelSide side) {
@@ -58,8 +55,6 @@ void TForm1::connectNavigatorMenu() {
 
     connectAction(
         "odwie1", [this] { odwie1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_R));
-    connectAction(
-        "Disk1", [this] { Disk1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_D));
     connectAction(
         "History1", [this] { History1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_H));
     connectAction(
@@ -111,7 +106,7 @@ void TForm1::rootButtonClick(PanelSide side) {
     if (sessionShownIn(side))
         gate_->report(engine_->remoteCommands().post(cmd::RemoteRoot{sessionOrigin()}));
     else
-        driveBoxClick(side);
+        drives_->driveBoxClick(side);
 }
 
 void TForm1::refreshButtonClick(PanelSide side) {
@@ -126,7 +121,7 @@ void TForm1::odwie1Click() {
     if (sessionShownIn(side))
         gate_->report(engine_->remoteCommands().post(cmd::RefreshRemote{sessionOrigin()}));
     else
-        postFolderRead(side, engine_->explorer(side).GetPath(), "*.*", false);
+        drives_->postFolderRead(side, engine_->explorer(side).GetPath(), "*.*", false);
 }
 
 void TForm1::maskBoxEnter(PanelSide side) {
@@ -134,7 +129,7 @@ void TForm1::maskBoxEnter(PanelSide side) {
     if (sessionShownIn(side))
         filterRemotePanel(side, mask);
     else
-        postFolderRead(side, engine_->explorer(side).GetPath(), mask, false);
+        drives_->postFolderRead(side, engine_->explorer(side).GetPath(), mask, false);
 }
 
 std::string TForm1::locationEntry(PanelSide side) const {
@@ -240,7 +235,7 @@ void TForm1::FavoriteItemClick(const std::string& line, bool recordVisit) {
     const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side))
         dropRemoteSession();
-    postFolderRead(side, line, "*.*", false);
+    drives_->postFolderRead(side, line, "*.*", false);
 }
 
 void TForm1::refuseLocation(const std::string& text) {

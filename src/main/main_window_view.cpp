@@ -1,6 +1,7 @@
 // The first show of the main window, which restores the panels as the last run left them, and
 // the brief and full views of a panel.
 #include "local/start_folder.h"
+#include "main/drive_boxes.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "settings/settings_file.h"
@@ -26,7 +27,7 @@ void TForm1::FormShow() {
     if (saved.RightBriefView)
         setBriefView(PanelSide::Right, true);
     ActivateLeftPanel();
-    ReadDriveLetters();
+    drives_->ReadDriveLetters();
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
         panel(side).showSortKey(engine_->explorer(side).GetSortKey());
     gate_->report(engine_->remoteCommands().post(cmd::RefreshPanels{}));

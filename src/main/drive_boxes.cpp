@@ -1,8 +1,10 @@
-// The drive boxes: the mounted file systems, each panel's own selected, and the reaction to
-// mounts and unmounts.
-#include "frontend/frontend.h"
-#include "main/main_window.h"
+#include "main/drive_boxes.h"
+
+#include "app/engine.h"
+#include "main/command_gate.h"
 #include "main/panel_controller.h"
+#include "main/panel_pair.h"
+#include "platform/ui_bridge.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -42,14 +44,15 @@ std::string homeFolder() {
 
 } // namespace
 
-QComboBox* TForm1::driveBox(PanelSide side) {
-    return panel(side).widgets().driveBox;
-}
-
-void TForm1::startDriveWatch() {
-    auto* back = new ReturnToGrid([this] { panels_->focusActiveGrid(); },
+DriveBoxes::DriveBoxes(const WindowContext& context) : context_(context) {
+    pendingPostTimer_ = new QTimer(this);
+    pendingPostTimer_->setSingleShot(true);
+    pendingPostTimer_->setInterval(TMonThreadH::kPass);
+    connect(pendingPostTimer_, &QTimer::timeout, this, &DriveBoxes::postPending);
+    context_.connectAction(
+        this, "Disk1", [this] { Disk1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_D));
+    auto* back = new ReturnToGrid([this] { context_.panels.focusActiveGrid(); },
                                   [this] { steppingDriveBox_ = nullptr; }, this);
-    driveKeys_ = back;
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
         QComboBox* box = driveBox(side);
         box->setEnabled(true);
@@ -65,29 +68,27 @@ void TForm1::startDriveWatch() {
     // waits for the GUI thread is covered by that one.
     mountWatcher_ = std::make_unique<MountWatcher>([this] {
         if (!mountChangePosted_.exchange(true))
-            bridge.post([this] {
+            context_.bridge.post([this] {
                 mountChangePosted_ = false;
                 mountTableChanged();
             });
     });
 }
 
-// The drive boxes outlive the members their key filter and the mount watch reach: a focused box
-// loses its focus only when the widgets go, after these members.
-void TForm1::stopDriveWatch() {
-    mountWatcher_.reset();
-    delete driveKeys_;
-    driveKeys_ = nullptr;
+DriveBoxes::~DriveBoxes() = default;
+
+QComboBox* DriveBoxes::driveBox(PanelSide side) {
+    return context_.panels.panel(side).widgets().driveBox;
 }
 
-void TForm1::mountTableChanged() {
+void DriveBoxes::mountTableChanged() {
     // Only a panel whose folder now lies on another mount (one appeared over it, left or moved)
     // is read again: re-reading a large folder for every mount elsewhere costs real time.
     const std::vector<MountRecord> before = std::move(mounts_);
     ReadDriveLetters();
     std::array<bool, 2> moved{};
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const std::string path = engine_->explorer(side).GetPath();
+        const std::string path = context_.engine.explorer(side).GetPath();
         const MountRecord* was = mountOf(before, path);
         const MountRecord* is = mountOf(mounts_, path);
         moved[panelNumber(side) - 1] = !was || !is || !(*was == *is);
@@ -95,7 +96,7 @@ void TForm1::mountTableChanged() {
     refreshPanels(moved);
 }
 
-void TForm1::ReadDriveLetters() {
+void DriveBoxes::ReadDriveLetters() {
     mounts_ = readMountRecords();
     std::vector<Drive> table = buildDriveTable(mounts_, systemDriveProbe());
     // Compared whole, not by count: one mount replacing another keeps the count.
@@ -103,11 +104,11 @@ void TForm1::ReadDriveLetters() {
         FillDriveCombos(std::move(table));
 }
 
-void TForm1::FillDriveCombos(std::vector<Drive> table) {
+void DriveBoxes::FillDriveCombos(std::vector<Drive> table) {
     // A panel whose file system went away goes home with the next re-read. With "/" in every
     // table each path has some drive, so "gone" means the panel's drive of the last table.
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const auto old = driveIndexOf(DriveLetters, engine_->explorer(side).GetPath());
+        const auto old = driveIndexOf(DriveLetters, context_.engine.explorer(side).GetPath());
         if (old && std::none_of(table.begin(), table.end(), [&](const Drive& drive) {
                 return drive.MountPoint == DriveLetters[*old].MountPoint;
             }))
@@ -124,30 +125,30 @@ void TForm1::FillDriveCombos(std::vector<Drive> table) {
     SyncDriveCombos();
 }
 
-void TForm1::SyncDriveCombos() {
+void DriveBoxes::SyncDriveCombos() {
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
-        const std::string path = engine_->explorer(side).GetPath();
+        const std::string path = context_.engine.explorer(side).GetPath();
         // A panel without a folder (a medium that was not ready) starts over at home, as if
         // the user had picked that drive.
-        if ((path.empty() || path == " ") && !sessionShownIn(side)) {
-            engine_->explorer(side).SetPath(homeFolder());
-            panel(side).setPathLabel(QString::fromStdString(homeFolder()));
-            panels_->activate(side);
-            addToHistory(side, homeFolder());
+        if ((path.empty() || path == " ") && !context_.engine.sessionShownIn(side)) {
+            context_.engine.explorer(side).SetPath(homeFolder());
+            context_.panels.panel(side).setPathLabel(QString::fromStdString(homeFolder()));
+            context_.panels.activate(side);
+            context_.engine.navigation().recordVisit(side, homeFolder());
             refreshBothPanels();
         }
         syncDriveBox(side);
     }
 }
 
-void TForm1::syncDriveBox(PanelSide side) {
+void DriveBoxes::syncDriveBox(PanelSide side) {
     QComboBox* box = driveBox(side);
-    const auto drive = driveIndexOf(DriveLetters, engine_->explorer(side).GetPath());
+    const auto drive = driveIndexOf(DriveLetters, context_.engine.explorer(side).GetPath());
     const QSignalBlocker quiet(box);
     box->setCurrentIndex(drive ? static_cast<int>(*drive) : -1);
 }
 
-void TForm1::driveBoxClick(PanelSide side) {
+void DriveBoxes::driveBoxClick(PanelSide side) {
     QComboBox* box = driveBox(side);
     const int index = box->currentIndex();
     if (index < 0 || index >= static_cast<int>(DriveLetters.size()))
@@ -155,7 +156,7 @@ void TForm1::driveBoxClick(PanelSide side) {
     // After Select Drive the arrow keys step through the drives and the box keeps the keyboard
     // focus; a pick from the list hands it to the grid.
     const bool stepping = steppingDriveBox_ == box;
-    panels_->activate(side); // focuses the grid
+    context_.panels.activate(side); // focuses the grid
     if (stepping) {
         box->setFocus();
         steppingDriveBox_ = box;
@@ -163,45 +164,41 @@ void TForm1::driveBoxClick(PanelSide side) {
     postFolderRead(side, DriveLetters[static_cast<std::size_t>(index)].MountPoint, "*.*", true);
 }
 
-void TForm1::Disk1Click() {
-    const PanelSide side = panels_->activeSide();
-    if (!sessionShownIn(side) && gate_->take()) {
+void DriveBoxes::Disk1Click() {
+    const PanelSide side = context_.panels.activeSide();
+    if (!context_.engine.sessionShownIn(side) && context_.gate.take()) {
         driveBox(side)->setFocus();
         steppingDriveBox_ = driveBox(side);
     }
 }
 
-void TForm1::localFoldersChanged() {
-    bridge.post([this] { refreshBothPanels(); });
-}
-
-void TForm1::refreshBothPanels() {
+void DriveBoxes::refreshBothPanels() {
     refreshPanels({true, true});
 }
 
-void TForm1::refreshPanels(std::array<bool, 2> wanted) {
+void DriveBoxes::refreshPanels(std::array<bool, 2> wanted) {
     for (std::size_t i = 0; i < wanted.size(); ++i)
         pendingRefresh_[i] = pendingRefresh_[i] || wanted[i];
     postPending();
 }
 
-void TForm1::postPending() {
+void DriveBoxes::postPending() {
     // A refresh waits for idle panels: a running command keeps its folder.
-    if (panels_->idle()) {
+    if (context_.panels.idle()) {
         if (pendingRefresh_[0] || pendingRefresh_[1]) {
             for (const PanelSide side : {PanelSide::Left, PanelSide::Right}) {
                 bool& lost = driveLost_[panelNumber(side) - 1];
                 if (!lost)
                     continue;
                 lost = false;
-                engine_->explorer(side).SetPath(homeFolder());
-                if (!sessionShownIn(side))
-                    panel(side).setPathLabel(QString::fromStdString(homeFolder()));
+                context_.engine.explorer(side).SetPath(homeFolder());
+                if (!context_.engine.sessionShownIn(side))
+                    context_.panels.panel(side).setPathLabel(QString::fromStdString(homeFolder()));
             }
             cmd::RefreshPanels refresh;
             if (pendingRefresh_[0] != pendingRefresh_[1]) // one panel alone
                 refresh.panel = pendingRefresh_[0] ? 1 : 2;
-            if (taken(engine_->remoteCommands().post(refresh)))
+            if (taken(context_.engine.remoteCommands().post(refresh)))
                 pendingRefresh_ = {};
         }
     }
@@ -209,9 +206,9 @@ void TForm1::postPending() {
         pendingPostTimer_->start();
 }
 
-void TForm1::postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
-                            bool recordVisit) {
+void DriveBoxes::postFolderRead(PanelSide side, const std::string& path, const std::string& mask,
+                                bool recordVisit) {
     // Behind a short command the read waits for it, in order with what else the user asked.
-    gate_->report(engine_->remoteCommands().post(
+    context_.gate.report(context_.engine.remoteCommands().post(
         cmd::ReadFolder{panelNumber(side), path, mask, recordVisit}));
 }
