@@ -1,5 +1,6 @@
 #include "app/engine.h"
 
+#include "app/location_entry.h"
 #include "platform/program_folder.h"
 
 #include <ctime>
@@ -64,4 +65,17 @@ bool Engine::stillShown(const RowOrigin& origin) {
 OperationTexts Engine::operationTexts() const {
     return {texts_.translate("Deleting"), texts_.translate("Copying"), texts_.translate("Moving"),
             texts_.translate("Copying"), texts_.translate("Copying")};
+}
+
+std::string Engine::locationEntry(PanelSide side) const {
+    if (sessionShownIn(side))
+        return LocationEntry::remote(session_->currentDir(), session_->siteName()).line();
+    return (side == PanelSide::Left ? left_ : right_).GetPath();
+}
+
+bool Engine::viewIsCurrent(PanelSide side, const PanelView& view) const {
+    const bool remotePanel = sessionShownIn(side);
+    if (view.Session == 0)
+        return !remotePanel;
+    return remotePanel && view.Session == session_->generation();
 }

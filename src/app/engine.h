@@ -60,6 +60,12 @@ public:
     RowOrigin sessionOrigin() const {
         return {session_->FtpPanel, session_->generation(), session_->currentDir()};
     }
+    // The location the panel shows as its history records it: the local folder, or the remote
+    // folder + "@" + the session's site.
+    std::string locationEntry(PanelSide side) const;
+    // Whether a view still belongs in the panel: an FTP listing only while the panel shows that
+    // connection, a local one only while it shows no FTP session.
+    bool viewIsCurrent(PanelSide side, const PanelView& view) const;
     IOFile& sites() { return sites_; }
     const IOFile& sites() const { return sites_; }
     EditedCopies& editedCopies() { return editedCopies_; }

@@ -3,11 +3,14 @@
 #include "local/listing/cell_text.h"
 #include "main/app_icon.h"
 #include "main/command_gate.h"
+#include "main/connect_bar.h"
+#include "main/connection_commands.h"
 #include "main/console_pane.h"
 #include "main/drive_boxes.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
+#include "main/site_commands.h"
 #include "main/startup_error.h"
 #include "main/waiting_panel_clicks.h"
 #include "main/zip_commands.h"
@@ -67,11 +70,6 @@ void TForm1::createEngine() {
     connectPanel(panel(PanelSide::Left));
     connectPanel(panel(PanelSide::Right));
     new WaitingPanelClicks({LeftPanel.container, RightPanel.container}, [this] { gate_->take(); });
-    for (const std::string& name : engine_->sites().LoadSiteList())
-        ComboBox1->addItem(QString::fromStdString(name));
-    // The box names no site until one is chosen: the bar's fields are empty, and the box shows
-    // its hint rather than a site that was never loaded.
-    ComboBox1->setCurrentIndex(-1);
 }
 
 void TForm1::connectPanel(PanelController& source) {
@@ -145,7 +143,7 @@ void TForm1::setPanelsEnabled(bool enabled) {
 
 void TForm1::showPanel(PanelSide side, PanelView view) {
     bridge.post([this, side, view = std::move(view)] {
-        if (!viewIsCurrent(side, view))
+        if (!engine_->viewIsCurrent(side, view))
             return;
         panel(side).applyView(view);
         drives_->syncDriveBox(side);

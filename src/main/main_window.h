@@ -47,6 +47,9 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class CommandGate;
+class ConnectBar;
+class ConnectionCommands;
+class SiteCommands;
 class DriveBoxes;
 class ZipCommands;
 class ConsolePane;
@@ -110,9 +113,7 @@ public:
     // The explorers, the FTP session, the stores and the command workers.
     Engine& engine() { return *engine_; }
 
-    // FTP client: the connect button (connect, or disconnect while connected or connecting) and
-    // where the console is saved (tests answer without a file dialog).
-    void butConnectClick();
+    // Where the console is saved (tests answer without a file dialog).
     void setLogFileChooser(std::function<QString()> choose);
 
     // Settings, start-up and close.
@@ -148,7 +149,6 @@ private:
 
     void buildWidgets();
     QWidget* buildToolbar();
-    QWidget* buildConnectBar();
     void buildTrayIcon();
     void applyTexts();
     void createEngine();
@@ -242,7 +242,6 @@ private:
     void odwie1Click(); // refresh the active panel
     void maskBoxEnter(PanelSide side);
     bool sessionShownIn(PanelSide side) const;
-    std::string locationEntry(PanelSide side) const;
     std::string currentLocation() const;
     struct HistoryItem {
         std::string line;
@@ -269,7 +268,6 @@ private:
     std::optional<std::string> siteHost(const std::string& site) const;
     void openRemoteLocation(const LocationEntry& entry, bool recordVisit);
     void filterRemotePanel(PanelSide side, const std::string& mask);
-    void dropRemoteSession();
 
     // Window, tray, shell tools, help and the About box.
     void connectPeripheryCommands();
@@ -295,36 +293,15 @@ private:
     std::optional<std::string> selectedLocalEntry();
     void reportToolFailure(const std::string& text);
 
-    // FTP client (main_window_ftp.cpp, main_window_sites.cpp, main_window_console.cpp).
+    // FTP client (main_window_ftp.cpp).
     void connectFtpCommands();
-    void connectSiteCommands();
-    // Whether a view still belongs in the panel: an FTP listing only while the panel shows
-    // that connection, a local one only while it shows no FTP session.
-    bool viewIsCurrent(PanelSide side, const PanelView& view) const;
-    void postConnect();
-    void askPassword();
-    void SpeedButton1Click();
-    void ComboBox1Change(const QString& text);
-    void usu2Click();
-    void showSite(const SiteRecord& site);
-
-    // FTP dialogs (main_window_ftp_dialogs.cpp): the site settings, the permissions of remote
-    // entries and the command window.
-    void connectFtpDialogCommands();
-    void SpeedButton3Click(); // the current site's settings
-    void noweedycja1Click();  // a new site's settings
-    void openSiteSettings(const SiteSettings& settings);
-    bool applySiteSettings(SiteSettings& settings);
+    // Permissions of remote entries.
     void openChmodDialog();
     bool postChmod(unsigned bits);
-    void FTPCommand1Click();
-    bool postRawCommand(const std::string& command, QPointer<TOKRightDlg12345> window);
 
     UiBridge bridge;
 
     // Controls, under the names the rest of the program knows them by.
-    QToolButton* butConnect = nullptr;
-    QComboBox* ComboBox1 = nullptr; // saved sites
     PanelWidgets LeftPanel;
     PanelWidgets RightPanel;
 
@@ -336,15 +313,7 @@ private:
     QToolButton* butGetFile = nullptr;
     QToolButton* butSetFile = nullptr;
 
-    QWidget* Panel3 = nullptr; // FTP connection bar
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* eSrvName = nullptr;
-    QLineEdit* eSrvPort = nullptr;
-    QLineEdit* eUserName = nullptr;
-    QLineEdit* eUserPasswd = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-
+    ConnectBar* connectBar_ = nullptr;
     ConsolePane* console_ = nullptr;
 
     QSystemTrayIcon* TrayIcon1 = nullptr;
@@ -360,6 +329,8 @@ private:
     std::optional<WindowContext> context_; // what the command groups share
     std::unique_ptr<ZipCommands> zip_;
     std::unique_ptr<DriveBoxes> drives_;
+    std::unique_ptr<ConnectionCommands> connection_;
+    std::unique_ptr<SiteCommands> sites_;
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
         messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,

@@ -29,7 +29,7 @@ void TForm1::RebuildFavoritesMenu() {
 }
 
 void TForm1::AddtoFavorites1Click() {
-    if (engine_->navigation().addFavorite(locationEntry(panels_->activeSide())))
+    if (engine_->navigation().addFavorite(engine_->locationEntry(panels_->activeSide())))
         favoritesUpdated();
 }
 

@@ -3,6 +3,7 @@
 #include "app/job_frame.h"
 #include "frontend/frontend.h"
 #include "main/attribute_dialog.h"
+#include "main/chmod_dialog.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
@@ -264,4 +265,36 @@ void TForm1::Zmieatrybuty1Click() {
     }
     active.repaint();
     panels_->ShowSelectionInfo();
+}
+
+void TForm1::openChmodDialog() {
+    auto* dialog = new TOKRightDlg(this, language_, static_cast<unsigned>(panels_->selected().mode),
+                                   [this](unsigned bits) { return postChmod(bits); });
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::rejected, this, [this] {
+        PanelController& active = panels_->active();
+        active.model().setMarked(panels_->selected().row, false);
+        active.repaint();
+        panels_->ShowSelectionInfo();
+    });
+    windowSwitchKey().holdWhileOpen(dialog);
+    dialog->show();
+}
+
+bool TForm1::postChmod(unsigned bits) {
+    const int ftpPanel = engine_->session().FtpPanel;
+    if (ftpPanel == 0)
+        return true; // nothing to change: the dialog just closes
+    // While a command runs the change waits in the dialog: nothing is posted over it.
+    if (!gate_->take())
+        return false;
+    if (!engine_->remoteCommands().idle()) {
+        commandRefused(Refusal::CommandsWaiting);
+        return false;
+    }
+    PanelController& shown = panel(sideOf(ftpPanel));
+    queueMarked(shown, "");
+    if (std::optional<JobQueue> queue = Jobs.Commit(cmdChmod, false))
+        postJob(engine_->remoteCommands(), cmd::Chmod{shown.origin(), bits, {}}, std::move(queue));
+    return true;
 }

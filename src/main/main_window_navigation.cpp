@@ -2,6 +2,8 @@
 // and Forward, opening a saved location, the special folders, and the worker commands that
 // read the folders they lead to.
 #include "frontend/frontend.h"
+#include "main/connect_bar.h"
+#include "main/connection_commands.h"
 #include "main/drive_boxes.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
@@ -132,17 +134,11 @@ void TForm1::maskBoxEnter(PanelSide side) {
         drives_->postFolderRead(side, engine_->explorer(side).GetPath(), mask, false);
 }
 
-std::string TForm1::locationEntry(PanelSide side) const {
-    if (sessionShownIn(side))
-        return LocationEntry::remote(sessionFolder(), engine_->session().siteName()).line();
-    return (side == PanelSide::Left ? engine_->leftExplorer() : engine_->rightExplorer()).GetPath();
-}
-
 std::string TForm1::currentLocation() const {
     const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side))
-        return "ftp://" + eSrvName->text().toStdString() + sessionFolder();
-    return locationEntry(side);
+        return "ftp://" + connectBar_->fields().Host + sessionFolder();
+    return engine_->locationEntry(side);
 }
 
 std::vector<TForm1::HistoryItem> TForm1::historyItems() const {
@@ -234,7 +230,7 @@ void TForm1::FavoriteItemClick(const std::string& line, bool recordVisit) {
     }
     const PanelSide side = panels_->activeSide();
     if (sessionShownIn(side))
-        dropRemoteSession();
+        connection_->dropRemoteSession();
     drives_->postFolderRead(side, line, "*.*", false);
 }
 

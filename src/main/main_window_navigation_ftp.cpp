@@ -1,5 +1,7 @@
 // Where navigation meets the FTP session: the remote folder in the history, saved remote
 // locations, the mask box of the session's panel, and giving the panel back.
+#include "main/connect_bar.h"
+#include "main/connection_commands.h"
 #include "main/main_window.h"
 
 #include <QComboBox>
@@ -36,7 +38,7 @@ std::vector<std::string> TForm1::knownSites() const {
 // site, else the saved record's; none when its record cannot be read.
 std::optional<std::string> TForm1::siteHost(const std::string& site) const {
     if (site == sessionSite())
-        return eSrvName->text().toStdString();
+        return connectBar_->fields().Host;
     if (const auto record = engine_->sites().ReadSite(site))
         return record->Host;
     return std::nullopt;
@@ -55,19 +57,13 @@ void TForm1::openRemoteLocation(const LocationEntry& entry, bool recordVisit) {
         return;
     }
     if (engine_->session().FtpPanel != 0)
-        dropRemoteSession();
-    ComboBox1->setEditText(QString::fromStdString(entry.Site)); // loads the site into the bar
+        connection_->dropRemoteSession();
+    connectBar_->chooseSite(entry.Site); // loads the site into the bar
     engine_->sites().setStartDir(entry.Folder);
-    butConnectClick();
+    connection_->butConnectClick();
 }
 
 // Refills the session's panel with the entries of its last listing that match the mask.
 void TForm1::filterRemotePanel(PanelSide, const std::string& mask) {
     engine_->session().FillGrid(mask);
-}
-
-// Ends the session, giving its panel back to its local folder (the connect button's disconnect).
-void TForm1::dropRemoteSession() {
-    engine_->session().Disconnect();
-    engine_->remoteWorker().wake(); // it ends the connection
 }

@@ -1,6 +1,8 @@
 // The captions and hints of the main window, looked up in the active language.
 #include "main/main_window_texts.h"
 
+#include "main/connect_bar.h"
+#include "main/connection_commands.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
@@ -103,9 +105,9 @@ void TForm1::applyTexts() {
     }
     // The connect button says what a click does now: the table's caption is for no session.
     if (engine_->session().FtpPanel != 0)
-        butConnect->setText(QString::fromStdString(Translate("Disconnect")));
+        connection_->showConnected(true);
     // A hint rather than the box's text: the text of the site box names the site to load.
-    ComboBox1->lineEdit()->setPlaceholderText(QString::fromStdString(Translate("FTPConnect")));
+    connectBar_->setSiteHint(QString::fromStdString(Translate("FTPConnect")));
     translateMenus(menuBar(), mainMenuTree(), language_);
     // The panels' status lines and captions speak the language too: they change at once, not
     // with the next listing.

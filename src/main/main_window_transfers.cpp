@@ -1,5 +1,6 @@
 // The main window's transfers: F5, the Copy button and row drops between the FTP panel and a
 // local one, save as, and F4 with the re-upload of saved edit copies.
+#include "main/connect_bar.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "platform/posix/path.h"
@@ -82,7 +83,7 @@ void TForm1::SpeedButton12Click() {
                   -1,
                   0,
                   panels_->selected().size});
-    postJob(engine_->remoteCommands(), cmd::EditRemote{origin, Edit2->text().toStdString(), {}},
+    postJob(engine_->remoteCommands(), cmd::EditRemote{origin, connectBar_->fields().SiteName, {}},
             Jobs.Commit(cmdEditRemote, false));
 }
 

@@ -1,17 +1,15 @@
 // Construction of the main window's controls.
 #include "main/app_icon.h"
+#include "main/connect_bar.h"
 #include "main/console_pane.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/widget_helpers.h"
 #include "main/zip_commands.h"
 
-#include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QSystemTrayIcon>
@@ -43,7 +41,8 @@ void TForm1::buildWidgets() {
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
     layout->addWidget(buildSecondToolbar());
-    layout->addWidget(buildConnectBar());
+    connectBar_ = new ConnectBar(this);
+    layout->addWidget(connectBar_);
 
     auto* panels = new QSplitter(Qt::Horizontal, central);
     const PathRowIcons icons = pathRowIcons(*panels->style());
@@ -73,7 +72,7 @@ void TForm1::buildWidgets() {
 QWidget* TForm1::buildToolbar() {
     Panel1 = named<QFrame>("Panel1", this);
     auto* layout = barLayout(Panel1);
-    butConnect = commandButton("butConnect", Panel1);
+    auto* butConnect = commandButton("butConnect", Panel1);
     SpeedButton12 = commandButton("SpeedButton12", Panel1);
     SpeedButton13 = commandButton("SpeedButton13", Panel1);
     SpeedButton11 = commandButton("SpeedButton11", Panel1);
@@ -85,41 +84,6 @@ QWidget* TForm1::buildToolbar() {
         layout->addWidget(button);
     layout->addStretch(1);
     return Panel1;
-}
-
-QWidget* TForm1::buildConnectBar() {
-    Panel3 = named<QFrame>("Panel3", this);
-    auto* layout = barLayout(Panel3);
-    ComboBox1 = named<QComboBox>("ComboBox1", Panel3);
-    ComboBox1->setEditable(true);
-    ComboBox1->setMinimumContentsLength(12);
-    Edit2 = named<QLineEdit>("Edit2", Panel3);
-    eSrvName = named<QLineEdit>("eSrvName", Panel3);
-    eSrvPort = named<QLineEdit>("eSrvPort", Panel3);
-    eSrvPort->setText("21");
-    eSrvPort->setValidator(new QIntValidator(1, 65535, eSrvPort));
-    eSrvPort->setMaximumWidth(60);
-    eUserName = named<QLineEdit>("eUserName", Panel3);
-    eUserPasswd = named<QLineEdit>("eUserPasswd", Panel3);
-    eUserPasswd->setEchoMode(QLineEdit::Password);
-    SpeedButton1 = commandButton("SpeedButton1", Panel3);
-    SpeedButton3 = commandButton("SpeedButton3", Panel3);
-
-    layout->addWidget(ComboBox1);
-    const std::pair<const char*, QLineEdit*> fields[] = {{"Label2", Edit2},
-                                                         {"Label4", eSrvName},
-                                                         {"Label6", eSrvPort},
-                                                         {"Label3", eUserName},
-                                                         {"Label5", eUserPasswd}};
-    for (const auto& [labelName, edit] : fields) {
-        auto* label = named<QLabel>(labelName, Panel3);
-        label->setBuddy(edit);
-        layout->addWidget(label);
-        layout->addWidget(edit, edit == eSrvPort ? 0 : 1);
-    }
-    layout->addWidget(SpeedButton1);
-    layout->addWidget(SpeedButton3);
-    return Panel3;
 }
 
 ProgressStrip::Hooks TForm1::progressHooks() {
