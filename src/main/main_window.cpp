@@ -7,19 +7,25 @@
 #include "main/connection_commands.h"
 #include "main/console_pane.h"
 #include "main/drive_boxes.h"
+#include "main/editor_program.h"
+#include "main/file_commands.h"
+#include "main/file_jobs.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
 #include "main/site_commands.h"
 #include "main/startup_error.h"
+#include "main/transfer_commands.h"
 #include "main/waiting_panel_clicks.h"
 #include "main/zip_commands.h"
+#include "platform/desktop_tools.h"
 #include "platform/termination_signals.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
@@ -118,11 +124,16 @@ void TForm1::makeExclusive(std::initializer_list<const char*> names) {
 }
 
 void TForm1::connectCommands() {
+    tools_ = new DesktopTools(
+        [this](const std::string& text) {
+            messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Information});
+        },
+        QDBusConnection::sessionBus(), this);
     connectAction("wyjcie1", [this] { close(); });
     connectMarkCommands();
     connectSortCommands();
     connectIconCommands();
-    connectSettingsCommands();
+    editor_ = std::make_unique<EditorProgram>(*context_, *tools_);
     connectViewCommands();
     connectCloseSources();
     connectToolbarButtons();
@@ -134,7 +145,6 @@ void TForm1::connectCommands() {
     connectNavigationCommands();
     connectPeripheryCommands();
     zip_ = std::make_unique<ZipCommands>(*context_, *strip_, icons_);
-    connectTransferCommands();
 }
 
 void TForm1::setPanelsEnabled(bool enabled) {
@@ -162,13 +172,30 @@ void TForm1::openDocument(std::string path) {
     bridge.post([this, path = std::move(path)] { desktop_.open(path); });
 }
 
+void TForm1::connectFileCommands() {
+    fileJobs_ = std::make_unique<FileJobs>(*context_, *strip_);
+    transfers_ = std::make_unique<TransferCommands>(*context_, *fileJobs_, *editor_, *connectBar_);
+    files_ = std::make_unique<FileCommands>(*context_, *fileJobs_, *transfers_);
+}
+
 void TForm1::jobEnded(const std::shared_ptr<Job>& job, int finishKind) {
-    bridge.post([this, job, finishKind] {
-        if (!strip_->endJob(job, finishKind))
-            return;
-        panels_->setEnabled(true);
-        panels_->focusActiveGrid();
-    });
+    bridge.post([this, job, finishKind] { fileJobs_->end(job, finishKind); });
+}
+
+void TForm1::unmarkRow(PanelSide side, int row, std::string name) {
+    bridge.post([this, side, row, name = std::move(name)] { panels_->unmarkRow(side, row, name); });
+}
+
+void TForm1::openInEditor(std::string path) {
+    bridge.post([this, path = std::move(path)] { editor_->open(path); });
+}
+
+const std::string& TForm1::editorPath() const {
+    return editor_->path();
+}
+
+void TForm1::setEditorPath(std::string program) {
+    editor_->setPath(std::move(program));
 }
 
 void TForm1::showCurrentFile(std::string text) {

@@ -47,6 +47,10 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class CommandGate;
+class EditorProgram;
+class FileCommands;
+class FileJobs;
+class TransferCommands;
 class ConnectBar;
 class ConnectionCommands;
 class SiteCommands;
@@ -88,6 +92,8 @@ public:
     void completeProgress() override;
     void commandRefused(Refusal why) override;
     void commandsSettled() override;
+    void openInEditor(std::string path) override;
+    void localFoldersChanged() override;
 
     std::string Translate(const std::string& key) const { return language_.translate(key); }
 
@@ -116,10 +122,11 @@ public:
     // Where the console is saved (tests answer without a file dialog).
     void setLogFileChooser(std::function<QString()> choose);
 
-    // Settings, start-up and close.
-    std::string EditorPath; // the program F4 opens files with: "notepad" or a full path
-    void brief1Click();     // brief view of the active panel
-    void full1Click();      // full view of the active panel
+    // Settings, start-up and close. The program F4 opens files with: "notepad" or a full path.
+    const std::string& editorPath() const;
+    void setEditorPath(std::string program);
+    void brief1Click(); // brief view of the active panel
+    void full1Click();  // full view of the active panel
 
     // Window, tray, shell tools, help and the About box.
     // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
@@ -164,17 +171,12 @@ private:
     void setIconMode(bool standard);
 
     // Settings, start-up and close.
-    std::string loadEditorSetting(); // why env.dat could not be read, if it could not
-    void showEditorChoice(const std::string& program);
-    void N9Click();
-    void Notepad1Click();
     void readStartSettings();
     void reportUnreadableFiles(std::string editorProblem);
     void FormShow();
     void setBriefView(PanelSide side, bool brief);
     QWidget* buildSecondToolbar();
     void connectToolbarButtons();
-    void connectSettingsCommands();
     void connectViewCommands();
     void connectCloseSources();
     void FormCloseQuery();
@@ -183,51 +185,12 @@ private:
     void deleteEditedCopies();
     void saveSettings();
 
-    // Local file operations (main_window_fileops.cpp): copy, move, drops, make folder,
-    // delete, rename, attributes.
+    // File jobs, file commands and transfers.
     void connectFileCommands();
-    void localFoldersChanged() override;
-    void SpeedButton13Click(); // copy
-    void Move1Click();
-    void copyMarked(bool move);
-    // Copies (or moves) the marked rows of a panel into the other panel's folder.
-    void postCopy(PanelSide source, bool move);
-    void dropRows(PanelSide target);
-    void dropFiles(PanelSide target, const std::vector<std::string>& paths);
-    void butGetFileClick();    // make folder
-    void butSetFileClick();    // delete
-    void SpeedButton10Click(); // rename
-    void Zmieatrybuty1Click(); // attributes
-    // Adds the marked rows of the panel (never "[..]") to the pending job.
-    void queueMarked(PanelController& panel, const std::string& target);
-    // Posts a file job; false (and nothing posted) when it is empty or a command runs.
-    template <class Command>
-    bool postJob(Mailbox& mailbox, Command command, std::optional<JobQueue> queue) {
-        std::optional<JobWork> work = startJob(std::move(queue));
-        if (!work)
-            return false;
-        command.work = *work;
-        jobPosted(work->job, mailbox.post(std::move(command)));
-        return true;
-    }
-    // Takes the panels for a job, or nothing when it is empty or a command runs.
-    std::optional<JobWork> startJob(std::optional<JobQueue> queue);
-    void jobPosted(const std::shared_ptr<Job>& job, PostResult result);
-
-    // Transfers (main_window_transfers.cpp): download and upload of the marked rows, save
-    // as, and F4 with the re-upload of edited copies.
-    void connectTransferCommands();
-    // Downloads or uploads the marked rows of the panel, by which side shows the session.
-    void postTransfer(PanelSide source);
-    void Zapiszjako1Click();   // save as
-    void SpeedButton12Click(); // edit (F4)
-    void openInEditor(std::string path) override;
-    void startEditor(const std::string& path);
 
     // The progress strip; the cancel's steps beyond it.
     ProgressStrip::Hooks progressHooks();
     ProgressStrip* strip_ = nullptr;
-    QueueList Jobs;
 
     // Console: a command that failed unexpectedly is logged there and on stderr, and the
     // panels it had locked are enabled again. Any thread.
@@ -291,13 +254,9 @@ private:
     // The active panel's selected entry as a local path, folder brackets removed; none while
     // the panel shows the FTP session or a command runs.
     std::optional<std::string> selectedLocalEntry();
-    void reportToolFailure(const std::string& text);
 
     // FTP client (main_window_ftp.cpp).
     void connectFtpCommands();
-    // Permissions of remote entries.
-    void openChmodDialog();
-    bool postChmod(unsigned bits);
 
     UiBridge bridge;
 
@@ -305,19 +264,10 @@ private:
     PanelWidgets LeftPanel;
     PanelWidgets RightPanel;
 
-    QWidget* Panel1 = nullptr; // command toolbar
-    QToolButton* SpeedButton12 = nullptr;
-    QToolButton* SpeedButton13 = nullptr;
-    QToolButton* SpeedButton11 = nullptr;
-    QToolButton* SpeedButton10 = nullptr;
-    QToolButton* butGetFile = nullptr;
-    QToolButton* butSetFile = nullptr;
-
     ConnectBar* connectBar_ = nullptr;
     ConsolePane* console_ = nullptr;
 
     QSystemTrayIcon* TrayIcon1 = nullptr;
-    QWidget* Panel13 = nullptr; // second toolbar
 
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_;
@@ -331,6 +281,10 @@ private:
     std::unique_ptr<DriveBoxes> drives_;
     std::unique_ptr<ConnectionCommands> connection_;
     std::unique_ptr<SiteCommands> sites_;
+    std::unique_ptr<EditorProgram> editor_;
+    std::unique_ptr<FileJobs> fileJobs_;
+    std::unique_ptr<TransferCommands> transfers_;
+    std::unique_ptr<FileCommands> files_;
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
         messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,

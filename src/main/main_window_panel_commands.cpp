@@ -9,7 +9,7 @@
 void TForm1::UpdateMenusForPanel(int panelNumber) {
     const int ftpPanel = engine_->session().FtpPanel;
     holdCommand(findChild<QAction*>("Move1"), ftpPanel != 0);
-    holdCommand(SpeedButton11, ftpPanel != 0);
+    holdCommand(findChild<QToolButton*>("SpeedButton11"), ftpPanel != 0);
     const bool remote = ftpPanel == panelNumber;
     holdCommand(findChild<QAction*>("Zapiszjako1"), !remote);
     for (const char* name : {"Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})

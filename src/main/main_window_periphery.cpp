@@ -56,8 +56,6 @@ void TForm1::connectPeripheryCommands() {
     connectTray();
     connectAction("Jzyk1", [this] { Jzyk1Click(); });
     connectAction("About1", [this] { About1Click(); });
-    tools_ = new DesktopTools([this](const std::string& text) { reportToolFailure(text); },
-                              QDBusConnection::sessionBus(), this);
     connectShellTools();
     connectHelpCommands();
 }

@@ -1,5 +1,6 @@
 // The main window's start-up from its files: env.dat (the F4 editor), the language file and the
 // settings file, and the editor commands of the Options menu.
+#include "main/editor_program.h"
 #include "main/main_window.h"
 #include "settings/editor_setting.h"
 #include "settings/settings_file.h"
@@ -12,7 +13,7 @@ void TForm1::FormCreate() {
     formCreated_ = true;
     std::string editorProblem;
     if (firstRun)
-        editorProblem = loadEditorSetting();
+        editorProblem = editor_->load();
     loadActiveLanguage(language_, messages());
     if (firstRun) {
         readStartSettings();
@@ -47,43 +48,4 @@ void TForm1::reportUnreadableFiles(std::string editorProblem) {
     for (const std::string& problem : problems)
         text += (text.empty() ? "" : "\n\n") + problem;
     messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Warning});
-}
-
-void TForm1::connectSettingsCommands() {
-    makeExclusive({"Notepad1", "N9"});
-    connectAction("N9", [this] { N9Click(); });
-    connectAction("Notepad1", [this] { Notepad1Click(); });
-}
-
-std::string TForm1::loadEditorSetting() {
-    EditorChoice choice = readEditorSetting(editorSettingPath());
-    showEditorChoice(choice.EditorPath);
-    return std::move(choice.Problem);
-}
-
-void TForm1::showEditorChoice(const std::string& program) {
-    EditorPath = program;
-    const bool custom = EditorChoice{program, {}}.custom();
-    auto* chosen = findChild<QAction*>("N9");
-    chosen->setText(custom ? QString::fromStdString(program) : QStringLiteral("..."));
-    (custom ? chosen : findChild<QAction*>("Notepad1"))->setChecked(true);
-}
-
-void TForm1::N9Click() {
-    QFileDialog dialog(this, QString::fromStdString(Translate("EditorForF4")));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        showEditorChoice(EditorPath); // the menu's own toggle of the check mark is undone
-        return;
-    }
-    const std::string program = dialog.selectedFiles().front().toStdString();
-    // The choice holds for this run only when env.dat keeps it for the next.
-    const bool saved = writeEditorSetting(editorSettingPath(), program).empty();
-    showEditorChoice(saved ? program : kDefaultEditor);
-}
-
-void TForm1::Notepad1Click() {
-    writeEditorSetting(editorSettingPath(), {});
-    showEditorChoice(kDefaultEditor);
 }

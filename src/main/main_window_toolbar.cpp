@@ -101,7 +101,7 @@ QIcon drawnGlyph(const Glyph& glyph, const QColor& colour) {
 } // namespace
 
 QWidget* TForm1::buildSecondToolbar() {
-    Panel13 = named<QFrame>("Panel13", this);
+    auto* Panel13 = named<QFrame>("Panel13", this);
     auto* layout = rowLayout(Panel13, 2, 1);
     const QColor ink = Panel13->palette().color(QPalette::ButtonText);
     for (const ToolbarButton& spec : kButtons) {
@@ -123,7 +123,7 @@ void TForm1::connectToolbarButtons() {
     for (const ToolbarButton& spec : kButtons) {
         if (spec.action == nullptr)
             continue;
-        auto* button = Panel13->findChild<QToolButton*>(spec.name);
+        auto* button = findChild<QToolButton*>(spec.name);
         auto* action = findChild<QAction*>(spec.action);
         button->setEnabled(action->isEnabled());
         connect(button, &QToolButton::clicked, action, &QAction::trigger);

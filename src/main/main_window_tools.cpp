@@ -112,10 +112,6 @@ void TForm1::enablePropertiesForPanel() {
                                   : tools_->propertiesAvailable());
 }
 
-void TForm1::reportToolFailure(const std::string& text) {
-    messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Information});
-}
-
 void TForm1::DOS1Click() {
     // The panel's local folder, also while it shows the FTP session.
     tools_->start(DesktopTool::Terminal, {},

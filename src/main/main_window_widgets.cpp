@@ -70,18 +70,12 @@ void TForm1::buildWidgets() {
 }
 
 QWidget* TForm1::buildToolbar() {
-    Panel1 = named<QFrame>("Panel1", this);
+    auto* Panel1 = named<QFrame>("Panel1", this);
     auto* layout = barLayout(Panel1);
-    auto* butConnect = commandButton("butConnect", Panel1);
-    SpeedButton12 = commandButton("SpeedButton12", Panel1);
-    SpeedButton13 = commandButton("SpeedButton13", Panel1);
-    SpeedButton11 = commandButton("SpeedButton11", Panel1);
-    SpeedButton10 = commandButton("SpeedButton10", Panel1);
-    butGetFile = commandButton("butGetFile", Panel1);
-    butSetFile = commandButton("butSetFile", Panel1);
-    for (QToolButton* button : {butConnect, SpeedButton12, SpeedButton13, SpeedButton11,
-                                SpeedButton10, butGetFile, butSetFile})
-        layout->addWidget(button);
+    // Each is enabled by the command group that connects it.
+    for (const char* name : {"butConnect", "SpeedButton12", "SpeedButton13", "SpeedButton11",
+                             "SpeedButton10", "butGetFile", "butSetFile"})
+        layout->addWidget(commandButton(name, Panel1));
     layout->addStretch(1);
     return Panel1;
 }

@@ -2,7 +2,9 @@
 
 #include "settings/language_table.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QWidget>
 
 #include <stdexcept>
@@ -26,4 +28,22 @@ void WindowContext::connectAction(QObject* receiver, const char* name,
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     QObject::connect(item, &QAction::triggered, receiver, std::move(handler));
+}
+
+void WindowContext::makeExclusive(std::initializer_list<const char*> names) const {
+    auto* group = new QActionGroup(&window);
+    for (const char* name : names) {
+        QAction* item = action(name);
+        item->setCheckable(true);
+        group->addAction(item);
+    }
+}
+
+void WindowContext::connectButton(QObject* receiver, const char* name,
+                                  std::function<void()> handler) const {
+    auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (button == nullptr)
+        throw std::logic_error(std::string("no button ") + name);
+    button->setEnabled(true);
+    QObject::connect(button, &QAbstractButton::clicked, receiver, std::move(handler));
 }

@@ -3,6 +3,7 @@
 #include <QKeySequence>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 class CommandGate;
@@ -37,4 +38,9 @@ struct WindowContext {
     // triggered, while the receiver lives.
     void connectAction(QObject* receiver, const char* name, std::function<void()> handler,
                        const QKeySequence& shortcut = {}) const;
+    // The menu items become check items of which one at a time carries the mark.
+    void makeExclusive(std::initializer_list<const char*> names) const;
+    // Enables the window's button of that name, which must exist, and runs the handler when it
+    // is clicked, while the receiver lives.
+    void connectButton(QObject* receiver, const char* name, std::function<void()> handler) const;
 };

@@ -268,7 +268,7 @@ TEST_F(FtpWindowTest, F5DownloadsAndUploadsAndF4SendsEverySaveBack) {
     TempTree tools;
     const std::string editor = tools.write("editor.sh", "#!/bin/sh\nprintf saved > \"$1\"\n");
     ::chmod(editor.c_str(), 0755);
-    window->EditorPath = editor;
+    window->setEditorPath(editor);
     window->engine().leftExplorer().SetSortKey("name 1-0");
     window->show();
     ASSERT_TRUE(pumpUntil([this] { return left().model().rowCount() == 2; }));

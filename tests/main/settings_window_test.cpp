@@ -214,7 +214,7 @@ TEST_F(SettingsWindowTest, TheEditorChoiceIsKeptInEnvDat) {
             choose ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
         });
         action("N9")->trigger();
-        EXPECT_EQ(std::pair(action("N9")->isChecked(), window->EditorPath),
+        EXPECT_EQ(std::pair(action("N9")->isChecked(), window->editorPath()),
                   std::pair(choose, choose ? editor : std::string("notepad")));
     }
     EXPECT_EQ(readFile(program.at("env.dat")), "EditorForF4=" + editor + "\r\n");
