@@ -10,7 +10,9 @@
 #include "main/editor_program.h"
 #include "main/file_commands.h"
 #include "main/file_jobs.h"
+#include "main/folder_commands.h"
 #include "main/menu_tree.h"
+#include "main/navigator_menus.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
 #include "main/site_commands.h"
@@ -73,18 +75,10 @@ void TForm1::createEngine() {
     windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
     context_.emplace(WindowContext{*this, *engine_, *panels_, *gate_, *messages_, language_, bridge,
                                    *windowSwitchKey_});
-    connectPanel(panel(PanelSide::Left));
-    connectPanel(panel(PanelSide::Right));
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
+        connect(&panel(side), &PanelController::invertMarksRequested, this,
+                [this] { findChild<QAction*>("Odwrzaznaczenie1")->trigger(); });
     new WaitingPanelClicks({LeftPanel.container, RightPanel.container}, [this] { gate_->take(); });
-}
-
-void TForm1::connectPanel(PanelController& source) {
-    const PanelSide side = source.side();
-    connect(&source, &PanelController::openRequested, this,
-            [this, side] { openCurrentEntry(side); });
-    connect(&source, &PanelController::upRequested, this, [this, side] { upButtonClick(side); });
-    connect(&source, &PanelController::invertMarksRequested, this,
-            [this] { findChild<QAction*>("Odwrzaznaczenie1")->trigger(); });
 }
 
 void TForm1::startWorkers() {
@@ -139,10 +133,9 @@ void TForm1::connectCommands() {
     connectToolbarButtons();
     connectFileCommands();
     connectFtpCommands();
-    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
-        connect(panel(side).widgets().upButton, &QToolButton::clicked, this,
-                [this, side] { upButtonClick(side); });
-    connectNavigationCommands();
+    drives_ = std::make_unique<DriveBoxes>(*context_);
+    folders_ = std::make_unique<FolderCommands>(*context_, *drives_);
+    navigator_ = std::make_unique<NavigatorMenus>(*context_, *drives_, *connectBar_, *connection_);
     connectPeripheryCommands();
     zip_ = std::make_unique<ZipCommands>(*context_, *strip_, icons_);
 }
@@ -162,6 +155,14 @@ void TForm1::showPanel(PanelSide side, PanelView view) {
 
 void TForm1::clearMarks(PanelSide side) {
     bridge.post([this, side] { panel(side).clearMarks(); });
+}
+
+void TForm1::addToHistory(PanelSide side, std::string entry) {
+    engine_->navigation().recordVisit(side, entry);
+}
+
+void TForm1::RebuildFavoritesMenu() {
+    navigator_->RebuildFavoritesMenu();
 }
 
 void TForm1::localFoldersChanged() {

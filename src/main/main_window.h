@@ -49,6 +49,8 @@ class QToolButton;
 class CommandGate;
 class EditorProgram;
 class FileCommands;
+class FolderCommands;
+class NavigatorMenus;
 class FileJobs;
 class TransferCommands;
 class ConnectBar;
@@ -140,19 +142,12 @@ public:
     // Zip jobs and the archive viewer.
     bool zipJobRunning() const;
 
-signals:
-    // The favourites file was changed through this window (menu or an organiser).
-    void favoritesChanged();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     // Panels.
-    void connectPanel(PanelController& source);
-    void openCurrentEntry(PanelSide side);
-    void upButtonClick(PanelSide side);
 
     void buildWidgets();
     QWidget* buildToolbar();
@@ -195,42 +190,6 @@ private:
     // Console: a command that failed unexpectedly is logged there and on stderr, and the
     // panels it had locked are enabled again. Any thread.
     void reportCommandFailure(int code, const std::string& reason);
-
-    // Navigation: drives, the header strip, history, favourites and special folders.
-    void connectNavigationCommands();
-    void connectHeaderStrip(PanelSide side);
-    void connectNavigatorMenu();
-    void rootButtonClick(PanelSide side);
-    void refreshButtonClick(PanelSide side);
-    void odwie1Click(); // refresh the active panel
-    void maskBoxEnter(PanelSide side);
-    bool sessionShownIn(PanelSide side) const;
-    std::string currentLocation() const;
-    struct HistoryItem {
-        std::string line;
-        std::string caption;
-    };
-    std::vector<HistoryItem> historyItems() const;
-    void BuildHistoryMenu();
-    void History1Click();
-    void Back1Click();
-    void Forward1Click();
-    // Back and Forward walk the history without recording the visit.
-    void FavoriteItemClick(const std::string& line, bool recordVisit = true);
-    void refuseLocation(const std::string& text);
-    void AddtoFavorites1Click();
-    void OrganizeFavorites1Click();
-    void favoritesButtonClick(PanelSide side); // SpeedButton28Click / SpeedButton29Click
-    void favoritesUpdated();
-    void specialFolderClick(int id);
-    // The FTP session's part (main_window_navigation_ftp.cpp).
-    std::string sessionFolder() const;
-    RowOrigin sessionOrigin() const;
-    std::optional<std::string> sessionSite() const;
-    std::vector<std::string> knownSites() const;
-    std::optional<std::string> siteHost(const std::string& site) const;
-    void openRemoteLocation(const LocationEntry& entry, bool recordVisit);
-    void filterRemotePanel(PanelSide side, const std::string& mask);
 
     // Window, tray, shell tools, help and the About box.
     void connectPeripheryCommands();
@@ -279,6 +238,8 @@ private:
     std::optional<WindowContext> context_; // what the command groups share
     std::unique_ptr<ZipCommands> zip_;
     std::unique_ptr<DriveBoxes> drives_;
+    std::unique_ptr<FolderCommands> folders_;
+    std::unique_ptr<NavigatorMenus> navigator_;
     std::unique_ptr<ConnectionCommands> connection_;
     std::unique_ptr<SiteCommands> sites_;
     std::unique_ptr<EditorProgram> editor_;
@@ -299,11 +260,6 @@ private:
     std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Navigation.
-    QMenu* Navigator1 = nullptr;
-    QMenu* MenuHistoryLeft = nullptr;
-    QMenu* PopupMenu3 = nullptr;
-    std::vector<QAction*> favoriteActions_; // the favourites block of Navigator1
-
     // The commands that depend on the active panel and the FTP session.
     void UpdateMenusForPanel(int panelNumber);
     void holdCommand(QObject* command, bool hold);

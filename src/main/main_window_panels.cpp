@@ -17,27 +17,6 @@ void TForm1::ActivateLeftPanel() {
     panels_->activate(PanelSide::Left);
 }
 
-void TForm1::openCurrentEntry(PanelSide side) {
-    panels_->activate(side);
-    const PanelController& shown = panel(side);
-    const int row = shown.model().currentRow();
-    if (sessionShownIn(side))
-        gate_->report(engine_->remoteCommands().post(
-            cmd::ChangeDir{shown.origin(), shown.pathOf(row), panels_->selected().attributes,
-                           panels_->selected().size}));
-    else
-        gate_->report(engine_->remoteCommands().post(
-            cmd::OpenEntry{shown.origin(), shown.pathOf(row), panels_->selected().attributes}));
-}
-
-void TForm1::upButtonClick(PanelSide side) {
-    panels_->activate(side);
-    if (sessionShownIn(side))
-        gate_->report(engine_->remoteCommands().post(cmd::RemoteUp{sessionOrigin()}));
-    else
-        gate_->report(engine_->localCommands().post(cmd::LocalUp{panel(side).origin()}));
-}
-
 void TForm1::connectMarkCommands() {
     // Marks are what a running command works on: they change only while the panels are idle.
     auto onMarks = [this](std::function<void(PanelModel&)> change) {

@@ -81,15 +81,6 @@ void TForm1::connectShellTools() {
     connectAction("DisconnectNetworkDrive1",
                   [this] { networkDriveClick("DisconnectNetworkDrive1", true); });
     enableTool({"MapNetworkDrive1", "DisconnectNetworkDrive1"}, mounts);
-
-    // The toolbar's buttons without a menu twin.
-    if (auto* up = findChild<QAbstractButton*>("SpeedButton32")) {
-        up->setEnabled(true);
-        connect(up, &QAbstractButton::clicked, this, [this] {
-            if (gate_->take())
-                upButtonClick(panels_->active().side());
-        });
-    }
 }
 
 void TForm1::connectHelpCommands() {
@@ -107,7 +98,7 @@ void TForm1::enableTool(std::initializer_list<const char*> controls, bool availa
 
 // Properties show the FTP panel's listing in the editor; a local entry's need a file manager.
 void TForm1::enablePropertiesForPanel() {
-    enableTool({"waciwoci1"}, sessionShownIn(panels_->active().side())
+    enableTool({"waciwoci1"}, engine_->sessionShownIn(panels_->active().side())
                                   ? tools_->textEditorAvailable()
                                   : tools_->propertiesAvailable());
 }
@@ -121,7 +112,7 @@ void TForm1::DOS1Click() {
 std::optional<std::string> TForm1::selectedLocalFile() {
     PanelController& active = panels_->active();
     const PanelModel& model = active.model();
-    if (sessionShownIn(active.side()) ||
+    if (engine_->sessionShownIn(active.side()) ||
         model.kindOf(model.currentRow()) != PanelModel::RowKind::File || !gate_->take())
         return std::nullopt;
     return joinPath(active.explorer().GetPath(), panels_->selected().name);
@@ -129,7 +120,7 @@ std::optional<std::string> TForm1::selectedLocalFile() {
 
 std::optional<std::string> TForm1::selectedLocalEntry() {
     PanelController& active = panels_->active();
-    if (sessionShownIn(active.side()) || !gate_->take())
+    if (engine_->sessionShownIn(active.side()) || !gate_->take())
         return std::nullopt;
     return cleanPath(joinPath(active.explorer().GetPath(), bareName(panels_->selected().name)));
 }
@@ -147,7 +138,7 @@ void TForm1::Print1Click() {
 void TForm1::waciwoci1Click() {
     if (!gate_->take())
         return;
-    if (sessionShownIn(panels_->active().side())) {
+    if (engine_->sessionShownIn(panels_->active().side())) {
         // The raw reply of the last listing.
         tools_->editText(QString::fromStdString(joinPath(programFolder(), "temp")));
         return;
