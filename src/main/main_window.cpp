@@ -15,10 +15,12 @@
 #include "main/navigator_menus.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
+#include "main/shell_tools.h"
 #include "main/site_commands.h"
 #include "main/startup_error.h"
 #include "main/transfer_commands.h"
 #include "main/waiting_panel_clicks.h"
+#include "main/window_tray.h"
 #include "main/zip_commands.h"
 #include "platform/desktop_tools.h"
 #include "platform/termination_signals.h"
@@ -66,19 +68,19 @@ TForm1::~TForm1() {
 
 void TForm1::createEngine() {
     engine_ = std::make_unique<Engine>(*this, language_);
-    panels_ = std::make_unique<PanelPair>(LeftPanel, RightPanel, *engine_, icons_, language_);
+    windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
+    panels_ = std::make_unique<PanelPair>(LeftPanel, RightPanel, *engine_, icons_, language_,
+                                          *windowSwitchKey_, [this] { gate_->take(); });
     connect(panels_.get(), &PanelPair::activated, this,
             [this] { UpdateMenusForPanel(panels_->activeNumber()); });
     gate_ = std::make_unique<CommandGate>(
         *panels_, CommandGate::Hooks{[this] { return strip_->jobRunning() || zipJobRunning(); },
                                      [this](Refusal why) { commandRefused(why); }});
-    windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
     context_.emplace(WindowContext{*this, *engine_, *panels_, *gate_, *messages_, language_, bridge,
                                    *windowSwitchKey_});
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
         connect(&panel(side), &PanelController::invertMarksRequested, this,
                 [this] { findChild<QAction*>("Odwrzaznaczenie1")->trigger(); });
-    new WaitingPanelClicks({LeftPanel.container, RightPanel.container}, [this] { gate_->take(); });
 }
 
 void TForm1::startWorkers() {

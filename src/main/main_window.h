@@ -56,6 +56,8 @@ class TransferCommands;
 class ConnectBar;
 class ConnectionCommands;
 class SiteCommands;
+class ShellTools;
+class WindowTray;
 class DriveBoxes;
 class ZipCommands;
 class ConsolePane;
@@ -151,7 +153,6 @@ private:
 
     void buildWidgets();
     QWidget* buildToolbar();
-    void buildTrayIcon();
     void applyTexts();
     void createEngine();
     void startWorkers();
@@ -193,26 +194,8 @@ private:
 
     // Window, tray, shell tools, help and the About box.
     void connectPeripheryCommands();
-    void connectTray();
-    void connectShellTools();
-    void connectHelpCommands();
-    void enableTool(std::initializer_list<const char*> controls, bool available);
-    void enablePropertiesForPanel();     // by what the active panel shows
-    void Minimalizyjdozasobnika1Click(); // hide in the tray
-    void TrayIcon1Click();               // back from the tray
-    void Jzyk1Click();                   // the language dialog
+    void Jzyk1Click(); // the language dialog
     void About1Click();
-    void DOS1Click(); // a terminal in the active panel's folder
-    void DefaultEdit1Click();
-    void Print1Click();
-    void waciwoci1Click(); // properties
-    void ShareCurrentDirectory1Click();
-    void networkDriveClick(const char* item, bool disconnect);
-    // The active panel's selected file, when it is a local file row and the panels are idle.
-    std::optional<std::string> selectedLocalFile();
-    // The active panel's selected entry as a local path, folder brackets removed; none while
-    // the panel shows the FTP session or a command runs.
-    std::optional<std::string> selectedLocalEntry();
 
     // FTP client (main_window_ftp.cpp).
     void connectFtpCommands();
@@ -225,8 +208,6 @@ private:
 
     ConnectBar* connectBar_ = nullptr;
     ConsolePane* console_ = nullptr;
-
-    QSystemTrayIcon* TrayIcon1 = nullptr;
 
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_;
@@ -246,6 +227,8 @@ private:
     std::unique_ptr<FileJobs> fileJobs_;
     std::unique_ptr<TransferCommands> transfers_;
     std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<WindowTray> tray_;
+    std::unique_ptr<ShellTools> shell_;
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
         messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
@@ -267,6 +250,5 @@ private:
 
     // Window, tray, shell tools, help and the About box.
     DesktopTools* tools_ = nullptr;
-    QMenu* PopupMenu1 = nullptr; // the tray's menu
     bool activatedBefore_ = false;
 };

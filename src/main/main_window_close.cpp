@@ -1,6 +1,7 @@
 // The close of the main window: however the program is asked to end normally, the work stops,
 // the session and the temporary copies are cleaned up and the settings are saved, once.
 #include "main/main_window.h"
+#include "main/window_tray.h"
 #include "main/zip_commands.h"
 #include "platform/termination_signals.h"
 #include "settings/settings_file.h"
@@ -41,8 +42,8 @@ void TForm1::FormCloseQuery() {
     deleteEditedCopies();
     saveSettings();
     bridge.shutdown();
-    if (TrayIcon1)
-        TrayIcon1->hide();
+    if (tray_)
+        tray_->hide();
 }
 
 void TForm1::stopWorkers() {

@@ -6,6 +6,7 @@
 #include "main/panel_controller.h"
 #include "main/site_commands.h"
 #include "main/widget_helpers.h"
+#include "main/window_tray.h"
 
 #include <QComboBox>
 #include <QSystemTrayIcon>
@@ -26,7 +27,7 @@ void TForm1::showSession(SessionView session) {
         const QString title = QString::fromStdString(session.Title);
         strip_->setRestingTitle(title);
         setWindowTitle(title);
-        TrayIcon1->setToolTip(
+        tray_->setToolTip(
             plainToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle)));
         connection_->showConnected(session.Connected);
         UpdateMenusForPanel(panels_->activeNumber());

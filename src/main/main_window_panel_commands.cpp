@@ -2,6 +2,7 @@
 // saving as needs a remote file, packing, archives, drives and printing need local ones, and
 // properties need an editor on the FTP panel and a file manager on a local one.
 #include "main/main_window.h"
+#include "main/shell_tools.h"
 
 #include <QAction>
 #include <QToolButton>
@@ -14,7 +15,7 @@ void TForm1::UpdateMenusForPanel(int panelNumber) {
     holdCommand(findChild<QAction*>("Zapiszjako1"), !remote);
     for (const char* name : {"Zip1", "UnZip1", "Zipview1", "Disk1", "Print1"})
         holdCommand(findChild<QAction*>(name), remote);
-    enablePropertiesForPanel();
+    shell_->enablePropertiesForPanel();
 }
 
 // A command held here comes back when released; one its owner keeps disabled (not built, or

@@ -5,6 +5,7 @@
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/widget_helpers.h"
+#include "main/window_tray.h"
 #include "main/zip_commands.h"
 
 #include <QFrame>
@@ -65,7 +66,6 @@ void TForm1::buildWidgets() {
     layout->addWidget(strip_);
     setCentralWidget(central);
 
-    buildTrayIcon();
     resize(1000, 700);
 }
 
@@ -94,15 +94,7 @@ ProgressStrip::Hooks TForm1::progressHooks() {
     hooks.givePanelsBack = [this] { panels_->setEnabled(true); };
     hooks.showTitle = [this](const QString& title, const QString& trayHint) {
         setWindowTitle(title);
-        TrayIcon1->setToolTip(trayHint);
+        tray_->setToolTip(trayHint);
     };
     return hooks;
-}
-
-void TForm1::buildTrayIcon() {
-    TrayIcon1 = new QSystemTrayIcon(appIcon(), this);
-    TrayIcon1->setObjectName("TrayIcon1");
-    TrayIcon1->setToolTip("Tarvo Manager");
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        TrayIcon1->show();
 }

@@ -2,6 +2,8 @@
 
 #include "app/engine.h"
 #include "main/panel_controller.h"
+#include "main/waiting_panel_clicks.h"
+#include "main/window_switch_key.h"
 #include "settings/language_table.h"
 
 #include <QApplication>
@@ -10,12 +12,32 @@
 namespace listing = tarvo::listing;
 
 namespace {
+
 constexpr int kDirectory = 0x10;
 constexpr int kArchive = 0x20;
+
+// A mouse button pressed on a panel's path row activates that panel.
+class ActivateOnPress : public QObject {
+public:
+    ActivateOnPress(std::function<void()> activate, QObject* parent)
+        : QObject(parent), activate_(std::move(activate)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress)
+            activate_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> activate_;
+};
+
 } // namespace
 
 PanelPair::PanelPair(const PanelWidgets& left, const PanelWidgets& right, Engine& engine,
-                     PanelIcons& icons, const LanguageTable& language)
+                     PanelIcons& icons, const LanguageTable& language,
+                     const WindowSwitchKey& switchKey, std::function<void()> pressedWhileWaiting)
     : language_(language) {
     const auto standardIcons = [this] { return standardIcons_; };
     left_ = std::make_unique<PanelController>(PanelSide::Left, left, engine.leftExplorer(), icons,
@@ -31,6 +53,13 @@ PanelPair::PanelPair(const PanelWidgets& left, const PanelWidgets& right, Engine
         connect(source, &PanelController::currentEntryChanged, this,
                 [this, source] { entrySelected(*source); });
         connect(source, &PanelController::selectionChanged, this, &PanelPair::ShowSelectionInfo);
+        source->setSwitchKey([&switchKey](const QKeyEvent& key) { return switchKey.matches(key); });
+    }
+    new WaitingPanelClicks({left.container, right.container}, std::move(pressedWhileWaiting));
+    for (PanelController* source : {left_.get(), right_.get()}) {
+        auto* filter = new ActivateOnPress([this, side = source->side()] { activate(side); }, this);
+        source->widgets().pathRow->installEventFilter(filter);   // Shape1, Shape2
+        source->widgets().pathLabel->installEventFilter(filter); // Label1, Label11
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,7 @@ class Engine;
 class LanguageTable;
 class PanelController;
 class PanelIcons;
+class WindowSwitchKey;
 struct PanelWidgets;
 
 // The entry under the active panel's cursor, as the commands that act on one entry take it.
@@ -24,13 +26,16 @@ struct SelectedEntry {
     int row = 0;
 };
 
-// The two panels as the window's commands see them: which one is active, the entry under its
-// cursor, whether they take input, the line that counts the marks, and the icons they draw.
+// The two panels as the window's commands see them: which one is active (a click into a panel
+// or onto its path row, or the switch key, makes it so), the entry under its cursor, whether
+// they take input, the line that counts the marks, and the icons they draw.
 class PanelPair : public QObject {
     Q_OBJECT
 public:
+    // pressedWhileWaiting: a control of a disabled panel was pressed.
     PanelPair(const PanelWidgets& left, const PanelWidgets& right, Engine& engine,
-              PanelIcons& icons, const LanguageTable& language);
+              PanelIcons& icons, const LanguageTable& language, const WindowSwitchKey& switchKey,
+              std::function<void()> pressedWhileWaiting);
     ~PanelPair() override;
 
     PanelController& panel(PanelSide side);
