@@ -1,5 +1,6 @@
 #include "main/main_window.h"
 
+#include "app/engine.h"
 #include "local/listing/cell_text.h"
 #include "main/app_icon.h"
 #include "main/command_gate.h"
@@ -14,15 +15,18 @@
 #include "main/menu_tree.h"
 #include "main/navigator_menus.h"
 #include "main/panel_controller.h"
+#include "main/panel_pair.h"
 #include "main/qt_message_service.h"
 #include "main/shell_tools.h"
 #include "main/site_commands.h"
 #include "main/startup_error.h"
 #include "main/transfer_commands.h"
 #include "main/waiting_panel_clicks.h"
+#include "main/window_switch_key.h"
 #include "main/window_tray.h"
 #include "main/zip_commands.h"
 #include "platform/desktop_tools.h"
+#include "platform/message_service.h"
 #include "platform/termination_signals.h"
 
 #include <QAction>
@@ -39,7 +43,11 @@
 #include <QToolButton>
 #include <iostream>
 
-TForm1::TForm1(MessageServiceFactory makeMessages) {
+TForm1::TForm1(MessageServiceFactory makeMessages)
+    : desktop_([this](const std::string& path, const std::string& reason) {
+          messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
+                           MessageButton::Ok, MessageIcon::Information});
+      }) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
     setWindowIcon(appIcon());
@@ -64,6 +72,42 @@ TForm1::~TForm1() {
         engine_->remoteWorker().stop();
         engine_->localWorker().stop();
     }
+}
+
+MessageService& TForm1::messages() {
+    return *messages_;
+}
+
+std::string TForm1::Translate(const std::string& key) const {
+    return language_.translate(key);
+}
+
+Engine& TForm1::engine() {
+    return *engine_;
+}
+
+WindowSwitchKey& TForm1::windowSwitchKey() {
+    return *windowSwitchKey_;
+}
+
+DesktopTools& TForm1::desktopTools() {
+    return *tools_;
+}
+
+const std::string& TForm1::selectedName() const {
+    return panels_->selected().name;
+}
+
+int TForm1::serverWaitState() const {
+    return strip_->serverWaitState();
+}
+
+int TForm1::activePanelNumber() const {
+    return panels_->activeNumber();
+}
+
+void TForm1::activatePanel(PanelSide side) {
+    panels_->activate(side);
 }
 
 void TForm1::createEngine() {

@@ -1,71 +1,44 @@
 #pragma once
 
 #include "app/engine.h"
-#include "app/location_entry.h"
 #include "frontend/frontend.h"
-#include "frontend/job_queue.h"
-#include "ftp/site_record.h"
-#include "main/command_gate.h"
-#include "main/panel_grid.h"
 #include "main/panel_icons.h"
-#include "main/panel_pair.h"
 #include "main/panel_widgets.h"
 #include "main/progress_strip.h"
 #include "main/window_context.h"
 #include "main/window_switch_key.h"
 #include "platform/desktop_opener.h"
 #include "platform/desktop_tools.h"
-#include "platform/message_service.h"
-#include "platform/mount_table.h"
-#include "platform/mount_watcher.h"
 #include "platform/ui_bridge.h"
 #include "settings/language_table.h"
 #include "settings/settings_document.h"
-#include "workers/commands.h"
 
-#include <QKeySequence>
 #include <QMainWindow>
-#include <QPointer>
 
-#include <array>
-#include <atomic>
-#include <chrono>
 #include <functional>
-#include <initializer_list>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
-#include <vector>
+#include <string>
 
-class QAction;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QSystemTrayIcon;
-class QTimer;
-class QToolButton;
 class CommandGate;
-class EditorProgram;
-class FileCommands;
-class FolderCommands;
-class NavigatorMenus;
-class FileJobs;
-class TransferCommands;
 class ConnectBar;
 class ConnectionCommands;
-class SiteCommands;
-class ShellTools;
-class WindowTray;
-class DriveBoxes;
-class ZipCommands;
 class ConsolePane;
+class DriveBoxes;
+class EditorProgram;
+class FileCommands;
+class FileJobs;
+class FolderCommands;
+class NavigatorMenus;
 class PanelController;
+class PanelPair;
+class ShellTools;
+class SiteCommands;
 class TerminationSignals;
-class TOKRightDlg1234;
-class TOKRightDlg12345;
-struct SiteSettings;
+class TransferCommands;
+class WindowTray;
+class ZipCommands;
 
 // The main window: two panels, the toolbar, the FTP connection bar, the console and the
 // progress strip. It drives the Engine (explorers, FTP session, stores, command workers) and
@@ -81,7 +54,7 @@ public:
     ~TForm1() override;
 
     // Frontend
-    MessageService& messages() override { return *messages_; }
+    MessageService& messages() override;
     void setPanelsEnabled(bool enabled) override;
     void showPanel(PanelSide side, PanelView view) override;
     void clearMarks(PanelSide side) override;
@@ -99,7 +72,7 @@ public:
     void openInEditor(std::string path) override;
     void localFoldersChanged() override;
 
-    std::string Translate(const std::string& key) const { return language_.translate(key); }
+    std::string Translate(const std::string& key) const;
 
     // Runs after construction: reads env.dat, the language file and the settings file and sets
     // every caption. Run again after the language changes, it repeats only the language and the
@@ -113,15 +86,15 @@ public:
     void RebuildFavoritesMenu();
 
     // The entry under the active panel's current row.
-    const std::string& selectedName() const { return panels_->selected().name; }
-    int serverWaitState() const { return strip_->serverWaitState(); }
+    const std::string& selectedName() const;
+    int serverWaitState() const;
     bool briefView(PanelSide side) const;
     // The active panel: 2 left, 1 right.
-    int activePanelNumber() const { return panels_->activeNumber(); }
-    void activatePanel(PanelSide side) { panels_->activate(side); }
+    int activePanelNumber() const;
+    void activatePanel(PanelSide side);
 
     // The explorers, the FTP session, the stores and the command workers.
-    Engine& engine() { return *engine_; }
+    Engine& engine();
 
     // Where the console is saved (tests answer without a file dialog).
     void setLogFileChooser(std::function<QString()> choose);
@@ -134,9 +107,9 @@ public:
 
     // Window, tray, shell tools, help and the About box.
     // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
-    WindowSwitchKey& windowSwitchKey() { return *windowSwitchKey_; }
+    WindowSwitchKey& windowSwitchKey();
     // The desktop's programs: the text editor ("notepad"), terminal, printer queue, ...
-    DesktopTools& desktopTools() { return *tools_; }
+    DesktopTools& desktopTools();
     // The application became the active one: re-reads both local panels when idle, from the
     // second time on.
     void ApplicationEvents1Activate();
@@ -230,10 +203,7 @@ private:
     std::unique_ptr<WindowTray> tray_;
     std::unique_ptr<ShellTools> shell_;
     // Opening files: a file the desktop cannot open is named in a message box.
-    DesktopOpener desktop_{[this](const std::string& path, const std::string& reason) {
-        messages().show({"Tarvo Manager", "Could not open \"" + path + "\".\n\n" + reason,
-                         MessageButton::Ok, MessageIcon::Information});
-    }};
+    DesktopOpener desktop_;
     bool closed_ = false;
 
     // Settings, start-up and close.

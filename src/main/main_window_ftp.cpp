@@ -1,9 +1,12 @@
 // The main window's side of the FTP client: what the session shows around its panel, and the
 // command groups of the connection bar, the session and the console.
+#include "app/engine.h"
+#include "main/command_gate.h"
 #include "main/connection_commands.h"
 #include "main/console_pane.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "main/panel_pair.h"
 #include "main/site_commands.h"
 #include "main/widget_helpers.h"
 #include "main/window_tray.h"

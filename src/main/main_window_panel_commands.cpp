@@ -1,7 +1,11 @@
 // The commands that depend on the active panel and the FTP session: a move has no remote form,
 // saving as needs a remote file, packing, archives, drives and printing need local ones, and
 // properties need an editor on the FTP panel and a file manager on a local one.
+#include "app/engine.h"
+#include "main/command_gate.h"
 #include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/panel_pair.h"
 #include "main/shell_tools.h"
 
 #include <QAction>

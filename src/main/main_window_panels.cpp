@@ -1,7 +1,10 @@
 // The main window's side of the two panels: which one is active, the selected entry, the
 // marking and sort commands, and the panel commands the workers run.
+#include "app/engine.h"
+#include "main/command_gate.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "main/panel_pair.h"
 
 #include <QAction>
 #include <QLabel>

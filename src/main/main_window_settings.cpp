@@ -1,7 +1,12 @@
 // The main window's start-up from its files: env.dat (the F4 editor), the language file and the
 // settings file, and the editor commands of the Options menu.
+#include "app/engine.h"
+#include "main/command_gate.h"
 #include "main/editor_program.h"
 #include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/panel_pair.h"
+#include "platform/message_service.h"
 #include "settings/editor_setting.h"
 #include "settings/settings_file.h"
 

@@ -1,11 +1,14 @@
 // The captions and hints of the main window, looked up in the active language.
 #include "main/main_window_texts.h"
 
+#include "app/engine.h"
+#include "main/command_gate.h"
 #include "main/connect_bar.h"
 #include "main/connection_commands.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
+#include "main/panel_pair.h"
 #include "main/widget_helpers.h"
 
 #include <QAbstractButton>

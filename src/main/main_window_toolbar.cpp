@@ -1,5 +1,9 @@
 // The second toolbar: navigation, views, marking, file and system commands as icon buttons.
+#include "app/engine.h"
+#include "main/command_gate.h"
 #include "main/main_window.h"
+#include "main/panel_controller.h"
+#include "main/panel_pair.h"
 #include "main/widget_helpers.h"
 
 #include <QAction>

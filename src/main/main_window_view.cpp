@@ -1,9 +1,12 @@
 // The first show of the main window, which restores the panels as the last run left them, and
 // the brief and full views of a panel.
+#include "app/engine.h"
 #include "local/start_folder.h"
+#include "main/command_gate.h"
 #include "main/drive_boxes.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "main/panel_pair.h"
 #include "settings/settings_file.h"
 
 #include <QDir>

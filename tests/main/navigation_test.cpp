@@ -2,6 +2,7 @@
 // special folders, in a window over a scratch program folder and home folder.
 #include "main/favorites_organizer.h"
 #include "main/window_harness.h"
+#include "platform/mount_table.h"
 
 #include "support/file_content.h"
 
