@@ -14,6 +14,7 @@
 #include "main/folder_commands.h"
 #include "main/menu_tree.h"
 #include "main/navigator_menus.h"
+#include "main/panel_commands.h"
 #include "main/panel_controller.h"
 #include "main/panel_pair.h"
 #include "main/qt_message_service.h"
@@ -82,6 +83,14 @@ std::string TForm1::Translate(const std::string& key) const {
     return language_.translate(key);
 }
 
+PanelController& TForm1::panel(PanelSide side) {
+    return panels_->panel(side);
+}
+
+void TForm1::ActivateLeftPanel() {
+    panels_->activate(PanelSide::Left);
+}
+
 Engine& TForm1::engine() {
     return *engine_;
 }
@@ -122,9 +131,6 @@ void TForm1::createEngine() {
                                      [this](Refusal why) { commandRefused(why); }});
     context_.emplace(WindowContext{*this, *engine_, *panels_, *gate_, *messages_, language_, bridge,
                                    *windowSwitchKey_});
-    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
-        connect(&panel(side), &PanelController::invertMarksRequested, this,
-                [this] { findChild<QAction*>("Odwrzaznaczenie1")->trigger(); });
 }
 
 void TForm1::startWorkers() {
@@ -143,38 +149,15 @@ void TForm1::reportCommandFailure(int code, const std::string& reason) {
     setPanelsEnabled(true);
 }
 
-void TForm1::connectAction(const char* name, std::function<void()> handler,
-                           const QKeySequence& shortcut) {
-    auto* action = findChild<QAction*>(QString::fromLatin1(name));
-    if (action == nullptr)
-        throw std::logic_error(std::string("no menu item ") + name);
-    action->setEnabled(true);
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, std::move(handler));
-}
-
-void TForm1::makeExclusive(std::initializer_list<const char*> names) {
-    auto* group = new QActionGroup(this);
-    for (const char* name : names) {
-        auto* action = findChild<QAction*>(QString::fromLatin1(name));
-        action->setCheckable(true);
-        group->addAction(action);
-    }
-}
-
 void TForm1::connectCommands() {
     tools_ = new DesktopTools(
         [this](const std::string& text) {
             messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Information});
         },
         QDBusConnection::sessionBus(), this);
-    connectAction("wyjcie1", [this] { close(); });
-    connectMarkCommands();
-    connectSortCommands();
-    connectIconCommands();
+    context_->connectAction(this, "wyjcie1", [this] { close(); });
+    panelCommands_ = std::make_unique<PanelCommands>(*context_);
     editor_ = std::make_unique<EditorProgram>(*context_, *tools_);
-    connectViewCommands();
     connectCloseSources();
     connectToolbarButtons();
     connectFileCommands();

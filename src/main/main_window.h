@@ -31,6 +31,7 @@ class FileCommands;
 class FileJobs;
 class FolderCommands;
 class NavigatorMenus;
+class PanelCommands;
 class PanelController;
 class PanelPair;
 class ShellTools;
@@ -102,8 +103,6 @@ public:
     // Settings, start-up and close. The program F4 opens files with: "notepad" or a full path.
     const std::string& editorPath() const;
     void setEditorPath(std::string program);
-    void brief1Click(); // brief view of the active panel
-    void full1Click();  // full view of the active panel
 
     // Window, tray, shell tools, help and the About box.
     // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
@@ -130,23 +129,13 @@ private:
     void createEngine();
     void startWorkers();
     void connectCommands();
-    void connectMarkCommands();
-    void connectSortCommands();
-    void connectIconCommands();
-    void connectAction(const char* name, std::function<void()> handler,
-                       const QKeySequence& shortcut = {});
-    // The menu items become check items of which one at a time carries the mark.
-    void makeExclusive(std::initializer_list<const char*> names);
-    void setIconMode(bool standard);
 
     // Settings, start-up and close.
     void readStartSettings();
     void reportUnreadableFiles(std::string editorProblem);
     void FormShow();
-    void setBriefView(PanelSide side, bool brief);
     QWidget* buildSecondToolbar();
     void connectToolbarButtons();
-    void connectViewCommands();
     void connectCloseSources();
     void FormCloseQuery();
     void stopWorkers();
@@ -190,6 +179,7 @@ private:
     std::unique_ptr<PanelPair> panels_;
     std::unique_ptr<CommandGate> gate_;
     std::optional<WindowContext> context_; // what the command groups share
+    std::unique_ptr<PanelCommands> panelCommands_;
     std::unique_ptr<ZipCommands> zip_;
     std::unique_ptr<DriveBoxes> drives_;
     std::unique_ptr<FolderCommands> folders_;

@@ -50,11 +50,11 @@ void TForm1::connectFtpCommands() {
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
         panel(side).setSession(engine_->session());
     connection_ = std::make_unique<ConnectionCommands>(*context_, *connectBar_, *console_);
-    connectAction(
-        "Filtry1", [this] { console_->Filtry1Click(); },
+    context_->connectAction(
+        this, "Filtry1", [this] { console_->Filtry1Click(); },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    connectAction(
-        "Czyoknokonsoli1", [this] { console_->clear(); },
+    context_->connectAction(
+        this, "Czyoknokonsoli1", [this] { console_->clear(); },
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
     sites_ = std::make_unique<SiteCommands>(*context_, *connectBar_);
 }

@@ -30,8 +30,8 @@ void TForm1::connectPeripheryCommands() {
                     ApplicationEvents1Activate();
             });
     tray_ = std::make_unique<WindowTray>(*context_);
-    connectAction("Jzyk1", [this] { Jzyk1Click(); });
-    connectAction("About1", [this] { About1Click(); });
+    context_->connectAction(this, "Jzyk1", [this] { Jzyk1Click(); });
+    context_->connectAction(this, "About1", [this] { About1Click(); });
     shell_ = std::make_unique<ShellTools>(*context_, *tools_, desktop_);
 }
 

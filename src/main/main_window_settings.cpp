@@ -4,6 +4,7 @@
 #include "main/command_gate.h"
 #include "main/editor_program.h"
 #include "main/main_window.h"
+#include "main/panel_commands.h"
 #include "main/panel_controller.h"
 #include "main/panel_pair.h"
 #include "platform/message_service.h"
@@ -39,7 +40,7 @@ void TForm1::readStartSettings() {
     const RunSettings saved = readRunSettings(*SettingsDoc);
     engine_->leftExplorer().SetSortKey(saved.SortTypeLeft);
     engine_->rightExplorer().SetSortKey(saved.SortTypeRight);
-    setIconMode(saved.StandardIcons);
+    panelCommands_->setIconMode(saved.StandardIcons);
 }
 
 // env.dat, the favourites and the histories: one box for those that exist and cannot be read.

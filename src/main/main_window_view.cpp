@@ -1,5 +1,4 @@
-// The first show of the main window, which restores the panels as the last run left them, and
-// the brief and full views of a panel.
+// The first show of the main window, which restores the panels as the last run left them.
 #include "app/engine.h"
 #include "local/start_folder.h"
 #include "main/command_gate.h"
@@ -26,9 +25,9 @@ void TForm1::FormShow() {
     engine_->setStartFolders(startFolderOf(saved.LeftTabDir, home),
                              startFolderOf(saved.RightTabDir, home));
     if (saved.LeftBriefView)
-        setBriefView(PanelSide::Left, true);
+        panel(PanelSide::Left).setBriefView(true);
     if (saved.RightBriefView)
-        setBriefView(PanelSide::Right, true);
+        panel(PanelSide::Right).setBriefView(true);
     ActivateLeftPanel();
     drives_->ReadDriveLetters();
     for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
@@ -36,25 +35,6 @@ void TForm1::FormShow() {
     gate_->report(engine_->remoteCommands().post(cmd::RefreshPanels{}));
 }
 
-void TForm1::setBriefView(PanelSide side, bool brief) {
-    panel(side).setBriefView(brief);
-}
-
 bool TForm1::briefView(PanelSide side) const {
     return panels_->panel(side).briefView();
-}
-
-void TForm1::brief1Click() {
-    setBriefView(panels_->activeSide(), true);
-}
-
-void TForm1::full1Click() {
-    setBriefView(panels_->activeSide(), false);
-}
-
-void TForm1::connectViewCommands() {
-    connectAction(
-        "brief1", [this] { brief1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F1));
-    connectAction(
-        "full1", [this] { full1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F2));
 }
