@@ -4,6 +4,7 @@
 #include "local/listing/cell_text.h"
 #include "main/app_icon.h"
 #include "main/command_gate.h"
+#include "main/command_holds.h"
 #include "main/connect_bar.h"
 #include "main/connection_commands.h"
 #include "main/console_pane.h"
@@ -124,8 +125,6 @@ void TForm1::createEngine() {
     windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
     panels_ = std::make_unique<PanelPair>(LeftPanel, RightPanel, *engine_, icons_, language_,
                                           *windowSwitchKey_, [this] { gate_->take(); });
-    connect(panels_.get(), &PanelPair::activated, this,
-            [this] { UpdateMenusForPanel(panels_->activeNumber()); });
     gate_ = std::make_unique<CommandGate>(
         *panels_, CommandGate::Hooks{[this] { return strip_->jobRunning() || zipJobRunning(); },
                                      [this](Refusal why) { commandRefused(why); }});
@@ -159,7 +158,6 @@ void TForm1::connectCommands() {
     panelCommands_ = std::make_unique<PanelCommands>(*context_);
     editor_ = std::make_unique<EditorProgram>(*context_, *tools_);
     connectCloseSources();
-    connectToolbarButtons();
     connectFileCommands();
     connectFtpCommands();
     drives_ = std::make_unique<DriveBoxes>(*context_);

@@ -22,6 +22,7 @@
 #include <string>
 
 class CommandGate;
+class CommandHolds;
 class ConnectBar;
 class ConnectionCommands;
 class ConsolePane;
@@ -134,8 +135,6 @@ private:
     void readStartSettings();
     void reportUnreadableFiles(std::string editorProblem);
     void FormShow();
-    QWidget* buildSecondToolbar();
-    void connectToolbarButtons();
     void connectCloseSources();
     void FormCloseQuery();
     void stopWorkers();
@@ -192,6 +191,7 @@ private:
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<WindowTray> tray_;
     std::unique_ptr<ShellTools> shell_;
+    std::unique_ptr<CommandHolds> holds_;
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_;
     bool closed_ = false;
@@ -201,12 +201,6 @@ private:
     bool formCreated_ = false;
     bool FirstShowPending = true;
     std::unique_ptr<TerminationSignals> terminationSignals_;
-
-    // Navigation.
-    // The commands that depend on the active panel and the FTP session.
-    void UpdateMenusForPanel(int panelNumber);
-    void holdCommand(QObject* command, bool hold);
-    std::set<QObject*> heldCommands_; // disabled here, enabled again when released
 
     // Window, tray, shell tools, help and the About box.
     DesktopTools* tools_ = nullptr;

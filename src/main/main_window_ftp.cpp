@@ -2,6 +2,7 @@
 // command groups of the connection bar, the session and the console.
 #include "app/engine.h"
 #include "main/command_gate.h"
+#include "main/command_holds.h"
 #include "main/connection_commands.h"
 #include "main/console_pane.h"
 #include "main/main_window.h"
@@ -33,7 +34,7 @@ void TForm1::showSession(SessionView session) {
         tray_->setToolTip(
             plainToolTip(QString::fromStdString(session.Connected ? session.Site : kTitle)));
         connection_->showConnected(session.Connected);
-        UpdateMenusForPanel(panels_->activeNumber());
+        holds_->UpdateMenusForPanel(panels_->activeNumber());
         if (session.Connected)
             return;
         strip_->sessionWaitsEnded();

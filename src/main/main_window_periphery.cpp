@@ -3,6 +3,7 @@
 #include "app/engine.h"
 #include "main/about_box.h"
 #include "main/command_gate.h"
+#include "main/command_holds.h"
 #include "main/language_dialog.h"
 #include "main/main_window.h"
 #include "main/panel_controller.h"
@@ -33,6 +34,7 @@ void TForm1::connectPeripheryCommands() {
     context_->connectAction(this, "Jzyk1", [this] { Jzyk1Click(); });
     context_->connectAction(this, "About1", [this] { About1Click(); });
     shell_ = std::make_unique<ShellTools>(*context_, *tools_, desktop_);
+    holds_ = std::make_unique<CommandHolds>(*context_, *shell_);
 }
 
 void TForm1::ApplicationEvents1Activate() {

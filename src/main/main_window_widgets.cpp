@@ -4,6 +4,7 @@
 #include "main/command_gate.h"
 #include "main/connect_bar.h"
 #include "main/console_pane.h"
+#include "main/icon_toolbar.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
@@ -45,7 +46,7 @@ void TForm1::buildWidgets() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
-    layout->addWidget(buildSecondToolbar());
+    layout->addWidget(new IconToolbar(*this));
     connectBar_ = new ConnectBar(this);
     layout->addWidget(connectBar_);
 

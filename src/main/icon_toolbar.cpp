@@ -1,13 +1,8 @@
-// The second toolbar: navigation, views, marking, file and system commands as icon buttons.
-#include "app/engine.h"
-#include "main/command_gate.h"
-#include "main/main_window.h"
-#include "main/panel_controller.h"
-#include "main/panel_pair.h"
+#include "main/icon_toolbar.h"
+
 #include "main/widget_helpers.h"
 
 #include <QAction>
-#include <QFrame>
 #include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
@@ -104,12 +99,12 @@ QIcon drawnGlyph(const Glyph& glyph, const QColor& colour) {
 
 } // namespace
 
-QWidget* TForm1::buildSecondToolbar() {
-    auto* Panel13 = named<QFrame>("Panel13", this);
-    auto* layout = rowLayout(Panel13, 2, 1);
-    const QColor ink = Panel13->palette().color(QPalette::ButtonText);
+IconToolbar::IconToolbar(QWidget& window) : QFrame(&window) {
+    setObjectName("Panel13");
+    auto* layout = rowLayout(this, 2, 1);
+    const QColor ink = palette().color(QPalette::ButtonText);
     for (const ToolbarButton& spec : kButtons) {
-        auto* button = named<QToolButton>(spec.name, Panel13);
+        auto* button = named<QToolButton>(spec.name, this);
         const QString themeName = QString::fromLatin1(spec.themeIcon);
         button->setIcon(QIcon::hasThemeIcon(themeName) ? QIcon::fromTheme(themeName)
                                                        : drawnGlyph(spec.glyph, ink));
@@ -117,20 +112,13 @@ QWidget* TForm1::buildSecondToolbar() {
         button->setAutoRaise(true);
         button->setEnabled(false);
         layout->addWidget(button);
+        // A working button presses its menu item, and so is enabled exactly when that item is.
+        if (spec.action != nullptr) {
+            auto* action = window.findChild<QAction*>(spec.action);
+            button->setEnabled(action->isEnabled());
+            connect(button, &QToolButton::clicked, action, &QAction::trigger);
+            connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
+        }
     }
     layout->addStretch(1);
-    return Panel13;
-}
-
-// Each working button presses its menu item, and so is enabled exactly when that item is.
-void TForm1::connectToolbarButtons() {
-    for (const ToolbarButton& spec : kButtons) {
-        if (spec.action == nullptr)
-            continue;
-        auto* button = findChild<QToolButton*>(spec.name);
-        auto* action = findChild<QAction*>(spec.action);
-        button->setEnabled(action->isEnabled());
-        connect(button, &QToolButton::clicked, action, &QAction::trigger);
-        connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
-    }
 }

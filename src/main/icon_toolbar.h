@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QFrame>
+
+// The second toolbar: navigation, views, marking, file and system commands as icon buttons, in
+// the desktop's icon theme or drawn glyphs of our own. A button that has a menu item presses it
+// and is enabled exactly when it is; the others are connected by their command groups.
+class IconToolbar : public QFrame {
+public:
+    // The window's menus are built already: the buttons follow their items from the start.
+    explicit IconToolbar(QWidget& window);
+};
