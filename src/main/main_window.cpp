@@ -24,6 +24,7 @@
 #include "main/startup_error.h"
 #include "main/transfer_commands.h"
 #include "main/waiting_panel_clicks.h"
+#include "main/window_settings.h"
 #include "main/window_switch_key.h"
 #include "main/window_tray.h"
 #include "main/zip_commands.h"
@@ -156,6 +157,7 @@ void TForm1::connectCommands() {
         QDBusConnection::sessionBus(), this);
     context_->connectAction(this, "wyjcie1", [this] { close(); });
     panelCommands_ = std::make_unique<PanelCommands>(*context_);
+    settings_ = std::make_unique<WindowSettings>(*context_, *panelCommands_);
     editor_ = std::make_unique<EditorProgram>(*context_, *tools_);
     connectCloseSources();
     connectFileCommands();

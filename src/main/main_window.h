@@ -11,7 +11,6 @@
 #include "platform/desktop_tools.h"
 #include "platform/ui_bridge.h"
 #include "settings/language_table.h"
-#include "settings/settings_document.h"
 
 #include <QMainWindow>
 
@@ -39,6 +38,7 @@ class ShellTools;
 class SiteCommands;
 class TerminationSignals;
 class TransferCommands;
+class WindowSettings;
 class WindowTray;
 class ZipCommands;
 
@@ -132,7 +132,6 @@ private:
     void connectCommands();
 
     // Settings, start-up and close.
-    void readStartSettings();
     void reportUnreadableFiles(std::string editorProblem);
     void FormShow();
     void connectCloseSources();
@@ -140,7 +139,6 @@ private:
     void stopWorkers();
     void closeFtpSession();
     void deleteEditedCopies();
-    void saveSettings();
 
     // File jobs, file commands and transfers.
     void connectFileCommands();
@@ -179,6 +177,7 @@ private:
     std::unique_ptr<CommandGate> gate_;
     std::optional<WindowContext> context_; // what the command groups share
     std::unique_ptr<PanelCommands> panelCommands_;
+    std::unique_ptr<WindowSettings> settings_;
     std::unique_ptr<ZipCommands> zip_;
     std::unique_ptr<DriveBoxes> drives_;
     std::unique_ptr<FolderCommands> folders_;
@@ -197,9 +196,7 @@ private:
     bool closed_ = false;
 
     // Settings, start-up and close.
-    std::optional<TXMLTarvoManagerType> SettingsDoc; // the document the close saves into
     bool formCreated_ = false;
-    bool FirstShowPending = true;
     std::unique_ptr<TerminationSignals> terminationSignals_;
 
     // Window, tray, shell tools, help and the About box.

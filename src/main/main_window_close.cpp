@@ -5,6 +5,7 @@
 #include "main/main_window.h"
 #include "main/panel_controller.h"
 #include "main/panel_pair.h"
+#include "main/window_settings.h"
 #include "main/window_tray.h"
 #include "main/zip_commands.h"
 #include "platform/message_service.h"
@@ -45,7 +46,7 @@ void TForm1::FormCloseQuery() {
     bridge.reopen();
     closeFtpSession();
     deleteEditedCopies();
-    saveSettings();
+    settings_->saveSettings();
     bridge.shutdown();
     if (tray_)
         tray_->hide();
@@ -83,31 +84,4 @@ void TForm1::deleteEditedCopies() {
     messages().show({"Tarvo Manager",
                      "These edited copies were never uploaded and are kept:\n" + paths,
                      MessageButton::Ok, MessageIcon::Information});
-}
-
-void TForm1::saveSettings() {
-    if (!SettingsDoc)
-        return; // the window closes before it was ever set up
-    RunSettings run;
-    run.SortTypeLeft = engine_->leftExplorer().GetSortKey();
-    run.SortTypeRight = engine_->rightExplorer().GetSortKey();
-    run.StandardIcons = panels_->standardIcons();
-    run.LeftTabDir = engine_->leftExplorer().GetPath();
-    run.RightTabDir = engine_->rightExplorer().GetPath();
-    run.LeftBriefView = briefView(PanelSide::Left);
-    run.RightBriefView = briefView(PanelSide::Right);
-    if (FirstShowPending) {
-        // Never shown: the panels never opened the saved folders, which stay as they were.
-        const RunSettings saved = readRunSettings(*SettingsDoc);
-        run.LeftTabDir = saved.LeftTabDir;
-        run.RightTabDir = saved.RightTabDir;
-        run.LeftBriefView = saved.LeftBriefView;
-        run.RightBriefView = saved.RightBriefView;
-    }
-    const std::string path = settingsFilePath();
-    if (const std::string failure = saveRunSettings(*SettingsDoc, run, path); !failure.empty()) {
-        std::cerr << "Tarvo Manager: could not save " << path << ": " << failure << '\n';
-        messages().show({"Tarvo Manager", "Could not save configuration", MessageButton::Ok,
-                         MessageIcon::None});
-    }
 }

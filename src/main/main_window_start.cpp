@@ -1,18 +1,14 @@
-// The main window's start-up from its files: env.dat (the F4 editor), the language file and the
-// settings file, and the editor commands of the Options menu.
-#include "app/engine.h"
+// The main window's start-up: its files at creation (env.dat for the F4 editor, the language
+// file, the settings file), and the first show, which restores the panels as the last run left
+// them.
 #include "main/command_gate.h"
+#include "main/drive_boxes.h"
 #include "main/editor_program.h"
 #include "main/main_window.h"
-#include "main/panel_commands.h"
 #include "main/panel_controller.h"
 #include "main/panel_pair.h"
+#include "main/window_settings.h"
 #include "platform/message_service.h"
-#include "settings/editor_setting.h"
-#include "settings/settings_file.h"
-
-#include <QAction>
-#include <QFileDialog>
 
 void TForm1::FormCreate() {
     const bool firstRun = !formCreated_;
@@ -22,25 +18,12 @@ void TForm1::FormCreate() {
         editorProblem = editor_->load();
     loadActiveLanguage(language_, messages());
     if (firstRun) {
-        readStartSettings();
+        settings_->readStartSettings();
         reportUnreadableFiles(std::move(editorProblem));
     }
     applyTexts();
     if (firstRun)
         RebuildFavoritesMenu();
-}
-
-void TForm1::readStartSettings() {
-    const std::string path = settingsFilePath();
-    OpenedSettings opened = openSettingsFile(path);
-    SettingsDoc = opened.document;
-    if (opened.problem)
-        messages().show(
-            {"Tarvo Manager", *opened.problem, MessageButton::Ok, MessageIcon::Warning});
-    const RunSettings saved = readRunSettings(*SettingsDoc);
-    engine_->leftExplorer().SetSortKey(saved.SortTypeLeft);
-    engine_->rightExplorer().SetSortKey(saved.SortTypeRight);
-    panelCommands_->setIconMode(saved.StandardIcons);
 }
 
 // env.dat, the favourites and the histories: one box for those that exist and cannot be read.
@@ -54,4 +37,24 @@ void TForm1::reportUnreadableFiles(std::string editorProblem) {
     for (const std::string& problem : problems)
         text += (text.empty() ? "" : "\n\n") + problem;
     messages().show({"Tarvo Manager", text, MessageButton::Ok, MessageIcon::Warning});
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TForm1::FormShow() {
+    panels_->focusActiveGrid();
+    if (!settings_->restoreAtFirstShow())
+        return;
+    ActivateLeftPanel();
+    drives_->ReadDriveLetters();
+    for (const PanelSide side : {PanelSide::Left, PanelSide::Right})
+        panel(side).showSortKey(engine_->explorer(side).GetSortKey());
+    gate_->report(engine_->remoteCommands().post(cmd::RefreshPanels{}));
+}
+
+bool TForm1::briefView(PanelSide side) const {
+    return panels_->panel(side).briefView();
 }
