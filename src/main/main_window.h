@@ -17,7 +17,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 class CommandGate;
@@ -42,9 +41,10 @@ class WindowSettings;
 class WindowTray;
 class ZipCommands;
 
-// The main window: two panels, the toolbar, the FTP connection bar, the console and the
-// progress strip. It drives the Engine (explorers, FTP session, stores, command workers) and
-// carries what the engine asks of the screen to the GUI thread.
+// The main window: two panels, the toolbars, the FTP connection bar, the console and the
+// progress strip. It builds the widgets, the Engine under them (explorers, FTP session, stores,
+// command workers) and the command groups that drive it, carries what the engine asks of the
+// screen to the GUI thread, and runs the start-up and the close.
 class TForm1 : public QMainWindow, public Frontend {
     Q_OBJECT
 public:
@@ -61,6 +61,8 @@ public:
     void showPanel(PanelSide side, PanelView view) override;
     void clearMarks(PanelSide side) override;
     void openDocument(std::string path) override;
+    void openInEditor(std::string path) override;
+    void localFoldersChanged() override;
     void addToHistory(PanelSide side, std::string entry) override;
     void jobEnded(const std::shared_ptr<Job>& job, int finishKind) override;
     void showCurrentFile(std::string text) override;
@@ -71,135 +73,110 @@ public:
     void completeProgress() override;
     void commandRefused(Refusal why) override;
     void commandsSettled() override;
-    void openInEditor(std::string path) override;
-    void localFoldersChanged() override;
-
-    std::string Translate(const std::string& key) const;
 
     // Runs after construction: reads env.dat, the language file and the settings file and sets
     // every caption. Run again after the language changes, it repeats only the language and the
     // texts: settings changed since the start stay as the user set them.
     void FormCreate();
+    std::string Translate(const std::string& key) const;
 
     PanelController& panel(PanelSide side);
     void ActivateLeftPanel();
-
-    // Rebuilds the favourites block of the Navigator menu from the favourites file.
-    void RebuildFavoritesMenu();
-
+    void activatePanel(PanelSide side);
+    int activePanelNumber() const; // 2 left, 1 right
     // The entry under the active panel's current row.
     const std::string& selectedName() const;
-    int serverWaitState() const;
     bool briefView(PanelSide side) const;
-    // The active panel: 2 left, 1 right.
-    int activePanelNumber() const;
-    void activatePanel(PanelSide side);
+    int serverWaitState() const;
+    bool zipJobRunning() const;
 
     // The explorers, the FTP session, the stores and the command workers.
     Engine& engine();
-
-    // Where the console is saved (tests answer without a file dialog).
-    void setLogFileChooser(std::function<QString()> choose);
-
-    // Settings, start-up and close. The program F4 opens files with: "notepad" or a full path.
-    const std::string& editorPath() const;
-    void setEditorPath(std::string program);
-
-    // Window, tray, shell tools, help and the About box.
     // The panel switch's key; the dialogs that take Tab for themselves hold it on Ctrl+Tab.
     WindowSwitchKey& windowSwitchKey();
     // The desktop's programs: the text editor ("notepad"), terminal, printer queue, ...
     DesktopTools& desktopTools();
-    // The application became the active one: re-reads both local panels when idle, from the
-    // second time on.
-    void ApplicationEvents1Activate();
-
-    // Zip jobs and the archive viewer.
-    bool zipJobRunning() const;
+    // Rebuilds the favourites block of the Navigator menu from the favourites file.
+    void RebuildFavoritesMenu();
+    // Where the console is saved (tests answer without a file dialog).
+    void setLogFileChooser(std::function<QString()> choose);
+    // The program F4 opens files with: "notepad" or a full path.
+    const std::string& editorPath() const;
+    void setEditorPath(std::string program);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Panels.
-
+    // Construction.
     void buildWidgets();
     QWidget* buildToolbar();
-    void applyTexts();
+    ProgressStrip::Hooks progressHooks();
     void createEngine();
     void startWorkers();
     void connectCommands();
+    void applyTexts();
+    // A command that failed unexpectedly is logged in the console and on stderr, and the panels
+    // it had locked are enabled again. Any thread.
+    void reportCommandFailure(int code, const std::string& reason);
 
-    // Settings, start-up and close.
+    // Start-up and periphery.
     void reportUnreadableFiles(std::string editorProblem);
     void FormShow();
+    // The application became the active one: re-reads both local panels when idle, from the
+    // second time on.
+    void ApplicationEvents1Activate();
+    void Jzyk1Click(); // the language dialog
+    void About1Click();
+
+    // Close.
     void connectCloseSources();
     void FormCloseQuery();
     void stopWorkers();
     void closeFtpSession();
     void deleteEditedCopies();
 
-    // File jobs, file commands and transfers.
-    void connectFileCommands();
-
-    // The progress strip; the cancel's steps beyond it.
-    ProgressStrip::Hooks progressHooks();
-    ProgressStrip* strip_ = nullptr;
-
-    // Console: a command that failed unexpectedly is logged there and on stderr, and the
-    // panels it had locked are enabled again. Any thread.
-    void reportCommandFailure(int code, const std::string& reason);
-
-    // Window, tray, shell tools, help and the About box.
-    void connectPeripheryCommands();
-    void Jzyk1Click(); // the language dialog
-    void About1Click();
-
-    // FTP client (main_window_ftp.cpp).
-    void connectFtpCommands();
-
     UiBridge bridge;
-
-    // Controls, under the names the rest of the program knows them by.
-    PanelWidgets LeftPanel;
-    PanelWidgets RightPanel;
-
-    ConnectBar* connectBar_ = nullptr;
-    ConsolePane* console_ = nullptr;
-
     std::unique_ptr<MessageService> messages_;
     LanguageTable language_;
     PanelIcons icons_;
+    // Opening files: a file the desktop cannot open is named in a message box.
+    DesktopOpener desktop_;
+
+    // The widgets of their own, owned by the window like every control.
+    PanelWidgets LeftPanel;
+    PanelWidgets RightPanel;
+    ConnectBar* connectBar_ = nullptr;
+    ConsolePane* console_ = nullptr;
+    ProgressStrip* strip_ = nullptr;
+    DesktopTools* tools_ = nullptr;
+
     std::unique_ptr<Engine> engine_; // before the panels, which show its explorers
     std::unique_ptr<WindowSwitchKey> windowSwitchKey_;
     std::unique_ptr<PanelPair> panels_;
     std::unique_ptr<CommandGate> gate_;
     std::optional<WindowContext> context_; // what the command groups share
+
+    // The command groups, each reaching only those before it.
     std::unique_ptr<PanelCommands> panelCommands_;
     std::unique_ptr<WindowSettings> settings_;
-    std::unique_ptr<ZipCommands> zip_;
-    std::unique_ptr<DriveBoxes> drives_;
-    std::unique_ptr<FolderCommands> folders_;
-    std::unique_ptr<NavigatorMenus> navigator_;
-    std::unique_ptr<ConnectionCommands> connection_;
-    std::unique_ptr<SiteCommands> sites_;
     std::unique_ptr<EditorProgram> editor_;
     std::unique_ptr<FileJobs> fileJobs_;
     std::unique_ptr<TransferCommands> transfers_;
     std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<ConnectionCommands> connection_;
+    std::unique_ptr<SiteCommands> sites_;
+    std::unique_ptr<DriveBoxes> drives_;
+    std::unique_ptr<FolderCommands> folders_;
+    std::unique_ptr<NavigatorMenus> navigator_;
     std::unique_ptr<WindowTray> tray_;
     std::unique_ptr<ShellTools> shell_;
     std::unique_ptr<CommandHolds> holds_;
-    // Opening files: a file the desktop cannot open is named in a message box.
-    DesktopOpener desktop_;
-    bool closed_ = false;
+    std::unique_ptr<ZipCommands> zip_;
 
-    // Settings, start-up and close.
-    bool formCreated_ = false;
     std::unique_ptr<TerminationSignals> terminationSignals_;
-
-    // Window, tray, shell tools, help and the About box.
-    DesktopTools* tools_ = nullptr;
+    bool formCreated_ = false;
     bool activatedBefore_ = false;
+    bool closed_ = false;
 };

@@ -1,5 +1,5 @@
-// The window's periphery: the tray, the desktop's programs, the refresh when the program is
-// switched back to, the language dialog and the About box.
+// The window's periphery: the refresh when the program is switched back to, the language dialog
+// and the About box.
 #include "app/engine.h"
 #include "main/about_box.h"
 #include "main/command_gate.h"
@@ -23,19 +23,6 @@
 #include <QSystemTrayIcon>
 
 #include <tuple>
-
-void TForm1::connectPeripheryCommands() {
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive)
-                    ApplicationEvents1Activate();
-            });
-    tray_ = std::make_unique<WindowTray>(*context_);
-    context_->connectAction(this, "Jzyk1", [this] { Jzyk1Click(); });
-    context_->connectAction(this, "About1", [this] { About1Click(); });
-    shell_ = std::make_unique<ShellTools>(*context_, *tools_, desktop_);
-    holds_ = std::make_unique<CommandHolds>(*context_, *shell_);
-}
 
 void TForm1::ApplicationEvents1Activate() {
     if (!panels_->idle())

@@ -54,7 +54,3 @@ void TForm1::FormShow() {
         panel(side).showSortKey(engine_->explorer(side).GetSortKey());
     gate_->report(engine_->remoteCommands().post(cmd::RefreshPanels{}));
 }
-
-bool TForm1::briefView(PanelSide side) const {
-    return panels_->panel(side).briefView();
-}
