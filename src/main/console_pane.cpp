@@ -38,8 +38,8 @@ ConsolePane::ConsolePane(MessageService& messages, const LanguageTable& language
     };
 }
 
-void ConsolePane::append(const QString& line) {
-    Memo1->appendPlainText(line);
+void ConsolePane::appendItem(const QString& text) {
+    Memo1->appendPlainText(text);
 }
 
 void ConsolePane::clear() {

@@ -15,7 +15,8 @@ class ConsolePane : public QFrame {
 public:
     ConsolePane(MessageService& messages, const LanguageTable& language, QWidget* parent);
 
-    void append(const QString& line);
+    // One item; line breaks inside it make several lines.
+    void appendItem(const QString& text);
     void clear();
     // Saves the console where the user chooses; true when it was written.
     bool Filtry1Click();

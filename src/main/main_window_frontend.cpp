@@ -64,11 +64,13 @@ void TForm1::showCurrentFile(std::string text) {
 }
 
 void TForm1::unmarkRow(PanelSide side, int row, std::string name) {
-    bridge.post([this, side, row, name = std::move(name)] { panels_->unmarkRow(side, row, name); });
+    bridge.post(
+        [this, side, row, name = std::move(name)] { panels_->clearRowMark(side, row, name); });
 }
 
 void TForm1::appendConsole(std::string line) {
-    bridge.post([this, line = std::move(line)] { console_->append(QString::fromStdString(line)); });
+    bridge.post(
+        [this, line = std::move(line)] { console_->appendItem(QString::fromStdString(line)); });
 }
 
 void TForm1::showSession(SessionView session) {

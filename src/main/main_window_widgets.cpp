@@ -91,7 +91,7 @@ ProgressStrip::Hooks TForm1::progressHooks() {
     hooks.commandsIdle = [this] {
         return engine_->remoteCommands().idle() && engine_->localCommands().idle();
     };
-    hooks.zipJobRunning = [this] { return zipJobRunning(); };
+    hooks.archiveJobRunning = [this] { return zipJobRunning(); };
     hooks.cancelOthers = [this] {
         engine_->session().CancelRunning();
         zip_->cancelPacking();

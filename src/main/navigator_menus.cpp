@@ -19,7 +19,7 @@
 namespace {
 
 // The item showing the current location, compared exactly (Linux names are case-sensitive).
-template <class Items> int currentIndex(const Items& items, const std::string& current) {
+template <class Items> int indexOfLocation(const Items& items, const std::string& current) {
     for (std::size_t i = 0; i < items.size(); ++i)
         if (items[i].caption == current)
             return static_cast<int>(i);
@@ -114,7 +114,7 @@ void NavigatorMenus::Back1Click() {
     if (!context_.gate.take())
         return;
     const std::vector<HistoryItem> items = historyItems();
-    const int found = currentIndex(items, currentLocation());
+    const int found = indexOfLocation(items, currentLocation());
     const int before = (found >= 0 ? found : static_cast<int>(items.size())) - 1;
     if (before >= 0)
         FavoriteItemClick(items[static_cast<std::size_t>(before)].line, false);
@@ -124,7 +124,7 @@ void NavigatorMenus::Forward1Click() {
     if (!context_.gate.take())
         return;
     const std::vector<HistoryItem> items = historyItems();
-    const int after = currentIndex(items, currentLocation()) + 1;
+    const int after = indexOfLocation(items, currentLocation()) + 1;
     if (after < static_cast<int>(items.size()))
         FavoriteItemClick(items[static_cast<std::size_t>(after)].line, false);
 }

@@ -153,7 +153,7 @@ void PanelPair::showSelectionLine(PanelController& shown) {
     shown.widgets().selectionLabel->setText(QString::fromStdString(text));
 }
 
-void PanelPair::unmarkRow(PanelSide side, int row, const std::string& name) {
+void PanelPair::clearRowMark(PanelSide side, int row, const std::string& name) {
     PanelModel& model = panel(side).model();
     const listing::SearchRecord* record = model.recordAt(row);
     if (record == nullptr || record->Name != name)

@@ -61,7 +61,7 @@ public:
     void showSelectionLine(PanelController& panel);
     // A job is done with the entry `name` of that panel row: the row's mark goes, unless the
     // row shows another entry by now.
-    void unmarkRow(PanelSide side, int row, const std::string& name);
+    void clearRowMark(PanelSide side, int row, const std::string& name);
 
     // Icon mode: the image list by extension, or the desktop's icons.
     bool standardIcons() const { return standardIcons_; }

@@ -224,19 +224,19 @@ void ProgressStrip::clearSettledRefusal() {
     Label18->setText(" ");
 }
 
-void ProgressStrip::setZipState(int state) {
+void ProgressStrip::setArchiveState(int state) {
     ZipState = state;
     // A tick that saw a question's -1 stopped the timer: the job going on starts it again.
     if (state > 0)
         bridge_.post([this] { Timer2->start(); });
 }
 
-void ProgressStrip::zipJobStarted() {
+void ProgressStrip::archiveJobStarted() {
     SpeedButton24->show();
-    setZipState(1);
+    setArchiveState(1);
 }
 
-void ProgressStrip::zipJobEnded() {
+void ProgressStrip::archiveJobEnded() {
     SpeedButton24->hide();
 }
 
@@ -263,7 +263,7 @@ void ProgressStrip::ShowWaitingForServer(bool waiting) {
 void ProgressStrip::sessionWaitsEnded() {
     ServerWaitState = -1;
     // The timer runs on for a transfer or an archive job.
-    if (!runningJob_ && !hooks_.zipJobRunning())
+    if (!runningJob_ && !hooks_.archiveJobRunning())
         Timer2->stop();
     OperationFinished(2);
 }
@@ -278,8 +278,8 @@ void ProgressStrip::SpeedButton24Click() {
     hooks_.cancelOthers();
     Timer2Timer();
     // A zip job still running stops the timer itself, with the tick that clears its strip.
-    if (!hooks_.zipJobRunning())
+    if (!hooks_.archiveJobRunning())
         Timer2->stop();
-    if (!runningJob_ && !hooks_.zipJobRunning())
+    if (!runningJob_ && !hooks_.archiveJobRunning())
         hooks_.givePanelsBack();
 }

@@ -29,7 +29,7 @@ public:
     struct Hooks {
         std::function<bool()> transferShown; // the FTP session shows: a job is a transfer
         std::function<bool()> commandsIdle;  // both workers have run every command given
-        std::function<bool()> zipJobRunning;
+        std::function<bool()> archiveJobRunning;
         std::function<void()> cancelOthers;   // the cancel's step for the session and the zips
         std::function<void()> givePanelsBack; // the cancel left nothing running
         std::function<void(const QString& title, const QString& trayHint)> showTitle;
@@ -44,10 +44,11 @@ public:
     bool jobRunning() const { return runningJob_ != nullptr; }
     void showCurrentFile(const QString& text);
 
-    // Zip jobs. Any thread: 1 while the job runs, -1 when it has just ended or asks a question.
-    void setZipState(int state);
-    void zipJobStarted();
-    void zipJobEnded();
+    // Archive jobs. Any thread: 1 while the job runs, -1 when it has just ended or asks a
+    // question.
+    void setArchiveState(int state);
+    void archiveJobStarted();
+    void archiveJobEnded();
 
     // Waits for the server.
     void serverWait(bool waiting);

@@ -161,7 +161,7 @@ void ZipCommands::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
     auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(job.Side) - 1)];
     worker.reset(); // the panel's last job, ended: joined and gone
     context_.panels.setEnabled(false);
-    strip_.zipJobStarted();
+    strip_.archiveJobStarted();
     zipViewer_ = viewer;
     worker = std::make_unique<ZipThread>(std::move(job), static_cast<ZipJobHost&>(*this));
 }
@@ -179,7 +179,7 @@ void ZipCommands::stop() {
 }
 
 void ZipCommands::setZipState(int state) {
-    strip_.setZipState(state);
+    strip_.setArchiveState(state);
 }
 
 void ZipCommands::showZipStatus(std::string text) {
@@ -188,7 +188,7 @@ void ZipCommands::showZipStatus(std::string text) {
 
 void ZipCommands::packedRow(PanelSide side, const ZipPackItem& item) {
     context_.bridge.post(
-        [this, side, item] { context_.panels.unmarkRow(side, item.Row, item.Name); });
+        [this, side, item] { context_.panels.clearRowMark(side, item.Row, item.Name); });
 }
 
 void ZipCommands::unpackedEntry(int index) {
@@ -220,7 +220,7 @@ void ZipCommands::zipJobEnded() {
     context_.bridge.post([this] {
         zipStatus_->flush();
         zipViewer_ = nullptr;
-        strip_.zipJobEnded();
+        strip_.archiveJobEnded();
         context_.panels.setEnabled(true);
         context_.panels.focusActiveGrid();
     });
