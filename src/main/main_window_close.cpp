@@ -1,23 +1,15 @@
 // The close of the main window: however the program is asked to end normally, the work stops,
 // the session and the temporary copies are cleaned up and the settings are saved, once.
-#include "app/engine.h"
-#include "main/command_gate.h"
 #include "main/main_window.h"
-#include "main/panel_controller.h"
-#include "main/panel_pair.h"
 #include "main/window_settings.h"
 #include "main/window_tray.h"
 #include "main/zip_commands.h"
 #include "platform/message_service.h"
 #include "platform/termination_signals.h"
-#include "settings/settings_file.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QSessionManager>
-#include <QSystemTrayIcon>
-
-#include <iostream>
 
 void TForm1::connectCloseSources() {
     // File > Quit closes the window (connected with the other commands); the desktop session's

@@ -1,26 +1,10 @@
 // The window's periphery: the refresh when the program is switched back to, the language dialog
 // and the About box.
-#include "app/engine.h"
 #include "main/about_box.h"
-#include "main/command_gate.h"
-#include "main/command_holds.h"
 #include "main/language_dialog.h"
 #include "main/main_window.h"
-#include "main/panel_controller.h"
 #include "main/panel_pair.h"
 #include "main/product_info.h"
-#include "main/shell_tools.h"
-#include "main/window_switch_key.h"
-#include "main/window_tray.h"
-#include "platform/desktop_tools.h"
-#include "platform/message_service.h"
-
-#include <QAction>
-#include <QDBusConnection>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QMenu>
-#include <QSystemTrayIcon>
 
 #include <tuple>
 

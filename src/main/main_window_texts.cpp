@@ -1,8 +1,6 @@
 // The captions and hints of the main window, looked up in the active language.
 #include "main/main_window_texts.h"
 
-#include "app/engine.h"
-#include "main/command_gate.h"
 #include "main/connect_bar.h"
 #include "main/connection_commands.h"
 #include "main/main_window.h"
@@ -12,11 +10,8 @@
 #include "main/widget_helpers.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QToolButton>
 
 const std::vector<WidgetText>& mainWindowTexts() {
     static const std::vector<WidgetText> texts{

@@ -1,25 +1,17 @@
 // Construction of the main window's controls.
-#include "app/engine.h"
-#include "main/app_icon.h"
-#include "main/command_gate.h"
 #include "main/connect_bar.h"
 #include "main/console_pane.h"
 #include "main/icon_toolbar.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
-#include "main/panel_controller.h"
 #include "main/panel_pair.h"
 #include "main/widget_helpers.h"
 #include "main/window_tray.h"
 #include "main/zip_commands.h"
 
 #include <QFrame>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QSystemTrayIcon>
-#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
