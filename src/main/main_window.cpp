@@ -46,8 +46,10 @@ TForm1::TForm1(MessageServiceFactory makeMessages)
     setWindowIcon(appIcon());
     messages_ = makeMessages ? makeMessages(bridge, this)
                              : std::make_unique<QtMessageService>(bridge, this);
-    runStartupStep("building the main window", [&] { buildWidgets(); });
-    runStartupStep("creating the panels and the FTP session", [&] { createEngine(); });
+    PanelWidgets left;
+    PanelWidgets right;
+    runStartupStep("building the main window", [&] { buildWidgets(left, right); });
+    runStartupStep("creating the panels and the FTP session", [&] { createEngine(left, right); });
     runStartupStep("starting the command workers", [&] { startWorkers(); });
     connectCommands();
     ActivateLeftPanel();
@@ -67,10 +69,10 @@ TForm1::~TForm1() {
     }
 }
 
-void TForm1::createEngine() {
+void TForm1::createEngine(const PanelWidgets& left, const PanelWidgets& right) {
     engine_ = std::make_unique<Engine>(*this, language_);
     windowSwitchKey_ = std::make_unique<WindowSwitchKey>(findChild<QAction*>("Aktywneokno1"));
-    panels_ = std::make_unique<PanelPair>(LeftPanel, RightPanel, *engine_, icons_, language_,
+    panels_ = std::make_unique<PanelPair>(left, right, *engine_, icons_, language_,
                                           *windowSwitchKey_, [this] { gate_->take(); });
     gate_ = std::make_unique<CommandGate>(
         *panels_, CommandGate::Hooks{[this] { return strip_->jobRunning() || zipJobRunning(); },

@@ -109,11 +109,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Construction.
-    void buildWidgets();
+    // Construction. The panels' controls are built with the others, then handed to the panels
+    // made over the engine.
+    void buildWidgets(PanelWidgets& left, PanelWidgets& right);
     QWidget* buildToolbar();
     ProgressStrip::Hooks progressHooks();
-    void createEngine();
+    void createEngine(const PanelWidgets& left, const PanelWidgets& right);
     void startWorkers();
     void connectCommands();
     void applyTexts();
@@ -144,9 +145,7 @@ private:
     // Opening files: a file the desktop cannot open is named in a message box.
     DesktopOpener desktop_;
 
-    // The widgets of their own, owned by the window like every control.
-    PanelWidgets LeftPanel;
-    PanelWidgets RightPanel;
+    // Owned by the window as its Qt children.
     ConnectBar* connectBar_ = nullptr;
     ConsolePane* console_ = nullptr;
     ProgressStrip* strip_ = nullptr;

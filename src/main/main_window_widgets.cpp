@@ -24,13 +24,9 @@ QToolButton* commandButton(const char* name, QWidget* parent) {
     return button;
 }
 
-QHBoxLayout* barLayout(QWidget* owner) {
-    return rowLayout(owner, 2, 4);
-}
-
 } // namespace
 
-void TForm1::buildWidgets() {
+void TForm1::buildWidgets(PanelWidgets& left, PanelWidgets& right) {
     buildMenus(menuBar(), mainMenuTree());
 
     auto* central = new QWidget(this);
@@ -44,10 +40,10 @@ void TForm1::buildWidgets() {
 
     auto* panels = new QSplitter(Qt::Horizontal, central);
     const PathRowIcons icons = pathRowIcons(*panels->style());
-    LeftPanel = buildPanel(kLeftPanelNames, icons, panels);
-    RightPanel = buildPanel(kRightPanelNames, icons, panels);
-    panels->addWidget(LeftPanel.container);
-    panels->addWidget(RightPanel.container);
+    left = buildPanel(kLeftPanelNames, icons, panels);
+    right = buildPanel(kRightPanelNames, icons, panels);
+    panels->addWidget(left.container);
+    panels->addWidget(right.container);
     panels->setChildrenCollapsible(false);
     panels->setStretchFactor(0, 1);
     panels->setStretchFactor(1, 1);
@@ -68,7 +64,7 @@ void TForm1::buildWidgets() {
 
 QWidget* TForm1::buildToolbar() {
     auto* Panel1 = named<QFrame>("Panel1", this);
-    auto* layout = barLayout(Panel1);
+    auto* layout = rowLayout(Panel1, 2, 4);
     // Each is enabled by the command group that connects it.
     for (const char* name : {"butConnect", "SpeedButton12", "SpeedButton13", "SpeedButton11",
                              "SpeedButton10", "butGetFile", "butSetFile"})
