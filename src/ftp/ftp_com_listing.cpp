@@ -115,6 +115,8 @@ int FTPCom::List() {
 }
 
 int FTPCom::ReadListing() {
+    // The server's folder the LIST lists: the rows name it whatever folder comes after.
+    const std::string folder = currentDir();
     command("LIST");
     ListingCopy copy(joinPath(programFolder(), "temp"));
     if (!copy.opened())
@@ -161,6 +163,7 @@ int FTPCom::ReadListing() {
     all_ = sorted;
     shown_ = std::move(sorted);
     shownKey_ = now;
+    listedDir_ = folder;
     ++listingGeneration_;
     return 0;
 }
@@ -203,16 +206,18 @@ void FTPCom::FillGrid(const std::string& mask) {
     {
         std::lock_guard lock(mutex_);
         panel = FtpPanel;
-        view.Path = currentDir_;
-        view.PathLabel = "0:" + currentDir_;
+        if (!listedDir_)
+            return; // the panel keeps what it shows until the connection's first listing
+        view.Path = *listedDir_;
+        view.PathLabel = "0:" + *listedDir_;
         view.Listing = shown_;
         view.SortKey = shownKey_;
         view.Disk = host_;
-        view.FolderChanged = lastFilledDir_ != currentDir_;
+        view.FolderChanged = lastFilledDir_ != *listedDir_;
         if (view.FolderChanged)
             view.CursorFolder = nameOf(lastFilledDir_);
         view.Session = generation_;
-        lastFilledDir_ = currentDir_;
+        lastFilledDir_ = *listedDir_;
     }
     if (panel == 0)
         return;

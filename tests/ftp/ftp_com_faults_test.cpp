@@ -214,6 +214,28 @@ TEST_F(CannedListing, ADisconnectInTheMiddleOfAListingEndsItAndDropsItsRows) {
     EXPECT_TRUE(boxes().empty());
 }
 
+// The rows a panel shows name the folder they were listed from, so a command built from them
+// acts there: a sort while the next folder's listing crawls in shows them under their own folder.
+TEST_F(CannedListing, ASortWhileTheNextFolderIsListedKeepsTheRowsWithTheirFolder) {
+    std::string root;
+    for (int i = 0; i < 20000; ++i)
+        root += "-rw-r--r-- 1 o g 1 Jan 1 2001 file" + std::to_string(i) + "\r\n";
+    serve("canned", root, 4096); // minutes for the root's listing
+    writeFile(canned.at("d"), "-rw-r--r-- 1 o g 1 Jan 1 2001 in_d\r\n");
+    fs::create_directory(server->root / "d");
+    sites->setStartDir("/d");
+    connectAndShow(*server);
+    ASSERT_EQ(rows(), std::vector<std::string>{"in_d"});
+    auto worker = std::async(std::launch::async, [this] { return ftp->ChangeDir("..", 0x10, 0); });
+    ASSERT_TRUE(waitFor([this] { return ftp->currentDir() == "/"; }));
+    ASSERT_TRUE(ftp->Sort("name 0-1", false));
+    ftp->FillGrid(); // as the panel's sort thread does
+    EXPECT_EQ(std::tuple(screen.lastView().Path, screen.lastView().PathLabel, rows()),
+              std::tuple("/d", "0:/d", std::vector<std::string>{"in_d"}));
+    ftp->Disconnect();
+    ASSERT_EQ(worker.wait_for(10s), std::future_status::ready);
+}
+
 TEST_F(CannedListing, AnUnexpectedFailureIsNeverTakenForSuccess) {
     serve("canned", "drwxr-xr-x 2 o g 4096 Jan 2 2001 folder\r\n");
     screen.failOn = "Waiting for welcome message";
