@@ -165,7 +165,7 @@ void TForm1::driveBoxClick(PanelSide side) {
 
 void TForm1::Disk1Click() {
     const PanelSide side = sideOf(ActivePanel);
-    if (!sessionShownIn(side) && panelsTakeCommand()) {
+    if (panelsTakeCommand() && !sessionShownIn(side)) {
         driveBox(side)->setFocus();
         steppingDriveBox_ = driveBox(side);
     }

@@ -176,7 +176,7 @@ void TForm1::dropRows(PanelSide target) {
 }
 
 void TForm1::dropFiles(PanelSide target, const std::vector<std::string>& paths) {
-    if (engine_->session().FtpPanel == panelNumber(target) || !panelsTakeCommand())
+    if (!panelsTakeCommand() || engine_->session().FtpPanel == panelNumber(target))
         return;
     const RowOrigin into = panel(target).origin();
     for (const std::string& path : paths) {

@@ -124,15 +124,15 @@ void TForm1::DOS1Click() {
 std::optional<std::string> TForm1::selectedLocalFile() {
     PanelController& active = activePanel();
     const PanelModel& model = active.model();
-    if (sessionShownIn(active.side()) ||
-        model.kindOf(model.currentRow()) != PanelModel::RowKind::File || !panelsTakeCommand())
+    if (!panelsTakeCommand() || sessionShownIn(active.side()) ||
+        model.kindOf(model.currentRow()) != PanelModel::RowKind::File)
         return std::nullopt;
     return joinPath(active.explorer().GetPath(), SelectedName);
 }
 
 std::optional<std::string> TForm1::selectedLocalEntry() {
     PanelController& active = activePanel();
-    if (sessionShownIn(active.side()) || !panelsTakeCommand())
+    if (!panelsTakeCommand() || sessionShownIn(active.side()))
         return std::nullopt;
     return cleanPath(joinPath(active.explorer().GetPath(), bareName(SelectedName)));
 }

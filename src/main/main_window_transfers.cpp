@@ -45,8 +45,8 @@ void TForm1::postTransfer(PanelSide source) {
 }
 
 void TForm1::Zapiszjako1Click() {
-    if (engine_->session().FtpPanel != ActivePanel || (SelectedAttr & listing::Directory) != 0 ||
-        SelectedName.empty() || !panelsTakeCommand())
+    if (!panelsTakeCommand() || engine_->session().FtpPanel != ActivePanel ||
+        (SelectedAttr & listing::Directory) != 0 || SelectedName.empty())
         return;
     // The file under the cursor when asked is the one saved, whatever shows by the answer.
     const RowOrigin origin = activePanel().origin();
@@ -65,7 +65,7 @@ void TForm1::Zapiszjako1Click() {
 }
 
 void TForm1::SpeedButton12Click() {
-    if ((SelectedAttr & listing::Directory) != 0 || SelectedName.empty() || !panelsTakeCommand())
+    if (!panelsTakeCommand() || (SelectedAttr & listing::Directory) != 0 || SelectedName.empty())
         return;
     const RowOrigin origin = activePanel().origin();
     if (!origin.remote()) {

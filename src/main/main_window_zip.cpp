@@ -152,7 +152,7 @@ void TForm1::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
 
 void TForm1::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
     // Checked again: the prompt before it let other events through.
-    if (zipBusy(job.Side) || !panelsTakeCommand())
+    if (!panelsTakeCommand() || zipBusy(job.Side))
         return;
     auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(job.Side) - 1)];
     worker.reset(); // the panel's last job, ended: joined and gone
