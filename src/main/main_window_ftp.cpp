@@ -50,7 +50,8 @@ void TForm1::showSession(SessionView session) {
         PanelView empty;
         empty.Listing = std::make_shared<listing::DirectoryListing>();
         empty.FolderChanged = true;
-        empty.PathLabel = local.GetPath();
+        empty.Path = local.GetPath();
+        empty.PathLabel = empty.Path;
         shown.applyView(empty);
     });
 }
