@@ -107,8 +107,14 @@ void RemoteListingBuilder::add(std::vector<RemoteEntry>& entries) {
     {
         const std::lock_guard lock(mutex_);
         waiting_.push_back(std::move(entries));
+        // The parser fills the next part into a vector that held an earlier one: a new one
+        // would grow from nothing, reallocating and touching fresh pages at every part.
+        entries.clear();
+        if (!spare_.empty()) {
+            entries.swap(spare_.back());
+            spare_.pop_back();
+        }
     }
-    entries.clear();
     arrived_.notify_one();
 }
 
@@ -122,8 +128,13 @@ void RemoteListingBuilder::buildWhatArrives() {
                 return;
             parts.swap(waiting_);
         }
-        for (std::vector<RemoteEntry>& part : parts)
+        for (std::vector<RemoteEntry>& part : parts) {
             build(part);
+            part.clear();
+        }
+        const std::lock_guard lock(mutex_);
+        for (std::vector<RemoteEntry>& part : parts)
+            spare_.push_back(std::move(part));
         parts.clear();
     }
 }
