@@ -8,6 +8,10 @@
 #include <ctime>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tarvo::ftp {
 
 namespace {
@@ -62,18 +66,47 @@ std::uint64_t blankBits(std::uint64_t word) {
     return (high >> 7) * 0x0102040810204080 >> 56;
 }
 
-// Bit k set where text[k] is a blank, for the first `size` (at most 64) bytes.
-std::uint64_t blankMask(const char* text, std::size_t size) {
+#if defined(__SSE2__)
+// Bit k set where byte k of the sixteen at `text` is a blank.
+std::uint64_t blankBits16(const char* text) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    const __m128i blanks = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
+    return static_cast<std::uint16_t>(_mm_movemask_epi8(blanks));
+}
+#endif
+
+// Bit k set where byte k of the eight at `text` is a blank.
+std::uint64_t blankBits8(const char* text) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text, sizeof word);
+    return blankBits(word);
+}
+
+// Bit k set where text[k] is a blank, for the first `size` (at most 64) bytes: in steps of
+// `step` bytes that `bits` reads, the last step reaching back into the one before.
+template <std::size_t step>
+std::uint64_t blankMaskBy(const char* text, std::size_t size, std::uint64_t (*bits)(const char*)) {
     std::uint64_t mask = 0;
     std::size_t k = 0;
+    for (; k + step <= size; k += step)
+        mask |= bits(text + k) << k;
+    if (k < size)
+        mask |= bits(text + size - step) >> (step - (size - k)) << k;
+    return mask;
+}
+
+std::uint64_t blankMask(const char* text, std::size_t size) {
+#if defined(__SSE2__)
+    if (size >= 16)
+        return blankMaskBy<16>(text, size, blankBits16);
+#endif
     if constexpr (std::endian::native == std::endian::little) {
-        for (; k + 8 <= size; k += 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, text + k, sizeof word);
-            mask |= blankBits(word) << k;
-        }
+        if (size >= 8)
+            return blankMaskBy<8>(text, size, blankBits8);
     }
-    for (; k < size; ++k)
+    std::uint64_t mask = 0;
+    for (std::size_t k = 0; k < size; ++k)
         mask |= static_cast<std::uint64_t>(isBlank(text[k])) << k;
     return mask;
 }
