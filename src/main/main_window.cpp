@@ -11,16 +11,25 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolButton>
 
+#include <thread>
+
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
-    setWindowIcon(appIcon());
-    runStartupStep("building the main window", [&] { buildWidgets(); });
+    {
+        // The font database's first load (fontconfig reading its configuration and the record
+        // of every font) takes as long as the icon theme's index, which the toolbars need
+        // before any text is measured. The database is thread-safe: both load at once.
+        const std::jthread fonts([] { QFontDatabase::families(); });
+        setWindowIcon(appIcon());
+        runStartupStep("building the main window", [&] { buildWidgets(); });
+    }
     messages_ = makeMessages ? makeMessages(bridge, this)
                              : std::make_unique<QtMessageService>(bridge, this);
     runStartupStep("creating the panels and the FTP session", [&] { createEngine(); });
