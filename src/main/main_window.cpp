@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QMenuBar>
+#include <QMimeDatabase>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolButton>
@@ -25,8 +26,14 @@ TForm1::TForm1(MessageServiceFactory makeMessages) {
     {
         // The font database's first load (fontconfig reading its configuration and the record
         // of every font) takes as long as the icon theme's index, which the toolbars need
-        // before any text is measured. The database is thread-safe: both load at once.
-        const std::jthread fonts([] { QFontDatabase::families(); });
+        // before any text is measured; the MIME database, which the panels' first rows need,
+        // loads after it. Both databases are thread-safe: they load while the widgets are built.
+        const std::jthread databases([] {
+            QFontDatabase::families();
+            const QMimeType text = QMimeDatabase().mimeTypeForFile(QStringLiteral("x.txt"),
+                                                                   QMimeDatabase::MatchExtension);
+            text.genericIconName();
+        });
         setWindowIcon(appIcon());
         runStartupStep("building the main window", [&] { buildWidgets(); });
     }
