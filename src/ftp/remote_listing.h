@@ -59,6 +59,7 @@ public:
     tarvo::listing::DirectoryListing sorted() &&;
 
 private:
+    void reserveFor(const std::vector<std::vector<tarvo::ftp::RemoteEntry>>& parts);
     void build(std::vector<tarvo::ftp::RemoteEntry>& entries);
     void order();
     void buildWhatArrives();
