@@ -4,6 +4,7 @@
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
+#include "main/startup_databases.h"
 #include "main/startup_error.h"
 #include "platform/termination_signals.h"
 
@@ -11,31 +12,18 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QMenuBar>
-#include <QMimeDatabase>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolButton>
-
-#include <thread>
 
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
     {
-        // The font database's first load (fontconfig reading its configuration and the record
-        // of every font) takes as long as the icon theme's index, which the toolbars need
-        // before any text is measured; the MIME database, which the panels' first rows need,
-        // loads after it. Both databases are thread-safe: they load while the widgets are built.
-        const std::jthread databases([] {
-            QFontDatabase::families();
-            const QMimeType text = QMimeDatabase().mimeTypeForFile(QStringLiteral("x.txt"),
-                                                                   QMimeDatabase::MatchExtension);
-            text.genericIconName();
-        });
+        StartupDatabases databases;
         setWindowIcon(appIcon());
-        runStartupStep("building the main window", [&] { buildWidgets(); });
+        runStartupStep("building the main window", [&] { buildWidgets(databases); });
     }
     messages_ = makeMessages ? makeMessages(bridge, this)
                              : std::make_unique<QtMessageService>(bridge, this);

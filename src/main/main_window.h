@@ -47,6 +47,7 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class PanelController;
+class StartupDatabases;
 class TerminationSignals;
 class TOKRightDlg1234;
 class TOKRightDlg12345;
@@ -155,7 +156,8 @@ private:
     // A command the worker refused (a long job runs) says so on the status line.
     void reportPost(PostResult result);
 
-    void buildWidgets();
+    // Waits for the fonts of `databases` before the first widget that measures text.
+    void buildWidgets(StartupDatabases& databases);
     QWidget* buildToolbar();
     QWidget* buildConnectBar();
     QWidget* buildConsole();
