@@ -38,7 +38,8 @@ QCollator collatorLike(const QCollator& model) {
 // name order.
 std::uint64_t bigEndian(std::string_view bytes) {
     std::uint64_t value = 0;
-    std::memcpy(&value, bytes.data(), std::min(bytes.size(), sizeof value));
+    if (!bytes.empty()) // an empty view may have no data to copy from at all
+        std::memcpy(&value, bytes.data(), std::min(bytes.size(), sizeof value));
     if constexpr (std::endian::native == std::endian::little)
         value = __builtin_bswap64(value);
     return value;
