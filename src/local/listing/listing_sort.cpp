@@ -34,8 +34,8 @@ QCollator collatorLike(const QCollator& model) {
 }
 
 // The first eight bytes as a big-endian number, zeros after the end. One load and a byte swap:
-// a loop with a test per byte was most of the cost of ordering a large listing that arrives in
-// name order.
+// a loop with a test per byte was half the instructions of ordering a large listing that
+// arrives in name order.
 std::uint64_t bigEndian(std::string_view bytes) {
     std::uint64_t value = 0;
     if (!bytes.empty()) // an empty view may have no data to copy from at all
