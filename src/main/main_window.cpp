@@ -4,6 +4,7 @@
 #include "main/menu_tree.h"
 #include "main/panel_controller.h"
 #include "main/qt_message_service.h"
+#include "main/startup_databases.h"
 #include "main/startup_error.h"
 #include "main/waiting_panel_clicks.h"
 #include "platform/termination_signals.h"
@@ -20,8 +21,11 @@
 TForm1::TForm1(MessageServiceFactory makeMessages) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
-    setWindowIcon(appIcon());
-    runStartupStep("building the main window", [&] { buildWidgets(); });
+    {
+        StartupDatabases databases;
+        setWindowIcon(appIcon());
+        runStartupStep("building the main window", [&] { buildWidgets(databases); });
+    }
     messages_ = makeMessages ? makeMessages(bridge, this)
                              : std::make_unique<QtMessageService>(bridge, this);
     runStartupStep("creating the panels and the FTP session", [&] { createEngine(); });

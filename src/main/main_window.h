@@ -48,6 +48,7 @@ class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 class PanelController;
+class StartupDatabases;
 class TerminationSignals;
 class TOKRightDlg1234;
 class TOKRightDlg12345;
@@ -161,7 +162,8 @@ private:
     // A command the worker did not take says so on the status line.
     void reportPost(PostResult result);
 
-    void buildWidgets();
+    // Waits for the fonts of `databases` before the first widget that measures text.
+    void buildWidgets(StartupDatabases& databases);
     QWidget* buildToolbar();
     QWidget* buildConnectBar();
     QWidget* buildConsole();

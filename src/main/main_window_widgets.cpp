@@ -2,6 +2,7 @@
 #include "main/app_icon.h"
 #include "main/main_window.h"
 #include "main/menu_tree.h"
+#include "main/startup_databases.h"
 #include "main/widget_helpers.h"
 
 #include <QComboBox>
@@ -35,7 +36,7 @@ QHBoxLayout* barLayout(QWidget* owner) {
 
 } // namespace
 
-void TForm1::buildWidgets() {
+void TForm1::buildWidgets(StartupDatabases& databases) {
     buildMenus(menuBar(), mainMenuTree());
 
     auto* central = new QWidget(this);
@@ -44,6 +45,8 @@ void TForm1::buildWidgets() {
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
     layout->addWidget(buildSecondToolbar());
+    // The menus and toolbars measure no text yet; the connect bar's boxes do.
+    databases.waitForFonts();
     layout->addWidget(buildConnectBar());
 
     auto* panels = new QSplitter(Qt::Horizontal, central);

@@ -10,6 +10,7 @@
 #include <future>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -143,6 +144,20 @@ TEST_F(CannedListing, UnixAndMsDosLinesBecomeRowsAndUnreadableLinesAreSkippedWit
               "Files 7 | Dirs 4 | Size " +
                   std::to_string((1234 + 5 + 5 + 5368709120 + 1 + 4294967296) / 1024) + "KB");
     EXPECT_EQ(readFile(program.at("temp")), listing) << "the raw reply, byte for byte";
+}
+
+TEST_F(CannedListing, TheNextListingReplacesTheRawCopyAndLeavesNoOtherBehind) {
+    serve("canned", "-rw-r--r-- 1 o g 1 Jan 2 2001 first\r\n");
+    connectAndShow(*server);
+    const std::string next = "-rw-r--r-- 1 o g 2 Jan 3 2001 next\r\n";
+    writeFile(canned.at("default"), next);
+    ASSERT_EQ(ftp->List(), 0);
+    std::vector<std::string> copies;
+    for (const fs::directory_entry& entry : fs::directory_iterator(program.path()))
+        if (entry.path().filename().string().starts_with("temp"))
+            copies.push_back(entry.path().filename().string());
+    EXPECT_EQ(std::tuple(copies, readFile(program.at("temp"))),
+              std::tuple(std::vector<std::string>{"temp"}, next));
 }
 
 TEST_F(CannedListing, SizesPast2To63KeepTheirValueAndTheTotalStopsAtTheLargest) {
