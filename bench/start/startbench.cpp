@@ -1,5 +1,6 @@
 // Starts the program's main window as the program does and ends as soon as both panels have
-// painted the listings of their start folders. Prints what each panel lists and, last, the time
+// painted the listings of their start folders: a grid's first paint that begins with its listing
+// in place. Prints what each panel lists and, last, the time
 // from the start of main. The program folder is TARVO_HOME (or this program's folder).
 #include "main/main_window.h"
 #include "main/panel_controller.h"
@@ -12,29 +13,38 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
-
-// Counts the paints of a grid once its listing is in place.
-class PaintWatch : public QObject {
-public:
-    bool armed = false;
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (armed && event->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
-};
 
 bool showsItsListing(TForm1& window, PanelSide side) {
     PanelController& panel = window.panel(side);
     return &panel.model().listing() == panel.explorer().GetListing().get() &&
            window.engine().remoteCommands().idle();
 }
+
+// Notes the first paint of a grid that begins with its listing in place: that paint shows it.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(TForm1& window, PanelSide side, std::function<void()> painted)
+        : window_(window), side_(side), painted_(std::move(painted)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && showsItsListing(window_, side_)) {
+            watched->removeEventFilter(this);
+            painted_();
+        }
+        return false;
+    }
+
+private:
+    TForm1& window_;
+    PanelSide side_;
+    std::function<void()> painted_;
+};
 
 } // namespace
 
@@ -49,35 +59,28 @@ int main(int argc, char** argv) {
     window->show();
 
     const std::array<PanelSide, 2> sides{PanelSide::Left, PanelSide::Right};
-    std::array<PaintWatch, 2> watches;
-    for (std::size_t i = 0; i < sides.size(); ++i)
-        window->panel(sides[i]).grid().viewport()->installEventFilter(&watches[i]);
-
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        bool done = true;
-        for (std::size_t i = 0; i < sides.size(); ++i) {
-            if (!watches[i].armed && showsItsListing(*window, sides[i])) {
-                watches[i].armed = true;
-                window->panel(sides[i]).grid().viewport()->update();
-            }
-            done = done && watches[i].painted;
-        }
-        if (!done)
-            return;
-        poll.stop();
+    // Ends once both grids have painted, after the second paint is done.
+    int unpainted = 2;
+    const auto finish = [&] {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
-        for (std::size_t i = 0; i < sides.size(); ++i) {
-            LocalExplorer& explorer = window->panel(sides[i]).explorer();
+        for (const PanelSide side : sides) {
+            LocalExplorer& explorer = window->panel(side).explorer();
             const auto listing = explorer.GetListing();
-            std::printf("%s %s %zu\n", i == 0 ? "left" : "right", explorer.GetPath().c_str(),
-                        listing->Dirs.size() + listing->Files.size());
+            std::printf("%s %s %zu\n", side == PanelSide::Left ? "left" : "right",
+                        explorer.GetPath().c_str(), listing->Dirs.size() + listing->Files.size());
         }
         std::printf("started in %.3f s\n", seconds);
         QApplication::exit(0);
-    });
-    poll.start(1);
+    };
+    std::vector<std::unique_ptr<PaintWatch>> watches;
+    for (const PanelSide side : sides) {
+        watches.push_back(std::make_unique<PaintWatch>(*window, side, [&] {
+            if (--unpainted == 0)
+                QMetaObject::invokeMethod(&app, finish, Qt::QueuedConnection);
+        }));
+        window->panel(side).grid().viewport()->installEventFilter(watches.back().get());
+    }
     QTimer::singleShot(10000, [] {
         std::fprintf(stderr, "startbench: the panels did not show their listings within 10 s\n");
         QApplication::exit(1);

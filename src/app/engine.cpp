@@ -55,8 +55,9 @@ void Engine::startWorkers(CommandWorker::FailureHandler onFailure) {
 
 bool Engine::stillShown(const RowOrigin& origin) {
     const bool sessionPanel = session_->FtpPanel == origin.Panel;
-    const bool shown =
-        origin.remote() ? sessionPanel && session_->generation() == origin.Session : !sessionPanel;
+    // A local folder is a full path; a panel that showed none yet names none.
+    const bool shown = origin.remote() ? sessionPanel && session_->generation() == origin.Session
+                                       : !sessionPanel && origin.Folder.starts_with('/');
     if (!shown)
         frontend_.commandRefused(Refusal::SourceGone);
     return shown;

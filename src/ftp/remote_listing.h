@@ -59,6 +59,7 @@ public:
     tarvo::listing::DirectoryListing sorted() &&;
 
 private:
+    void reserveFor(const std::vector<std::vector<tarvo::ftp::RemoteEntry>>& parts);
     void build(std::vector<tarvo::ftp::RemoteEntry>& entries);
     void order();
     void buildWhatArrives();
@@ -79,6 +80,8 @@ private:
     std::mutex mutex_;
     std::condition_variable arrived_;
     std::vector<std::vector<tarvo::ftp::RemoteEntry>> waiting_;
+    // Emptied parts, for add() to hand back to the parser.
+    std::vector<std::vector<tarvo::ftp::RemoteEntry>> spare_;
     bool ended_ = false;
     std::thread builder_; // not joinable where no thread could be started: add() builds then
 };

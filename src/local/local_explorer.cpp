@@ -95,6 +95,7 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
         lock.lock();
     }
     listing_ = std::move(fresh);
+    listedPath_ = path;
     listingKey_ = key;
     totals_ = std::move(totals);
     pathLabel_ = shown;
@@ -115,20 +116,20 @@ std::string LocalExplorer::ReadDir(const std::string& path, bool store, const st
 void LocalExplorer::FillGrid() {
     PanelView view;
     std::lock_guard lock(mutex_);
-    view.Path = path_;
+    view.Path = listedPath_;
     view.PathLabel = pathLabel_;
     view.Listing = listing_;
     view.SortKey = listingKey_;
     view.Totals = totals_;
     view.Disk = diskLine(diskFree_, diskUsed_);
-    view.FolderChanged = lastShownPath_ != path_;
+    view.FolderChanged = lastShownPath_ != listedPath_;
     if (view.FolderChanged)
         view.CursorFolder = nameOf(lastShownPath_);
     else if (cursorTarget_)
         view.CursorFolder = *cursorTarget_;
     view.PlaceCursor = view.FolderChanged || cursorTarget_.has_value();
     cursorTarget_.reset();
-    lastShownPath_ = path_;
+    lastShownPath_ = listedPath_;
     // Posted under the lock: the worker's fill and a header sort's fill on the GUI thread then
     // reach the screen in the order they took their lists, so the last one shown is the newest.
     frontend_.showPanel(side_, std::move(view));

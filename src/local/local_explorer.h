@@ -104,7 +104,8 @@ private:
 
     mutable std::mutex mutex_; // guards the fields below; never held while reading a folder
     std::string path_;
-    std::string pathLabel_; // what the path label shows, as of the last read
+    std::string listedPath_; // the folder listing_ was read from: a sort shows it with its rows
+    std::string pathLabel_;  // what the path label shows, as of the last read
     std::string lastShownPath_;
     std::string sortKey_;
     std::shared_ptr<const tarvo::listing::DirectoryListing> listing_;

@@ -166,7 +166,7 @@ void DriveBoxes::driveBoxClick(PanelSide side) {
 
 void DriveBoxes::Disk1Click() {
     const PanelSide side = context_.panels.activeSide();
-    if (!context_.engine.sessionShownIn(side) && context_.gate.take()) {
+    if (context_.gate.take() && !context_.engine.sessionShownIn(side)) {
         driveBox(side)->setFocus();
         steppingDriveBox_ = driveBox(side);
     }

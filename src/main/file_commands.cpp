@@ -110,7 +110,7 @@ void FileCommands::dropRows(PanelSide target) {
 }
 
 void FileCommands::dropFiles(PanelSide target, const std::vector<std::string>& paths) {
-    if (context_.engine.session().FtpPanel == panelNumber(target) || !context_.gate.take())
+    if (!context_.gate.take() || context_.engine.session().FtpPanel == panelNumber(target))
         return;
     const RowOrigin into = context_.panels.panel(target).origin();
     for (const std::string& path : paths) {

@@ -21,6 +21,7 @@
 #include "main/qt_message_service.h"
 #include "main/shell_tools.h"
 #include "main/site_commands.h"
+#include "main/startup_databases.h"
 #include "main/startup_error.h"
 #include "main/transfer_commands.h"
 #include "main/window_settings.h"
@@ -43,12 +44,16 @@ TForm1::TForm1(MessageServiceFactory makeMessages)
       }) {
     setObjectName("Form1");
     setWindowTitle("Tarvo Manager");
-    setWindowIcon(appIcon());
     messages_ = makeMessages ? makeMessages(bridge, this)
                              : std::make_unique<QtMessageService>(bridge, this);
     PanelWidgets left;
     PanelWidgets right;
-    runStartupStep("building the main window", [&] { buildWidgets(left, right); });
+    {
+        StartupDatabases databases;
+        setWindowIcon(appIcon());
+        runStartupStep("building the main window",
+                       [&] { buildWidgets(left, right, databases); });
+    }
     runStartupStep("creating the panels and the FTP session", [&] { createEngine(left, right); });
     runStartupStep("starting the command workers", [&] { startWorkers(); });
     connectCommands();

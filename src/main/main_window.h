@@ -35,6 +35,7 @@ class PanelController;
 class PanelPair;
 class ShellTools;
 class SiteCommands;
+class StartupDatabases;
 class TerminationSignals;
 class TransferCommands;
 class WindowSettings;
@@ -110,8 +111,9 @@ protected:
 
 private:
     // Construction. The panels' controls are built with the others, then handed to the panels
-    // made over the engine.
-    void buildWidgets(PanelWidgets& left, PanelWidgets& right);
+    // made over the engine; the fonts `databases` loads are waited for before the first widget
+    // that measures text.
+    void buildWidgets(PanelWidgets& left, PanelWidgets& right, StartupDatabases& databases);
     QWidget* buildToolbar();
     ProgressStrip::Hooks progressHooks();
     void createEngine(const PanelWidgets& left, const PanelWidgets& right);

@@ -92,7 +92,8 @@ void TForm1::showSession(SessionView session) {
         PanelView empty;
         empty.Listing = std::make_shared<tarvo::listing::DirectoryListing>();
         empty.FolderChanged = true;
-        empty.PathLabel = local.GetPath();
+        empty.Path = local.GetPath();
+        empty.PathLabel = empty.Path;
         shown.applyView(empty);
     });
 }

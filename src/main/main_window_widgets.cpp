@@ -5,6 +5,7 @@
 #include "main/main_window.h"
 #include "main/menu_tree.h"
 #include "main/panel_pair.h"
+#include "main/startup_databases.h"
 #include "main/widget_helpers.h"
 #include "main/window_tray.h"
 #include "main/zip_commands.h"
@@ -26,7 +27,7 @@ QToolButton* commandButton(const char* name, QWidget* parent) {
 
 } // namespace
 
-void TForm1::buildWidgets(PanelWidgets& left, PanelWidgets& right) {
+void TForm1::buildWidgets(PanelWidgets& left, PanelWidgets& right, StartupDatabases& databases) {
     buildMenus(menuBar(), mainMenuTree());
 
     auto* central = new QWidget(this);
@@ -35,6 +36,8 @@ void TForm1::buildWidgets(PanelWidgets& left, PanelWidgets& right) {
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
     layout->addWidget(new IconToolbar(*this));
+    // The menus and toolbars measure no text yet; the connect bar's boxes do.
+    databases.waitForFonts();
     connectBar_ = new ConnectBar(this);
     layout->addWidget(connectBar_);
 

@@ -125,15 +125,15 @@ void ShellTools::DOS1Click() {
 std::optional<std::string> ShellTools::selectedLocalFile() {
     PanelController& active = context_.panels.active();
     const PanelModel& model = active.model();
-    if (context_.engine.sessionShownIn(active.side()) ||
-        model.kindOf(model.currentRow()) != PanelModel::RowKind::File || !context_.gate.take())
+    if (!context_.gate.take() || context_.engine.sessionShownIn(active.side()) ||
+        model.kindOf(model.currentRow()) != PanelModel::RowKind::File)
         return std::nullopt;
     return joinPath(active.explorer().GetPath(), context_.panels.selected().name);
 }
 
 std::optional<std::string> ShellTools::selectedLocalEntry() {
     PanelController& active = context_.panels.active();
-    if (context_.engine.sessionShownIn(active.side()) || !context_.gate.take())
+    if (!context_.gate.take() || context_.engine.sessionShownIn(active.side()))
         return std::nullopt;
     return cleanPath(
         joinPath(active.explorer().GetPath(), bareName(context_.panels.selected().name)));

@@ -48,9 +48,10 @@ void TransferCommands::postTransfer(PanelSide source) {
 }
 
 void TransferCommands::Zapiszjako1Click() {
-    if (context_.engine.session().FtpPanel != context_.panels.activeNumber() ||
+    if (!context_.gate.take() ||
+        context_.engine.session().FtpPanel != context_.panels.activeNumber() ||
         (context_.panels.selected().attributes & listing::Directory) != 0 ||
-        context_.panels.selected().name.empty() || !context_.gate.take())
+        context_.panels.selected().name.empty())
         return;
     // The file under the cursor when asked is the one saved, whatever shows by the answer.
     const RowOrigin origin = context_.panels.active().origin();
@@ -69,8 +70,8 @@ void TransferCommands::Zapiszjako1Click() {
 }
 
 void TransferCommands::SpeedButton12Click() {
-    if ((context_.panels.selected().attributes & listing::Directory) != 0 ||
-        context_.panels.selected().name.empty() || !context_.gate.take())
+    if (!context_.gate.take() || (context_.panels.selected().attributes & listing::Directory) != 0 ||
+        context_.panels.selected().name.empty())
         return;
     const RowOrigin origin = context_.panels.active().origin();
     if (!origin.remote()) {

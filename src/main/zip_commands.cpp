@@ -156,7 +156,7 @@ void ZipCommands::viewerUnpack(TOKRightDlg1234& viewer, PanelSide side) {
 
 void ZipCommands::startZipJob(ZipJob job, TOKRightDlg1234* viewer) {
     // Checked again: the prompt before it let other events through.
-    if (busy(job.Side) || !context_.gate.take())
+    if (!context_.gate.take() || busy(job.Side))
         return;
     auto& worker = ZipWorkers[static_cast<std::size_t>(panelNumber(job.Side) - 1)];
     worker.reset(); // the panel's last job, ended: joined and gone

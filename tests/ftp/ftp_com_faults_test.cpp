@@ -10,6 +10,7 @@
 #include <future>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -145,6 +146,20 @@ TEST_F(CannedListing, UnixAndMsDosLinesBecomeRowsAndUnreadableLinesAreSkippedWit
     EXPECT_EQ(readFile(program.at("temp")), listing) << "the raw reply, byte for byte";
 }
 
+TEST_F(CannedListing, TheNextListingReplacesTheRawCopyAndLeavesNoOtherBehind) {
+    serve("canned", "-rw-r--r-- 1 o g 1 Jan 2 2001 first\r\n");
+    connectAndShow(*server);
+    const std::string next = "-rw-r--r-- 1 o g 2 Jan 3 2001 next\r\n";
+    writeFile(canned.at("default"), next);
+    ASSERT_EQ(ftp->List(), 0);
+    std::vector<std::string> copies;
+    for (const fs::directory_entry& entry : fs::directory_iterator(program.path()))
+        if (entry.path().filename().string().starts_with("temp"))
+            copies.push_back(entry.path().filename().string());
+    EXPECT_EQ(std::tuple(copies, readFile(program.at("temp"))),
+              std::tuple(std::vector<std::string>{"temp"}, next));
+}
+
 TEST_F(CannedListing, SizesPast2To63KeepTheirValueAndTheTotalStopsAtTheLargest) {
     serve("canned", "-rw-r--r-- 1 o g 9223372036854775808 Jan 1 2001 half\r\n"
                     "-rw-r--r-- 1 o g 18446744073709551615 Jan 1 2001 max\r\n"
@@ -212,6 +227,28 @@ TEST_F(CannedListing, ADisconnectInTheMiddleOfAListingEndsItAndDropsItsRows) {
     ftp->settle();
     EXPECT_FALSE(ftp->connected());
     EXPECT_TRUE(boxes().empty());
+}
+
+// The rows a panel shows name the folder they were listed from, so a command built from them
+// acts there: a sort while the next folder's listing crawls in shows them under their own folder.
+TEST_F(CannedListing, ASortWhileTheNextFolderIsListedKeepsTheRowsWithTheirFolder) {
+    std::string root;
+    for (int i = 0; i < 20000; ++i)
+        root += "-rw-r--r-- 1 o g 1 Jan 1 2001 file" + std::to_string(i) + "\r\n";
+    serve("canned", root, 4096); // minutes for the root's listing
+    writeFile(canned.at("d"), "-rw-r--r-- 1 o g 1 Jan 1 2001 in_d\r\n");
+    fs::create_directory(server->root / "d");
+    sites->setStartDir("/d");
+    connectAndShow(*server);
+    ASSERT_EQ(rows(), std::vector<std::string>{"in_d"});
+    auto worker = std::async(std::launch::async, [this] { return ftp->ChangeDir("..", 0x10, 0); });
+    ASSERT_TRUE(waitFor([this] { return ftp->currentDir() == "/"; }));
+    ASSERT_TRUE(ftp->Sort("name 0-1", false));
+    ftp->FillGrid(); // as the panel's sort thread does
+    EXPECT_EQ(std::tuple(screen.lastView().Path, screen.lastView().PathLabel, rows()),
+              std::tuple("/d", "0:/d", std::vector<std::string>{"in_d"}));
+    ftp->Disconnect();
+    ASSERT_EQ(worker.wait_for(10s), std::future_status::ready);
 }
 
 TEST_F(CannedListing, AnUnexpectedFailureIsNeverTakenForSuccess) {

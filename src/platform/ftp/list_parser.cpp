@@ -1,9 +1,16 @@
 #include "platform/ftp/list_parser.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tarvo::ftp {
 
@@ -46,22 +53,100 @@ struct Tokens {
     }
 };
 
+// Bit k set where byte k of the eight in `word` (memory order) is a blank. A listing line is
+// taken apart by these masks rather than byte by byte: the mispredicted branch at every column
+// edge of a byte loop was a third of a long listing's parse.
+std::uint64_t blankBits(std::uint64_t word) {
+    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7f;
+    // 0x80 in each byte of x that is zero, and nowhere else.
+    const auto zeroBytes = [](std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
+    const std::uint64_t high =
+        zeroBytes(word ^ 0x2020202020202020) | zeroBytes(word ^ 0x0909090909090909);
+    // Moves the flag of byte k (bit 8k after the shift) to bit k.
+    return (high >> 7) * 0x0102040810204080 >> 56;
+}
+
+#if defined(__SSE2__)
+// Bit k set where byte k of the sixteen at `text` is a blank.
+std::uint64_t blankBits16(const char* text) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    const __m128i blanks = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
+    return static_cast<std::uint16_t>(_mm_movemask_epi8(blanks));
+}
+#endif
+
+// Bit k set where byte k of the eight at `text` is a blank.
+std::uint64_t blankBits8(const char* text) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text, sizeof word);
+    return blankBits(word);
+}
+
+// Bit k set where text[k] is a blank, for the first `size` (at most 64) bytes: in steps of
+// `step` bytes that `bits` reads, the last step reaching back into the one before.
+template <std::size_t step>
+std::uint64_t blankMaskBy(const char* text, std::size_t size, std::uint64_t (*bits)(const char*)) {
+    std::uint64_t mask = 0;
+    std::size_t k = 0;
+    for (; k + step <= size; k += step)
+        mask |= bits(text + k) << k;
+    if (k < size)
+        mask |= bits(text + size - step) >> (step - (size - k)) << k;
+    return mask;
+}
+
+std::uint64_t blankMask(const char* text, std::size_t size) {
+#if defined(__SSE2__)
+    if (size >= 16)
+        return blankMaskBy<16>(text, size, blankBits16);
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+        if (size >= 8)
+            return blankMaskBy<8>(text, size, blankBits8);
+    }
+    std::uint64_t mask = 0;
+    for (std::size_t k = 0; k < size; ++k)
+        mask |= static_cast<std::uint64_t>(isBlank(text[k])) << k;
+    return mask;
+}
+
 Tokens tokenize(std::string_view line, std::size_t maxTokens) {
     Tokens tokens;
     const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* pos = begin;
-    while (tokens.count < maxTokens) {
-        while (pos != end && isBlank(*pos))
-            ++pos;
-        if (pos == end)
-            break;
-        const char* const start = pos;
-        while (pos != end && !isBlank(*pos))
-            ++pos;
-        tokens.items[tokens.count++] = {start, static_cast<std::size_t>(pos - start),
-                                        static_cast<std::size_t>(pos - begin)};
+    std::size_t start = 0;   // of the field being read, when `reading`
+    bool reading = false;    // a field began and has not ended yet
+    std::uint64_t carry = 0; // 1 when the last byte of the block before was no blank
+    for (std::size_t block = 0; block < line.size(); block += 64) {
+        const std::size_t size = std::min<std::size_t>(64, line.size() - block);
+        // Past the line's end counts as blank: it ends the last field.
+        std::uint64_t fields = ~blankMask(begin + block, size);
+        if (size < 64)
+            fields &= (std::uint64_t{1} << size) - 1;
+        const std::uint64_t before = fields << 1 | carry; // whether the byte before is no blank
+        std::uint64_t starts = fields & ~before;
+        std::uint64_t ends = ~fields & before; // the first blank after a field
+        carry = fields >> 63;
+        for (;;) {
+            if (!reading) {
+                if (starts == 0)
+                    break;
+                start = block + static_cast<std::size_t>(std::countr_zero(starts));
+                starts &= starts - 1;
+                reading = true;
+            }
+            if (ends == 0)
+                break; // the field goes on into the next block
+            const std::size_t end = block + static_cast<std::size_t>(std::countr_zero(ends));
+            ends &= ends - 1;
+            tokens.items[tokens.count++] = {begin + start, end - start, end};
+            reading = false;
+            if (tokens.count == maxTokens)
+                return tokens;
+        }
     }
+    if (reading) // a field up to the end of a line of a multiple of 64 bytes
+        tokens.items[tokens.count++] = {begin + start, line.size() - start, line.size()};
     return tokens;
 }
 

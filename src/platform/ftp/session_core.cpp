@@ -125,6 +125,13 @@ FtpError StreamState::available(std::size_t& count) {
     return FtpError::None;
 }
 
+std::size_t StreamState::queued() const {
+    int pending = 0;
+    if (closed || atEnd || ::ioctl(data.fd(), FIONREAD, &pending) != 0 || pending < 0)
+        return 0;
+    return static_cast<std::size_t>(pending);
+}
+
 void StreamState::endDataConnection(bool reset) {
     std::lock_guard lock(dataMutex);
     if (reset && data.valid()) {

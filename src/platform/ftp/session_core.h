@@ -91,6 +91,8 @@ struct StreamState {
     FtpError read(char* buffer, std::size_t size, std::size_t& received);
     FtpError write(const char* data, std::size_t size);
     FtpError available(std::size_t& count);
+    // The bytes already received and not read yet, without waiting; 0 when unknown.
+    std::size_t queued() const;
     // `complete` is false when the owner gives up on the transfer without saying so.
     FtpError close(bool complete = true);
 

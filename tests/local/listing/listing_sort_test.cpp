@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace listing = tarvo::listing;
@@ -146,13 +147,9 @@ TEST(ListingSort, SizesAndTimesCompareInFullSixtyFourBits) {
 
 namespace {
 
-// A listing that arrives in parts gets the order one sort of the whole would give.
-TEST(ListingSort, AnOrderBuiltPartByPartIsTheWholeOrder) {
-    std::vector<SearchRecord> records;
-    for (int i = 0; i < 3000; ++i)
-        records.push_back(
-            record("n" + std::to_string((i * 7919) % 3001) + (i % 3 ? ".a" : ".b"), 0, 0, 0x20));
-    const QCollator collator = listing::nameCollator(QLocale("en_US"));
+// Adds the records in parts of 700, as a listing arrives, and compares the order with one sort
+// of the whole, by name and by type, each way.
+void expectPartByPartOrder(const std::vector<SearchRecord>& records, const QCollator& collator) {
     for (const auto column : {listing::SortColumn::Name, listing::SortColumn::Type}) {
         for (const bool descending : {false, true}) {
             std::vector<SearchRecord> whole = records;
@@ -176,6 +173,27 @@ TEST(ListingSort, AnOrderBuiltPartByPartIsTheWholeOrder) {
                           listing::extensionOf(whole[i].Name));
         }
     }
+}
+
+// A listing that arrives in parts gets the order one sort of the whole would give: in no order,
+// already in order (as servers mostly send it), the other way round, or in order but for one
+// part that belongs among the others.
+TEST(ListingSort, AnOrderBuiltPartByPartIsTheWholeOrder) {
+    std::vector<SearchRecord> shuffled;
+    for (int i = 0; i < 3000; ++i)
+        shuffled.push_back(
+            record("n" + std::to_string((i * 7919) % 3001) + (i % 3 ? ".a" : ".b"), 0, 0, 0x20));
+    std::vector<SearchRecord> ordered = shuffled;
+    std::sort(ordered.begin(), ordered.end(),
+              [](const SearchRecord& a, const SearchRecord& b) { return a.Name < b.Name; });
+    std::vector<SearchRecord> backwards(ordered.rbegin(), ordered.rend());
+    std::vector<SearchRecord> onePartAmiss = ordered;
+    std::rotate(onePartAmiss.begin() + 700, onePartAmiss.begin() + 2100, onePartAmiss.end());
+    const QCollator collator = listing::nameCollator(QLocale::c());
+    for (const auto& records : {shuffled, ordered, backwards, onePartAmiss})
+        expectPartByPartOrder(records, collator);
+    for (const auto& records : {shuffled, ordered})
+        expectPartByPartOrder(records, listing::nameCollator(QLocale("en_US")));
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 namespace tarvo::ftp {
 namespace {
@@ -119,6 +121,31 @@ const LineCase kLines[] = {
     {"01-15-07  10:30AM  12k  x", "unreadable"}};
 
 INSTANTIATE_TEST_SUITE_P(RealServerForms, ListLine, ::testing::ValuesIn(kLines));
+
+// Lines longer than the 64 bytes the parser takes apart in one step: a field or a run of blanks
+// across the step's end, a line that ends right at it or at the next, more words than columns.
+TEST(ListLongLines, AreReadAcrossTheParsersSteps) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"-rw-r--r--    1 owner    group" + std::string(26, ' ') + "4096 Jan 15  2007 name",
+         "f 4096 2007-01-15 00:00 name"},
+        {"-rw-r--r--    1 owner    " + std::string(30, 'g') + "group 12 Jan 15  2007 across",
+         "f 12 2007-01-15 00:00 across"},
+        {"-rw-r--r-- 1 o g 5" + std::string(50, ' ') + "Jan 15 2007 far",
+         "f 5 2007-01-15 00:00 far"},
+        {"drwxr-xr-x\t2\towner\tgroup\t4096\tMar\t5\t12:34\t" + std::string(60, 'n'),
+         "d 0 2024-03-05 12:34 " + std::string(60, 'n')},
+        {"-rw-r--r-- 1 o g 5 Jan 15 2007 " + std::string(33, 'x'),
+         "f 5 2007-01-15 00:00 " + std::string(33, 'x')},
+        {"-rw-r--r-- 1 o g 5 Jan 15 2007 " + std::string(97, 'y'),
+         "f 5 2007-01-15 00:00 " + std::string(97, 'y')},
+        {"-rw-r--r-- 1 o g 5 Jan 15 2007 a b c d e f g h i j k l m n o p q r s t",
+         "f 5 2007-01-15 00:00 a b c d e f g h i j k l m n o p q r s t"}};
+    for (const auto& [line, gives] : cases) {
+        Listing listing;
+        appendListing(line, kNow, listing);
+        EXPECT_EQ(described(listing), gives) << line.size() << " bytes: " << line;
+    }
+}
 
 RemoteEntry onlyEntry(std::string_view line, const RemoteTime& now = kNow) {
     Listing listing;
