@@ -55,13 +55,15 @@ TOKRightDlg123::TOKRightDlg123(std::function<void()> openHomePage, QWidget* pare
         layout->addWidget(line(QString::fromUtf8(credit), this));
     layout->addWidget(line(QStringLiteral("See License for details"), this));
     layout->addWidget(line(QStringLiteral("Tarvo Manager web site:"), this));
-    auto* link = line(QStringLiteral("<a href=\"%1\">%1</a>").arg(product::kHomePage), this, true);
+    // The address as a flat button: plain text like every other caption, reached by Tab and
+    // pressed by Space as well as by a click.
+    auto* link = new QPushButton(QString::fromUtf8(product::kHomePage), this);
     link->setObjectName("Label8");
-    link->setTextFormat(Qt::RichText);
-    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    link->setFlat(true);
+    link->setCursor(Qt::PointingHandCursor);
     link->setAccessibleName(QStringLiteral("Tarvo Manager web site"));
-    connect(link, &QLabel::linkActivated, this, [openHomePage] { openHomePage(); });
-    layout->addWidget(link);
+    connect(link, &QPushButton::clicked, this, [openHomePage] { openHomePage(); });
+    layout->addWidget(link, 0, Qt::AlignHCenter);
     layout->addWidget(line(QStringLiteral("%1, %2").arg(product::kMaker, product::kYear), this));
 
     auto* bevel = new QFrame(this);
