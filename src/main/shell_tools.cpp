@@ -128,15 +128,14 @@ std::optional<std::string> ShellTools::selectedLocalFile() {
     if (!context_.gate.take() || context_.engine.sessionShownIn(active.side()) ||
         model.kindOf(model.currentRow()) != PanelModel::RowKind::File)
         return std::nullopt;
-    return joinPath(active.explorer().GetPath(), context_.panels.selected().name);
+    return joinPath(active.origin().Folder, context_.panels.selected().name);
 }
 
 std::optional<std::string> ShellTools::selectedLocalEntry() {
     PanelController& active = context_.panels.active();
     if (!context_.gate.take() || context_.engine.sessionShownIn(active.side()))
         return std::nullopt;
-    return cleanPath(
-        joinPath(active.explorer().GetPath(), bareName(context_.panels.selected().name)));
+    return cleanPath(joinPath(active.origin().Folder, bareName(context_.panels.selected().name)));
 }
 
 void ShellTools::DefaultEdit1Click() {
@@ -168,7 +167,7 @@ void ShellTools::ShareCurrentDirectory1Click() {
     // A folder row (or "[..]") shares that folder; a file row the panel's own.
     const PanelModel& model = context_.panels.active().model();
     const bool folderRow = model.kindOf(model.currentRow()) != PanelModel::RowKind::File;
-    const std::string target = folderRow ? *entry : context_.panels.active().explorer().GetPath();
+    const std::string target = folderRow ? *entry : context_.panels.active().origin().Folder;
     tools_.showProperties(QString::fromStdString(target));
 }
 

@@ -52,7 +52,7 @@ void ZipCommands::Zip1Click() {
     ZipJob job;
     job.JobKind = ZipJob::Kind::Pack;
     job.Side = side;
-    job.Folder = context_.engine.explorer(side).GetPath();
+    job.Folder = source.origin().Folder; // where the marked rows were listed
     for (const int row : model.markedRows())
         if (const auto* record = model.recordAt(row))
             job.Items.push_back({record->Name, row});
@@ -90,7 +90,7 @@ void ZipCommands::UnZip1Click() {
     if (record == nullptr || record->Size == 0)
         return;
     const PanelSide side = context_.panels.activeSide();
-    promptUnpack(side, joinPath(context_.engine.explorer(side).GetPath(), record->Name),
+    promptUnpack(side, joinPath(context_.panels.panel(side).origin().Folder, record->Name),
                  std::nullopt, nullptr);
 }
 
@@ -129,7 +129,7 @@ void ZipCommands::Zipview1Click() {
         return icons_.image(PanelIcons::archiveRowImage(rowText));
     };
     auto* viewer = new TOKRightDlg1234(
-        &context_.window, joinPath(context_.engine.explorer(side).GetPath(), record->Name),
+        &context_.window, joinPath(context_.panels.panel(side).origin().Folder, record->Name),
         std::move(environment));
     connect(viewer, &TOKRightDlg1234::unpackRequested, this,
             [this, viewer, side] { viewerUnpack(*viewer, side); });
