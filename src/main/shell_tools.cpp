@@ -1,6 +1,7 @@
 #include "main/shell_tools.h"
 
 #include "app/engine.h"
+#include "main/after_first_frame.h"
 #include "main/command_gate.h"
 #include "main/panel_controller.h"
 #include "main/panel_pair.h"
@@ -67,6 +68,7 @@ ShellTools::ShellTools(const WindowContext& context, DesktopTools& tools, Deskto
     };
     enableEditor(tools_.textEditorAvailable());
     connect(&tools_, &DesktopTools::textEditorChecked, this, enableEditor);
+    afterFirstFrame(context_.window, [this] { tools_.checkTextEditor(); });
 
     context_.connectAction(
         this, "Print1", [this] { Print1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_F9));

@@ -96,12 +96,14 @@ std::string endReport(const QString& program, const QByteArray& output, int exit
 DesktopTools::DesktopTools(FailureHandler onFailure, QDBusConnection bus, QObject* parent)
     : QObject(parent), onFailure_(std::move(onFailure)), bus_(std::move(bus)) {
     askForPropertiesService();
+    textEditorAvailable_ = available(DesktopTool::TextEditor);
+}
+
+void DesktopTools::checkTextEditor() {
     // Any editor of the list on PATH is an editor whatever the desktop's default is, so the
     // default (a shell script that starts several programs) is asked for only without one.
-    if (available(DesktopTool::TextEditor)) {
-        textEditorAvailable_ = true;
+    if (textEditorAvailable_)
         return;
-    }
     withTextEditor({}, [this](const EditorLaunch& launch) {
         textEditorAvailable_ = launch.installed;
         emit textEditorChecked(textEditorAvailable_);

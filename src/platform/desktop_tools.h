@@ -48,9 +48,11 @@ public:
     // an empty file it starts without one. A default that runs in a terminal starts in one.
     void editText(const QString& file);
     // Whether a text editor's program is installed: known at once when an editor of the list
-    // is on PATH; else false until the desktop's default was asked for, and textEditorChecked
-    // announces the answer.
+    // is on PATH; else false until checkTextEditor() asked for the desktop's default, and
+    // textEditorChecked announces the answer.
     bool textEditorAvailable() const { return textEditorAvailable_; }
+    // Asks the desktop for its default text editor when no editor of the list is on PATH.
+    void checkTextEditor();
 
     // Whether a file manager shows item properties; false until the bus has answered, and
     // propertiesServiceFound announces the change.

@@ -252,8 +252,13 @@ TEST_F(ShellToolsTest, AnEditorForTheTerminalStartsInOneAndAMissingEditorIsDisab
     for (const Case& c : cases) {
         usePrograms(c.programs);
         const std::string bins = std::getenv("PATH");
-        script(bins, "xdg-mime", "echo vim.desktop\n");
+        script(bins, "xdg-mime", "echo xdg-mime >> '" + log() + "'\necho vim.desktop\n");
+        const std::size_t asked = logged().size();
         ASSERT_TRUE(open());
+        // The default is asked for once the window shows, unless an editor of the list is there.
+        if (std::find(c.programs.begin(), c.programs.end(), "gedit") == c.programs.end()) {
+            ASSERT_EQ(waitForLog(asked + 1).at(asked), "xdg-mime");
+        }
         ASSERT_TRUE(pumpUntil([&] { return noProgramRunning(); })) << "the default was asked for";
         EXPECT_EQ(action("DefaultEdit1")->isEnabled(), c.enabled) << c.programs.size();
         EXPECT_EQ(child<QAbstractButton>("SpeedButton42")->isEnabled(), c.enabled);
@@ -268,7 +273,8 @@ TEST_F(ShellToolsTest, AnEditorForTheTerminalStartsInOneAndAMissingEditorIsDisab
         const std::size_t boxes = messages->shown().size();
         press(Qt::Key_F3);
         if (!c.started.empty()) {
-            std::vector<std::string> expected{c.started.front(), here};
+            // F3 asks for the desktop's default each time.
+            std::vector<std::string> expected{"xdg-mime", c.started.front(), here};
             for (std::size_t i = 1; i < c.started.size(); ++i)
                 expected.push_back(c.started[i].front() == '['
                                        ? c.started[i]
