@@ -102,12 +102,8 @@ QIcon drawnGlyph(const Glyph& glyph, const QColor& colour) {
 IconToolbar::IconToolbar(QWidget& window) : QFrame(&window) {
     setObjectName("Panel13");
     auto* layout = rowLayout(this, 2, 1);
-    const QColor ink = palette().color(QPalette::ButtonText);
     for (const ToolbarButton& spec : kButtons) {
         auto* button = named<QToolButton>(spec.name, this);
-        const QString themeName = QString::fromLatin1(spec.themeIcon);
-        button->setIcon(QIcon::hasThemeIcon(themeName) ? QIcon::fromTheme(themeName)
-                                                       : drawnGlyph(spec.glyph, ink));
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setAutoRaise(true);
         button->setEnabled(false);
@@ -121,4 +117,18 @@ IconToolbar::IconToolbar(QWidget& window) : QFrame(&window) {
         }
     }
     layout->addStretch(1);
+}
+
+QString IconToolbar::firstThemeIcon() {
+    return QString::fromLatin1(kButtons[0].themeIcon);
+}
+
+void IconToolbar::showIcons() {
+    const QColor ink = palette().color(QPalette::ButtonText);
+    for (const ToolbarButton& spec : kButtons) {
+        const QString themeName = QString::fromLatin1(spec.themeIcon);
+        findChild<QToolButton*>(spec.name)->setIcon(QIcon::hasThemeIcon(themeName)
+                                                        ? QIcon::fromTheme(themeName)
+                                                        : drawnGlyph(spec.glyph, ink));
+    }
 }

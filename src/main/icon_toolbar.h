@@ -7,6 +7,12 @@
 // and is enabled exactly when it is; the others are connected by their command groups.
 class IconToolbar : public QFrame {
 public:
-    // The window's menus are built already: the buttons follow their items from the start.
+    // The window's menus are built already: the buttons follow their items from the start. The
+    // buttons have no icons until showIcons().
     explicit IconToolbar(QWidget& window);
+
+    // The theme icon the window asks for first.
+    static QString firstThemeIcon();
+    // Gives the buttons their icons: from the icon theme, which is read on the first call.
+    void showIcons();
 };

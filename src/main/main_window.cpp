@@ -14,6 +14,7 @@
 #include "main/file_commands.h"
 #include "main/file_jobs.h"
 #include "main/folder_commands.h"
+#include "main/icon_toolbar.h"
 #include "main/navigator_menus.h"
 #include "main/panel_commands.h"
 #include "main/panel_controller.h"
@@ -49,10 +50,9 @@ TForm1::TForm1(MessageServiceFactory makeMessages)
     PanelWidgets left;
     PanelWidgets right;
     {
-        StartupDatabases databases;
+        StartupDatabases databases(IconToolbar::firstThemeIcon());
         setWindowIcon(appIcon());
-        runStartupStep("building the main window",
-                       [&] { buildWidgets(left, right, databases); });
+        runStartupStep("building the main window", [&] { buildWidgets(left, right, databases); });
     }
     runStartupStep("creating the panels and the FTP session", [&] { createEngine(left, right); });
     runStartupStep("starting the command workers", [&] { startWorkers(); });

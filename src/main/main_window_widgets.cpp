@@ -35,12 +35,15 @@ void TForm1::buildWidgets(PanelWidgets& left, PanelWidgets& right, StartupDataba
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
-    layout->addWidget(new IconToolbar(*this));
+    auto* iconToolbar = new IconToolbar(*this);
+    layout->addWidget(iconToolbar);
     // The menus and toolbars measure no text yet; the connect bar's boxes do.
     databases.waitForFonts();
     connectBar_ = new ConnectBar(this);
     layout->addWidget(connectBar_);
 
+    databases.waitForIconTheme();
+    iconToolbar->showIcons();
     auto* panels = new QSplitter(Qt::Horizontal, central);
     const PathRowIcons icons = pathRowIcons(*panels->style());
     left = buildPanel(kLeftPanelNames, icons, panels);
