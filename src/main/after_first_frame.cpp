@@ -1,12 +1,17 @@
 #include "main/after_first_frame.h"
 
 #include <QEvent>
-#include <QMetaObject>
+#include <QTimer>
+
+#include <chrono>
 
 namespace {
 
-// Sees the window's first paint, which is part of its first frame, and queues the work behind
-// that frame.
+// Long enough for the display server to have put the frame on the screen, short against the
+// time a user takes to reach for a command.
+constexpr std::chrono::milliseconds kAfterFrame{100};
+
+// Sees the window's first paint, which is part of its first frame.
 class FirstPaintWatch : public QObject {
 public:
     FirstPaintWatch(QWidget& window, std::function<void()> work)
@@ -18,7 +23,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
-            QMetaObject::invokeMethod(watched, std::move(work_), Qt::QueuedConnection);
+            QTimer::singleShot(kAfterFrame, watched, std::move(work_));
             deleteLater();
         }
         return false;
