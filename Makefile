@@ -11,7 +11,7 @@ TESTS ?= OFF
 
 # What the program needs to build and run.
 RUN_PACKAGES := cmake ninja-build g++ \
-	qt6-base-dev qt6-qpa-plugins libgl-dev zlib1g-dev \
+	qt6-base-dev qt6-qpa-plugins libgl-dev zlib1g-dev libfontconfig-dev pkg-config \
 	xdg-utils
 # What only the tests and benchmarks need: GoogleTest, the archivers the zip tests compare
 # with, python3 for the test servers and scripts, the FTP servers and the D-Bus daemon the

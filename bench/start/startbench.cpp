@@ -4,6 +4,7 @@
 // from the start of main. The program folder is TARVO_HOME (or this program's folder).
 #include "main/main_window.h"
 #include "main/panel_controller.h"
+#include "platform/font_config_load.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -51,6 +52,7 @@ private:
 int main(int argc, char** argv) {
     const auto begun = std::chrono::steady_clock::now();
     std::signal(SIGPIPE, SIG_IGN);
+    beginFontConfigLoad();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarvo Manager");
 

@@ -1,5 +1,7 @@
 #include "main/startup_databases.h"
 
+#include "platform/font_config_load.h"
+
 #include <QFontDatabase>
 #include <QIcon>
 #include <QMimeDatabase>
@@ -9,6 +11,7 @@
 StartupDatabases::StartupDatabases(const QString& firstThemeIcon) {
     try {
         fontLoader_ = std::jthread([this] {
+            awaitFontConfigLoad();
             QFontDatabase::families();
             fonts_.count_down();
             QMimeDatabase()
