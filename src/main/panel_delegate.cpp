@@ -4,6 +4,7 @@
 #include "main/panel_model.h"
 
 #include <QPainter>
+#include <QTextLayout>
 
 namespace {
 
@@ -27,6 +28,9 @@ PanelIcons::Kind iconKind(PanelModel::RowKind kind) {
     return PanelIcons::Kind::File;
 }
 
+// Left-aligned and centred in height, elided where it does not fit. A text that fits, as most
+// do, is shaped once and drawn from the layout that measured it: eliding first and drawing the
+// result shaped every cell twice, most of a panel's painting.
 void drawText(QPainter* painter, const QRect& cell, int right, const QString& text,
               const QColor& colour, Qt::TextElideMode elide = Qt::ElideRight) {
     const QRect area(cell.left() + kTextInset, cell.top(), right - cell.left() - kTextInset,
@@ -34,6 +38,18 @@ void drawText(QPainter* painter, const QRect& cell, int right, const QString& te
     if (area.width() <= 0)
         return;
     painter->setPen(colour);
+    const bool oneLine = !text.contains(u'\n') && !text.contains(u'\r');
+    if (oneLine) {
+        QTextLayout layout(text, painter->font(), painter->device());
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (line.isValid() && line.naturalTextWidth() <= area.width()) {
+            line.draw(painter,
+                      QPointF(area.left(), area.top() + (area.height() - line.height()) / 2));
+            return;
+        }
+    }
     const QString shown = painter->fontMetrics().elidedText(text, elide, area.width());
     painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
