@@ -150,7 +150,9 @@ int FTPCom::ReadListing() {
         firstLine.append(bytes.substr(0, std::min(end, kLongestFirstLine - firstLine.size())));
         firstLineDone = end != std::string_view::npos || firstLine.size() >= kLongestFirstLine;
     };
-    sink.entries = [&](std::vector<tarvo::ftp::RemoteEntry>& entries) { fresh.add(entries); };
+    sink.entries = [&](std::vector<tarvo::ftp::RemoteEntry>& entries, std::size_t expected) {
+        fresh.add(entries, expected);
+    };
     ServerWait wait(frontend_);
     const auto listed = session_.find("", sink);
     wait.end();

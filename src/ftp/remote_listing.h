@@ -53,13 +53,14 @@ public:
     RemoteListingBuilder(const RemoteListingBuilder&) = delete;
     RemoteListingBuilder& operator=(const RemoteListingBuilder&) = delete;
 
-    // Takes the entries (the vector is left empty).
-    void add(std::vector<tarvo::ftp::RemoteEntry>& entries);
+    // Takes the entries (the vector is left empty); `expected` is how many the listing is
+    // expected to hold in all, for the records to make room for at once (0: unknown).
+    void add(std::vector<tarvo::ftp::RemoteEntry>& entries, std::size_t expected = 0);
     // The listing sorted by the key, once every entry added is in; the builder is spent.
     tarvo::listing::DirectoryListing sorted() &&;
 
 private:
-    void reserveFor(const std::vector<std::vector<tarvo::ftp::RemoteEntry>>& parts);
+    void reserveFor(std::size_t arriving, std::size_t expected);
     void build(std::vector<tarvo::ftp::RemoteEntry>& entries);
     void order();
     void buildWhatArrives();
@@ -82,6 +83,7 @@ private:
     std::vector<std::vector<tarvo::ftp::RemoteEntry>> waiting_;
     // Emptied parts, for add() to hand back to the parser.
     std::vector<std::vector<tarvo::ftp::RemoteEntry>> spare_;
+    std::size_t expected_ = 0;
     bool ended_ = false;
     std::thread builder_; // not joinable where no thread could be started: add() builds then
 };

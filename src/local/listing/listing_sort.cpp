@@ -131,6 +131,16 @@ CollationKeys::CollationKeys(SortColumn column, const QCollator& collator)
     : column_(column), collator_(collatorLike(collator)),
       bytewise_(collator.locale().language() == QLocale::C) {}
 
+void CollationKeys::reserve(std::size_t records) {
+    if (!bytewise_) {
+        collated_.reserve(records);
+        return;
+    }
+    if (!ends_.empty())
+        bytes_.reserve(records * (bytes_.size() / ends_.size() + 1));
+    ends_.reserve(records);
+}
+
 void CollationKeys::add(const std::vector<SearchRecord>& records, std::size_t from) {
     const auto sortedText = [this](const std::string& name) {
         return column_ == SortColumn::Type ? extensionOf(name) : std::string_view(name);
@@ -182,6 +192,11 @@ std::pair<std::uint64_t, std::uint64_t> CollationKeys::prefix(std::size_t index)
 
 CollationOrder::CollationOrder(SortColumn column, bool descending, const QCollator& collator)
     : descending_(descending), keys_(column, collator) {}
+
+void CollationOrder::reserve(std::size_t records) {
+    keys_.reserve(records);
+    order_.reserve(records);
+}
 
 void CollationOrder::add(const std::vector<SearchRecord>& records, std::size_t from) {
     const std::size_t first = order_.size();

@@ -29,6 +29,8 @@ public:
     CollationKeys(SortColumn column, const QCollator& collator);
     // Adds the keys of records[from] onwards.
     void add(const std::vector<SearchRecord>& records, std::size_t from);
+    // Makes room for the keys of that many records in all, at the length of the keys so far.
+    void reserve(std::size_t records);
     // Three-way comparison of two added keys.
     int compare(std::size_t a, std::size_t b) const;
     // The first 16 bytes of a C locale key as two big-endian numbers (zeros after its end), so
@@ -61,6 +63,9 @@ public:
     CollationOrder(SortColumn column, bool descending, const QCollator& collator);
     // Takes records[from] onwards into the order.
     void add(const std::vector<SearchRecord>& records, std::size_t from);
+    // Makes room for that many records in all: growing by the part moved the whole order so far
+    // and touched fresh memory at every doubling.
+    void reserve(std::size_t records);
     // Puts the records, all of which were added, in the order.
     void sort(std::vector<SearchRecord>& records) const;
 

@@ -1,10 +1,10 @@
 #include "platform/ftp/ftp_session.h"
 
+#include "platform/ftp/listing_pipeline.h"
 #include "platform/ftp/session_core.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <initializer_list>
 
 namespace tarvo::ftp {
@@ -20,8 +20,6 @@ namespace {
 constexpr std::chrono::milliseconds kQuitReplyTimeout{2'000};
 // Bounds what a hostile server can make a listing hold in memory.
 constexpr std::size_t kMaxListingSize = std::size_t{256} * 1024 * 1024;
-// Large reads keep a long listing from costing many wake-ups.
-constexpr std::size_t kListingChunk = 256 * 1024;
 
 bool safeArguments(std::initializer_list<std::string_view> arguments) {
     for (const std::string_view argument : arguments) {
@@ -284,45 +282,17 @@ std::unique_ptr<Stream> openStream(SessionCore& core, std::string_view path,
     return state ? std::make_unique<Stream>(std::move(state)) : nullptr;
 }
 
-// Makes room at once for the entries that the bytes already queued on the data connection will
-// give, at the length of the lines so far: a long listing from a fast server is mostly there
-// after the first reads, and growing the vector part by part moved every entry and touched
-// fresh memory at each doubling (a third of the parse's time at 100,000 entries).
-void reserveForQueued(const detail::StreamState& stream, std::size_t parsedBytes,
-                      std::vector<RemoteEntry>& entries) {
-    if (parsedBytes == 0 || entries.empty())
-        return;
-    const std::size_t coming = stream.queued() / (parsedBytes / entries.size() + 1);
-    if (entries.capacity() - entries.size() < coming)
-        entries.reserve(std::max(entries.size() + coming, 2 * entries.capacity()));
-}
-
-// Reads and parses a listing as it arrives, so that parsing overlaps the server's work; the
-// replies of the LIST stay together in lastResponse().
+// Reads a listing while a thread of the pipeline's own parses it, so that parsing overlaps the
+// server's work and never holds up the reads; the replies of the LIST stay together in
+// lastResponse().
 FtpError readListing(detail::StreamState& stream, Listing& listing, const ListingSink& sink,
                      std::size_t& count) {
-    const RemoteTime now = currentLocalTime();
-    std::vector<char> buffer(kListingChunk);
-    std::size_t kept = 0; // an unfinished last line, at the start of the buffer
+    detail::ListingPipeline pipeline(sink, currentLocalTime(), listing);
     std::size_t total = 0;
-    std::size_t parsed = 0;
-    const auto parse = [&](std::string_view lines) {
-        const std::size_t before = listing.entries.size();
-        appendListing(lines, now, listing);
-        parsed += lines.size();
-        count += listing.entries.size() - before;
-        if (sink.entries) {
-            sink.entries(listing.entries);
-            listing.entries.clear();
-        } else {
-            reserveForQueued(stream, parsed, listing.entries);
-        }
-    };
     for (;;) {
-        if (kept == buffer.size())
-            buffer.resize(buffer.size() * 2); // a line longer than the buffer
+        const std::span<char> room = pipeline.room();
         std::size_t received = 0;
-        FtpError error = stream.read(buffer.data() + kept, buffer.size() - kept, received);
+        FtpError error = stream.read(room.data(), room.size(), received);
         total += received;
         if (error == FtpError::None && total > kMaxListingSize)
             error = FtpError::ConnectionAborted;
@@ -330,21 +300,15 @@ FtpError readListing(detail::StreamState& stream, Listing& listing, const Listin
             stream.close(false); // a failed transfer: reset, and its reply waited for briefly
             return error;
         }
-        if (sink.raw && received > 0)
-            sink.raw(std::string_view(buffer.data() + kept, received));
-        const std::string_view data(buffer.data(), kept + received);
         if (received == 0) {
-            parse(data);
-            return stream.close();
+            // The final reply is read while the last part is still being parsed.
+            const FtpError closed = stream.close();
+            count = pipeline.finish();
+            return closed;
         }
-        const auto lastBreak = data.rfind('\n');
-        if (lastBreak == std::string_view::npos) {
-            kept = data.size();
-            continue;
-        }
-        parse(data.substr(0, lastBreak + 1));
-        kept = data.size() - lastBreak - 1;
-        std::memmove(buffer.data(), buffer.data() + lastBreak + 1, kept);
+        // Without a sink for the entries, they are kept in one vector that makes room at once
+        // for what is still queued on the connection.
+        pipeline.received(received, sink.entries ? 0 : stream.queued());
     }
 }
 

@@ -3,10 +3,10 @@
 #include "platform/ftp/ftp_error.h"
 #include "platform/ftp/ftp_stream.h"
 #include "platform/ftp/list_parser.h"
+#include "platform/ftp/listing_sink.h"
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,15 +31,6 @@ struct Timeouts {
     // How long a command may wait for its final reply, and one read or write of a data
     // connection for its bytes.
     std::chrono::milliseconds receive = kDefaultReceiveTimeout;
-};
-
-// What a listing hands over while it arrives, besides what find() returns.
-struct ListingSink {
-    // Every byte of the reply as it is received, for a raw copy.
-    std::function<void(std::string_view bytes)> raw;
-    // The entries parsed so far, to be moved from, after each part of the reply; when this is
-    // set, the entries find() returns are empty (the count of unreadable lines is kept).
-    std::function<void(std::vector<RemoteEntry>& entries)> entries;
 };
 
 struct ConnectOptions {
