@@ -2,6 +2,7 @@
 
 #include "local/listing/cell_text.h"
 #include "main/panel_model.h"
+#include "main/small_style_icon.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -100,8 +101,8 @@ void HeaderStrip::clearGlyphs() {
 void HeaderStrip::showGlyph(listing::SortColumn column, int image) {
     if (ImageList2[0].isNull()) {
         const QStyle* style = header_->style();
-        ImageList2 = {style->standardIcon(QStyle::SP_ArrowUp),
-                      style->standardIcon(QStyle::SP_ArrowDown)};
+        ImageList2 = {smallStyleIcon(*style, QStyle::SP_ArrowUp),
+                      smallStyleIcon(*style, QStyle::SP_ArrowDown)};
     }
     clearGlyphs();
     for (std::size_t slot = 0; slot < kSlotColumns.size(); ++slot)

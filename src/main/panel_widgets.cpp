@@ -1,6 +1,7 @@
 #include "main/panel_widgets.h"
 
 #include "main/panel_grid.h"
+#include "main/small_style_icon.h"
 #include "main/widget_helpers.h"
 
 #include <QComboBox>
@@ -120,7 +121,7 @@ QIcon themeOrStyleIcon(const char* name, const QStyle& style, QStyle::StandardPi
     const QIcon themed = QIcon::fromTheme(QString::fromLatin1(name));
     if (!themed.isNull() && !themed.availableSizes().isEmpty())
         return themed;
-    return style.standardIcon(standard);
+    return smallStyleIcon(style, standard);
 }
 
 PathRowIcons pathRowIcons(const QStyle& style) {
