@@ -78,11 +78,7 @@ void ConnectBar::showFields(const ConnectFields& fields) {
 }
 
 void ConnectBar::showSite(const SiteRecord& site) {
-    Edit2->setText(QString::fromStdString(site.Name));
-    eSrvName->setText(QString::fromStdString(site.Host));
-    eUserName->setText(QString::fromStdString(site.User));
-    eUserPasswd->setText(QString::fromStdString(site.Password));
-    eSrvPort->setText(QString::number(site.Port));
+    showFields({site.Name, site.Host, std::to_string(site.Port), site.User, site.Password});
 }
 
 void ConnectBar::setUser(const std::string& user) {
